@@ -1,0 +1,34 @@
+# Commandes du projet. « make test » installe ce qui manque, configure, compile et lance les tests.
+BUILD      ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS       ?= $(shell nproc)
+
+.PHONY: all dependances configurer compiler test test-asan clean format
+
+all: compiler
+
+dependances:
+	@bash scripts/installer-dependances.sh
+
+$(BUILD)/build.ninja: | dependances
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+configurer: dependances $(BUILD)/build.ninja
+
+compiler: configurer
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: compiler
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Les mêmes tests sous AddressSanitizer et UndefinedBehaviorSanitizer.
+test-asan: dependances
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMI_SANITIZERS=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+format:
+	find src tests app bench -name '*.cpp' -o -name '*.hpp' 2>/dev/null | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) build-asan

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installe avec apt-get les paquets Debian nécessaires à la compilation et aux tests,
+# seulement ceux qui manquent : la deuxième fois, rien n'est téléchargé.
+set -euo pipefail
+
+paquets=(
+    build-essential
+    g++
+    cmake
+    ninja-build
+    pkg-config
+    libsqlite3-dev
+    sqlite3
+    libgtest-dev
+    libgmock-dev
+    googletest
+    libbenchmark-dev
+)
+
+manquants=()
+for p in "${paquets[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        manquants+=("$p")
+    fi
+done
+
+if [ ${#manquants[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installation des paquets manquants : ${manquants[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${manquants[@]}"

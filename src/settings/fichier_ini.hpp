@@ -1,0 +1,48 @@
+#pragma once
+// Fichier INI aux règles des chaînes de profil de Windows : noms de section et de clé sans casse,
+// la première occurrence gagne, valeurs coupées à 1023 caractères, écriture qui crée le fichier,
+// la section ou la clé et laisse toutes les autres lignes telles qu'elles étaient.
+// Windows-1252 sur le disque ; un fichier UTF-8 est accepté à la lecture.
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumi {
+
+class FichierIni {
+public:
+    // Lit le fichier une fois (un groupe d'accès) ; un fichier absent se lit comme vide.
+    explicit FichierIni(std::filesystem::path chemin);
+
+    const std::filesystem::path& chemin() const { return chemin_; }
+
+    // La valeur (blancs aux bouts ôtés, au plus 1023 caractères), ou `defaut` si la clé manque.
+    std::string lire(std::string_view section, std::string_view cle, std::string_view defaut = "") const;
+    bool section_existe(std::string_view section) const;
+    // Clés d'une section dans l'ordre du fichier.
+    std::vector<std::string> cles(std::string_view section) const;
+
+    // Écrit la valeur, en créant fichier, section ou clé ; remplace le fichier de façon atomique.
+    // Lève ErreurFichier, message français nommant le fichier, si l'écriture échoue.
+    void ecrire(std::string_view section, std::string_view cle, std::string_view texte);
+    // Efface la clé (rien si elle manque) ; mêmes erreurs que ecrire.
+    void effacer_cle(std::string_view section, std::string_view cle);
+
+    // Relit le fichier sur le disque.
+    void recharger();
+
+private:
+    std::filesystem::path chemin_;
+    std::vector<std::string> lignes_;  // UTF-8, sans fin de ligne
+    std::string fin_de_ligne_ = "\r\n";
+    bool utf8_ = false;                 // le fichier lu était en UTF-8 : on le récrit en UTF-8
+};
+
+// Longueur maximale d'une valeur lue, comme GetPrivateProfileString avec un tampon de 1024.
+inline constexpr std::size_t longueur_max_valeur_ini = 1023;
+
+// Le message numéroté n : section "messages utilisateurs", clé "message " + n, vide par défaut.
+std::string message_utilisateur(const FichierIni& reglages, int numero);
+
+}  // namespace lumi

@@ -1,0 +1,47 @@
+#pragma once
+// Le magasin de réglages : un arbre de clés aux valeurs texte, à la manière du registre.
+// Les chemins de clé sont complets ("Software\...\Lumicompteur 99\options"), niveaux séparés
+// par "\". Noms de clés et de valeurs comparés sans casse (plier_casse) mais gardés tels qu'écrits.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumi {
+
+class Registre {
+public:
+    virtual ~Registre() = default;
+
+    // "" quand la clé ou la valeur n'existe pas ; ne signale jamais d'erreur.
+    virtual std::string lire_valeur(std::string_view cle, std::string_view nom) const = 0;
+    // Crée chaque niveau manquant ; rend faux si la clé n'a pu être ouverte ou créée.
+    virtual bool ecrire_valeur(std::string_view cle, std::string_view nom, std::string_view texte) = 0;
+    // Comme ecrire_valeur, mais durable sur le disque au retour (survit à une coupure).
+    virtual bool ecrire_valeur_et_vider(std::string_view cle, std::string_view nom,
+                                        std::string_view texte) = 0;
+    // Une clé ou une valeur absente n'est pas une erreur.
+    virtual void effacer_valeur(std::string_view cle, std::string_view nom) = 0;
+    // Noms des sous-clés directes, ou des valeurs, dans l'ordre de création ; vide si la clé manque.
+    virtual std::vector<std::string> lister_sous_cles(std::string_view cle) const = 0;
+    virtual std::vector<std::string> lister_valeurs(std::string_view cle) const = 0;
+
+    virtual bool cle_existe(std::string_view cle) const = 0;
+    // Crée la clé et ses niveaux manquants (sans valeur).
+    virtual bool creer_cle(std::string_view cle) = 0;
+    // Efface une clé sans sous-clé, avec ses valeurs ; rend faux si elle a des sous-clés ou manque.
+    virtual bool effacer_cle_feuille(std::string_view cle) = 0;
+
+    // Efface une clé et tout ce qui est dessous : descend dans la première sous-clé jusqu'à une
+    // feuille, l'efface, et recommence du haut jusqu'à effacer la clé elle-même.
+    virtual void effacer_arborescence(std::string_view cle);
+
+    // Source présente et destination absente : la destination est créée avec toutes les valeurs
+    // et, récursivement, toutes les sous-clés de la source. Destination présente : ses propres
+    // valeurs restent telles quelles, et la même règle s'applique un niveau plus bas à chaque
+    // sous-clé de la source (seules les sous-clés manquantes sont remplies). Avec
+    // effacer_source, la source est ensuite effacée par effacer_arborescence.
+    virtual void copier_arborescence(std::string_view source, std::string_view destination,
+                                     bool effacer_source);
+};
+
+}  // namespace lumi
