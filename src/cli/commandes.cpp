@@ -1,0 +1,34 @@
+#include "cli/commandes.hpp"
+
+#include <array>
+
+namespace lumi::cli {
+
+namespace {
+constexpr std::array table{
+    Commande{"registre",
+             "registre lire|ecrire|effacer|lister [--dossier DIR] CLE [NOM [VALEUR]]",
+             &commande_registre},
+};
+}  // namespace
+
+std::span<const Commande> commandes() { return table; }
+
+int erreur_usage(Flux flux, std::string_view commande, std::string_view detail) {
+    if (!detail.empty()) flux.erreur << "Erreur : " << detail << "\n";
+    flux.erreur << "Usage :\n";
+    for (const auto& c : table) {
+        if (commande.empty() || c.nom == commande) flux.erreur << "  lumicompteur-outil " << c.usage << "\n";
+    }
+    return sortie_usage;
+}
+
+int executer(std::span<const std::string> arguments, Flux flux) {
+    if (arguments.empty()) return erreur_usage(flux, {}, "aucune commande indiquée.");
+    for (const auto& c : table) {
+        if (c.nom == arguments.front()) return c.executer(arguments.subspan(1), flux);
+    }
+    return erreur_usage(flux, {}, "commande inconnue « " + arguments.front() + " ».");
+}
+
+}  // namespace lumi::cli

@@ -1,0 +1,41 @@
+#pragma once
+// Les commandes de lumicompteur-outil : chacune reçoit ses arguments (sans le nom de la commande)
+// et écrit sur les flux donnés, pour que les tests la lancent sans processus.
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace lumi::cli {
+
+// Codes de sortie communs à toutes les commandes.
+inline constexpr int sortie_ok = 0;
+inline constexpr int sortie_erreur = 1;   // erreur du moteur (fichier, valeur invalide...)
+inline constexpr int sortie_usage = 2;    // mauvais arguments
+
+struct Flux {
+    std::ostream& sortie;
+    std::ostream& erreur;
+};
+
+using FonctionCommande = int (*)(std::span<const std::string> arguments, Flux flux);
+
+struct Commande {
+    std::string_view nom;
+    std::string_view usage;  // une ligne, en français, sans le nom du programme
+    FonctionCommande executer;
+};
+
+// Toutes les commandes connues.
+std::span<const Commande> commandes();
+
+// Point d'entrée : arguments sans le nom du programme.
+int executer(std::span<const std::string> arguments, Flux flux);
+
+// Écrit l'usage de la commande (ou de toutes) sur le flux d'erreur et rend sortie_usage.
+int erreur_usage(Flux flux, std::string_view commande, std::string_view detail = {});
+
+// Déclarations des commandes, une par fichier commande_*.cpp.
+int commande_registre(std::span<const std::string> arguments, Flux flux);
+
+}  // namespace lumi::cli
