@@ -1,1 +1,192 @@
-// à écrire
+#include "base/fichiers.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+#include "base/erreurs.hpp"
+
+namespace lumi {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// strerror ne parle pas français : les causes courantes ont leurs mots, les autres leur numéro.
+std::string raison(int erreur) {
+    switch (erreur) {
+        case ENOSPC:
+            return "disque plein";
+        case EDQUOT:
+            return "quota de disque dépassé";
+        case EACCES:
+        case EPERM:
+            return "accès refusé";
+        case EROFS:
+            return "disque en lecture seule";
+        case ENOENT:
+            return "dossier introuvable";
+        case ENOTDIR:
+            return "un élément du chemin n'est pas un dossier";
+        case EISDIR:
+            return "le chemin désigne un dossier";
+        case EIO:
+            return "erreur d'entrée-sortie";
+        case ENAMETOOLONG:
+            return "nom trop long";
+        case EMFILE:
+        case ENFILE:
+            return "trop de fichiers ouverts";
+        case EFBIG:
+            return "fichier trop grand";
+        default:
+            return "erreur système " + std::to_string(erreur);
+    }
+}
+
+[[noreturn]] void echec(const fs::path& chemin, int erreur) {
+    throw ErreurFichier("Impossible d'écrire le fichier « " + chemin.string() + " » : " + raison(erreur));
+}
+
+// Descripteur fermé à la destruction ; fermer() signale l'erreur de fermeture.
+class Descripteur {
+public:
+    explicit Descripteur(int fd) : fd_(fd) {}
+    Descripteur(const Descripteur&) = delete;
+    Descripteur& operator=(const Descripteur&) = delete;
+    ~Descripteur() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    bool valide() const { return fd_ >= 0; }
+    // Linux libère le descripteur même si close échoue : on ne réessaie jamais.
+    int fermer() {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0 && errno != EINTR) return errno;
+        return 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Nom temporaire caché dans le même dossier que la cible (le renommage reste sur le même disque).
+fs::path nom_temporaire(const fs::path& cible) {
+    static std::atomic<unsigned> compteur{0};
+    const auto tic =
+        static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    char suffixe[64];
+    std::snprintf(suffixe, sizeof suffixe, ".%d-%u-%llx.tmp", static_cast<int>(::getpid()),
+                  compteur.fetch_add(1), tic & 0xFFFFFFu);
+    fs::path nom = cible;
+    nom.replace_filename("." + cible.filename().string() + suffixe);
+    return nom;
+}
+
+int ecrire_tout(int fd, std::string_view contenu) {
+    std::size_t ecrit = 0;
+    while (ecrit < contenu.size()) {
+        const ssize_t n = ::write(fd, contenu.data() + ecrit, contenu.size() - ecrit);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return ENOSPC;  // write qui n'avance plus : le disque est plein
+        ecrit += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// Fichier temporaire effacé à la destruction sauf s'il a été renommé sur sa cible.
+class Temporaire {
+public:
+    explicit Temporaire(fs::path chemin) : chemin_(std::move(chemin)) {}
+    Temporaire(const Temporaire&) = delete;
+    Temporaire& operator=(const Temporaire&) = delete;
+    ~Temporaire() {
+        if (!chemin_.empty()) ::unlink(chemin_.c_str());
+    }
+    const fs::path& chemin() const { return chemin_; }
+    void abandonner() { chemin_.clear(); }
+
+private:
+    fs::path chemin_;
+};
+
+// Vide un dossier sur le disque ; rend errno, 0 si tout va bien.
+int vider_dossier(const fs::path& dossier) {
+    Descripteur fd(::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valide()) return errno;
+    // Certains systèmes de fichiers ne savent pas vider un dossier : rien de plus à faire alors.
+    if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP) return errno;
+    return 0;
+}
+
+}  // namespace
+
+std::optional<std::string> lire_fichier(const fs::path& chemin) {
+    Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valide()) return std::nullopt;
+    std::string contenu;
+    char tampon[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), tampon, sizeof tampon);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;  // dossier, erreur d'entrée-sortie...
+        }
+        if (n == 0) break;
+        contenu.append(tampon, static_cast<std::size_t>(n));
+    }
+    return contenu;
+}
+
+void synchroniser_dossier(const fs::path& dossier) {
+    const fs::path d = dossier.empty() ? fs::path(".") : dossier;
+    if (const int e = vider_dossier(d); e != 0) echec(d, e);
+}
+
+void remplacer_fichier(const fs::path& chemin, std::string_view contenu) {
+    // Un lien symbolique garde son rôle : on remplace le fichier qu'il désigne.
+    fs::path cible = chemin;
+    std::error_code ec;
+    if (fs::is_symlink(chemin, ec)) {
+        const fs::path resolu = fs::weakly_canonical(chemin, ec);
+        if (!ec) cible = resolu;
+    }
+
+    // Le nouveau fichier garde les droits de l'ancien ; un fichier neuf suit le masque de l'utilisateur.
+    struct stat ancien {};
+    const bool existe = ::stat(cible.c_str(), &ancien) == 0;
+    if (existe && S_ISDIR(ancien.st_mode)) echec(chemin, EISDIR);
+
+    fs::path nom;
+    int fd_brut = -1;
+    for (int essai = 0; essai < 100 && fd_brut < 0; ++essai) {
+        nom = nom_temporaire(cible);
+        fd_brut = ::open(nom.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_brut < 0 && errno != EEXIST) echec(chemin, errno);
+    }
+    if (fd_brut < 0) echec(chemin, EEXIST);
+    Descripteur fd(fd_brut);
+    Temporaire temporaire(nom);
+
+    if (existe && ::fchmod(fd.get(), ancien.st_mode & 07777) != 0) echec(chemin, errno);
+    if (const int e = ecrire_tout(fd.get(), contenu); e != 0) echec(chemin, e);
+    if (::fsync(fd.get()) != 0) echec(chemin, errno);
+    if (const int e = fd.fermer(); e != 0) echec(chemin, e);
+    if (::rename(temporaire.chemin().c_str(), cible.c_str()) != 0) echec(chemin, errno);
+    temporaire.abandonner();
+
+    // Sans ce vidage, le renommage lui-même pourrait se perdre à une coupure de courant.
+    const fs::path dossier = cible.parent_path();
+    if (const int e = vider_dossier(dossier.empty() ? fs::path(".") : dossier); e != 0) echec(chemin, e);
+}
+
+}  // namespace lumi
