@@ -33,10 +33,29 @@ public:
     void recharger();
 
 private:
+    // Une ligne garde ses octets d'origine : une ligne qu'on ne touche pas se récrit à l'identique,
+    // quel que soit son codage.
+    struct Ligne {
+        std::string brut;   // octets du fichier, sans fin de ligne
+        std::string texte;  // les mêmes en UTF-8
+        std::string fin;    // "\r\n", "\n" ou "" (dernière ligne sans fin)
+    };
+
+    void charger();
+    // Relit le fichier, applique `modifier` aux lignes et remplace le fichier si elles ont changé.
+    template <typename Modification>
+    void modifier_fichier(Modification modifier);
+    std::string encoder(std::string_view utf8) const;
+    std::string decoder_ligne(std::string_view brut) const;
+    Ligne nouvelle_ligne(std::string_view texte_utf8) const;
+    std::string contenu() const;
+
     std::filesystem::path chemin_;
-    std::vector<std::string> lignes_;  // UTF-8, sans fin de ligne
+    std::string entete_;  // marque d'ordre des octets UTF-8, gardée telle quelle
+    std::vector<Ligne> lignes_;
     std::string fin_de_ligne_ = "\r\n";
-    bool utf8_ = false;                 // le fichier lu était en UTF-8 : on le récrit en UTF-8
+    bool utf8_ = false;       // le fichier lu était en UTF-8 : on le récrit en UTF-8
+    bool illisible_ = false;  // le fichier existe mais ne se lit pas : on refuse de l'écraser
 };
 
 // Longueur maximale d'une valeur lue, comme GetPrivateProfileString avec un tampon de 1024.
