@@ -1,1 +1,177 @@
+#include "settings/dossier_donnees.hpp"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "base/erreurs.hpp"
+#include "base/fichiers.hpp"
+
+namespace lumi {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DossierDonneesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        racine_ = fs::path(::testing::TempDir()) / "lumi_dossier" / info->test_suite_name() / info->name();
+        fs::remove_all(racine_);
+        fs::create_directories(racine_);
+    }
+    void TearDown() override { fs::remove_all(racine_); }
+
+    static void poser(const fs::path& chemin, const std::string& octets) {
+        fs::create_directories(chemin.parent_path());
+        std::ofstream(chemin, std::ios::binary) << octets;
+    }
+
+    fs::path racine_;
+};
+
+// Choix du dossier ------------------------------------------------------------------------------
+
+struct CasChoix {
+    const char* nom;
+    std::optional<std::string> option;
+    bool portable;  // tarifs.ini à côté de l'exécutable
+    std::map<std::string, std::string> environnement;
+    std::string attendu;  // "<exe>" : le dossier de l'exécutable
+};
+
+// Un cas se montre par son nom dans les messages de GoogleTest.
+void PrintTo(const CasChoix& c, std::ostream* os) {
+    *os << c.nom;
+}
+
+const CasChoix cas_choix[] = {
+    {"option_dossier_prioritaire",
+     "/srv/compteur",
+     true,
+     {{"XDG_DATA_HOME", "/xdg"}, {"HOME", "/home/u"}},
+     "/srv/compteur"},
+    {"installation_portable", std::nullopt, true, {{"XDG_DATA_HOME", "/xdg"}, {"HOME", "/home/u"}}, "<exe>"},
+    {"xdg_data_home",
+     std::nullopt,
+     false,
+     {{"XDG_DATA_HOME", "/xdg"}, {"HOME", "/home/u"}},
+     "/xdg/lumicompteur"},
+    {"xdg_vide_donne_home",
+     std::nullopt,
+     false,
+     {{"XDG_DATA_HOME", ""}, {"HOME", "/home/u"}},
+     "/home/u/.local/share/lumicompteur"},
+    {"xdg_relatif_ignore",
+     std::nullopt,
+     false,
+     {{"XDG_DATA_HOME", "rel/xdg"}, {"HOME", "/home/u"}},
+     "/home/u/.local/share/lumicompteur"},
+    {"xdg_absent_donne_home",
+     std::nullopt,
+     false,
+     {{"HOME", "/home/u"}},
+     "/home/u/.local/share/lumicompteur"},
+    {"option_vide_ignoree", "", false, {{"HOME", "/home/u"}}, "/home/u/.local/share/lumicompteur"},
+};
+
+class ChoixDossier : public DossierDonneesTest, public ::testing::WithParamInterface<CasChoix> {};
+
+TEST_P(ChoixDossier, SuitLOrdreDePriorite) {
+    const CasChoix& c = GetParam();
+    const fs::path exe = racine_ / "bin";
+    fs::create_directories(exe);
+    if (c.portable) poser(exe / fichier_tarifs, "[TVA]\r\n");
+    const auto environnement = [&](const char* nom) -> std::optional<std::string> {
+        const auto it = c.environnement.find(nom);
+        if (it == c.environnement.end()) return std::nullopt;
+        return it->second;
+    };
+    const std::optional<fs::path> option =
+        c.option ? std::optional<fs::path>(*c.option) : std::optional<fs::path>();
+    const fs::path attendu = std::string(c.attendu) == "<exe>" ? exe : fs::path(c.attendu);
+    EXPECT_EQ(choisir_dossier_donnees(option, exe, environnement), attendu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cas, ChoixDossier, ::testing::ValuesIn(cas_choix),
+                         [](const auto& info) { return std::string(info.param.nom); });
+
+TEST_F(DossierDonneesTest, UnDossierTarifsNeFaitPasUneInstallationPortable) {
+    fs::create_directories(racine_ / "bin" / fichier_tarifs);
+    const auto environnement = [](const char* nom) -> std::optional<std::string> {
+        if (std::string(nom) == "HOME") return "/home/u";
+        return std::nullopt;
+    };
+    EXPECT_EQ(choisir_dossier_donnees(std::nullopt, racine_ / "bin", environnement),
+              fs::path("/home/u/.local/share/lumicompteur"));
+}
+
+TEST_F(DossierDonneesTest, SansHomeLeCompteDonneLeDossierPersonnel) {
+    const auto vide = [](const char*) -> std::optional<std::string> { return std::nullopt; };
+    const fs::path choisi = choisir_dossier_donnees(std::nullopt, racine_, vide);
+    EXPECT_TRUE(choisi.is_absolute());
+    EXPECT_EQ(choisi.filename(), "lumicompteur");
+    EXPECT_EQ(choisi.parent_path().filename(), "share");
+}
+
+TEST_F(DossierDonneesTest, DonneesParDefautDesSources) {
+    EXPECT_EQ(dossier_donnees_par_defaut(racine_), fs::path(LUMI_DOSSIER_DATA_SOURCE));
+}
+
+TEST_F(DossierDonneesTest, DossierDeLExecutableCourant) {
+    EXPECT_TRUE(fs::is_regular_file(dossier_executable_courant() / "tests_settings"));
+}
+
+// Amorçage --------------------------------------------------------------------------------------
+
+TEST_F(DossierDonneesTest, AmorcageCopieLesFichiersManquantsSansEcraser) {
+    const fs::path source = racine_ / "data";
+    const std::string son("RIFF\0\x01\x02WAVE", 11);
+    poser(source / "tarifs.ini", "[TVA]\r\ntaux=19.6\r\n");
+    poser(source / "Couleur.ini", "[16 bits]\r\n");
+    poser(source / "lumicompteur.ini", "[messages utilisateurs]\r\nmessage 1=Bonjour\r\n");
+    poser(source / "alarme.wav", son);
+    poser(source / "aide" / "images" / "index.html", "<p>aide</p>");
+
+    const fs::path dossier = racine_ / "profil" / "lumicompteur";
+    poser(dossier / "tarifs.ini", "[TVA]\r\ntaux=5.5\r\n");  // modifié par l'utilisateur
+
+    amorcer_dossier_donnees(dossier, source);
+    EXPECT_TRUE(fs::is_directory(dossier / dossier_historique));
+    EXPECT_EQ(lire_fichier(dossier / "tarifs.ini"), "[TVA]\r\ntaux=5.5\r\n");
+    EXPECT_EQ(lire_fichier(dossier / "Couleur.ini"), "[16 bits]\r\n");
+    EXPECT_EQ(lire_fichier(dossier / "lumicompteur.ini"), "[messages utilisateurs]\r\nmessage 1=Bonjour\r\n");
+    EXPECT_EQ(lire_fichier(dossier / "alarme.wav"), son);
+    EXPECT_EQ(lire_fichier(dossier / "aide" / "images" / "index.html"), "<p>aide</p>");
+
+    // Un second amorçage garde les fichiers modifiés depuis et remet seulement ce qui manque.
+    poser(dossier / "Couleur.ini", "[16 bits]\r\nfond=clBlack\r\n");
+    fs::remove(dossier / "alarme.wav");
+    amorcer_dossier_donnees(dossier, source);
+    EXPECT_EQ(lire_fichier(dossier / "Couleur.ini"), "[16 bits]\r\nfond=clBlack\r\n");
+    EXPECT_EQ(lire_fichier(dossier / "alarme.wav"), son);
+}
+
+TEST_F(DossierDonneesTest, AmorcageSansSourceCreeLeDossier) {
+    const fs::path dossier = racine_ / "neuf";
+    amorcer_dossier_donnees(dossier, racine_ / "pas de source");
+    EXPECT_TRUE(fs::is_directory(dossier / dossier_historique));
+}
+
+TEST_F(DossierDonneesTest, DossierImpossibleACreerNommeLeDossier) {
+    poser(racine_ / "fichier", "x");
+    const fs::path dossier = racine_ / "fichier" / "donnees";  // le parent est un fichier
+    try {
+        amorcer_dossier_donnees(dossier, racine_);
+        FAIL() << "ErreurFichier attendue";
+    } catch (const ErreurFichier& e) {
+        EXPECT_NE(std::string(e.what()).find(dossier.string()), std::string::npos) << e.what();
+    }
+}
+
+}  // namespace
+}  // namespace lumi
