@@ -34,7 +34,8 @@ constexpr std::int32_t seconde_du_jour(int heures, int minutes, int secondes) {
 }
 
 // "dd/mm/yyyy" ; accepte aussi "d/m/yyyy" et une année sur deux chiffres ("dd/mm/yy",
-// moins de 88 = 20xx comme les anciens fichiers). Rien pour une date invalide (31/02, 00/01...).
+// moins de 88 = 20xx comme les anciens fichiers), blancs aux bouts tolérés. Rien pour une date
+// invalide (31/02, 00/01...) ou suivie d'autre chose.
 std::optional<NumeroJour> lire_date(std::string_view texte);
 std::string formater_date(NumeroJour jour);  // "dd/mm/yyyy"
 
@@ -42,9 +43,9 @@ std::string formater_date(NumeroJour jour);  // "dd/mm/yyyy"
 std::optional<std::int32_t> lire_heure(std::string_view texte);
 std::string formater_heure(std::int32_t seconde);  // "HH:mm:ss"
 
-// Noms français en minuscules.
-std::string_view nom_du_mois(unsigned mois);         // 1 .. 12 : "janvier" .. "décembre"
-std::string_view nom_du_jour(int jour_de_semaine);   // 1 .. 7 : "dimanche" .. "samedi"
+// Noms français en minuscules ; texte vide hors bornes.
+std::string_view nom_du_mois(unsigned mois);        // 1 .. 12 : "janvier" .. "décembre"
+std::string_view nom_du_jour(int jour_de_semaine);  // 1 .. 7 : "dimanche" .. "samedi"
 
 // "dd mmmm yyyy", par exemple "05 décembre 2000".
 std::string date_longue(NumeroJour jour);
@@ -54,7 +55,8 @@ std::string date_longue_avec_jour(NumeroJour jour);
 // Le champ "%1.2d" : au moins deux chiffres, le signe devant ("-05").
 std::string champ_2(std::int64_t valeur);
 
-// Durée en secondes -> "HH:MM:SS" avec des champs "%1.2d" (les heures peuvent dépasser 99).
+// Durée en secondes -> "HH:MM:SS" avec des champs "%1.2d" (les heures peuvent dépasser 99) ;
+// une durée négative porte un seul signe devant ("-00:01:05").
 std::string formater_duree(std::int64_t secondes);
 
 }  // namespace lumi

@@ -19,7 +19,9 @@ std::optional<double> lire_decimal(std::string_view texte);
 std::optional<int> lire_entier(std::string_view texte);
 
 // Notation fixe avec `decimales` chiffres après le séparateur, moitiés arrondies
-// en s'éloignant de zéro (2,345 -> "2,35" ; -2,345 -> "-2,35").
+// en s'éloignant de zéro (2,345 -> "2,35" ; -2,345 -> "-2,35"). L'arrondi porte sur l'écriture
+// décimale du double à 15 chiffres significatifs, donc sur la valeur telle qu'elle a été tapée
+// ou calculée, sans le bruit binaire. Jamais de "-0,00" ; une valeur non finie s'écrit zéro.
 std::string formater_decimal(double valeur, int decimales, char separateur);
 
 }  // namespace lumi

@@ -9,10 +9,12 @@ namespace lumi {
 class Horloge {
 public:
     virtual ~Horloge() = default;
-    virtual NumeroJour aujourdhui() const = 0;        // date locale
+    virtual NumeroJour aujourdhui() const = 0;         // date locale
     virtual std::int32_t seconde_du_jour() const = 0;  // heure locale, 0 .. 86399
     virtual std::int64_t millisecondes() const = 0;    // compteur monotone (GetTickCount)
-    Moment maintenant() const { return {aujourdhui(), seconde_du_jour()}; }
+    // Virtuelle pour qu'une horloge réelle lise date et heure d'un seul coup (sinon un appel
+    // à 23:59:59,999 peut donner la date d'hier et l'heure d'aujourd'hui).
+    virtual Moment maintenant() const { return {aujourdhui(), seconde_du_jour()}; }
 };
 
 // Heure locale du système (fuseau de l'utilisateur), compteur monotone de steady_clock.
@@ -21,6 +23,7 @@ public:
     NumeroJour aujourdhui() const override;
     std::int32_t seconde_du_jour() const override;
     std::int64_t millisecondes() const override;
+    Moment maintenant() const override;
 };
 
 // Horloge que les tests avancent à la main. L'heure murale et le compteur avancent ensemble ;
@@ -33,7 +36,7 @@ public:
     std::int64_t millisecondes() const override { return compteur_ms_; }
 
     void regler(Moment moment);
-    void avancer_ms(std::int64_t ms);
+    void avancer_ms(std::int64_t ms);  // ms >= 0 : un compteur monotone ne recule pas
     void avancer(std::int64_t secondes) { avancer_ms(secondes * 1000); }
 
 private:

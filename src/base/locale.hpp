@@ -14,4 +14,8 @@ struct ValeursLocales {
 // du programme. Séparateur "," et symbole "F" quand la locale n'en donne pas.
 ValeursLocales lire_valeurs_locales_systeme();
 
+// Les mêmes valeurs pour des locales nommées ("fr_FR.UTF-8"...) : locale C ou POSIX, locale
+// absente ou séparateur hors ASCII donnent les valeurs par défaut.
+ValeursLocales lire_valeurs_locales(const std::string& nom_numerique, const std::string& nom_monetaire);
+
 }  // namespace lumi

@@ -16,7 +16,8 @@ std::string utf8_vers_cp1252(std::string_view utf8);
 
 bool est_utf8_valide(std::string_view texte);
 
-// Texte d'un fichier : UTF-8 s'il l'est (BOM ôtée), sinon lu comme Windows-1252.
+// Texte d'un fichier : UTF-8 s'il l'est en entier, sinon lu comme Windows-1252. Un fichier qui
+// commence par la BOM UTF-8 (ôtée) reste UTF-8 : seuls ses octets invalides sont lus en Windows-1252.
 std::string decoder_fichier_texte(std::string_view octets);
 
 // Forme sans casse d'un nom, pour comparer comme le registre ou les fichiers INI :
