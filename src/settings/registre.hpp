@@ -40,8 +40,17 @@ public:
     // valeurs restent telles quelles, et la même règle s'applique un niveau plus bas à chaque
     // sous-clé de la source (seules les sous-clés manquantes sont remplies). Avec
     // effacer_source, la source est ensuite effacée par effacer_arborescence.
+    // Une destination égale à la source ou située sous elle est refusée (rien n'est fait) :
+    // la copie ne finirait pas, ou l'effacement de la source emporterait la copie.
     virtual void copier_arborescence(std::string_view source, std::string_view destination,
                                      bool effacer_source);
 };
+
+// Les niveaux d'un chemin de clé, séparés par "" ; les segments vides sont ignorés, si bien que
+// "" (ou "\") désigne la racine elle-même, qui existe toujours.
+std::vector<std::string> decouper_chemin(std::string_view cle);
+
+// Vrai si `cle` est `ancetre` ou se trouve sous lui (niveaux comparés sans casse).
+bool est_sous_cle_ou_egale(std::string_view cle, std::string_view ancetre);
 
 }  // namespace lumi

@@ -1,6 +1,7 @@
 #pragma once
 // Le magasin de réglages en mémoire, pour les tests.
 #include <memory>
+#include <utility>
 
 #include "settings/registre.hpp"
 
@@ -23,6 +24,9 @@ public:
 
 private:
     struct Noeud;
+    // Le nœud de la clé et son parent (nul pour la racine) ; nœud nul si la clé manque.
+    std::pair<Noeud*, Noeud*> trouver(std::string_view cle) const;
+
     std::unique_ptr<Noeud> racine_;
 };
 
