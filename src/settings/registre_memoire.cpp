@@ -119,7 +119,9 @@ bool RegistreMemoire::creer_cle(std::string_view cle) {
 }
 
 bool RegistreMemoire::effacer_cle_feuille(std::string_view cle) {
-    auto [noeud, parent] = trouver(cle);
+    const auto trouve = trouver(cle);
+    Noeud* noeud = trouve.first;
+    Noeud* parent = trouve.second;
     if (noeud == nullptr || !noeud->enfants.empty()) return false;
     if (parent == nullptr) {
         noeud->valeurs.clear();  // la racine existe toujours : seules ses valeurs partent

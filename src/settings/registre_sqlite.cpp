@@ -472,9 +472,10 @@ bool RegistreSqlite::ecrire_valeur(std::string_view cle, std::string_view nom, s
 
 bool RegistreSqlite::ecrire_valeur_et_vider(std::string_view cle, std::string_view nom,
                                             std::string_view texte) {
-    // En WAL avec synchronous=FULL, la validation vide le journal sur le disque avant de rendre
-    // la main : la valeur survit à une coupure sans recopier la base (pas de point de contrôle).
-    // Le mode ordinaire est rétabli aussitôt pour les autres écritures.
+    // En WAL avec synchronous=FULL, la validation vide le journal sur le disque (et, à sa création,
+    // le dossier qui le nomme) avant de rendre la main : la valeur survit à une coupure sans
+    // recopier la base, ce qu'un point de contrôle ferait à chaque instantané. Le mode ordinaire
+    // est rétabli aussitôt pour les autres écritures.
     try {
         impl_->executer("PRAGMA synchronous=FULL");
     } catch (const ErreurSqlite&) {
