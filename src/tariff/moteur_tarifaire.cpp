@@ -1,0 +1,95 @@
+#include "tariff/moteur_tarifaire.hpp"
+
+#include "settings/fichier_ini.hpp"
+#include "tariff/calendrier.hpp"
+#include "tariff/chargeur.hpp"
+
+namespace lumi {
+
+MoteurTarifaire::MoteurTarifaire(std::filesystem::path fichier_tarifs, const Registre& registre)
+    : fichier_tarifs_(std::move(fichier_tarifs)), registre_(registre) {}
+
+void MoteurTarifaire::lecture_taux_tva_et_valeurs_taux() {
+    const FichierIni ini(fichier_tarifs_);
+    const float tva = lire_taux_tva(ini);
+    const auto valeurs = lire_valeurs_taux(ini);
+    taux_tva_ = tva;
+    valeur_taux_ = valeurs;
+}
+
+std::vector<std::string> MoteurTarifaire::liste_des_tarifications() const {
+    return lire_liste_des_tarifications(FichierIni(fichier_tarifs_));
+}
+
+void MoteurTarifaire::lecture_parametres_tarification_en_cours_2000(std::string_view tarif,
+                                                                    std::string_view option) {
+    const FichierIni ini(fichier_tarifs_);
+    auto nouveau_tarif = lumi::GetTarification(ini, tarif);
+    auto nouvelle_reduction = lire_parametres_reduction(ini, registre_, option);
+    auto listes_tarif = lire_3_listes_plages_horaires(ini, tarif);
+    auto listes_courantes = option.empty() ? listes_tarif : lire_3_listes_plages_horaires(ini, option);
+
+    tarification_ = std::move(nouveau_tarif);
+    reduction_ = std::move(nouvelle_reduction);
+    plages_du_tarif_ = std::move(listes_tarif);
+    plages_courantes_ = std::move(listes_courantes);
+}
+
+void MoteurTarifaire::lecture_parametres_tarification_en_cours_2000() {
+    // Copies : les noms sont des champs des enregistrements remplacés.
+    const std::string tarif = tarification_.nom;
+    const std::string option = reduction_.nom;
+    lecture_parametres_tarification_en_cours_2000(tarif, option);
+}
+
+int MoteurTarifaire::get_day_of_week_jours_feries(NumeroJour date) const {
+    return lumi::get_day_of_week_jours_feries(date, alsace_);
+}
+
+int MoteurTarifaire::get_nb_plage_horaire_par_rapport_au_jour_passe(int jour) const {
+    return lumi::get_nb_plage_horaire_par_rapport_au_jour_passe(jour, plages_courantes_);
+}
+
+int MoteurTarifaire::bande_courante(int k, std::int32_t seconde) const {
+    return lumi::bande_courante(plages_courantes_, k, seconde);
+}
+
+int MoteurTarifaire::plage_en_vigueur(NumeroJour date, std::int32_t seconde) const {
+    return bande_courante(get_nb_plage_horaire_par_rapport_au_jour_passe(get_day_of_week_jours_feries(date)),
+                          seconde);
+}
+
+double MoteurTarifaire::calcul_prix_communication_sans_reduction(const tparametre_de_la_tarification& tarif,
+                                                                 std::int32_t debut_seconde,
+                                                                 NumeroJour debut_date, NumeroJour fin_date,
+                                                                 std::int32_t fin_seconde,
+                                                                 bool avec_credit) const {
+    if (tarif.nom == tarification_.nom) {
+        return lumi::calcul_prix_communication_sans_reduction(tarif, plages_du_tarif_, valeur_taux_, alsace_,
+                                                              debut_seconde, debut_date, fin_date,
+                                                              fin_seconde, avec_credit);
+    }
+    const auto listes = lire_3_listes_plages_horaires(FichierIni(fichier_tarifs_), tarif.nom);
+    return lumi::calcul_prix_communication_sans_reduction(tarif, listes, valeur_taux_, alsace_, debut_seconde,
+                                                          debut_date, fin_date, fin_seconde, avec_credit);
+}
+
+double MoteurTarifaire::calcul_prix_avec_reduction(std::uint8_t type_forfait, double prix,
+                                                   std::int32_t duree_connexion, int plage_en_cours) {
+    return lumi::calcul_prix_avec_reduction(type_forfait, prix, reduction_, tarification_, compteurs_,
+                                            duree_connexion, plage_en_cours);
+}
+
+tparametre_de_la_tarification MoteurTarifaire::GetTarification(std::string_view nom) const {
+    return lumi::GetTarification(FichierIni(fichier_tarifs_), nom);
+}
+
+std::vector<std::string> MoteurTarifaire::lecture_liste_reduc_tarifaires(bool liste_principale) const {
+    return lumi::lecture_liste_reduc_tarifaires(FichierIni(fichier_tarifs_), liste_principale);
+}
+
+std::string MoteurTarifaire::lire_option_tarifaire(int numero, std::string_view cle) const {
+    return lumi::lire_option_tarifaire(FichierIni(fichier_tarifs_), numero, cle);
+}
+
+}  // namespace lumi
