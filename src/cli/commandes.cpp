@@ -6,13 +6,21 @@ namespace lumi::cli {
 
 namespace {
 constexpr std::array table{
-    Commande{"registre",
-             "registre lire|ecrire|effacer|lister [--dossier DIR] CLE [NOM [VALEUR]]",
+    Commande{"registre", "registre lire|ecrire|effacer|lister [--dossier DIR] CLE [NOM [VALEUR]]",
              &commande_registre},
+    Commande{"prix",
+             "prix [--dossier DIR] --tarif NOM [--option REF] --debut \"JJ/MM/AAAA HH:MM:SS\" "
+             "--fin \"JJ/MM/AAAA HH:MM:SS\" [--alsace]",
+             &commande_prix},
+    Commande{"jour", "jour --date JJ/MM/AAAA [--alsace] [--dossier DIR --tarif NOM --heure HH:MM:SS]",
+             &commande_jour},
+    Commande{"paques", "paques --annee AAAA", &commande_paques},
 };
 }  // namespace
 
-std::span<const Commande> commandes() { return table; }
+std::span<const Commande> commandes() {
+    return table;
+}
 
 int erreur_usage(Flux flux, std::string_view commande, std::string_view detail) {
     if (!detail.empty()) flux.erreur << "Erreur : " << detail << "\n";

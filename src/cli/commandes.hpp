@@ -10,8 +10,8 @@ namespace lumi::cli {
 
 // Codes de sortie communs à toutes les commandes.
 inline constexpr int sortie_ok = 0;
-inline constexpr int sortie_erreur = 1;   // erreur du moteur (fichier, valeur invalide...)
-inline constexpr int sortie_usage = 2;    // mauvais arguments
+inline constexpr int sortie_erreur = 1;  // erreur du moteur (fichier, valeur invalide...)
+inline constexpr int sortie_usage = 2;   // mauvais arguments
 
 struct Flux {
     std::ostream& sortie;
@@ -37,5 +37,8 @@ int erreur_usage(Flux flux, std::string_view commande, std::string_view detail =
 
 // Déclarations des commandes, une par fichier commande_*.cpp.
 int commande_registre(std::span<const std::string> arguments, Flux flux);
+int commande_prix(std::span<const std::string> arguments, Flux flux);
+int commande_jour(std::span<const std::string> arguments, Flux flux);
+int commande_paques(std::span<const std::string> arguments, Flux flux);
 
 }  // namespace lumi::cli

@@ -1,0 +1,102 @@
+#include "cli/outils_tarif.hpp"
+
+#include <algorithm>
+
+#include "base/erreurs.hpp"
+#include "base/texte.hpp"
+#include "settings/dossier_donnees.hpp"
+#include "settings/fichier_ini.hpp"
+#include "settings/registre_memoire.hpp"
+#include "settings/registre_sqlite.hpp"
+
+namespace lumi::cli {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> OptionsCommande::valeur(std::string_view nom) const {
+    const auto it = valeurs.find(nom);
+    if (it == valeurs.end()) return std::nullopt;
+    return it->second;
+}
+
+std::string analyser_options(std::span<const std::string> arguments,
+                             std::initializer_list<std::string_view> avec_valeur,
+                             std::initializer_list<std::string_view> drapeaux, OptionsCommande& resultat) {
+    const auto connue = [](std::initializer_list<std::string_view> liste, std::string_view nom) {
+        return std::find(liste.begin(), liste.end(), nom) != liste.end();
+    };
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (!a.starts_with("--")) return "argument inattendu « " + a + " ».";
+        const auto egal = a.find('=');
+        const std::string nom = a.substr(0, egal);
+        if (connue(drapeaux, nom) && egal == std::string::npos) {
+            if (!resultat.drapeaux.insert(nom).second) return nom + " est donné deux fois.";
+            continue;
+        }
+        if (!connue(avec_valeur, nom)) return "option inconnue « " + a + " ».";
+        std::string valeur;
+        if (egal != std::string::npos) {
+            valeur = a.substr(egal + 1);
+        } else {
+            if (i + 1 >= arguments.size()) return nom + " attend une valeur.";
+            valeur = arguments[++i];
+        }
+        if (!resultat.valeurs.emplace(nom, valeur).second) return nom + " est donné deux fois.";
+    }
+    return {};
+}
+
+std::optional<NumeroJour> lire_date_commande(std::string_view texte) {
+    const auto jour = lire_date(rogner(texte));
+    if (!jour) return std::nullopt;
+    const int annee = static_cast<int>(date_du_jour(*jour).year());
+    if (annee < premiere_annee || annee > derniere_annee) return std::nullopt;
+    return jour;
+}
+
+std::optional<Moment> lire_moment_commande(std::string_view texte) {
+    const auto t = rogner(texte);
+    const auto blanc = t.find(' ');
+    if (blanc == std::string_view::npos) return std::nullopt;
+    const auto jour = lire_date_commande(t.substr(0, blanc));
+    const auto seconde = lire_heure(rogner(t.substr(blanc + 1)));
+    if (!jour || !seconde) return std::nullopt;
+    return Moment{*jour, *seconde};
+}
+
+fs::path DossierTarifaire::fichier_tarifs() const {
+    return dossier / lumi::fichier_tarifs;
+}
+
+DossierTarifaire ouvrir_dossier_tarifaire(const std::optional<std::string>& option_dossier) {
+    DossierTarifaire d;
+    const fs::path executable = dossier_executable_courant();
+    if (option_dossier) {
+        d.dossier = *option_dossier;  // dossier donné : rien n'y est écrit
+    } else {
+        d.dossier = choisir_dossier_donnees(std::nullopt, executable);
+        amorcer_dossier_donnees(d.dossier, dossier_donnees_par_defaut(executable));
+    }
+    const fs::path base = d.dossier / RegistreSqlite::nom_fichier;
+    std::error_code erreur;
+    if (fs::exists(base, erreur)) {
+        d.registre = std::make_unique<RegistreSqlite>(base);
+    } else {
+        d.registre = std::make_unique<RegistreMemoire>();
+    }
+    return d;
+}
+
+void verifier_section(const fs::path& fichier_tarifs, std::string_view libelle, std::string_view nom) {
+    std::error_code erreur;
+    if (!fs::exists(fichier_tarifs, erreur)) {
+        throw ErreurFichier("Le fichier des tarifs « " + fichier_tarifs.string() + " » est introuvable.");
+    }
+    if (!FichierIni(fichier_tarifs).section_existe(nom)) {
+        throw ErreurConversion(std::string(libelle) + " « " + std::string(nom) + " » : aucune section [" +
+                               std::string(nom) + "] dans le fichier « " + fichier_tarifs.string() + " ».");
+    }
+}
+
+}  // namespace lumi::cli
