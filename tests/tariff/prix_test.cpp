@@ -86,6 +86,42 @@ TEST(PrixAppel, ExemplesChiffres) {
     }
 }
 
+// Le rejeu saute les tops où rien ne change : il doit rendre la même réduction qu'un top par seconde.
+TEST(RejouerAppel, CommeUnTopParSeconde) {
+    RegistreMemoire registre;
+    MoteurTarifaire moteur(essai, registre);
+    moteur.lecture_taux_tva_et_valeurs_taux();
+    moteur.lecture_parametres_tarification_en_cours_2000("Pas de 60", "FEN");
+    const Moment appels[][2] = {
+        {a(lundi, 18, 30, 0), a(lundi, 19, 30, 0)}, {a(lundi, 18, 59, 59), a(lundi, 21, 0, 1)},
+        {a(lundi, 23, 10, 7), a(mardi, 1, 2, 3)},   {a(lundi, 17, 0, 0), a(lundi, 17, 0, 0)},
+        {a(lundi, 18, 0, 0), a(lundi, 18, 59, 59)}, {a(lundi, 12, 34, 56), a(lundi + 5, 13, 0, 0)},
+    };
+    for (const auto& [debut, fin] : appels) {
+        const auto rejeu = rejouer_appel(moteur, debut, fin);
+
+        // Un top par seconde, plage réévaluée à chaque changement d'heure.
+        moteur.remise_a_zero_compteurs_reduction();
+        const std::int64_t duree =
+            (std::int64_t{fin.jour} - debut.jour) * 86400 + fin.seconde - debut.seconde;
+        int plage = 0, heure = -1;
+        double reste = 0;
+        for (std::int64_t e = 0; e <= duree; ++e) {
+            const std::int64_t absolu = debut.seconde + e;
+            const auto jour = static_cast<NumeroJour>(debut.jour + absolu / 86400);
+            const auto seconde = static_cast<std::int32_t>(absolu % 86400);
+            if (static_cast<int>(absolu / 3600) != heure) {
+                heure = static_cast<int>(absolu / 3600);
+                plage = moteur.plage_en_vigueur(jour, seconde);
+            }
+            reste = moteur.calcul_prix_avec_reduction(type_forfait_r, rejeu.prix_communication,
+                                                      static_cast<std::int32_t>(e), plage);
+        }
+        EXPECT_FLOAT_EQ(rejeu.montant_reduction, static_cast<float>(rejeu.prix_communication - reste))
+            << formater_date(debut.jour) << " " << debut.seconde;
+    }
+}
+
 // Sans crédit (avec_credit faux) le premier pas commence au début de l'appel.
 TEST(PrixAppel, SansCreditTemps) {
     RegistreMemoire registre;
