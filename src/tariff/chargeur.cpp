@@ -69,7 +69,6 @@ tparametre_de_la_tarification GetTarification(const FichierIni& ini, std::string
 tparametre_de_la_reduction lire_parametres_reduction(const FichierIni& ini, const Registre& registre,
                                                      std::string_view reference) {
     tparametre_de_la_reduction r;  // sans option : réduction de 0 %, rien d'un ancien forfait
-    r.raz = 0;
     if (reference.empty()) return r;
 
     const auto o = reference;
