@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/erreurs.hpp"
+#include "commun/soutien.hpp"
 
 namespace lumi {
 namespace {
@@ -21,13 +22,6 @@ namespace fs = std::filesystem;
 
 class Fichiers : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string modele = (fs::temp_directory_path() / "lumi-fichiers-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(modele.data()), nullptr);
-        dossier_ = modele;
-    }
-    void TearDown() override { fs::remove_all(dossier_); }
-
     void ecrire_brut(const fs::path& chemin, const std::string& contenu) {
         std::ofstream(chemin, std::ios::binary) << contenu;
     }
@@ -48,7 +42,8 @@ protected:
         return {};
     }
 
-    fs::path dossier_;
+    essai::DossierTemporaire temporaire_{"lumi-fichiers"};
+    fs::path dossier_ = temporaire_.chemin();
 };
 
 TEST_F(Fichiers, LireUnFichierAbsentOuIllisibleNeDonneRien) {

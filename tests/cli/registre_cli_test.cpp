@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/commandes.hpp"
+#include "commun/soutien.hpp"
 #include "settings/registre_sqlite.hpp"
 
 namespace lumi::cli {
@@ -25,13 +26,6 @@ struct Resultat {
 
 class RegistreCli : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string modele = (fs::temp_directory_path() / "lumi-registre-cli-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(modele.data()), nullptr);
-        dossier_ = modele;
-    }
-    void TearDown() override { fs::remove_all(dossier_); }
-
     // registre ACTION --dossier <temporaire> ARGS...
     Resultat registre(const std::string& action, std::vector<std::string> args) {
         std::vector<std::string> tout{"registre", action, "--dossier", dossier_.string()};
@@ -49,7 +43,8 @@ protected:
         return r.lire_valeur("Software\\Korvanelle Software\\Lumicompteur 99" + cle, nom);
     }
 
-    fs::path dossier_;
+    essai::DossierTemporaire temporaire_{"lumi-registre-cli"};
+    fs::path dossier_ = temporaire_.chemin();
 };
 
 TEST_F(RegistreCli, EcrireLireListerEffacer) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/commandes.hpp"
+#include "commun/soutien.hpp"
 
 namespace lumi::cli {
 namespace {
@@ -31,17 +32,13 @@ Resultat lancer(std::vector<std::string> arguments) {
 class DossierEssai {
 public:
     explicit DossierEssai(const char* fixture = "tarifs_essai.ini", const char* reglages = nullptr) {
-        std::string modele = (fs::temp_directory_path() / "lumi-tarif-cli-XXXXXX").string();
-        if (::mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp");
-        chemin_ = modele;
-        fs::copy_file(fs::path(LUMI_DONNEES_TESTS) / fixture, chemin_ / "tarifs.ini");
-        if (reglages) std::ofstream(chemin_ / "lumicompteur.ini") << reglages;
+        fs::copy_file(fs::path(LUMI_DONNEES_TESTS) / fixture, dossier_ / "tarifs.ini");
+        if (reglages) std::ofstream(dossier_ / "lumicompteur.ini") << reglages;
     }
-    ~DossierEssai() { fs::remove_all(chemin_); }
-    std::string chemin() const { return chemin_.string(); }
+    std::string chemin() const { return dossier_.chemin().string(); }
 
 private:
-    fs::path chemin_;
+    essai::DossierTemporaire dossier_{"lumi-tarif-cli"};
 };
 
 Resultat prix(const std::string& dossier, const std::string& tarif, const std::string& debut,

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "commun/soutien.hpp"
 #include "settings/cles.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/registre_memoire.hpp"
@@ -169,20 +170,13 @@ TEST(Parametres, FamillesNumerotees) {
 
 class ParametresIni : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string modele = (fs::temp_directory_path() / "lumi-parametres-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(modele.data()), nullptr);
-        dossier_ = modele;
-    }
-    void TearDown() override { fs::remove_all(dossier_); }
-
     FichierIni ini(const std::string& contenu) {
-        const auto chemin = dossier_ / "lumicompteur.ini";
+        const auto chemin = dossier_.chemin() / "lumicompteur.ini";
         std::ofstream(chemin, std::ios::binary) << contenu;
         return FichierIni(chemin);
     }
 
-    fs::path dossier_;
+    essai::DossierTemporaire dossier_{"lumi-parametres"};
 };
 
 TEST_F(ParametresIni, DefautsSurUnFichierVide) {

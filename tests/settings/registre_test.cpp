@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/erreurs.hpp"
+#include "commun/soutien.hpp"
 #include "settings/cles.hpp"
 #include "settings/registre.hpp"
 #include "settings/registre_memoire.hpp"
@@ -25,33 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 using Noms = std::vector<std::string>;
 
-class DossierTemporaire {
-public:
-    DossierTemporaire() {
-        std::string modele = (fs::temp_directory_path() / "lumi-registre-XXXXXX").string();
-        if (::mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp");
-        chemin_ = modele;
-    }
-    ~DossierTemporaire() {
-        std::error_code ec;
-        fs::remove_all(chemin_, ec);
-    }
-    const fs::path& chemin() const { return chemin_; }
-
-private:
-    fs::path chemin_;
-};
-
-std::string lire_octets(const fs::path& chemin) {
-    std::ifstream f(chemin, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void ecrire_octets(const fs::path& chemin, const std::string& octets) {
-    std::ofstream(chemin, std::ios::binary) << octets;
-}
+using essai::DossierTemporaire;
+using essai::ecrire_octets;
+using essai::lire_octets;
 
 // ---------------------------------------------------------------------------------------------
 // La même suite pour les deux magasins.

@@ -1,0 +1,49 @@
+#pragma once
+// Soutien commun aux tests : dossier temporaire effacé à la fin, lancement d'une commande de l'outil.
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace lumi::essai {
+
+// Un dossier neuf sous le dossier temporaire du système, effacé avec tout son contenu à la fin.
+class DossierTemporaire {
+public:
+    explicit DossierTemporaire(const std::string& prefixe = "lumi") {
+        std::string modele = (std::filesystem::temp_directory_path() / (prefixe + "-XXXXXX")).string();
+        if (::mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp a échoué");
+        chemin_ = modele;
+    }
+    ~DossierTemporaire() {
+        std::error_code ec;
+        std::filesystem::remove_all(chemin_, ec);
+    }
+    DossierTemporaire(const DossierTemporaire&) = delete;
+    DossierTemporaire& operator=(const DossierTemporaire&) = delete;
+
+    const std::filesystem::path& chemin() const { return chemin_; }
+    std::filesystem::path operator/(const std::string& nom) const { return chemin_ / nom; }
+
+private:
+    std::filesystem::path chemin_;
+};
+
+// Écrit des octets tels quels (pas de conversion de fin de ligne).
+inline void ecrire_octets(const std::filesystem::path& chemin, const std::string& octets) {
+    std::ofstream(chemin, std::ios::binary) << octets;
+}
+
+inline std::string lire_octets(const std::filesystem::path& chemin) {
+    std::ifstream f(chemin, std::ios::binary);
+    std::ostringstream tout;
+    tout << f.rdbuf();
+    return tout.str();
+}
+
+}  // namespace lumi::essai
