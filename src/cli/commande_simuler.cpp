@@ -1,0 +1,207 @@
+// lumicompteur-outil simuler : rejoue une connexion dans le vrai compteur, top par top, sur l'accès
+// à distance simulé (numérotation, authentification au début, fin), ou avec les boutons de
+// démarrage et d'arrêt manuels. Les écritures du magasin (temps des forfaits, dates de remise à
+// zéro) vont au magasin du dossier de données, comme pendant une vraie connexion.
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "base/decimal.hpp"
+#include "base/erreurs.hpp"
+#include "base/locale.hpp"
+#include "cli/commandes.hpp"
+#include "cli/outils_tarif.hpp"
+#include "platform/simulation/banc_compteur.hpp"
+#include "settings/cles.hpp"
+#include "settings/dossier_donnees.hpp"
+#include "settings/registre_sqlite.hpp"
+
+namespace lumi::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view details_usage =
+    "  --entree NOM       entrée d'annuaire de la connexion (le fournisseur)\n"
+    "  --debut, --fin     authentification et fin de la connexion, \"JJ/MM/AAAA HH:MM:SS\"\n"
+    "  --manuel           boutons de démarrage et d'arrêt manuels au lieu d'une connexion\n"
+    "  --anticipation S   délai d'anticipation du fournisseur pour ce rejeu (0 à 999 secondes)\n"
+    "  Écrit duree=, prix_sans_reduction=, reduction=, montant= (francs HT), tarif=, option=,\n"
+    "  temps_restant_forfait= (forfait en cours), etat=, puis chaque boîte et avis montré.\n";
+
+int usage(Flux flux, std::string_view detail) {
+    const int code = erreur_usage(flux, "simuler", detail);
+    flux.erreur << details_usage;
+    return code;
+}
+
+std::string six_decimales(double valeur) {
+    return formater_decimal(valeur, 6, '.');
+}
+
+// Une ligne cle=valeur par boîte : les retours à la ligne s'écrivent \r et \n.
+std::string sur_une_ligne(std::string_view texte) {
+    std::string resultat;
+    for (const char c : texte) {
+        if (c == '\r') {
+            resultat += "\\r";
+        } else if (c == '\n') {
+            resultat += "\\n";
+        } else {
+            resultat += c;
+        }
+    }
+    return resultat;
+}
+
+std::string_view cle_boite(GenreBoite genre) {
+    switch (genre) {
+        case GenreBoite::avertissement:
+            return "avertissement";
+        case GenreBoite::information:
+            return "information";
+        case GenreBoite::question:
+            return "question";
+    }
+    return "boite";
+}
+
+std::int64_t secondes_absolues(Moment m) {
+    return std::int64_t{m.jour} * secondes_par_jour + m.seconde;
+}
+
+Moment moment_de(std::int64_t secondes) {
+    return {static_cast<NumeroJour>(secondes / secondes_par_jour),
+            static_cast<std::int32_t>(secondes % secondes_par_jour)};
+}
+
+// Le délai donné pour ce rejeu remplace le délai rangé, qui est remis tel qu'il était à la fin.
+class AnticipationTemporaire {
+public:
+    AnticipationTemporaire(Registre& registre, std::string entree, std::optional<std::string> valeur)
+        : registre_(registre), cle_(cles::cle_provider(entree)) {
+        if (!valeur) return;
+        actif_ = true;
+        const auto valeurs = registre_.lister_valeurs(cle_);
+        existait_ = std::any_of(valeurs.begin(), valeurs.end(),
+                                [](const std::string& n) { return n == "anticipation"; });
+        ancienne_ = registre_.lire_valeur(cle_, "anticipation");
+        registre_.ecrire_valeur(cle_, "anticipation", *valeur);
+    }
+    ~AnticipationTemporaire() {
+        if (!actif_) return;
+        if (existait_) {
+            registre_.ecrire_valeur(cle_, "anticipation", ancienne_);
+        } else {
+            registre_.effacer_valeur(cle_, "anticipation");
+        }
+    }
+    AnticipationTemporaire(const AnticipationTemporaire&) = delete;
+    AnticipationTemporaire& operator=(const AnticipationTemporaire&) = delete;
+
+private:
+    Registre& registre_;
+    std::string cle_;
+    bool actif_ = false;
+    bool existait_ = false;
+    std::string ancienne_;
+};
+
+}  // namespace
+
+int commande_simuler(std::span<const std::string> arguments, Flux flux) {
+    OptionsCommande o;
+    if (auto detail = analyser_options(
+            arguments, {"--dossier", "--entree", "--debut", "--fin", "--anticipation"}, {"--manuel"}, o);
+        !detail.empty()) {
+        return usage(flux, detail);
+    }
+    const bool manuel = o.drapeau("--manuel");
+    const auto entree = o.valeur("--entree");
+    if (!manuel && (!entree || entree->empty()))
+        return usage(flux, "--entree est obligatoire sans --manuel.");
+    if (!o.valeur("--debut") || !o.valeur("--fin")) return usage(flux, "--debut et --fin sont obligatoires.");
+    const auto debut = lire_moment_commande(*o.valeur("--debut"));
+    const auto fin = lire_moment_commande(*o.valeur("--fin"));
+    if (!debut)
+        return usage(flux,
+                     "--debut « " + *o.valeur("--debut") + " » n'est pas un instant JJ/MM/AAAA HH:MM:SS.");
+    if (!fin)
+        return usage(flux, "--fin « " + *o.valeur("--fin") + " » n'est pas un instant JJ/MM/AAAA HH:MM:SS.");
+    if (*fin < *debut) return usage(flux, "la fin est avant le début.");
+    const auto anticipation = o.valeur("--anticipation");
+    if (anticipation) {
+        if (manuel) return usage(flux, "--anticipation ne s'emploie pas avec --manuel.");
+        const auto s = lire_entier(*anticipation);
+        if (!s || *s < 0 || *s > 999 || anticipation->empty() ||
+            anticipation->find_first_not_of("0123456789") != std::string::npos) {
+            return usage(flux, "--anticipation « " + *anticipation + " » n'est pas un nombre de 0 à 999.");
+        }
+    }
+
+    try {
+        const fs::path executable = dossier_executable_courant();
+        std::optional<fs::path> option_dossier;
+        if (const auto d = o.valeur("--dossier")) option_dossier = fs::path(*d);
+        const fs::path dossier = choisir_dossier_donnees(option_dossier, executable);
+        amorcer_dossier_donnees(dossier, dossier_donnees_par_defaut(executable));
+        RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
+        if (registre.avertissement()) flux.erreur << "Avertissement : " << *registre.avertissement() << '\n';
+        const AnticipationTemporaire delai(registre, entree.value_or(""), anticipation);
+
+        // Le programme tourne depuis cinq secondes quand la ligne s'authentifie ; les événements
+        // tombent entre deux tops, comme en vrai.
+        const std::int64_t depart = secondes_absolues(*debut) - 5;
+        const std::int64_t ms_debut = 5500;
+        const std::int64_t ms_fin =
+            std::max<std::int64_t>((secondes_absolues(*fin) - depart) * 1000 + 500, ms_debut + 100);
+
+        ReglagesCompteur reglages;
+        reglages.locale = lire_valeurs_locales_systeme();
+        BancCompteur banc(moment_de(depart), registre, dossier, reglages);
+        if (manuel) {
+            banc.demarrer();
+            banc.ordonnanceur.planifier(ms_debut, [&banc] { banc.compteur.SpeedButton1Click(); });
+            banc.ordonnanceur.planifier(ms_fin, [&banc] { banc.compteur.SpeedButton4Click(); });
+        } else {
+            banc.acces.definir_annuaire({*entree});
+            std::vector<EtapeConnexion> etapes{{2500, etat_ras_connexion_peripherique, 0},
+                                               {ms_debut, etat_ras_authentification, 0}};
+            if (ms_debut + 1000 < ms_fin) etapes.push_back({ms_debut + 1000, etat_ras_connecte, 0});
+            etapes.push_back({ms_fin, etat_aucune_connexion, 0});
+            banc.acces.ajouter_connexion(*entree, std::move(etapes));
+            banc.demarrer();
+            banc.relayer_connexions();
+        }
+        banc.ordonnanceur.avancer_jusqu_a(ms_fin + 1500);
+
+        const auto& etat = banc.compteur.etat();
+        const auto& choix = banc.compteur.choix();
+        const auto& option = banc.compteur.moteur().reduction();
+        const double montant = static_cast<double>(etat.prix_communication) - etat.montant_reduction;
+        flux.sortie << "duree=" << (etat.texte_duree.empty() ? "00:00:00" : etat.texte_duree) << '\n'
+                    << "prix_sans_reduction=" << six_decimales(etat.prix_communication) << '\n'
+                    << "reduction=" << six_decimales(etat.montant_reduction) << '\n'
+                    << "montant=" << six_decimales(montant) << '\n'
+                    << "tarif=" << choix.tarif_en_cours << '\n'
+                    << "option=" << choix.forfait_en_cours << '\n';
+        if (!option.nom.empty() && option.type_forfait == type_forfait_f) {
+            flux.sortie << "temps_restant_forfait=" << option.temps_restant_forfait << '\n';
+        }
+        flux.sortie << "etat=" << banc.compteur.fenetre().lignes_etat[0] << '\n';
+        for (const auto& boite : banc.dialogue.boites()) {
+            flux.sortie << cle_boite(boite.genre) << '=' << sur_une_ligne(boite.texte) << '\n';
+        }
+        for (const auto& avis : banc.compteur.fenetre().avis_fin_forfait) {
+            flux.sortie << "avis_fin_forfait=" << sur_une_ligne(avis.texte) << '\n';
+        }
+        for (const auto& son : banc.son.joues()) flux.sortie << "son=" << son.filename().string() << '\n';
+        return sortie_ok;
+    } catch (const ErreurFichier& e) {
+        flux.erreur << "Erreur : " << e.what() << '\n';
+    }
+    return sortie_erreur;
+}
+
+}  // namespace lumi::cli

@@ -1,0 +1,169 @@
+#pragma once
+// Le compteur : l'objet de composition qui tient, pour toute la vie du programme, l'état de la
+// fenêtre principale et celui de chaque sous-système (moteur tarifaire, choix du tarif et de
+// l'option, décompte et remises à zéro des forfaits), avec les coutures vers la plate-forme.
+// Il porte le top d'une seconde (Timer1Timer), les trois actions d'état, les boutons de démarrage
+// et d'arrêt manuels et l'affectation du fournisseur ; ce que la fenêtre montre est dans fenetre().
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "base/horloge.hpp"
+#include "base/locale.hpp"
+#include "core/acces_distant.hpp"
+#include "core/dialogue.hpp"
+#include "core/etat_compteur.hpp"
+#include "core/fenetre_principale.hpp"
+#include "core/minuterie.hpp"
+#include "plans/forfait.hpp"
+#include "plans/raz_forfaits.hpp"
+#include "plans/son.hpp"
+#include "settings/registre.hpp"
+#include "tariff/affichage_tarif.hpp"
+#include "tariff/choix_option.hpp"
+#include "tariff/monnaie.hpp"
+#include "tariff/moteur_tarifaire.hpp"
+
+namespace lumi {
+
+// Les coutures que le compteur interroge ; elles vivent plus longtemps que lui.
+struct CouturesCompteur {
+    const Horloge& horloge;
+    Registre& registre;
+    AccesDistant& acces_distant;
+    SourceAdresse& adresse;
+    Dialogue& dialogue;
+    Son& son;
+};
+
+// Ce que le démarrage donne au compteur en plus du dossier de données.
+struct ReglagesCompteur {
+    ValeursLocales locale;
+    // Couleur de chaque indice de plage (clés "taux0" .. "taux20" du jeu de couleurs).
+    CouleursTaux couleurs = [] {
+        CouleursTaux c{};
+        c.fill(couleur_rouge);
+        return c;
+    }();
+};
+
+class Compteur final : private AffichageTarifaire, private EffetsForfait {
+public:
+    // Lit les réglages du démarrage : "anti crash" et "frequence save crash", "Alsace", l'affichage
+    // des prix (TTC, décimales) de lumicompteur.ini. Ne charge pas encore les tarifs.
+    Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donnees,
+             ReglagesCompteur reglages = {});
+    Compteur(const Compteur&) = delete;
+    Compteur& operator=(const Compteur&) = delete;
+
+    // Démarrage du moteur : TVA et réductions par taux, puis choix du tarif et de l'option rangés
+    // ("dernier tarif", "derniere reduc") et premier affichage du prix. Une erreur est montrée une fois.
+    void charger_tarifs();
+
+    // --- Minuteries ---
+    void Timer1Timer();  // le top d'une seconde
+    void Timer4Timer();  // cadence des instantanés anti-crash
+    Minuterie& Timer1() { return Timer1_; }
+    Minuterie& Timer2() { return Timer2_; }
+    Minuterie& Timer4() { return Timer4_; }
+    const Minuterie& Timer1() const { return Timer1_; }
+    const Minuterie& Timer2() const { return Timer2_; }
+    const Minuterie& Timer4() const { return Timer4_; }
+
+    // --- Actions d'état (sources de détection et boutons) ---
+    void action_numerotation_en_cours();
+    void action_connecte_au_reseau();
+    void action_fin_de_connexion();
+    void REMISE_A_ZERO_DES_VARIABLES();
+    void changement_bouton_etat_connexion();
+    void changement_bouton_mode_manuel();
+    void SpeedButton1Click();  // démarrage manuel
+    void SpeedButton4Click();  // arrêt manuel
+    void affectation_variable_provider();
+
+    // --- Choix du tarif et de l'option par la fenêtre ---
+    void action_tarification_reduction_changer(EmetteurChangement emetteur);
+    void traitement_mode_auto();
+
+    // --- Affichage ---
+    void mise_a_jour_prix();
+    void mise_a_jour_panels();
+    void reaffichage_petite_icone();
+    // Choix du panneau de durée : 1 la durée, 2 l'heure.
+    void definir_mode_panneau_duree(int mode);
+
+    // --- Lecture de l'état ---
+    const EtatCompteur& etat() const { return etat_; }
+    const ModeleTForm1& fenetre() const { return fenetre_; }
+    const ChoixTarifaire& choix() const { return choix_; }
+    const EtatForfait& etat_forfait() const { return etat_forfait_; }
+    const MoteurTarifaire& moteur() const { return moteur_; }
+    const ReglagesMonnaie& monnaie() const { return monnaie_; }
+    bool anti_crash() const { return anti_crash_; }
+    // Remise à zéro quotidienne reportée à la fin de la connexion en cours.
+    bool raz_forfaits_en_attente() const { return raz_en_attente_; }
+
+    // Le prix affiché : prix_communication - montant_reduction, formaté avec la devise.
+    std::string texte_prix_affiche() const;
+
+    // Opérations des sous-systèmes qui se branchent plus tard (historique et instantanés) : vides,
+    // rien n'est fait. `texte_facture_en_cours` rend la ligne d'état 3 (facture en cours).
+    std::function<void()> enregistrer_historique;
+    std::function<void()> enregistrer_parametres_de_sauvegarde;
+    std::function<std::string()> texte_facture_en_cours;
+
+private:
+    // AffichageTarifaire
+    void mise_a_jour_affichage_tarifications() override;
+    // EffetsForfait
+    void afficher_jauge_forfait(std::int32_t restant, std::int32_t duree) override;
+    bool sauvegardes_crash_actives() const override { return anti_crash_; }
+    void montrer_fin_forfait(const ModeleFinForfait& modele) override;
+
+    void rafraichissement_horaire(NumeroJour aujourdhui, int heure, std::int32_t seconde_maintenant);
+    void remise_a_zero_quotidienne();
+    void adresse_et_provider();
+    void calcul_temps_ecoule(NumeroJour aujourdhui, std::int32_t seconde_maintenant);
+    void calcul_prix_et_forfait(NumeroJour aujourdhui, std::int32_t seconde_maintenant);
+    void titre_et_info_bulle();
+    void enregistrer_temps_restant_forfait();
+    void appliquer_boutons_choix();
+    void montrer_fenetre();
+    void cacher_fenetre();
+    // Une erreur du compteur est montrée une seule fois par texte pendant la vie du programme.
+    void montrer_erreur(const std::exception& erreur);
+    std::string provider_du_decompte() const;
+
+    const Horloge& horloge_;
+    Registre& registre_;
+    AccesDistant& acces_distant_;
+    SourceAdresse& adresse_;
+    Dialogue& dialogue_;
+    std::filesystem::path dossier_;
+    CouleursTaux couleurs_;
+    ReglagesMonnaie monnaie_;
+    bool anti_crash_ = true;
+
+    MoteurTarifaire moteur_;
+    ChoixTarifaire choix_;
+    SelecteurTarifaire selecteur_;
+    EtatForfait etat_forfait_;
+    DecompteForfait decompte_;
+    ReinitialisationForfaits raz_;
+
+    EtatCompteur etat_;
+    ModeleTForm1 fenetre_;
+    // SpeedButton14 et SpeedButton15 cachés pendant une connexion ou un comptage manuel.
+    bool boutons_choix_masques_ = false;
+    bool raz_en_attente_ = false;
+    std::set<std::string> erreurs_montrees_;
+
+    Minuterie Timer1_{"Timer1", 1000, true};
+    Minuterie Timer2_{"Timer2", 700, true};
+    Minuterie Timer4_{"Timer4", 30000, false};
+};
+
+}  // namespace lumi

@@ -1,0 +1,43 @@
+#include "core/dialogue.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace lumi {
+
+std::string_view texte_bouton(Reponse bouton) {
+    switch (bouton) {
+        case Reponse::ok:
+            return "OK";
+        case Reponse::oui:
+            return "&Oui";
+        case Reponse::non:
+            return "&Non";
+        case Reponse::tout:
+            return "&Tout";
+    }
+    return "OK";
+}
+
+Reponse Dialogue::question(std::string_view texte, bool avec_tout) {
+    if (avec_tout) return boite(GenreBoite::question, texte, {Reponse::oui, Reponse::non, Reponse::tout});
+    return boite(GenreBoite::question, texte, {Reponse::oui, Reponse::non});
+}
+
+Reponse DialogueScripte::boite(GenreBoite genre, std::string_view texte,
+                               const std::vector<Reponse>& boutons) {
+    Reponse reponse = boutons.empty() ? Reponse::ok : boutons.front();
+    if (!reponses_.empty()) {
+        reponse = reponses_.front();
+        reponses_.pop_front();
+        // Une réponse qui n'est pas l'un des boutons est une faute du script : l'essai doit échouer.
+        if (std::find(boutons.begin(), boutons.end(), reponse) == boutons.end()) {
+            throw std::logic_error("DialogueScripte : réponse prévue absente des boutons de « " +
+                                   std::string(texte) + " »");
+        }
+    }
+    boites_.push_back({genre, std::string(texte), boutons, reponse});
+    return reponse;
+}
+
+}  // namespace lumi

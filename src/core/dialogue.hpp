@@ -1,0 +1,52 @@
+#pragma once
+// La couture des boîtes de message : le cœur demande, la coquille montre une vraie boîte (Qt) et
+// les essais répondent d'après un script. Les boutons portent les textes français du programme.
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumi {
+
+enum class GenreBoite { avertissement, information, question };
+
+enum class Reponse { ok, oui, non, tout };
+
+// "OK", "&Oui", "&Non", "&Tout".
+std::string_view texte_bouton(Reponse bouton);
+
+class Dialogue {
+public:
+    virtual ~Dialogue() = default;
+    // Montre la boîte et attend le bouton choisi (l'un de `boutons`).
+    virtual Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) = 0;
+
+    void avertissement(std::string_view texte) { boite(GenreBoite::avertissement, texte, {Reponse::ok}); }
+    void information(std::string_view texte) { boite(GenreBoite::information, texte, {Reponse::ok}); }
+    // Question "&Oui" / "&Non", ou "&Oui" / "&Non" / "&Tout".
+    Reponse question(std::string_view texte, bool avec_tout = false);
+};
+
+// Boîtes notées dans l'ordre, réponses tirées d'un script ; sans réponse prévue, le premier bouton.
+class DialogueScripte final : public Dialogue {
+public:
+    struct BoiteMontree {
+        GenreBoite genre;
+        std::string texte;
+        std::vector<Reponse> boutons;
+        Reponse reponse;
+    };
+
+    Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) override;
+
+    // La réponse de la prochaine boîte (file : plusieurs réponses se suivent).
+    void prevoir_reponse(Reponse reponse) { reponses_.push_back(reponse); }
+    const std::vector<BoiteMontree>& boites() const { return boites_; }
+    void oublier() { boites_.clear(); }
+
+private:
+    std::deque<Reponse> reponses_;
+    std::vector<BoiteMontree> boites_;
+};
+
+}  // namespace lumi
