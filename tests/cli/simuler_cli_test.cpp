@@ -1,0 +1,210 @@
+// lumicompteur-outil simuler : une connexion rejouée dans le vrai compteur, lancée sans processus,
+// et le même rejeu par le programme lui-même.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../commun/soutien.hpp"
+#include "cli/commandes.hpp"
+#include "settings/cles.hpp"
+#include "settings/registre_sqlite.hpp"
+
+namespace lumi::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Resultat {
+    int code;
+    std::string sortie;
+    std::string erreur;
+};
+
+Resultat lancer(std::vector<std::string> arguments) {
+    std::ostringstream sortie, erreur;
+    const int code = executer(arguments, {sortie, erreur});
+    return {code, sortie.str(), erreur.str()};
+}
+
+// Un dossier de données avec les tarifs et réglages d'essai du compteur, et l'alarme.
+class DossierSimulation {
+public:
+    DossierSimulation() {
+        fs::copy_file(fs::path(LUMI_DONNEES_TESTS) / "compteur_tarifs.ini", dossier_ / "tarifs.ini");
+        fs::copy_file(fs::path(LUMI_DONNEES_TESTS) / "compteur_reglages.ini", dossier_ / "lumicompteur.ini");
+        essai::ecrire_octets(dossier_ / "alarme.wav", "RIFF");
+    }
+    std::string chemin() const { return dossier_.chemin().string(); }
+    void ecrire(const std::string& cle, const std::string& nom, const std::string& valeur) {
+        RegistreSqlite(dossier_ / RegistreSqlite::nom_fichier)
+            .ecrire_valeur(std::string(cles::racine) + cle, nom, valeur);
+    }
+    std::string lire(const std::string& cle, const std::string& nom) {
+        return RegistreSqlite(dossier_ / RegistreSqlite::nom_fichier)
+            .lire_valeur(std::string(cles::racine) + cle, nom);
+    }
+    std::vector<std::string> valeurs(const std::string& cle) {
+        return RegistreSqlite(dossier_ / RegistreSqlite::nom_fichier)
+            .lister_valeurs(std::string(cles::racine) + cle);
+    }
+
+private:
+    essai::DossierTemporaire dossier_{"lumi-simuler"};
+};
+
+Resultat simuler(const DossierSimulation& d, const std::string& debut, const std::string& fin,
+                 std::vector<std::string> autres = {}) {
+    std::vector<std::string> a{"simuler", "--dossier", d.chemin(), "--entree", "MonFAI",
+                               "--debut", debut,       "--fin",    fin};
+    a.insert(a.end(), autres.begin(), autres.end());
+    return lancer(a);
+}
+
+TEST(CommandeSimuler, Rejeux) {
+    struct Cas {
+        const char* nom;
+        const char* debut;
+        const char* fin;
+        std::vector<std::string> autres;
+        const char* attendu;
+    };
+    const Cas cas[] = {
+        {"connexion",
+         "10/03/2000 14:00:00",
+         "10/03/2000 14:12:05",
+         {},
+         "duree=00:12:05\nprix_sans_reduction=7.250000\nreduction=0.000000\nmontant=7.250000\n"
+         "tarif=Seconde\noption=\netat=Fin de connexion\n"},
+        {"sur minuit",
+         "10/03/2000 23:59:00",
+         "11/03/2000 00:01:00",
+         {},
+         "duree=00:02:00\nprix_sans_reduction=1.200000\nreduction=0.000000\nmontant=1.200000\n"
+         "tarif=Seconde\noption=\netat=Fin de connexion\n"},
+        {"anticipation",
+         "10/03/2000 14:00:00",
+         "10/03/2000 14:01:00",
+         {"--anticipation", "15"},
+         "duree=00:01:15\nprix_sans_reduction=0.750000\nreduction=0.000000\nmontant=0.750000\n"
+         "tarif=Seconde\noption=\netat=Fin de connexion\n"},
+        {"manuel",
+         "10/03/2000 14:00:00",
+         "10/03/2000 14:01:30",
+         {"--manuel"},
+         "duree=00:01:30\nprix_sans_reduction=0.900000\nreduction=0.000000\nmontant=0.900000\n"
+         "tarif=Seconde\noption=\netat=Arrêté manuellement\n"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        DossierSimulation d;
+        const auto r = simuler(d, c.debut, c.fin, c.autres);
+        ASSERT_EQ(r.code, sortie_ok) << r.erreur;
+        EXPECT_EQ(r.sortie, c.attendu);
+        // Le délai donné pour le rejeu ne reste pas dans le magasin.
+        EXPECT_TRUE(d.valeurs("\\providers\\MonFAI").empty());
+    }
+}
+
+TEST(CommandeSimuler, ForfaitsDansLeMagasinDuDossier) {
+    DossierSimulation d;
+    d.ecrire("\\providers\\MonFAI", "F1", "oui");
+    auto r = simuler(d, "10/03/2000 14:00:00", "10/03/2000 14:01:40");
+    ASSERT_EQ(r.code, sortie_ok) << r.erreur;
+    EXPECT_NE(r.sortie.find("option=F1\ntemps_restant_forfait=3500\n"), std::string::npos) << r.sortie;
+    EXPECT_EQ(d.lire("\\forfaits", "time F1"), "3500");
+
+    // La connexion suivante part de ce qui est rangé et épuise le forfait : l'avis et l'alarme.
+    r = simuler(d, "10/03/2000 15:00:00", "10/03/2000 16:00:00");
+    ASSERT_EQ(r.code, sortie_ok) << r.erreur;
+    EXPECT_NE(r.sortie.find("duree=01:00:00\n"), std::string::npos) << r.sortie;
+    // Épuisé à 3500 s : 100 s au tarif sans option ensuite.
+    EXPECT_NE(r.sortie.find("prix_sans_reduction=1.000000\n"), std::string::npos) << r.sortie;
+    EXPECT_NE(r.sortie.find("option=\n"), std::string::npos) << r.sortie;
+    EXPECT_NE(r.sortie.find("avis_fin_forfait=Le forfait en cours est terminé !\n"), std::string::npos)
+        << r.sortie;
+    EXPECT_NE(r.sortie.find("son=alarme.wav\n"), std::string::npos) << r.sortie;
+    EXPECT_EQ(d.lire("\\forfaits", "time F1"), "0");
+}
+
+TEST(CommandeSimuler, AvertissementsMontresEnChemin) {
+    DossierSimulation d;
+    d.ecrire("\\providers\\MonFAI", "F60", "oui");
+    d.ecrire("\\forfaits", "time F60", "douze");
+    const auto r = simuler(d, "10/03/2000 14:00:00", "10/03/2000 14:00:30");
+    ASSERT_EQ(r.code, sortie_ok) << r.erreur;
+    EXPECT_NE(r.sortie.find("duree=00:00:30\nprix_sans_reduction=0.300000\n"), std::string::npos) << r.sortie;
+    EXPECT_NE(r.sortie.find("avertissement=La valeur « douze » n'est pas un nombre entier"),
+              std::string::npos)
+        << r.sortie;
+    EXPECT_NE(r.sortie.find("\\rLe compteur continue avec ses derniers chiffres.\n"), std::string::npos)
+        << r.sortie;
+}
+
+TEST(CommandeSimuler, ErreursDUsage) {
+    DossierSimulation d;
+    struct Cas {
+        const char* nom;
+        std::vector<std::string> arguments;
+        const char* extrait;
+    };
+    const std::string debut = "10/03/2000 14:00:00", fin = "10/03/2000 14:01:00";
+    const Cas cas[] = {
+        {"sans entrée",
+         {"--dossier", d.chemin(), "--debut", debut, "--fin", fin},
+         "--entree est obligatoire"},
+        {"fin avant le début",
+         {"--dossier", d.chemin(), "--entree", "MonFAI", "--debut", fin, "--fin", debut},
+         "la fin est avant le début"},
+        {"instant illisible",
+         {"--dossier", d.chemin(), "--entree", "MonFAI", "--debut", "10/03/2000", "--fin", fin},
+         "n'est pas un instant"},
+        {"anticipation trop grande",
+         {"--dossier", d.chemin(), "--entree", "MonFAI", "--debut", debut, "--fin", fin, "--anticipation",
+          "1000"},
+         "de 0 à 999"},
+        {"anticipation négative",
+         {"--dossier", d.chemin(), "--entree", "MonFAI", "--debut", debut, "--fin", fin, "--anticipation",
+          "-5"},
+         "de 0 à 999"},
+        {"anticipation en mode manuel",
+         {"--dossier", d.chemin(), "--entree", "MonFAI", "--debut", debut, "--fin", fin, "--manuel",
+          "--anticipation", "5"},
+         "--manuel"},
+        {"option inconnue", {"--dossier", d.chemin(), "--entree", "MonFAI", "--vite"}, "option inconnue"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        std::vector<std::string> a{"simuler"};
+        a.insert(a.end(), c.arguments.begin(), c.arguments.end());
+        const auto r = lancer(a);
+        EXPECT_EQ(r.code, sortie_usage);
+        EXPECT_EQ(r.sortie, "");
+        EXPECT_NE(r.erreur.find(c.extrait), std::string::npos) << r.erreur;
+        EXPECT_NE(r.erreur.find("lumicompteur-outil simuler"), std::string::npos);
+    }
+}
+
+// Le programme lui-même, comme un script le lance : un jour entier de connexion (le prix du fichier
+// est en simple précision, d'où le dernier chiffre).
+TEST(CommandeSimuler, ProgrammeSurVingtQuatreHeures) {
+    DossierSimulation d;
+    const std::string commande =
+        std::string(LUMI_OUTIL) + " simuler --dossier '" + d.chemin() +
+        "' --entree MonFAI --debut '10/03/2000 14:00:00' --fin '11/03/2000 14:00:00'";
+    FILE* tube = ::popen(commande.c_str(), "r");
+    ASSERT_NE(tube, nullptr);
+    std::string sortie;
+    char tampon[256];
+    while (const auto n = std::fread(tampon, 1, sizeof tampon, tube)) sortie.append(tampon, n);
+    EXPECT_EQ(::pclose(tube), 0);
+    EXPECT_EQ(sortie,
+              "duree=24:00:00\nprix_sans_reduction=864.000061\nreduction=0.000000\nmontant=864.000061\n"
+              "tarif=Seconde\noption=\netat=Fin de connexion\n");
+}
+
+}  // namespace
+}  // namespace lumi::cli
