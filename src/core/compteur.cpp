@@ -292,8 +292,10 @@ void Compteur::calcul_prix_et_forfait(NumeroJour aujourdhui, std::int32_t second
 }
 
 void Compteur::titre_et_info_bulle() {
-    fenetre_.titre_application = " " + etat_.texte_duree + " - " + texte_prix_affiche();
-    mise_a_jour_prix();
+    // Le montant n'est formaté qu'une fois par top : titre et panneau du prix le partagent.
+    const std::string prix = texte_prix_affiche();
+    fenetre_.titre_application = " " + etat_.texte_duree + " - " + prix;
+    afficher_prix(prix);
     mise_a_jour_panels();
     fenetre_.info_bulle_icone = tronquer_caracteres(fenetre_.titre_application, longueur_max_info_bulle);
     ++fenetre_.modifications_icone;
@@ -596,13 +598,17 @@ std::string Compteur::texte_prix_affiche() const {
 }
 
 void Compteur::mise_a_jour_prix() {
+    afficher_prix(texte_prix_affiche());
+}
+
+void Compteur::afficher_prix(const std::string& texte) {
     auto& index = fenetre_.index_ligne_affichee;
     if (index < 0 || index >= nb_lignes_etat ||
         fenetre_.lignes_etat[static_cast<std::size_t>(index)].empty()) {
         index = 0;
         mise_a_jour_panels();
     }
-    fenetre_.Panel4 = texte_prix_affiche();
+    fenetre_.Panel4 = texte;
 }
 
 void Compteur::mise_a_jour_panels() {

@@ -129,6 +129,7 @@ private:
     void calcul_temps_ecoule(NumeroJour aujourdhui, std::int32_t seconde_maintenant);
     void calcul_prix_et_forfait(NumeroJour aujourdhui, std::int32_t seconde_maintenant);
     void titre_et_info_bulle();
+    void afficher_prix(const std::string& texte);
     void enregistrer_temps_restant_forfait();
     void appliquer_boutons_choix();
     void montrer_fenetre();
