@@ -1,0 +1,497 @@
+#include "platform/linux/acces_distant_ppp.hpp"
+
+#include <arpa/inet.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <netdb.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <optional>
+
+extern char** environ;
+
+namespace lumi {
+
+namespace {
+
+std::int64_t maintenant_ms() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string_view sans_blancs(std::string_view texte) {
+    const auto debut = texte.find_first_not_of(" \t\r\n");
+    if (debut == std::string_view::npos) return {};
+    const auto fin = texte.find_last_not_of(" \t\r\n");
+    return texte.substr(debut, fin - debut + 1);
+}
+
+// Le début d'un petit fichier (les fichiers de pid tiennent en quelques octets).
+std::optional<std::string> lire_debut(const std::filesystem::path& chemin, std::size_t maximum = 4096) {
+    std::ifstream f(chemin, std::ios::binary);
+    if (!f) return std::nullopt;
+    std::string contenu(maximum, '\0');
+    f.read(contenu.data(), static_cast<std::streamsize>(maximum));
+    contenu.resize(static_cast<std::size_t>(f.gcount()));
+    return contenu;
+}
+
+std::optional<pid_t> lire_pid(std::string_view texte) {
+    texte = sans_blancs(texte);
+    if (texte.empty() || texte.size() > 10) return std::nullopt;
+    long valeur = 0;
+    const auto [fin, erreur] = std::from_chars(texte.data(), texte.data() + texte.size(), valeur);
+    if (erreur != std::errc{} || fin != texte.data() + texte.size() || valeur <= 0 || valeur > INT_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<pid_t>(valeur);
+}
+
+// Un nom d'interface tel que le noyau les accepte (au plus 15 octets, ni « / » ni blanc).
+bool nom_interface_valide(std::string_view nom) {
+    if (nom.empty() || nom.size() > 15 || nom == "." || nom == "..") return false;
+    return std::none_of(nom.begin(), nom.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return c == '/' || c == ':' || u <= ' ' || u == 0x7F;
+    });
+}
+
+// « pppN.pid » -> « pppN ».
+std::optional<std::string> interface_du_fichier_unite(std::string_view nom) {
+    if (nom.size() <= 7 || !nom.starts_with("ppp") || !nom.ends_with(".pid")) return std::nullopt;
+    const auto chiffres = nom.substr(3, nom.size() - 7);
+    if (!std::all_of(chiffres.begin(), chiffres.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    return std::string(nom.substr(0, nom.size() - 4));
+}
+
+// « ppp-NOM.pid » -> « NOM ».
+std::optional<std::string> entree_du_fichier_lien(std::string_view nom) {
+    if (nom.size() <= 8 || !nom.starts_with("ppp-") || !nom.ends_with(".pid")) return std::nullopt;
+    return std::string(nom.substr(4, nom.size() - 8));
+}
+
+bool nom_de_fichier_pid(std::string_view nom) {
+    return interface_du_fichier_unite(nom) || entree_du_fichier_lien(nom);
+}
+
+// L'entrée d'un pppd lancé par « pppd call NOM » (ce que fait pon), lue sur sa ligne de commande.
+std::string entree_de_la_ligne_de_commande(pid_t pid) {
+    const auto contenu = lire_debut("/proc/" + std::to_string(pid) + "/cmdline", 65536);
+    if (!contenu) return {};
+    std::vector<std::string_view> arguments;
+    std::string_view reste(*contenu);
+    while (!reste.empty()) {
+        const auto fin = reste.find('\0');
+        arguments.push_back(reste.substr(0, fin));
+        if (fin == std::string_view::npos) break;
+        reste.remove_prefix(fin + 1);
+    }
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == "call") return std::string(arguments[i + 1]);
+    }
+    return {};
+}
+
+Descripteur ouvrir_pidfd(pid_t pid, bool& non_pris_en_charge) {
+#ifdef SYS_pidfd_open
+    const long fd = ::syscall(SYS_pidfd_open, pid, 0);
+    if (fd >= 0) return Descripteur(static_cast<int>(fd));
+    non_pris_en_charge = errno == ENOSYS;
+#else
+    non_pris_en_charge = true;
+#endif
+    return Descripteur();
+}
+
+// Le processus tourne encore : kill(pid, 0) réussit, ou échoue faute de droits (pppd de root).
+bool processus_vivant(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+bool pidfd_termine(const Descripteur& pidfd) {
+    pollfd attente{pidfd.get(), POLLIN, 0};
+    return ::poll(&attente, 1, 0) > 0;
+}
+
+}  // namespace
+
+ReglagesPpp reglages_ppp_depuis_environnement() {
+    ReglagesPpp reglages;
+    if (const char* pairs = std::getenv("LUMICOMPTEUR_PPP_PAIRS"); pairs != nullptr && *pairs != '\0') {
+        reglages.dossier_pairs = pairs;
+    }
+    if (const char* execution = std::getenv("LUMICOMPTEUR_PPP_RUN");
+        execution != nullptr && *execution != '\0') {
+        reglages.dossier_execution = execution;
+    }
+    return reglages;
+}
+
+bool nom_entree_valide(std::string_view nom) {
+    if (nom.empty() || nom.size() > 255 || nom.front() == '-' || nom.front() == '.') return false;
+    return std::all_of(nom.begin(), nom.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '.' || c == '_' || c == '-' || c == '+' || c == '@';
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+
+class AccesDistantPpp::Suivi {
+public:
+    Suivi(ReglagesPpp r, std::unique_ptr<NoyauReseau> n) : reglages(std::move(r)), noyau(std::move(n)) {
+        inotify = Descripteur(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    }
+    ~Suivi() { recolter_enfants(); }
+
+    void mettre_a_jour();
+    bool lancer(const std::vector<std::string>& commande, std::string_view entree);
+
+    struct Instance {
+        pid_t pid = 0;
+        std::string entree;
+        std::string interface;
+        bool fichier_unite = false;  // un /run/pppN.pid le nomme : pppd tient encore son unité
+        Descripteur pidfd;           // invalide : noyau sans pidfd, on demande kill(pid, 0)
+        // Mémoire de l'interface : vue au moins une fois, et depuis quand elle a disparu.
+        bool vue = false;
+        std::optional<std::int64_t> disparue_ms;
+    };
+
+    ReglagesPpp reglages;
+    std::unique_ptr<NoyauReseau> noyau;
+    std::vector<Instance> instances;
+    std::vector<ConnexionDistante> etats;
+    std::uint64_t lectures = 0;
+
+private:
+    void surveiller_dossier();
+    bool lire_evenements_dossier();
+    void relire_dossier();
+    void recalculer(std::int64_t maintenant);
+    int etat_de(Instance& instance, std::int64_t maintenant);
+    void recolter_enfants();
+
+    Descripteur inotify;
+    int veille = -1;
+    bool dossier_a_relire = true;
+    bool noyau_a_rafraichir = true;
+    std::optional<std::int64_t> echeance_ms;
+    std::vector<pid_t> enfants;
+    std::vector<pollfd> attente;
+};
+
+void AccesDistantPpp::Suivi::surveiller_dossier() {
+    if (!inotify.valide() || veille >= 0) return;
+    // IN_MODIFY : pppd récrit son fichier de lien sur place quand l'unité change.
+    veille = ::inotify_add_watch(inotify.get(), reglages.dossier_execution.c_str(),
+                                 IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM |
+                                     IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
+    // Le dossier vient d'apparaître (ou de revenir) : ce qu'il contient n'a jamais été lu.
+    if (veille >= 0) dossier_a_relire = true;
+}
+
+bool AccesDistantPpp::Suivi::lire_evenements_dossier() {
+    alignas(inotify_event) char tampon[8192];
+    bool utile = false;
+    for (;;) {
+        const auto n = ::read(inotify.get(), tampon, sizeof tampon);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return utile;
+        for (const char* p = tampon; p < tampon + n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(p);
+            if (e->mask & (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) {
+                utile = true;
+                if (e->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) {
+                    if (veille >= 0) ::inotify_rm_watch(inotify.get(), veille);
+                    veille = -1;
+                }
+            } else if (e->len > 0 && nom_de_fichier_pid(e->name)) {
+                // /run change sans cesse ; seuls les fichiers de pid de pppd comptent.
+                utile = true;
+            }
+            p += sizeof(inotify_event) + e->len;
+        }
+    }
+}
+
+void AccesDistantPpp::Suivi::mettre_a_jour() {
+    const auto maintenant = maintenant_ms();
+    if (!enfants.empty()) recolter_enfants();
+    bool a_recalculer = false;
+
+    surveiller_dossier();
+    // Un seul appel système quand rien n'a changé.
+    attente.clear();
+    const bool avec_inotify = veille >= 0;
+    if (avec_inotify) attente.push_back({inotify.get(), POLLIN, 0});
+    const int fd_noyau = noyau->descripteur();
+    const bool avec_noyau = fd_noyau >= 0;
+    if (avec_noyau) attente.push_back({fd_noyau, POLLIN, 0});
+    const std::size_t premier_pidfd = attente.size();
+    for (const auto& i : instances) {
+        if (i.pidfd.valide()) attente.push_back({i.pidfd.get(), POLLIN, 0});
+    }
+    if (!attente.empty()) {
+        while (::poll(attente.data(), attente.size(), 0) < 0 && errno == EINTR) {
+        }
+    }
+
+    if (avec_inotify && attente[0].revents != 0 && lire_evenements_dossier()) dossier_a_relire = true;
+    if (!inotify.valide()) {
+        // Sans inotify, on relit à chaque fois : correct, mais sans économie.
+        dossier_a_relire = true;
+    }
+    if (!avec_noyau || attente[avec_inotify ? 1 : 0].revents != 0) noyau_a_rafraichir = true;
+
+    // Fin des pppd : pidfd lisible, ou kill(pid, 0) quand le noyau n'a pas de pidfd.
+    std::size_t k = premier_pidfd;
+    const auto avant = instances.size();
+    std::erase_if(instances, [&](const Instance& i) {
+        if (i.pidfd.valide()) return attente[k++].revents != 0;
+        return !processus_vivant(i.pid);
+    });
+    if (instances.size() != avant) a_recalculer = true;
+
+    if (dossier_a_relire) {
+        relire_dossier();
+        a_recalculer = true;
+    }
+    if (noyau_a_rafraichir) {
+        // En cas d'erreur le drapeau reste levé : la vue sera relue à l'appel suivant.
+        if (noyau->rafraichir()) a_recalculer = true;
+        noyau_a_rafraichir = false;
+    }
+    if (echeance_ms && maintenant >= *echeance_ms) a_recalculer = true;
+    if (a_recalculer) recalculer(maintenant);
+}
+
+void AccesDistantPpp::Suivi::relire_dossier() {
+    dossier_a_relire = false;
+    ++lectures;
+    std::vector<std::string> noms;
+    std::error_code erreur;
+    for (std::filesystem::directory_iterator it(reglages.dossier_execution, erreur), fin;
+         !erreur && it != fin; it.increment(erreur)) {
+        auto nom = it->path().filename().string();
+        if (nom_de_fichier_pid(nom)) noms.push_back(std::move(nom));
+    }
+    // Ordre stable quel que soit l'ordre du dossier : les fichiers de lien d'abord, par nom.
+    std::sort(noms.begin(), noms.end());
+
+    std::map<pid_t, Instance> lues;
+    for (const auto& nom : noms) {
+        const auto contenu = lire_debut(reglages.dossier_execution / nom);
+        if (!contenu) continue;
+        std::string_view texte(*contenu);
+        const auto fin_ligne = texte.find('\n');
+        const auto pid = lire_pid(texte.substr(0, fin_ligne));
+        if (!pid) continue;
+        auto& instance = lues[*pid];
+        instance.pid = *pid;
+        if (const auto interface = interface_du_fichier_unite(nom)) {
+            // Le fichier d'unité dit l'unité en cours ; celui du lien peut nommer l'ancienne.
+            instance.interface = *interface;
+            instance.fichier_unite = true;
+        } else if (const auto entree = entree_du_fichier_lien(nom); entree && instance.entree.empty()) {
+            instance.entree = *entree;
+            const auto seconde =
+                fin_ligne == std::string_view::npos ? std::string_view{} : texte.substr(fin_ligne + 1);
+            const auto interface = sans_blancs(seconde.substr(0, seconde.find('\n')));
+            if (!instance.fichier_unite && nom_interface_valide(interface)) instance.interface = interface;
+        }
+    }
+
+    std::vector<Instance> nouvelles;
+    for (auto& [pid, lue] : lues) {
+        auto ancienne = std::find_if(instances.begin(), instances.end(),
+                                     [pid = pid](const Instance& i) { return i.pid == pid; });
+        if (ancienne != instances.end()) {
+            lue.pidfd = std::move(ancienne->pidfd);
+            if (ancienne->interface == lue.interface) {
+                lue.vue = ancienne->vue;
+                lue.disparue_ms = ancienne->disparue_ms;
+            }
+        } else {
+            bool sans_pidfd = false;
+            lue.pidfd = ouvrir_pidfd(pid, sans_pidfd);
+            // Un pid qui n'existe plus : fichier laissé par un pppd tué.
+            if (!lue.pidfd.valide() && !sans_pidfd) continue;
+        }
+        if (lue.pidfd.valide() ? pidfd_termine(lue.pidfd) : !processus_vivant(pid)) continue;
+        if (lue.entree.empty()) lue.entree = entree_de_la_ligne_de_commande(pid);
+        if (lue.entree.empty()) lue.entree = lue.interface.empty() ? "ppp" : lue.interface;
+        nouvelles.push_back(std::move(lue));
+    }
+    instances = std::move(nouvelles);
+}
+
+int AccesDistantPpp::Suivi::etat_de(Instance& instance, std::int64_t maintenant) {
+    if (instance.interface.empty()) return etat_ras_connexion_peripherique;
+    if (const auto interface = noyau->interface(instance.interface)) {
+        instance.vue = true;
+        instance.disparue_ms.reset();
+        return interface->active && !interface->ipv4.empty() ? etat_ras_connecte : etat_ras_authentification;
+    }
+    // Pas encore créée par ce pppd.
+    if (!instance.vue) return etat_ras_connexion_peripherique;
+    if (!instance.disparue_ms) instance.disparue_ms = maintenant;
+    if (instance.fichier_unite) return etat_ras_deconnecte;
+    const auto fin = *instance.disparue_ms + reglages.duree_deconnecte.count();
+    if (maintenant < fin) {
+        echeance_ms = echeance_ms ? std::min(*echeance_ms, fin) : fin;
+        return etat_ras_deconnecte;
+    }
+    // pppd a rendu son unité et tourne encore : il renumérote.
+    instance.vue = false;
+    instance.disparue_ms.reset();
+    return etat_ras_connexion_peripherique;
+}
+
+void AccesDistantPpp::Suivi::recalculer(std::int64_t maintenant) {
+    echeance_ms.reset();
+    etats.clear();
+    for (auto& instance : instances) etats.push_back({instance.entree, etat_de(instance, maintenant), 0});
+}
+
+bool AccesDistantPpp::Suivi::lancer(const std::vector<std::string>& commande, std::string_view entree) {
+    if (commande.empty() || commande.front().empty()) return false;
+    std::vector<std::string> arguments(commande);
+    arguments.emplace_back(entree);
+    std::vector<char*> argv;
+    for (auto& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    // Pas d'entrée : ni pon ni poff ne doivent attendre une réponse au clavier.
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    pid_t pid = 0;
+    const int erreur = ::posix_spawnp(&pid, argv.front(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (erreur != 0) return false;
+    // Récolté plus tard : pon peut attendre que pppd se détache.
+    enfants.push_back(pid);
+    return true;
+}
+
+void AccesDistantPpp::Suivi::recolter_enfants() {
+    std::erase_if(enfants, [](pid_t pid) {
+        int statut = 0;
+        const auto r = ::waitpid(pid, &statut, WNOHANG);
+        return r == pid || (r < 0 && errno == ECHILD);
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+
+AccesDistantPpp::AccesDistantPpp(ReglagesPpp reglages)
+    : AccesDistantPpp(std::move(reglages), std::make_unique<NoyauNetlink>()) {}
+
+AccesDistantPpp::AccesDistantPpp(ReglagesPpp reglages, std::unique_ptr<NoyauReseau> noyau)
+    : suivi_(std::make_unique<Suivi>(std::move(reglages), std::move(noyau))) {}
+
+AccesDistantPpp::~AccesDistantPpp() = default;
+
+std::vector<ConnexionDistante> AccesDistantPpp::connexions() const {
+    suivi_->mettre_a_jour();
+    return suivi_->etats;
+}
+
+std::vector<std::string> AccesDistantPpp::entrees_annuaire() const {
+    std::vector<std::string> entrees;
+    std::error_code erreur;
+    for (std::filesystem::directory_iterator it(suivi_->reglages.dossier_pairs, erreur), fin;
+         !erreur && it != fin; it.increment(erreur)) {
+        auto nom = it->path().filename().string();
+        std::error_code e;
+        if (nom_entree_valide(nom) && !nom.ends_with("~") &&
+            std::filesystem::is_regular_file(it->path(), e)) {
+            entrees.push_back(std::move(nom));
+        }
+    }
+    std::sort(entrees.begin(), entrees.end());
+    return entrees;
+}
+
+bool AccesDistantPpp::numeroter(std::string_view entree) {
+    if (!nom_entree_valide(entree)) return false;
+    std::error_code e;
+    if (!std::filesystem::is_regular_file(suivi_->reglages.dossier_pairs / std::string(entree), e))
+        return false;
+    return suivi_->lancer(suivi_->reglages.commande_numeroter, entree);
+}
+
+bool AccesDistantPpp::raccrocher() {
+    suivi_->mettre_a_jour();
+    if (suivi_->instances.empty()) return false;
+    const auto& premiere = suivi_->instances.front();
+    std::error_code e;
+    if (nom_entree_valide(premiere.entree) &&
+        std::filesystem::is_regular_file(suivi_->reglages.dossier_pairs / premiere.entree, e)) {
+        return suivi_->lancer(suivi_->reglages.commande_raccrocher, premiere.entree);
+    }
+    return ::kill(premiere.pid, SIGTERM) == 0;
+}
+
+std::string AccesDistantPpp::adresse_premiere_connexion() const {
+    suivi_->mettre_a_jour();
+    if (suivi_->instances.empty() || suivi_->instances.front().interface.empty()) return {};
+    const auto interface = suivi_->noyau->interface(suivi_->instances.front().interface);
+    return interface ? interface->ipv4 : std::string();
+}
+
+const ReglagesPpp& AccesDistantPpp::reglages() const {
+    return suivi_->reglages;
+}
+
+std::uint64_t AccesDistantPpp::lectures_dossier() const {
+    return suivi_->lectures;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::string adresse_du_nom_d_hote() {
+    char nom[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(nom, sizeof nom - 1) != 0 || nom[0] == '\0') return {};
+    addrinfo indications{};
+    indications.ai_family = AF_INET;
+    indications.ai_socktype = SOCK_STREAM;
+    addrinfo* resultat = nullptr;
+    if (::getaddrinfo(nom, nullptr, &indications, &resultat) != 0 || resultat == nullptr) return {};
+    std::string texte;
+    char tampon[INET_ADDRSTRLEN];
+    const auto* adresse = reinterpret_cast<const sockaddr_in*>(resultat->ai_addr);
+    if (::inet_ntop(AF_INET, &adresse->sin_addr, tampon, sizeof tampon) != nullptr) texte = tampon;
+    ::freeaddrinfo(resultat);
+    return texte;
+}
+
+std::string AdressePpp::adresse_ip_locale() const {
+    try {
+        if (auto adresse = acces_.adresse_premiere_connexion(); !adresse.empty()) return adresse;
+    } catch (const std::exception&) {
+        // Le noyau ne répond pas : le nom d'hôte reste une réponse.
+    }
+    return adresse_du_nom_d_hote();
+}
+
+}  // namespace lumi

@@ -1,0 +1,93 @@
+#pragma once
+// L'accès à distance réel sous Linux : les liaisons commutées sont des liens PPP menés par pppd.
+//
+// - Annuaire : les fichiers de pair du dossier des pairs (/etc/ppp/peers).
+// - Numéroter : « pon NOM » ; raccrocher : « poff NOM » (commandes réglables), lancées sans shell.
+// - Connexions en cours : les pppd vivants connus par leurs fichiers de pid du dossier d'exécution,
+//   /run/ppp-NOM.pid (deuxième ligne : l'interface) et /run/pppN.pid. État : 2 tant que l'interface
+//   n'existe pas encore, 5 quand elle existe sans adresse IPv4 (ou pas encore montée), 8192 montée
+//   avec une adresse, 8193 quand elle a disparu alors que pppd tourne encore ; plus rien quand pppd
+//   est mort.
+//
+// L'interrogation tourne dix fois par seconde pendant toute la vie du programme : rien n'est relu
+// tant que rien n'a changé. Un seul poll() regarde le dossier d'exécution (inotify), les événements
+// du noyau (netlink) et la fin de chaque pppd (pidfd) ; fichiers et noyau ne sont relus qu'après.
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/acces_distant.hpp"
+#include "platform/linux/noyau_reseau.hpp"
+
+namespace lumi {
+
+struct ReglagesPpp {
+    std::filesystem::path dossier_pairs = "/etc/ppp/peers";
+    std::filesystem::path dossier_execution = "/run";
+    // Programme et premiers arguments ; le nom de l'entrée est ajouté en dernier argument.
+    std::vector<std::string> commande_numeroter{"pon"};
+    std::vector<std::string> commande_raccrocher{"poff"};
+    // Une interface disparue alors que pppd ne tient plus son unité (il renumérote ou s'arrête)
+    // reste « déconnectée » au moins ce temps, pour que la scrutation la voie, puis repasse à 2.
+    std::chrono::milliseconds duree_deconnecte{1000};
+};
+
+// Les réglages par défaut, dossiers déplacés par LUMICOMPTEUR_PPP_PAIRS et LUMICOMPTEUR_PPP_RUN
+// (une variable vide ne change rien).
+ReglagesPpp reglages_ppp_depuis_environnement();
+
+// Un nom d'entrée sûr à passer en argument à pon/poff (scripts shell qui ne le citent pas
+// toujours) : lettres, chiffres, « . _ - + @ » et caractères non ASCII, sans « - » ni « . » en tête,
+// 255 octets au plus.
+bool nom_entree_valide(std::string_view nom);
+
+class AccesDistantPpp final : public AccesDistant {
+public:
+    explicit AccesDistantPpp(ReglagesPpp reglages = reglages_ppp_depuis_environnement());
+    // Avec une vue du noyau donnée (essais).
+    AccesDistantPpp(ReglagesPpp reglages, std::unique_ptr<NoyauReseau> noyau);
+    ~AccesDistantPpp() override;
+    AccesDistantPpp(const AccesDistantPpp&) = delete;
+    AccesDistantPpp& operator=(const AccesDistantPpp&) = delete;
+
+    // Rangées par pid croissant : le plus ancien pppd d'abord, en général.
+    std::vector<ConnexionDistante> connexions() const override;
+    // Triées ; les noms qui ne sont pas sûrs (nom_entree_valide) sont laissés de côté.
+    std::vector<std::string> entrees_annuaire() const override;
+    // Lance « pon NOM » sans l'attendre ; faux pour une entrée absente ou un lancement impossible.
+    bool numeroter(std::string_view entree) override;
+    // « poff NOM » pour la première connexion ; SIGTERM à son pppd quand son nom n'est pas une
+    // entrée de l'annuaire. Faux quand il n'y a aucune connexion ou que rien n'a pu être lancé.
+    bool raccrocher() override;
+
+    // L'adresse IPv4 de l'interface de la première connexion ; vide sans connexion ou sans adresse.
+    std::string adresse_premiere_connexion() const;
+
+    const ReglagesPpp& reglages() const;
+    // Nombre de lectures du dossier d'exécution (mesures et essais).
+    std::uint64_t lectures_dossier() const;
+
+private:
+    class Suivi;
+    std::unique_ptr<Suivi> suivi_;
+};
+
+// L'adresse de la machine : celle de l'interface de la connexion en cours, sinon la première
+// adresse IPv4 du nom d'hôte, sinon un texte vide.
+class AdressePpp final : public SourceAdresse {
+public:
+    explicit AdressePpp(const AccesDistantPpp& acces) : acces_(acces) {}
+    std::string adresse_ip_locale() const override;
+
+private:
+    const AccesDistantPpp& acces_;
+};
+
+// La première adresse IPv4 du nom d'hôte (getaddrinfo), vide si le nom ne se résout pas.
+std::string adresse_du_nom_d_hote();
+
+}  // namespace lumi

@@ -1,0 +1,325 @@
+// L'accès à distance par pppd sur un dossier d'exécution d'essai et une vue du noyau factice :
+// lecture des fichiers de pid, états, mémoire de l'interface, rien de relu sans changement,
+// annuaire, numérotation et raccrochage sans shell, dossiers déplacés par l'environnement.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/eventfd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include "commun/soutien.hpp"
+#include "platform/linux/acces_distant_ppp.hpp"
+#include "processus_essai.hpp"
+
+namespace lumi::essai {
+namespace {
+
+// Vue du noyau réglée par l'essai ; chaque changement rend son descripteur lisible.
+class NoyauFactice final : public NoyauReseau {
+public:
+    NoyauFactice() : signal_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    int descripteur() const override { return signal_.get(); }
+    bool rafraichir() override {
+        ++rafraichissements;
+        std::uint64_t valeur = 0;
+        return ::read(signal_.get(), &valeur, sizeof valeur) == sizeof valeur;
+    }
+    std::optional<EtatInterface> interface(std::string_view nom) const override {
+        const auto it = interfaces_.find(std::string(nom));
+        if (it == interfaces_.end()) return std::nullopt;
+        return it->second;
+    }
+
+    void definir(const std::string& nom, std::optional<EtatInterface> etat) {
+        if (etat) {
+            interfaces_[nom] = *etat;
+        } else {
+            interfaces_.erase(nom);
+        }
+        const std::uint64_t un = 1;
+        [[maybe_unused]] auto n = ::write(signal_.get(), &un, sizeof un);
+    }
+
+    int rafraichissements = 0;
+
+private:
+    Descripteur signal_;
+    std::map<std::string, EtatInterface> interfaces_;
+};
+
+// Un pid qui n'est plus celui d'aucun processus : celui d'un enfant mort et récolté.
+pid_t pid_mort() {
+    ProcessusEssai p;
+    const auto pid = p.pid();
+    p.tuer();
+    return pid;
+}
+
+class Ppp : public ::testing::Test {
+protected:
+    Ppp() {
+        std::filesystem::create_directory(dossier / "peers");
+        std::filesystem::create_directory(dossier / "run");
+    }
+
+    AccesDistantPpp& acces(std::chrono::milliseconds duree_deconnecte = std::chrono::milliseconds(1000)) {
+        ReglagesPpp r;
+        r.dossier_pairs = dossier / "peers";
+        r.dossier_execution = dossier / "run";
+        r.duree_deconnecte = duree_deconnecte;
+        r.commande_numeroter = {"/bin/sh", "-c", "printf '%s' \"$1\" > \"$0\"", (dossier / "pon").string()};
+        r.commande_raccrocher = {"/bin/sh", "-c", "printf '%s' \"$1\" > \"$0\"", (dossier / "poff").string()};
+        auto noyau = std::make_unique<NoyauFactice>();
+        noyau_ = noyau.get();
+        acces_ = std::make_unique<AccesDistantPpp>(std::move(r), std::move(noyau));
+        return *acces_;
+    }
+    NoyauFactice& noyau() { return *noyau_; }
+
+    void fichier_pid(const std::string& nom, const std::string& contenu) {
+        ecrire_octets(dossier / "run" / nom, contenu);
+    }
+    // Ce que la commande lancée a écrit (elle tourne à part : on l'attend un peu).
+    std::string sortie(const std::string& nom) {
+        for (int i = 0; i < 200 && !std::filesystem::exists(dossier / nom); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return std::filesystem::exists(dossier / nom) ? lire_octets(dossier / nom) : "<rien>";
+    }
+
+    DossierTemporaire dossier{"lumi-ppp"};
+    ProcessusEssai pppd;
+
+private:
+    NoyauFactice* noyau_ = nullptr;
+    std::unique_ptr<AccesDistantPpp> acces_;
+};
+
+const EtatInterface montee_avec_adresse{true, "10.64.64.1"};
+
+TEST_F(Ppp, FichiersDePidLusEtFusionnes) {
+    const auto vivant = std::to_string(pppd.pid());
+    ProcessusEssai autre;
+    struct Cas {
+        const char* nom;
+        std::map<std::string, std::string> fichiers;
+        std::vector<ConnexionDistante> attendu;
+    };
+    const std::vector<Cas> cas = {
+        {"aucun fichier", {}, {}},
+        {"lien sans interface : numérotation", {{"ppp-MonFAI.pid", vivant + "\n"}}, {{"MonFAI", 2, 0}}},
+        {"lien nommant son interface", {{"ppp-MonFAI.pid", vivant + "\nppp0\n"}}, {{"MonFAI", 8192, 0}}},
+        {"pid mort : ne compte pas",
+         {{"ppp-MonFAI.pid", std::to_string(pid_mort()) + "\nppp0\n"},
+          {"ppp0.pid", std::to_string(pid_mort())}},
+         {}},
+        {"fichiers illisibles ou étrangers ignorés",
+         {{"ppp-Vide.pid", ""},
+          {"ppp-Texte.pid", "abc\nppp0\n"},
+          {"ppp-Zero.pid", "0\n"},
+          {"ppp-Negatif.pid", "-5\n"},
+          {"pppx.pid", vivant},
+          {"sshd.pid", vivant},
+          {"ppp-.pid", vivant}},
+         {}},
+        {"lien et unité du même pppd : une seule connexion, l'unité l'emporte",
+         {{"ppp-MonFAI.pid", vivant + "\nppp9\n"}, {"ppp0.pid", vivant + "\n"}},
+         {{"MonFAI", 8192, 0}}},
+        {"unité seule : nommée par l'interface faute de « call NOM »",
+         {{"ppp0.pid", vivant}},
+         {{"ppp0", 8192, 0}}},
+        {"deux pppd rangés par pid",
+         {{"ppp-Second.pid", std::to_string(std::max(pppd.pid(), autre.pid())) + "\nppp1\n"},
+          {"ppp-Premier.pid", std::to_string(std::min(pppd.pid(), autre.pid())) + "\nppp0\n"}},
+         {{"Premier", 8192, 0}, {"Second", 5, 0}}},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        std::filesystem::remove_all(dossier / "run");
+        std::filesystem::create_directory(dossier / "run");
+        for (const auto& [nom, contenu] : c.fichiers) fichier_pid(nom, contenu);
+        auto& a = acces();
+        noyau().definir("ppp0", montee_avec_adresse);
+        noyau().definir("ppp1", EtatInterface{true, ""});
+        EXPECT_EQ(a.connexions(), c.attendu);
+    }
+}
+
+TEST_F(Ppp, EtatsSuccessifsDUneConnexion) {
+    fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n");
+    auto& a = acces();
+    const auto etat = [&] {
+        const auto c = a.connexions();
+        return c.empty() ? -10 : c.front().etat;
+    };
+    EXPECT_EQ(etat(), 2);  // l'interface n'existe pas encore
+    noyau().definir("ppp0", EtatInterface{false, ""});
+    EXPECT_EQ(etat(), 5);  // créée, négociation en cours
+    noyau().definir("ppp0", EtatInterface{true, ""});
+    EXPECT_EQ(etat(), 5);  // montée, toujours sans adresse
+    noyau().definir("ppp0", EtatInterface{false, "10.64.64.1"});
+    EXPECT_EQ(etat(), 5);  // une adresse mais pas encore montée
+    noyau().definir("ppp0", montee_avec_adresse);
+    EXPECT_EQ(etat(), 8192);
+    EXPECT_EQ(a.adresse_premiere_connexion(), "10.64.64.1");
+    noyau().definir("ppp0", std::nullopt);
+    EXPECT_EQ(etat(), 8193);  // disparue, pppd tourne encore
+    EXPECT_EQ(a.adresse_premiere_connexion(), "");
+    pppd.tuer();
+    EXPECT_EQ(etat(), -10);
+}
+
+TEST_F(Ppp, InterfaceDisparueRedevientNumerotationQuandPppdRenumerote) {
+    // pppd (persist) a rendu son unité : son fichier d'unité est parti, le lien nomme encore ppp0.
+    fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n");
+    auto& a = acces(std::chrono::milliseconds(50));
+    noyau().definir("ppp0", montee_avec_adresse);
+    EXPECT_EQ(a.connexions().front().etat, 8192);
+    noyau().definir("ppp0", std::nullopt);
+    EXPECT_EQ(a.connexions().front().etat, 8193);
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    EXPECT_EQ(a.connexions().front().etat, 2);
+    noyau().definir("ppp0", EtatInterface{false, ""});
+    EXPECT_EQ(a.connexions().front().etat, 5);
+}
+
+TEST_F(Ppp, InterfaceDisparueResteDeconnecteeTantQuePppdTientSonUnite) {
+    fichier_pid("ppp0.pid", std::to_string(pppd.pid()) + "\n");
+    auto& a = acces(std::chrono::milliseconds(10));
+    noyau().definir("ppp0", montee_avec_adresse);
+    EXPECT_EQ(a.connexions().front().etat, 8192);
+    noyau().definir("ppp0", std::nullopt);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(a.connexions().front().etat, 8193);
+}
+
+TEST_F(Ppp, RienNEstReluTantQueRienNeChange) {
+    fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n");
+    auto& a = acces();
+    noyau().definir("ppp0", montee_avec_adresse);
+    ASSERT_EQ(a.connexions().size(), 1u);
+    const auto lectures = a.lectures_dossier();
+    const auto rafraichissements = noyau().rafraichissements;
+    // Un fichier étranger au dossier ne fait rien relire.
+    ecrire_octets(dossier / "run" / "utmp", "x");
+    for (int i = 0; i < 100; ++i) ASSERT_EQ(a.connexions().size(), 1u);
+    EXPECT_EQ(a.lectures_dossier(), lectures);
+    EXPECT_EQ(noyau().rafraichissements, rafraichissements);
+
+    // Un nouveau fichier de pid est vu à l'interrogation suivante ; un changement du noyau aussi.
+    ProcessusEssai second;
+    fichier_pid("ppp-Autre.pid", std::to_string(second.pid()) + "\n");
+    EXPECT_EQ(a.connexions().size(), 2u);
+    EXPECT_EQ(a.lectures_dossier(), lectures + 1);
+    noyau().definir("ppp0", EtatInterface{true, ""});
+    EXPECT_EQ(a.connexions().front().etat, 5);
+    EXPECT_EQ(a.lectures_dossier(), lectures + 1);
+    // Un fichier récrit sur place (pppd qui nomme sa nouvelle unité).
+    fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp7\n");
+    EXPECT_EQ(a.connexions().front().etat, 2);
+}
+
+TEST_F(Ppp, DossierDExecutionQuiApparaitPlusTard) {
+    std::filesystem::remove_all(dossier / "run");
+    auto& a = acces();
+    EXPECT_TRUE(a.connexions().empty());
+    std::filesystem::create_directory(dossier / "run");
+    fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\n");
+    EXPECT_EQ(a.connexions(), (std::vector<ConnexionDistante>{{"MonFAI", 2, 0}}));
+    std::filesystem::remove_all(dossier / "run");
+    EXPECT_TRUE(a.connexions().empty());
+}
+
+TEST_F(Ppp, AnnuaireDesFichiersDePair) {
+    for (const char* nom :
+         {"MonFAI", "Autre-FAI_2", "Évasion", "provider", "a b", "-x", ".cache", "copie~"}) {
+        ecrire_octets(dossier / "peers" / nom, "noauth\n");
+    }
+    std::filesystem::create_directory(dossier / "peers" / "sous-dossier");
+    EXPECT_EQ(acces().entrees_annuaire(),
+              (std::vector<std::string>{"Autre-FAI_2", "MonFAI", "provider", "Évasion"}));
+}
+
+TEST(NomEntree, SeulsLesNomsSursPassentAPonEtPoff) {
+    for (const char* bon : {"MonFAI", "free.fr", "a+b@c", "Évasion", "x-1_2"})
+        EXPECT_TRUE(nom_entree_valide(bon)) << bon;
+    for (const char* mauvais : {"", "-d", ".", "..", "../etc/passwd", "a/b", "a b", "$(id)", "a;b", "a|b",
+                                "*", "a\nb", "`x`", "a'b", "a\"b"}) {
+        EXPECT_FALSE(nom_entree_valide(mauvais)) << mauvais;
+    }
+    EXPECT_FALSE(nom_entree_valide(std::string(256, 'a')));
+}
+
+TEST_F(Ppp, NumeroterLanceLaCommandeAvecLeNomEnArgument) {
+    ecrire_octets(dossier / "peers" / "MonFAI", "noauth\n");
+    auto& a = acces();
+    EXPECT_FALSE(a.numeroter("Absent"));
+    EXPECT_FALSE(a.numeroter("../peers/MonFAI"));
+    EXPECT_FALSE(a.numeroter("-x"));
+    EXPECT_FALSE(std::filesystem::exists(dossier / "pon"));
+    EXPECT_TRUE(a.numeroter("MonFAI"));
+    EXPECT_EQ(sortie("pon"), "MonFAI");
+}
+
+TEST_F(Ppp, CommandeIntrouvable) {
+    ecrire_octets(dossier / "peers" / "MonFAI", "noauth\n");
+    ReglagesPpp r;
+    r.dossier_pairs = dossier / "peers";
+    r.dossier_execution = dossier / "run";
+    r.commande_numeroter = {(dossier / "pon-absent").string()};
+    AccesDistantPpp a(std::move(r), std::make_unique<NoyauFactice>());
+    EXPECT_FALSE(a.numeroter("MonFAI"));
+}
+
+TEST_F(Ppp, RaccrocherLaPremiereConnexion) {
+    ecrire_octets(dossier / "peers" / "MonFAI", "noauth\n");
+    auto& a = acces();
+    EXPECT_FALSE(a.raccrocher());
+    fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n");
+    EXPECT_TRUE(a.raccrocher());
+    EXPECT_EQ(sortie("poff"), "MonFAI");
+}
+
+TEST_F(Ppp, RaccrocherUnPppdHorsAnnuaireLuiEnvoieSIGTERM) {
+    fichier_pid("ppp0.pid", std::to_string(pppd.pid()) + "\n");
+    auto& a = acces();
+    ASSERT_EQ(a.connexions().size(), 1u);
+    EXPECT_TRUE(a.raccrocher());
+    const int statut = pppd.attendre();
+    EXPECT_TRUE(WIFSIGNALED(statut) && WTERMSIG(statut) == SIGTERM);
+}
+
+TEST(ReglagesPpp, DossiersDeplacesParLEnvironnement) {
+    ::unsetenv("LUMICOMPTEUR_PPP_PAIRS");
+    ::setenv("LUMICOMPTEUR_PPP_RUN", "", 1);
+    auto r = reglages_ppp_depuis_environnement();
+    EXPECT_EQ(r.dossier_pairs, "/etc/ppp/peers");
+    EXPECT_EQ(r.dossier_execution, "/run");
+    EXPECT_EQ(r.commande_numeroter, std::vector<std::string>{"pon"});
+    EXPECT_EQ(r.commande_raccrocher, std::vector<std::string>{"poff"});
+    ::setenv("LUMICOMPTEUR_PPP_PAIRS", "/tmp/pairs", 1);
+    ::setenv("LUMICOMPTEUR_PPP_RUN", "/tmp/run", 1);
+    r = reglages_ppp_depuis_environnement();
+    EXPECT_EQ(r.dossier_pairs, "/tmp/pairs");
+    EXPECT_EQ(r.dossier_execution, "/tmp/run");
+    ::unsetenv("LUMICOMPTEUR_PPP_PAIRS");
+    ::unsetenv("LUMICOMPTEUR_PPP_RUN");
+}
+
+TEST(AdresseDuNomDHote, TexteIPv4OuVide) {
+    const auto adresse = adresse_du_nom_d_hote();
+    if (adresse.empty()) GTEST_SKIP() << "le nom d'hôte de cette machine ne se résout pas";
+    in_addr lue{};
+    EXPECT_EQ(::inet_pton(AF_INET, adresse.c_str(), &lue), 1) << adresse;
+}
+
+}  // namespace
+}  // namespace lumi::essai
