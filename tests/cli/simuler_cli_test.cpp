@@ -130,6 +130,17 @@ TEST(CommandeSimuler, ForfaitsDansLeMagasinDuDossier) {
     EXPECT_EQ(d.lire("\\forfaits", "time F1"), "0");
 }
 
+TEST(CommandeSimuler, DateDeRemiseAZeroRangeeApresMinuit) {
+    DossierSimulation d;
+    d.ecrire("\\providers\\MonFAI", "F60", "oui");
+    const auto r = simuler(d, "10/03/2000 23:45:00", "11/03/2000 00:15:00");
+    ASSERT_EQ(r.code, sortie_ok) << r.erreur;
+    EXPECT_NE(r.sortie.find("option=F60\ntemps_restant_forfait=1740\n"), std::string::npos) << r.sortie;
+    // Le contrôle du 11 mars, reporté à la fin de la connexion, voit le forfait entamé.
+    EXPECT_EQ(d.lire("\\forfaits", "time F60"), "1740");
+    EXPECT_EQ(d.lire("\\forfaits\\raz", "F60"), "01/04/2000");
+}
+
 TEST(CommandeSimuler, AvertissementsMontresEnChemin) {
     DossierSimulation d;
     d.ecrire("\\providers\\MonFAI", "F60", "oui");

@@ -1,0 +1,41 @@
+// La couture des boîtes de message : boutons français, réponses scriptées dans l'ordre.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "core/dialogue.hpp"
+
+namespace lumi {
+namespace {
+
+TEST(Dialogue, BoutonsEtReponsesScriptees) {
+    EXPECT_EQ(texte_bouton(Reponse::oui), "&Oui");
+    EXPECT_EQ(texte_bouton(Reponse::non), "&Non");
+    EXPECT_EQ(texte_bouton(Reponse::tout), "&Tout");
+    EXPECT_EQ(texte_bouton(Reponse::ok), "OK");
+
+    DialogueScripte d;
+    d.prevoir_reponse(Reponse::non);
+    d.prevoir_reponse(Reponse::tout);
+    EXPECT_EQ(d.question("Enregistrer ?"), Reponse::non);
+    EXPECT_EQ(d.question("Tout effacer ?", true), Reponse::tout);
+    // Sans réponse prévue : le premier bouton.
+    EXPECT_EQ(d.question("Encore ?"), Reponse::oui);
+    d.avertissement("Attention");
+    d.information("Pour info");
+
+    const auto& b = d.boites();
+    ASSERT_EQ(b.size(), 5u);
+    EXPECT_EQ(b[1].boutons, (std::vector<Reponse>{Reponse::oui, Reponse::non, Reponse::tout}));
+    EXPECT_EQ(b[3].genre, GenreBoite::avertissement);
+    EXPECT_EQ(b[3].boutons, std::vector<Reponse>{Reponse::ok});
+    EXPECT_EQ(b[4].genre, GenreBoite::information);
+    EXPECT_EQ(b[4].texte, "Pour info");
+
+    // Une réponse qui n'est pas un bouton de la boîte est une faute du script.
+    d.prevoir_reponse(Reponse::tout);
+    EXPECT_THROW(d.question("Oui ou non ?"), std::logic_error);
+}
+
+}  // namespace
+}  // namespace lumi
