@@ -89,13 +89,13 @@ void Compteur::charger_tarifs() {
 // Le top
 
 void Compteur::Timer1Timer() {
-    // 1. Une seule lecture de l'horloge pour tout le top.
+    // Une seule lecture de l'horloge pour tout le top.
     const Moment maintenant = horloge_.maintenant();
     const NumeroJour aujourdhui = maintenant.jour;
     const std::int32_t seconde_maintenant = maintenant.seconde;
     const int heure = seconde_maintenant / 3600;
 
-    // 2. Rafraîchissement horaire : seulement quand la date, l'heure, l'option ou le tarif a changé.
+    // Rafraîchissement horaire : seulement quand la date, l'heure, l'option ou le tarif a changé.
     if (aujourdhui != etat_.derniere_date || heure != etat_.derniere_heure ||
         choix_.forfait_en_cours != etat_.dernier_forfait_vu ||
         choix_.tarif_en_cours != etat_.dernier_tarif_vu) {
@@ -104,31 +104,24 @@ void Compteur::Timer1Timer() {
     // Les remises à zéro vues pendant une connexion attendent sa fin.
     if (raz_en_attente_ && !etat_.compteur_actif) remise_a_zero_quotidienne();
 
-    // 3.
     if (etat_.mode_panneau_duree == 2) fenetre_.Panel2 = formater_heure(seconde_maintenant);
 
-    // 4.
-    if (!etat_.compteur_actif) return;
+    if (!etat_.compteur_actif) return;  // au repos, rien d'autre : ni fichier ni magasin
 
-    // 5.
     if (!etat_.mode_manuel) adresse_et_provider();
 
-    // 6.
     if (etat_.premier_tick) {
         etat_.plage_au_debut = etat_.plage_en_cours;
         etat_.premier_tick = false;
     }
 
-    // 7 à 10.
     calcul_temps_ecoule(aujourdhui, seconde_maintenant);
 
-    // 11 à 13.
     calcul_prix_et_forfait(aujourdhui, seconde_maintenant);
 
-    // 14.
     titre_et_info_bulle();
 
-    // 15. Cadence des instantanés anti-crash.
+    // Le premier top compté écrit un instantané anti-crash et lance leur cadence.
     if (anti_crash_ && !Timer4_.active()) {
         if (enregistrer_parametres_de_sauvegarde) enregistrer_parametres_de_sauvegarde();
         Timer4_.activer(true);
@@ -209,7 +202,7 @@ void Compteur::adresse_et_provider() {
 }
 
 void Compteur::calcul_temps_ecoule(NumeroJour aujourdhui, std::int32_t seconde_maintenant) {
-    // 7. Tout se recalcule de l'horloge à chaque top : le jour du début compte jusqu'à minuit, chaque
+    // Tout se recalcule de l'horloge à chaque top : le jour du début compte jusqu'à minuit, chaque
     // jour suivant en entier. Un top manqué avant minuit (machine en veille, minuterie en retard),
     // plusieurs minuits ou une horloge reculée par-dessus minuit ne faussent donc pas la durée.
     const std::int64_t jours = std::int64_t{aujourdhui} - etat_.date_debut;
@@ -230,7 +223,7 @@ void Compteur::calcul_temps_ecoule(NumeroJour aujourdhui, std::int32_t seconde_m
         etat_.secondes_jour_suivant = 0;
     }
 
-    // 8. Horloge reculée avant le début de la connexion : un seul avertissement par vie du programme.
+    // Horloge reculée avant le début de la connexion : un seul avertissement par vie du programme.
     if (etat_.secondes_jour_debut < 0 && etat_.alerte_heure_armee) {
         // Désarmée avant la boîte : une autre minuterie qui tourne pendant qu'elle est ouverte ne
         // peut pas l'ouvrir une seconde fois.
@@ -238,12 +231,10 @@ void Compteur::calcul_temps_ecoule(NumeroJour aujourdhui, std::int32_t seconde_m
         dialogue_.avertissement(texte_alerte_heure);
     }
 
-    // 9.
     const std::int64_t duree = std::int64_t{etat_.secondes_jour_debut} + etat_.secondes_jour_suivant;
     etat_.duree_connexion = static_cast<std::int32_t>(std::max<std::int64_t>(duree, 0));
     etat_.duree_segment = etat_.duree_connexion - etat_forfait_.debut_segment;
 
-    // 10.
     const std::int32_t d = etat_.duree_connexion;
     etat_.texte_duree = champ_2(d / 3600) + ":" + champ_2((d % 3600) / 60) + ":" + champ_2(d % 60);
     if (etat_.texte_duree.size() > 10) etat_.texte_duree.resize(10);
@@ -252,7 +243,7 @@ void Compteur::calcul_temps_ecoule(NumeroJour aujourdhui, std::int32_t seconde_m
 
 void Compteur::calcul_prix_et_forfait(NumeroJour aujourdhui, std::int32_t seconde_maintenant) {
     try {
-        // 11. Après un changement de tarif, le prix ne couvre que le temps depuis le changement.
+        // Après un changement de tarif, le prix ne couvre que le temps depuis le changement.
         const auto& tarif = moteur_.tarification();
         double prix;
         if (etat_forfait_.debut_segment <= 0) {
@@ -265,14 +256,13 @@ void Compteur::calcul_prix_et_forfait(NumeroJour aujourdhui, std::int32_t second
         }
         const auto prix_communication = static_cast<float>(prix);
 
-        // 12.
         const auto type_forfait = moteur_.reduction().type_forfait;
         const double reduit = moteur_.calcul_prix_avec_reduction(type_forfait, prix_communication,
                                                                  etat_.duree_connexion, etat_.plage_en_cours);
         etat_.prix_communication = prix_communication;
         etat_.montant_reduction = static_cast<float>(prix_communication - reduit);
 
-        // 13.
+        // Jauge du crédit temps ou du pas, ou décompte du forfait.
         if (type_forfait == type_forfait_r) {
             if (const auto appel = arguments_progressbar(tarif, moteur_.reduction(), etat_.duree_segment)) {
                 afficher_progressbar(*appel, tarif, moteur_.reduction().unite_decompte, fenetre_.Gauge1,
@@ -506,7 +496,7 @@ void Compteur::SpeedButton4Click() {
 
 void Compteur::affectation_variable_provider() {
     const Moment maintenant = horloge_.maintenant();
-    // 1. La trace de l'affectation dans lumicompteur.ini.
+    // La trace de l'affectation dans lumicompteur.ini.
     try {
         FichierIni reglages(dossier_ / fichier_reglages);
         reglages.ecrire(
@@ -517,7 +507,6 @@ void Compteur::affectation_variable_provider() {
         montrer_erreur(e);
     }
 
-    // 2.
     std::string entree;
     int erreur = -1;
     int etat_ras = 0;
@@ -525,7 +514,6 @@ void Compteur::affectation_variable_provider() {
     // Le tarif choisi dans la liste est déjà le tarif en cours : toute modification de la liste
     // passe par action_tarification_reduction_changer.
 
-    // 3.
     if (!entree.empty()) {
         etat_.provider_en_cours = entree;
         etat_.nom_connexion = entree;
@@ -542,7 +530,6 @@ void Compteur::affectation_variable_provider() {
         etat_.seconde_debut = debut >= 0 ? debut : etat_.seconde_detection;
     }
 
-    // 4.
     etat_.provider_affecte = true;
     etat_.connexion_etablie = true;
     etat_.compteur_actif = true;
