@@ -15,10 +15,8 @@ namespace lumi {
 
 namespace fs = std::filesystem;
 
-namespace {
-
 // strerror ne parle pas français : les causes courantes ont leurs mots, les autres leur numéro.
-std::string raison(int erreur) {
+std::string raison_erreur_fichier(int erreur) {
     switch (erreur) {
         case ENOSPC:
             return "disque plein";
@@ -49,8 +47,11 @@ std::string raison(int erreur) {
     }
 }
 
+namespace {
+
 [[noreturn]] void echec(const fs::path& chemin, int erreur) {
-    throw ErreurFichier("Impossible d'écrire le fichier « " + chemin.string() + " » : " + raison(erreur));
+    throw ErreurFichier("Impossible d'écrire le fichier « " + chemin.string() +
+                        " » : " + raison_erreur_fichier(erreur));
 }
 
 // Descripteur fermé à la destruction ; fermer() signale l'erreur de fermeture.
@@ -153,6 +154,11 @@ void synchroniser_dossier(const fs::path& dossier) {
 }
 
 void remplacer_fichier(const fs::path& chemin, std::string_view contenu) {
+    remplacer_fichier(chemin, contenu, {});
+}
+
+void remplacer_fichier(const fs::path& chemin, std::string_view contenu,
+                       const std::function<void(EtapeRemplacement)>& point_arret) {
     // Un lien symbolique garde son rôle : on remplace le fichier qu'il désigne.
     fs::path cible = chemin;
     std::error_code ec;
@@ -181,8 +187,10 @@ void remplacer_fichier(const fs::path& chemin, std::string_view contenu) {
     if (const int e = ecrire_tout(fd.get(), contenu); e != 0) echec(chemin, e);
     if (::fsync(fd.get()) != 0) echec(chemin, errno);
     if (const int e = fd.fermer(); e != 0) echec(chemin, e);
+    if (point_arret) point_arret(EtapeRemplacement::temporaire_vide);
     if (::rename(temporaire.chemin().c_str(), cible.c_str()) != 0) echec(chemin, errno);
     temporaire.abandonner();
+    if (point_arret) point_arret(EtapeRemplacement::renomme);
 
     // Sans ce vidage, le renommage lui-même pourrait se perdre à une coupure de courant.
     const fs::path dossier = cible.parent_path();
