@@ -1,0 +1,78 @@
+#pragma once
+// La facture en cours : coût total (hors taxes, réductions déduites) et temps facturé des connexions
+// depuis le début de la période de facturation de 60 jours. Rangés dans "\options", "cout total"
+// (trois décimales) et "total time" (secondes) ; absents ou vides, ils valent 0.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "base/dates.hpp"
+#include "settings/fichier_ini.hpp"
+#include "settings/registre.hpp"
+#include "tariff/jauges.hpp"
+#include "tariff/monnaie.hpp"
+
+namespace lumi {
+
+inline constexpr std::string_view texte_total_facture_en_cours = "Total facture en cours :";
+inline constexpr int jours_periode_facturation = 60;
+inline constexpr std::string_view cle_date_fin_derniere_facture = "date fin derniere facture";
+
+class FactureEnCours {
+public:
+    FactureEnCours(Registre& registre, char separateur_decimal);
+
+    float cout_total() const { return cout_total_; }
+    std::int32_t total_time() const { return total_time_; }
+
+    // Relit les deux valeurs du magasin (le coût avec "," ou "."). Une valeur illisible vaut 0 et
+    // lève ErreurConversion (message français nommant la valeur) une fois l'autre lue.
+    void lire();
+
+    // Ligne d'état 2 := "Total facture en cours :", puis lire(). Le rafraîchissement du prix
+    // affiché revient à l'appelant.
+    void lecture_total_facure_en_cours(LignesEtat& lignes_etat);
+
+    // Ajoute une connexion enregistrée et récrit aussitôt les deux valeurs.
+    void ajouter_connexion(std::int32_t secondes, double cout);
+
+    // Nouvelle période : "0" dans les deux valeurs, et en mémoire.
+    void remettre_a_zero();
+
+    // Ligne d'état 3 : temps (HHhMMmSSs) " - " montant et devise, la connexion en cours comprise
+    // (`secondes_en_cours` et `montant_en_cours` valent 0 hors connexion).
+    std::string texte_ligne_etat_3(std::int32_t secondes_en_cours, double montant_en_cours,
+                                   const ReglagesMonnaie& monnaie) const;
+
+private:
+    void ecrire() const;
+
+    Registre& registre_;
+    char separateur_decimal_;
+    float cout_total_ = 0;
+    std::int32_t total_time_ = 0;
+};
+
+// Les boîtes dont la vérification de la période a besoin ; le compteur les relie à ses boîtes.
+class QuestionsFacturation {
+public:
+    virtual ~QuestionsFacturation() = default;
+    // Question "&Oui" / "&Non" ; vrai pour Oui.
+    virtual bool question_oui_non(std::string_view texte) = 0;
+    // Information avec le seul bouton OK.
+    virtual void information(std::string_view texte) = 0;
+};
+
+// Vérification du démarrage : 60 jours après le début de la facture en cours (lumicompteur.ini,
+// "Paramètres de l'historique", "date fin derniere facture", aujourd'hui par défaut), propose une
+// nouvelle période (messages 119, 123, 124, 122). Sur Oui : aujourd'hui devient le début, la
+// facture revient à 0, `actualiser` rafraîchit prix, forfaits et tarif, puis l'information (messages
+// 125, 126, 120, 121). Rend vrai quand une nouvelle période a commencé. Une date illisible lève
+// ErreurConversion (message nommant fichier, section et clé) sans rien changer ; un échec d'écriture
+// du fichier lève ErreurFichier avant toute remise à zéro.
+bool remise_a_jour_periodes_facturation(FichierIni& reglages, FactureEnCours& facture, NumeroJour aujourdhui,
+                                        QuestionsFacturation& questions,
+                                        const std::function<void()>& actualiser);
+
+}  // namespace lumi

@@ -1,0 +1,326 @@
+#include "history/fichiers_historique.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+#include <vector>
+
+#include "base/decimal.hpp"
+#include "base/erreurs.hpp"
+#include "base/fichiers.hpp"
+#include "base/texte.hpp"
+#include "settings/dossier_donnees.hpp"
+#include "settings/fichier_ini.hpp"
+
+namespace lumi {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void echec_ecriture(const fs::path& chemin, int erreur) {
+    throw ErreurFichier("Impossible d'écrire dans le fichier d'historique « " + chemin.string() +
+                        " » : " + raison_erreur_fichier(erreur) + ".");
+}
+
+// Descripteur fermé à la destruction.
+class Descripteur {
+public:
+    explicit Descripteur(int fd) : fd_(fd) {}
+    Descripteur(const Descripteur&) = delete;
+    Descripteur& operator=(const Descripteur&) = delete;
+    ~Descripteur() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Ferme et rend errno (0 si tout va bien) ; Linux libère le descripteur même en cas d'échec.
+    int fermer() {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0 && errno != EINTR) return errno;
+        return 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Les lignes d'un fichier, sans leur fin de ligne ("\r\n" ou "\n").
+std::vector<std::string> couper_lignes(const std::string& contenu) {
+    std::vector<std::string> lignes;
+    std::size_t debut = 0;
+    while (debut < contenu.size()) {
+        auto fin = contenu.find('\n', debut);
+        const bool derniere = fin == std::string::npos;
+        if (derniere) fin = contenu.size();
+        std::string ligne = contenu.substr(debut, fin - debut);
+        if (!ligne.empty() && ligne.back() == '\r') ligne.pop_back();
+        lignes.push_back(std::move(ligne));
+        debut = fin + 1;
+    }
+    return lignes;
+}
+
+// Longueur en octets du caractère UTF-8 qui commence en `pos` (1 pour un octet isolé).
+std::size_t longueur_caractere(std::string_view t, std::size_t pos) {
+    const auto b = static_cast<unsigned char>(t[pos]);
+    std::size_t n = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    if (pos + n > t.size()) n = 1;
+    return n;
+}
+
+// Marque ou démarque une ligne (UTF-8) : le caractère cherché le plus tard, avant le dernier
+// caractère, et qui n'est pas suivi de l'autre, est remplacé.
+std::string changer_marque(const std::string& ligne, bool restaurer) {
+    const std::string_view cherche = restaurer ? marque_efface : marque_vivant;
+    const std::string_view autre = restaurer ? marque_vivant : marque_efface;
+    const std::string_view remplacement = restaurer ? marque_vivant : marque_efface;
+
+    std::vector<std::size_t> debuts;
+    for (std::size_t i = 0; i < ligne.size(); i += longueur_caractere(ligne, i)) debuts.push_back(i);
+    std::optional<std::size_t> position;
+    bool rencontre = false;
+    for (std::size_t k = 0; k + 1 < debuts.size(); ++k) {
+        const std::string_view c = std::string_view(ligne).substr(debuts[k], debuts[k + 1] - debuts[k]);
+        if (c == cherche) {
+            position = debuts[k];
+            rencontre = true;
+        } else if (c == autre) {
+            position.reset();
+            rencontre = true;
+        }
+    }
+    std::string resultat = ligne;
+    if (position) {
+        resultat.replace(*position, cherche.size(), remplacement);
+    } else if (!rencontre && !restaurer) {
+        // Une ligne sans marque reçoit un champ de marque effacée.
+        resultat += std::string(marque_efface) + ";";
+    }
+    return resultat;
+}
+
+}  // namespace
+
+std::string entete_historique(std::string_view nom_du_mois, int annee, std::string_view texte_tva) {
+    return std::string(entete_historique_1) + "\r\n" + std::string(entete_historique_2) + "\r\n" +
+           std::string(nom_du_mois) + " " + std::to_string(annee) + "\r\n" +
+           "tva : " + std::string(texte_tva) + "\r\n" + "\r\n";
+}
+
+std::string texte_tva_historique(const fs::path& fichier_tarifs, char separateur_decimal) {
+    const FichierIni tarifs(fichier_tarifs);
+    std::string texte = tarifs.lire("TVA", "taux");
+    if (const auto v = texte.find(','); v != std::string::npos) texte[v] = separateur_decimal;
+    if (const auto p = texte.find('.'); p != std::string::npos) texte[p] = separateur_decimal;
+    return texte;
+}
+
+void ajouter_ligne_historique(const fs::path& chemin, std::string_view ligne,
+                              const std::function<std::string()>& entete) {
+    // Ouvert en ajout : chaque write() va au bout du fichier, même si un autre processus y écrit.
+    Descripteur fd(::open(chemin.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    if (fd.get() < 0) echec_ecriture(chemin, errno);
+    struct stat etat {};
+    if (::fstat(fd.get(), &etat) != 0) echec_ecriture(chemin, errno);
+    if (S_ISDIR(etat.st_mode)) echec_ecriture(chemin, EISDIR);
+    const off_t taille = etat.st_size;
+
+    std::string bloc;
+    if (taille == 0) {
+        // Fichier neuf, ou créé puis interrompu avant d'être écrit : il reçoit son en-tête.
+        bloc = utf8_vers_cp1252(entete());
+    } else {
+        char dernier = '\n';
+        ssize_t lu;
+        do {
+            lu = ::pread(fd.get(), &dernier, 1, taille - 1);
+        } while (lu < 0 && errno == EINTR);
+        if (lu != 1) echec_ecriture(chemin, lu < 0 ? errno : EIO);
+        // Une ligne coupée par un arrêt brutal reste seule sur sa ligne.
+        if (dernier != '\n') bloc = "\r\n";
+    }
+    bloc += utf8_vers_cp1252(ligne);
+    bloc += "\r\n";
+
+    // Un seul write() en temps normal ; un write() partiel (disque plein) est poursuivi, et tout
+    // échec ramène le fichier à sa taille d'avant, sans ligne coupée.
+    std::size_t ecrit = 0;
+    int erreur = 0;
+    while (ecrit < bloc.size()) {
+        const ssize_t n = ::write(fd.get(), bloc.data() + ecrit, bloc.size() - ecrit);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            erreur = errno;
+            break;
+        }
+        if (n == 0) {
+            erreur = ENOSPC;
+            break;
+        }
+        ecrit += static_cast<std::size_t>(n);
+    }
+    if (erreur == 0 && ::fsync(fd.get()) != 0) erreur = errno;
+    if (erreur != 0) {
+        if (ecrit > 0 && ::ftruncate(fd.get(), taille) == 0) ::fsync(fd.get());
+        echec_ecriture(chemin, erreur);
+    }
+    if (const int e = fd.fermer(); e != 0) echec_ecriture(chemin, e);
+    // Le nom d'un fichier neuf doit lui aussi survivre à une coupure.
+    if (taille == 0) synchroniser_dossier(chemin.parent_path());
+}
+
+EcrivainHistorique::EcrivainHistorique(fs::path dossier_donnees, char separateur_decimal,
+                                       FactureEnCours& facture,
+                                       std::function<void()> effacer_cle_sauvegarde_crash)
+    : dossier_donnees_(std::move(dossier_donnees)),
+      separateur_decimal_(separateur_decimal),
+      facture_(facture),
+      effacer_cle_sauvegarde_crash_(std::move(effacer_cle_sauvegarde_crash)) {}
+
+fs::path EcrivainHistorique::dossier_historique() const {
+    return dossier_donnees_ / lumi::dossier_historique;
+}
+
+std::string EcrivainHistorique::get_donnees_a_enregistrer(const DonneesConnexion& donnees) {
+    std::string ligne = lumi::get_donnees_a_enregistrer(donnees);
+    texte_derniere_duree_ = champs_ligne(ligne)[4];
+    return ligne;
+}
+
+bool EcrivainHistorique::enregistrement_dans_historique(std::string_view ligne, Moment debut,
+                                                        std::optional<std::int32_t> secondes_a_facturer) {
+    // 1. Le même enregistrement proposé deux fois n'est écrit qu'une fois.
+    if (ligne == derniere_ligne_ && debut.seconde == derniere_seconde_) return false;
+
+    // 2.
+    const auto date = date_du_jour(debut.jour);
+    const int annee = static_cast<int>(date.year());
+    const auto nom = nom_fichier_historique(static_cast<unsigned>(date.month()), annee);
+
+    // 3.
+    if (texte_derniere_duree_ == "00:00:00") texte_derniere_duree_ = "00:00:01";
+
+    // 4 et 5. Le dossier disparu depuis le démarrage est recréé.
+    const fs::path dossier = dossier_historique();
+    std::error_code ec;
+    if (!fs::is_directory(dossier, ec)) {
+        fs::create_directories(dossier, ec);
+        if (ec) echec_ecriture(dossier / nom.fichier, ec.value());
+        synchroniser_dossier(dossier_donnees_);
+    }
+    ajouter_ligne_historique(dossier / nom.fichier, ligne, [&] {
+        return entete_historique(
+            nom.mois, annee, texte_tva_historique(dossier_donnees_ / fichier_tarifs, separateur_decimal_));
+    });
+    // Gardé seulement une fois écrit : un nouvel essai après un échec n'est pas pris pour un doublon.
+    derniere_ligne_ = std::string(ligne);
+    derniere_seconde_ = debut.seconde;
+
+    // 6. L'enregistrement est sur le disque : l'instantané n'a plus lieu d'être.
+    if (effacer_cle_sauvegarde_crash_) effacer_cle_sauvegarde_crash_();
+
+    // 7.
+    if (secondes_a_facturer) {
+        const auto cout = lire_decimal(champs_ligne(ligne)[7]);
+        facture_.ajouter_connexion(*secondes_a_facturer, cout.value_or(0));
+    }
+    return true;
+}
+
+bool modifier_ligne_historique(bool oter, bool restaurer, std::int32_t numero, const fs::path& dossier,
+                               const std::string& nom_fichier, std::string* erreur,
+                               const std::function<void(EtapeReecriture)>& point_arret) {
+    const fs::path chemin = dossier / nom_fichier;
+    const auto signaler = [&](std::string texte) {
+        if (erreur) *erreur = std::move(texte);
+        return false;
+    };
+    const auto ancien = lire_fichier(chemin);
+    if (!ancien) return signaler("Le fichier d'historique « " + chemin.string() + " » ne peut être lu.");
+
+    auto lignes = couper_lignes(*ancien);
+    const std::int64_t cible = std::int64_t{numero} + lignes_entete_historique - 1;  // indice de 0
+    if (numero < 1 || cible >= static_cast<std::int64_t>(lignes.size())) {
+        return signaler("L'enregistrement " + std::to_string(numero) + " n'existe pas dans le fichier « " +
+                        chemin.string() + " ».");
+    }
+    const auto i = static_cast<std::size_t>(cible);
+    if (oter) {
+        lignes.erase(lignes.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+        // Un fichier récrit en UTF-8 garde son codage ; sinon Windows-1252, à l'octet près.
+        bool non_ascii = false;
+        for (const char c : *ancien) non_ascii = non_ascii || static_cast<unsigned char>(c) >= 0x80;
+        const bool utf8 = non_ascii && est_utf8_valide(*ancien);
+        const std::string texte = utf8 ? lignes[i] : cp1252_vers_utf8(lignes[i]);
+        const std::string change = changer_marque(texte, restaurer);
+        lignes[i] = utf8 ? change : utf8_vers_cp1252(change);
+    }
+    std::string nouveau;
+    nouveau.reserve(ancien->size() + 8);
+    for (const auto& ligne : lignes) nouveau += ligne + "\r\n";
+
+    try {
+        // L'ancien contenu d'abord dans "historique.bak", puis le nouveau remplace le fichier du mois
+        // d'un seul renommage : à tout instant le fichier du mois est entier.
+        remplacer_fichier(dossier / std::string(nom_sauvegarde_historique), *ancien);
+        if (point_arret) point_arret(EtapeReecriture::sauvegarde_ecrite);
+        remplacer_fichier(chemin, nouveau, [&](EtapeRemplacement etape) {
+            if (!point_arret) return;
+            point_arret(etape == EtapeRemplacement::temporaire_vide ? EtapeReecriture::temporaire_ecrit
+                                                                    : EtapeReecriture::fichier_remplace);
+        });
+    } catch (const ErreurFichier& e) {
+        return signaler(e.what());
+    }
+    return true;
+}
+
+bool rapatrier_fichiers_historique(const fs::path& dossier_programme, const fs::path& dossier_historique) {
+    std::error_code ec;
+    fs::directory_iterator it(dossier_programme, ec);
+    if (ec) return false;
+    bool deplace = false;
+    std::optional<std::string> premiere_erreur;
+    for (const auto& entree : it) {
+        const std::string nom = entree.path().filename().string();
+        if (nom.size() < 4 || !egal_sans_casse(nom.substr(nom.size() - 4), ".fct")) continue;
+        std::error_code e;
+        if (!entree.is_regular_file(e)) continue;
+        // Les noms des éditions précédentes sont en Windows-1252 ("février00.fct" sur un octet).
+        const std::string nom_utf8 = est_utf8_valide(nom) ? nom : cp1252_vers_utf8(nom);
+        const fs::path destination = dossier_historique / nom_utf8;
+        fs::remove(destination, e);
+        e.clear();
+        fs::rename(entree.path(), destination, e);
+        if (e == std::errc::cross_device_link) {
+            e.clear();
+            fs::copy_file(entree.path(), destination, fs::copy_options::overwrite_existing, e);
+            if (!e) fs::remove(entree.path(), e);
+        }
+        if (e) {
+            if (!premiere_erreur) {
+                premiere_erreur = "Impossible de ranger le fichier « " + entree.path().string() +
+                                  " » dans « " + dossier_historique.string() +
+                                  " » : " + raison_erreur_fichier(e.value()) + ".";
+            }
+            continue;
+        }
+        deplace = true;
+    }
+    if (deplace) {
+        try {
+            synchroniser_dossier(dossier_historique);
+        } catch (const ErreurFichier& e) {
+            if (!premiere_erreur) premiere_erreur = e.what();
+        }
+    }
+    if (premiere_erreur) throw ErreurFichier(*premiere_erreur);
+    return deplace;
+}
+
+}  // namespace lumi

@@ -1,0 +1,286 @@
+#include "history/fichiers_historique.hpp"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "base/erreurs.hpp"
+#include "base/texte.hpp"
+#include "commun/soutien.hpp"
+#include "settings/cles.hpp"
+#include "settings/parametres.hpp"
+#include "settings/registre_memoire.hpp"
+
+namespace lumi {
+namespace {
+
+namespace fs = std::filesystem;
+using essai::ecrire_octets;
+using essai::lire_octets;
+
+NumeroJour jour(int a, unsigned m, unsigned j) {
+    return numero_jour(
+        std::chrono::year_month_day{std::chrono::year{a}, std::chrono::month{m}, std::chrono::day{j}});
+}
+
+const std::string ligne_paul =
+    "Paul;Heures pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;MonFAI;";
+const Moment debut_paul{jour(2000, 1, 5), seconde_du_jour(21, 14, 7)};
+
+std::string entete_janvier_2000() {
+    return "Attention, modifier ce fichier peut provoquer des erreurs de lecture !\r\n"
+           "Lumicompteur 2000 v1.0\r\njanvier 2000\r\ntva : 19,6\r\n\r\n";
+}
+
+// Un dossier de données avec tarifs.ini, un magasin en mémoire, la facture et l'écrivain.
+class Historique : public ::testing::Test {
+protected:
+    Historique() { ecrire_octets(dossier_ / "tarifs.ini", "[TVA]\r\ntaux=19.6\r\n"); }
+
+    fs::path fichier(const std::string& nom) const { return dossier_.chemin() / "Historique" / nom; }
+
+    essai::DossierTemporaire dossier_;
+    RegistreMemoire registre_;
+    FactureEnCours facture_{registre_, ','};
+    int instantanes_effaces_ = 0;
+    EcrivainHistorique ecrivain_{dossier_.chemin(), ',', facture_, [this] { ++instantanes_effaces_; }};
+};
+
+TEST_F(Historique, PremiereConnexionDuMoisPuisAjout) {
+    const std::string ligne_andre =
+        "André;Heures creuses;06/01/2000;08H00;00:01:00;Bleu;A;0,500;-4;0;0,000;|;MonFAI;";
+    EXPECT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul, 751));
+    EXPECT_EQ(lire_octets(fichier("janvier00.fct")), entete_janvier_2000() + ligne_paul + "\r\n");
+    EXPECT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_andre, {jour(2000, 1, 6), 8 * 3600}, 60));
+    // La seconde sans en-tête, en Windows-1252 (un seul octet pour « é »).
+    EXPECT_EQ(lire_octets(fichier("janvier00.fct")),
+              entete_janvier_2000() + ligne_paul + "\r\n" + utf8_vers_cp1252(ligne_andre) + "\r\n");
+    EXPECT_EQ(instantanes_effaces_, 2);
+    // Chaque connexion est ajoutée à la facture, et rangée aussitôt.
+    EXPECT_EQ(facture_.total_time(), 811);
+    EXPECT_FLOAT_EQ(facture_.cout_total(), 5.012f);
+    EXPECT_EQ(registre_.lire_valeur(cles::section(cles::options), "cout total"), "5,012");
+    EXPECT_EQ(registre_.lire_valeur(cles::section(cles::options), "total time"), "811");
+}
+
+TEST_F(Historique, GardeContreLesDoublons) {
+    struct Cas {
+        const char* nom;
+        Moment second_debut;
+        bool ecrit;
+    };
+    for (const auto& c : {Cas{"même ligne, même début", debut_paul, false},
+                          Cas{"même ligne, autre début", {debut_paul.jour, debut_paul.seconde + 1}, true}}) {
+        SCOPED_TRACE(c.nom);
+        essai::DossierTemporaire dossier;
+        RegistreMemoire registre;
+        FactureEnCours facture(registre, ',');
+        EcrivainHistorique ecrivain(dossier.chemin(), ',', facture, {});
+        EXPECT_TRUE(ecrivain.enregistrement_dans_historique(ligne_paul, debut_paul, 751));
+        EXPECT_EQ(ecrivain.enregistrement_dans_historique(ligne_paul, c.second_debut, 751), c.ecrit);
+        const auto contenu = lire_octets(dossier.chemin() / "Historique" / "janvier00.fct");
+        EXPECT_EQ(contenu.ends_with(ligne_paul + "\r\n" + ligne_paul + "\r\n"), c.ecrit);
+        EXPECT_EQ(facture.total_time(), c.ecrit ? 2 * 751 : 751);
+    }
+}
+
+TEST_F(Historique, FevrierPorteSonAccent) {
+    ecrivain_.enregistrement_dans_historique("u;t;29/02/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;|;;",
+                                             {jour(2000, 2, 29), 36000}, 60);
+    const auto contenu = lire_octets(fichier("février00.fct"));
+    EXPECT_NE(contenu.find("\r\nf\xE9vrier 2000\r\n"), std::string::npos);
+}
+
+TEST_F(Historique, LigneCoupeeParUnArretBrutal) {
+    fs::create_directories(fichier(""));
+    const std::string avant = "u;t;04/01/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;|;;";
+    ecrire_octets(fichier("janvier00.fct"), entete_janvier_2000() + avant + "\r\nPaul;Heures pl");
+    ASSERT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul, 751));
+    const auto contenu = lire_octets(fichier("janvier00.fct"));
+    EXPECT_EQ(contenu, entete_janvier_2000() + avant + "\r\nPaul;Heures pl\r\n" + ligne_paul + "\r\n");
+
+    // Le lecteur saute la ligne coupée et garde celles d'avant et d'après.
+    std::vector<std::string> lus;
+    std::size_t debut = 0;
+    int numero = 0;
+    while (debut < contenu.size()) {
+        const auto fin = contenu.find('\n', debut);
+        const auto ligne = contenu.substr(debut, fin - debut);
+        debut = fin + 1;
+        if (++numero <= 5) continue;
+        if (const auto e = decoder_ligne_historique(cp1252_vers_utf8(ligne))) lus.push_back(e->date);
+    }
+    EXPECT_EQ(lus, (std::vector<std::string>{"04/01/2000", "05/01/2000"}));
+}
+
+TEST_F(Historique, FichierVideOuDossierDisparu) {
+    // Un fichier créé puis interrompu avant son en-tête le reçoit au premier ajout.
+    fs::create_directories(fichier(""));
+    ecrire_octets(fichier("janvier00.fct"), "");
+    ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul, 751);
+    EXPECT_EQ(lire_octets(fichier("janvier00.fct")), entete_janvier_2000() + ligne_paul + "\r\n");
+
+    fs::remove_all(fichier(""));
+    ecrivain_.enregistrement_dans_historique(ligne_paul, {debut_paul.jour, 0}, 751);
+    EXPECT_EQ(lire_octets(fichier("janvier00.fct")), entete_janvier_2000() + ligne_paul + "\r\n");
+}
+
+TEST_F(Historique, DisquePleinSignaleEtInstantaneGarde) {
+    fs::create_directories(fichier(""));
+    fs::create_symlink("/dev/full", fichier("janvier00.fct"));
+    try {
+        ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul, 751);
+        FAIL() << "l'écriture aurait dû échouer";
+    } catch (const ErreurFichier& e) {
+        EXPECT_NE(std::string(e.what()).find("janvier00.fct"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("disque plein"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(instantanes_effaces_, 0);
+    EXPECT_EQ(facture_.total_time(), 0);
+    EXPECT_EQ(registre_.lire_valeur(cles::section(cles::options), "total time"), "");
+
+    // Une fois la place revenue, la même ligne s'écrit : l'échec n'est pas pris pour un doublon.
+    fs::remove(fichier("janvier00.fct"));
+    EXPECT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul, 751));
+    EXPECT_EQ(instantanes_effaces_, 1);
+}
+
+TEST_F(Historique, DerniereDureeJamaisNulle) {
+    DonneesConnexion d;
+    d.date_debut = debut_paul.jour;
+    const auto ligne = ecrivain_.get_donnees_a_enregistrer(d);
+    EXPECT_EQ(ecrivain_.texte_derniere_duree(), "00:00:00");
+    ecrivain_.enregistrement_dans_historique(ligne, {d.date_debut, 0}, 0);
+    EXPECT_EQ(ecrivain_.texte_derniere_duree(), "00:00:01");
+    EXPECT_NE(lire_octets(fichier("janvier00.fct")).find(";00:00:00;"), std::string::npos);
+}
+
+// --- Réécriture d'un fichier ---
+
+const std::string entete_mars = "Attention\r\nLumicompteur 2000 v1.0\r\nmars 2000\r\ntva : 19,6\r\n\r\n";
+const std::string r1 = "a;t;01/03/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;|;X;";
+const std::string r2 = "b;t;02/03/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;|;X;";
+const std::string r2_efface = "b;t;02/03/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;\xA4;X;";
+const std::string r3 = "c;t;03/03/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;";
+
+std::string fichier_mars(const std::string& a, const std::string& b, const std::string& c) {
+    return entete_mars + a + "\r\n" + b + "\r\n" + c + "\r\n";
+}
+
+TEST(ReecritureHistorique, MarquerDemarquerOter) {
+    struct Cas {
+        const char* nom;
+        std::string avant;
+        bool oter, restaurer;
+        int numero;
+        std::string apres;
+    };
+    const Cas cas[] = {
+        {"effacer : seul le | devient ¤", fichier_mars(r1, r2, r3), false, false, 2,
+         fichier_mars(r1, r2_efface, r3)},
+        {"restaurer : le ¤ redevient |", fichier_mars(r1, r2_efface, r3), false, true, 2,
+         fichier_mars(r1, r2, r3)},
+        {"ligne sans marque : ¤; ajouté", fichier_mars(r1, r2, r3), false, false, 3,
+         fichier_mars(r1, r2, r3 + "\xA4;")},
+        {"le plus tard l'emporte : | suivi de ¤, rien à effacer", fichier_mars(r1, "P|ul;\xA4;X;", r3), false,
+         false, 2, fichier_mars(r1, "P|ul;\xA4;X;", r3)},
+        {"restaurer le ¤ qui suit le |", fichier_mars(r1, "P|ul;\xA4;X;", r3), false, true, 2,
+         fichier_mars(r1, "P|ul;|;X;", r3)},
+        {"ôter : la ligne disparaît", fichier_mars(r1, r2, r3), true, false, 1,
+         entete_mars + r2 + "\r\n" + r3 + "\r\n"},
+        {"fichier en UTF-8 : ¤ en UTF-8", fichier_mars("é" + r1, r2, r3), false, false, 2,
+         fichier_mars("é" + r1, "b;t;02/03/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;¤;X;", r3)},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        essai::DossierTemporaire dossier;
+        ecrire_octets(dossier / "mars00.fct", c.avant);
+        std::string erreur;
+        EXPECT_TRUE(
+            modifier_ligne_historique(c.oter, c.restaurer, c.numero, dossier.chemin(), "mars00.fct", &erreur))
+            << erreur;
+        EXPECT_EQ(lire_octets(dossier / "mars00.fct"), c.apres);
+        EXPECT_EQ(lire_octets(dossier / "historique.bak"), c.avant);
+    }
+}
+
+TEST(ReecritureHistorique, EchecsLaissentLeFichierIntact) {
+    essai::DossierTemporaire dossier;
+    const auto avant = fichier_mars(r1, r2, r3);
+    ecrire_octets(dossier / "mars00.fct", avant);
+    std::string erreur;
+    for (const int numero : {0, 4, -1}) {
+        EXPECT_FALSE(
+            modifier_ligne_historique(false, false, numero, dossier.chemin(), "mars00.fct", &erreur));
+        EXPECT_NE(erreur.find("n'existe pas"), std::string::npos) << erreur;
+    }
+    EXPECT_FALSE(fs::exists(dossier / "historique.bak"));
+    EXPECT_FALSE(modifier_ligne_historique(false, false, 1, dossier.chemin(), "avril00.fct", &erreur));
+
+    // "historique.bak" ne peut être écrit : rien n'est touché, l'échec est dit.
+    fs::create_directories(dossier / "historique.bak" / "occupe");
+    EXPECT_FALSE(modifier_ligne_historique(true, false, 1, dossier.chemin(), "mars00.fct", &erreur));
+    EXPECT_NE(erreur.find("historique.bak"), std::string::npos) << erreur;
+    EXPECT_EQ(lire_octets(dossier / "mars00.fct"), avant);
+}
+
+TEST(ReecritureHistorique, ArretBrutalEntreLesEtapes) {
+    const auto avant = fichier_mars(r1, r2, r3);
+    const auto apres = entete_mars + r1 + "\r\n" + r3 + "\r\n";
+    struct Cas {
+        EtapeReecriture etape;
+        const char* nom;
+        bool nouveau;
+    };
+    for (const auto& c : {Cas{EtapeReecriture::sauvegarde_ecrite, "sauvegarde écrite", false},
+                          Cas{EtapeReecriture::temporaire_ecrit, "temporaire écrit", false},
+                          Cas{EtapeReecriture::fichier_remplace, "fichier remplacé", true}}) {
+        SCOPED_TRACE(c.nom);
+        essai::DossierTemporaire dossier;
+        ecrire_octets(dossier / "mars00.fct", avant);
+        const pid_t enfant = ::fork();
+        ASSERT_GE(enfant, 0);
+        if (enfant == 0) {
+            // Le processus se tue lui-même à l'étape choisie, sans rien nettoyer.
+            modifier_ligne_historique(true, false, 2, dossier.chemin(), "mars00.fct", nullptr,
+                                      [&](EtapeReecriture e) {
+                                          if (e == c.etape) ::raise(SIGKILL);
+                                      });
+            ::_exit(0);
+        }
+        int statut = 0;
+        ASSERT_EQ(::waitpid(enfant, &statut, 0), enfant);
+        ASSERT_TRUE(WIFSIGNALED(statut));
+        EXPECT_EQ(lire_octets(dossier / "mars00.fct"), c.nouveau ? apres : avant);
+        EXPECT_EQ(lire_octets(dossier / "historique.bak"), avant);
+        // Rien d'autre ne porte l'extension des fichiers mensuels.
+        for (const auto& f : fs::directory_iterator(dossier.chemin())) {
+            if (f.path().extension() == ".fct") {
+                EXPECT_EQ(f.path().filename(), "mars00.fct");
+            }
+        }
+    }
+}
+
+TEST(RapatriementHistorique, FichiersRangesDansLHistorique) {
+    essai::DossierTemporaire programme;
+    const fs::path historique = programme / "Historique";
+    fs::create_directories(historique);
+    ecrire_octets(programme / "mars00.fct", "nouveau");
+    ecrire_octets(historique / "mars00.fct", "ancien");
+    ecrire_octets(programme / "f\xE9vrier00.fct", "fevrier");
+    ecrire_octets(programme / "notes.txt", "reste");
+
+    EXPECT_TRUE(rapatrier_fichiers_historique(programme.chemin(), historique));
+    EXPECT_EQ(lire_octets(historique / "mars00.fct"), "nouveau");
+    EXPECT_EQ(lire_octets(historique / "février00.fct"), "fevrier");
+    EXPECT_FALSE(fs::exists(programme / "mars00.fct"));
+    EXPECT_TRUE(fs::exists(programme / "notes.txt"));
+    EXPECT_FALSE(rapatrier_fichiers_historique(programme.chemin(), historique));
+}
+
+}  // namespace
+}  // namespace lumi

@@ -1,0 +1,260 @@
+#include "history/ligne_historique.hpp"
+
+#include <gtest/gtest.h>
+
+#include "base/erreurs.hpp"
+
+namespace lumi {
+namespace {
+
+using std::chrono::year;
+
+NumeroJour jour(int a, unsigned m, unsigned j) {
+    return numero_jour(std::chrono::year_month_day{year{a}, std::chrono::month{m}, std::chrono::day{j}});
+}
+
+// La connexion de l'exemple : Paul, 12 min 31 s à 21:14 le 5 janvier 2000 par MonFAI.
+DonneesConnexion connexion_de_paul() {
+    DonneesConnexion d;
+    d.utilisateur = "Paul";
+    d.tarif_en_cours = "Heures pleines";
+    d.date_debut = jour(2000, 1, 5);
+    d.seconde_debut = seconde_du_jour(21, 14, 7);
+    d.duree_connexion = 12 * 60 + 31;
+    d.plage_au_debut = 1;
+    d.plage_a_la_fin = 1;
+    d.prix_communication = 4.512f;
+    d.nom_connexion = "MonFAI";
+    return d;
+}
+
+TEST(LigneHistorique, ExempleDUneConnexionDetectee) {
+    EXPECT_EQ(get_donnees_a_enregistrer(connexion_de_paul()),
+              "Paul;Heures pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;MonFAI;");
+}
+
+TEST(LigneHistorique, ChampsSelonLOptionLeModeEtLUtilisateur) {
+    struct Cas {
+        const char* nom;
+        void (*regler)(DonneesConnexion&);
+        const char* attendu;
+    };
+    const Cas cas[] = {
+        {"forfait F : sa désignation, durée à l'unité commencée",
+         [](DonneesConnexion& d) {
+             d.forfait_en_cours = "F20H";
+             d.type_forfait = 0;
+             d.designation_forfait = "Forfait 20 heures";
+             d.unite_decompte = 60;
+             d.duree_connexion = 61;
+             d.prix_communication = 0;
+         },
+         "Paul;Forfait 20 heures;05/01/2000;21H14;00:02:00;Rouge;A;0,000;-4;F20H;0,000;|;MonFAI;"},
+        {"forfait FL : le tarif reste",
+         [](DonneesConnexion& d) {
+             d.forfait_en_cours = "FL";
+             d.type_forfait = 0;
+             d.designation_forfait = "Forfait libre";
+         },
+         "Paul;Heures pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;FL;0,000;|;MonFAI;"},
+        {"réduction : coût net et montant déduit",
+         [](DonneesConnexion& d) {
+             d.forfait_en_cours = "R50HC";
+             d.designation_forfait = "Réduction de 50 %";
+             d.montant_reduction = 2.256f;
+             d.unite_decompte = 60;
+         },
+         "Paul;Heures pleines;05/01/2000;21H14;00:12:31;Rouge;A;2,256;-4;R50HC;2,256;|;MonFAI;"},
+        {"option Fi : le tarif reste",
+         [](DonneesConnexion& d) {
+             d.forfait_en_cours = "FISWE";
+             d.type_forfait = 3;
+             d.designation_forfait = "Soirs";
+         },
+         "Paul;Heures pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;FISWE;0,000;|;MonFAI;"},
+        {"mode manuel : M et pas de fournisseur",
+         [](DonneesConnexion& d) {
+             d.mode_manuel = true;
+             d.plage_a_la_fin = 2;
+         },
+         "Paul;Heures pleines;05/01/2000;21H14;00:12:31;Rg/Bl;M;4,512;-4;0;0,000;|;;"},
+        {"aucun utilisateur, plus de 99 heures, point décimal",
+         [](DonneesConnexion& d) {
+             d.utilisateur.clear();
+             d.duree_connexion = 100 * 3600 + 5;
+             d.separateur_decimal = '.';
+         },
+         "non identifié;Heures pleines;05/01/2000;21H14;100:00:05;Rouge;A;4.512;-4;0;0.000;|;MonFAI;"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        auto d = connexion_de_paul();
+        c.regler(d);
+        EXPECT_EQ(get_donnees_a_enregistrer(d), c.attendu);
+    }
+}
+
+TEST(LigneHistorique, CouleurDeLaPeriode) {
+    struct Cas {
+        int debut, fin;
+        const char* attendu;
+    };
+    for (const auto& c : {Cas{1, 1, "Rouge"}, Cas{2, 2, "Bleu"}, Cas{0, 0, ""}, Cas{3, 3, ""},
+                          Cas{2, 1, "Bl/Rg"}, Cas{1, 2, "Rg/Bl"}, Cas{1, 3, ""}, Cas{0, 1, "Bl/Rg"}}) {
+        SCOPED_TRACE(std::to_string(c.debut) + " -> " + std::to_string(c.fin));
+        EXPECT_EQ(texte_periode(c.debut, c.fin), c.attendu);
+    }
+}
+
+TEST(LigneHistorique, MontantsASeptChiffresSignificatifs) {
+    EXPECT_EQ(formater_montant_historique(4.512f, ','), "4,512");
+    EXPECT_EQ(formater_montant_historique(0, ','), "0,000");
+    EXPECT_EQ(formater_montant_historique(-1.5, '.'), "-1.500");
+    // Au-delà de sept chiffres, les suivants sont du bruit de la simple précision.
+    EXPECT_EQ(formater_montant_historique(12345.678, ','), "12345,680");
+    // Un flottant calculé 2,0005 vaut 2,00049996... : sept chiffres le ramènent à 2,000500.
+    EXPECT_EQ(formater_montant_historique(2.0004999999, ','), "2,001");
+}
+
+TEST(LectureHistorique, DispositionsActuelleEtAnciennes) {
+    struct Cas {
+        const char* nom;
+        const char* ligne;
+        const char* code;
+        double reduction;
+        double cout;
+        const char* mode;
+    };
+    const Cas cas[] = {
+        {"actuelle sans option",
+         "Paul;Heures pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;MonFAI;", "0", 0, 4.512,
+         "A"},
+        {"sans option, montant ignoré", "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;1,500;|;X;", "0", 0,
+         1.0, "A"},
+        {"actuelle avec réduction, point décimal",
+         "u;t;05/01/2000;10H00;00:01:00;Bleu;M;1.000;-4;R50HC;12.5;|;;", "R50HC", 12.5, 1.0, "M"},
+        {"-1 : FL", "u;t;05/01/2000;10H00;00:01:00;Rouge;auto;1,000;-1;0;2,500;", "FL", 2.5, 1.0, "A"},
+        {"-2 : Itoo", "u;t;05/01/2000;10H00;00:01:00;Rouge;manuelle;1,000;-2;0;0,750;", "Itoo", 0.75, 1.0,
+         "M"},
+        {"-3 : FLA", "u;t;05/01/2000;10H00;00:01:00;Rouge;accidentelle;1,000;-3;0;3;", "FLA", 3, 1.0, "A"},
+        {"ancienne : Pi", "u;t;05/01/2000;10H00;00:01:00;Rouge;auto;1,000;0;0;1,20;", "Pi", 1.2, 1.0, "A"},
+        {"ancienne : P", "u;t;05/01/2000;10H00;00:01:00;Rouge;auto;1,000;0;2;0;", "P", 2, 1.0, "A"},
+        {"ancienne : T (tronqué ailleurs que -4..-1)",
+         "u;t;05/01/2000;10H00;00:01:00;Rouge;auto;1,000;3,5;0;0;", "T", 3.5, 1.0, "A"},
+        {"ancienne : la dernière règle l'emporte", "u;t;05/01/2000;10H00;00:01:00;Rouge;auto;1,000;1;2;3;",
+         "Pi", 3, 1.0, "A"},
+        {"ancienne sans avantage", "u;t;05/01/2000;10H00;00:01:00;Rouge;auto;1,000;0;0;0;", "", 0, 1.0, "A"},
+        {"champs de fin manquants", "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1,000;", "", 0, 1.0, "A"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        const auto e = decoder_ligne_historique(c.ligne);
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->code_option, c.code);
+        EXPECT_DOUBLE_EQ(e->reduction, c.reduction);
+        EXPECT_DOUBLE_EQ(e->cout, c.cout);
+        EXPECT_EQ(e->mode, c.mode);
+        EXPECT_FALSE(e->efface);
+    }
+}
+
+TEST(LectureHistorique, ChampsDeLEnregistrement) {
+    const auto e = decoder_ligne_historique(
+        "Paul;Heures pleines;05/01/2000;21H14;100:12:31;Rouge;A;4,512;-4;F20H;0,000;¤;MonFAI;\r");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->utilisateur, "Paul");
+    EXPECT_EQ(e->tarification, "Heures pleines");
+    EXPECT_EQ(e->jour, jour(2000, 1, 5));
+    EXPECT_EQ(e->heure, "21H14");
+    EXPECT_EQ(e->secondes, 100 * 3600 + 12 * 60 + 31);
+    EXPECT_EQ(e->periode, "Rouge");
+    EXPECT_TRUE(e->efface);
+    EXPECT_EQ(e->provider, "MonFAI");
+
+    // Une année sur deux chiffres est des années 1900 ; un champ de marque vide compte vivant.
+    const auto ancien = decoder_ligne_historique("u;t;05/01/99;10H00;00:01:00;Rouge;A;1,000;-4;0;0;;;");
+    ASSERT_TRUE(ancien);
+    EXPECT_EQ(ancien->date, "05/01/1999");
+    EXPECT_EQ(ancien->jour, jour(1999, 1, 5));
+    EXPECT_FALSE(ancien->efface);
+}
+
+TEST(LectureHistorique, LignesCoupeesSauteesEtNombresIllisibles) {
+    for (const std::string& ligne :
+         {std::string("Paul;Heures pl"), std::string("Paul;Heures pleines;05/01/2000"), std::string(""),
+          std::string("\r"), std::string("u;t;\0\0\0;", 8)}) {
+        SCOPED_TRACE(ligne);
+        EXPECT_FALSE(decoder_ligne_historique(ligne));
+    }
+    for (const char* ligne : {"u;t;05/01/2000;10H00;00:01:00;Rouge;A;abc;-4;0;0;|;;",
+                              "u;t;05/01/2000;10H00;1 minute;Rouge;A;1;-4;0;0;|;;",
+                              "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;x;0;0;|;;",
+                              "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;-4;0;douze;|;;",
+                              "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;0;P;0;|;;"}) {
+        SCOPED_TRACE(ligne);
+        EXPECT_THROW(decoder_ligne_historique(ligne), ErreurConversion);
+    }
+}
+
+TEST(NomsHistorique, FichiersEtRangsDesMois) {
+    struct Cas {
+        unsigned mois;
+        int annee;
+        const char* nom;
+        const char* fichier;
+        const char* rang;
+    };
+    for (const auto& c :
+         {Cas{1, 2000, "janvier", "janvier00.fct", "12"}, Cas{2, 2000, "février", "février00.fct", "11"},
+          Cas{3, 2000, "mars", "mars00.fct", "10"}, Cas{8, 2001, "aout", "aout01.fct", "05"},
+          Cas{9, 1998, "septembre", "septembre98.fct", "04"},
+          Cas{12, 1999, "décembre", "décembre99.fct", "01"}}) {
+        SCOPED_TRACE(c.fichier);
+        const auto n = nom_fichier_historique(c.mois, c.annee);
+        EXPECT_EQ(n.mois, c.nom);
+        EXPECT_EQ(n.fichier, c.fichier);
+        EXPECT_EQ(rang_du_mois(c.nom), c.rang);
+    }
+    EXPECT_EQ(nom_fichier_historique(13, 2000).fichier, "");
+    EXPECT_EQ(rang_du_mois("fevrier"), "11");
+    EXPECT_EQ(rang_du_mois("decembre"), "01");
+    EXPECT_EQ(rang_du_mois("août"), "-1");
+    EXPECT_EQ(rang_du_mois("Janvier"), "-1");
+    EXPECT_EQ(rang_du_mois(""), "-1");
+}
+
+TEST(NomsHistorique, Localisateur) {
+    EXPECT_EQ(localisateur(7, 3, 2000), 7 * 10000 + 3 * 100 + 0);
+    EXPECT_EQ(localisateur(12, 12, 1999), 121299);
+    EXPECT_FALSE(localisateur(300000, 1, 2000));  // au-delà de 32 bits
+    const auto l = lire_localisateur(70300);
+    ASSERT_TRUE(l);
+    EXPECT_EQ(l->numero, 7);
+    EXPECT_EQ(l->mois, 3u);
+    EXPECT_EQ(l->fichier, "mars00.fct");
+    EXPECT_EQ(lire_localisateur(121299)->fichier, "décembre99.fct");
+    EXPECT_FALSE(lire_localisateur(71300));
+    EXPECT_FALSE(lire_localisateur(999));
+}
+
+TEST(ResumeConnexion, TexteDeLaQuestion) {
+    ReglagesMonnaie monnaie;
+    monnaie.ttc = false;
+    const std::string ligne =
+        "Paul;Heures pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;MonFAI;";
+    EXPECT_EQ(
+        resume_connexion(ligne, monnaie),
+        "\nDATE: 05/01/2000   HEURE: 21H14   DUREE: 00:12:31\nCOUT: 4,512 F  TARIFICATION: Heures pleines\n"
+        "UTILISATEUR: Paul  PROVIDER: MonFAI\n\nVoulez-vous enregistrer cette connexion dans l'historique ?");
+    monnaie.ttc = true;
+    monnaie.nb_decimales = 2;
+    const auto manuel = resume_connexion("Paul;T;05/01/2000;21H14;00:12:31;;M;10;-4;0;0;|;;", monnaie);
+    EXPECT_NE(manuel.find("COUT: 11,96 F"), std::string::npos) << manuel;
+    EXPECT_NE(manuel.find("PROVIDER: mode manuel"), std::string::npos);
+    // Un montant illisible n'empêche pas la question.
+    EXPECT_NE(resume_connexion("Paul;T;05/01/2000;21H14;00:12:31;;M;??;", monnaie).find("COUT: ?? F"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace lumi
