@@ -1,0 +1,30 @@
+#pragma once
+// Les boîtes de message du programme : de vraies QMessageBox aux boutons français "&Oui", "&Non",
+// "&Tout" et "OK". Les retours chariot des textes du cœur deviennent des sauts de ligne.
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <string_view>
+#include <vector>
+
+#include "core/dialogue.hpp"
+
+namespace lumi {
+
+class DialogueQt final : public Dialogue {
+public:
+    explicit DialogueQt(QWidget* parent = nullptr) : parent_(parent) {}
+
+    // La fenêtre au-dessus de laquelle les boîtes s'ouvrent (la fenêtre principale, une fois créée).
+    void definir_parent(QWidget* parent) { parent_ = parent; }
+
+    Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+// Le texte du cœur pour une boîte Qt : "\r\n" et "\r" deviennent "\n".
+QString texte_pour_boite(std::string_view texte);
+
+}  // namespace lumi

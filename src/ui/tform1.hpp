@@ -1,0 +1,252 @@
+#pragma once
+// La fenêtre principale (TForm1) : une coquille Qt mince sur le compteur. Ce que chaque contrôle
+// montre vient des modèles sans Qt (ModeleTForm1 du compteur, CommandesFenetre, ListeUtilisateurs) ;
+// la fenêtre construit les contrôles, leur transmet les événements et applique ce que les modèles
+// disent après chacun. Les contrôles gardent leurs noms établis, comme membres et comme objectName.
+//
+// Ordre d'emploi par le programme :
+//   1. construire (les minuteries ne tournent pas encore, rien n'est montré) ;
+//   2. selection_utilisateurs_au_demarrage(), puis selectionner_utilisateur() pour chaque argument ;
+//   3. suivre_detection() si une détection existe ;
+//   4. installer_icone() ; puis montrer() sauf au démarrage invisible (cacher() alors) ;
+//   5. demarrer() : premier top, boutons selon l'état des connexions, minuteries lancées ;
+//   6. fin_du_demarrage() : les menus s'ouvrent au clic droit à partir d'ici.
+// La fermeture (menu « &Quitter », fermeture de la fenêtre) pose la question des messages 53 à 56 ;
+// acceptée, elle émet fermeture_acceptee() : au programme d'effacer l'instantané (sauf en fin de
+// session) et de quitter.
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <filesystem>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+
+namespace lumi {
+
+class AccesDistant;
+class CommandesFenetre;
+class Compteur;
+class Detection;
+class Dialogue;
+class JeuCouleurs;
+class ListeUtilisateurs;
+class Registre;
+
+namespace ui {
+class Panneau;
+class JaugeQt;
+class BoutonRapide;
+class ListeDessinee;
+class DessinPlagesQt;
+class IconesLumi;
+class Tsplashscreen;
+}  // namespace ui
+
+// Les coutures de la fenêtre en plus du compteur ; elles vivent plus longtemps qu'elle.
+struct CouturesFenetre {
+    Registre& registre;           // utilisateurs, "params", drapeaux des options
+    AccesDistant& acces_distant;  // annuaire, numéroter, raccrocher
+    Dialogue& dialogue;           // DialogueQt dans le programme, DialogueScripte dans les essais
+    std::filesystem::path dossier_donnees;  // lumicompteur.ini, Couleur.ini
+    // Dossier de l'aide HTML (une page par numéro de sujet) ; vide : data/aide des sources.
+    std::filesystem::path dossier_aide;
+};
+
+class TForm1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent = nullptr);
+    ~TForm1() override;
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    // --- Démarrage ---
+    // Utilisateurs : "dernier utilisateur", liste rangée, utilisateur du système si "utiliser
+    // profil" (vide : aucun) ; le nom et le cadenas suivent.
+    void selection_utilisateurs_au_demarrage(const std::string& utilisateur_systeme);
+    // Un argument de la ligne de commande, premier "-" ôté, comparé sans casse aux utilisateurs ;
+    // vrai si un utilisateur a été choisi. "-invisible" n'est pas un utilisateur : au programme.
+    bool selectionner_utilisateur(const QString& argument);
+    // Un second démarrage a rangé ses arguments dans "params" : montre la fenêtre, choisit chaque
+    // utilisateur dont le nom paraît dans le texte (le dernier trouvé reste), efface "params".
+    void second_demarrage();
+    // La même chose avec les arguments déjà en main (sans passer par "params").
+    void selectionner_utilisateurs(const QStringList& arguments);
+    // Timer5 (scrutation des connexions) mené par un QTimer de la fenêtre.
+    void suivre_detection(Detection& detection);
+    // Crée (ou recrée) l'icône de notification ; sans zone de notification, rien.
+    void installer_icone();
+    // FormActivate : premier top, boutons selon l'état des connexions, minuteries lancées.
+    void demarrer();
+    // Clic droit : les menus s'ouvrent à partir d'ici.
+    void fin_du_demarrage();
+    // La session se ferme : plus de question à la fermeture, l'instantané reste.
+    void fermeture_session();
+
+    // --- Montrer et cacher ---
+    void montrer();  // ShowApplication : visible, au premier plan, éléments du menu échangés
+    // Dans la zone de notification ; là où il n'y en a pas, la fenêtre est réduite à la place.
+    void cacher();
+    bool zone_de_notification() const;
+    bool fermeture_windows() const { return fermeture_windows_; }
+
+    // --- Modèles (lecture et commandes, pour le programme et les essais) ---
+    Compteur& compteur() { return compteur_; }
+    CommandesFenetre& commandes() { return *commandes_; }
+    ListeUtilisateurs& utilisateurs() { return *utilisateurs_; }
+    const JeuCouleurs& couleurs() const { return *couleurs_; }
+    QSystemTrayIcon* icone_notification() const { return icone_; }
+
+    // Relit les modèles et met chaque contrôle à jour (appelé après chaque événement).
+    void rafraichir();
+
+    // --- Contrôles, sous leurs noms établis ---
+    // L'afficheur noir et ses rangées.
+    ui::Panneau* Panel5 = nullptr;   // cadre de l'afficheur
+    ui::Panneau* Panel2 = nullptr;   // durée ou heure
+    ui::Panneau* Panel3 = nullptr;   // couleur de la plage en vigueur
+    ui::Panneau* Panel4 = nullptr;   // prix
+    ui::Panneau* Panel1 = nullptr;   // première rangée de texte
+    ui::Panneau* Panel20 = nullptr;  // seconde rangée de texte
+    ui::JaugeQt* Gauge1 = nullptr;   // jauge fine du crédit temps ou du pas
+    QLabel* Image6 = nullptr;        // programmation en cours (sur l'afficheur)
+    // Zone de l'utilisateur.
+    ui::Panneau* Panel33 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Image12 = nullptr;  // cadenas
+    ui::BoutonRapide* SpeedButton17 = nullptr;
+    ui::ListeDessinee* ComboBox1 = nullptr;
+    // Libellés du tarif et de l'option, et leurs listes.
+    QLabel* Label_tarif = nullptr;
+    QLabel* Label_option = nullptr;
+    ui::BoutonRapide* SpeedButton14 = nullptr;
+    ui::BoutonRapide* SpeedButton15 = nullptr;
+    ui::ListeDessinee* ComboBox2 = nullptr;
+    ui::ListeDessinee* ComboBox3 = nullptr;
+    // Zone d'information tarifaire, dessin des plages, voyant du jour férié, zone du forfait.
+    ui::DessinPlagesQt* dessin_plages = nullptr;
+    QLabel* Image14 = nullptr;
+    QWidget* zone_forfait = nullptr;
+    ui::JaugeQt* Gauge2 = nullptr;
+    QLabel* Label10 = nullptr;
+    // Boutons.
+    ui::BoutonRapide* SpeedButton1 = nullptr;
+    ui::BoutonRapide* SpeedButton2 = nullptr;
+    ui::BoutonRapide* SpeedButton3 = nullptr;
+    ui::BoutonRapide* SpeedButton4 = nullptr;
+    ui::BoutonRapide* SpeedButton5 = nullptr;
+    ui::BoutonRapide* SpeedButton6 = nullptr;
+    ui::BoutonRapide* SpeedButton7 = nullptr;
+    ui::BoutonRapide* SpeedButton8 = nullptr;
+    ui::BoutonRapide* SpeedButton10 = nullptr;
+    ui::BoutonRapide* SpeedButton11 = nullptr;
+    // Menus surgissants.
+    QMenu* PopupMenu1 = nullptr;  // prix : TTC / HT, 2 ou 3 décimales
+    QMenu* PopupMenu2 = nullptr;  // menu principal (fond de la fenêtre et icône)
+    QMenu* PopupMenu3 = nullptr;  // durée ou heure
+    QMenu* PopupMenu4 = nullptr;  // sélecteur d'utilisateur
+    QMenu* PopupMenu6 = nullptr;  // entrées de l'annuaire
+    QMenu* Seconnecter1_sous_menu = nullptr;
+    QAction* Historique1 = nullptr;
+    QAction* Options1 = nullptr;
+    QAction* Seconnecter1 = nullptr;
+    QAction* Sedeconnecter1 = nullptr;
+    QAction* Programmation1 = nullptr;
+    QAction* Email1 = nullptr;
+    QAction* Web1 = nullptr;
+    QAction* Aide1 = nullptr;
+    QAction* reduir = nullptr;
+    QAction* restaurer = nullptr;
+    QAction* Fermer1 = nullptr;
+    QAction* ttcpopup = nullptr;
+    QAction* htpopup = nullptr;
+    QAction* deuxdeci = nullptr;
+    QAction* troisdeci = nullptr;
+    QAction* Duree1 = nullptr;
+    QAction* Heure1 = nullptr;
+    QAction* Utilisateurs1 = nullptr;
+    // Minuteries.
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QTimer* Timer4 = nullptr;
+    QTimer* Timer5 = nullptr;
+
+    // --- Gestionnaires (appelés par les contrôles ; publics pour les essais) ---
+    void SpeedButton2Click();  // numéroter
+    void SpeedButton3Click();  // raccrocher
+    void SpeedButton6Click();  // aide, sujet 1
+    void PopupMenu2Popup();    // reconstruit les entrées de l'annuaire, active les éléments
+    void Clique(const QString& caption);
+    void Panel1Click();  // rotation des rangées
+    void Panel2Click();  // durée ou heure
+    void Panel4Click();  // 2 ou 3 décimales
+    void Timer2Timer();
+    // L'icône de notification : clic gauche ou double clic du milieu, clic droit.
+    void icone_cliquee(Qt::MouseButton bouton, QPoint position);
+    // Ouvre l'aide HTML au sujet donné.
+    void ouvrir_aide(int sujet);
+
+signals:
+    // La fermeture est acceptée : le programme efface l'instantané sauf en fin de session, puis
+    // quitte.
+    void fermeture_acceptee(bool fin_de_session);
+    // Fenêtres qui viennent d'ailleurs ; sans récepteur, la fenêtre le dit dans une boîte.
+    void options_demandees(int page);  // 0 : première page ; 1 : gestion des utilisateurs
+    void historique_demande();
+    void programmation_demandee();
+    // Une boîte TFinforfait a été montrée (essais).
+    void fin_forfait_montree();
+
+protected:
+    void closeEvent(QCloseEvent* evenement) override;
+    void contextMenuEvent(QContextMenuEvent* evenement) override;
+    void changeEvent(QEvent* evenement) override;
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+private:
+    void construire();
+    void construire_afficheur(QWidget* parent);
+    void construire_menus();
+    void construire_minuteries();
+    void appliquer_couleurs();  // affect_color
+    void suivre_minuterie(QTimer* timer, std::uint64_t& version_vue, const void* minuterie);
+    void synchroniser_minuteries();
+    void demander_fenetre(void (TForm1::*signal)(), const char* signature, const QString& nom);
+    void montrer_avis_en_attente();
+    void appliquer_icone();
+    void ouvrir_url(const QString& url);
+    void deconnexion_terminee(bool reussie);
+
+    Compteur& compteur_;
+    Registre& registre_;
+    AccesDistant& acces_distant_;
+    Dialogue& dialogue_;
+    std::filesystem::path dossier_;
+    std::filesystem::path dossier_aide_;
+    std::unique_ptr<JeuCouleurs> couleurs_;
+    std::unique_ptr<CommandesFenetre> commandes_;
+    std::unique_ptr<ListeUtilisateurs> utilisateurs_;
+    std::unique_ptr<ui::IconesLumi> icones_;
+    Detection* detection_ = nullptr;
+    QSystemTrayIcon* icone_ = nullptr;
+    ui::Tsplashscreen* splash_ = nullptr;
+    bool demarrage_fini_ = false;
+    bool fermeture_windows_ = false;
+    std::size_t avis_montres_ = 0;
+    int demandes_info_vues_ = 0;
+    std::uint64_t version_timer1_ = 0;
+    std::uint64_t version_timer2_ = 0;
+    std::uint64_t version_timer4_ = 0;
+    std::uint64_t version_timer5_ = 0;
+};
+
+}  // namespace lumi
