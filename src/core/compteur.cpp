@@ -59,7 +59,8 @@ Compteur::Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donn
       selecteur_(choix_, moteur_, coutures.registre, coutures.horloge, *this),
       decompte_(etat_forfait_, selecteur_, coutures.registre, coutures.horloge, coutures.son, *this,
                 dossier_ / "alarme.wav"),
-      raz_(coutures.registre, selecteur_, coutures.horloge, dossier_ / fichier_reglages) {
+      raz_(coutures.registre, selecteur_, coutures.horloge, dossier_ / fichier_reglages),
+      historique_(coutures.registre, coutures.dialogue, dossier_, reglages.locale.separateur_decimal) {
     monnaie_.locale = reglages.locale;
     const FichierIni reglages_ini(dossier_ / fichier_reglages);
     monnaie_.nb_decimales = lire_nb_decimales(reglages_ini);
@@ -71,6 +72,14 @@ Compteur::Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donn
     moteur_.definir_alsace(actif(registre_, parametres::alsace));
     etat_.date_debut = horloge_.aujourdhui();
     mise_a_jour_prix();
+
+    enregistrer_historique = [this] {
+        historique_.enregistrer_historique([this] { return donnees_connexion(); });
+    };
+    enregistrer_parametres_de_sauvegarde = [this] {
+        historique_.enregistrer_parametres_de_sauvegarde(donnees_connexion(),
+                                                         moteur_.reduction().temps_restant_forfait);
+    };
 }
 
 void Compteur::charger_tarifs() {
@@ -599,7 +608,9 @@ void Compteur::afficher_prix(const std::string& texte) {
 }
 
 void Compteur::mise_a_jour_panels() {
-    if (texte_facture_en_cours) fenetre_.lignes_etat[3] = texte_facture_en_cours();
+    fenetre_.lignes_etat[3] = historique_.texte_ligne_etat_3(
+        etat_.compteur_actif, etat_.duree_connexion,
+        static_cast<double>(etat_.prix_communication) - etat_.montant_reduction, monnaie_);
     const auto ligne = [this](int i) -> const std::string& {
         static const std::string vide;
         return i >= 0 && i < nb_lignes_etat ? fenetre_.lignes_etat[static_cast<std::size_t>(i)] : vide;
@@ -673,6 +684,56 @@ void Compteur::montrer_erreur(const std::exception& erreur) {
     const std::string texte = std::string(erreur.what()) + "\r" + std::string(suite_message_erreur);
     if (!erreurs_montrees_.insert(texte).second) return;
     dialogue_.avertissement(texte);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Historique, facture en cours et instantanés anti-crash
+
+DonneesConnexion Compteur::donnees_connexion() const {
+    const auto& option = moteur_.reduction();
+    DonneesConnexion d;
+    d.tarif_en_cours = moteur_.tarif_en_cours();
+    d.forfait_en_cours = option.nom;
+    d.type_forfait = option.type_forfait;
+    d.unite_decompte = option.unite_decompte;
+    d.date_debut = etat_.date_debut;
+    d.seconde_debut = etat_.seconde_debut;
+    d.duree_connexion = etat_.duree_connexion;
+    d.plage_au_debut = etat_.plage_au_debut;
+    d.plage_a_la_fin = etat_.plage_en_cours;
+    d.mode_manuel = etat_.mode_manuel;
+    d.prix_communication = etat_.prix_communication;
+    d.montant_reduction = etat_.montant_reduction;
+    d.nom_connexion = etat_.nom_connexion;
+    d.separateur_decimal = monnaie_.locale.separateur_decimal;
+    return d;
+}
+
+void Compteur::lecture_total_facure_en_cours() {
+    historique_.lecture_total_facure_en_cours(fenetre_.lignes_etat);
+    mise_a_jour_prix();
+    mise_a_jour_panels();
+}
+
+bool Compteur::remise_a_jour_periodes_facturation() {
+    FichierIni reglages(dossier_ / fichier_reglages);
+    return historique_.remise_a_jour_periodes_facturation(reglages, horloge_.aujourdhui(), [this] {
+        mise_a_jour_prix();
+        try {
+            const auto rapport = raz_.reinitialisation_auto_des_forfaits(0);
+            if (rapport.a_montrer) dialogue_.information(rapport.texte);
+            selecteur_.recharger();
+        } catch (const std::exception& e) {
+            montrer_erreur(e);
+        }
+        appliquer_boutons_choix();
+    });
+}
+
+RepriseConnexion Compteur::proposer_reprise_connexion() {
+    const FichierIni reglages(dossier_ / fichier_reglages);
+    return historique_.proposer_reprise_connexion(reglages, monnaie_, horloge_.aujourdhui(),
+                                                  fenetre_.lignes_etat, [this] { mise_a_jour_prix(); });
 }
 
 }  // namespace lumi

@@ -17,6 +17,7 @@
 #include "core/dialogue.hpp"
 #include "core/etat_compteur.hpp"
 #include "core/fenetre_principale.hpp"
+#include "core/historique_compteur.hpp"
 #include "core/minuterie.hpp"
 #include "plans/forfait.hpp"
 #include "plans/raz_forfaits.hpp"
@@ -109,11 +110,25 @@ public:
     // Le prix affiché : prix_communication - montant_reduction, formaté avec la devise.
     std::string texte_prix_affiche() const;
 
-    // Opérations des sous-systèmes qui se branchent plus tard (historique et instantanés) : vides,
-    // rien n'est fait. `texte_facture_en_cours` rend la ligne d'état 3 (facture en cours).
+    // --- Historique, facture en cours et instantanés anti-crash ---
+    // L'enregistrement dans l'historique à la fin d'une connexion établie ou d'un comptage manuel, et
+    // l'instantané de la connexion en cours (top et Timer4) : les vraies opérations dès la
+    // construction, qu'un essai du compteur seul peut remplacer par un espion.
     std::function<void()> enregistrer_historique;
     std::function<void()> enregistrer_parametres_de_sauvegarde;
-    std::function<std::string()> texte_facture_en_cours;
+    // Ligne d'état 2, facture relue, prix rafraîchi (démarrage, après une reprise, historique fermé).
+    void lecture_total_facure_en_cours();
+    // Démarrage : nouvelle période de facturation après 60 jours, si l'utilisateur le veut.
+    bool remise_a_jour_periodes_facturation();
+    // Démarrage : la connexion gardée par un instantané est proposée ; l'instantané est effacé ensuite
+    // (sauf si l'historique n'a pu être écrit).
+    RepriseConnexion proposer_reprise_connexion();
+    // Fermeture normale de la fenêtre.
+    void effacer_cle_sauvegarde_crash() { historique_.effacer_cle_sauvegarde_crash(); }
+    HistoriqueCompteur& historique() { return historique_; }
+    const HistoriqueCompteur& historique() const { return historique_; }
+    // Ce que le compteur sait de la connexion en cours, pour sa ligne d'historique.
+    DonneesConnexion donnees_connexion() const;
 
 private:
     // AffichageTarifaire
@@ -157,6 +172,7 @@ private:
 
     EtatCompteur etat_;
     ModeleTForm1 fenetre_;
+    HistoriqueCompteur historique_;
     // SpeedButton14 et SpeedButton15 cachés pendant une connexion ou un comptage manuel.
     bool boutons_choix_masques_ = false;
     bool raz_en_attente_ = false;

@@ -59,6 +59,12 @@ void FactureEnCours::lecture_total_facure_en_cours(LignesEtat& lignes_etat) {
 }
 
 void FactureEnCours::ajouter_connexion(std::int32_t secondes, double cout) {
+    // Les valeurs rangées font foi : la fenêtre de l'historique a pu les recompter entre-temps.
+    try {
+        lire();
+    } catch (const ErreurConversion&) {
+        // La valeur illisible, déjà signalée à la lecture du démarrage, repart de 0.
+    }
     const std::int64_t temps = std::int64_t{total_time_} + secondes;
     total_time_ = static_cast<std::int32_t>(std::min<std::int64_t>(temps, borne_temps));
     cout_total_ = static_cast<float>(static_cast<double>(cout_total_) + cout);

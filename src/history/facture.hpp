@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/dates.hpp"
+#include "plans/raz_forfaits.hpp"  // jours_periode_facturation
 #include "settings/fichier_ini.hpp"
 #include "settings/registre.hpp"
 #include "tariff/jauges.hpp"
@@ -16,7 +17,6 @@
 namespace lumi {
 
 inline constexpr std::string_view texte_total_facture_en_cours = "Total facture en cours :";
-inline constexpr int jours_periode_facturation = 60;
 inline constexpr std::string_view cle_date_fin_derniere_facture = "date fin derniere facture";
 
 class FactureEnCours {
@@ -34,7 +34,7 @@ public:
     // affiché revient à l'appelant.
     void lecture_total_facure_en_cours(LignesEtat& lignes_etat);
 
-    // Ajoute une connexion enregistrée et récrit aussitôt les deux valeurs.
+    // Ajoute une connexion enregistrée aux valeurs rangées (relues d'abord) et les récrit aussitôt.
     void ajouter_connexion(std::int32_t secondes, double cout);
 
     // Nouvelle période : "0" dans les deux valeurs, et en mémoire.

@@ -106,7 +106,7 @@ std::string get_donnees_a_enregistrer(const DonneesConnexion& d) {
     const double montant =
         static_cast<double>(d.prix_communication) - static_cast<double>(d.montant_reduction);
     const std::array<std::string, nb_champs_ligne> champs = {
-        d.utilisateur.empty() ? std::string(utilisateur_non_identifie) : d.utilisateur,
+        d.utilisateur.empty() ? std::string(nom_utilisateur_non_identifie) : d.utilisateur,
         tarification,
         formater_date(d.date_debut),
         heure_minute(d.seconde_debut),

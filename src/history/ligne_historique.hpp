@@ -14,7 +14,7 @@
 
 namespace lumi {
 
-inline constexpr std::string_view utilisateur_non_identifie = "non identifié";
+inline constexpr std::string_view nom_utilisateur_non_identifie = "non identifié";
 inline constexpr std::string_view marque_vivant = "|";
 inline constexpr std::string_view marque_efface = "¤";
 inline constexpr std::string_view code_disposition_actuelle = "-4";

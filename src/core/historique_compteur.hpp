@@ -1,0 +1,121 @@
+#pragma once
+// Ce que le compteur confie à l'historique : l'enregistrement de chaque connexion finie (avec le
+// choix de l'utilisateur), la facture en cours et sa ligne d'état, les instantanés anti-crash et
+// l'offre du démarrage. Le compteur en possède un pour toute la vie du programme.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/dialogue.hpp"
+#include "core/sauvegarde_crash.hpp"
+#include "history/facture.hpp"
+#include "history/fichiers_historique.hpp"
+#include "history/ligne_historique.hpp"
+#include "settings/registre.hpp"
+
+namespace lumi {
+
+// Le choix de l'utilisateur d'un enregistrement. Le module des utilisateurs la remplira avec la liste
+// de la fenêtre principale et la boîte de sélection.
+class SelectionUtilisateur {
+public:
+    virtual ~SelectionUtilisateur() = default;
+    // L'utilisateur sélectionné dans la liste de la fenêtre principale ; rien si aucun.
+    virtual std::optional<std::string> utilisateur_selectionne() const = 0;
+    // L'utilisateur sélectionné a-t-il un mot de passe ?
+    virtual bool utilisateur_protege() const = 0;
+    // Ouvre la boîte de sélection (pas une seconde fois si elle l'est déjà) ; `enregistrer` est
+    // appelé avec l'utilisateur confirmé.
+    virtual void demander_utilisateur(std::function<void(const std::string&)> enregistrer) = 0;
+};
+
+// En attendant la boîte de sélection : l'utilisateur courant (aucun par défaut) est enregistré.
+class UtilisateurCourant final : public SelectionUtilisateur {
+public:
+    std::optional<std::string> utilisateur_selectionne() const override { return nom; }
+    bool utilisateur_protege() const override { return false; }
+    void demander_utilisateur(std::function<void(const std::string&)> enregistrer) override {
+        enregistrer(nom.value_or(std::string(nom_utilisateur_non_identifie)));
+    }
+
+    std::optional<std::string> nom;
+};
+
+class HistoriqueCompteur {
+public:
+    // Relit la facture rangée (en silence : le démarrage la relit et montre une valeur illisible).
+    HistoriqueCompteur(Registre& registre, Dialogue& dialogue, std::filesystem::path dossier_donnees,
+                       char separateur_decimal);
+    HistoriqueCompteur(const HistoriqueCompteur&) = delete;
+    HistoriqueCompteur& operator=(const HistoriqueCompteur&) = delete;
+
+    FactureEnCours& facture() { return facture_; }
+    const FactureEnCours& facture() const { return facture_; }
+    SauvegardeCrash& sauvegarde() { return sauvegarde_; }
+    EcrivainHistorique& ecrivain() { return ecrivain_; }
+    const EcrivainHistorique& ecrivain() const { return ecrivain_; }
+
+    // La sélection doit vivre plus longtemps que l'objet.
+    void definir_selection_utilisateur(SelectionUtilisateur& selection) { selection_ = &selection; }
+
+    // Fin d'une connexion établie ou d'un comptage manuel : choisit l'utilisateur (aucun sélectionné :
+    // "non identifié" ; protégé ou "selection auto" : la boîte de sélection) puis écrit
+    // l'enregistrement de `connexion` (relue au moment de l'écriture). Un fichier qui ne peut être
+    // écrit : message nommant le fichier, instantané gardé, enregistrement réessayé au suivant.
+    void enregistrer_historique(std::function<DonneesConnexion()> connexion);
+
+    // Un instantané de la connexion en cours.
+    void enregistrer_parametres_de_sauvegarde(DonneesConnexion connexion, std::int32_t temps_restant_forfait);
+
+    // Vrai tant qu'un enregistrement n'a pu être écrit.
+    bool enregistrement_en_attente() const { return !en_attente_.empty(); }
+
+    // Fermeture normale : l'instantané est effacé, sauf s'il garde un enregistrement non écrit.
+    void effacer_cle_sauvegarde_crash();
+
+    // Ligne d'état 2 et relecture de la facture ; une valeur illisible est montrée.
+    void lecture_total_facure_en_cours(LignesEtat& lignes_etat);
+
+    // Ligne d'état 3 ; pendant un comptage, la connexion y est comprise.
+    std::string texte_ligne_etat_3(bool compteur_actif, std::int32_t duree_connexion, double prix_affiche,
+                                   const ReglagesMonnaie& monnaie) const;
+
+    // La vérification de la période au démarrage ; ses erreurs sont montrées.
+    bool remise_a_jour_periodes_facturation(FichierIni& reglages, NumeroJour aujourdhui,
+                                            const std::function<void()>& actualiser);
+
+    // L'offre du démarrage (voir proposer_reprise_connexion).
+    RepriseConnexion proposer_reprise_connexion(const FichierIni& reglages, const ReglagesMonnaie& monnaie,
+                                                NumeroJour aujourdhui, LignesEtat& lignes_etat,
+                                                std::function<void()> rafraichir_prix);
+
+private:
+    struct EnAttente {
+        std::string ligne;
+        Moment debut;
+        std::optional<std::int32_t> secondes;
+    };
+
+    void ecrire_enregistrement(DonneesConnexion connexion, const std::string& utilisateur);
+    void completer(DonneesConnexion& connexion, const std::string& utilisateur);
+    std::string utilisateur_courant() const;
+    // La "designation" d'une option dans tarifs.ini, lue une fois par option.
+    const std::string& designation(const std::string& option);
+
+    Registre& registre_;
+    Dialogue& dialogue_;
+    std::filesystem::path dossier_donnees_;
+    FactureEnCours facture_;
+    SauvegardeCrash sauvegarde_;
+    EcrivainHistorique ecrivain_;
+    UtilisateurCourant utilisateur_par_defaut_;
+    SelectionUtilisateur* selection_ = &utilisateur_par_defaut_;
+    std::map<std::string, std::string> designations_;
+    std::vector<EnAttente> en_attente_;
+};
+
+}  // namespace lumi
