@@ -1,5 +1,6 @@
 #include "settings/parametres.hpp"
 
+#include "base/decimal.hpp"
 #include "base/texte.hpp"
 #include "settings/fichier_ini.hpp"
 
@@ -75,11 +76,20 @@ std::string cle_colonne(int numero) {
 }
 
 int periode_sauvegarde_crash(std::string_view frequence) {
-    const auto t = rogner(frequence);
-    if (t == "0") return 60;
-    if (t == "2") return 15;
-    if (t == "3") return 5;
-    return 30;  // "1", absent ou invalide
+    const auto n = lire_entier(frequence);
+    if (!n) return 30;  // absent ou pas un nombre : le défaut "1"
+    switch (*n) {
+        case 0:
+            return 60;
+        case 1:
+            return 30;
+        case 2:
+            return 15;
+        case 3:
+            return 5;
+        default:
+            return 10;  // tout autre nombre
+    }
 }
 
 int periode_sauvegarde_crash(const Registre& registre) {

@@ -147,7 +147,7 @@ std::string cle_fiche(int numero);
 std::string cle_colonne(int numero);
 
 // Période des instantanés en secondes selon "frequence save crash" : "0" = 60, "1" = 30,
-// "2" = 15, "3" = 5 ; absent ou invalide = 30.
+// "2" = 15, "3" = 5, tout autre nombre 10 ; absent ou pas un nombre = 30 (le défaut "1").
 int periode_sauvegarde_crash(std::string_view frequence);
 int periode_sauvegarde_crash(const Registre& registre);
 

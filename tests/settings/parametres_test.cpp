@@ -146,8 +146,8 @@ TEST(Parametres, PeriodeDesInstantanes) {
         const char* frequence;
         int secondes;
     };
-    for (const auto& c : {Cas{"0", 60}, Cas{"1", 30}, Cas{"2", 15}, Cas{"3", 5}, Cas{"", 30}, Cas{"4", 30},
-                          Cas{"-1", 30}, Cas{"deux", 30}, Cas{"03", 30}, Cas{" 3 ", 5}}) {
+    for (const auto& c : {Cas{"0", 60}, Cas{"1", 30}, Cas{"2", 15}, Cas{"3", 5}, Cas{"", 30}, Cas{"4", 10},
+                          Cas{"-1", 10}, Cas{"deux", 30}, Cas{"03", 5}, Cas{" 3 ", 5}}) {
         SCOPED_TRACE(c.frequence);
         EXPECT_EQ(p::periode_sauvegarde_crash(c.frequence), c.secondes);
     }
