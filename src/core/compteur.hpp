@@ -52,6 +52,10 @@ struct ReglagesCompteur {
 };
 
 class Compteur final : private AffichageTarifaire, private EffetsForfait {
+    // Les commandes de la fenêtre principale (core/commandes_fenetre.hpp) changent l'affichage, les
+    // réglages de la monnaie et la position des listes du tarif et de l'option.
+    friend class CommandesFenetre;
+
 public:
     // Lit les réglages du démarrage : "anti crash" et "frequence save crash", "Alsace", l'affichage
     // des prix (TTC, décimales) de lumicompteur.ini. Ne charge pas encore les tarifs.
