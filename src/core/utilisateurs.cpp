@@ -1,0 +1,141 @@
+#include "core/utilisateurs.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "base/decimal.hpp"
+#include "base/texte.hpp"
+#include "settings/cles.hpp"
+#include "settings/parametres.hpp"
+
+namespace lumi {
+
+void ListeUtilisateurs::lire_liste() {
+    noms_.clear();
+    const auto n = lire_entier(lire(registre_, parametres::nb_d_utilisateurs));
+    // Un nombre illisible ou négatif vaut "0" ; borné pour qu'une valeur folle ne bloque pas.
+    const int nombre = n && *n > 0 ? std::min(*n, 10000) : 0;
+    for (int i = 1; i <= nombre; ++i) {
+        noms_.push_back(
+            registre_.lire_valeur(cles::section(cles::utilisateurs), parametres::nom_utilisateur(i)));
+    }
+    lire_mots_de_passe();
+}
+
+void ListeUtilisateurs::lire_mots_de_passe() {
+    proteges_.assign(noms_.size(), false);
+    for (std::size_t i = 0; i < noms_.size(); ++i) {
+        proteges_[i] =
+            !registre_
+                 .lire_valeur(cles::section(cles::options), parametres::nom_pdata(static_cast<int>(i) + 1))
+                 .empty();
+    }
+}
+
+void ListeUtilisateurs::ecrire_utilisateur(int numero, std::string_view nom) {
+    registre_.ecrire_valeur(cles::section(cles::utilisateurs), parametres::nom_utilisateur(numero), nom);
+    registre_.ecrire_valeur(cles::section(cles::options), parametres::nom_pdata(numero), "");
+}
+
+int ListeUtilisateurs::indice(std::string_view nom) const {
+    const auto it = std::find(noms_.begin(), noms_.end(), nom);
+    return it == noms_.end() ? -1 : static_cast<int>(it - noms_.begin());
+}
+
+void ListeUtilisateurs::selection_au_demarrage(const std::vector<std::string>& profils,
+                                               std::string_view utilisateur_systeme) {
+    const std::string retenu = lire(registre_, parametres::dernier_utilisateur);
+    lire_liste();
+    if (const int i = retenu.empty() ? -1 : indice(retenu); i >= 0) {
+        position_ = i;
+        utilisateur_en_cours_ = retenu;
+    } else {
+        position_ = noms_.empty() ? -1 : 0;
+        utilisateur_en_cours_ = noms_.empty() ? std::string() : noms_.front();
+    }
+
+    if (noms_.empty() && !profils.empty()) {
+        noms_ = profils;
+        for (std::size_t i = 0; i < noms_.size(); ++i) ecrire_utilisateur(static_cast<int>(i) + 1, noms_[i]);
+        ecrire(registre_, parametres::nb_d_utilisateurs, std::to_string(noms_.size()));
+        lire_mots_de_passe();
+        position_ = 0;
+        utilisateur_en_cours_ = noms_.front();
+    }
+
+    if (actif(registre_, parametres::utiliser_profil) && !utilisateur_systeme.empty() &&
+        utilisateur_systeme != "noname") {
+        if (const int i = indice(utilisateur_systeme); i >= 0) {
+            position_ = i;
+        } else {
+            if (!noms_.empty() && noms_.front().empty()) noms_.clear();
+            noms_.emplace_back(utilisateur_systeme);
+            const int numero = static_cast<int>(noms_.size());
+            ecrire(registre_, parametres::nb_d_utilisateurs, std::to_string(numero));
+            ecrire_utilisateur(numero, utilisateur_systeme);
+            lire_mots_de_passe();
+            position_ = numero - 1;
+        }
+        utilisateur_en_cours_ = std::string(utilisateur_systeme);
+    }
+}
+
+void ListeUtilisateurs::relire() {
+    const std::string en_cours = utilisateur_en_cours_;
+    lire_liste();
+    const int i = indice(en_cours);
+    if (i >= 0) {
+        position_ = i;
+    } else {
+        position_ = noms_.empty() ? -1 : 0;
+        utilisateur_en_cours_ = noms_.empty() ? std::string() : noms_.front();
+    }
+}
+
+void ListeUtilisateurs::choisir(int position) {
+    if (position < 0 || position >= static_cast<int>(noms_.size())) return;
+    position_ = position;
+    utilisateur_en_cours_ = noms_[static_cast<std::size_t>(position)];
+    ecrire(registre_, parametres::dernier_utilisateur, utilisateur_en_cours_);
+}
+
+bool ListeUtilisateurs::selectionner_argument(std::string_view argument) {
+    if (!argument.empty() && argument.front() == '-') argument.remove_prefix(1);
+    if (argument.empty()) return false;
+    for (std::size_t i = 0; i < noms_.size(); ++i) {
+        if (egal_sans_casse(noms_[i], argument)) {
+            choisir(static_cast<int>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ListeUtilisateurs::selectionner_params(std::string_view params) {
+    const std::string texte = plier_casse(params);
+    bool trouve = false;
+    for (std::size_t i = 0; i < noms_.size(); ++i) {
+        if (noms_[i].empty()) continue;
+        if (texte.find(plier_casse(noms_[i])) != std::string::npos) {
+            choisir(static_cast<int>(i));
+            trouve = true;
+        }
+    }
+    return trouve;
+}
+
+bool ListeUtilisateurs::protege(int position) const {
+    return position >= 0 && position < static_cast<int>(proteges_.size()) &&
+           proteges_[static_cast<std::size_t>(position)];
+}
+
+std::vector<LigneUtilisateur> ListeUtilisateurs::lignes() const {
+    std::vector<LigneUtilisateur> lignes;
+    lignes.reserve(noms_.size());
+    for (std::size_t i = 0; i < noms_.size(); ++i) {
+        lignes.push_back({noms_[i], protege(static_cast<int>(i)), static_cast<int>(i) == position_});
+    }
+    return lignes;
+}
+
+}  // namespace lumi

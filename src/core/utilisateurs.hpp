@@ -1,0 +1,75 @@
+#pragma once
+// Les utilisateurs de la fenêtre principale : la liste rangée, la ligne choisie dans le sélecteur
+// (ComboBox1), l'utilisateur en cours (celui des enregistrements) et la marque du cadenas. Un mot de
+// passe ne verrouille rien ici : il ne fait que montrer le cadenas à côté du nom.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/registre.hpp"
+
+namespace lumi {
+
+// Nom de l'utilisateur d'un enregistrement quand aucun n'est choisi.
+inline constexpr std::string_view utilisateur_non_identifie = "non identifié";
+
+// Une ligne du sélecteur telle qu'elle se dessine : le nom, le cadenas à droite des utilisateurs
+// protégés, la marque à gauche de la ligne choisie, la couleur du texte actif.
+struct LigneUtilisateur {
+    std::string nom;
+    bool protege = false;
+    bool choisie = false;
+
+    friend bool operator==(const LigneUtilisateur&, const LigneUtilisateur&) = default;
+};
+
+class ListeUtilisateurs {
+public:
+    explicit ListeUtilisateurs(Registre& registre) : registre_(registre) {}
+
+    // Sélection du démarrage : "dernier utilisateur", la liste rangée ; sans utilisateur rangé, les
+    // profils donnés deviennent la liste ; puis, si "utiliser profil" n'est pas "non", l'utilisateur
+    // du système (ni vide ni "noname") est choisi, ajouté à la liste s'il n'y est pas.
+    void selection_au_demarrage(const std::vector<std::string>& profils,
+                                std::string_view utilisateur_systeme);
+
+    // Relit les utilisateurs rangés (après la fenêtre des options) ; l'utilisateur en cours reste
+    // choisi s'il est encore là, sinon la première ligne.
+    void relire();
+
+    // Choix à la main (ou comme à la main) : devient l'utilisateur en cours, rangé comme
+    // "dernier utilisateur". Une position hors de la liste ne fait rien.
+    void choisir(int position);
+
+    // Un argument de la ligne de commande, premier "-" ôté, égal à un nom sans égard à la casse.
+    bool selectionner_argument(std::string_view argument);
+    // Le texte "params" d'un second démarrage : chaque utilisateur dont le nom en minuscules paraît
+    // dans le texte en minuscules est choisi, dans l'ordre de la liste (le dernier trouvé reste).
+    bool selectionner_params(std::string_view params);
+
+    const std::vector<std::string>& noms() const { return noms_; }
+    bool protege(int position) const;
+    int position() const { return position_; }
+    const std::string& utilisateur_en_cours() const { return utilisateur_en_cours_; }
+    // Aucun utilisateur déclaré : liste vide, ou première ligne vide.
+    bool aucun_utilisateur() const { return noms_.empty() || noms_.front().empty(); }
+
+    // Ce que la zone de l'utilisateur montre.
+    const std::string& Label6() const { return utilisateur_en_cours_; }
+    bool Image12_visible() const { return protege(position_); }
+    std::vector<LigneUtilisateur> lignes() const;
+
+private:
+    void lire_liste();
+    void lire_mots_de_passe();  // liste_des_utilisateur_proteges, sans déchiffrer : présence seule
+    void ecrire_utilisateur(int numero, std::string_view nom);
+    int indice(std::string_view nom) const;
+
+    Registre& registre_;
+    std::vector<std::string> noms_;
+    std::vector<bool> proteges_;
+    int position_ = -1;
+    std::string utilisateur_en_cours_;
+};
+
+}  // namespace lumi
