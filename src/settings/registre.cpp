@@ -67,6 +67,12 @@ void Registre::effacer_arborescence(std::string_view cle) {
     }
 }
 
+bool Registre::ecrire_valeurs_et_vider(std::string_view cle, const ValeursAEcrire& valeurs) {
+    bool toutes = true;
+    for (const auto& [nom, texte] : valeurs) toutes = ecrire_valeur_et_vider(cle, nom, texte) && toutes;
+    return toutes;
+}
+
 void Registre::copier_arborescence(std::string_view source, std::string_view destination,
                                    bool effacer_source) {
     if (!cle_existe(source) || est_sous_cle_ou_egale(destination, source)) return;

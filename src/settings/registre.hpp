@@ -4,6 +4,7 @@
 // par "\". Noms de clés et de valeurs comparés sans casse (plier_casse) mais gardés tels qu'écrits.
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lumi {
@@ -19,6 +20,11 @@ public:
     // Comme ecrire_valeur, mais durable sur le disque au retour (survit à une coupure).
     virtual bool ecrire_valeur_et_vider(std::string_view cle, std::string_view nom,
                                         std::string_view texte) = 0;
+    // Plusieurs valeurs d'une même clé, durables au retour. Par défaut une à une ; un magasin
+    // transactionnel les écrit ensemble (toutes ou aucune) avec un seul vidage. Rend faux si l'une
+    // n'a pu être écrite.
+    using ValeursAEcrire = std::vector<std::pair<std::string, std::string>>;
+    virtual bool ecrire_valeurs_et_vider(std::string_view cle, const ValeursAEcrire& valeurs);
     // Une clé ou une valeur absente n'est pas une erreur.
     virtual void effacer_valeur(std::string_view cle, std::string_view nom) = 0;
     // Noms des sous-clés directes, ou des valeurs, dans l'ordre de création ; vide si la clé manque.

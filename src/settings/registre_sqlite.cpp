@@ -486,6 +486,31 @@ bool RegistreSqlite::ecrire_valeur_et_vider(std::string_view cle, std::string_vi
     return ecrite;
 }
 
+bool RegistreSqlite::ecrire_valeurs_et_vider(std::string_view cle, const ValeursAEcrire& valeurs) {
+    // Une seule transaction validée en mode FULL : les valeurs sont toutes là ou aucune, avec un
+    // seul vidage du journal.
+    try {
+        impl_->executer("PRAGMA synchronous=FULL");
+    } catch (const ErreurSqlite&) {
+        return false;
+    }
+    bool ecrites = true;
+    try {
+        Impl::Transaction transaction(*impl_, true);
+        const auto id = impl_->creer_cles(cle);
+        for (const auto& [nom, texte] : valeurs) {
+            auto requete = impl_->requete(sql_ecrire_valeur);
+            requete.lier(1, id).lier(2, nom).lier(3, plier_casse(nom)).lier(4, texte);
+            requete.avancer();
+        }
+        transaction.valider();
+    } catch (const ErreurSqlite&) {
+        ecrites = false;
+    }
+    sqlite3_exec(impl_->base.get(), "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    return ecrites;
+}
+
 void RegistreSqlite::effacer_valeur(std::string_view cle, std::string_view nom) {
     try {
         Impl::Transaction transaction(*impl_, true);

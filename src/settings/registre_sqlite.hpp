@@ -32,6 +32,8 @@ public:
     std::string lire_valeur(std::string_view cle, std::string_view nom) const override;
     bool ecrire_valeur(std::string_view cle, std::string_view nom, std::string_view texte) override;
     bool ecrire_valeur_et_vider(std::string_view cle, std::string_view nom, std::string_view texte) override;
+    bool ecrire_valeurs_et_vider(std::string_view cle,
+                                 const ValeursAEcrire& valeurs) override;  // une transaction
     void effacer_valeur(std::string_view cle, std::string_view nom) override;
     std::vector<std::string> lister_sous_cles(std::string_view cle) const override;
     std::vector<std::string> lister_valeurs(std::string_view cle) const override;

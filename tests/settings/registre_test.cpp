@@ -82,6 +82,16 @@ TEST_P(RegistreCommun, EcrireCreeChaqueNiveauManquant) {
     EXPECT_TRUE(r().lister_valeurs("x\\y\\z").empty());
 }
 
+TEST_P(RegistreCommun, PlusieursValeursEcritesEnsemble) {
+    ASSERT_TRUE(r().ecrire_valeurs_et_vider("a\\options",
+                                            {{"sauv total facture", "1,500&60"}, {"sauv crash", "ligne;"}}));
+    EXPECT_EQ(r().lister_valeurs("a\\options"), (Noms{"sauv total facture", "sauv crash"}));
+    EXPECT_EQ(r().lire_valeur("a\\options", "SAUV CRASH"), "ligne;");
+    // Une valeur déjà là est remplacée, comme par ecrire_valeur.
+    ASSERT_TRUE(r().ecrire_valeurs_et_vider("a\\options", {{"sauv crash", "autre;"}}));
+    EXPECT_EQ(r().lire_valeur("a\\options", "sauv crash"), "autre;");
+}
+
 TEST_P(RegistreCommun, LesCheminsIgnorentLesSegmentsVides) {
     ASSERT_TRUE(r().ecrire_valeur("\\a\\\\b\\", "v", "1"));
     EXPECT_EQ(r().lire_valeur("a\\b", "v"), "1");
