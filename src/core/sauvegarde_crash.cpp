@@ -41,16 +41,17 @@ SauvegardeCrash::SauvegardeCrash(Registre& registre, char separateur_decimal)
 
 void SauvegardeCrash::enregistrer_parametres_de_sauvegarde(const InstantaneConnexion& instantane) noexcept {
     try {
-        registre_.ecrire_valeur_et_vider(
-            cle_options(), parametres::sauv_total_facture.nom,
-            formater_montant_historique(instantane.montant_facture, separateur_decimal_) + "&" +
-                std::to_string(instantane.secondes_facture));
+        Registre::ValeursAEcrire valeurs;
+        valeurs.emplace_back(parametres::sauv_total_facture.nom,
+                             formater_montant_historique(instantane.montant_facture, separateur_decimal_) +
+                                 "&" + std::to_string(instantane.secondes_facture));
         if (instantane.forfait && !instantane.forfait_en_cours.empty()) {
-            registre_.ecrire_valeur_et_vider(
-                cle_options(), parametres::sauv_forfait.nom,
+            valeurs.emplace_back(
+                parametres::sauv_forfait.nom,
                 std::to_string(instantane.temps_restant_forfait) + "&" + instantane.forfait_en_cours);
         }
-        registre_.ecrire_valeur_et_vider(cle_options(), parametres::sauv_crash.nom, instantane.ligne);
+        valeurs.emplace_back(parametres::sauv_crash.nom, instantane.ligne);
+        registre_.ecrire_valeurs_et_vider(cle_options(), valeurs);
     } catch (const std::exception&) {
         // Le comptage continue ; l'instantané suivant réessaie.
     }

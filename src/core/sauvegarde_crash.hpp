@@ -31,8 +31,8 @@ class SauvegardeCrash {
 public:
     SauvegardeCrash(Registre& registre, char separateur_decimal);
 
-    // Écrit un instantané, chaque valeur vidée sur le disque. "sauv crash" en dernier : quand elle
-    // est là, les deux autres sont de la même connexion. Les erreurs sont avalées, le suivant réessaie.
+    // Écrit un instantané, ses valeurs ensemble et vidées sur le disque ("sauv crash" en dernier, pour
+    // un magasin qui les écrirait une à une). Les erreurs sont avalées, le suivant réessaie.
     void enregistrer_parametres_de_sauvegarde(const InstantaneConnexion& instantane) noexcept;
 
     // Recopie la facture ("cout total", "total time") et le temps restant du forfait ("time " +
