@@ -6,8 +6,13 @@
 #include <filesystem>
 
 #include "commun/soutien.hpp"
+#include "core/compteur.hpp"
+#include "core/detection.hpp"
+#include "core/essai_compteur.hpp"
 #include "netlink_essai.hpp"
 #include "platform/linux/acces_distant_ppp.hpp"
+#include "platform/linux/telephonie_absente.hpp"
+#include "platform/simulation/son_simule.hpp"
 #include "processus_essai.hpp"
 
 namespace lumi::essai {
@@ -43,6 +48,67 @@ TEST(NoyauPpp, EtatsDeLaConnexionLusDansLeNoyau) {
     EXPECT_EQ(etat(), 8193);
     pppd.tuer();
     EXPECT_EQ(etat(), -10);
+}
+
+TEST(NoyauPpp, CompteurMeneParLaDetectionSurLeNoyau) {
+    EspaceReseauEssai espace;
+    if (espace.raison_refus()) GTEST_SKIP() << *espace.raison_refus();
+    DossierCompteur dossier;
+    DossierTemporaire execution("lumi-noyau");
+    ProcessusEssai pppd;
+    ReglagesPpp reglages;
+    reglages.dossier_pairs = execution / "peers";
+    reglages.dossier_execution = execution.chemin();
+    AccesDistantPpp acces(reglages);
+    AdressePpp adresse(acces);
+    HorlogeFactice horloge(le_10_mars(14, 0, 0));
+    RegistreMemoire registre;
+    DialogueScripte dialogue;
+    SonSimule son;
+    Compteur compteur({horloge, registre, acces, adresse, dialogue, son}, dossier.chemin());
+    int enregistrements = 0;
+    compteur.enregistrer_historique = [&] { ++enregistrements; };
+    compteur.charger_tarifs();
+    TelephonieAbsente telephonie;
+    ActionsCompteur actions(compteur);
+    Detection detection({horloge, registre, acces, telephonie, dialogue}, actions, dossier.chemin());
+    const auto ligne = [&](int i) { return compteur.fenetre().lignes_etat[static_cast<std::size_t>(i)]; };
+
+    // Sous Linux, pas de téléphonie : la détection scrute.
+    detection.choix_de_la_source();
+    EXPECT_TRUE(detection.surveillance_par_ras());
+    EXPECT_EQ(detection.texte_etat_source(), "Supervision en cours");
+
+    ecrire_octets(execution / "ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n");
+    detection.Timer5Timer();
+    EXPECT_EQ(ligne(0), "Numérotation en cours");
+    EXPECT_EQ(ligne(1), "MonFAI");
+
+    creer_veth("ppp0", "pair0");
+    detection.Timer5Timer();
+    EXPECT_EQ(ligne(0), "Connecté au service");
+    EXPECT_TRUE(compteur.etat().compteur_actif);
+    EXPECT_EQ(compteur.etat().nom_connexion, "MonFAI");
+
+    monter("ppp0");
+    ajouter_ipv4("ppp0", "10.64.64.2", 32);
+    detection.Timer5Timer();
+    horloge.avancer(30);
+    compteur.Timer1Timer();
+    EXPECT_EQ(ligne(11), "10.64.64.2");  // l'adresse de l'interface de la connexion
+    EXPECT_EQ(compteur.etat().duree_connexion, 30);
+
+    supprimer_lien("ppp0");
+    detection.Timer5Timer();
+    EXPECT_EQ(ligne(0), "Fin de connexion");
+    EXPECT_FALSE(compteur.etat().compteur_actif);
+    EXPECT_EQ(enregistrements, 1);
+
+    pppd.tuer();
+    for (int i = 0; i < 10; ++i) detection.Timer5Timer();
+    EXPECT_EQ(ligne(0), "Fin de connexion");
+    EXPECT_EQ(enregistrements, 1);
+    EXPECT_TRUE(acces.connexions().empty());
 }
 
 }  // namespace
