@@ -55,6 +55,8 @@ class Compteur final : private AffichageTarifaire, private EffetsForfait {
     // Les commandes de la fenêtre principale (core/commandes_fenetre.hpp) changent l'affichage, les
     // réglages de la monnaie et la position des listes du tarif et de l'option.
     friend class CommandesFenetre;
+    // Le démarrage écrit les lignes d'état fixes et celle de la source de détection.
+    friend class Demarrage;
 
 public:
     // Lit les réglages du démarrage : "anti crash" et "frequence save crash", "Alsace", l'affichage

@@ -1,0 +1,326 @@
+// La suite du démarrage et la fermeture, sans Qt : un vrai compteur et la vraie détection sur
+// coutures simulées, dans un dossier de données neuf ; la coquille est un espion qui note ses appels
+// et combien de boîtes avaient été montrées à ce moment.
+#include "core/demarrage.hpp"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "commun/soutien.hpp"
+#include "platform/simulation/banc_detection.hpp"
+#include "platform/simulation/systeme_simule.hpp"
+#include "settings/cles.hpp"
+#include "settings/dossier_donnees.hpp"
+#include "settings/fichier_ini.hpp"
+#include "settings/registre_memoire.hpp"
+
+namespace lumi {
+namespace {
+
+namespace fs = std::filesystem;
+using essai::DossierTemporaire;
+
+const std::string options = cles::section(cles::options);
+
+class CoquilleEspion final : public CoquilleDemarrage {
+public:
+    explicit CoquilleEspion(BancDetection& banc) : banc_(banc) {}
+
+    void selection_utilisateurs(const std::vector<std::string>& profils,
+                                const std::string& session) override {
+        noter("utilisateurs");
+        profils_vus = profils;
+        session_vue = session;
+    }
+    void selectionner_utilisateur(const std::string& argument) override { arguments.push_back(argument); }
+    void suivre_detection(Detection& detection) override {
+        noter("detection");
+        banc_.banc.ordonnanceur.suivre(detection.Timer5(), [&detection] { detection.Timer5Timer(); });
+    }
+    void installer_icone() override { noter("icone"); }
+    void montrer() override { noter("montrer"); }
+    void cacher() override { noter("cacher"); }
+    void fin_du_demarrage() override { noter("fin"); }
+    void premiere_utilisation() override { noter("accueil"); }
+
+    // "appel@boîtes déjà montrées".
+    std::vector<std::string> appels;
+    std::vector<std::string> arguments;
+    std::vector<std::string> profils_vus;
+    std::string session_vue;
+
+private:
+    void noter(const std::string& appel) {
+        appels.push_back(appel + "@" + std::to_string(banc_.banc.dialogue.boites().size()));
+    }
+    BancDetection& banc_;
+};
+
+Moment moment(const char* date, int heure) {
+    return {*lire_date(date), heure * 3600};
+}
+
+// Un dossier de données amorcé, un magasin en mémoire, et un programme qui démarre dessus.
+struct Poste {
+    DossierTemporaire dossier{"lumi-demarrage"};
+    RegistreMemoire registre;
+    SystemeSimule systeme;
+
+    Poste() { amorcer_dossier_donnees(dossier.chemin(), LUMI_DOSSIER_DATA_SOURCE); }
+
+    std::string option(std::string_view nom) const { return registre.lire_valeur(options, nom); }
+
+    // Une connexion à MonFAI interrompue au milieu, comme si le programme avait été tué : il reste
+    // l'instantané anti-crash.
+    void connexion_interrompue() {
+        BancDetection banc(moment("15/03/2000", 10), registre, dossier.chemin());
+        ScriptSimulation script;
+        script.annuaire = {"MonFAI"};
+        script.connexions = {
+            {"MonFAI", {{2000, etat_ras_connexion_peripherique, 0}, {5000, etat_ras_authentification, 0}}}};
+        banc.charger(script);
+        banc.demarrer();
+        banc.avancer(90);
+        ASSERT_FALSE(option("sauv crash").empty());
+    }
+};
+
+struct Programme {
+    BancDetection banc;
+    CoquilleEspion coquille{banc};
+    Demarrage demarrage;
+
+    Programme(Poste& poste, std::vector<std::string> arguments, bool demonstration = false,
+              Moment quand = moment("20/03/2000", 9))
+        : banc(quand, poste.registre, poste.dossier.chemin()),
+          demarrage(banc.banc.compteur, {poste.registre, banc.banc.dialogue, poste.systeme},
+                    poste.dossier.chemin(),
+                    {"/opt/lumicompteur/lumicompteur", std::move(arguments), !demonstration}) {
+        demarrage.definir_detection(&banc.detection);
+    }
+    const std::vector<DialogueScripte::BoiteMontree>& boites() const { return banc.banc.dialogue.boites(); }
+};
+
+struct CasManquant {
+    const char* nom;
+    std::vector<const char*> absents;
+    std::optional<std::string> nomme;
+};
+
+class FichiersManquants : public testing::TestWithParam<CasManquant> {};
+
+TEST_P(FichiersManquants, LeDernierManquantEstNomme) {
+    Poste poste;
+    for (const char* f : GetParam().absents) fs::remove(poste.dossier / f);
+    EXPECT_EQ(verif_fichiers_ini(poste.dossier.chemin()), GetParam().nomme);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cas, FichiersManquants,
+    testing::Values(CasManquant{"aucun", {}, std::nullopt},
+                    CasManquant{"tarifs", {"tarifs.ini"}, "tarifs.ini"},
+                    CasManquant{"couleurs_et_tarifs", {"Couleur.ini", "tarifs.ini"}, "tarifs.ini"},
+                    CasManquant{"reglages_seul", {"lumicompteur.ini"}, "lumicompteur.ini"},
+                    CasManquant{"reglages_et_couleurs", {"lumicompteur.ini", "Couleur.ini"}, "Couleur.ini"},
+                    CasManquant{
+                        "les_trois", {"lumicompteur.ini", "Couleur.ini", "tarifs.ini"}, "tarifs.ini"}),
+    [](const testing::TestParamInfo<CasManquant>& i) { return std::string(i.param.nom); });
+
+TEST(Demarrage, LesEtapesSeSuiventDansLOrdre) {
+    Poste poste;
+    poste.connexion_interrompue();
+    fs::remove(poste.dossier / "Couleur.ini");
+    {
+        FichierIni reglages(poste.dossier / "lumicompteur.ini");
+        reglages.ecrire("Paramètres de l'historique", "date fin derniere facture", "01/01/2000");
+    }
+    poste.systeme.utilisateur = "anne";
+    poste.systeme.profils = {"anne", "paul"};
+
+    Programme p(poste, {});
+    p.banc.banc.dialogue.prevoir_reponse(Reponse::ok);   // fichier manquant
+    p.banc.banc.dialogue.prevoir_reponse(Reponse::oui);  // connexion de l'instantané enregistrée
+    p.demarrage.FormCreate(p.coquille);
+
+    ASSERT_GE(p.boites().size(), 3u);
+    EXPECT_EQ(p.boites()[0].genre, GenreBoite::avertissement);
+    EXPECT_EQ(p.boites()[0].texte, texte_fichier_manquant("Couleur.ini"));
+    EXPECT_EQ(p.boites()[0].texte,
+              "Le fichier Couleur.ini est manquant !\rCe fichier est nécessaire au bon fonctionnement du "
+              "logiciel.\rIl est recommandé de réinstaller le logiciel complètement...");
+    EXPECT_EQ(p.boites()[1].boutons, (std::vector<Reponse>{Reponse::oui, Reponse::non}));  // l'instantané
+    // La fenêtre se montre après l'offre de l'instantané et avant la question de la période.
+    EXPECT_EQ(p.coquille.appels, (std::vector<std::string>{"utilisateurs@1", "detection@2", "icone@2",
+                                                           "montrer@2", "fin@2", "accueil@2"}));
+    EXPECT_EQ(p.boites()[2].genre, GenreBoite::question);
+
+    EXPECT_EQ(p.coquille.profils_vus, (std::vector<std::string>{"anne", "paul"}));
+    EXPECT_EQ(p.coquille.session_vue, "anne");
+    const auto& lignes = p.banc.banc.compteur.fenetre().lignes_etat;
+    EXPECT_EQ(lignes[0], "Supervision en cours");  // pas de téléphonie : scrutation
+    EXPECT_EQ(lignes[1], "");
+    EXPECT_EQ(lignes[12], ligne_etat_12);
+    EXPECT_EQ(lignes[13], ligne_etat_13);
+    EXPECT_EQ(poste.option("path"), "/opt/lumicompteur/lumicompteur");
+    // L'instantané a servi : la connexion est dans l'historique, il n'en reste rien.
+    EXPECT_EQ(poste.option("sauv crash"), "");
+    EXPECT_TRUE(fs::exists(poste.dossier / "Historique/mars00.fct"));
+    EXPECT_FALSE(p.demarrage.demarrage_invisible());
+    EXPECT_EQ(p.demarrage.etapes_jouees().back(), EtapeDemarrage::periode_facturation);
+}
+
+TEST(Demarrage, SansFichierManquantNiInstantaneAucuneBoite) {
+    Poste poste;
+    poste.registre.ecrire_valeur(options, "1ere utilisation2000", "non");
+    Programme p(poste, {});
+    p.demarrage.FormCreate(p.coquille);
+    EXPECT_TRUE(p.boites().empty());
+    EXPECT_EQ(p.coquille.appels,
+              (std::vector<std::string>{"utilisateurs@0", "detection@0", "icone@0", "montrer@0", "fin@0"}));
+}
+
+struct CasLigneDeCommande {
+    const char* nom;
+    std::vector<std::string> arguments;
+    bool invisible;
+};
+
+class LigneDeCommande : public testing::TestWithParam<CasLigneDeCommande> {};
+
+TEST_P(LigneDeCommande, InvisibleEtUtilisateurs) {
+    Poste poste;
+    Programme p(poste, GetParam().arguments);
+    p.demarrage.FormCreate(p.coquille);
+    EXPECT_EQ(p.demarrage.demarrage_invisible(), GetParam().invisible);
+    const auto& a = p.coquille.appels;
+    EXPECT_EQ(std::count(a.begin(), a.end(), "cacher@0"), GetParam().invisible ? 1 : 0);
+    EXPECT_EQ(std::count(a.begin(), a.end(), "montrer@0"), GetParam().invisible ? 0 : 1);
+    // Chaque argument est cherché parmi les utilisateurs, "-invisible" compris.
+    EXPECT_EQ(p.coquille.arguments, GetParam().arguments);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cas, LigneDeCommande,
+    testing::Values(CasLigneDeCommande{"sans_argument", {}, false},
+                    CasLigneDeCommande{"invisible", {"-invisible"}, true},
+                    CasLigneDeCommande{"invisible_et_utilisateur", {"-paul", "-invisible"}, true},
+                    CasLigneDeCommande{"casse_comptee", {"-INVISIBLE"}, false},
+                    CasLigneDeCommande{"sans_tiret", {"invisible"}, false}),
+    [](const testing::TestParamInfo<CasLigneDeCommande>& i) { return std::string(i.param.nom); });
+
+const CommandeSysteme commande_attendue{"/opt/lumicompteur/lumicompteur", "-invisible"};
+
+TEST(DemarrageAutomatique, PremiereUtilisationInscritLEntreeUneFois) {
+    Poste poste;
+    poste.registre.ecrire_valeur(std::string(cles::racine_edition_98) + "\\options", "path", "c:\\lumi98");
+    poste.systeme.demarrage_automatique["Lumicompteur 98"] = {"c:\\lumi98\\lumi.exe"};
+    poste.systeme.demarrage_automatique["Lumicompteur 99"] = {"c:\\lumi99\\lumi.exe"};
+    {
+        Programme p(poste, {});
+        p.demarrage.FormCreate(p.coquille);
+        EXPECT_EQ(std::count(p.coquille.appels.begin(), p.coquille.appels.end(), "accueil@0"), 1);
+    }
+    EXPECT_EQ(poste.option("1ere utilisation2000"), "non");
+    EXPECT_FALSE(poste.registre.cle_existe(cles::racine_edition_98));
+    EXPECT_EQ(poste.systeme.demarrage_automatique,
+              (std::map<std::string, CommandeSysteme>{{"Lumicompteur 2000", commande_attendue}}));
+
+    // Au démarrage suivant, pas d'accueil ; une entrée ôtée par l'utilisateur n'est pas remise.
+    poste.systeme.demarrage_automatique.clear();
+    Programme p(poste, {});
+    p.demarrage.FormCreate(p.coquille);
+    EXPECT_EQ(std::count(p.coquille.appels.begin(), p.coquille.appels.end(), "accueil@0"), 0);
+    EXPECT_TRUE(poste.systeme.demarrage_automatique.empty());
+}
+
+TEST(DemarrageAutomatique, LEntreeSuitLeProgrammeDeplaceEtLesAnciennesPartent) {
+    Poste poste;
+    poste.registre.ecrire_valeur(options, "1ere utilisation2000", "non");
+    poste.systeme.demarrage_automatique["Lumicompteur 2000"] = {"/ancien/lumicompteur", "-invisible"};
+    poste.systeme.demarrage_automatique["Lumicompteur 99"] = {"/ancien/lumi99"};
+    Programme p(poste, {});
+    p.demarrage.FormCreate(p.coquille);
+    EXPECT_EQ(poste.systeme.demarrage_automatique,
+              (std::map<std::string, CommandeSysteme>{{"Lumicompteur 2000", commande_attendue}}));
+}
+
+TEST(DemarrageAutomatique, LaDemonstrationNeTouchePasALaSession) {
+    Poste poste;
+    poste.systeme.demarrage_automatique["Lumicompteur 2000"] = {"/ancien/lumicompteur", "-invisible"};
+    const auto avant = poste.systeme.demarrage_automatique;
+    Programme p(poste, {}, true);
+    p.demarrage.FormCreate(p.coquille);
+    EXPECT_EQ(poste.systeme.demarrage_automatique, avant);
+    EXPECT_EQ(poste.option("1ere utilisation2000"), "non");  // l'accueil a eu lieu, une fois
+}
+
+TEST(Demarrage, LesFichiersEgaresRejoignentLHistorique) {
+    Poste poste;
+    fs::remove_all(poste.dossier / "Historique");
+    essai::ecrire_octets(poste.dossier / "fevrier00.fct", "contenu\r\n");
+    Programme p(poste, {});
+    p.demarrage.FormCreate(p.coquille);
+    EXPECT_EQ(essai::lire_octets(poste.dossier / "Historique/fevrier00.fct"), "contenu\r\n");
+    EXPECT_FALSE(fs::exists(poste.dossier / "fevrier00.fct"));
+}
+
+struct CasFermeture {
+    const char* nom;
+    bool session_notifiee;       // WM_QUERYENDSESSION avant la fermeture
+    bool fin_de_session_signal;  // la fenêtre dit que la session se ferme
+    bool instantane_garde;
+};
+
+class Fermeture : public testing::TestWithParam<CasFermeture> {};
+
+TEST_P(Fermeture, LInstantaneResteSeulementEnFinDeSession) {
+    Poste poste;
+    poste.registre.ecrire_valeur(options, "1ere utilisation2000", "non");
+    Programme p(poste, {}, false, moment("15/03/2000", 10));
+    p.demarrage.FormCreate(p.coquille);
+    ScriptSimulation script;
+    script.annuaire = {"MonFAI"};
+    script.connexions = {
+        {"MonFAI", {{2000, etat_ras_connexion_peripherique, 0}, {5000, etat_ras_authentification, 0}}}};
+    p.banc.charger(script);
+    p.banc.banc.demarrer();
+    p.banc.avancer(60);
+    ASSERT_TRUE(p.banc.banc.compteur.etat().compteur_actif);
+    ASSERT_FALSE(poste.option("sauv crash").empty());
+
+    if (GetParam().session_notifiee) p.demarrage.fin_de_session();
+    p.demarrage.fermeture_acceptee(GetParam().fin_de_session_signal);
+    p.demarrage.FormDestroy(false);
+    EXPECT_EQ(poste.option("sauv crash").empty(), !GetParam().instantane_garde);
+    EXPECT_EQ(poste.option("taille reduite"), "afficheur");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cas, Fermeture,
+    testing::Values(CasFermeture{"quitter", false, false, false},
+                    CasFermeture{"session_notifiee", true, false, true},
+                    CasFermeture{"fin_de_session_dite_par_la_fenetre", false, true, true}),
+    [](const testing::TestParamInfo<CasFermeture>& i) { return std::string(i.param.nom); });
+
+TEST(Fermeture, LesLignesDeLaTelephonieSontRendues) {
+    Poste poste;
+    Programme p(poste, {});
+    p.banc.telephonie.configurer({true, 2, {}, {}});
+    p.demarrage.FormCreate(p.coquille);
+    EXPECT_EQ(p.banc.banc.compteur.fenetre().lignes_etat[0], "Attente connexion");
+    EXPECT_FALSE(p.banc.telephonie.lignes_ouvertes().empty());
+    p.demarrage.FormDestroy(true);
+    p.demarrage.FormDestroy(true);  // une seule fois
+    EXPECT_TRUE(p.banc.telephonie.lignes_ouvertes().empty());
+    EXPECT_EQ(p.banc.telephonie.arrets(), 1);
+    EXPECT_EQ(poste.option("taille reduite"), "barre");
+}
+
+TEST(SecondLancement, LesArgumentsSontMisBoutABout) {
+    EXPECT_EQ(concatener_arguments({}), "");
+    EXPECT_EQ(concatener_arguments({"-paul", "-invisible", "anne marie"}), "-paul-invisibleanne marie");
+}
+
+}  // namespace
+}  // namespace lumi
