@@ -131,9 +131,11 @@ void NoyauNetlink::relire() {
                 }
                 throw erreur_netlink("réception");
             }
-            int reste = static_cast<int>(n);
-            for (auto* message = reinterpret_cast<const nlmsghdr*>(tampon.data()); NLMSG_OK(message, reste);
-                 message = NLMSG_NEXT(message, reste)) {
+            const auto taille = static_cast<std::size_t>(n);
+            for (std::size_t position = 0; taille - position >= sizeof(nlmsghdr);) {
+                const auto* message = reinterpret_cast<const nlmsghdr*>(tampon.data() + position);
+                if (message->nlmsg_len < sizeof(nlmsghdr) || message->nlmsg_len > taille - position) break;
+                position += NLMSG_ALIGN(message->nlmsg_len);
                 if (message->nlmsg_seq != sequence_) continue;  // réponse d'une requête abandonnée
                 if (message->nlmsg_type == NLMSG_DONE) return;
                 if (message->nlmsg_type == NLMSG_ERROR) {
