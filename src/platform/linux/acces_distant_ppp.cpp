@@ -18,7 +18,6 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <optional>
 
@@ -41,13 +40,21 @@ std::string_view sans_blancs(std::string_view texte) {
     return texte.substr(debut, fin - debut + 1);
 }
 
-// Le début d'un petit fichier (les fichiers de pid tiennent en quelques octets).
+// Le début d'un petit fichier ordinaire (les fichiers de pid tiennent en quelques octets). Un tube
+// ou un périphérique du même nom est refusé : l'ouvrir en lecture bloquerait la scrutation.
 std::optional<std::string> lire_debut(const std::filesystem::path& chemin, std::size_t maximum = 4096) {
-    std::ifstream f(chemin, std::ios::binary);
-    if (!f) return std::nullopt;
+    const Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat etat {};
+    if (!fd.valide() || ::fstat(fd.get(), &etat) != 0 || !S_ISREG(etat.st_mode)) return std::nullopt;
     std::string contenu(maximum, '\0');
-    f.read(contenu.data(), static_cast<std::streamsize>(maximum));
-    contenu.resize(static_cast<std::size_t>(f.gcount()));
+    std::size_t lus = 0;
+    while (lus < maximum) {
+        const auto n = ::read(fd.get(), contenu.data() + lus, maximum - lus);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        lus += static_cast<std::size_t>(n);
+    }
+    contenu.resize(lus);
     return contenu;
 }
 

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/eventfd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -151,6 +152,12 @@ TEST_F(Ppp, FichiersDePidLusEtFusionnes) {
         noyau().definir("ppp1", EtatInterface{true, ""});
         EXPECT_EQ(a.connexions(), c.attendu);
     }
+}
+
+TEST_F(Ppp, UnTubeAuNomDeFichierDePidNeBloquePas) {
+    ASSERT_EQ(::mkfifo((dossier / "run" / "ppp-Tube.pid").c_str(), 0600), 0);
+    fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\n");
+    EXPECT_EQ(acces().connexions(), (std::vector<ConnexionDistante>{{"MonFAI", 2, 0}}));
 }
 
 TEST_F(Ppp, EtatsSuccessifsDUneConnexion) {
