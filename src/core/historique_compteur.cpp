@@ -83,22 +83,18 @@ void HistoriqueCompteur::enregistrer_historique(std::function<DonneesConnexion()
 
 void HistoriqueCompteur::ecrire_enregistrement(DonneesConnexion connexion, const std::string& utilisateur) {
     completer(connexion, utilisateur);
-    const std::string ligne = ecrivain_.get_donnees_a_enregistrer(connexion);
-    const Moment debut{connexion.date_debut, connexion.seconde_debut};
-    try {
-        ecrivain_.enregistrement_dans_historique(ligne, debut, secondes_facturees(connexion));
-    } catch (const ErreurFichier& e) {
-        en_attente_.push_back({ligne, debut, secondes_facturees(connexion)});
-        dialogue_.avertissement(std::string(e.what()) + "\r" + std::string(suite_echec_historique));
-        return;
-    }
-    // Le fichier s'écrit de nouveau : les enregistrements restés en attente le rejoignent.
+    en_attente_.push_back({ecrivain_.get_donnees_a_enregistrer(connexion),
+                           {connexion.date_debut, connexion.seconde_debut},
+                           secondes_facturees(connexion)});
+    // Les enregistrements restés en attente d'abord, dans l'ordre : le fichier reste chronologique.
+    // L'instantané, celui de cette connexion, n'est effacé qu'une fois elle écrite.
     while (!en_attente_.empty()) {
         const auto& a = en_attente_.front();
         try {
-            ecrivain_.enregistrement_dans_historique(a.ligne, a.debut, a.secondes);
-        } catch (const ErreurFichier&) {
-            break;
+            ecrivain_.enregistrement_dans_historique(a.ligne, a.debut, a.secondes, en_attente_.size() == 1);
+        } catch (const ErreurFichier& e) {
+            dialogue_.avertissement(std::string(e.what()) + "\r" + std::string(suite_echec_historique));
+            return;
         }
         en_attente_.erase(en_attente_.begin());
     }

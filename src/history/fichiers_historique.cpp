@@ -192,7 +192,8 @@ std::string EcrivainHistorique::get_donnees_a_enregistrer(const DonneesConnexion
 }
 
 bool EcrivainHistorique::enregistrement_dans_historique(std::string_view ligne, Moment debut,
-                                                        std::optional<std::int32_t> secondes_a_facturer) {
+                                                        std::optional<std::int32_t> secondes_a_facturer,
+                                                        bool effacer_instantane) {
     // 1. Le même enregistrement proposé deux fois n'est écrit qu'une fois.
     if (ligne == derniere_ligne_ && debut.seconde == derniere_seconde_) return false;
 
@@ -221,7 +222,7 @@ bool EcrivainHistorique::enregistrement_dans_historique(std::string_view ligne, 
     derniere_seconde_ = debut.seconde;
 
     // 6. L'enregistrement est sur le disque : l'instantané n'a plus lieu d'être.
-    if (effacer_cle_sauvegarde_crash_) effacer_cle_sauvegarde_crash_();
+    if (effacer_instantane && effacer_cle_sauvegarde_crash_) effacer_cle_sauvegarde_crash_();
 
     // 7.
     if (secondes_a_facturer) {

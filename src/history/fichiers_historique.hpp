@@ -46,12 +46,17 @@ public:
 
     // Ajoute `ligne` au fichier du mois de `debut`. Rend faux pour un doublon (même ligne et même
     // seconde de début que le dernier enregistrement écrit) : rien n'est fait. Une fois la ligne
-    // vidée sur le disque, efface l'instantané puis ajoute à la facture `secondes_a_facturer` et le
-    // montant du champ 8 (rien quand la facture contient déjà la connexion, au rétablissement d'un
-    // instantané). Lève ErreurFichier, message français nommant le fichier : l'instantané reste
-    // alors, et le fichier garde son contenu d'avant.
+    // vidée sur le disque, efface l'instantané (sauf `effacer_instantane` faux : l'instantané est
+    // celui d'une autre connexion) puis ajoute à la facture `secondes_a_facturer` et le montant du
+    // champ 8 (rien quand la facture contient déjà la connexion, au rétablissement d'un instantané).
+    // Lève ErreurFichier, message français nommant le fichier : l'instantané reste alors, et le
+    // fichier garde son contenu d'avant.
     bool enregistrement_dans_historique(std::string_view ligne, Moment debut,
-                                        std::optional<std::int32_t> secondes_a_facturer);
+                                        std::optional<std::int32_t> secondes_a_facturer,
+                                        bool effacer_instantane = true);
+
+    // Le dernier enregistrement écrit depuis le démarrage ; vide s'il n'y en a pas.
+    const std::string& derniere_ligne() const { return derniere_ligne_; }
 
     // Durée de la dernière connexion enregistrée ("00:00:01" au lieu de "00:00:00").
     const std::string& texte_derniere_duree() const { return texte_derniere_duree_; }

@@ -1,0 +1,296 @@
+// Les instantanés anti-crash et l'historique branchés sur le compteur : ce qui est rangé pendant une
+// connexion, l'enregistrement à sa fin, l'offre du démarrage et l'échec d'écriture de l'historique.
+#include "core/sauvegarde_crash.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/texte.hpp"
+#include "commun/soutien.hpp"
+#include "core/historique_compteur.hpp"
+#include "essai_compteur.hpp"
+#include "settings/cles.hpp"
+#include "settings/registre_memoire.hpp"
+
+namespace lumi {
+namespace {
+
+namespace fs = std::filesystem;
+using essai::DossierCompteur;
+using essai::le_10_mars;
+
+const std::string options = cles::section(cles::options);
+const std::string ligne_paul = "Paul;Seconde;10/03/2000;14H00;00:20:01;Rouge;A;12,010;-4;0;0,000;|;MonFAI;";
+
+std::vector<std::string> enregistrements(const fs::path& dossier, const std::string& fichier = "mars00.fct") {
+    std::vector<std::string> lignes;
+    const fs::path chemin = dossier / "Historique" / fichier;
+    if (!fs::exists(chemin)) return lignes;
+    const std::string contenu = cp1252_vers_utf8(essai::lire_octets(chemin));
+    std::size_t debut = 0;
+    for (int numero = 1; debut < contenu.size(); ++numero) {
+        const auto fin = contenu.find("\r\n", debut);
+        if (numero > 5) lignes.push_back(contenu.substr(debut, fin - debut));
+        debut = fin + 2;
+    }
+    return lignes;
+}
+
+TEST(SauvegardeCrash, ValeursDeLInstantane) {
+    struct Cas {
+        const char* nom;
+        bool forfait;
+        const char* sauv_forfait;
+    };
+    for (const auto& c : {Cas{"réduction : pas de temps de forfait", false, ""},
+                          Cas{"forfait : temps restant et nom", true, "3540&Forfait 20h"}}) {
+        SCOPED_TRACE(c.nom);
+        RegistreMemoire registre;
+        SauvegardeCrash sauvegarde(registre, ',');
+        sauvegarde.enregistrer_parametres_de_sauvegarde(
+            {ligne_paul, c.forfait, 3540, c.forfait ? "Forfait 20h" : "R30", 12.3449, 3661});
+        EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), ligne_paul);
+        EXPECT_EQ(registre.lire_valeur(options, "sauv total facture"), "12,345&3661");
+        EXPECT_EQ(registre.lire_valeur(options, "sauv forfait"), c.sauv_forfait);
+        EXPECT_EQ(sauvegarde.ligne_sauvegardee(), ligne_paul);
+        sauvegarde.effacer_cle_sauvegarde_crash();
+        EXPECT_TRUE(registre.lister_valeurs(options).empty());
+    }
+}
+
+TEST(SauvegardeCrash, RestaurationDeLaFactureEtDuForfait) {
+    struct Cas {
+        const char* nom;
+        std::optional<std::string> total, forfait;
+        const char *cout, *temps, *time_f20;
+    };
+    const Cas cas[] = {
+        {"instantané complet", "12,345&3661", "3540&F20", "12,345", "3661", "3540"},
+        {"sans forfait", "12,345&3661", std::nullopt, "12,345", "3661", ""},
+        // Une facture rangée n'est jamais remplacée par un texte vide ou illisible.
+        {"total absent", std::nullopt, "3540&F20", "5,000", "100", "3540"},
+        {"total illisible", "douze&x", std::nullopt, "5,000", "100", ""},
+        {"forfait sans nom", "1&2", "3540&", "1", "2", ""},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        RegistreMemoire registre;
+        registre.ecrire_valeur(options, "cout total", "5,000");
+        registre.ecrire_valeur(options, "total time", "100");
+        if (c.total) registre.ecrire_valeur(options, "sauv total facture", *c.total);
+        if (c.forfait) registre.ecrire_valeur(options, "sauv forfait", *c.forfait);
+        SauvegardeCrash(registre, ',').restauration_sauv_forfait_total();
+        EXPECT_EQ(registre.lire_valeur(options, "cout total"), c.cout);
+        EXPECT_EQ(registre.lire_valeur(options, "total time"), c.temps);
+        EXPECT_EQ(registre.lire_valeur(cles::section(cles::forfaits), "time F20"), c.time_f20);
+    }
+}
+
+// L'offre du démarrage sur un historique en mémoire et un dossier temporaire.
+class OffreDuDemarrage : public ::testing::Test {
+protected:
+    OffreDuDemarrage() {
+        FichierIni reglages(dossier_ / "lumicompteur.ini");
+        reglages.ecrire("messages utilisateurs", "message 40", "Arrêt anormal.");
+        reglages.ecrire("messages utilisateurs", "message 41", "Connexion en cours :");
+        monnaie_.ttc = false;
+        registre_.ecrire_valeur(options, "cout total", "5,000");
+        registre_.ecrire_valeur(options, "total time", "100");
+    }
+
+    void instantane() {
+        registre_.ecrire_valeur(options, "sauv crash", ligne_paul);
+        registre_.ecrire_valeur(options, "sauv total facture", "17,010&1301");
+    }
+
+    RepriseConnexion proposer() {
+        HistoriqueCompteur historique(registre_, dialogue_, dossier_.chemin(), ',');
+        const FichierIni reglages(dossier_ / "lumicompteur.ini");
+        const auto r = historique.proposer_reprise_connexion(reglages, monnaie_, essai::jour(2000, 3, 11),
+                                                             lignes_, [this] { ++rafraichissements_; });
+        facture_secondes_ = historique.facture().total_time();
+        return r;
+    }
+
+    essai::DossierTemporaire dossier_;
+    RegistreMemoire registre_;
+    DialogueScripte dialogue_;
+    ReglagesMonnaie monnaie_;
+    LignesEtat lignes_{};
+    int rafraichissements_ = 0;
+    std::int32_t facture_secondes_ = 0;
+};
+
+TEST_F(OffreDuDemarrage, SansInstantaneRienNEstDemande) {
+    EXPECT_EQ(proposer(), RepriseConnexion::aucune);
+    EXPECT_TRUE(dialogue_.boites().empty());
+}
+
+TEST_F(OffreDuDemarrage, OuiEnregistreUneFoisDansLaFacture) {
+    instantane();
+    dialogue_.prevoir_reponse(Reponse::oui);
+    EXPECT_EQ(proposer(), RepriseConnexion::enregistree);
+    ASSERT_EQ(dialogue_.boites().size(), 1u);
+    const auto& boite = dialogue_.boites()[0];
+    EXPECT_EQ(boite.genre, GenreBoite::avertissement);
+    EXPECT_EQ(boite.boutons, (std::vector<Reponse>{Reponse::oui, Reponse::non}));
+    EXPECT_EQ(boite.texte,
+              "Arrêt anormal.\nConnexion en cours :  \n" + resume_connexion(ligne_paul, monnaie_));
+
+    EXPECT_EQ(enregistrements(dossier_.chemin()), std::vector<std::string>{ligne_paul});
+    // La facture rangée par l'instantané contient déjà la connexion : elle n'est pas ajoutée deux fois.
+    EXPECT_EQ(registre_.lire_valeur(options, "cout total"), "17,010");
+    EXPECT_EQ(registre_.lire_valeur(options, "total time"), "1301");
+    EXPECT_EQ(facture_secondes_, 1301);
+    EXPECT_EQ(lignes_[2], "Total facture en cours :");
+    EXPECT_EQ(rafraichissements_, 1);
+    EXPECT_EQ(registre_.lire_valeur(options, "sauv crash"), "");
+    EXPECT_EQ(registre_.lire_valeur(options, "sauv total facture"), "");
+}
+
+TEST_F(OffreDuDemarrage, NonEffaceLInstantaneSansRienEnregistrer) {
+    instantane();
+    dialogue_.prevoir_reponse(Reponse::non);
+    EXPECT_EQ(proposer(), RepriseConnexion::refusee);
+    EXPECT_TRUE(enregistrements(dossier_.chemin()).empty());
+    EXPECT_EQ(registre_.lire_valeur(options, "cout total"), "5,000");
+    EXPECT_TRUE(registre_.lire_valeur(options, "sauv crash").empty());
+}
+
+TEST_F(OffreDuDemarrage, EchecDEcritureGardeLInstantane) {
+    instantane();
+    essai::ecrire_octets(dossier_ / "Historique", "un fichier à la place du dossier");
+    dialogue_.prevoir_reponse(Reponse::oui);
+    EXPECT_EQ(proposer(), RepriseConnexion::echec_ecriture);
+    ASSERT_EQ(dialogue_.boites().size(), 2u);
+    EXPECT_NE(dialogue_.boites()[1].texte.find("mars00.fct"), std::string::npos)
+        << dialogue_.boites()[1].texte;
+    EXPECT_EQ(registre_.lire_valeur(options, "sauv crash"), ligne_paul);
+
+    // Au démarrage suivant, le dossier réparé, la même connexion est proposée et écrite.
+    fs::remove(dossier_ / "Historique");
+    dialogue_.prevoir_reponse(Reponse::oui);
+    EXPECT_EQ(proposer(), RepriseConnexion::enregistree);
+    EXPECT_EQ(enregistrements(dossier_.chemin()), std::vector<std::string>{ligne_paul});
+    EXPECT_EQ(registre_.lire_valeur(options, "total time"), "1301");
+}
+
+// --- Le compteur entier, sur coutures simulées, avec l'historique et les instantanés réels ---
+
+constexpr std::int64_t debut_ms = 5500;  // l'authentification tombe entre deux tops
+
+class CompteurAvecHistorique : public ::testing::Test {
+protected:
+    void demarrer() {
+        banc_ = std::make_unique<BancCompteur>(le_10_mars(13, 59, 55), registre_, dossier_.chemin());
+        banc_->acces.definir_annuaire({"MonFAI"});
+        banc_->demarrer();
+    }
+    void connexion(std::int64_t debut, std::int64_t fin) {
+        banc_->acces.ajouter_connexion("MonFAI", {{debut - 2500, etat_ras_connexion_peripherique, 0},
+                                                  {debut, etat_ras_authentification, 0},
+                                                  {debut + 1000, etat_ras_connecte, 0},
+                                                  {fin, etat_aucune_connexion, 0}});
+        banc_->relayer_connexions();
+    }
+    void avancer_jusqu_a(std::int64_t ms) { banc_->ordonnanceur.avancer_jusqu_a(ms); }
+    std::string lire(const std::string& nom) { return registre_.lire_valeur(options, nom); }
+    const std::string& ligne_etat(int i) {
+        return banc_->compteur.fenetre().lignes_etat[static_cast<std::size_t>(i)];
+    }
+
+    DossierCompteur dossier_;
+    RegistreMemoire registre_;
+    std::unique_ptr<BancCompteur> banc_;
+};
+
+TEST_F(CompteurAvecHistorique, ConnexionEnregistreeEtAjouteeALaFacture) {
+    registre_.ecrire_valeur(options, "frequence save crash", "3");
+    registre_.ecrire_valeur(options, "cout total", "10");
+    registre_.ecrire_valeur(options, "total time", "3600");
+    demarrer();
+    connexion(debut_ms, debut_ms + 125000);
+
+    // En pleine connexion : l'instantané et la ligne de la facture comprennent la connexion.
+    avancer_jusqu_a(debut_ms + 30000);
+    const std::string sauv = lire("sauv crash");
+    EXPECT_TRUE(sauv.starts_with("non identifié;Seconde;10/03/2000;14H00;00:00:2")) << sauv;
+    EXPECT_EQ(lire("sauv total facture"), "10,260&3626");
+    EXPECT_EQ(ligne_etat(3), "01h00m30s - 10,30 F");
+
+    avancer_jusqu_a(debut_ms + 130000);
+    EXPECT_EQ(enregistrements(dossier_.chemin()),
+              std::vector<std::string>{
+                  "non identifié;Seconde;10/03/2000;14H00;00:02:05;Rouge;A;1,250;-4;0;0,000;|;MonFAI;"});
+    EXPECT_EQ(lire("cout total"), "11,250");
+    EXPECT_EQ(lire("total time"), "3725");
+    EXPECT_EQ(ligne_etat(3), "01h02m05s - 11,25 F");
+    // Une connexion finie normalement ne laisse pas d'instantané.
+    EXPECT_EQ(lire("sauv crash"), "");
+    EXPECT_EQ(lire("sauv total facture"), "");
+    EXPECT_EQ(banc_->compteur.historique().ecrivain().texte_derniere_duree(), "00:02:05");
+}
+
+TEST_F(CompteurAvecHistorique, SansAntiCrashAucunInstantane) {
+    registre_.ecrire_valeur(options, "anti crash", "non");
+    demarrer();
+    connexion(debut_ms, debut_ms + 60000);
+    for (std::int64_t ms = debut_ms; ms < debut_ms + 61000; ms += 1000) {
+        avancer_jusqu_a(ms);
+        ASSERT_EQ(lire("sauv crash"), "") << ms;
+    }
+    avancer_jusqu_a(debut_ms + 62000);
+    EXPECT_EQ(enregistrements(dossier_.chemin()).size(), 1u);
+}
+
+TEST_F(CompteurAvecHistorique, ForfaitEpuiseDansLInstantane) {
+    registre_.ecrire_valeur(cles::cle_provider("MonFAI"), "F1", "oui");
+    registre_.ecrire_valeur(cles::section(cles::forfaits), "time F1", "10");
+    registre_.ecrire_valeur(options, "frequence save crash", "3");
+    demarrer();
+    connexion(debut_ms, debut_ms + 60000);
+    avancer_jusqu_a(debut_ms + 5000);
+    EXPECT_EQ(lire("sauv forfait"), "9&F1");
+    // Épuisé à 10 s, sans relais : l'option passe à aucune, et l'instantané garde "0&F1".
+    avancer_jusqu_a(debut_ms + 30000);
+    EXPECT_EQ(lire("sauv forfait"), "0&F1");
+}
+
+TEST_F(CompteurAvecHistorique, HistoriqueImpossibleAEcrire) {
+    registre_.ecrire_valeur(options, "frequence save crash", "3");
+    essai::ecrire_octets(dossier_ / "Historique", "un fichier à la place du dossier");
+    demarrer();
+    connexion(debut_ms, debut_ms + 60000);
+    avancer_jusqu_a(debut_ms + 62000);
+
+    // Le message nomme le fichier ; l'instantané reste, la facture n'a pas bougé.
+    ASSERT_EQ(banc_->dialogue.boites().size(), 1u);
+    const auto& message = banc_->dialogue.boites()[0].texte;
+    EXPECT_NE(message.find((dossier_ / "Historique" / "mars00.fct").string()), std::string::npos) << message;
+    EXPECT_NE(message.find("n'est pas perdue"), std::string::npos) << message;
+    EXPECT_TRUE(banc_->compteur.historique().enregistrement_en_attente());
+    EXPECT_NE(lire("sauv crash"), "");
+    EXPECT_EQ(lire("total time"), "");
+    // La fermeture normale ne l'efface pas tant que l'enregistrement attend.
+    banc_->compteur.effacer_cle_sauvegarde_crash();
+    EXPECT_NE(lire("sauv crash"), "");
+
+    // Le dossier réparé, la connexion suivante emmène celle qui attendait.
+    fs::remove(dossier_ / "Historique");
+    connexion(debut_ms + 70000, debut_ms + 100000);
+    avancer_jusqu_a(debut_ms + 102000);
+    const auto lignes = enregistrements(dossier_.chemin());
+    ASSERT_EQ(lignes.size(), 2u);
+    EXPECT_NE(lignes[0].find(";00:01:00;"), std::string::npos) << lignes[0];
+    EXPECT_NE(lignes[1].find(";00:00:30;"), std::string::npos) << lignes[1];
+    EXPECT_EQ(lire("total time"), "90");
+    EXPECT_EQ(lire("sauv crash"), "");
+    EXPECT_FALSE(banc_->compteur.historique().enregistrement_en_attente());
+}
+
+}  // namespace
+}  // namespace lumi
