@@ -1,13 +1,20 @@
 // lumicompteur-outil simuler : rejoue une connexion dans le vrai compteur, top par top, sur l'accès
 // à distance simulé (numérotation, authentification au début, fin), ou avec les boutons de
 // démarrage et d'arrêt manuels. Les écritures du magasin (temps des forfaits, dates de remise à
-// zéro) vont au magasin du dossier de données, comme pendant une vraie connexion.
+// zéro, facture, instantanés) vont au magasin du dossier de données et l'enregistrement au fichier
+// du mois de son dossier Historique, comme pendant une vraie connexion. `--tuer-apres` arrête le
+// processus en pleine connexion comme un arrêt brutal ; `--reprendre` joue ensuite l'offre du
+// démarrage.
+#include <signal.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
+#include "base/horloge.hpp"
 #include "base/locale.hpp"
 #include "cli/commandes.hpp"
 #include "cli/outils_tarif.hpp"
@@ -27,8 +34,14 @@ constexpr std::string_view details_usage =
     "  --debut, --fin     authentification et fin de la connexion, \"JJ/MM/AAAA HH:MM:SS\"\n"
     "  --manuel           boutons de démarrage et d'arrêt manuels au lieu d'une connexion\n"
     "  --anticipation S   délai d'anticipation du fournisseur pour ce rejeu (0 à 999 secondes)\n"
+    "  --tuer-apres S     le processus se tue (SIGKILL) après S secondes de connexion, sans fin de\n"
+    "                     connexion ni nettoyage ; écrit tue_apres= et duree= juste avant\n"
+    "  --reprendre        démarrage suivant : l'offre de la connexion gardée par l'instantané,\n"
+    "                     réponse Oui (--refuser : Non) ; --debut donne l'instant du démarrage\n"
     "  Écrit duree=, prix_sans_reduction=, reduction=, montant= (francs HT), tarif=, option=,\n"
-    "  temps_restant_forfait= (forfait en cours), etat=, puis chaque boîte et avis montré.\n";
+    "  temps_restant_forfait= (forfait en cours), etat=, chaque boîte et avis montré, puis\n"
+    "  ligne= (l'enregistrement écrit dans l'historique). Avec --reprendre : reprise=, les boîtes,\n"
+    "  ligne= (l'enregistrement repris), facture_cout= et facture_secondes=.\n";
 
 int usage(Flux flux, std::string_view detail) {
     const int code = erreur_usage(flux, "simuler", detail);
@@ -89,8 +102,11 @@ public:
         ancienne_ = registre_.lire_valeur(cle_, "anticipation");
         registre_.ecrire_valeur(cle_, "anticipation", *valeur);
     }
-    ~AnticipationTemporaire() {
+    ~AnticipationTemporaire() { remettre(); }
+    // Remet le délai rangé (avant un arrêt brutal, qui ne passe pas par le destructeur).
+    void remettre() {
         if (!actif_) return;
+        actif_ = false;
         if (existait_) {
             registre_.ecrire_valeur(cle_, "anticipation", ancienne_);
         } else {
@@ -108,15 +124,88 @@ private:
     std::string ancienne_;
 };
 
+void ecrire_boites(Flux flux, const DialogueScripte& dialogue) {
+    for (const auto& boite : dialogue.boites()) {
+        flux.sortie << cle_boite(boite.genre) << '=' << sur_une_ligne(boite.texte) << '\n';
+    }
+}
+
+// Le dossier de données choisi et amorcé, comme au démarrage du programme.
+fs::path ouvrir_dossier(const OptionsCommande& o) {
+    const fs::path executable = dossier_executable_courant();
+    std::optional<fs::path> option_dossier;
+    if (const auto d = o.valeur("--dossier")) option_dossier = fs::path(*d);
+    const fs::path dossier = choisir_dossier_donnees(option_dossier, executable);
+    amorcer_dossier_donnees(dossier, dossier_donnees_par_defaut(executable));
+    return dossier;
+}
+
+std::string_view texte_reprise(RepriseConnexion r) {
+    switch (r) {
+        case RepriseConnexion::aucune:
+            return "aucune";
+        case RepriseConnexion::enregistree:
+            return "enregistree";
+        case RepriseConnexion::refusee:
+            return "refusee";
+        case RepriseConnexion::echec_ecriture:
+            return "echec_ecriture";
+    }
+    return "aucune";
+}
+
+// Le démarrage qui suit un arrêt brutal : l'offre de la connexion gardée par l'instantané.
+int reprendre(const OptionsCommande& o, Flux flux) {
+    Moment maintenant = HorlogeSysteme().maintenant();
+    if (const auto d = o.valeur("--debut")) {
+        const auto lu = lire_moment_commande(*d);
+        if (!lu) return usage(flux, "--debut « " + *d + " » n'est pas un instant JJ/MM/AAAA HH:MM:SS.");
+        maintenant = *lu;
+    }
+    try {
+        const fs::path dossier = ouvrir_dossier(o);
+        RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
+        if (registre.avertissement()) flux.erreur << "Avertissement : " << *registre.avertissement() << '\n';
+        ReglagesCompteur reglages;
+        reglages.locale = lire_valeurs_locales_systeme();
+        BancCompteur banc(maintenant, registre, dossier, reglages);
+        banc.dialogue.prevoir_reponse(o.drapeau("--refuser") ? Reponse::non : Reponse::oui);
+        banc.compteur.charger_tarifs();  // la TVA du résumé
+        const auto reprise = banc.compteur.proposer_reprise_connexion();
+        flux.sortie << "reprise=" << texte_reprise(reprise) << '\n';
+        ecrire_boites(flux, banc.dialogue);
+        const auto& historique = banc.compteur.historique();
+        if (!historique.ecrivain().derniere_ligne().empty()) {
+            flux.sortie << "ligne=" << historique.ecrivain().derniere_ligne() << '\n';
+        }
+        flux.sortie << "facture_cout=" << six_decimales(historique.facture().cout_total()) << '\n'
+                    << "facture_secondes=" << historique.facture().total_time() << '\n';
+        return sortie_ok;
+    } catch (const ErreurFichier& e) {
+        flux.erreur << "Erreur : " << e.what() << '\n';
+    }
+    return sortie_erreur;
+}
+
 }  // namespace
 
 int commande_simuler(std::span<const std::string> arguments, Flux flux) {
     OptionsCommande o;
     if (auto detail = analyser_options(
-            arguments, {"--dossier", "--entree", "--debut", "--fin", "--anticipation"}, {"--manuel"}, o);
+            arguments, {"--dossier", "--entree", "--debut", "--fin", "--anticipation", "--tuer-apres"},
+            {"--manuel", "--reprendre", "--refuser"}, o);
         !detail.empty()) {
         return usage(flux, detail);
     }
+    if (o.drapeau("--reprendre")) {
+        for (const char* autre : {"--entree", "--fin", "--anticipation", "--tuer-apres"}) {
+            if (o.valeur(autre))
+                return usage(flux, std::string(autre) + " ne s'emploie pas avec --reprendre.");
+        }
+        if (o.drapeau("--manuel")) return usage(flux, "--manuel ne s'emploie pas avec --reprendre.");
+        return reprendre(o, flux);
+    }
+    if (o.drapeau("--refuser")) return usage(flux, "--refuser ne s'emploie qu'avec --reprendre.");
     const bool manuel = o.drapeau("--manuel");
     const auto entree = o.valeur("--entree");
     if (!manuel && (!entree || entree->empty()))
@@ -139,16 +228,23 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
             return usage(flux, "--anticipation « " + *anticipation + " » n'est pas un nombre de 0 à 999.");
         }
     }
+    std::optional<std::int64_t> tuer_apres;
+    if (const auto t = o.valeur("--tuer-apres")) {
+        const auto s = lire_entier(*t);
+        if (!s || *s < 0 || t->find_first_not_of("0123456789") != std::string::npos) {
+            return usage(flux, "--tuer-apres « " + *t + " » n'est pas un nombre de secondes.");
+        }
+        if (*s >= secondes_absolues(*fin) - secondes_absolues(*debut)) {
+            return usage(flux, "--tuer-apres doit tomber avant la fin de la connexion.");
+        }
+        tuer_apres = *s;
+    }
 
     try {
-        const fs::path executable = dossier_executable_courant();
-        std::optional<fs::path> option_dossier;
-        if (const auto d = o.valeur("--dossier")) option_dossier = fs::path(*d);
-        const fs::path dossier = choisir_dossier_donnees(option_dossier, executable);
-        amorcer_dossier_donnees(dossier, dossier_donnees_par_defaut(executable));
+        const fs::path dossier = ouvrir_dossier(o);
         RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
         if (registre.avertissement()) flux.erreur << "Avertissement : " << *registre.avertissement() << '\n';
-        const AnticipationTemporaire delai(registre, entree.value_or(""), anticipation);
+        AnticipationTemporaire delai(registre, entree.value_or(""), anticipation);
 
         // Le programme tourne depuis cinq secondes quand la ligne s'authentifie ; les événements
         // tombent entre deux tops, comme en vrai.
@@ -174,6 +270,20 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
             banc.demarrer();
             banc.relayer_connexions();
         }
+
+        if (tuer_apres) {
+            // Arrêt brutal en pleine connexion : ni fin de connexion, ni nettoyage ; seuls restent ce
+            // que le compteur a déjà rangé (instantanés, temps des forfaits).
+            banc.ordonnanceur.avancer_jusqu_a(ms_debut + *tuer_apres * 1000);
+            delai.remettre();  // l'échafaudage du rejeu, pas le compteur
+            const auto& etat = banc.compteur.etat();
+            flux.sortie << "tue_apres=" << *tuer_apres << '\n'
+                        << "duree=" << (etat.texte_duree.empty() ? "00:00:00" : etat.texte_duree) << '\n';
+            flux.sortie.flush();
+            flux.erreur.flush();
+            std::fflush(nullptr);
+            ::raise(SIGKILL);
+        }
         banc.ordonnanceur.avancer_jusqu_a(ms_fin + 1500);
 
         const auto& etat = banc.compteur.etat();
@@ -190,13 +300,13 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
             flux.sortie << "temps_restant_forfait=" << option.temps_restant_forfait << '\n';
         }
         flux.sortie << "etat=" << banc.compteur.fenetre().lignes_etat[0] << '\n';
-        for (const auto& boite : banc.dialogue.boites()) {
-            flux.sortie << cle_boite(boite.genre) << '=' << sur_une_ligne(boite.texte) << '\n';
-        }
+        ecrire_boites(flux, banc.dialogue);
         for (const auto& avis : banc.compteur.fenetre().avis_fin_forfait) {
             flux.sortie << "avis_fin_forfait=" << sur_une_ligne(avis.texte) << '\n';
         }
         for (const auto& son : banc.son.joues()) flux.sortie << "son=" << son.filename().string() << '\n';
+        const auto& ligne = banc.compteur.historique().ecrivain().derniere_ligne();
+        if (!ligne.empty()) flux.sortie << "ligne=" << ligne << '\n';
         return sortie_ok;
     } catch (const ErreurFichier& e) {
         flux.erreur << "Erreur : " << e.what() << '\n';

@@ -17,7 +17,8 @@ constexpr std::array table{
     Commande{"paques", "paques --annee AAAA", &commande_paques},
     Commande{"simuler",
              "simuler [--dossier DIR] --entree NOM --debut \"JJ/MM/AAAA HH:MM:SS\" "
-             "--fin \"JJ/MM/AAAA HH:MM:SS\" [--manuel] [--anticipation S]",
+             "--fin \"JJ/MM/AAAA HH:MM:SS\" [--manuel] [--anticipation S] [--tuer-apres S] | "
+             "simuler [--dossier DIR] --reprendre [--refuser] [--debut \"JJ/MM/AAAA HH:MM:SS\"]",
              &commande_simuler},
 };
 }  // namespace

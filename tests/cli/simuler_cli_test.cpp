@@ -78,25 +78,29 @@ TEST(CommandeSimuler, Rejeux) {
          "10/03/2000 14:12:05",
          {},
          "duree=00:12:05\nprix_sans_reduction=7.250000\nreduction=0.000000\nmontant=7.250000\n"
-         "tarif=Seconde\noption=\netat=Fin de connexion\n"},
+         "tarif=Seconde\noption=\netat=Fin de connexion\n"
+         "ligne=non identifié;Seconde;10/03/2000;14H00;00:12:05;Rouge;A;7,250;-4;0;0,000;|;MonFAI;\n"},
         {"sur minuit",
          "10/03/2000 23:59:00",
          "11/03/2000 00:01:00",
          {},
          "duree=00:02:00\nprix_sans_reduction=1.200000\nreduction=0.000000\nmontant=1.200000\n"
-         "tarif=Seconde\noption=\netat=Fin de connexion\n"},
+         "tarif=Seconde\noption=\netat=Fin de connexion\n"
+         "ligne=non identifié;Seconde;10/03/2000;23H59;00:02:00;Rouge;A;1,200;-4;0;0,000;|;MonFAI;\n"},
         {"anticipation",
          "10/03/2000 14:00:00",
          "10/03/2000 14:01:00",
          {"--anticipation", "15"},
          "duree=00:01:15\nprix_sans_reduction=0.750000\nreduction=0.000000\nmontant=0.750000\n"
-         "tarif=Seconde\noption=\netat=Fin de connexion\n"},
+         "tarif=Seconde\noption=\netat=Fin de connexion\n"
+         "ligne=non identifié;Seconde;10/03/2000;13H59;00:01:15;Rouge;A;0,750;-4;0;0,000;|;MonFAI;\n"},
         {"manuel",
          "10/03/2000 14:00:00",
          "10/03/2000 14:01:30",
          {"--manuel"},
          "duree=00:01:30\nprix_sans_reduction=0.900000\nreduction=0.000000\nmontant=0.900000\n"
-         "tarif=Seconde\noption=\netat=Arrêté manuellement\n"},
+         "tarif=Seconde\noption=\netat=Arrêté manuellement\n"
+         "ligne=non identifié;Seconde;10/03/2000;14H00;00:01:30;Rouge;M;0,900;-4;0;0,000;|;;\n"},
     };
     for (const auto& c : cas) {
         SCOPED_TRACE(c.nom);
@@ -214,7 +218,8 @@ TEST(CommandeSimuler, ProgrammeSurVingtQuatreHeures) {
     EXPECT_EQ(::pclose(tube), 0);
     EXPECT_EQ(sortie,
               "duree=24:00:00\nprix_sans_reduction=864.000061\nreduction=0.000000\nmontant=864.000061\n"
-              "tarif=Seconde\noption=\netat=Fin de connexion\n");
+              "tarif=Seconde\noption=\netat=Fin de connexion\n"
+              "ligne=non identifié;Seconde;10/03/2000;14H00;24:00:00;Rouge;A;864,000;-4;0;0,000;|;MonFAI;\n");
 }
 
 }  // namespace
