@@ -131,6 +131,31 @@ void CommandesFenetre::Panel2Click() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Listes du tarif et de l'option
+
+void CommandesFenetre::choisir_option(int position) {
+    choisir_dans_liste(compteur_.choix_.ComboBox3, position, EmetteurChangement::liste_options);
+}
+
+void CommandesFenetre::choisir_tarif(int position) {
+    choisir_dans_liste(compteur_.choix_.ComboBox2, position, EmetteurChangement::liste_tarifs);
+}
+
+void CommandesFenetre::choisir_dans_liste(ListeDeroulante& liste, int position, EmetteurChangement emetteur) {
+    if (position < 0 || position >= static_cast<int>(liste.lignes.size())) return;
+    const int avant = liste.position;
+    liste.position = position;
+    try {
+        compteur_.selecteur_.action_tarification_reduction_changer(emetteur);
+    } catch (const std::exception& e) {
+        // Un choix refusé (fichier des tarifs illisible) laisse la liste où elle était.
+        liste.position = avant;
+        compteur_.montrer_erreur(e);
+    }
+    compteur_.appliquer_boutons_choix();
+}
+
+// ---------------------------------------------------------------------------------------------
 // Rangées
 
 void CommandesFenetre::Panel1Click() {
@@ -273,12 +298,16 @@ void CommandesFenetre::PopupMenu2Popup() {
 }
 
 ResultatNumerotation CommandesFenetre::numeroter(std::string_view entree) {
+    bool lancee = false;
     try {
-        return acces_distant_.numeroter(entree) ? ResultatNumerotation::numerotation_lancee
-                                                : ResultatNumerotation::echec_lancement;
+        lancee = acces_distant_.numeroter(entree);
     } catch (const std::exception&) {
-        return ResultatNumerotation::echec_lancement;
+        lancee = false;
     }
+    if (lancee) return ResultatNumerotation::numerotation_lancee;
+    // Un échec du lancement se dit : sinon l'utilisateur attendrait une connexion qui ne vient pas.
+    dialogue_.avertissement("La numérotation de « " + std::string(entree) + " » n'a pu être lancée.");
+    return ResultatNumerotation::echec_lancement;
 }
 
 ResultatNumerotation CommandesFenetre::SpeedButton2Click() {

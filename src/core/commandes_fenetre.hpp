@@ -14,6 +14,7 @@
 #include "core/acces_distant.hpp"
 #include "core/dialogue.hpp"
 #include "settings/registre.hpp"
+#include "tariff/choix_option.hpp"
 
 namespace lumi {
 
@@ -153,6 +154,10 @@ public:
     void Heure1Click();
     void Panel2Click();
 
+    // --- Listes du tarif et de l'option, choisies à la main ---
+    void choisir_option(int position);  // ComboBox3
+    void choisir_tarif(int position);   // ComboBox2
+
     // --- Rangées de l'afficheur ---
     // Avance de deux lignes (retour à 0 après 20) jusqu'à une ligne non vide.
     void Panel1Click();
@@ -213,6 +218,7 @@ public:
     std::function<void()> annuler_programmation;
 
 private:
+    void choisir_dans_liste(ListeDeroulante& liste, int position, EmetteurChangement emetteur);
     void definir_ttc(bool ttc);
     void definir_decimales(int nb, bool coches);
     void apres_changement_affichage();

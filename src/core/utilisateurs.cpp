@@ -138,4 +138,14 @@ std::vector<LigneUtilisateur> ListeUtilisateurs::lignes() const {
     return lignes;
 }
 
+std::optional<std::string> ListeUtilisateurs::utilisateur_selectionne() const {
+    if (position_ < 0 || position_ >= static_cast<int>(noms_.size())) return std::nullopt;
+    return noms_[static_cast<std::size_t>(position_)];
+}
+
+void ListeUtilisateurs::demander_utilisateur(std::function<void(const std::string&)> enregistrer) {
+    enregistrer(utilisateur_en_cours_.empty() ? std::string(nom_utilisateur_non_identifie)
+                                              : utilisateur_en_cours_);
+}
+
 }  // namespace lumi

@@ -2,16 +2,16 @@
 // Les utilisateurs de la fenêtre principale : la liste rangée, la ligne choisie dans le sélecteur
 // (ComboBox1), l'utilisateur en cours (celui des enregistrements) et la marque du cadenas. Un mot de
 // passe ne verrouille rien ici : il ne fait que montrer le cadenas à côté du nom.
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/historique_compteur.hpp"
 #include "settings/registre.hpp"
 
 namespace lumi {
-
-// Nom de l'utilisateur d'un enregistrement quand aucun n'est choisi.
-inline constexpr std::string_view utilisateur_non_identifie = "non identifié";
 
 // Une ligne du sélecteur telle qu'elle se dessine : le nom, le cadenas à droite des utilisateurs
 // protégés, la marque à gauche de la ligne choisie, la couleur du texte actif.
@@ -23,7 +23,8 @@ struct LigneUtilisateur {
     friend bool operator==(const LigneUtilisateur&, const LigneUtilisateur&) = default;
 };
 
-class ListeUtilisateurs {
+// Elle dit aussi à l'historique pour qui enregistrer une connexion.
+class ListeUtilisateurs final : public SelectionUtilisateur {
 public:
     explicit ListeUtilisateurs(Registre& registre) : registre_(registre) {}
 
@@ -58,6 +59,13 @@ public:
     const std::string& Label6() const { return utilisateur_en_cours_; }
     bool Image12_visible() const { return protege(position_); }
     std::vector<LigneUtilisateur> lignes() const;
+
+    // SelectionUtilisateur : la ligne choisie, son cadenas. La boîte de sélection de la fin de
+    // connexion n'existe pas encore : la connexion va à l'utilisateur en cours ("non identifié"
+    // s'il n'y en a pas).
+    std::optional<std::string> utilisateur_selectionne() const override;
+    bool utilisateur_protege() const override { return protege(position_); }
+    void demander_utilisateur(std::function<void(const std::string&)> enregistrer) override;
 
 private:
     void lire_liste();

@@ -14,25 +14,32 @@
 // La fermeture (menu « &Quitter », fermeture de la fenêtre) pose la question des messages 53 à 56 ;
 // acceptée, elle émet fermeture_acceptee() : au programme d'effacer l'instantané (sauf en fin de
 // session) et de quitter.
+#include <QColor>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-#include <filesystem>
+#include <array>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "core/commandes_fenetre.hpp"
 
 class QAction;
 class QLabel;
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
+class QUrl;
 
 namespace lumi {
 
 class AccesDistant;
-class CommandesFenetre;
 class Compteur;
 class Detection;
 class Dialogue;
@@ -47,14 +54,15 @@ class BoutonRapide;
 class ListeDessinee;
 class DessinPlagesQt;
 class IconesLumi;
+class Tinfoform;
 class Tsplashscreen;
 }  // namespace ui
 
 // Les coutures de la fenêtre en plus du compteur ; elles vivent plus longtemps qu'elle.
 struct CouturesFenetre {
-    Registre& registre;           // utilisateurs, "params", drapeaux des options
-    AccesDistant& acces_distant;  // annuaire, numéroter, raccrocher
-    Dialogue& dialogue;           // DialogueQt dans le programme, DialogueScripte dans les essais
+    Registre& registre;                     // utilisateurs, "params", drapeaux des options
+    AccesDistant& acces_distant;            // annuaire, numéroter, raccrocher
+    Dialogue& dialogue;                     // DialogueQt dans le programme, DialogueScripte dans les essais
     std::filesystem::path dossier_donnees;  // lumicompteur.ini, Couleur.ini
     // Dossier de l'aide HTML (une page par numéro de sujet) ; vide : data/aide des sources.
     std::filesystem::path dossier_aide;
@@ -70,9 +78,11 @@ public:
     TForm1& operator=(const TForm1&) = delete;
 
     // --- Démarrage ---
-    // Utilisateurs : "dernier utilisateur", liste rangée, utilisateur du système si "utiliser
-    // profil" (vide : aucun) ; le nom et le cadenas suivent.
-    void selection_utilisateurs_au_demarrage(const std::string& utilisateur_systeme);
+    // Utilisateurs : "dernier utilisateur", liste rangée ; sans utilisateur rangé, les profils du
+    // système deviennent la liste ; puis l'utilisateur de la session si "utiliser profil" (vide :
+    // aucun). Le nom et le cadenas suivent.
+    void selection_utilisateurs_au_demarrage(const std::vector<std::string>& profils,
+                                             const std::string& utilisateur_systeme);
     // Un argument de la ligne de commande, premier "-" ôté, comparé sans casse aux utilisateurs ;
     // vrai si un utilisateur a été choisi. "-invisible" n'est pas un utilisateur : au programme.
     bool selectionner_utilisateur(const QString& argument);
@@ -110,7 +120,8 @@ public:
     void rafraichir();
 
     // --- Contrôles, sous leurs noms établis ---
-    // L'afficheur noir et ses rangées.
+    // L'afficheur noir et ses rangées, dans le cadre Panel6 avec les boutons de notification et de taille.
+    ui::Panneau* Panel6 = nullptr;
     ui::Panneau* Panel5 = nullptr;   // cadre de l'afficheur
     ui::Panneau* Panel2 = nullptr;   // durée ou heure
     ui::Panneau* Panel3 = nullptr;   // couleur de la plage en vigueur
@@ -195,6 +206,9 @@ public:
     // Ouvre l'aide HTML au sujet donné.
     void ouvrir_aide(int sujet);
 
+    // Ouvre une adresse (aide, courrier, page web) ; les essais la remplacent. Faux : rien ne l'a prise.
+    std::function<bool(const QUrl&)> ouvreur_url;
+
 signals:
     // La fermeture est acceptée : le programme efface l'instantané sauf en fin de session, puis
     // quitte.
@@ -209,22 +223,47 @@ signals:
 protected:
     void closeEvent(QCloseEvent* evenement) override;
     void contextMenuEvent(QContextMenuEvent* evenement) override;
-    void changeEvent(QEvent* evenement) override;
     bool eventFilter(QObject* objet, QEvent* evenement) override;
 
 private:
+    // Ce qui, changé par la scrutation, demande de relire les modèles.
+    struct Empreinte {
+        std::string ligne0, ligne1;
+        bool compteur_actif;
+        std::uint64_t version_timer2;
+        bool fenetre_visible;
+        int reaffichages_icone, modifications_icone, demandes_Tinfoform;
+        std::size_t avis_fin_forfait;
+        friend bool operator==(const Empreinte&, const Empreinte&) = default;
+    };
+    // Une rangée de prix de la zone d'information : pastille, prix par minute, total d'une heure.
+    struct RangeeTarif {
+        QLabel* pastille = nullptr;
+        QLabel* par_minute = nullptr;
+        QLabel* total = nullptr;
+    };
+
     void construire();
     void construire_afficheur(QWidget* parent);
     void construire_menus();
     void construire_minuteries();
     void appliquer_couleurs();  // affect_color
-    void suivre_minuterie(QTimer* timer, std::uint64_t& version_vue, const void* minuterie);
-    void synchroniser_minuteries();
-    void demander_fenetre(void (TForm1::*signal)(), const char* signature, const QString& nom);
-    void montrer_avis_en_attente();
+    Empreinte empreinte() const;
+    void apres_evenement();  // minuteries suivies, puis rafraîchissement
+    void rafraichir_zone_tarif();
+    void appliquer_menus();
     void appliquer_icone();
+    void appliquer_visibilite();
+    void montrer_avis_en_attente();
+    void synchroniser_minuteries();
+    void ouvrir_ComboBox1();
+    void touche_ComboBox1(bool ctrl, bool alt, bool shift, bool entree);
     void ouvrir_url(const QString& url);
     void deconnexion_terminee(bool reussie);
+    void demander_fenetre(bool connecte, const char* nom, const std::function<void()>& emettre);
+    void demander_options(int page);
+    void demander_historique();
+    void demander_programmation();
 
     Compteur& compteur_;
     Registre& registre_;
@@ -239,14 +278,38 @@ private:
     Detection* detection_ = nullptr;
     QSystemTrayIcon* icone_ = nullptr;
     ui::Tsplashscreen* splash_ = nullptr;
+    QPointer<ui::Tinfoform> infoform_;
+    QColor fond_messages_;
+
+    // Contrôles de la zone d'information (sans nom établi).
+    QLabel* label_pas = nullptr;
+    QLabel* label_connexion = nullptr;
+    QLabel* label_credit = nullptr;
+    QLabel* titre_total = nullptr;
+    std::array<RangeeTarif, 3> rangees_tarif{};
+    QWidget* zone_legende = nullptr;
+    QLabel* legende_pastille1 = nullptr;
+    QLabel* legende_pastille2 = nullptr;
+    QLabel* legende_l1 = nullptr;
+    QLabel* legende_l2 = nullptr;
+    QLabel* legende_sans_avantage = nullptr;
+    QLabel* titre_zones = nullptr;
+    QLabel* label_temps_restant = nullptr;
+    QLabel* label_decompte = nullptr;
+
     bool demarrage_fini_ = false;
     bool fermeture_windows_ = false;
+    bool minuteries_lancees_ = false;
+    bool visibilite_suivie_ = false;  // montrer() ou cacher() a été appelé
+    bool visible_applique_ = false;
+    bool deconnexion_en_cours_ = false;
+    bool question_ouverte_ = false;
+    bool image6_applique_ = false;
+    ImageIcone image_appliquee_ = ImageIcone::numerotation;
     std::size_t avis_montres_ = 0;
     int demandes_info_vues_ = 0;
-    std::uint64_t version_timer1_ = 0;
-    std::uint64_t version_timer2_ = 0;
-    std::uint64_t version_timer4_ = 0;
-    std::uint64_t version_timer5_ = 0;
+    std::uint64_t version_timer1_ = 0, version_timer2_ = 0, version_timer4_ = 0, version_timer5_ = 0;
+    bool premiere_timer1_ = true, premiere_timer2_ = true, premiere_timer4_ = true, premiere_timer5_ = true;
 };
 
 }  // namespace lumi

@@ -1,0 +1,58 @@
+#include "ui/dialogue_qt.hpp"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "core/fenetre_principale.hpp"
+
+namespace lumi {
+
+QString texte_pour_boite(std::string_view texte) {
+    QString t = QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
+    t.replace("\r\n", "\n");
+    t.replace('\r', '\n');
+    return t;
+}
+
+Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) {
+    QMessageBox boite(parent_);
+    boite.setWindowTitle(
+        QString::fromUtf8(titre_produit.data(), static_cast<qsizetype>(titre_produit.size())));
+    boite.setText(texte_pour_boite(texte));
+    switch (genre) {
+        case GenreBoite::avertissement:
+            boite.setIcon(QMessageBox::Warning);
+            break;
+        case GenreBoite::information:
+            boite.setIcon(QMessageBox::Information);
+            break;
+        case GenreBoite::question:
+            boite.setIcon(QMessageBox::Question);
+            break;
+    }
+    const std::vector<Reponse> liste = boutons.empty() ? std::vector<Reponse>{Reponse::ok} : boutons;
+    std::vector<std::pair<QAbstractButton*, Reponse>> correspondance;
+    for (const Reponse r : liste) {
+        const auto role = r == Reponse::non  ? QMessageBox::NoRole
+                          : r == Reponse::ok ? QMessageBox::AcceptRole
+                                             : QMessageBox::YesRole;
+        const std::string_view legende = texte_bouton(r);
+        auto* bouton =
+            boite.addButton(QString::fromUtf8(legende.data(), static_cast<qsizetype>(legende.size())), role);
+        correspondance.emplace_back(bouton, r);
+    }
+    boite.setDefaultButton(static_cast<QPushButton*>(correspondance.front().first));
+    // Fermer la boîte sans choisir : "&Non" s'il est offert (une question annulée ne dit pas oui).
+    auto echap = correspondance.front();
+    for (const auto& c : correspondance) {
+        if (c.second == Reponse::non) echap = c;
+    }
+    boite.setEscapeButton(echap.first);
+    boite.exec();
+    for (const auto& [bouton, r] : correspondance) {
+        if (boite.clickedButton() == bouton) return r;
+    }
+    return echap.second;
+}
+
+}  // namespace lumi
