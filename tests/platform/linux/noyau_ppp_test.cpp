@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "base/texte.hpp"
 #include "commun/soutien.hpp"
 #include "core/compteur.hpp"
 #include "core/detection.hpp"
@@ -17,6 +18,22 @@
 
 namespace lumi::essai {
 namespace {
+
+// Les enregistrements du mois de mars 2000, après les cinq lignes d'en-tête du fichier.
+std::vector<std::string> enregistrements(const std::filesystem::path& dossier) {
+    const auto chemin = dossier / "Historique" / "mars00.fct";
+    if (!std::filesystem::exists(chemin)) return {};
+    const std::string contenu = cp1252_vers_utf8(lire_octets(chemin));
+    std::vector<std::string> lignes;
+    std::size_t debut = 0;
+    for (int numero = 1; debut < contenu.size(); ++numero) {
+        const auto fin = contenu.find("\r\n", debut);
+        if (numero > 5) lignes.push_back(contenu.substr(debut, fin - debut));
+        if (fin == std::string::npos) break;
+        debut = fin + 2;
+    }
+    return lignes;
+}
 
 TEST(NoyauPpp, EtatsDeLaConnexionLusDansLeNoyau) {
     EspaceReseauEssai espace;
@@ -66,8 +83,6 @@ TEST(NoyauPpp, CompteurMeneParLaDetectionSurLeNoyau) {
     DialogueScripte dialogue;
     SonSimule son;
     Compteur compteur({horloge, registre, acces, adresse, dialogue, son}, dossier.chemin());
-    int enregistrements = 0;
-    compteur.enregistrer_historique = [&] { ++enregistrements; };
     compteur.charger_tarifs();
     TelephonieAbsente telephonie;
     ActionsCompteur actions(compteur);
@@ -102,12 +117,15 @@ TEST(NoyauPpp, CompteurMeneParLaDetectionSurLeNoyau) {
     detection.Timer5Timer();
     EXPECT_EQ(ligne(0), "Fin de connexion");
     EXPECT_FALSE(compteur.etat().compteur_actif);
-    EXPECT_EQ(enregistrements, 1);
+    const auto lignes = enregistrements(dossier.chemin());
+    ASSERT_EQ(lignes.size(), 1u);
+    EXPECT_NE(lignes[0].find(";10/03/2000;14H00;00:00:30;"), std::string::npos) << lignes[0];
+    EXPECT_NE(lignes[0].find(";MonFAI;"), std::string::npos) << lignes[0];
 
     pppd.tuer();
     for (int i = 0; i < 10; ++i) detection.Timer5Timer();
     EXPECT_EQ(ligne(0), "Fin de connexion");
-    EXPECT_EQ(enregistrements, 1);
+    EXPECT_EQ(enregistrements(dossier.chemin()).size(), 1u);
     EXPECT_TRUE(acces.connexions().empty());
 }
 
