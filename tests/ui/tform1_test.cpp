@@ -1,0 +1,355 @@
+// La vraie fenêtre principale menée par QtTest (plate-forme offscreen) sur un compteur complet simulé :
+// clics et glissements sur l'afficheur, menus reconstruits, question de la fermeture, cacher sans zone
+// de notification, raccrochage, fenêtre des messages, minuteries, couleurs.
+#include <QAction>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+
+#include "core/essai_compteur.hpp"
+#include "settings/fichier_ini.hpp"
+#include "ui/controles.hpp"
+#include "ui/tform1.hpp"
+#include "ui/tinfoform.hpp"
+
+namespace lumi::essai {
+
+// Un compteur d'essai démarré le 10 mars 2000 à 14 h et sa fenêtre, montrée.
+struct Banc {
+    Banc() {
+        std::filesystem::copy_file(std::filesystem::path(LUMI_DOSSIER_DATA_SOURCE) / "Couleur.ini",
+                                   e.dossier / "Couleur.ini");
+        FichierIni reglages(e.dossier / "lumicompteur.ini");
+        for (int n : {53, 54, 55, 56, 118}) {
+            reglages.ecrire("messages utilisateurs", "message " + std::to_string(n), "m" + std::to_string(n));
+        }
+        e.ecrire(cles::utilisateurs, "nb d'utilisateurs", "2");
+        e.ecrire(cles::utilisateurs, "utilisateur 1", "Anne");
+        e.ecrire(cles::utilisateurs, "utilisateur 2", "Paul");
+        e.ecrire(cles::options, "pdata 2", "x");
+        e.demarrer();
+        fenetre = std::make_unique<TForm1>(
+            e.compteur(),
+            CouturesFenetre{e.registre(), e.banc->acces, e.banc->dialogue, e.dossier.chemin(), {}});
+        fenetre->ouvreur_url = [this](const QUrl& url) {
+            urls << url;
+            return true;
+        };
+        fenetre->selection_utilisateurs_au_demarrage({}, "");
+        fenetre->montrer();
+        fenetre->move(100, 100);
+        if (!QTest::qWaitForWindowExposed(fenetre.get())) qWarning("fenêtre jamais exposée");
+    }
+    ~Banc() {
+        // La fenêtre part sans poser la question de la fermeture.
+        fenetre->fermeture_session();
+        fenetre.reset();
+    }
+
+    std::string ini(std::string_view section, std::string_view cle) {
+        return FichierIni(e.dossier / "lumicompteur.ini").lire(section, cle);
+    }
+    void connecter(std::int64_t secondes) {
+        e.connexion("MonFAI", 5500, 5500 + 3'600'000);
+        e.banc->avancer_ms(5500 + secondes * 1000 - e.banc->horloge.millisecondes());
+        fenetre->rafraichir();
+    }
+    QString texte(ui::Panneau* p) { return p->text(); }
+
+    EssaiCompteur e{le_10_mars(14, 0, 0)};
+    std::unique_ptr<TForm1> fenetre;
+    QList<QUrl> urls;
+};
+
+class EssaisTForm1 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { b = std::make_unique<Banc>(); }
+    void cleanup() { b.reset(); }
+
+    void lesControlesPortentLeursNomsEtablis() {
+        for (const char* nom :
+             {"Panel1",        "Panel2",        "Panel3",        "Panel4",        "Panel5",
+              "Panel20",       "Gauge1",        "Gauge2",        "SpeedButton1",  "SpeedButton2",
+              "SpeedButton3",  "SpeedButton4",  "SpeedButton5",  "SpeedButton6",  "SpeedButton7",
+              "SpeedButton8",  "SpeedButton10", "SpeedButton11", "SpeedButton14", "SpeedButton15",
+              "SpeedButton17", "ComboBox1",     "ComboBox2",     "ComboBox3",     "Label6",
+              "Image12",       "PopupMenu1",    "PopupMenu2",    "PopupMenu3",    "PopupMenu4",
+              "PopupMenu6",    "Timer1",        "Timer2",        "Timer4",        "Timer5"}) {
+            QVERIFY2(b->fenetre->findChild<QObject*>(nom) != nullptr, nom);
+        }
+        QCOMPARE(b->fenetre->SpeedButton2->toolTip(), QString("Se connecter à Internet"));
+        QCOMPARE(b->fenetre->SpeedButton5->text(), QString("&Options"));
+        QCOMPARE(b->fenetre->SpeedButton8->toolTip(),
+                 QString("Réduire en icône dans la barre de notification"));
+        QCOMPARE(b->fenetre->SpeedButton14->toolTip(),
+                 QString("Cliquez-ici pour sélectionner manuellement la réduction ou forfait à appliquer"));
+        QCOMPARE(b->fenetre->windowTitle(), QString("Lumicompteur 2000"));
+    }
+
+    void laRotationDesRangeesAvecLesLignes0Et2Et3() {
+        auto& c = b->e.compteur();
+        c.SpeedButton1Click();
+        b->e.banc->avancer(5);
+        c.SpeedButton4Click();
+        c.lecture_total_facure_en_cours();
+        b->fenetre->rafraichir();
+        QCOMPARE(b->texte(b->fenetre->Panel1), QString("Arrêté manuellement"));
+        QVERIFY(!b->fenetre->Panel20->isVisibleTo(b->fenetre.get()));
+
+        QTest::mouseClick(b->fenetre->Panel1, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->Panel1), QString("Total facture en cours :"));
+        QVERIFY(b->fenetre->Panel20->isVisibleTo(b->fenetre.get()));
+        QCOMPARE(b->texte(b->fenetre->Panel20), QString::fromStdString(b->e.ligne(3)));
+        QTest::mouseClick(b->fenetre->Panel20, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->Panel1), QString("Arrêté manuellement"));
+    }
+
+    void htTtcEtDecimalesRangesEtMontres() {
+        b->connecter(100);  // un centime par seconde, hors taxes, deux décimales
+        QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,00 F"));
+        QVERIFY(b->fenetre->htpopup->isChecked());
+
+        b->fenetre->ttcpopup->trigger();
+        QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,20 F"));
+        QCOMPARE(b->fenetre->Panel4->toolTip(), QString("Prix communication TTC"));
+        QVERIFY(b->fenetre->ttcpopup->isChecked());
+        QVERIFY(!b->fenetre->htpopup->isChecked());
+        QCOMPARE(b->ini("affichage des prix", "affichage"), std::string("ttc"));
+
+        QTest::mouseClick(b->fenetre->Panel4, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,196 F"));
+        QCOMPARE(b->ini("gestion afficheur", "nb de decimales"), std::string("3"));
+        QVERIFY2(b->fenetre->deuxdeci->isChecked(), "le clic sur le prix laisse les coches");
+        QTest::mouseClick(b->fenetre->Panel4, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,20 F"));
+        QCOMPARE(b->ini("gestion afficheur", "nb de decimales"), std::string("2"));
+
+        b->fenetre->troisdeci->trigger();
+        QVERIFY(b->fenetre->troisdeci->isChecked());
+        QVERIFY(!b->fenetre->deuxdeci->isChecked());
+        b->fenetre->htpopup->trigger();
+        QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,000 F"));
+        QCOMPARE(b->ini("affichage des prix", "affichage"), std::string("hors taxes"));
+    }
+
+    void dureeOuHeureParUnClicSurLaDuree() {
+        QCOMPARE(b->texte(b->fenetre->Panel2), QString(""));
+        QTest::mouseClick(b->fenetre->Panel2, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->Panel2), QString("14:00:00"));
+        QCOMPARE(b->fenetre->Panel2->toolTip(), QString("C'est l'heure !"));
+        QVERIFY(b->fenetre->Heure1->isChecked());
+        QVERIFY(!b->fenetre->Duree1->isChecked());
+        QTest::mouseClick(b->fenetre->Panel2, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->Panel2), QString("00:00:00"));
+        QCOMPARE(b->fenetre->Panel2->toolTip(), QString("Durée connexion"));
+        QVERIFY(b->fenetre->Duree1->isChecked());
+    }
+
+    void glisserLaDureeDeplaceLaFenetreSansBasculer() {
+        b->connecter(65);
+        QCOMPARE(b->texte(b->fenetre->Panel2), QString("00:01:05"));
+        const QPoint avant = b->fenetre->pos();
+        const QPoint depart = b->fenetre->Panel2->rect().center();
+        QTest::mousePress(b->fenetre->Panel2, Qt::LeftButton, {}, depart);
+        QTest::mouseMove(b->fenetre->Panel2, depart + QPoint(40, 25));
+        // La fenêtre a suivi la souris : relâchée au même endroit du panneau.
+        QTest::mouseRelease(b->fenetre->Panel2, Qt::LeftButton, {}, depart);
+        QCOMPARE(b->fenetre->pos(), avant + QPoint(40, 25));
+        QCOMPARE(b->texte(b->fenetre->Panel2), QString("00:01:05"));
+        QCOMPARE(b->e.etat().mode_panneau_duree, 1);
+        QVERIFY(b->fenetre->Duree1->isChecked());
+    }
+
+    void leMenuEstReconstruitSelonLAnnuaire_data() {
+        QTest::addColumn<QStringList>("entrees");
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<QStringList>("sous_menu");
+        QTest::newRow("aucune") << QStringList{} << "Se &connecter" << QStringList{};
+        QTest::newRow("une") << QStringList{"MonFAI"} << "Se &connecter..." << QStringList{};
+        QTest::newRow("deux") << QStringList{"MonFAI", "Club Net"} << "Se &connecter à"
+                              << QStringList{"MonFAI...", "Club Net..."};
+    }
+    void leMenuEstReconstruitSelonLAnnuaire() {
+        QFETCH(QStringList, entrees);
+        QFETCH(QString, texte);
+        QFETCH(QStringList, sous_menu);
+        std::vector<std::string> annuaire;
+        for (const auto& e : entrees) annuaire.push_back(e.toStdString());
+        b->e.banc->acces.definir_annuaire(annuaire);
+        // Deux ouvertures : rien n'est doublé.
+        for (int fois = 0; fois < 2; ++fois) {
+            emit b->fenetre->PopupMenu2->aboutToShow();
+            QCOMPARE(b->fenetre->Seconnecter1->text(), texte);
+            QStringList vus;
+            if (QMenu* menu = b->fenetre->Seconnecter1->menu()) {
+                for (auto* a : menu->actions()) vus << a->text();
+            }
+            QCOMPARE(vus, sous_menu);
+        }
+        if (sous_menu.size() == 2) {
+            b->fenetre->Seconnecter1->menu()->actions().at(1)->trigger();
+            QCOMPARE(b->e.banc->acces.numerotations(), std::vector<std::string>{"Club Net"});
+            // Le bouton de connexion ouvre le menu des entrées, qui montre les mêmes.
+            emit b->fenetre->PopupMenu6->aboutToShow();
+            QCOMPARE(b->fenetre->PopupMenu6->actions().size(), 2);
+        } else {
+            b->fenetre->Seconnecter1->trigger();
+            const std::vector<std::string> attendues =
+                entrees.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{"MonFAI"};
+            QCOMPARE(b->e.banc->acces.numerotations(), attendues);
+        }
+    }
+
+    void laQuestionDeLaFermeture_data() {
+        QTest::addColumn<bool>("connexion");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("au repos") << false << "m56    ";
+        QTest::newRow("pendant une connexion") << true << "m53\rm54\rm55\r\rm56    ";
+    }
+    void laQuestionDeLaFermeture() {
+        QFETCH(bool, connexion);
+        QFETCH(QString, question);
+        if (connexion) b->connecter(30);
+        QSignalSpy acceptee(b->fenetre.get(), &TForm1::fermeture_acceptee);
+        auto& dialogue = b->e.banc->dialogue;
+        dialogue.prevoir_reponse(Reponse::non);
+        b->fenetre->Fermer1->trigger();
+        QVERIFY(b->fenetre->isVisible());
+        QCOMPARE(acceptee.count(), 0);
+        QCOMPARE(QString::fromStdString(dialogue.boites().back().texte), question);
+        QCOMPARE(dialogue.boites().back().genre, GenreBoite::question);
+        QCOMPARE(b->e.etat().compteur_actif, connexion);
+
+        dialogue.prevoir_reponse(Reponse::oui);
+        QVERIFY(b->fenetre->close());
+        QCOMPARE(acceptee.count(), 1);
+        QCOMPARE(acceptee.at(0).at(0).toBool(), false);
+    }
+
+    void enFinDeSessionLaFenetreSeFermeSansQuestion() {
+        b->connecter(30);
+        QSignalSpy acceptee(b->fenetre.get(), &TForm1::fermeture_acceptee);
+        b->fenetre->fermeture_session();
+        QVERIFY(b->fenetre->close());
+        QVERIFY(b->e.banc->dialogue.boites().empty());
+        QCOMPARE(acceptee.count(), 1);
+        QCOMPARE(acceptee.at(0).at(0).toBool(), true);
+    }
+
+    void sansZoneDeNotificationCacherReduitLaFenetre() {
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        b->fenetre->installer_icone();
+        QVERIFY(!b->fenetre->zone_de_notification());
+        QVERIFY(!b->fenetre->restaurer->isVisible());
+        QTest::mouseClick(b->fenetre->SpeedButton8, Qt::LeftButton);
+        QTRY_VERIFY(b->fenetre->isMinimized());
+        QVERIFY2(b->fenetre->isVisible(), "réduite, pas cachée : toujours à portée");
+        QVERIFY(b->fenetre->restaurer->isVisible());
+        QVERIFY(!b->fenetre->reduir->isVisible());
+        b->fenetre->restaurer->trigger();
+        QTRY_VERIFY(!b->fenetre->isMinimized());
+        QVERIFY(b->fenetre->isVisible());
+        QVERIFY(b->fenetre->reduir->isVisible());
+    }
+
+    void raccrocherSansConnexionMontreLEchecApresUneSeconde() {
+        auto& dialogue = b->e.banc->dialogue;
+        dialogue.prevoir_reponse(Reponse::oui);
+        QElapsedTimer chrono;
+        chrono.start();
+        b->fenetre->SpeedButton3Click();
+        auto* splash = b->fenetre->findChild<QWidget*>("Tsplashscreen");
+        QVERIFY(splash != nullptr);
+        QVERIFY(splash->isVisible());
+        QCOMPARE(dialogue.boites().size(), std::size_t{1});
+        QTRY_COMPARE_WITH_TIMEOUT(dialogue.boites().size(), std::size_t{2}, 3000);
+        QVERIFY(chrono.elapsed() >= 900);
+        QCOMPARE(QString::fromStdString(dialogue.boites().back().texte),
+                 QString("Echec déconnexion.\nAucune connexion n'est en cours."));
+        QCOMPARE(dialogue.boites().back().genre, GenreBoite::information);
+        QVERIFY(!splash->isVisible());
+    }
+
+    void raccrocherUneConnexionLaFinitSansBoite() {
+        b->connecter(20);
+        auto& dialogue = b->e.banc->dialogue;
+        dialogue.prevoir_reponse(Reponse::oui);
+        b->fenetre->Sedeconnecter1->trigger();
+        QVERIFY(b->e.banc->acces.connexions().empty());
+        QTRY_VERIFY_WITH_TIMEOUT(!b->fenetre->findChild<QWidget*>("Tsplashscreen")->isVisible(), 3000);
+        QCOMPARE(dialogue.boites().size(), std::size_t{1});
+    }
+
+    void laFenetreDesMessagesSeMontreAuDebutDUneConnexion() {
+        b->connecter(2);
+        auto* info = b->fenetre->findChild<ui::Tinfoform*>();
+        QVERIFY(info != nullptr);
+        QVERIFY(info->isVisible());
+        info->CheckBox1->setChecked(true);
+        info->close();  // détruite à la fermeture
+        QTRY_VERIFY(b->fenetre->findChild<ui::Tinfoform*>() == nullptr);
+        QCOMPARE(b->e.lire(cles::options, "message 1"), std::string("non"));
+    }
+
+    void lesMinuteriesSuiventLeCompteur() {
+        QVERIFY(!b->fenetre->Timer1->isActive());
+        b->fenetre->demarrer();
+        QVERIFY(b->fenetre->Timer1->isActive());
+        QCOMPARE(b->fenetre->Timer1->interval(), 1000);
+        QVERIFY(b->fenetre->Timer2->isActive());
+        QCOMPARE(b->fenetre->Timer2->interval(), 700);
+        QVERIFY(!b->fenetre->Timer4->isActive());
+        b->e.connexion("MonFAI", 5500, 60'000);
+        b->e.banc->avancer_ms(3500);
+        QTest::qWait(50);
+        b->fenetre->Timer1->setInterval(10);  // un top réel de la fenêtre relit tout
+        b->fenetre->Timer1->start();
+        QTRY_COMPARE(b->fenetre->Timer2->interval(), 600);
+        QVERIFY(b->fenetre->Timer2->isActive());
+    }
+
+    void lesCouleursEtLUtilisateurSontAppliques() {
+        QCOMPARE(b->fenetre->Panel2->palette().color(QPalette::Window), QColor(Qt::black));
+        QCOMPARE(b->fenetre->Panel1->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+        QCOMPARE(b->fenetre->Label6->text(), QString("Anne"));
+        QVERIFY(!b->fenetre->Image12->isVisibleTo(b->fenetre.get()));
+        QCOMPARE(b->fenetre->ComboBox1->count(), 2);
+        QCOMPARE(b->fenetre->ComboBox1->itemData(1, ui::role_cadenas).toBool(), true);
+        b->fenetre->ComboBox1->setCurrentIndex(1);
+        emit b->fenetre->ComboBox1->activated(1);
+        QCOMPARE(b->fenetre->Label6->text(), QString("Paul"));
+        QVERIFY(b->fenetre->Image12->isVisibleTo(b->fenetre.get()));
+        QCOMPARE(b->e.lire(cles::utilisateurs, "dernier utilisateur"), std::string("Paul"));
+        b->fenetre->selectionner_utilisateur("-ANNE");
+        QCOMPARE(b->fenetre->Label6->text(), QString("Anne"));
+    }
+
+    void lAideEtLesAdressesDeLAuteur() {
+        b->fenetre->SpeedButton6Click();
+        b->fenetre->Email1->trigger();
+        b->fenetre->Web1->trigger();
+        QCOMPARE(b->urls.size(), 3);
+        QVERIFY(b->urls[0].isLocalFile());
+        QVERIFY2(b->urls[0].toLocalFile().endsWith("aide/sujet-1.html"), qPrintable(b->urls[0].toString()));
+        QVERIFY(std::filesystem::is_regular_file(b->urls[0].toLocalFile().toStdString()));
+        QCOMPARE(b->urls[1].scheme(), QString("mailto"));
+        QCOMPARE(b->urls[2].scheme(), QString("https"));
+    }
+
+private:
+    std::unique_ptr<Banc> b;
+};
+
+}  // namespace lumi::essai
+
+QTEST_MAIN(lumi::essai::EssaisTForm1)
+#include "tform1_test.moc"
