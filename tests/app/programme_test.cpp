@@ -1,0 +1,200 @@
+// Le vrai programme assemblé, sur la plate-forme Qt hors écran : fichiers de données manquants,
+// démarrage invisible, second lancement (un vrai processus lumicompteur) qui choisit un utilisateur,
+// prise et verrou orphelins remplacés. Les vraies boîtes de message sont lues puis fermées par
+// leur bouton par défaut.
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <memory>
+
+#include "commun/soutien.hpp"
+#include "core/compteur.hpp"
+#include "core/utilisateurs.hpp"
+#include "programme.hpp"
+#include "settings/cles.hpp"
+#include "settings/registre_sqlite.hpp"
+#include "ui/instance_unique.hpp"
+#include "ui/tform1.hpp"
+
+namespace fs = std::filesystem;
+
+namespace lumi {
+
+// Note le texte de chaque boîte modale qui s'ouvre et la ferme par son bouton par défaut.
+class Repondeur : public QObject {
+public:
+    Repondeur() {
+        minuterie_.setInterval(20);
+        connect(&minuterie_, &QTimer::timeout, this, [this] {
+            auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (boite == nullptr || !boite->isVisible()) return;
+            textes.push_back(boite->text());
+            if (boite->defaultButton() != nullptr) {
+                boite->defaultButton()->click();
+            } else {
+                boite->reject();
+            }
+        });
+        minuterie_.start();
+    }
+    QStringList textes;
+
+private:
+    QTimer minuterie_;
+};
+
+// Un poste d'essai : dossier de données et dossier des prises privés, configuration à part.
+struct Poste {
+    essai::DossierTemporaire racine{"lumi-programme"};
+    fs::path donnees = racine / "donnees";
+
+    Poste() {
+        fs::create_directories(racine / "run");
+        fs::permissions(racine / "run", fs::perms::owner_all, fs::perm_options::replace);
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((racine / "run").string()));
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((racine / "config").string()));
+    }
+
+    std::unique_ptr<Programme> lancer(std::vector<std::string> arguments) {
+        OptionsProgramme options;
+        options.dossier = donnees;
+        options.arguments = std::move(arguments);
+        return std::make_unique<Programme>(options, LUMI_PROGRAMME);
+    }
+};
+
+class EssaisProgramme : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fichiers_manquants_data() {
+        QTest::addColumn<QStringList>("absents");
+        QTest::addColumn<QString>("nomme");
+        QTest::newRow("tarifs") << QStringList{"tarifs.ini"} << "tarifs.ini";
+        QTest::newRow("couleurs et tarifs") << QStringList{"Couleur.ini", "tarifs.ini"} << "tarifs.ini";
+        QTest::newRow("réglages") << QStringList{"lumicompteur.ini"} << "lumicompteur.ini";
+    }
+
+    void fichiers_manquants() {
+        QFETCH(QStringList, absents);
+        QFETCH(QString, nomme);
+        Poste poste;
+        poste.lancer({});  // un premier démarrage amorce le dossier
+        for (const QString& f : absents) fs::remove(poste.donnees / f.toStdString());
+
+        Repondeur repondeur;
+        auto programme = poste.lancer({});
+        programme->demarrer();
+        QVERIFY(!repondeur.textes.isEmpty());
+        QCOMPARE(repondeur.textes.front(),
+                 "Le fichier " + nomme +
+                     " est manquant !\nCe fichier est nécessaire au bon fonctionnement "
+                     "du logiciel.\nIl est recommandé de réinstaller le logiciel "
+                     "complètement...");
+        // Le démarrage continue : la fenêtre est là.
+        QVERIFY(programme->fenetre().isVisible());
+        for (const QString& t : repondeur.textes.mid(1)) QVERIFY2(!t.contains("est manquant"), qPrintable(t));
+    }
+
+    void demarrage_invisible() {
+        Poste poste;
+        Repondeur repondeur;
+        auto programme = poste.lancer({"-invisible"});
+        programme->demarrer();
+        QTest::qWait(50);
+        TForm1& f = programme->fenetre();
+        // Pas de zone de notification hors écran : la fenêtre démarre réduite, jamais hors d'atteinte.
+        QVERIFY(!f.zone_de_notification());
+        QVERIFY(f.isMinimized());
+        QVERIFY(f.restaurer->isVisible());  // « &Afficher Lumicompteur 2000 »
+        QVERIFY(!f.reduir->isVisible());
+        QVERIFY(repondeur.textes.isEmpty());
+
+        auto sans = Poste().lancer({});
+        sans->demarrer();
+        QVERIFY(sans->fenetre().isVisible());
+        QVERIFY(!sans->fenetre().isMinimized());
+    }
+
+    void second_lancement_choisit_l_utilisateur() {
+        Poste poste;
+        instance_et_second_lancement(poste, false);
+    }
+
+    void verrou_et_prise_orphelins_remplaces() {
+        Poste poste;
+        instance_et_second_lancement(poste, true);
+    }
+
+private:
+    // Le programme d'essai est le premier ; un vrai lumicompteur lancé avec « -Paul » est le second.
+    void instance_et_second_lancement(Poste& poste, bool orphelins) {
+        {
+            poste.lancer({});  // amorce le dossier et crée le magasin
+            RegistreSqlite registre(poste.donnees / RegistreSqlite::nom_fichier);
+            const std::string u = cles::section(cles::utilisateurs);
+            registre.ecrire_valeur(u, "nb d'utilisateurs", "2");
+            registre.ecrire_valeur(u, "utilisateur 1", "Anne");
+            registre.ecrire_valeur(u, "utilisateur 2", "Paul");
+            registre.ecrire_valeur(u, "utiliser profil", "non");
+        }
+        InstanceUnique instance(InstanceUnique::dossier_prises_par_defaut(), poste.donnees);
+        if (orphelins) laisser_orphelins(poste, instance);
+
+        QCOMPARE(instance.elire(), InstanceUnique::Role::premiere);
+        QVERIFY(instance.ecouter());
+        // La prise n'est ouverte qu'à son propriétaire.
+        const QFileInfo prise(instance.chemin_prise());
+        QVERIFY(prise.exists());
+        QCOMPARE(prise.permissions() & (QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                        QFileDevice::ReadOther | QFileDevice::WriteOther),
+                 QFileDevice::Permissions{});
+
+        Repondeur repondeur;
+        auto programme = poste.lancer({});
+        connect(&instance, &InstanceUnique::second_lancement, programme.get(), &Programme::second_lancement);
+        programme->demarrer();
+        programme->fenetre().cacher();
+        QCOMPARE(programme->fenetre().utilisateurs().utilisateur_en_cours(), std::string("Anne"));
+
+        QProcess second;
+        second.setProcessChannelMode(QProcess::ForwardedChannels);
+        second.start(LUMI_PROGRAMME, {"--dossier", QString::fromStdString(poste.donnees.string()), "-Paul"});
+        // Le second s'arrête de lui-même (sans fenêtre) pendant que le premier tourne.
+        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 15000);
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+
+        QTRY_COMPARE_WITH_TIMEOUT(programme->fenetre().utilisateurs().utilisateur_en_cours(),
+                                  std::string("Paul"), 5000);
+        QVERIFY(programme->fenetre().isVisible());
+        QCOMPARE(programme->registre().lire_valeur(cles::section(cles::options), "params"), std::string());
+        QCOMPARE(programme->registre().lire_valeur(cles::section(cles::utilisateurs), "dernier utilisateur"),
+                 std::string("Paul"));
+    }
+
+    // Ce qu'un premier tué laisse : un vrai lumicompteur démarré puis tué (SIGKILL) garde son verrou
+    // et sa prise sur le disque.
+    static void laisser_orphelins(Poste& poste, const InstanceUnique& instance) {
+        QProcess premier;
+        premier.setProcessChannelMode(QProcess::ForwardedChannels);
+        premier.start(LUMI_PROGRAMME, {"--dossier", QString::fromStdString(poste.donnees.string())});
+        QVERIFY(premier.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(instance.chemin_prise()), 15000);
+        premier.kill();
+        QVERIFY(premier.waitForFinished());
+        QVERIFY(QFileInfo::exists(instance.chemin_prise()));
+        QVERIFY(QFileInfo::exists(instance.chemin_verrou()));
+    }
+};
+
+}  // namespace lumi
+
+QTEST_MAIN(lumi::EssaisProgramme)
+#include "programme_test.moc"
