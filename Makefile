@@ -3,7 +3,7 @@ BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 
-.PHONY: all dependances configurer compiler test test-asan clean format
+.PHONY: all dependances configurer compiler programme run demo captures test test-asan clean format
 
 all: compiler
 
@@ -17,6 +17,24 @@ configurer: dependances $(BUILD)/build.ninja
 
 compiler: configurer
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Le programme seul, sans les tests.
+programme: configurer
+	cmake --build $(BUILD) -j $(JOBS) --target lumicompteur lumicompteur-outil
+
+# Le programme sur le dossier de données habituel (~/.local/share/lumicompteur par défaut).
+run: programme
+	$(BUILD)/app/lumicompteur $(ARGS)
+
+# Démonstration sans modem : l'entrée « MonFAI » se connecte quelques secondes après le démarrage et
+# reste connectée SECONDES secondes, dans un dossier à part pour ne rien mêler à l'historique réel.
+SECONDES ?= 120
+demo: programme
+	$(BUILD)/app/lumicompteur --demo $(SECONDES) --dossier $(BUILD)/demo $(ARGS)
+
+# Images de la fenêtre sous Xvfb dans docs/captures/.
+captures: programme
+	bash scripts/captures.sh $(BUILD)
 
 test: compiler
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

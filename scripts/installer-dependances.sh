@@ -15,6 +15,14 @@ paquets=(
     libgmock-dev
     googletest
     libbenchmark-dev
+    qt6-base-dev
+    qt6-base-dev-tools
+    qt6-qpa-plugins
+    libgl-dev
+    fonts-dejavu-core
+    xvfb
+    xauth
+    xdotool
 )
 
 manquants=()
