@@ -30,6 +30,8 @@ CommandesFenetre::CommandesFenetre(Compteur& compteur, Registre& registre, Acces
     menus_.Duree1.checked = !heure;
     menus_.Heure1.checked = heure;
     reaffichages_vus_ = compteur_.fenetre().reaffichages_icone;
+    // La légende de la durée avant la première connexion.
+    if (compteur_.fenetre_.Panel2.empty()) compteur_.fenetre_.Panel2 = "00:00:00";
 }
 
 std::string CommandesFenetre::message(int numero) const {

@@ -357,20 +357,22 @@ void TForm1::construire() {
     }
     auto* legende = new QWidget(info);
     legende->setObjectName("legende");
-    auto* rangee_l = new QHBoxLayout(legende);
+    // Une ligne par pastille : les textes l1 et l2 sont longs.
+    auto* rangee_l = new QGridLayout(legende);
     rangee_l->setContentsMargins(0, 2, 0, 2);
+    rangee_l->setHorizontalSpacing(6);
+    rangee_l->setVerticalSpacing(1);
     legende_pastille1 = pastille("legende_pastille1", legende);
     legende_l1 = etiquette("legende_l1", {}, legende);
     legende_pastille2 = pastille("legende_pastille2", legende);
     legende_l2 = etiquette("legende_l2", {}, legende);
     legende_sans_avantage = etiquette("legende_sans_avantage", qs(texte_sans_avantage_horaire), legende);
-    rangee_l->addWidget(legende_pastille1);
-    rangee_l->addWidget(legende_l1);
-    rangee_l->addSpacing(12);
-    rangee_l->addWidget(legende_pastille2);
-    rangee_l->addWidget(legende_l2);
-    rangee_l->addWidget(legende_sans_avantage);
-    rangee_l->addStretch();
+    rangee_l->addWidget(legende_pastille1, 0, 0);
+    rangee_l->addWidget(legende_l1, 0, 1);
+    rangee_l->addWidget(legende_pastille2, 1, 0);
+    rangee_l->addWidget(legende_l2, 1, 1);
+    rangee_l->addWidget(legende_sans_avantage, 2, 0, 1, 2);
+    rangee_l->setColumnStretch(1, 1);
     zone_legende = legende;
     grille->addWidget(legende, 6, 0, 1, 4);
     titre_zones = etiquette("titre_zones", "Zones Tarifaires", info, true);

@@ -35,6 +35,13 @@ Tinfoform::Tinfoform(const ModeleTinfoform& modele, QColor fond, std::function<v
         auto* texte = new QLabel(texte_pour_boite(*bloc), panneau);
         texte->setObjectName(QString("Label%1").arg(numero++));
         texte->setWordWrap(true);
+        // Largeur fixe et hauteur du texte replié : la boîte prend la taille de tout son texte.
+        constexpr int largeur = 420;
+        texte->setFixedWidth(largeur);
+        texte->setMinimumHeight(
+            texte->fontMetrics()
+                .boundingRect(QRect(0, 0, largeur, 10000), Qt::TextWordWrap, texte->text())
+                .height());
         dans_panneau->addWidget(texte);
     }
 
@@ -49,7 +56,7 @@ Tinfoform::Tinfoform(const ModeleTinfoform& modele, QColor fond, std::function<v
     tout->addWidget(panneau);
     tout->addWidget(CheckBox1);
     tout->addWidget(ok, 0, Qt::AlignHCenter);
-    setFixedWidth(460);
+    tout->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
     if (const QScreen* ecran = QApplication::primaryScreen())
         move(ecran->geometry().center() - rect().center());

@@ -142,7 +142,7 @@ private slots:
     }
 
     void dureeOuHeureParUnClicSurLaDuree() {
-        QCOMPARE(b->texte(b->fenetre->Panel2), QString(""));
+        QCOMPARE(b->texte(b->fenetre->Panel2), QString("00:00:00"));
         QTest::mouseClick(b->fenetre->Panel2, Qt::LeftButton);
         QCOMPARE(b->texte(b->fenetre->Panel2), QString("14:00:00"));
         QCOMPARE(b->fenetre->Panel2->toolTip(), QString("C'est l'heure !"));
