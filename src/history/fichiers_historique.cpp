@@ -81,7 +81,7 @@ std::string changer_marque(const std::string& ligne, bool restaurer) {
 
     std::vector<std::size_t> debuts;
     for (std::size_t i = 0; i < ligne.size(); i += longueur_caractere(ligne, i)) debuts.push_back(i);
-    std::optional<std::size_t> position;
+    std::size_t position = std::string::npos;
     bool rencontre = false;
     for (std::size_t k = 0; k + 1 < debuts.size(); ++k) {
         const std::string_view c = std::string_view(ligne).substr(debuts[k], debuts[k + 1] - debuts[k]);
@@ -89,13 +89,13 @@ std::string changer_marque(const std::string& ligne, bool restaurer) {
             position = debuts[k];
             rencontre = true;
         } else if (c == autre) {
-            position.reset();
+            position = std::string::npos;
             rencontre = true;
         }
     }
     std::string resultat = ligne;
-    if (position) {
-        resultat.replace(*position, cherche.size(), remplacement);
+    if (position != std::string::npos) {
+        resultat.replace(position, cherche.size(), remplacement);
     } else if (!rencontre && !restaurer) {
         // Une ligne sans marque reçoit un champ de marque effacée.
         resultat += std::string(marque_efface) + ";";

@@ -162,9 +162,11 @@ std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_vie
     e.duree = c[4];
     e.secondes = lire_duree_champ(c[4]);
     e.periode = c[5];
-    e.mode = c[6];
-    if (e.mode == "accidentelle" || e.mode == "auto") e.mode = "A";
-    if (e.mode == "manuelle") e.mode = "M";
+    // Les anciens mots du mode de départ.
+    const std::string_view mode = c[6];
+    e.mode = mode == "accidentelle" || mode == "auto" ? std::string_view("A")
+             : mode == "manuelle"                     ? std::string_view("M")
+                                                      : mode;
     e.cout = nombre(c[7], 8);
 
     const double champ9 = nombre(c[8], 9);
@@ -187,18 +189,20 @@ std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_vie
     }
     // Les premières éditions rangeaient le montant de l'avantage dans le champ de son genre.
     if (!disposition_connue && e.code_option.empty()) {
+        std::string_view code;
         if (champ9 != 0) {
-            e.code_option = "T";
+            code = "T";
             e.reduction = champ9;
         }
         if (const double v = nombre(c[9], 10); v != 0) {
-            e.code_option = "P";
+            code = "P";
             e.reduction = v;
         }
         if (const double v = nombre(c[10], 11); v != 0) {
-            e.code_option = "Pi";
+            code = "Pi";
             e.reduction = v;
         }
+        e.code_option = code;
     }
     if (e.code_option.empty() || e.code_option == "0") e.reduction = 0;
 
