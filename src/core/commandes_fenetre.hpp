@@ -132,6 +132,14 @@ struct ModeleTinfoform {
     std::uint32_t couleur_fond_defaut = 13300219;
 };
 
+// Largeur et hauteur d'une fenêtre, en pixels.
+struct TailleFenetre {
+    int largeur = 0;
+    int hauteur = 0;
+
+    friend bool operator==(const TailleFenetre&, const TailleFenetre&) = default;
+};
+
 class CommandesFenetre {
 public:
     CommandesFenetre(Compteur& compteur, Registre& registre, AccesDistant& acces_distant, Dialogue& dialogue,
@@ -208,6 +216,12 @@ public:
     bool demander_ajout_utilisateur();
     ReactionTouche touche_selecteur(bool ctrl, bool alt, bool shift, bool entree);
     bool deverrouillage_menu() const { return deverrouillage_menu_; }
+
+    // --- Fenêtre de l'historique ---
+    // Sa taille pour cet écran : "largeur " + largeur et "hauteur " + hauteur de l'écran, section
+    // "Paramètres de l'historique" ; la taille de conception quand une valeur manque ou ne se lit pas.
+    TailleFenetre taille_fenetre_historique(int largeur_ecran, int hauteur_ecran,
+                                            TailleFenetre conception) const;
 
     // --- Fenêtre des messages ---
     ModeleTinfoform modele_Tinfoform() const;

@@ -61,6 +61,8 @@ public:
 
     // La sélection doit vivre plus longtemps que l'objet.
     void definir_selection_utilisateur(SelectionUtilisateur& selection) { selection_ = &selection; }
+    // La liste qui tenait la sélection disparaît (fenêtre détruite) : retour à l'utilisateur par défaut.
+    void oublier_selection_utilisateur() { selection_ = &utilisateur_par_defaut_; }
 
     // Fin d'une connexion établie ou d'un comptage manuel : choisit l'utilisateur (aucun sélectionné :
     // "non identifié" ; protégé ou "selection auto" : la boîte de sélection) puis écrit

@@ -222,15 +222,17 @@ void ListeDessinee::definir_lignes(const QStringList& lignes, const QList<bool>&
         cadenas_ = cadenas;
         remplissage_ = false;
     }
-    if (currentIndex() != position) {
-        remplissage_ = true;
-        setCurrentIndex(position);
-        remplissage_ = false;
-    }
+    definir_position(position);
+}
+
+void ListeDessinee::definir_position(int position) {
+    if (currentIndex() == position) return;
+    remplissage_ = true;
+    setCurrentIndex(position);
+    remplissage_ = false;
 }
 
 void ListeDessinee::showPopup() {
-    emit ouverture();
     if (count() > 0) {
         view()->setMinimumWidth(std::max(width(), view()->sizeHintForColumn(0) + 8));
         QComboBox::showPopup();

@@ -127,14 +127,14 @@ public:
     ListeDessinee(const QString& nom, QWidget* parent = nullptr);
     StyleListe& style_lignes() { return style_; }
     void definir_lignes(const QStringList& lignes, const QList<bool>& cadenas, int position);
+    // La ligne choisie par le programme (sans émettre choisie()).
+    void definir_position(int position);
 
 signals:
     // Le choix fait par l'utilisateur (pas par le programme).
     void choisie(int position);
     // Une touche pressée dans la liste : ctrl, alt, shift, entrée.
     void touche(bool ctrl, bool alt, bool shift, bool entree);
-    // La liste va s'ouvrir.
-    void ouverture();
 
 public:
     void showPopup() override;

@@ -142,8 +142,7 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
 
 TForm1::~TForm1() {
     // L'historique ne doit plus demander l'utilisateur à une liste détruite.
-    static UtilisateurCourant personne;
-    compteur_.historique().definir_selection_utilisateur(personne);
+    compteur_.historique().oublier_selection_utilisateur();
     if (icone_) icone_->hide();
 }
 
@@ -605,8 +604,10 @@ void TForm1::construire_minuteries() {
         apres_evenement();
     });
     connect(Timer2, &QTimer::timeout, this, [this] {
+        // Les effets ne touchent qu'à l'afficheur et à l'icône.
         commandes_->Timer2Timer();
-        apres_evenement();
+        synchroniser_minuteries();
+        rafraichir_afficheur();
     });
     connect(Timer4, &QTimer::timeout, this, [this] {
         compteur_.Timer4Timer();
@@ -677,9 +678,65 @@ void TForm1::apres_evenement() {
 }
 
 void TForm1::rafraichir() {
+    rafraichir_afficheur();
     const auto& f = compteur_.fenetre();
 
-    // L'afficheur.
+    // Les boutons.
+    appliquer_bouton(SpeedButton1, f.SpeedButton1);
+    appliquer_bouton(SpeedButton2, f.SpeedButton2);
+    appliquer_bouton(SpeedButton3, f.SpeedButton3);
+    appliquer_bouton(SpeedButton4, f.SpeedButton4);
+    appliquer_bouton(SpeedButton11, f.SpeedButton11);
+    appliquer_bouton(SpeedButton14, f.SpeedButton14);
+    appliquer_bouton(SpeedButton15, f.SpeedButton15);
+    visible(Image14, f.Image14_visible);
+    bulle(Image14, f.Image14_hint);
+
+    // Le tarif et l'option ; les listes ne sont refaites que si leurs lignes changent.
+    const auto& choix = compteur_.choix();
+    texte(Label_tarif, choix.libelle_tarif);
+    texte(Label_option, choix.libelle_option);
+    const auto liste = [](ui::ListeDessinee* l, const ListeDeroulante& modele,
+                          std::vector<std::string>& vues) {
+        if (modele.lignes != vues) {
+            vues = modele.lignes;
+            QStringList lignes;
+            for (const auto& t : modele.lignes) lignes << qs(t);
+            l->definir_lignes(lignes, QList<bool>(lignes.size(), false), modele.position);
+        } else if (l->currentIndex() != modele.position) {
+            l->definir_position(modele.position);
+        }
+    };
+    liste(ComboBox2, choix.ComboBox2, lignes_ComboBox2_);
+    liste(ComboBox3, choix.ComboBox3, lignes_ComboBox3_);
+
+    // L'utilisateur.
+    texte(Label6, utilisateurs_->Label6());
+    visible(Image12, utilisateurs_->Image12_visible());
+    auto utilisateurs = utilisateurs_->lignes();
+    if (utilisateurs != lignes_ComboBox1_) {
+        QStringList noms;
+        QList<bool> cadenas;
+        for (const auto& l : utilisateurs) {
+            noms << qs(l.nom);
+            cadenas << l.protege;
+        }
+        ComboBox1->definir_lignes(noms, cadenas, utilisateurs_->position());
+        lignes_ComboBox1_ = std::move(utilisateurs);
+    }
+
+    if (zone_appliquee_ != f.zone_tarif) {
+        zone_appliquee_ = f.zone_tarif;
+        rafraichir_zone_tarif();
+    }
+
+    appliquer_menus();
+    appliquer_visibilite();
+    montrer_avis_en_attente();
+}
+
+void TForm1::rafraichir_afficheur() {
+    const auto& f = compteur_.fenetre();
     texte(Panel2, f.Panel2);
     bulle(Panel2, f.Panel2_hint);
     Panel3->definir_fond(f.Panel3_couleur);
@@ -700,50 +757,12 @@ void TForm1::rafraichir() {
         image6_applique_ = image6;
         Image6->setPixmap(image6 ? icones_->programmation() : QPixmap());
     }
-
-    // Les boutons.
-    appliquer_bouton(SpeedButton1, f.SpeedButton1);
-    appliquer_bouton(SpeedButton2, f.SpeedButton2);
-    appliquer_bouton(SpeedButton3, f.SpeedButton3);
-    appliquer_bouton(SpeedButton4, f.SpeedButton4);
-    appliquer_bouton(SpeedButton11, f.SpeedButton11);
-    appliquer_bouton(SpeedButton14, f.SpeedButton14);
-    appliquer_bouton(SpeedButton15, f.SpeedButton15);
-    visible(Image14, f.Image14_visible);
-    bulle(Image14, f.Image14_hint);
-
-    // Le tarif et l'option.
-    const auto& choix = compteur_.choix();
-    texte(Label_tarif, choix.libelle_tarif);
-    texte(Label_option, choix.libelle_option);
-    const auto liste = [](ui::ListeDessinee* l, const ListeDeroulante& modele) {
-        QStringList lignes;
-        for (const auto& t : modele.lignes) lignes << qs(t);
-        l->definir_lignes(lignes, QList<bool>(lignes.size(), false), modele.position);
-    };
-    liste(ComboBox2, choix.ComboBox2);
-    liste(ComboBox3, choix.ComboBox3);
-
-    // L'utilisateur.
-    texte(Label6, utilisateurs_->Label6());
-    visible(Image12, utilisateurs_->Image12_visible());
-    QStringList noms;
-    QList<bool> cadenas;
-    for (const auto& l : utilisateurs_->lignes()) {
-        noms << qs(l.nom);
-        cadenas << l.protege;
+    // Titre et icône.
+    if (titre_applique_ != f.titre_application) {
+        titre_applique_ = f.titre_application;
+        setWindowTitle(qs(f.titre_application));
     }
-    ComboBox1->definir_lignes(noms, cadenas, utilisateurs_->position());
-
-    rafraichir_zone_tarif();
-
-    // Titre, icône, menus, fenêtre.
-    const QString titre = qs(f.titre_application);
-    if (windowTitle() != titre) setWindowTitle(titre);
     appliquer_icone();
-    appliquer_menus();
-    appliquer_visibilite();
-    montrer_avis_en_attente();
 }
 
 void TForm1::rafraichir_zone_tarif() {
@@ -787,6 +806,11 @@ void TForm1::rafraichir_zone_tarif() {
 void TForm1::appliquer_menus() {
     const auto& m = commandes_->menus();
     const auto& f = compteur_.fenetre();
+    if (menus_appliques_ && *menus_appliques_ == m && reduir->isVisible() == f.menu_reduir_visible &&
+        restaurer->isVisible() == f.menu_restaurer_visible) {
+        return;
+    }
+    menus_appliques_ = m;
     appliquer_element(Seconnecter1, m.Seconnecter1);
     appliquer_element(Sedeconnecter1, m.Sedeconnecter1);
     appliquer_element(Programmation1, m.Programmation1);
@@ -828,8 +852,10 @@ void TForm1::appliquer_icone() {
         image_appliquee_ = image;
         icone_->setIcon(icones_->icone(image));
     }
-    const QString tip = qs(f.info_bulle_icone);
-    if (icone_->toolTip() != tip) icone_->setToolTip(tip);
+    if (info_bulle_appliquee_ != f.info_bulle_icone) {
+        info_bulle_appliquee_ = f.info_bulle_icone;
+        icone_->setToolTip(qs(f.info_bulle_icone));
+    }
 }
 
 void TForm1::appliquer_visibilite() {

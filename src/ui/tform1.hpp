@@ -25,10 +25,13 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/commandes_fenetre.hpp"
+#include "core/utilisateurs.hpp"
+#include "tariff/affichage_tarif.hpp"
 
 class QAction;
 class QLabel;
@@ -249,7 +252,8 @@ private:
     void construire_minuteries();
     void appliquer_couleurs();  // affect_color
     Empreinte empreinte() const;
-    void apres_evenement();  // minuteries suivies, puis rafraîchissement
+    void apres_evenement();       // minuteries suivies, puis rafraîchissement
+    void rafraichir_afficheur();  // l'afficheur, le titre et l'icône seuls
     void rafraichir_zone_tarif();
     void appliquer_menus();
     void appliquer_icone();
@@ -296,6 +300,13 @@ private:
     QLabel* titre_zones = nullptr;
     QLabel* label_temps_restant = nullptr;
     QLabel* label_decompte = nullptr;
+
+    // Ce qui a déjà été appliqué : rien n'est refait tant que le modèle n'a pas changé.
+    std::optional<ZoneInformationTarif> zone_appliquee_;
+    std::optional<ModeleMenus> menus_appliques_;
+    std::vector<std::string> lignes_ComboBox2_, lignes_ComboBox3_;
+    std::vector<LigneUtilisateur> lignes_ComboBox1_;
+    std::string titre_applique_, info_bulle_appliquee_;
 
     bool demarrage_fini_ = false;
     bool fermeture_windows_ = false;
