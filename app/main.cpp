@@ -1,7 +1,10 @@
 // lumicompteur : le programme. Un seul par utilisateur et par dossier de données ; un second
 // lancement range ses arguments dans "params", prévient le premier et s'arrête sans fenêtre.
+#include <time.h>
+
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -40,6 +43,26 @@ int second_lancement(lumi::InstanceUnique& instance, const fs::path& dossier,
     return 0;
 }
 
+// Mesure du banc de performance (bench/) : avec LUMI_MESURE_PREMIERE_IMAGE, l'instant (horloge
+// monotone, en millisecondes) où la première image de la fenêtre est dessinée est écrit sur stderr.
+class MesurePremiereImage final : public QObject {
+public:
+    bool eventFilter(QObject* objet, QEvent* evenement) override {
+        if (evenement->type() == QEvent::Paint && objet->isWidgetType() &&
+            static_cast<QWidget*>(objet)->isWindow()) {
+            qApp->removeEventFilter(this);
+            // Après le dessin et son envoi à l'écran.
+            QTimer::singleShot(0, [] {
+                timespec t{};
+                clock_gettime(CLOCK_MONOTONIC, &t);
+                std::cerr << "premiere_image_us="
+                          << (static_cast<long long>(t.tv_sec) * 1000000 + t.tv_nsec / 1000) << std::endl;
+            });
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,6 +89,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     instance.ecouter();
     lumi::SessionBureau session;
+    MesurePremiereImage mesure;
+    if (qEnvironmentVariableIsSet("LUMI_MESURE_PREMIERE_IMAGE")) application.installEventFilter(&mesure);
 
     try {
         lumi::Programme programme(options, chemin_du_programme(argv[0]));

@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""Banc du programme : lumicompteur contre une fenêtre Qt Widgets nue, lancés l'un après l'autre
+sous le même Xvfb. Mesure le temps jusqu'à la première image dessinée (médiane de plusieurs
+lancements), la mémoire résidente au repos et le temps processeur au repos pendant DUREE secondes,
+puis écrit les trois rapports. Objectifs : démarrage et mémoire à moins de 1,5 fois la fenêtre nue,
+processeur au repos sous 0,1 % d'un cœur.
+
+Usage : performance_programme.py LUMICOMPTEUR FENETRE_NUE [--duree S] [--lancements N] [--verifier]
+(à lancer sous xvfb-run ; --verifier rend le code 1 si un objectif n'est pas tenu)."""
+import argparse
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+TIC = os.sysconf("SC_CLK_TCK")
+
+
+def lancer(commande, env):
+    debut = time.clock_gettime(time.CLOCK_MONOTONIC) * 1000
+    processus = subprocess.Popen(commande, env=env, stderr=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                 text=True)
+    for ligne in processus.stderr:
+        m = re.match(r"premiere_image_us=([0-9]+)", ligne)
+        if m:
+            return processus, int(m.group(1)) / 1000 - debut
+    raise RuntimeError(f"pas de première image pour {commande[0]} (code {processus.wait()})")
+
+
+def rss_ko(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for ligne in f:
+            if ligne.startswith("VmRSS:"):
+                return int(ligne.split()[1])
+    return 0
+
+
+def temps_cpu_s(pid):
+    """Temps processeur de tous les fils du processus, à la nanoseconde (schedstat), sinon en tics."""
+    total = 0
+    try:
+        for fil in os.listdir(f"/proc/{pid}/task"):
+            with open(f"/proc/{pid}/task/{fil}/schedstat") as f:
+                total += int(f.read().split()[0])
+        return total / 1e9
+    except (OSError, ValueError, IndexError):
+        with open(f"/proc/{pid}/stat") as f:
+            champs = f.read().rsplit(")", 1)[1].split()
+        return (int(champs[11]) + int(champs[12])) / TIC  # utime + stime
+
+
+def arreter(processus):
+    processus.terminate()
+    try:
+        processus.wait(10)
+    except subprocess.TimeoutExpired:
+        processus.kill()
+        processus.wait()
+
+
+def demarrages(commandes, env, lancements):
+    """Médiane du temps jusqu'à la première image de chaque commande ; les lancements alternent pour
+    que la charge de la machine pèse autant sur chacune."""
+    temps = [[] for _ in commandes]
+    for _ in range(lancements):
+        for i, commande in enumerate(commandes):
+            processus, ms = lancer(commande, env)
+            temps[i].append(ms)
+            arreter(processus)
+    return [statistics.median(t) for t in temps]
+
+
+def repos(commande, env, duree):
+    """Mémoire résidente et processeur au repos (pour cent d'un cœur) pendant `duree` secondes."""
+    processus, _ = lancer(commande, env)
+    time.sleep(3)  # le processus se pose
+    rss = rss_ko(processus.pid)
+    cpu_avant = temps_cpu_s(processus.pid)
+    t_avant = time.monotonic()
+    time.sleep(duree)
+    cpu = (temps_cpu_s(processus.pid) - cpu_avant) / (time.monotonic() - t_avant) * 100
+    rss = max(rss, rss_ko(processus.pid))
+    arreter(processus)
+    return rss, cpu
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("lumicompteur")
+    p.add_argument("fenetre_nue")
+    p.add_argument("--duree", type=float, default=60)
+    p.add_argument("--lancements", type=int, default=11)
+    p.add_argument("--verifier", action="store_true")
+    a = p.parse_args()
+
+    tmp = tempfile.mkdtemp(prefix="lumi-banc-")
+    try:
+        run = os.path.join(tmp, "run")
+        os.mkdir(run, 0o700)
+        env = dict(os.environ, XDG_RUNTIME_DIR=run, XDG_CONFIG_HOME=os.path.join(tmp, "config"),
+                   HOME=tmp, LUMI_MESURE_PREMIERE_IMAGE="1")
+        dossier = os.path.join(tmp, "donnees")
+        # Un premier lancement amorce le dossier (copie des fichiers par défaut, base neuve).
+        processus, _ = lancer([a.lumicompteur, "--dossier", dossier], env)
+        arreter(processus)
+
+        commande_nue = [a.fenetre_nue]
+        commande_lumi = [a.lumicompteur, "--dossier", dossier]
+        demarrage_nue, demarrage_lumi = demarrages([commande_nue, commande_lumi], env, a.lancements)
+        nue = (demarrage_nue, *repos(commande_nue, env, a.duree))
+        lumi = (demarrage_lumi, *repos(commande_lumi, env, a.duree))
+        for nom, (d, rss, cpu) in (("fenetre_nue", nue), ("lumicompteur", lumi)):
+            print(f"{nom}: demarrage_ms={d:.1f} rss_ko={rss} cpu_repos_pourcent={cpu:.4f}")
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+
+    rapport_demarrage = lumi[0] / nue[0]
+    rapport_rss = lumi[1] / nue[1]
+    print(f"rapport_demarrage={rapport_demarrage:.2f} (objectif <= 1.5)")
+    print(f"rapport_memoire={rapport_rss:.2f} (objectif <= 1.5)")
+    print(f"cpu_repos_pourcent={lumi[2]:.4f} (objectif < 0.1, sur {a.duree:g} s)")
+    tenu = rapport_demarrage <= 1.5 and rapport_rss <= 1.5 and lumi[2] < 0.1
+    if a.verifier and not tenu:
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
