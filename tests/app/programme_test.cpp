@@ -132,6 +132,35 @@ private slots:
         instance_et_second_lancement(poste, true);
     }
 
+    // La session se ferme pendant une connexion (SIGTERM après l'avis de fin de session) : pas de
+    // question, fin propre, et l'instantané reste pour être proposé au démarrage suivant.
+    void fin_de_session_pendant_une_connexion() {
+        Poste poste;
+        poste.lancer({});  // amorce le dossier
+        QProcess premier;
+        premier.setProcessChannelMode(QProcess::ForwardedChannels);
+        premier.start(LUMI_PROGRAMME,
+                      {"--dossier", QString::fromStdString(poste.donnees.string()), "--demo", "600"});
+        QVERIFY(premier.waitForStarted());
+        const auto instantane = [&poste] {
+            RegistreSqlite registre(poste.donnees / RegistreSqlite::nom_fichier);
+            return registre.lire_valeur(cles::section(cles::options), "sauv crash");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!instantane().empty(), 20000);
+        premier.terminate();
+        QVERIFY(premier.waitForFinished(10000));
+        QCOMPARE(premier.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(premier.exitCode(), 0);
+        QVERIFY(!instantane().empty());
+
+        Repondeur repondeur;
+        auto programme = poste.lancer({});
+        programme->demarrer();
+        QCOMPARE(repondeur.textes.size(), 1);
+        QVERIFY2(repondeur.textes.front().contains("MonFAI"), qPrintable(repondeur.textes.front()));
+        QVERIFY(instantane().empty());  // proposée, acceptée : enregistrée
+    }
+
 private:
     // Le programme d'essai est le premier ; un vrai lumicompteur lancé avec « -Paul » est le second.
     void instance_et_second_lancement(Poste& poste, bool orphelins) {
