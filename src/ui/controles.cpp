@@ -55,22 +55,46 @@ QColor couleur_qt(std::uint32_t couleur) {
 // ---------------------------------------------------------------------------------------------
 // Panneau
 
-Panneau::Panneau(const QString& nom, QWidget* parent) : QLabel(parent) {
+Panneau::Panneau(const QString& nom, QWidget* parent) : QFrame(parent) {
     setObjectName(nom);
     setAutoFillBackground(true);
 }
 
+void Panneau::setText(const QString& texte) {
+    if (texte == texte_) return;
+    texte_ = texte;
+    update(contentsRect());
+}
+
+void Panneau::setAlignment(Qt::Alignment alignement) {
+    alignement_ = alignement;
+    update();
+}
+
 QSize Panneau::sizeHint() const {
-    return layout() ? QFrame::sizeHint() : QLabel::sizeHint();
+    if (layout()) return QFrame::sizeHint();
+    const QFontMetrics fm(font());
+    const int f = 2 * frameWidth();
+    return {fm.horizontalAdvance(texte_) + f + 4, fm.height() + f + 2};
 }
 
 QSize Panneau::minimumSizeHint() const {
-    return layout() ? QFrame::minimumSizeHint() : QLabel::minimumSizeHint();
+    return layout() ? QFrame::minimumSizeHint() : QSize(0, QFontMetrics(font()).height());
+}
+
+void Panneau::paintEvent(QPaintEvent* evenement) {
+    QFrame::paintEvent(evenement);
+    if (texte_.isEmpty()) return;
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(contentsRect().adjusted(2, 0, -2, 0), static_cast<int>(alignement_), texte_);
 }
 
 void Panneau::definir_fond(std::uint32_t couleur) {
+    const QColor c = couleur_qt(couleur);
+    if (palette().color(QPalette::Window) == c) return;
     QPalette p = palette();
-    p.setColor(QPalette::Window, couleur_qt(couleur));
+    p.setColor(QPalette::Window, c);
     setPalette(p);
 }
 
@@ -84,7 +108,7 @@ void Panneau::definir_police(std::uint32_t couleur) {
 
 void Panneau::mousePressEvent(QMouseEvent* evenement) {
     if (evenement->button() != Qt::LeftButton) {
-        QLabel::mousePressEvent(evenement);
+        QFrame::mousePressEvent(evenement);
         return;
     }
     enfonce_ = true;
@@ -105,7 +129,7 @@ void Panneau::mouseMoveEvent(QMouseEvent* evenement) {
 
 void Panneau::mouseReleaseEvent(QMouseEvent* evenement) {
     if (evenement->button() != Qt::LeftButton || !enfonce_) {
-        QLabel::mouseReleaseEvent(evenement);
+        QFrame::mouseReleaseEvent(evenement);
         return;
     }
     enfonce_ = false;

@@ -3,6 +3,7 @@
 // glissement de la fenêtre), la jauge, le bouton rapide, la liste dessinée par ligne et le dessin des
 // plages horaires. Chacun montre des valeurs que les modèles du cœur lui donnent.
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
 #include <QPoint>
 #include <QStyledItemDelegate>
@@ -22,18 +23,22 @@ QColor couleur_qt(std::uint32_t couleur);
 
 // Un panneau à texte : fond et police colorés ; bouton gauche : clic, ou glissement de la fenêtre
 // quand la souris bouge avant d'être relâchée (la fenêtre n'a pas bougé : c'était un clic).
-class Panneau final : public QLabel {
+// Son texte change à chaque top : il ne fait que se repeindre, sans refaire la disposition de la
+// fenêtre (sa taille ne suit pas le texte).
+class Panneau final : public QFrame {
     Q_OBJECT
 
 public:
     explicit Panneau(const QString& nom, QWidget* parent = nullptr);
 
+    const QString& text() const { return texte_; }
+    void setText(const QString& texte);
+    void setAlignment(Qt::Alignment alignement);
     void definir_fond(std::uint32_t couleur);
     void definir_police(std::uint32_t couleur);
     // Le panneau déplace la fenêtre quand on le fait glisser.
     void definir_glissement(bool glisser) { glisser_ = glisser; }
 
-    // Un panneau qui contient d'autres contrôles prend la taille de leur disposition.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -41,11 +46,14 @@ signals:
     void clique();
 
 protected:
+    void paintEvent(QPaintEvent* evenement) override;
     void mousePressEvent(QMouseEvent* evenement) override;
     void mouseMoveEvent(QMouseEvent* evenement) override;
     void mouseReleaseEvent(QMouseEvent* evenement) override;
 
 private:
+    QString texte_;
+    Qt::Alignment alignement_ = Qt::AlignLeft | Qt::AlignVCenter;
     bool glisser_ = true;
     bool enfonce_ = false;
     bool deplace_ = false;

@@ -45,7 +45,8 @@ QString qs(std::string_view texte) {
     return QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
 }
 
-void texte(QLabel* l, const std::string& t) {
+template <typename Controle>
+void texte(Controle* l, const std::string& t) {
     const QString q = qs(t);
     if (l->text() != q) l->setText(q);
 }
@@ -235,6 +236,7 @@ void TForm1::construire() {
     rangee_u->setSpacing(4);
     Panel33 = new ui::Panneau("Panel33", zone_utilisateur);
     Panel33->setText(qs(textes_fenetre::Panel33));
+    Panel33->updateGeometry();
     Panel33->definir_glissement(false);
     rangee_u->addWidget(Panel33);
     auto* hote_u = new QWidget(zone_utilisateur);
@@ -616,9 +618,8 @@ void TForm1::construire_minuteries() {
     connect(Timer5, &QTimer::timeout, this, [this] {
         if (!detection_) return;
         // La scrutation tourne dix fois par seconde : la fenêtre n'est relue que si un état a changé.
-        const auto avant = empreinte();
         detection_->Timer5Timer();
-        if (empreinte() != avant) apres_evenement();
+        if (empreinte_changee()) apres_evenement();
     });
 }
 
@@ -659,17 +660,25 @@ void TForm1::appliquer_couleurs() {
 // ---------------------------------------------------------------------------------------------
 // Ce que les modèles disent
 
-TForm1::Empreinte TForm1::empreinte() const {
+bool TForm1::empreinte_changee() {
     const auto& f = compteur_.fenetre();
-    return {f.lignes_etat[0],
-            f.lignes_etat[1],
-            compteur_.etat().compteur_actif,
-            compteur_.Timer2().version(),
-            f.fenetre_visible,
-            f.reaffichages_icone,
-            f.modifications_icone,
-            f.demandes_Tinfoform,
-            f.avis_fin_forfait.size()};
+    const Empreinte maintenant{compteur_.etat().compteur_actif,
+                               compteur_.Timer2().version(),
+                               f.fenetre_visible,
+                               f.reaffichages_icone,
+                               f.modifications_icone,
+                               f.demandes_Tinfoform,
+                               f.avis_fin_forfait.size()};
+    // Les lignes ne sont copiées que si elles ont changé : pas d'allocation dix fois par seconde.
+    bool change = !(maintenant == empreinte_);
+    for (std::size_t i = 0; i < lignes_vues_.size(); ++i) {
+        if (lignes_vues_[i] != f.lignes_etat[i]) {
+            lignes_vues_[i] = f.lignes_etat[i];
+            change = true;
+        }
+    }
+    empreinte_ = maintenant;
+    return change;
 }
 
 void TForm1::apres_evenement() {

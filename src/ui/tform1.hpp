@@ -229,14 +229,13 @@ protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
 
 private:
-    // Ce qui, changé par la scrutation, demande de relire les modèles.
+    // Ce qui, changé par la scrutation, demande de relire les modèles (avec les lignes d'état 0 et 1).
     struct Empreinte {
-        std::string ligne0, ligne1;
-        bool compteur_actif;
-        std::uint64_t version_timer2;
-        bool fenetre_visible;
-        int reaffichages_icone, modifications_icone, demandes_Tinfoform;
-        std::size_t avis_fin_forfait;
+        bool compteur_actif = false;
+        std::uint64_t version_timer2 = 0;
+        bool fenetre_visible = true;
+        int reaffichages_icone = 0, modifications_icone = 0, demandes_Tinfoform = 0;
+        std::size_t avis_fin_forfait = 0;
         friend bool operator==(const Empreinte&, const Empreinte&) = default;
     };
     // Une rangée de prix de la zone d'information : pastille, prix par minute, total d'une heure.
@@ -251,7 +250,7 @@ private:
     void construire_menus();
     void construire_minuteries();
     void appliquer_couleurs();  // affect_color
-    Empreinte empreinte() const;
+    bool empreinte_changee();
     void apres_evenement();       // minuteries suivies, puis rafraîchissement
     void rafraichir_afficheur();  // l'afficheur, le titre et l'icône seuls
     void rafraichir_zone_tarif();
@@ -303,6 +302,8 @@ private:
 
     // Ce qui a déjà été appliqué : rien n'est refait tant que le modèle n'a pas changé.
     std::optional<ZoneInformationTarif> zone_appliquee_;
+    Empreinte empreinte_;
+    std::array<std::string, 2> lignes_vues_;
     std::optional<ModeleMenus> menus_appliques_;
     std::vector<std::string> lignes_ComboBox2_, lignes_ComboBox3_;
     std::vector<LigneUtilisateur> lignes_ComboBox1_;
