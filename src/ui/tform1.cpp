@@ -1219,6 +1219,23 @@ void TForm1::contextMenuEvent(QContextMenuEvent* evenement) {
     if (demarrage_fini_) PopupMenu2->popup(evenement->globalPos());
 }
 
+void TForm1::changeEvent(QEvent* evenement) {
+    QWidget::changeEvent(evenement);
+    // Sans zone de notification, cacher c'est réduire : une fenêtre réduite ou rendue par le bureau
+    // (barre des tâches) l'est aussi pour le modèle, et les éléments du menu suivent.
+    if (evenement->type() != QEvent::WindowStateChange || !visibilite_suivie_ || zone_de_notification())
+        return;
+    const bool visible_reel = !isMinimized();
+    if (visible_reel == compteur_.fenetre().fenetre_visible) return;
+    if (visible_reel) {
+        commandes_->montrer();
+    } else {
+        commandes_->cacher();
+    }
+    visible_applique_ = visible_reel;
+    appliquer_menus();
+}
+
 bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {
     if (evenement->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(evenement)->button() == Qt::LeftButton) {

@@ -226,6 +226,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* evenement) override;
     void contextMenuEvent(QContextMenuEvent* evenement) override;
+    void changeEvent(QEvent* evenement) override;
     bool eventFilter(QObject* objet, QEvent* evenement) override;
 
 private:

@@ -259,6 +259,15 @@ private slots:
         QTRY_VERIFY(!b->fenetre->isMinimized());
         QVERIFY(b->fenetre->isVisible());
         QVERIFY(b->fenetre->reduir->isVisible());
+
+        // Réduite puis rendue par le bureau (barre des tâches) : le menu suit.
+        b->fenetre->showMinimized();
+        QTRY_VERIFY(b->fenetre->restaurer->isVisible());
+        QVERIFY(!b->e.fenetre().fenetre_visible);
+        b->fenetre->showNormal();
+        QTRY_VERIFY(b->fenetre->reduir->isVisible());
+        QVERIFY(!b->fenetre->restaurer->isVisible());
+        QVERIFY(b->e.fenetre().fenetre_visible);
     }
 
     void raccrocherSansConnexionMontreLEchecApresUneSeconde() {
