@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -16,6 +18,7 @@
 #include "core/essai_compteur.hpp"
 #include "settings/fichier_ini.hpp"
 #include "ui/controles.hpp"
+#include "ui/dialogue_qt.hpp"
 #include "ui/tform1.hpp"
 #include "ui/tinfoform.hpp"
 
@@ -352,6 +355,45 @@ private slots:
         QVERIFY(std::filesystem::is_regular_file(b->urls[0].toLocalFile().toStdString()));
         QCOMPARE(b->urls[1].scheme(), QString("mailto"));
         QCOMPARE(b->urls[2].scheme(), QString("https"));
+    }
+
+    void lesBoitesQtOntLesBoutonsFrancaisEtFermerDitNon() {
+        DialogueQt dialogue(b->fenetre.get());
+        // Répond à la prochaine boîte : le bouton de ce texte, ou la fermeture sans choix.
+        const auto repondre = [](const QString& bouton, QStringList* vus) {
+            QTimer::singleShot(50, [bouton, vus] {
+                for (auto* w : QApplication::topLevelWidgets()) {
+                    auto* boite = qobject_cast<QMessageBox*>(w);
+                    if (!boite || !boite->isVisible()) continue;
+                    for (auto* b : boite->buttons()) *vus << b->text();
+                    if (bouton.isEmpty()) {
+                        boite->reject();
+                    } else {
+                        for (auto* b : boite->buttons()) {
+                            if (b->text() == bouton) b->click();
+                        }
+                    }
+                }
+            });
+        };
+        QStringList vus;
+        repondre("&Oui", &vus);
+        QCOMPARE(dialogue.question("Quitter ?\rVraiment ?"), Reponse::oui);
+        vus.sort();
+        QCOMPARE(vus, (QStringList{"&Non", "&Oui"}));
+        vus.clear();
+        repondre({}, &vus);
+        QCOMPARE(dialogue.question("Quitter ?", true), Reponse::non);
+        vus.sort();
+        QCOMPARE(vus, (QStringList{"&Non", "&Oui", "&Tout"}));
+        vus.clear();
+        repondre("&Tout", &vus);
+        QCOMPARE(dialogue.question("Tous ?", true), Reponse::tout);
+        vus.clear();
+        repondre({}, &vus);
+        dialogue.information("Echec déconnexion.\nAucune connexion n'est en cours.");
+        QCOMPARE(vus, QStringList{"OK"});
+        QCOMPARE(texte_pour_boite("a\r\nb\rc\nd"), QString("a\nb\nc\nd"));
     }
 
 private:
