@@ -142,6 +142,8 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // La fenêtre des messages rappelle les commandes en se détruisant : avant elles, donc.
+    delete infoform_.data();
     // L'historique ne doit plus demander l'utilisateur à une liste détruite.
     compteur_.historique().oublier_selection_utilisateur();
     if (icone_) icone_->hide();

@@ -52,7 +52,7 @@ struct Banc {
     }
     ~Banc() {
         // La fenêtre part sans poser la question de la fermeture.
-        fenetre->fermeture_session();
+        if (fenetre) fenetre->fermeture_session();
         fenetre.reset();
     }
 
@@ -309,6 +309,15 @@ private slots:
         info->CheckBox1->setChecked(true);
         info->close();  // détruite à la fermeture
         QTRY_VERIFY(b->fenetre->findChild<ui::Tinfoform*>() == nullptr);
+        QCOMPARE(b->e.lire(cles::options, "message 1"), std::string("non"));
+    }
+
+    void laFenetreDetruiteAvecLaFenetreDesMessagesOuverte() {
+        b->connecter(2);
+        auto* info = b->fenetre->findChild<ui::Tinfoform*>();
+        QVERIFY(info != nullptr);
+        info->CheckBox1->setChecked(true);
+        b->fenetre.reset();  // la fenêtre des messages part avec elle, sans rappeler des commandes détruites
         QCOMPARE(b->e.lire(cles::options, "message 1"), std::string("non"));
     }
 
