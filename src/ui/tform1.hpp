@@ -47,7 +47,6 @@ class Compteur;
 class Detection;
 class Dialogue;
 class JeuCouleurs;
-class ListeUtilisateurs;
 class Registre;
 
 namespace ui {
@@ -67,7 +66,8 @@ struct CouturesFenetre {
     AccesDistant& acces_distant;            // annuaire, numéroter, raccrocher
     Dialogue& dialogue;                     // DialogueQt dans le programme, DialogueScripte dans les essais
     std::filesystem::path dossier_donnees;  // lumicompteur.ini, Couleur.ini
-    // Dossier de l'aide HTML (une page par numéro de sujet) ; vide : data/aide des sources.
+    // Dossier de l'aide HTML (une page "sujet-N.html" par numéro de sujet) ; vide : "aide" du dossier
+    // de données, sinon celui des fichiers par défaut.
     std::filesystem::path dossier_aide;
 };
 
