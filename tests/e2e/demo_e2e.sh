@@ -82,8 +82,11 @@ done
 wait "$pid"
 SCENARIO
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$tmp/scenario.sh" "$programme" "$dossier" "$duree" ||
-    { cat "$dossier.sortie" >&2 2> /dev/null; echec "le scénario a échoué (code $?)"; }
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$tmp/scenario.sh" "$programme" "$dossier" "$duree" || {
+    code=$?
+    cat "$dossier.sortie" >&2 2> /dev/null
+    echec "le scénario a échoué (code $code)"
+}
 
 # Exactement un enregistrement, avec ses champs.
 fichiers=("$dossier"/Historique/*.fct)
