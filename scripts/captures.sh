@@ -30,8 +30,8 @@ capture() {
     echo "$sortie/$nom.png"
 }
 
-capture repos --capture-apres 2
+capture repos --capture-apres 3
 # La fenêtre des messages du début de connexion cacherait l'afficheur : elle ne s'ouvre pas ici.
 "$outil" registre ecrire --dossier "$dossier" '\options' 'message 1' non > /dev/null
 capture connexion --demo 120 --capture-apres 14
-capture menu --capture-apres 2 --capture-menu
+capture menu --capture-apres 3 --capture-menu
