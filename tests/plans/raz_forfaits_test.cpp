@@ -9,6 +9,7 @@
 
 #include "banc_forfaits.hpp"
 #include "base/erreurs.hpp"
+#include "commun/soutien.hpp"
 
 namespace lumi {
 namespace {
@@ -236,11 +237,13 @@ INSTANTIATE_TEST_SUITE_P(Codes, TexteRaz,
 
 class DebutDeFacture : public testing::Test {
 protected:
+    // Un dossier par cas : ctest lance les cas en parallèle.
     std::filesystem::path ecrire(const std::string& contenu) {
-        const auto chemin = std::filesystem::path(testing::TempDir()) / "plans_facture_lumicompteur.ini";
-        std::ofstream(chemin, std::ios::binary) << contenu;
+        const auto chemin = dossier_ / "lumicompteur.ini";
+        essai::ecrire_octets(chemin, contenu);
         return chemin;
     }
+    essai::DossierTemporaire dossier_{"lumi-plans-facture"};
 };
 
 TEST_F(DebutDeFacture, AbsentAujourdhuiPlusSoixanteJours) {
