@@ -14,7 +14,7 @@ struct EtatCompteur {
     bool compteur_actif = false;     // une connexion (ou un comptage manuel) est comptée
     bool connexion_etablie = false;  // la connexion en cours a atteint l'état connecté
     bool mode_manuel = false;        // comptage lancé par le bouton de démarrage manuel
-    bool surveillance_par_ras = false;
+    // (la source de détection, scrutation ou téléphonie, est tenue par Detection)
     std::string nom_connexion;  // entrée d'annuaire de la connexion ; vide en mode manuel
 
     // --- Temps ---
