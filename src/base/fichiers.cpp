@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "base/descripteur.hpp"
 #include "base/erreurs.hpp"
 
 namespace lumi {
@@ -53,29 +54,6 @@ namespace {
     throw ErreurFichier("Impossible d'écrire le fichier « " + chemin.string() +
                         " » : " + raison_erreur_fichier(erreur));
 }
-
-// Descripteur fermé à la destruction ; fermer() signale l'erreur de fermeture.
-class Descripteur {
-public:
-    explicit Descripteur(int fd) : fd_(fd) {}
-    Descripteur(const Descripteur&) = delete;
-    Descripteur& operator=(const Descripteur&) = delete;
-    ~Descripteur() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    bool valide() const { return fd_ >= 0; }
-    // Linux libère le descripteur même si close échoue : on ne réessaie jamais.
-    int fermer() {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0 && errno != EINTR) return errno;
-        return 0;
-    }
-
-private:
-    int fd_;
-};
 
 // Nom temporaire caché dans le même dossier que la cible (le renommage reste sur le même disque).
 fs::path nom_temporaire(const fs::path& cible) {

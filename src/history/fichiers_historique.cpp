@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/decimal.hpp"
+#include "base/descripteur.hpp"
 #include "base/erreurs.hpp"
 #include "base/fichiers.hpp"
 #include "base/texte.hpp"
@@ -25,28 +26,6 @@ namespace {
     throw ErreurFichier("Impossible d'écrire dans le fichier d'historique « " + chemin.string() +
                         " » : " + raison_erreur_fichier(erreur) + ".");
 }
-
-// Descripteur fermé à la destruction.
-class Descripteur {
-public:
-    explicit Descripteur(int fd) : fd_(fd) {}
-    Descripteur(const Descripteur&) = delete;
-    Descripteur& operator=(const Descripteur&) = delete;
-    ~Descripteur() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    // Ferme et rend errno (0 si tout va bien) ; Linux libère le descripteur même en cas d'échec.
-    int fermer() {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0 && errno != EINTR) return errno;
-        return 0;
-    }
-
-private:
-    int fd_;
-};
 
 // Les lignes d'un fichier, sans leur fin de ligne ("\r\n" ou "\n").
 std::vector<std::string> couper_lignes(const std::string& contenu) {

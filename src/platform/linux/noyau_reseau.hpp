@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/descripteur.hpp"
+#include "base/descripteur.hpp"
 
 namespace lumi {
 

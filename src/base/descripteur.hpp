@@ -2,6 +2,7 @@
 // Un descripteur de fichier possédé : fermé à la destruction, déplaçable, jamais copié.
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 namespace lumi {
@@ -24,9 +25,14 @@ public:
 
     int get() const { return fd_; }
     bool valide() const { return fd_ >= 0; }
-    void fermer() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
+
+    // Ferme et rend errno (0 si tout va bien, ou si rien n'était ouvert). Linux libère le descripteur
+    // même quand close échoue : on ne réessaie jamais, et EINTR ne compte pas comme une erreur.
+    int fermer() {
+        if (fd_ < 0) return 0;
+        const int fd = std::exchange(fd_, -1);
+        if (::close(fd) != 0 && errno != EINTR) return errno;
+        return 0;
     }
 
 private:
