@@ -32,10 +32,6 @@ int usage(Flux flux, std::string_view detail) {
     return code;
 }
 
-std::string six_decimales(double valeur) {
-    return formater_decimal(valeur, 6, '.');
-}
-
 }  // namespace
 
 int commande_prix(std::span<const std::string> arguments, Flux flux) {

@@ -49,10 +49,6 @@ int usage(Flux flux, std::string_view detail) {
     return code;
 }
 
-std::string six_decimales(double valeur) {
-    return formater_decimal(valeur, 6, '.');
-}
-
 // Une ligne cle=valeur par boîte : les retours à la ligne s'écrivent \r et \n.
 std::string sur_une_ligne(std::string_view texte) {
     std::string resultat;

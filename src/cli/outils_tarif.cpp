@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/decimal.hpp"
 #include "base/erreurs.hpp"
 #include "base/texte.hpp"
 #include "settings/dossier_donnees.hpp"
@@ -10,6 +11,10 @@
 #include "settings/registre_sqlite.hpp"
 
 namespace lumi::cli {
+
+std::string six_decimales(double valeur) {
+    return formater_decimal(valeur, 6, '.');
+}
 
 namespace fs = std::filesystem;
 

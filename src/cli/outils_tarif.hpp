@@ -16,6 +16,9 @@
 
 namespace lumi::cli {
 
+// Un montant ou un prix dans les lignes cle=valeur de l'outil : six décimales, point décimal.
+std::string six_decimales(double valeur);
+
 struct OptionsCommande {
     std::map<std::string, std::string, std::less<>> valeurs;  // "--tarif" -> "Tarification locale"
     std::set<std::string, std::less<>> drapeaux;              // "--alsace"
