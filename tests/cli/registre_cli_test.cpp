@@ -11,18 +11,13 @@
 
 #include "cli/commandes.hpp"
 #include "commun/soutien.hpp"
+#include "lancer_outil.hpp"
 #include "settings/registre_sqlite.hpp"
 
 namespace lumi::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Resultat {
-    int code;
-    std::string sortie;
-    std::string erreur;
-};
 
 class RegistreCli : public ::testing::Test {
 protected:
@@ -31,11 +26,6 @@ protected:
         std::vector<std::string> tout{"registre", action, "--dossier", dossier_.string()};
         tout.insert(tout.end(), args.begin(), args.end());
         return lancer(tout);
-    }
-    static Resultat lancer(const std::vector<std::string>& arguments) {
-        std::ostringstream sortie, erreur;
-        const int code = executer(arguments, {sortie, erreur});
-        return {code, sortie.str(), erreur.str()};
     }
     // Lit la base directement, comme le ferait le programme.
     std::string lire_base(const std::string& cle, const std::string& nom) const {

@@ -10,6 +10,7 @@
 
 #include "../commun/soutien.hpp"
 #include "cli/commandes.hpp"
+#include "lancer_outil.hpp"
 #include "settings/cles.hpp"
 #include "settings/registre_sqlite.hpp"
 
@@ -17,18 +18,6 @@ namespace lumi::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Resultat {
-    int code;
-    std::string sortie;
-    std::string erreur;
-};
-
-Resultat lancer(std::vector<std::string> arguments) {
-    std::ostringstream sortie, erreur;
-    const int code = executer(arguments, {sortie, erreur});
-    return {code, sortie.str(), erreur.str()};
-}
 
 // Un dossier de données avec les tarifs et réglages d'essai du compteur, et l'alarme.
 class DossierSimulation {

@@ -10,23 +10,12 @@
 
 #include "cli/commandes.hpp"
 #include "commun/soutien.hpp"
+#include "lancer_outil.hpp"
 
 namespace lumi::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Resultat {
-    int code;
-    std::string sortie;
-    std::string erreur;
-};
-
-Resultat lancer(std::vector<std::string> arguments) {
-    std::ostringstream sortie, erreur;
-    const int code = executer(arguments, {sortie, erreur});
-    return {code, sortie.str(), erreur.str()};
-}
 
 // Un dossier de données temporaire : le fichier des tarifs d'essai et, au besoin, des réglages.
 class DossierEssai {
