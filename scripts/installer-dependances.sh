@@ -23,6 +23,7 @@ paquets=(
     xvfb
     xauth
     xdotool
+    python3
 )
 
 manquants=()
