@@ -1,11 +1,21 @@
 #include "ui/icones.hpp"
 
+#include <QApplication>
+#include <QGuiApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QStyle>
+#include <QStyleOption>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <numbers>
+#include <tuple>
+#include <utility>
 
 namespace lumi::ui {
 
@@ -25,11 +35,91 @@ QPixmap peindre(int taille, const Dessin& dessin) {
     return image;
 }
 
-// Une icône aux tailles usuelles.
-QIcon creer_icone(const Dessin& dessin) {
-    QIcon i;
-    for (int taille : {16, 22, 24, 32, 48, 64}) i.addPixmap(peindre(taille, dessin));
-    return i;
+// Les tailles auxquelles une icône est dessinée ; une autre taille part de la plus proche au-dessus.
+constexpr std::array<int, 6> tailles_dessinees{16, 22, 24, 32, 48, 64};
+
+// Comme une icône faite d'images : la plus petite dont l'aire couvre celle demandée, sinon la plus grande.
+int taille_dessinee(const QSize& voulue) {
+    const long long aire = static_cast<long long>(voulue.width()) * voulue.height();
+    for (const int t : tailles_dessinees) {
+        if (static_cast<long long>(t) * t >= aire) return t;
+    }
+    return tailles_dessinees.back();
+}
+
+// Une icône dessinée à la demande : chaque taille n'est peinte qu'au premier usage, puis gardée.
+// Dessiner d'avance seize icônes à six tailles coûtait une bonne part du démarrage, alors que la
+// fenêtre n'en montre qu'une taille de chacune. Les images rendues sont celles d'une icône faite de
+// ces six tailles (plus proche au-dessus, réduite en douceur ; inactive ou survolée selon le style).
+class MoteurIconeDessinee final : public QIconEngine {
+public:
+    explicit MoteurIconeDessinee(Dessin dessin) : dessin_(std::move(dessin)) {}
+
+    QIconEngine* clone() const override { return new MoteurIconeDessinee(*this); }
+    QString key() const override { return QStringLiteral("MoteurIconeDessinee"); }
+    bool isNull() override { return false; }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        QList<QSize> tailles;
+        if (mode != QIcon::Normal || state != QIcon::Off) return tailles;
+        for (const int t : tailles_dessinees) tailles << QSize(t, t);
+        return tailles;
+    }
+
+    QSize actualSize(const QSize& voulue, QIcon::Mode, QIcon::State) override {
+        QSize taille(taille_dessinee(voulue), taille_dessinee(voulue));
+        if (taille.width() > voulue.width() || taille.height() > voulue.height()) {
+            taille.scale(voulue, Qt::KeepAspectRatio);
+        }
+        return taille;
+    }
+
+    QPixmap pixmap(const QSize& voulue, QIcon::Mode mode, QIcon::State state) override {
+        const QSize taille = actualSize(voulue, mode, state);
+        if (taille.isEmpty()) return {};
+        // L'image dépend de la taille dessinée (choisie sur la taille demandée) et de la taille rendue.
+        const int base = taille_dessinee(voulue);
+        const Cle cle{base, taille.width(), taille.height(), static_cast<int>(mode)};
+        if (const auto trouvee = images_.find(cle); trouvee != images_.end()) return trouvee->second;
+        if (mode != QIcon::Normal) {
+            QPixmap image = pixmap(voulue, QIcon::Normal, state);
+            // Comme une icône ordinaire : le style fait l'image inactive, survolée ou choisie.
+            if (auto* style = QApplication::style()) {
+                QStyleOption option(0);
+                option.palette = QGuiApplication::palette();
+                const QPixmap faite = style->generatedIconPixmap(mode, image, &option);
+                if (!faite.isNull()) image = faite;
+            }
+            return images_.emplace(cle, image).first->second;
+        }
+        const Cle cle_base{base, base, base, static_cast<int>(QIcon::Normal)};
+        auto dessinee = images_.find(cle_base);
+        if (dessinee == images_.end()) dessinee = images_.emplace(cle_base, peindre(base, dessin_)).first;
+        if (dessinee->first == cle) return dessinee->second;
+        return images_
+            .emplace(cle, dessinee->second.scaled(taille, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))
+            .first->second;
+    }
+
+    void paint(QPainter* peintre, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const QPaintDevice* support = peintre->device();
+        const qreal echelle = support != nullptr ? support->devicePixelRatio() : qApp->devicePixelRatio();
+        peintre->drawPixmap(rect, pixmap(rect.size() * echelle, mode, state));
+    }
+
+private:
+    MoteurIconeDessinee(const MoteurIconeDessinee&) = default;
+
+    // (taille dessinée, largeur, hauteur, mode) -> image.
+    using Cle = std::tuple<int, int, int, int>;
+
+    Dessin dessin_;
+    std::map<Cle, QPixmap> images_;
+};
+
+// Une icône aux tailles usuelles, peinte à la demande.
+QIcon creer_icone(Dessin dessin) {
+    return QIcon(new MoteurIconeDessinee(std::move(dessin)));
 }
 
 // Le produit : un cadran de compteur sur fond bleu nuit, aiguille rouge.

@@ -1,7 +1,8 @@
 #pragma once
-// Les images de la fenêtre principale, dessinées une fois au démarrage : l'icône du produit et celle
-// de la numérotation, les trois images de l'animation de programmation, le cadenas, les marques des
-// listes, le voyant du jour férié et les images des boutons.
+// Les images de la fenêtre principale : l'icône du produit et celle de la numérotation, les trois
+// images de l'animation de programmation, le cadenas, les marques des listes, le voyant du jour férié
+// et les images des boutons. Les icônes ne sont peintes qu'à leur premier usage, à la taille demandée,
+// puis gardées ; les petites images fixes le sont à la construction.
 #include <QIcon>
 #include <QPixmap>
 

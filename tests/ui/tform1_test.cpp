@@ -19,6 +19,7 @@
 #include "settings/fichier_ini.hpp"
 #include "ui/controles.hpp"
 #include "ui/dialogue_qt.hpp"
+#include "ui/icones.hpp"
 #include "ui/tform1.hpp"
 #include "ui/tinfoform.hpp"
 
@@ -336,6 +337,29 @@ private slots:
         b->fenetre->Timer1->start();
         QTRY_COMPARE(b->fenetre->Timer2->interval(), 600);
         QVERIFY(b->fenetre->Timer2->isActive());
+    }
+
+    // Peintes à la demande, les icônes rendent les images d'une icône faite de leurs six tailles :
+    // la plus proche au-dessus réduite, l'image inactive ou survolée faite par le style.
+    void lesIconesPeintesALaDemandeRendentLesImagesDUneIconeOrdinaire() {
+        const ui::IconesLumi icones;
+        for (const QIcon* icone :
+             {&icones.application(), &icones.connecter, &icones.aide, &icones.icone(ImageIcone::Image4)}) {
+            QIcon reference;
+            for (int t : {16, 22, 24, 32, 48, 64}) reference.addPixmap(icone->pixmap(t, t));
+            QCOMPARE(icone->availableSizes(), reference.availableSizes());
+            for (const QSize taille : {QSize(16, 16), QSize(20, 20), QSize(24, 24), QSize(24, 16),
+                                       QSize(40, 40), QSize(64, 64), QSize(100, 100)}) {
+                QCOMPARE(icone->actualSize(taille), reference.actualSize(taille));
+                for (const auto mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected}) {
+                    const QString cas =
+                        QString("%1x%2, mode %3").arg(taille.width()).arg(taille.height()).arg(mode);
+                    QVERIFY2(
+                        icone->pixmap(taille, mode).toImage() == reference.pixmap(taille, mode).toImage(),
+                        qPrintable(cas));
+                }
+            }
+        }
     }
 
     void lesCouleursEtLUtilisateurSontAppliques() {
