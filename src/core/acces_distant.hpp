@@ -31,6 +31,17 @@ public:
     virtual bool numeroter(std::string_view entree) = 0;
     // Raccroche la première connexion ; faux quand il n'y en a aucune.
     virtual bool raccrocher() = 0;
+
+    // La veille, pour qui ne veut pas interroger à intervalle régulier. Le descripteur devient
+    // lisible dès que connexions() peut répondre autre chose qu'à la dernière veille lue (que ce
+    // soit cet appelant ou un autre qui ait interrogé depuis) et le reste jusqu'à lire_veille().
+    // -1 : la couture ne sait pas veiller.
+    virtual int descripteur_veille() const { return -1; }
+    // Faux tant qu'un changement pourrait échapper au descripteur (source sans descripteur,
+    // relecture en attente après une erreur) : il faut alors aussi interroger à intervalle régulier.
+    virtual bool veille_complete() const { return false; }
+    // Relit ce que la veille a signalé ; le descripteur retombe jusqu'au changement suivant.
+    virtual void lire_veille() {}
 };
 
 // La première connexion : vrai avec son nom, son erreur et son état ; faux quand il n'y en a pas

@@ -154,8 +154,26 @@ void Detection::ecrire_trace(int etat, std::string_view libelle) {
     }
 }
 
+int Detection::descripteur_veille() const {
+    return acces_distant_.descripteur_veille();
+}
+
+bool Detection::veille_suffit() const {
+    return !reprise_due_ && acces_distant_.descripteur_veille() >= 0 && acces_distant_.veille_complete();
+}
+
+void Detection::Timer5Timer_sur_veille() {
+    try {
+        acces_distant_.lire_veille();
+    } catch (const std::exception&) {
+        // La scrutation qui suit interroge de nouveau et lit l'erreur comme « aucune connexion ».
+    }
+    Timer5Timer();
+}
+
 void Detection::Timer5Timer() {
     if (!surveillance_par_ras_) return;
+    reprise_due_ = false;
 
     // 1. L'état de la première connexion ; toute erreur se lit « aucune connexion ».
     int etat = etat_scrutation_aucune;
@@ -164,6 +182,7 @@ void Detection::Timer5Timer() {
         if (!connexions.empty()) etat = connexions.front().etat;
     } catch (const std::exception&) {
         etat = etat_scrutation_aucune;
+        reprise_due_ = true;
     }
 
     // 2. Chaque action part une fois par connexion.
@@ -211,6 +230,7 @@ void Detection::Timer5Timer() {
         }
     } catch (const std::exception&) {
         // Le gestionnaire de minuterie s'arrête là et reprend au passage suivant.
+        reprise_due_ = true;
     }
 }
 

@@ -75,6 +75,16 @@ public:
     Minuterie& Timer5() { return Timer5_; }
     const Minuterie& Timer5() const { return Timer5_; }
 
+    // Réveil par la couture au lieu des 100 ms. Un passage de la scrutation sur un état déjà vu ne
+    // fait rien (les verrous l'ont déjà traité) : il suffit donc de passer quand l'accès à distance
+    // signale un changement. La coquille surveille descripteur_veille() (-1 : pas de veille) et
+    // appelle alors Timer5Timer_sur_veille() ; elle garde les 100 ms tant que veille_suffit() est faux.
+    int descripteur_veille() const;
+    // La couture signale tout changement, et le dernier passage n'a rien laissé à reprendre (une
+    // action en erreur est retentée au passage suivant, comme toutes les 100 ms).
+    bool veille_suffit() const;
+    void Timer5Timer_sur_veille();
+
     // Le rappel des lignes de téléphonie ; seuls les changements d'état d'appel comptent.
     void rappel_ligne_tapi(PoigneeTapi hDevice, std::uint32_t dwMessage, std::uintptr_t dwInstance,
                            std::uintptr_t dwParam1, std::uintptr_t dwParam2, std::uintptr_t dwParam3);
@@ -110,6 +120,8 @@ private:
     bool numerotation_vue_ = false;
     bool connexion_vue_ = false;
     bool fin_vue_ = false;
+    // Le dernier passage a rencontré une erreur : le suivant ne doit pas attendre un changement.
+    bool reprise_due_ = false;
     PoigneeTapi hLineApp_ = 0;
     PoigneeTapi hLine_ = 0;
 

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMetaMethod>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
@@ -617,12 +618,38 @@ void TForm1::construire_minuteries() {
         compteur_.Timer4Timer();
         synchroniser_minuteries();
     });
-    connect(Timer5, &QTimer::timeout, this, [this] {
-        if (!detection_) return;
-        // La scrutation tourne dix fois par seconde : la fenêtre n'est relue que si un état a changé.
+    connect(Timer5, &QTimer::timeout, this, [this] { scrutation(false); });
+}
+
+void TForm1::scrutation(bool sur_veille) {
+    if (!detection_) return;
+    if (sur_veille) {
+        detection_->Timer5Timer_sur_veille();
+    } else {
         detection_->Timer5Timer();
-        if (empreinte_changee()) apres_evenement();
-    });
+    }
+    // La scrutation peut tourner dix fois par seconde : la fenêtre n'est relue que si un état a changé.
+    if (empreinte_changee()) {
+        apres_evenement();
+    } else {
+        regler_scrutation();
+    }
+}
+
+void TForm1::regler_scrutation() {
+    if (!detection_ || !minuteries_lancees_) return;
+    // Hors scrutation de l'accès à distance, Timer5Timer ne fait rien : ni veille ni minuterie ; le
+    // changement de source la relance.
+    const bool utile = detection_->Timer5().active() && detection_->surveillance_par_ras();
+    if (veille_Timer5 != nullptr && veille_Timer5->isEnabled() != utile) veille_Timer5->setEnabled(utile);
+    // Les 100 ms ne restent que si la veille ne peut pas signaler chaque changement.
+    const bool minuterie = utile && !(veille_Timer5 != nullptr && detection_->veille_suffit());
+    if (minuterie && !Timer5->isActive()) {
+        Timer5->setInterval(detection_->Timer5().intervalle());
+        Timer5->start();
+    } else if (!minuterie && Timer5->isActive()) {
+        Timer5->stop();
+    }
 }
 
 void TForm1::appliquer_couleurs() {
@@ -934,7 +961,11 @@ void TForm1::synchroniser_minuteries() {
     suivre(Timer1, compteur_.Timer1(), version_timer1_, premiere_timer1_);
     suivre(Timer2, compteur_.Timer2(), version_timer2_, premiere_timer2_);
     suivre(Timer4, compteur_.Timer4(), version_timer4_, premiere_timer4_);
-    if (detection_) suivre(Timer5, detection_->Timer5(), version_timer5_, premiere_timer5_);
+    if (detection_) {
+        suivre(Timer5, detection_->Timer5(), version_timer5_, premiere_timer5_);
+        // Tout appel à l'accès à distance (le top aussi l'interroge) peut changer ce que la veille sait.
+        regler_scrutation();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -968,6 +999,14 @@ void TForm1::selectionner_utilisateurs(const QStringList& arguments) {
 void TForm1::suivre_detection(Detection& detection) {
     detection_ = &detection;
     premiere_timer5_ = true;
+    delete veille_Timer5;
+    veille_Timer5 = nullptr;
+    if (const int fd = detection.descripteur_veille(); fd >= 0) {
+        veille_Timer5 = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        veille_Timer5->setObjectName("veille_Timer5");
+        veille_Timer5->setEnabled(false);  // avec les minuteries, au premier top
+        connect(veille_Timer5, &QSocketNotifier::activated, this, [this] { scrutation(true); });
+    }
     synchroniser_minuteries();
 }
 
@@ -1142,6 +1181,11 @@ void TForm1::ouvrir_ComboBox1() {
 void TForm1::touche_ComboBox1(bool ctrl, bool alt, bool shift, bool entree) {
     if (commandes_->touche_selecteur(ctrl, alt, shift, entree) == ReactionTouche::basculer_detection &&
         detection_) {
+        // Au retour à l'accès à distance, la scrutation reprend aussitôt, pendant la boîte qui le
+        // dit, comme le faisaient ses 100 ms ; la veille a gardé le signal de ce qui a changé.
+        QTimer::singleShot(0, this, [this] {
+            if (minuteries_lancees_) scrutation(false);
+        });
         detection_->basculer_source();
         apres_evenement();
     }
@@ -1211,6 +1255,7 @@ void TForm1::closeEvent(QCloseEvent* evenement) {
     Timer2->stop();
     Timer4->stop();
     Timer5->stop();
+    if (veille_Timer5 != nullptr) veille_Timer5->setEnabled(false);
     minuteries_lancees_ = false;
     if (icone_) icone_->hide();
     emit fermeture_acceptee(fermeture_windows_);

@@ -36,6 +36,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QSocketNotifier;
 class QSystemTrayIcon;
 class QTimer;
 class QUrl;
@@ -94,7 +95,8 @@ public:
     void second_demarrage();
     // La même chose avec les arguments déjà en main (sans passer par "params").
     void selectionner_utilisateurs(const QStringList& arguments);
-    // Timer5 (scrutation des connexions) mené par un QTimer de la fenêtre.
+    // Timer5 (scrutation des connexions) : réveillé par la veille de l'accès à distance quand il en
+    // a une (un QSocketNotifier sur son descripteur), sinon mené toutes les 100 ms par un QTimer.
     void suivre_detection(Detection& detection);
     // Crée (ou recrée) l'icône de notification ; sans zone de notification, rien.
     void installer_icone();
@@ -193,6 +195,7 @@ public:
     QTimer* Timer2 = nullptr;
     QTimer* Timer4 = nullptr;
     QTimer* Timer5 = nullptr;
+    QSocketNotifier* veille_Timer5 = nullptr;  // nul quand l'accès à distance ne sait pas veiller
 
     // --- Gestionnaires (appelés par les contrôles ; publics pour les essais) ---
     void SpeedButton2Click();  // numéroter
@@ -260,6 +263,10 @@ private:
     void appliquer_visibilite();
     void montrer_avis_en_attente();
     void synchroniser_minuteries();
+    // Un passage de la scrutation, par sa minuterie ou par la veille.
+    void scrutation(bool sur_veille);
+    // Veille et 100 ms selon ce que la détection dit : rien hors scrutation de l'accès à distance.
+    void regler_scrutation();
     void ouvrir_ComboBox1();
     void touche_ComboBox1(bool ctrl, bool alt, bool shift, bool entree);
     void ouvrir_url(const QString& url);

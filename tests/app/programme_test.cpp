@@ -1,13 +1,15 @@
 // Le vrai programme assemblé, sur la plate-forme Qt hors écran : fichiers de données manquants,
 // démarrage invisible, second lancement (un vrai processus lumicompteur) qui choisit un utilisateur,
-// prise et verrou orphelins remplacés. Les vraies boîtes de message sont lues puis fermées par
-// leur bouton par défaut.
+// prise et verrou orphelins remplacés, détection réveillée par la veille de l'accès à distance. Les
+// vraies boîtes de message sont lues puis fermées par leur bouton par défaut.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
@@ -15,10 +17,13 @@
 
 #include "commun/soutien.hpp"
 #include "core/compteur.hpp"
+#include "core/detection.hpp"
 #include "core/utilisateurs.hpp"
 #include "programme.hpp"
 #include "settings/cles.hpp"
+#include "settings/fichier_ini.hpp"
 #include "settings/registre_sqlite.hpp"
+#include "ui/controles.hpp"
 #include "ui/instance_unique.hpp"
 #include "ui/tform1.hpp"
 
@@ -159,6 +164,92 @@ private slots:
         QCOMPARE(repondeur.textes.size(), 1);
         QVERIFY2(repondeur.textes.front().contains("MonFAI"), qPrintable(repondeur.textes.front()));
         QVERIFY(instantane().empty());  // proposée, acceptée : enregistrée
+    }
+
+    // Sous Linux, la scrutation n'a plus ses 100 ms : l'accès à distance la réveille à chaque
+    // changement. Une numérotation puis sa fin (pppd mort avant l'authentification) font chacune
+    // leur action une fois, avec leur trace.
+    void detection_reveillee_par_l_acces_a_distance() {
+        Poste poste;
+        const fs::path execution = poste.racine / "ppp-run";
+        fs::create_directories(execution);
+        qputenv("LUMICOMPTEUR_PPP_RUN", QByteArray::fromStdString(execution.string()));
+        auto programme = poste.lancer({});
+        qunsetenv("LUMICOMPTEUR_PPP_RUN");
+        programme->demarrer();
+        TForm1& f = programme->fenetre();
+        QVERIFY(f.veille_Timer5 != nullptr);
+        QVERIFY(f.veille_Timer5->isEnabled());
+        QVERIFY(!f.Timer5->isActive());
+        const auto ligne_0 = [&] { return programme->compteur().fenetre().lignes_etat[0]; };
+
+        QProcess pppd;
+        pppd.start("sleep", {"60"});
+        QVERIFY(pppd.waitForStarted());
+        essai::ecrire_octets(execution / "ppp-MonFAI.pid", std::to_string(pppd.processId()) + "\n");
+        QTRY_COMPARE(ligne_0(), std::string("Numérotation en cours"));
+        pppd.kill();
+        QVERIFY(pppd.waitForFinished());
+        QTRY_COMPARE(ligne_0(), std::string("Echec connexion"));
+        QTest::qWait(300);
+        QVERIFY(!f.Timer5->isActive());
+
+        const auto trace = FichierIni(poste.donnees / "lumicompteur.ini").cles(section_trace_detection);
+        QCOMPARE(trace.size(), std::size_t{2});
+        QVERIFY2(trace[0].starts_with("2 ") && trace[0].ends_with(" part 3"), trace[0].c_str());
+        QVERIFY2(trace[1].starts_with("-10 ") && trace[1].ends_with(" part 1"), trace[1].c_str());
+    }
+
+    // Ctrl+Maj+Entrée passe à l'écoute de la téléphonie : la scrutation, qui n'aurait rien à
+    // faire, ne veille plus. Au retour, elle reprend aussitôt et voit ce qui a changé entre-temps.
+    void changement_de_source_sans_veille_inutile() {
+        Poste poste;
+        const fs::path execution = poste.racine / "ppp-run";
+        fs::create_directories(execution);
+        qputenv("LUMICOMPTEUR_PPP_RUN", QByteArray::fromStdString(execution.string()));
+        auto programme = poste.lancer({});
+        qunsetenv("LUMICOMPTEUR_PPP_RUN");
+        Repondeur repondeur;
+        programme->demarrer();
+        TForm1& f = programme->fenetre();
+        const auto basculer = [&] {
+            QTest::keyClick(f.ComboBox1->view(), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+        };
+        const auto ligne_0 = [&] { return programme->compteur().fenetre().lignes_etat[0]; };
+
+        basculer();
+        QVERIFY(!programme->detection().surveillance_par_ras());
+        QVERIFY(!f.veille_Timer5->isEnabled());
+        QVERIFY(!f.Timer5->isActive());
+        QProcess pppd;
+        pppd.start("sleep", {"60"});
+        QVERIFY(pppd.waitForStarted());
+        essai::ecrire_octets(execution / "ppp-MonFAI.pid", std::to_string(pppd.processId()) + "\n");
+        // Le programme lit l'accès à distance à chaque top ; la détection, elle, n'écoute pas.
+        QTest::qWait(1500);
+        QVERIFY(ligne_0() != "Numérotation en cours");
+
+        basculer();
+        QVERIFY(programme->detection().surveillance_par_ras());
+        QTRY_COMPARE(ligne_0(), std::string("Numérotation en cours"));
+        QVERIFY(f.veille_Timer5->isEnabled());
+        QCOMPARE(repondeur.textes.size(), 2);
+        pppd.kill();
+        QVERIFY(pppd.waitForFinished());
+        QTRY_COMPARE(ligne_0(), std::string("Echec connexion"));
+    }
+
+    // La connexion simulée de la démonstration n'a pas de veille : ses 100 ms restent.
+    void detection_simulee_toutes_les_100_ms() {
+        Poste poste;
+        OptionsProgramme options;
+        options.dossier = poste.donnees;
+        options.demo = 600;
+        Programme programme(options, LUMI_PROGRAMME);
+        programme.demarrer();
+        QVERIFY(programme.fenetre().veille_Timer5 == nullptr);
+        QVERIFY(programme.fenetre().Timer5->isActive());
+        QCOMPARE(programme.fenetre().Timer5->interval(), 100);
     }
 
 private:

@@ -8,9 +8,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/timerfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -166,11 +169,17 @@ class AccesDistantPpp::Suivi {
 public:
     Suivi(ReglagesPpp r, std::unique_ptr<NoyauReseau> n) : reglages(std::move(r)), noyau(std::move(n)) {
         inotify = Descripteur(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+        veille_epoll = Descripteur(::epoll_create1(EPOLL_CLOEXEC));
+        minuterie_echeance = Descripteur(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+        changement = Descripteur(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+        for (const auto& fd : {&inotify, &minuterie_echeance, &changement}) surveiller(fd->get());
     }
     ~Suivi() { recolter_enfants(); }
 
     void mettre_a_jour();
     bool lancer(const std::vector<std::string>& commande, std::string_view entree);
+    bool veille_complete() const;
+    void acquitter_veille();
 
     struct Instance {
         pid_t pid = 0;
@@ -183,11 +192,20 @@ public:
         std::optional<std::int64_t> disparue_ms;
     };
 
+    // Un pon ou un poff lancé, récolté à sa fin (pidfd : sa fin réveille la veille).
+    struct Enfant {
+        pid_t pid = 0;
+        Descripteur pidfd;
+    };
+
     ReglagesPpp reglages;
     std::unique_ptr<NoyauReseau> noyau;
     std::vector<Instance> instances;
     std::vector<ConnexionDistante> etats;
     std::uint64_t lectures = 0;
+    // La veille : un epoll qui regroupe tout ce qui peut changer la réponse (dossier, noyau, fin
+    // des pppd et des enfants, échéance d'un état « déconnecté », changement pas encore lu).
+    Descripteur veille_epoll;
 
 private:
     void surveiller_dossier();
@@ -196,15 +214,74 @@ private:
     void recalculer(std::int64_t maintenant);
     int etat_de(Instance& instance, std::int64_t maintenant);
     void recolter_enfants();
+    void surveiller(int fd);
+    void surveiller_noyau();
+    void programmer_echeance();
 
     Descripteur inotify;
     int veille = -1;
     bool dossier_a_relire = true;
     bool noyau_a_rafraichir = true;
     std::optional<std::int64_t> echeance_ms;
-    std::vector<pid_t> enfants;
+    std::vector<Enfant> enfants;
     std::vector<pollfd> attente;
+    Descripteur minuterie_echeance;  // timerfd armé à echeance_ms
+    Descripteur changement;          // eventfd : la liste a changé depuis la dernière veille lue
+    int noyau_surveille = -1;
+    bool veille_en_panne = false;  // un descripteur n'a pu rejoindre la veille
 };
+
+void AccesDistantPpp::Suivi::surveiller(int fd) {
+    if (!veille_epoll.valide() || fd < 0) return;
+    epoll_event evenement{};
+    evenement.events = EPOLLIN;
+    evenement.data.fd = fd;
+    if (::epoll_ctl(veille_epoll.get(), EPOLL_CTL_ADD, fd, &evenement) != 0 && errno != EEXIST) {
+        veille_en_panne = true;
+    }
+}
+
+void AccesDistantPpp::Suivi::surveiller_noyau() {
+    // La vue du noyau garde son descripteur ; s'il changeait, la veille se dirait incomplète.
+    if (noyau_surveille >= 0) return;
+    noyau_surveille = noyau->descripteur();
+    surveiller(noyau_surveille);
+}
+
+void AccesDistantPpp::Suivi::programmer_echeance() {
+    if (!minuterie_echeance.valide()) return;
+    itimerspec quand{};  // tout à zéro : désarmée
+    if (echeance_ms) {
+        const auto ms = std::max<std::int64_t>(*echeance_ms, 1);
+        quand.it_value.tv_sec = static_cast<time_t>(ms / 1000);
+        quand.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1'000'000;
+    }
+    ::timerfd_settime(minuterie_echeance.get(), TFD_TIMER_ABSTIME, &quand, nullptr);
+}
+
+bool AccesDistantPpp::Suivi::veille_complete() const {
+    if (!veille_epoll.valide() || !minuterie_echeance.valide() || !changement.valide() || veille_en_panne) {
+        return false;
+    }
+    // Dossier surveillé, vue du noyau à jour et suivie, fin de chaque processus suivie par pidfd.
+    if (!inotify.valide() || veille < 0 || dossier_a_relire) return false;
+    if (noyau->descripteur() < 0 || noyau_surveille != noyau->descripteur() || noyau_a_rafraichir)
+        return false;
+    const auto avec_pidfd = [](const auto& p) { return p.pidfd.valide(); };
+    return std::all_of(instances.begin(), instances.end(), avec_pidfd) &&
+           std::all_of(enfants.begin(), enfants.end(), avec_pidfd);
+}
+
+void AccesDistantPpp::Suivi::acquitter_veille() {
+    std::uint64_t compte = 0;
+    for (const auto& fd : {&changement, &minuterie_echeance}) {
+        if (fd->valide() && ::read(fd->get(), &compte, sizeof compte) < 0) {
+            // Rien à lire : le descripteur était déjà retombé.
+        }
+    }
+    // La minuterie lue ne sonne plus : l'échéance encore à venir, s'il y en a une, est réarmée.
+    programmer_echeance();
+}
 
 void AccesDistantPpp::Suivi::surveiller_dossier() {
     if (!inotify.valide() || veille >= 0) return;
@@ -246,9 +323,11 @@ void AccesDistantPpp::Suivi::mettre_a_jour() {
     bool a_recalculer = false;
 
     surveiller_dossier();
+    surveiller_noyau();
     // Un seul appel système quand rien n'a changé.
     attente.clear();
-    const bool avec_inotify = veille >= 0;
+    // Lu même sans dossier surveillé : ce qui reste dans sa file garderait la veille lisible.
+    const bool avec_inotify = inotify.valide();
     if (avec_inotify) attente.push_back({inotify.get(), POLLIN, 0});
     const int fd_noyau = noyau->descripteur();
     const bool avec_noyau = fd_noyau >= 0;
@@ -342,6 +421,8 @@ void AccesDistantPpp::Suivi::relire_dossier() {
             lue.pidfd = ouvrir_pidfd(pid, sans_pidfd);
             // Un pid qui n'existe plus : fichier laissé par un pppd tué.
             if (!lue.pidfd.valide() && !sans_pidfd) continue;
+            // Fermé, il quitte la veille de lui-même.
+            surveiller(lue.pidfd.get());
         }
         if (lue.pidfd.valide() ? pidfd_termine(lue.pidfd) : !processus_vivant(pid)) continue;
         if (lue.entree.empty()) lue.entree = entree_de_la_ligne_de_commande(pid);
@@ -375,8 +456,15 @@ int AccesDistantPpp::Suivi::etat_de(Instance& instance, std::int64_t maintenant)
 
 void AccesDistantPpp::Suivi::recalculer(std::int64_t maintenant) {
     echeance_ms.reset();
+    std::vector<ConnexionDistante> avant = std::move(etats);
     etats.clear();
     for (auto& instance : instances) etats.push_back({instance.entree, etat_de(instance, maintenant), 0});
+    programmer_echeance();
+    // Qui veille n'a peut-être pas interrogé lui-même : le changement le réveille.
+    if (etats != avant && changement.valide()) {
+        const std::uint64_t un = 1;
+        [[maybe_unused]] const auto ecrit = ::write(changement.get(), &un, sizeof un);
+    }
 }
 
 bool AccesDistantPpp::Suivi::lancer(const std::vector<std::string>& commande, std::string_view entree) {
@@ -396,15 +484,18 @@ bool AccesDistantPpp::Suivi::lancer(const std::vector<std::string>& commande, st
     posix_spawn_file_actions_destroy(&actions);
     if (erreur != 0) return false;
     // Récolté plus tard : pon peut attendre que pppd se détache.
-    enfants.push_back(pid);
+    bool sans_pidfd = false;
+    Enfant enfant{pid, ouvrir_pidfd(pid, sans_pidfd)};
+    surveiller(enfant.pidfd.get());
+    enfants.push_back(std::move(enfant));
     return true;
 }
 
 void AccesDistantPpp::Suivi::recolter_enfants() {
-    std::erase_if(enfants, [](pid_t pid) {
+    std::erase_if(enfants, [](const Enfant& enfant) {
         int statut = 0;
-        const auto r = ::waitpid(pid, &statut, WNOHANG);
-        return r == pid || (r < 0 && errno == ECHILD);
+        const auto r = ::waitpid(enfant.pid, &statut, WNOHANG);
+        return r == enfant.pid || (r < 0 && errno == ECHILD);
     });
 }
 
@@ -472,6 +563,23 @@ const ReglagesPpp& AccesDistantPpp::reglages() const {
 
 std::uint64_t AccesDistantPpp::lectures_dossier() const {
     return suivi_->lectures;
+}
+
+int AccesDistantPpp::descripteur_veille() const {
+    return suivi_->veille_epoll.get();
+}
+
+bool AccesDistantPpp::veille_complete() const {
+    return suivi_->veille_complete();
+}
+
+void AccesDistantPpp::lire_veille() {
+    // Le signal retombe même si la relecture échoue : la veille, alors incomplète, le dit.
+    struct Acquittement {
+        Suivi& suivi;
+        ~Acquittement() { suivi.acquitter_veille(); }
+    } acquittement{*suivi_};
+    suivi_->mettre_a_jour();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,9 +9,12 @@
 //   avec une adresse, 8193 quand elle a disparu alors que pppd tourne encore ; plus rien quand pppd
 //   est mort.
 //
-// L'interrogation tourne dix fois par seconde pendant toute la vie du programme : rien n'est relu
-// tant que rien n'a changé. Un seul poll() regarde le dossier d'exécution (inotify), les événements
-// du noyau (netlink) et la fin de chaque pppd (pidfd) ; fichiers et noyau ne sont relus qu'après.
+// L'interrogation peut tourner dix fois par seconde pendant toute la vie du programme : rien n'est
+// relu tant que rien n'a changé. Un seul poll() regarde le dossier d'exécution (inotify), les
+// événements du noyau (netlink) et la fin de chaque pppd (pidfd) ; fichiers et noyau ne sont relus
+// qu'après. Les mêmes descripteurs, avec l'échéance d'un état « déconnecté » (timerfd) et le
+// signal d'une réponse changée (eventfd), forment la veille (epoll) : qui la surveille n'a plus
+// besoin d'interroger à intervalle régulier.
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -63,6 +66,12 @@ public:
     // « poff NOM » pour la première connexion ; SIGTERM à son pppd quand son nom n'est pas une
     // entrée de l'annuaire. Faux quand il n'y a aucune connexion ou que rien n'a pu être lancé.
     bool raccrocher() override;
+
+    // La veille : complète quand le dossier d'exécution est surveillé, la vue du noyau à jour et
+    // chaque pppd (ou pon, poff lancé) suivi par pidfd.
+    int descripteur_veille() const override;
+    bool veille_complete() const override;
+    void lire_veille() override;
 
     // L'adresse IPv4 de l'interface de la première connexion ; vide sans connexion ou sans adresse.
     std::string adresse_premiere_connexion() const;

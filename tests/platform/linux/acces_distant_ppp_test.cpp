@@ -1,8 +1,10 @@
 // L'accès à distance par pppd sur un dossier d'exécution d'essai et une vue du noyau factice :
-// lecture des fichiers de pid, états, mémoire de l'interface, rien de relu sans changement,
-// annuaire, numérotation et raccrochage sans shell, dossiers déplacés par l'environnement.
+// lecture des fichiers de pid, états, mémoire de l'interface, rien de relu sans changement, veille
+// et détection qu'elle réveille, annuaire, numérotation et raccrochage sans shell, dossiers déplacés
+// par l'environnement.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/eventfd.h>
@@ -12,12 +14,21 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <stdexcept>
 #include <thread>
 
+#include "base/horloge.hpp"
 #include "commun/soutien.hpp"
+#include "core/detection.hpp"
+#include "core/dialogue.hpp"
 #include "platform/linux/acces_distant_ppp.hpp"
+#include "platform/linux/telephonie_absente.hpp"
 #include "processus_essai.hpp"
+#include "settings/dossier_donnees.hpp"
+#include "settings/fichier_ini.hpp"
+#include "settings/registre_memoire.hpp"
 
 namespace lumi::essai {
 namespace {
@@ -243,6 +254,216 @@ TEST_F(Ppp, DossierDExecutionQuiApparaitPlusTard) {
     EXPECT_EQ(a.connexions(), (std::vector<ConnexionDistante>{{"MonFAI", 2, 0}}));
     std::filesystem::remove_all(dossier / "run");
     EXPECT_TRUE(a.connexions().empty());
+}
+
+// --- Veille -----------------------------------------------------------------------------------
+
+// Le descripteur de la veille est-il lisible (au plus `delai_ms` d'attente) ?
+bool lisible(const AccesDistant& a, int delai_ms = 0) {
+    pollfd attente{a.descripteur_veille(), POLLIN, 0};
+    return ::poll(&attente, 1, delai_ms) > 0;
+}
+
+int premier_etat(const AccesDistant& a) {
+    const auto c = a.connexions();
+    return c.empty() ? -10 : c.front().etat;
+}
+
+TEST_F(Ppp, LaVeilleSignaleChaqueChangementPuisRetombe) {
+    fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n");
+    auto& a = acces(std::chrono::milliseconds(300));
+    ASSERT_GE(a.descripteur_veille(), 0);
+    EXPECT_FALSE(a.veille_complete());  // rien n'est encore lu ni surveillé
+    a.lire_veille();
+    EXPECT_TRUE(a.veille_complete());
+    EXPECT_FALSE(lisible(a));
+    EXPECT_EQ(premier_etat(a), 2);
+
+    struct Etape {
+        const char* nom;
+        std::function<void()> faire;
+        int etat;
+    };
+    const std::vector<Etape> etapes = {
+        {"interface créée",
+         [&] {
+             noyau().definir("ppp0", EtatInterface{false, ""});
+         },
+         5},
+        {"interface montée avec une adresse", [&] { noyau().definir("ppp0", montee_avec_adresse); }, 8192},
+        {"fichier de pid récrit sur place, même contenu",
+         [&] { fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n"); }, 8192},
+        {"interface disparue, pppd vivant", [&] { noyau().definir("ppp0", std::nullopt); }, 8193},
+        {"échéance de l'état déconnecté (pppd renumérote)", [] {}, 2},
+        {"pppd mort", [&] { pppd.tuer(); }, -10},
+    };
+    for (const auto& e : etapes) {
+        SCOPED_TRACE(e.nom);
+        e.faire();
+        EXPECT_TRUE(lisible(a, 2000));
+        a.lire_veille();
+        EXPECT_FALSE(lisible(a));
+        EXPECT_EQ(premier_etat(a), e.etat);
+        EXPECT_TRUE(a.veille_complete());
+    }
+    // Au repos, rien ne réveille.
+    EXPECT_FALSE(lisible(a, 100));
+}
+
+TEST_F(Ppp, UnChangementLuParUnAutreReveilleQuandMemeLaVeille) {
+    auto& a = acces();
+    a.lire_veille();
+    ProcessusEssai autre;
+    fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\n");
+    // Le top interroge le premier et vide les sources ; la veille reste lisible pour qui veille.
+    EXPECT_EQ(premier_etat(a), 2);
+    EXPECT_TRUE(lisible(a));
+    a.lire_veille();
+    EXPECT_FALSE(lisible(a));
+    // Une interrogation qui ne voit rien de neuf ne réveille personne.
+    EXPECT_EQ(premier_etat(a), 2);
+    EXPECT_FALSE(lisible(a));
+    // Un fichier étranger réveille sans rien changer : la veille retombe à la lecture.
+    ecrire_octets(dossier / "run" / "ppp-Autre.pid", std::to_string(autre.pid()) + "\n");
+    ecrire_octets(dossier / "run" / "utmp", "x");
+    EXPECT_TRUE(lisible(a));
+    a.lire_veille();
+    EXPECT_FALSE(lisible(a));
+    EXPECT_EQ(a.connexions().size(), 2u);
+}
+
+TEST_F(Ppp, VeilleIncompleteTantQuUnChangementPourraitLuiEchapper) {
+    std::filesystem::remove_all(dossier / "run");
+    ecrire_octets(dossier / "peers" / "MonFAI", "noauth\n");
+    auto& a = acces();
+    a.lire_veille();
+    // Pas de dossier d'exécution à surveiller : son apparition ne réveillerait pas, il faut interroger.
+    EXPECT_FALSE(a.veille_complete());
+    std::filesystem::create_directory(dossier / "run");
+    a.lire_veille();
+    EXPECT_TRUE(a.veille_complete());
+
+    // Un pon lancé est suivi par pidfd : sa fin réveille la veille, qui le récolte.
+    ASSERT_TRUE(a.numeroter("MonFAI"));
+    EXPECT_TRUE(a.veille_complete());
+    EXPECT_TRUE(lisible(a, 2000));
+    a.lire_veille();
+    EXPECT_FALSE(lisible(a));
+    EXPECT_EQ(sortie("pon"), "MonFAI");
+}
+
+// Les actions reçues, dans l'ordre ; la connexion peut échouer `echecs_connexion` fois.
+class ActionsNotees final : public ActionsDetection {
+public:
+    void action_numerotation_en_cours() override { journal.push_back("numerotation"); }
+    void action_connecte_au_reseau() override {
+        if (echecs_connexion > 0) {
+            --echecs_connexion;
+            journal.push_back("connecte en erreur");
+            throw std::runtime_error("erreur de la connexion");
+        }
+        journal.push_back("connecte");
+    }
+    void action_fin_de_connexion() override { journal.push_back("fin"); }
+    bool mode_manuel() const override { return false; }
+
+    std::vector<std::string> journal;
+    int echecs_connexion = 0;
+};
+
+// La détection comme la mène la fenêtre : un passage à chaque réveil de la veille, les 100 ms
+// seulement quand la veille ne suffit pas.
+class DetectionVeillee : public Ppp {
+protected:
+    Detection& demarrer() {
+        acces_ = &acces();
+        detection_ = std::make_unique<Detection>(
+            CouturesDetection{horloge, registre, *acces_, telephonie, dialogue}, actions, dossier.chemin());
+        detection_->choix_de_la_source();
+        acces_->connexions();  // le premier top
+        return *detection_;
+    }
+    // Jusqu'au calme ; rend le nombre de passages.
+    int laisser_tourner() {
+        for (int passages = 0; passages <= 20; ++passages) {
+            if (lisible(*acces_, 200)) {
+                detection_->Timer5Timer_sur_veille();
+            } else if (!detection_->veille_suffit()) {
+                detection_->Timer5Timer();  // les 100 ms
+            } else {
+                return passages;
+            }
+        }
+        ADD_FAILURE() << "la scrutation ne se calme pas";
+        return -1;
+    }
+    std::vector<std::string> trace() {
+        return FichierIni(dossier / fichier_reglages).cles(section_trace_detection);
+    }
+    AccesDistantPpp& acces_veillee() { return *acces_; }
+
+    HorlogeFactice horloge;  // minuit : la trace lit 00:00:00
+    RegistreMemoire registre;
+    TelephonieAbsente telephonie;
+    DialogueScripte dialogue;
+    ActionsNotees actions;
+
+private:
+    AccesDistantPpp* acces_ = nullptr;
+    std::unique_ptr<Detection> detection_;
+};
+
+TEST_F(DetectionVeillee, ChaqueActionUneFoisSansAutreReveilQueLesChangements) {
+    auto& d = demarrer();
+    ASSERT_TRUE(d.surveillance_par_ras());
+    EXPECT_EQ(laisser_tourner(), 0);
+    EXPECT_TRUE(d.veille_suffit());
+
+    struct Etape {
+        const char* nom;
+        std::function<void()> faire;
+    };
+    const std::vector<Etape> etapes = {
+        {"numérotation", [&] { fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n"); }},
+        {"authentification",
+         [&] {
+             noyau().definir("ppp0", EtatInterface{false, ""});
+         }},
+        // Le top lit le changement avant la scrutation : elle est réveillée quand même.
+        {"connectée, lue d'abord par le top",
+         [&] {
+             noyau().definir("ppp0", montee_avec_adresse);
+             premier_etat(acces_veillee());
+         }},
+        {"déconnectée", [&] { noyau().definir("ppp0", std::nullopt); }},
+        {"pppd fini", [&] { pppd.tuer(); }},
+    };
+    for (const auto& e : etapes) {
+        SCOPED_TRACE(e.nom);
+        e.faire();
+        const int passages = laisser_tourner();
+        // Un passage pour le changement, un pour le signal de sa propre lecture, au plus.
+        EXPECT_GE(passages, 1);
+        EXPECT_LE(passages, 2);
+    }
+    EXPECT_EQ(actions.journal, (std::vector<std::string>{"numerotation", "connecte", "fin"}));
+    EXPECT_EQ(trace(),
+              (std::vector<std::string>{"2 00:00:00 part 3", "5 00:00:00 part 4", "8193 00:00:00 part 5"}));
+    // Au repos, plus rien.
+    EXPECT_EQ(laisser_tourner(), 0);
+}
+
+TEST_F(DetectionVeillee, UneActionEnErreurEstRetenteeCommeToutesLes100ms) {
+    auto& d = demarrer();
+    actions.echecs_connexion = 2;
+    fichier_pid("ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n");
+    laisser_tourner();
+    noyau().definir("ppp0", EtatInterface{false, ""});
+    laisser_tourner();
+    EXPECT_TRUE(d.veille_suffit());
+    EXPECT_EQ(actions.journal, (std::vector<std::string>{"numerotation", "connecte en erreur",
+                                                         "connecte en erreur", "connecte"}));
+    EXPECT_EQ(trace(), (std::vector<std::string>{"2 00:00:00 part 3", "5 00:00:00 part 4"}));
 }
 
 TEST_F(Ppp, AnnuaireDesFichiersDePair) {
