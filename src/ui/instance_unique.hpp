@@ -1,17 +1,22 @@
 #pragma once
 // L'instance unique : un seul programme par utilisateur et par dossier de données. Le premier tient
-// un verrou (QLockFile) et écoute sur une prise locale privée à l'utilisateur, nommée d'après le
-// marqueur "Lumicompteur 99 - Korvanelle Software", dans $XDG_RUNTIME_DIR. Un second lancement
-// trouve le verrou tenu : il range ses arguments dans "params" (fait par l'appelant), prévient le
-// premier par la prise et s'arrête. Un verrou ou une prise laissés par un arrêt brutal sont
-// reconnus (le processus qui les tenait n'existe plus) et remplacés.
+// un verrou (flock sur un fichier) et écoute sur une prise locale privée à l'utilisateur, nommée
+// d'après le marqueur "Lumicompteur 99 - Korvanelle Software", dans $XDG_RUNTIME_DIR. Un second
+// lancement trouve le verrou tenu : il range ses arguments dans "params" (fait par l'appelant),
+// prévient le premier par la prise et s'arrête. Un verrou ou une prise laissés par un arrêt brutal
+// sont reconnus (le noyau rend le verrou d'un processus mort) et remplacés.
+//
+// Prise et verrou sont faits d'appels système, sans module réseau de Qt : charger ce module et ses
+// dépendances coûtait au démarrage plus que tout le reste de l'instance unique.
 #include <QObject>
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
-class QLocalServer;
-class QLockFile;
+#include "base/descripteur.hpp"
+
+class QSocketNotifier;
 
 namespace lumi {
 
@@ -50,12 +55,17 @@ signals:
     void second_lancement();
 
 private:
-    void lire_connexion();
+    struct Connexion;
+
+    void accepter();
+    void lire(Connexion& connexion);
 
     QString chemin_prise_;
     QString chemin_verrou_;
-    std::unique_ptr<QLockFile> verrou_;
-    QLocalServer* serveur_ = nullptr;
+    Descripteur verrou_;
+    Descripteur serveur_;
+    QSocketNotifier* attente_ = nullptr;
+    std::vector<std::unique_ptr<Connexion>> connexions_;
 };
 
 // Le nom de la prise : le marqueur suivi d'une empreinte du dossier de données.

@@ -2,6 +2,10 @@
 // démarrage invisible, second lancement (un vrai processus lumicompteur) qui choisit un utilisateur,
 // prise et verrou orphelins remplacés, détection réveillée par la veille de l'accès à distance. Les
 // vraies boîtes de message sont lues puis fermées par leur bouton par défaut.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -12,8 +16,10 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QtTest>
+#include <cstring>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "commun/soutien.hpp"
 #include "core/compteur.hpp"
@@ -135,6 +141,49 @@ private slots:
     void verrou_et_prise_orphelins_remplaces() {
         Poste poste;
         instance_et_second_lancement(poste, true);
+    }
+
+    // Le verrou est tenu tant que le premier vit, rendu et ôté à sa fin ; la prise ne compte que les
+    // messages entiers, quel que soit leur découpage, et coupe une ligne sans fin.
+    void instance_unique_verrou_et_messages() {
+        Poste poste;
+        const QString dossier = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+        auto premier = std::make_unique<InstanceUnique>(dossier, poste.donnees);
+        QCOMPARE(premier->elire(), InstanceUnique::Role::premiere);
+        QCOMPARE(InstanceUnique(dossier, poste.donnees).elire(), InstanceUnique::Role::seconde);
+        QCOMPARE(InstanceUnique(dossier, poste.racine / "autre").elire(), InstanceUnique::Role::premiere);
+        QVERIFY(premier->ecouter());
+        QSignalSpy messages(premier.get(), &InstanceUnique::second_lancement);
+
+        const auto envoyer = [&](const std::vector<std::string>& morceaux) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_un adresse{};
+            adresse.sun_family = AF_UNIX;
+            const QByteArray chemin = QFile::encodeName(premier->chemin_prise());
+            std::memcpy(adresse.sun_path, chemin.constData(), static_cast<std::size_t>(chemin.size()));
+            QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse), 0);
+            for (const auto& m : morceaux) {
+                // Une fois la connexion coupée par le premier, l'envoi échoue : c'est voulu.
+                if (::send(fd, m.data(), m.size(), MSG_NOSIGNAL) < 0) break;
+                QTest::qWait(20);
+            }
+            ::close(fd);
+        };
+        envoyer({"0x1", "400\nautre chose\n0x1400", "\n0x1400"});  // la dernière ligne n'a pas de fin
+        QTRY_COMPARE(messages.count(), 2);
+        envoyer({std::string(10000, 'x'), "\n0x1400\n"});  // coupée avant le message
+        QTest::qWait(100);
+        QCOMPARE(messages.count(), 2);
+        QVERIFY(InstanceUnique(dossier, poste.donnees).prevenir_premiere(1000));
+        QTRY_COMPARE(messages.count(), 3);
+
+        const QString verrou = premier->chemin_verrou();
+        const QString prise = premier->chemin_prise();
+        premier.reset();
+        QVERIFY(!QFileInfo::exists(verrou));
+        QVERIFY(!QFileInfo::exists(prise));
+        QCOMPARE(InstanceUnique(dossier, poste.donnees).elire(), InstanceUnique::Role::premiere);
+        QVERIFY(!InstanceUnique(dossier, poste.donnees).prevenir_premiere(0));
     }
 
     // La session se ferme pendant une connexion (SIGTERM après l'avis de fin de session) : pas de
