@@ -96,12 +96,33 @@ char32_t minuscule(char32_t c) {
     return (c % 2 == 1) ? c + 1 : c;  // Ź .. ž
 }
 
+bool est_ascii(std::string_view texte) {
+    for (const char c : texte) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+char minuscule_ascii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c;
+}
+
 }  // namespace
 
 std::string cp1252_vers_utf8(std::string_view octets) {
     std::string sortie;
     sortie.reserve(octets.size() + octets.size() / 4);
-    for (const char o : octets) ajouter_utf8(sortie, caractere_cp1252(static_cast<unsigned char>(o)));
+    // Les fichiers sont presque tout ASCII : les suites ASCII sont copiées d'un bloc (chaque
+    // fichier de données est relu à chaque accès, le démarrage en lit une vingtaine).
+    std::size_t debut = 0;
+    for (std::size_t i = 0; i < octets.size(); ++i) {
+        const auto o = static_cast<unsigned char>(octets[i]);
+        if (o < 0x80) continue;
+        sortie.append(octets.data() + debut, i - debut);
+        ajouter_utf8(sortie, caractere_cp1252(o));
+        debut = i + 1;
+    }
+    sortie.append(octets.data() + debut, octets.size() - debut);
     return sortie;
 }
 
@@ -159,6 +180,11 @@ std::string decoder_fichier_texte(std::string_view octets) {
 }
 
 std::string plier_casse(std::string_view utf8) {
+    if (est_ascii(utf8)) {
+        std::string sortie(utf8);
+        for (char& c : sortie) c = minuscule_ascii(c);
+        return sortie;
+    }
     std::string sortie;
     sortie.reserve(utf8.size());
     std::size_t pos = 0;
@@ -182,6 +208,14 @@ std::string plier_casse(std::string_view utf8) {
 }
 
 bool egal_sans_casse(std::string_view a, std::string_view b) {
+    // Des noms ASCII, le plus souvent : comparés sur place, sans rien copier.
+    if (est_ascii(a) && est_ascii(b)) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (minuscule_ascii(a[i]) != minuscule_ascii(b[i])) return false;
+        }
+        return true;
+    }
     return plier_casse(a) == plier_casse(b);
 }
 

@@ -36,6 +36,10 @@ TEST(Cp1252, CaracteresDesOctets) {
             << "octet " << int(c.octet);
     }
     EXPECT_EQ(cp1252_vers_utf8("D\xE9j\xE0 pay\xE9 80\x80"), "Déjà payé 80€");
+    // Suites ASCII au début, au milieu, à la fin, ou seules.
+    EXPECT_EQ(cp1252_vers_utf8("\x80\x80[tarifs]\r\n\xE9t\xE9=oui"), "€€[tarifs]\r\nété=oui");
+    EXPECT_EQ(cp1252_vers_utf8("[couleurs 16bits]\r\n"), "[couleurs 16bits]\r\n");
+    EXPECT_EQ(cp1252_vers_utf8(""), "");
 }
 
 TEST(Cp1252, Utf8InvalideOuSansEquivalent) {
@@ -129,6 +133,9 @@ TEST(PlierCasse, EgalSansCasse) {
     EXPECT_TRUE(egal_sans_casse("Œil", "œIL"));
     EXPECT_FALSE(egal_sans_casse("reduction", "réduction"));
     EXPECT_FALSE(egal_sans_casse("tarif", "tarifs"));
+    EXPECT_FALSE(egal_sans_casse("Tarif", "tarin"));
+    EXPECT_FALSE(egal_sans_casse("a[", "A{"));  // [ et { ne sont pas une lettre et sa minuscule
+    EXPECT_TRUE(egal_sans_casse("", ""));
 }
 
 TEST(Rogner, EspacesEtTabulationsAuxBouts) {
