@@ -229,7 +229,6 @@ QSize DelegueLigne::sizeHint(const QStyleOptionViewItem& option, const QModelInd
 
 ListeDessinee::ListeDessinee(const QString& nom, QWidget* parent) : QComboBox(parent) {
     setObjectName(nom);
-    setItemDelegate(new DelegueLigne(style_, this));
     setFocusPolicy(Qt::NoFocus);
     connect(this, &QComboBox::activated, this, [this](int position) {
         if (!remplissage_) emit choisie(position);
@@ -256,18 +255,44 @@ void ListeDessinee::definir_position(int position) {
     remplissage_ = false;
 }
 
+QAbstractItemView* ListeDessinee::vue() {
+    if (!vue_prete_) {
+        vue_prete_ = true;
+        setItemDelegate(new DelegueLigne(style_, this));
+        view()->installEventFilter(this);
+    }
+    return view();
+}
+
 void ListeDessinee::showPopup() {
     if (count() > 0) {
-        view()->setMinimumWidth(std::max(width(), view()->sizeHintForColumn(0) + 8));
+        QAbstractItemView* liste = vue();
+        liste->setMinimumWidth(std::max(width(), liste->sizeHintForColumn(0) + 8));
         QComboBox::showPopup();
     }
 }
 
+namespace {
+
+void relayer_touche(const QKeyEvent& evenement, ListeDessinee& liste) {
+    const auto m = evenement.modifiers();
+    const bool entree = evenement.key() == Qt::Key_Return || evenement.key() == Qt::Key_Enter;
+    emit liste.touche(m & Qt::ControlModifier, m & Qt::AltModifier, m & Qt::ShiftModifier, entree);
+}
+
+}  // namespace
+
 void ListeDessinee::keyPressEvent(QKeyEvent* evenement) {
-    const auto m = evenement->modifiers();
-    const bool entree = evenement->key() == Qt::Key_Return || evenement->key() == Qt::Key_Enter;
-    emit touche(m & Qt::ControlModifier, m & Qt::AltModifier, m & Qt::ShiftModifier, entree);
+    relayer_touche(*evenement, *this);
     QComboBox::keyPressEvent(evenement);
+}
+
+bool ListeDessinee::eventFilter(QObject* objet, QEvent* evenement) {
+    // Les touches de la liste ouverte sont relayées comme celles de la liste fermée.
+    if (vue_prete_ && objet == view() && evenement->type() == QEvent::KeyPress) {
+        relayer_touche(*static_cast<QKeyEvent*>(evenement), *this);
+    }
+    return QComboBox::eventFilter(objet, evenement);
 }
 
 // ---------------------------------------------------------------------------------------------

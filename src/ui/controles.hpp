@@ -145,16 +145,22 @@ signals:
     void touche(bool ctrl, bool alt, bool shift, bool entree);
 
 public:
+    // La liste déroulante, prête : lignes dessinées, touches relayées par touche(). Elle n'est faite
+    // qu'à la première ouverture (ou à la première demande) : les listes de la fenêtre principale
+    // coûtaient au démarrage sans être ouvertes.
+    QAbstractItemView* vue();
     void showPopup() override;
 
 protected:
     void keyPressEvent(QKeyEvent* evenement) override;
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
 
 private:
     StyleListe style_;
     QStringList lignes_;
     QList<bool> cadenas_;
     bool remplissage_ = false;
+    bool vue_prete_ = false;
 };
 
 // Le dessin des plages horaires : bande des heures en haut, trois barres de 24 heures et le texte du

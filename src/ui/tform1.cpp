@@ -138,7 +138,6 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
     construire_menus();
     construire_minuteries();
     appliquer_couleurs();
-    splash_ = new ui::Tsplashscreen(icones_->application(), this);
     rafraichir();
 }
 
@@ -279,7 +278,6 @@ void TForm1::construire() {
             [this](bool c, bool a, bool s, bool e) { touche_ComboBox1(c, a, s, e); });
     Label6->installEventFilter(this);
     Image12->installEventFilter(this);
-    ComboBox1->view()->installEventFilter(this);
 
     // --- Tarif et option en vigueur, et leurs listes ---
     auto* zone_choix = new QFrame(this);
@@ -683,7 +681,7 @@ void TForm1::appliquer_couleurs() {
         p.setColor(QPalette::Base, ui::couleur_qt(c.fond_combobox));
         w->setPalette(p);
     }
-    fond_messages_ = ui::couleur_qt(couleurs_->affect_color().fond_combobox);
+    fond_messages_ = ui::couleur_qt(c.fond_combobox);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1122,6 +1120,8 @@ void TForm1::SpeedButton3Click() {
     if (!commandes_->SpeedButton3Click()) return;
     apres_evenement();
     deconnexion_en_cours_ = true;
+    // Faite à la première déconnexion : elle ne sert qu'à ce moment-là.
+    if (splash_ == nullptr) splash_ = new ui::Tsplashscreen(icones_->application(), this);
     splash_->montrer();
     const bool reussie = commandes_->raccrocher();
     // Les pauses ne bloquent pas la fenêtre : les minuteries continuent et la détection voit la fin.
@@ -1298,12 +1298,6 @@ bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {
             demander_programmation();
             return true;
         }
-    }
-    if (evenement->type() == QEvent::KeyPress && objet == ComboBox1->view()) {
-        const auto* touche = static_cast<QKeyEvent*>(evenement);
-        const auto m = touche->modifiers();
-        touche_ComboBox1(m & Qt::ControlModifier, m & Qt::AltModifier, m & Qt::ShiftModifier,
-                         touche->key() == Qt::Key_Return || touche->key() == Qt::Key_Enter);
     }
     return QWidget::eventFilter(objet, evenement);
 }

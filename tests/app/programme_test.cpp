@@ -262,7 +262,7 @@ private slots:
         programme->demarrer();
         TForm1& f = programme->fenetre();
         const auto basculer = [&] {
-            QTest::keyClick(f.ComboBox1->view(), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+            QTest::keyClick(f.ComboBox1->vue(), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
         };
         const auto ligne_0 = [&] { return programme->compteur().fenetre().lignes_etat[0]; };
 

@@ -1,6 +1,7 @@
 // La vraie fenêtre principale menée par QtTest (plate-forme offscreen) sur un compteur complet simulé :
 // clics et glissements sur l'afficheur, menus reconstruits, question de la fermeture, cacher sans zone
 // de notification, raccrochage, fenêtre des messages, minuteries, couleurs.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -337,6 +338,19 @@ private slots:
         b->fenetre->Timer1->start();
         QTRY_COMPARE(b->fenetre->Timer2->interval(), 600);
         QVERIFY(b->fenetre->Timer2->isActive());
+    }
+
+    // La liste des utilisateurs n'est faite qu'à sa première ouverture : ses lignes sont alors
+    // dessinées par le délégué, et ses touches relayées comme celles de la liste fermée.
+    void laListeOuverteEstDessineeEtRelaieSesTouches() {
+        QTest::mouseClick(b->fenetre->SpeedButton17, Qt::LeftButton);
+        QAbstractItemView* liste = b->fenetre->ComboBox1->view();
+        QTRY_VERIFY(liste->isVisible());
+        QVERIFY(dynamic_cast<ui::DelegueLigne*>(liste->itemDelegate()) != nullptr);
+        QVERIFY(!b->fenetre->commandes().deverrouillage_menu());
+        QTest::keyClick(liste, Qt::Key_A, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+        QVERIFY(b->fenetre->commandes().deverrouillage_menu());
+        b->fenetre->ComboBox1->hidePopup();
     }
 
     // Peintes à la demande, les icônes rendent les images d'une icône faite de leurs six tailles :
