@@ -5,8 +5,14 @@ lancements), la mémoire résidente au repos et le temps processeur au repos pen
 puis écrit les trois rapports. Objectifs : démarrage et mémoire à moins de 1,5 fois la fenêtre nue,
 processeur au repos sous 0,1 % d'un cœur.
 
-Usage : performance_programme.py LUMICOMPTEUR FENETRE_NUE [--duree S] [--lancements N] [--verifier]
-(à lancer sous xvfb-run ; --verifier rend le code 1 si un objectif n'est pas tenu)."""
+Usage : performance_programme.py LUMICOMPTEUR FENETRE_NUE [--duree S] [--lancements N] [--pause S]
+[--verifier] (à lancer sous xvfb-run ; --verifier rend le code 1 si un objectif n'est pas tenu).
+
+Entre deux lancements, le serveur X est laissé au repos un instant (--pause, 0,2 s) : il défait
+encore la fenêtre du programme arrêté, et un programme lancé aussitôt l'attendait. Sans pause, la
+mesure chargeait chaque programme du ménage de son prédécesseur, toujours le même de l'alternance
+(la fenêtre nue, tuée par SIGTERM, précède lumicompteur, qui se ferme proprement avant elle) :
+quelques millisecondes comptées au seul lumicompteur."""
 import argparse
 import os
 import re
@@ -62,15 +68,16 @@ def arreter(processus):
         processus.wait()
 
 
-def demarrages(commandes, env, lancements):
+def demarrages(commandes, env, lancements, pause):
     """Médiane du temps jusqu'à la première image de chaque commande ; les lancements alternent pour
-    que la charge de la machine pèse autant sur chacune."""
+    que la charge de la machine pèse autant sur chacune, chacun sur un serveur X au repos."""
     temps = [[] for _ in commandes]
     for _ in range(lancements):
         for i, commande in enumerate(commandes):
             processus, ms = lancer(commande, env)
             temps[i].append(ms)
             arreter(processus)
+            time.sleep(pause)
     return [statistics.median(t) for t in temps]
 
 
@@ -94,6 +101,7 @@ def main():
     p.add_argument("fenetre_nue")
     p.add_argument("--duree", type=float, default=60)
     p.add_argument("--lancements", type=int, default=11)
+    p.add_argument("--pause", type=float, default=0.2)
     p.add_argument("--verifier", action="store_true")
     a = p.parse_args()
 
@@ -110,7 +118,7 @@ def main():
 
         commande_nue = [a.fenetre_nue]
         commande_lumi = [a.lumicompteur, "--dossier", dossier]
-        demarrage_nue, demarrage_lumi = demarrages([commande_nue, commande_lumi], env, a.lancements)
+        demarrage_nue, demarrage_lumi = demarrages([commande_nue, commande_lumi], env, a.lancements, a.pause)
         nue = (demarrage_nue, *repos(commande_nue, env, a.duree))
         lumi = (demarrage_lumi, *repos(commande_lumi, env, a.duree))
         for nom, (d, rss, cpu) in (("fenetre_nue", nue), ("lumicompteur", lumi)):
