@@ -620,12 +620,18 @@ void TForm1::construire_minuteries() {
 }
 
 void TForm1::scrutation(bool sur_veille) {
-    if (!detection_) return;
+    // Une boîte ouverte par une action fait tourner une boucle d'événements : la scrutation n'y est
+    // pas relancée en plein passage (comme une minuterie ne l'est pas dans son propre gestionnaire),
+    // et la veille se tait jusqu'à la fin du passage, sans perdre ce qu'elle signale.
+    if (!detection_ || scrutation_en_cours_) return;
+    scrutation_en_cours_ = true;
+    if (veille_Timer5 != nullptr) veille_Timer5->setEnabled(false);
     if (sur_veille) {
         detection_->Timer5Timer_sur_veille();
     } else {
         detection_->Timer5Timer();
     }
+    scrutation_en_cours_ = false;
     // La scrutation peut tourner dix fois par seconde : la fenêtre n'est relue que si un état a changé.
     if (empreinte_changee()) {
         apres_evenement();
@@ -639,7 +645,8 @@ void TForm1::regler_scrutation() {
     // Hors scrutation de l'accès à distance, Timer5Timer ne fait rien : ni veille ni minuterie ; le
     // changement de source la relance.
     const bool utile = detection_->Timer5().active() && detection_->surveillance_par_ras();
-    if (veille_Timer5 != nullptr && veille_Timer5->isEnabled() != utile) veille_Timer5->setEnabled(utile);
+    const bool veille = utile && !scrutation_en_cours_;
+    if (veille_Timer5 != nullptr && veille_Timer5->isEnabled() != veille) veille_Timer5->setEnabled(veille);
     // Les 100 ms ne restent que si la veille ne peut pas signaler chaque changement.
     const bool minuterie = utile && !(veille_Timer5 != nullptr && detection_->veille_suffit());
     if (minuterie && !Timer5->isActive()) {

@@ -323,6 +323,7 @@ private:
     bool visibilite_suivie_ = false;  // montrer() ou cacher() a été appelé
     bool visible_applique_ = false;
     bool deconnexion_en_cours_ = false;
+    bool scrutation_en_cours_ = false;
     bool question_ouverte_ = false;
     bool image6_applique_ = false;
     ImageIcone image_appliquee_ = ImageIcone::numerotation;

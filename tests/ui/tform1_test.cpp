@@ -1,21 +1,29 @@
 // La vraie fenêtre principale menée par QtTest (plate-forme offscreen) sur un compteur complet simulé :
 // clics et glissements sur l'afficheur, menus reconstruits, question de la fermeture, cacher sans zone
-// de notification, raccrochage, fenêtre des messages, minuteries, couleurs.
+// de notification, raccrochage, fenêtre des messages, minuteries, scrutation réveillée par une veille,
+// couleurs.
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <memory>
 
+#include "base/descripteur.hpp"
+#include "core/detection.hpp"
 #include "core/essai_compteur.hpp"
 #include "settings/fichier_ini.hpp"
 #include "ui/controles.hpp"
@@ -71,6 +79,74 @@ struct Banc {
     EssaiCompteur e{le_10_mars(14, 0, 0)};
     std::unique_ptr<TForm1> fenetre;
     QList<QUrl> urls;
+};
+
+// Un accès à distance qui sait veiller : l'essai règle l'état de la connexion et lève le signal.
+class AccesVeille final : public AccesDistant {
+public:
+    AccesVeille() : signal_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    std::vector<ConnexionDistante> connexions() const override {
+        ++interrogations;
+        if (etat == etat_scrutation_aucune) return {};
+        return {{"MonFAI", etat, 0}};
+    }
+    std::vector<std::string> entrees_annuaire() const override { return {}; }
+    bool numeroter(std::string_view) override { return false; }
+    bool raccrocher() override { return false; }
+    int descripteur_veille() const override { return signal_.get(); }
+    bool veille_complete() const override { return complete; }
+    void lire_veille() override {
+        std::uint64_t n = 0;
+        [[maybe_unused]] const auto lu = ::read(signal_.get(), &n, sizeof n);
+    }
+    void changer(int nouvel_etat) {
+        etat = nouvel_etat;
+        const std::uint64_t un = 1;
+        [[maybe_unused]] const auto ecrit = ::write(signal_.get(), &un, sizeof un);
+    }
+
+    int etat = etat_scrutation_aucune;
+    bool complete = true;
+    mutable int interrogations = 0;
+
+private:
+    Descripteur signal_;
+};
+
+// Pas de téléphonie : la détection scrute.
+class SansTelephonie final : public Telephonie {
+public:
+    std::int32_t initialiser(RappelLigne, PoigneeTapi&, std::uint32_t&) override { return -1; }
+    std::int32_t negocier_version(PoigneeTapi, std::uint32_t, std::uint32_t, std::uint32_t,
+                                  std::uint32_t&) override {
+        return -1;
+    }
+    std::int32_t ouvrir_ligne(PoigneeTapi, std::uint32_t, PoigneeTapi&, std::uint32_t, std::uint32_t,
+                              std::uint32_t) override {
+        return -1;
+    }
+    std::int32_t liberer_appel(PoigneeTapi) override { return -1; }
+    std::int32_t fermer_ligne(PoigneeTapi) override { return -1; }
+    std::int32_t arreter(PoigneeTapi) override { return -1; }
+};
+
+// Les actions reçues ; la numérotation ouvre une boucle d'événements, comme une boîte modale.
+class ActionsAvecBoite final : public ActionsDetection {
+public:
+    void action_numerotation_en_cours() override {
+        journal << "numerotation";
+        QEventLoop boite;
+        QTimer::singleShot(300, &boite, &QEventLoop::quit);
+        if (pendant_la_boite) QTimer::singleShot(0, pendant_la_boite);
+        boite.exec();
+        journal << "boite fermee";
+    }
+    void action_connecte_au_reseau() override { journal << "connecte"; }
+    void action_fin_de_connexion() override { journal << "fin"; }
+    bool mode_manuel() const override { return false; }
+
+    QStringList journal;
+    std::function<void()> pendant_la_boite;
 };
 
 class EssaisTForm1 : public QObject {
@@ -374,6 +450,42 @@ private slots:
                 }
             }
         }
+    }
+
+    // Avec une veille complète, la scrutation n'a plus de minuterie : elle passe à chaque signal ;
+    // incomplète, les 100 ms reviennent à côté. Une boîte ouverte par une action (passage mené par
+    // la minuterie) n'est pas traversée par un passage réveillé par la veille : ce qui change pendant
+    // la boîte est vu à sa fermeture.
+    void laScrutationSuitLaVeilleSansSeRelancerPendantUneBoite() {
+        AccesVeille acces;
+        SansTelephonie telephonie;
+        ActionsAvecBoite actions;
+        Detection detection({b->e.banc->horloge, b->e.registre(), acces, telephonie, b->e.banc->dialogue},
+                            actions, b->e.dossier.chemin());
+        detection.choix_de_la_source();
+        QVERIFY(detection.surveillance_par_ras());
+        acces.complete = false;
+        b->fenetre->suivre_detection(detection);
+        b->fenetre->demarrer();
+        QVERIFY(b->fenetre->veille_Timer5 != nullptr);
+        QVERIFY(b->fenetre->veille_Timer5->isEnabled());
+        QVERIFY(b->fenetre->Timer5->isActive());
+
+        actions.pendant_la_boite = [&] { acces.changer(etat_ras_authentification); };
+        acces.etat = etat_ras_connexion_peripherique;  // vu par les 100 ms, sans signal
+        QTRY_COMPARE(actions.journal, (QStringList{"numerotation", "boite fermee", "connecte"}));
+
+        acces.complete = true;
+        acces.changer(etat_ras_connecte);
+        QTRY_VERIFY(!b->fenetre->Timer5->isActive());
+        QVERIFY(b->fenetre->veille_Timer5->isEnabled());
+        const int avant = acces.interrogations;
+        QTest::qWait(300);
+        QCOMPARE(acces.interrogations, avant);  // au repos, plus rien
+        acces.changer(etat_scrutation_aucune);
+        QTRY_COMPARE(actions.journal.last(), QString("fin"));
+        b->fenetre->fermeture_session();
+        b->fenetre.reset();  // avant la détection qu'elle suit
     }
 
     void lesCouleursEtLUtilisateurSontAppliques() {
