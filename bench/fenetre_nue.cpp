@@ -1,5 +1,7 @@
 // Le programme de comparaison du banc : une fenêtre Qt Widgets nue (un libellé), avec la même mesure
-// de la première image que lumicompteur.
+// de la première image que lumicompteur. Avec --clignotant, elle fait au repos ce que lumicompteur
+// y fait au moins : une rangée de texte qui clignote toutes les 700 ms et un top d'une seconde.
+// Le processeur qu'elle prend alors dit ce que ce travail coûte sur la machine.
 #include <time.h>
 
 #include <QApplication>
@@ -7,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -38,6 +41,18 @@ int main(int argc, char** argv) {
     fenetre.setWindowTitle("Fenêtre nue");
     auto* disposition = new QVBoxLayout(&fenetre);
     disposition->addWidget(new QLabel("Une fenêtre Qt Widgets nue, pour comparer."));
+    auto* rangee = new QLabel(&fenetre);
+    disposition->addWidget(rangee);
+    QTimer clignotement;
+    QTimer top;
+    if (argc > 1 && std::strcmp(argv[1], "--clignotant") == 0) {
+        QObject::connect(&clignotement, &QTimer::timeout, rangee, [rangee] {
+            rangee->setText(rangee->text().isEmpty() ? QStringLiteral("Non connecté") : QString());
+        });
+        QObject::connect(&top, &QTimer::timeout, &top, [] {});
+        clignotement.start(700);
+        top.start(1000);
+    }
     fenetre.resize(640, 400);
     fenetre.show();
     return QApplication::exec();

@@ -1,6 +1,8 @@
 #include "settings/fichier_ini.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <mutex>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -17,7 +19,7 @@ namespace {
 
 constexpr std::string_view marque_utf8 = "\xEF\xBB\xBF";
 
-enum class Genre { autre, section, cle };
+enum class Genre : std::uint8_t { autre, section, cle };
 
 // Ce qu'une ligne déclare : une section, une clé et sa valeur, ou rien (vide, commentaire...).
 struct Analyse {
@@ -38,6 +40,173 @@ Analyse analyser(std::string_view ligne) {
     const std::string_view nom = rogner(l.substr(0, egal));
     if (nom.empty()) return {};
     return {Genre::cle, nom, rogner(l.substr(egal + 1))};
+}
+
+// Une ligne garde ses octets d'origine : une ligne qu'on ne touche pas se récrit à l'identique,
+// quel que soit son codage. Ce qu'elle déclare est analysé une fois, à sa création.
+struct LigneIni {
+    std::string brut;   // octets du fichier, sans fin de ligne
+    std::string texte;  // les mêmes en UTF-8
+    std::string fin;    // "\r\n", "\n" ou "" (dernière ligne sans fin)
+    Genre genre = Genre::autre;
+    // Nom et valeur, en positions dans `texte` (une vue ne survivrait pas à une copie).
+    std::uint32_t nom_debut = 0;
+    std::uint32_t nom_taille = 0;
+    std::uint32_t valeur_debut = 0;
+    std::uint32_t valeur_taille = 0;
+
+    std::string_view nom() const { return std::string_view(texte).substr(nom_debut, nom_taille); }
+    std::string_view valeur() const { return std::string_view(texte).substr(valeur_debut, valeur_taille); }
+
+    void analyser_texte() {
+        const Analyse a = analyser(texte);
+        const auto position = [this](std::string_view v) {
+            return static_cast<std::uint32_t>(v.empty() ? 0 : v.data() - texte.data());
+        };
+        genre = a.genre;
+        nom_debut = position(a.nom);
+        nom_taille = static_cast<std::uint32_t>(a.nom.size());
+        valeur_debut = position(a.valeur);
+        valeur_taille = static_cast<std::uint32_t>(a.valeur.size());
+    }
+};
+
+}  // namespace
+
+struct FichierIni::Image {
+    std::string octets;   // le fichier tel qu'il est sur le disque
+    std::string entete;   // marque d'ordre des octets UTF-8, gardée telle quelle
+    std::vector<LigneIni> lignes;
+    std::string fin_de_ligne = "\r\n";
+    bool utf8 = false;    // le fichier lu était en UTF-8 : on le récrit en UTF-8
+};
+
+namespace {
+
+using Image = FichierIni::Image;
+
+// Les derniers fichiers lus, par chemin. Les programmes relisent souvent les mêmes fichiers de
+// réglages (au démarrage, une quinzaine de fois) : des octets identiques à ceux de la dernière
+// lecture donnent la même image sans la redécouper. Comparer les octets, et non une date de
+// modification, ne laisse jamais passer une image périmée.
+class ImagesRecentes {
+public:
+    std::shared_ptr<const Image> trouver(const std::string& chemin, std::string_view octets) {
+        const std::lock_guard verrou(mutex_);
+        for (auto it = images_.begin(); it != images_.end(); ++it) {
+            if (it->first != chemin) continue;
+            if (it->second->octets != octets) return nullptr;
+            std::rotate(it, it + 1, images_.end());  // la plus récente à la fin
+            return images_.back().second;
+        }
+        return nullptr;
+    }
+
+    void garder(const std::string& chemin, std::shared_ptr<const Image> image) {
+        const std::lock_guard verrou(mutex_);
+        std::erase_if(images_, [&](const auto& e) { return e.first == chemin; });
+        if (images_.size() >= capacite) images_.erase(images_.begin());
+        images_.emplace_back(chemin, std::move(image));
+    }
+
+private:
+    static constexpr std::size_t capacite = 16;
+    std::mutex mutex_;
+    std::vector<std::pair<std::string, std::shared_ptr<const Image>>> images_;
+};
+
+ImagesRecentes& images_recentes() {
+    static ImagesRecentes images;
+    return images;
+}
+
+const std::shared_ptr<const Image>& image_vide() {
+    static const std::shared_ptr<const Image> vide = std::make_shared<const Image>();
+    return vide;
+}
+
+std::shared_ptr<const Image> decouper(std::string octets) {
+    auto image = std::make_shared<Image>();
+    std::string_view corps = octets;
+    if (corps.substr(0, marque_utf8.size()) == marque_utf8) {
+        image->entete = marque_utf8;
+        corps.remove_prefix(marque_utf8.size());
+        image->utf8 = true;
+    }
+    const std::string texte = decoder_fichier_texte(octets);
+    if (!image->utf8) {
+        // Lu tel quel : c'était de l'UTF-8. Un fichier tout ASCII reste en Windows-1252.
+        const bool non_ascii = std::any_of(corps.begin(), corps.end(),
+                                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        image->utf8 = non_ascii && texte == corps;
+    }
+
+    // "\n" n'apparaît dans aucun des deux codages qu'à la place d'un saut de ligne : les deux
+    // découpages vont de pair.
+    auto& lignes = image->lignes;
+    lignes.reserve(static_cast<std::size_t>(std::count(corps.begin(), corps.end(), '\n')) + 1);
+    std::size_t pos_brut = 0;
+    std::size_t pos_texte = 0;
+    while (pos_brut < corps.size()) {
+        const auto nl_brut = corps.find('\n', pos_brut);
+        const auto nl_texte = texte.find('\n', pos_texte);
+        LigneIni ligne;
+        if (nl_brut == std::string_view::npos) {
+            ligne.brut = corps.substr(pos_brut);
+            ligne.texte = texte.substr(pos_texte);
+            pos_brut = corps.size();
+        } else {
+            ligne.brut = corps.substr(pos_brut, nl_brut - pos_brut);
+            ligne.texte = texte.substr(pos_texte, nl_texte - pos_texte);
+            ligne.fin = "\n";
+            if (!ligne.brut.empty() && ligne.brut.back() == '\r') {
+                ligne.brut.pop_back();
+                ligne.fin = "\r\n";
+            }
+            if (!ligne.texte.empty() && ligne.texte.back() == '\r') ligne.texte.pop_back();
+            pos_brut = nl_brut + 1;
+            pos_texte = nl_texte + 1;
+        }
+        ligne.analyser_texte();
+        lignes.push_back(std::move(ligne));
+    }
+    const auto premiere_fin =
+        std::find_if(lignes.begin(), lignes.end(), [](const LigneIni& l) { return !l.fin.empty(); });
+    if (premiere_fin != lignes.end()) image->fin_de_ligne = premiere_fin->fin;
+    image->octets = std::move(octets);
+    return image;
+}
+
+std::string encoder(const Image& image, std::string_view utf8) {
+    if (!image.utf8) return utf8_vers_cp1252(utf8);
+    // Un texte UTF-8 invalide rendrait tout le fichier illisible comme UTF-8 : ses octets fautifs
+    // deviennent "?" comme en Windows-1252.
+    if (est_utf8_valide(utf8)) return std::string(utf8);
+    return cp1252_vers_utf8(utf8_vers_cp1252(utf8));
+}
+
+std::string decoder_ligne(const Image& image, std::string_view brut) {
+    // Avec la marque UTF-8, les octets invalides se lisent en Windows-1252 comme au chargement.
+    return image.utf8 ? decoder_fichier_texte(std::string(marque_utf8) + std::string(brut))
+                      : cp1252_vers_utf8(brut);
+}
+
+LigneIni nouvelle_ligne(const Image& image, std::string_view texte_utf8) {
+    LigneIni ligne;
+    ligne.brut = encoder(image, texte_utf8);
+    ligne.texte = decoder_ligne(image, ligne.brut);
+    ligne.fin = image.fin_de_ligne;
+    ligne.analyser_texte();
+    return ligne;
+}
+
+std::string contenu(const Image& image) {
+    std::string sortie = image.entete;
+    for (const LigneIni& ligne : image.lignes) {
+        sortie += ligne.brut;
+        sortie += ligne.fin;
+    }
+    return sortie;
 }
 
 bool est_guillemet(char c) {
@@ -83,169 +252,23 @@ struct Emplacement {
     std::optional<std::size_t> cle;
 };
 
-}  // namespace
-
-FichierIni::FichierIni(fs::path chemin) : chemin_(std::move(chemin)) {
-    charger();
-}
-
-void FichierIni::recharger() {
-    charger();
-}
-
-void FichierIni::charger() {
-    entete_.clear();
-    lignes_.clear();
-    fin_de_ligne_ = "\r\n";
-    utf8_ = false;
-    illisible_ = false;
-
-    const std::optional<std::string> octets = lire_fichier(chemin_);
-    if (!octets) {
-        // Absent : vide. Présent mais illisible (dossier, droits) : vide aussi, mais jamais écrasé.
-        std::error_code ec;
-        illisible_ = fs::exists(fs::status(chemin_, ec));
-        return;
-    }
-
-    std::string_view corps = *octets;
-    if (corps.substr(0, marque_utf8.size()) == marque_utf8) {
-        entete_ = marque_utf8;
-        corps.remove_prefix(marque_utf8.size());
-        utf8_ = true;
-    }
-    const std::string texte = decoder_fichier_texte(*octets);
-    if (!utf8_) {
-        // Lu tel quel : c'était de l'UTF-8. Un fichier tout ASCII reste en Windows-1252.
-        const bool non_ascii = std::any_of(corps.begin(), corps.end(),
-                                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-        utf8_ = non_ascii && texte == corps;
-    }
-
-    // "\n" n'apparaît dans aucun des deux codages qu'à la place d'un saut de ligne : les deux
-    // découpages vont de pair.
-    std::size_t pos_brut = 0;
-    std::size_t pos_texte = 0;
-    while (pos_brut < corps.size()) {
-        const auto nl_brut = corps.find('\n', pos_brut);
-        const auto nl_texte = texte.find('\n', pos_texte);
-        Ligne ligne;
-        if (nl_brut == std::string_view::npos) {
-            ligne.brut = corps.substr(pos_brut);
-            ligne.texte = texte.substr(pos_texte);
-            pos_brut = corps.size();
-        } else {
-            ligne.brut = corps.substr(pos_brut, nl_brut - pos_brut);
-            ligne.texte = texte.substr(pos_texte, nl_texte - pos_texte);
-            ligne.fin = "\n";
-            if (!ligne.brut.empty() && ligne.brut.back() == '\r') {
-                ligne.brut.pop_back();
-                ligne.fin = "\r\n";
+Emplacement localiser(const std::vector<LigneIni>& lignes, std::string_view section, std::string_view cle) {
+    Emplacement e;
+    e.fin_section = lignes.size();
+    for (std::size_t i = 0; i < lignes.size(); ++i) {
+        const LigneIni& l = lignes[i];
+        if (l.genre == Genre::section) {
+            if (e.section) {
+                e.fin_section = i;
+                break;
             }
-            if (!ligne.texte.empty() && ligne.texte.back() == '\r') ligne.texte.pop_back();
-            pos_brut = nl_brut + 1;
-            pos_texte = nl_texte + 1;
-        }
-        lignes_.push_back(std::move(ligne));
-    }
-    const auto premiere_fin =
-        std::find_if(lignes_.begin(), lignes_.end(), [](const Ligne& l) { return !l.fin.empty(); });
-    if (premiere_fin != lignes_.end()) fin_de_ligne_ = premiere_fin->fin;
-}
-
-std::string FichierIni::lire(std::string_view section, std::string_view cle, std::string_view defaut) const {
-    section = rogner(section);
-    cle = rogner(cle);
-    bool dans_section = false;
-    for (const Ligne& ligne : lignes_) {
-        const Analyse a = analyser(ligne.texte);
-        if (a.genre == Genre::section) {
-            if (dans_section) break;  // seule la première section de ce nom compte
-            dans_section = egal_sans_casse(a.nom, section);
-        } else if (a.genre == Genre::cle && dans_section && egal_sans_casse(a.nom, cle)) {
-            return valeur_lue(a.valeur);
+            if (egal_sans_casse(l.nom(), section)) e.section = i;
+        } else if (l.genre == Genre::cle && e.section && !e.cle && egal_sans_casse(l.nom(), cle)) {
+            e.cle = i;
         }
     }
-    return std::string(defaut);
+    return e;
 }
-
-bool FichierIni::section_existe(std::string_view section) const {
-    section = rogner(section);
-    return std::any_of(lignes_.begin(), lignes_.end(), [&](const Ligne& ligne) {
-        const Analyse a = analyser(ligne.texte);
-        return a.genre == Genre::section && egal_sans_casse(a.nom, section);
-    });
-}
-
-std::vector<std::string> FichierIni::cles(std::string_view section) const {
-    section = rogner(section);
-    std::vector<std::string> noms;
-    bool dans_section = false;
-    for (const Ligne& ligne : lignes_) {
-        const Analyse a = analyser(ligne.texte);
-        if (a.genre == Genre::section) {
-            if (dans_section) break;
-            dans_section = egal_sans_casse(a.nom, section);
-        } else if (a.genre == Genre::cle && dans_section) {
-            const bool deja = std::any_of(noms.begin(), noms.end(),
-                                          [&](const std::string& n) { return egal_sans_casse(n, a.nom); });
-            if (!deja) noms.emplace_back(a.nom);
-        }
-    }
-    return noms;
-}
-
-std::string FichierIni::encoder(std::string_view utf8) const {
-    if (!utf8_) return utf8_vers_cp1252(utf8);
-    // Un texte UTF-8 invalide rendrait tout le fichier illisible comme UTF-8 : ses octets fautifs
-    // deviennent "?" comme en Windows-1252.
-    if (est_utf8_valide(utf8)) return std::string(utf8);
-    return cp1252_vers_utf8(utf8_vers_cp1252(utf8));
-}
-
-std::string FichierIni::decoder_ligne(std::string_view brut) const {
-    // Avec la marque UTF-8, les octets invalides se lisent en Windows-1252 comme au chargement.
-    return utf8_ ? decoder_fichier_texte(std::string(marque_utf8) + std::string(brut))
-                 : cp1252_vers_utf8(brut);
-}
-
-FichierIni::Ligne FichierIni::nouvelle_ligne(std::string_view texte_utf8) const {
-    Ligne ligne;
-    ligne.brut = encoder(texte_utf8);
-    ligne.texte = decoder_ligne(ligne.brut);
-    ligne.fin = fin_de_ligne_;
-    return ligne;
-}
-
-std::string FichierIni::contenu() const {
-    std::string sortie = entete_;
-    for (const Ligne& ligne : lignes_) {
-        sortie += ligne.brut;
-        sortie += ligne.fin;
-    }
-    return sortie;
-}
-
-template <typename Modification>
-void FichierIni::modifier_fichier(Modification modifier) {
-    // Relu avant chaque écriture, comme le fait Windows : ce qu'un autre accès a écrit depuis
-    // l'ouverture n'est pas perdu.
-    charger();
-    if (illisible_) {
-        throw ErreurFichier("Impossible de lire le fichier « " + chemin_.string() +
-                            " » : il n'a pas été modifié.");
-    }
-    const std::vector<Ligne> avant = lignes_;
-    if (!modifier()) return;
-    try {
-        remplacer_fichier(chemin_, contenu());
-    } catch (...) {
-        lignes_ = avant;  // la mémoire reste l'image du disque
-        throw;
-    }
-}
-
-namespace {
 
 void verifier_noms(const fs::path& chemin, std::string_view section, std::string_view cle) {
     // Un nom qui ne se relirait pas comme tel casserait la structure du fichier.
@@ -262,26 +285,91 @@ void verifier_noms(const fs::path& chemin, std::string_view section, std::string
     }
 }
 
-template <typename Lignes>
-Emplacement localiser(const Lignes& lignes, std::string_view section, std::string_view cle) {
-    Emplacement e;
-    e.fin_section = lignes.size();
-    for (std::size_t i = 0; i < lignes.size(); ++i) {
-        const Analyse a = analyser(lignes[i].texte);
-        if (a.genre == Genre::section) {
-            if (e.section) {
-                e.fin_section = i;
-                break;
-            }
-            if (egal_sans_casse(a.nom, section)) e.section = i;
-        } else if (a.genre == Genre::cle && e.section && !e.cle && egal_sans_casse(a.nom, cle)) {
-            e.cle = i;
-        }
-    }
-    return e;
+}  // namespace
+
+FichierIni::FichierIni(fs::path chemin) : chemin_(std::move(chemin)) {
+    charger();
 }
 
-}  // namespace
+void FichierIni::recharger() {
+    charger();
+}
+
+void FichierIni::charger() {
+    illisible_ = false;
+    std::optional<std::string> octets = lire_fichier(chemin_);
+    if (!octets) {
+        // Absent : vide. Présent mais illisible (dossier, droits) : vide aussi, mais jamais écrasé.
+        std::error_code ec;
+        illisible_ = fs::exists(fs::status(chemin_, ec));
+        image_ = image_vide();
+        return;
+    }
+    const std::string cle = chemin_.string();
+    if (auto image = images_recentes().trouver(cle, *octets)) {
+        image_ = std::move(image);
+        return;
+    }
+    image_ = decouper(std::move(*octets));
+    images_recentes().garder(cle, image_);
+}
+
+std::string FichierIni::lire(std::string_view section, std::string_view cle, std::string_view defaut) const {
+    section = rogner(section);
+    cle = rogner(cle);
+    bool dans_section = false;
+    for (const LigneIni& ligne : image_->lignes) {
+        if (ligne.genre == Genre::section) {
+            if (dans_section) break;  // seule la première section de ce nom compte
+            dans_section = egal_sans_casse(ligne.nom(), section);
+        } else if (ligne.genre == Genre::cle && dans_section && egal_sans_casse(ligne.nom(), cle)) {
+            return valeur_lue(ligne.valeur());
+        }
+    }
+    return std::string(defaut);
+}
+
+bool FichierIni::section_existe(std::string_view section) const {
+    section = rogner(section);
+    return std::any_of(image_->lignes.begin(), image_->lignes.end(), [&](const LigneIni& ligne) {
+        return ligne.genre == Genre::section && egal_sans_casse(ligne.nom(), section);
+    });
+}
+
+std::vector<std::string> FichierIni::cles(std::string_view section) const {
+    section = rogner(section);
+    std::vector<std::string> noms;
+    bool dans_section = false;
+    for (const LigneIni& ligne : image_->lignes) {
+        if (ligne.genre == Genre::section) {
+            if (dans_section) break;
+            dans_section = egal_sans_casse(ligne.nom(), section);
+        } else if (ligne.genre == Genre::cle && dans_section) {
+            const bool deja = std::any_of(noms.begin(), noms.end(),
+                                          [&](const std::string& n) { return egal_sans_casse(n, ligne.nom()); });
+            if (!deja) noms.emplace_back(ligne.nom());
+        }
+    }
+    return noms;
+}
+
+template <typename Modification>
+void FichierIni::modifier_fichier(Modification modifier) {
+    // Relu avant chaque écriture, comme le fait Windows : ce qu'un autre accès a écrit depuis
+    // l'ouverture n'est pas perdu.
+    charger();
+    if (illisible_) {
+        throw ErreurFichier("Impossible de lire le fichier « " + chemin_.string() +
+                            " » : il n'a pas été modifié.");
+    }
+    auto image = std::make_shared<Image>(*image_);
+    if (!modifier(*image)) return;
+    image->octets = contenu(*image);
+    // Si le remplacement échoue, l'image reste celle du disque.
+    remplacer_fichier(chemin_, image->octets);
+    image_ = image;
+    images_recentes().garder(chemin_.string(), std::move(image));
+}
 
 void FichierIni::ecrire(std::string_view section, std::string_view cle, std::string_view texte) {
     section = rogner(section);
@@ -289,19 +377,21 @@ void FichierIni::ecrire(std::string_view section, std::string_view cle, std::str
     verifier_noms(chemin_, section, cle);
     const std::string valeur = valeur_ecrite(texte);
 
-    modifier_fichier([&] {
-        const Emplacement e = localiser(lignes_, section, cle);
+    modifier_fichier([&](Image& image) {
+        auto& lignes = image.lignes;
+        const Emplacement e = localiser(lignes, section, cle);
         if (e.cle) {
             // Seule la valeur change : le nom et les blancs autour de "=" restent comme ils étaient.
-            Ligne& ligne = lignes_[*e.cle];
+            LigneIni& ligne = lignes[*e.cle];
             std::size_t debut = ligne.brut.find('=') + 1;
             if (!valeur.empty()) {
                 while (debut < ligne.brut.size() && est_blanc(ligne.brut[debut])) ++debut;
             }
-            std::string brut = ligne.brut.substr(0, debut) + encoder(valeur);
+            std::string brut = ligne.brut.substr(0, debut) + encoder(image, valeur);
             if (brut == ligne.brut) return false;
-            ligne.texte = decoder_ligne(brut);
+            ligne.texte = decoder_ligne(image, brut);
             ligne.brut = std::move(brut);
+            ligne.analyser_texte();
             return true;
         }
 
@@ -310,24 +400,23 @@ void FichierIni::ecrire(std::string_view section, std::string_view cle, std::str
             // Nouvelle clé après la dernière ligne non vide de la section.
             std::size_t position = *e.section + 1;
             for (std::size_t i = e.fin_section; i > *e.section + 1; --i) {
-                if (!rogner(lignes_[i - 1].texte).empty()) {
+                if (!rogner(lignes[i - 1].texte).empty()) {
                     position = i;
                     break;
                 }
             }
-            if (lignes_[position - 1].fin.empty()) lignes_[position - 1].fin = fin_de_ligne_;
-            lignes_.insert(lignes_.begin() + static_cast<std::ptrdiff_t>(position),
-                           nouvelle_ligne(ligne_cle));
+            if (lignes[position - 1].fin.empty()) lignes[position - 1].fin = image.fin_de_ligne;
+            lignes.insert(lignes.begin() + static_cast<std::ptrdiff_t>(position), nouvelle_ligne(image, ligne_cle));
             return true;
         }
 
         // Nouvelle section à la fin, séparée de ce qui précède par une ligne vide.
-        if (!lignes_.empty()) {
-            if (lignes_.back().fin.empty()) lignes_.back().fin = fin_de_ligne_;
-            if (!rogner(lignes_.back().texte).empty()) lignes_.push_back(nouvelle_ligne(""));
+        if (!lignes.empty()) {
+            if (lignes.back().fin.empty()) lignes.back().fin = image.fin_de_ligne;
+            if (!rogner(lignes.back().texte).empty()) lignes.push_back(nouvelle_ligne(image, ""));
         }
-        lignes_.push_back(nouvelle_ligne("[" + std::string(section) + "]"));
-        lignes_.push_back(nouvelle_ligne(ligne_cle));
+        lignes.push_back(nouvelle_ligne(image, "[" + std::string(section) + "]"));
+        lignes.push_back(nouvelle_ligne(image, ligne_cle));
         return true;
     });
 }
@@ -335,10 +424,10 @@ void FichierIni::ecrire(std::string_view section, std::string_view cle, std::str
 void FichierIni::effacer_cle(std::string_view section, std::string_view cle) {
     section = rogner(section);
     cle = rogner(cle);
-    modifier_fichier([&] {
-        const Emplacement e = localiser(lignes_, section, cle);
+    modifier_fichier([&](Image& image) {
+        const Emplacement e = localiser(image.lignes, section, cle);
         if (!e.cle) return false;
-        lignes_.erase(lignes_.begin() + static_cast<std::ptrdiff_t>(*e.cle));
+        image.lignes.erase(image.lignes.begin() + static_cast<std::ptrdiff_t>(*e.cle));
         return true;
     });
 }

@@ -4,6 +4,7 @@
 // la section ou la clé et laisse toutes les autres lignes telles qu'elles étaient.
 // Windows-1252 sur le disque ; un fichier UTF-8 est accepté à la lecture.
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,8 @@ namespace lumi {
 
 class FichierIni {
 public:
-    // Lit le fichier une fois (un groupe d'accès) ; un fichier absent se lit comme vide.
+    // Lit le fichier une fois (un groupe d'accès) ; un fichier absent se lit comme vide. Un fichier
+    // dont les octets n'ont pas changé depuis une lecture précédente n'est pas redécoupé.
     explicit FichierIni(std::filesystem::path chemin);
 
     const std::filesystem::path& chemin() const { return chemin_; }
@@ -32,29 +34,18 @@ public:
     // Relit le fichier sur le disque.
     void recharger();
 
-private:
-    // Une ligne garde ses octets d'origine : une ligne qu'on ne touche pas se récrit à l'identique,
-    // quel que soit son codage.
-    struct Ligne {
-        std::string brut;   // octets du fichier, sans fin de ligne
-        std::string texte;  // les mêmes en UTF-8
-        std::string fin;    // "\r\n", "\n" ou "" (dernière ligne sans fin)
-    };
+    // Le fichier lu et découpé, partagé entre les accès qui ont lu les mêmes octets.
+    struct Image;
 
+private:
     void charger();
-    // Relit le fichier, applique `modifier` aux lignes et remplace le fichier si elles ont changé.
+    // Relit le fichier, applique `modifier` à une copie de l'image et remplace le fichier si elle
+    // a changé.
     template <typename Modification>
     void modifier_fichier(Modification modifier);
-    std::string encoder(std::string_view utf8) const;
-    std::string decoder_ligne(std::string_view brut) const;
-    Ligne nouvelle_ligne(std::string_view texte_utf8) const;
-    std::string contenu() const;
 
     std::filesystem::path chemin_;
-    std::string entete_;  // marque d'ordre des octets UTF-8, gardée telle quelle
-    std::vector<Ligne> lignes_;
-    std::string fin_de_ligne_ = "\r\n";
-    bool utf8_ = false;       // le fichier lu était en UTF-8 : on le récrit en UTF-8
+    std::shared_ptr<const Image> image_;
     bool illisible_ = false;  // le fichier existe mais ne se lit pas : on refuse de l'écraser
 };
 

@@ -158,6 +158,25 @@ TEST_F(FichierIniTest, LaLectureSeFaitUneFoisRechargerRelit) {
     EXPECT_EQ(ini.lire("a", "k"), "2");
 }
 
+// Les lectures des mêmes octets partagent leur découpage : un fichier changé dans la même
+// milliseconde, à taille égale, doit pourtant se relire, et l'écriture d'un accès ne touche pas
+// ce qu'un autre a déjà lu.
+TEST_F(FichierIniTest, UnFichierChangeSeRelitMemeATailleEgale) {
+    poser("[a]\nk=1\n");
+    const FichierIni ancien(chemin_);
+    const FichierIni meme(chemin_);
+    poser("[a]\nk=2\n");
+    FichierIni nouveau(chemin_);
+    EXPECT_EQ(nouveau.lire("a", "k"), "2");
+    nouveau.ecrire("a", "k", "3");
+    EXPECT_EQ(nouveau.lire("a", "k"), "3");
+    EXPECT_EQ(ancien.lire("a", "k"), "1");
+    EXPECT_EQ(meme.lire("a", "k"), "1");
+    EXPECT_EQ(FichierIni(chemin_).lire("a", "k"), "3");
+    poser("[a]\nk=1\n");
+    EXPECT_EQ(FichierIni(chemin_).lire("a", "k"), "1");
+}
+
 // Écriture --------------------------------------------------------------------------------------
 
 // Commentaires, lignes vides, CRLF, octets Windows-1252 (dont 0x81 sans caractère), clé en double.
