@@ -112,7 +112,7 @@ def main():
     p.add_argument("lumicompteur")
     p.add_argument("fenetre_nue")
     p.add_argument("--duree", type=float, default=60)
-    p.add_argument("--lancements", type=int, default=11)
+    p.add_argument("--lancements", type=int, default=21)
     p.add_argument("--pause", type=float, default=0.2)
     p.add_argument("--verifier", action="store_true")
     a = p.parse_args()
