@@ -23,6 +23,7 @@ paquets=(
     xvfb
     xauth
     xdotool
+    trayer
     python3
 )
 

@@ -1036,9 +1036,11 @@ void TForm1::installer_icone() {
             }
         });
     }
-    // reaffichage_petite_icone : l'icône du produit et son info-bulle reviennent.
+    // reaffichage_petite_icone : l'icône du produit et son info-bulle reviennent, posées avant que
+    // l'icône ne paraisse.
     compteur_.reaffichage_petite_icone();
-    image_appliquee_ = ImageIcone::numerotation;  // force l'image au prochain rafraîchissement
+    image_appliquee_ = ImageIcone::numerotation;  // force l'image
+    appliquer_icone();
     icone_->show();
     rafraichir();
 }
