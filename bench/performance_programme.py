@@ -12,6 +12,11 @@ mesure donc, pendant les mêmes secondes, la fenêtre nue lancée avec --clignot
 ce travail : son processeur, écrit à côté du chiffre de lumicompteur, dit ce que ce travail coûte
 sur cette machine à ce moment-là.
 
+Avec trayer (une zone de notification), le banc mesure aussi, pendant les mêmes secondes, le
+processeur d'un second lumicompteur lancé avec -invisible : caché dans la zone, il ne se réveille
+plus que pour son top. Les réveils par seconde (commutations volontaires de tous les fils) sont
+écrits à côté : eux ne dépendent que du programme.
+
 Usage : performance_programme.py LUMICOMPTEUR FENETRE_NUE [--duree S] [--lancements N] [--pause S]
 [--verifier] (à lancer sous xvfb-run ; --verifier rend le code 1 si un objectif n'est pas tenu).
 
@@ -66,6 +71,20 @@ def temps_cpu_s(pid):
         return (int(champs[11]) + int(champs[12])) / TIC  # utime + stime
 
 
+def reveils(pid):
+    """Réveils de tous les fils du processus : ses commutations de contexte volontaires."""
+    total = 0
+    for fil in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{fil}/status") as f:
+                for ligne in f:
+                    if ligne.startswith("voluntary_ctxt_switches:"):
+                        total += int(ligne.split()[1])
+        except OSError:
+            pass  # un fil fini entre-temps
+    return total
+
+
 def arreter(processus):
     processus.terminate()
     try:
@@ -90,21 +109,41 @@ def demarrages(commandes, env, lancements, pause):
 
 def repos(commandes, env, duree):
     """Mémoire résidente et processeur au repos (pour cent d'un cœur) de chaque commande, toutes
-    lancées ensemble et mesurées pendant les mêmes `duree` secondes."""
-    processus = [lancer(commande, env)[0] for commande in commandes]
+    lancées ensemble et mesurées pendant les mêmes `duree` secondes. Une commande (commande,
+    dessine) qui ne dessine pas (-invisible) n'est pas attendue."""
+    processus = []
     try:
+        for commande, dessine in commandes:
+            if dessine:
+                processus.append(lancer(commande, env)[0])
+            else:
+                processus.append(subprocess.Popen(commande, env=env, stdout=subprocess.DEVNULL,
+                                                  stderr=subprocess.DEVNULL))
         time.sleep(3)  # les processus se posent
         rss = [rss_ko(p.pid) for p in processus]
         cpu_avant = [temps_cpu_s(p.pid) for p in processus]
+        reveils_avant = [reveils(p.pid) for p in processus]
         t_avant = time.monotonic()
         time.sleep(duree)
         ecoule = time.monotonic() - t_avant
         cpu = [(temps_cpu_s(p.pid) - avant) / ecoule * 100 for p, avant in zip(processus, cpu_avant)]
+        par_s = [(reveils(p.pid) - avant) / ecoule for p, avant in zip(processus, reveils_avant)]
         rss = [max(r, rss_ko(p.pid)) for r, p in zip(rss, processus)]
     finally:
         for p in processus:
             arreter(p)
-    return list(zip(rss, cpu))
+    return list(zip(rss, cpu, par_s))
+
+
+def zone_de_notification():
+    """trayer, une zone de notification XEmbed au bas de l'écran, ou None s'il manque."""
+    if shutil.which("trayer") is None:
+        return None
+    zone = subprocess.Popen(["trayer", "--edge", "bottom", "--align", "left", "--widthtype", "pixel",
+                             "--width", "120", "--height", "24"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(1)
+    return zone
 
 
 def main():
@@ -131,13 +170,31 @@ def main():
         commande_nue = [a.fenetre_nue]
         commande_lumi = [a.lumicompteur, "--dossier", dossier]
         demarrage_nue, demarrage_lumi = demarrages([commande_nue, commande_lumi], env, a.lancements, a.pause)
-        repos_nue, repos_reference, repos_lumi = repos(
-            [commande_nue, [a.fenetre_nue, "--clignotant"], commande_lumi], env, a.duree)
+        commandes = [(commande_nue, True), ([a.fenetre_nue, "--clignotant"], True), (commande_lumi, True)]
+        zone = zone_de_notification()
+        if zone is not None:
+            # Un second dossier : un seul programme par dossier de données.
+            cache = os.path.join(tmp, "donnees-cache")
+            shutil.copytree(dossier, cache)
+            commandes.append(([a.lumicompteur, "--dossier", cache, "-invisible"], False))
+        try:
+            mesures = repos(commandes, env, a.duree)
+        finally:
+            if zone is not None:
+                arreter(zone)
+        repos_nue, repos_reference, repos_lumi = mesures[:3]
         nue = (demarrage_nue, *repos_nue)
         lumi = (demarrage_lumi, *repos_lumi)
-        for nom, (d, rss, cpu) in (("fenetre_nue", nue), ("lumicompteur", lumi)):
-            print(f"{nom}: demarrage_ms={d:.1f} rss_ko={rss} cpu_repos_pourcent={cpu:.4f}")
-        print(f"fenetre_nue --clignotant: cpu_repos_pourcent={repos_reference[1]:.4f}")
+        for nom, (d, rss, cpu, par_s) in (("fenetre_nue", nue), ("lumicompteur", lumi)):
+            print(f"{nom}: demarrage_ms={d:.1f} rss_ko={rss} cpu_repos_pourcent={cpu:.4f} "
+                  f"reveils_par_s={par_s:.2f}")
+        print(f"fenetre_nue --clignotant: cpu_repos_pourcent={repos_reference[1]:.4f} "
+              f"reveils_par_s={repos_reference[2]:.2f}")
+        if zone is None:
+            print("lumicompteur -invisible: trayer absent, pas de zone de notification, mesure sautée")
+        else:
+            print(f"lumicompteur -invisible (caché dans la zone de notification): "
+                  f"cpu_repos_pourcent={mesures[3][1]:.4f} reveils_par_s={mesures[3][2]:.2f}")
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
 

@@ -203,7 +203,7 @@ void CommandesFenetre::Timer2Timer() {
                                                       : ImageIcone::Image3;
             ++fenetre.modifications_icone;
             break;
-        case 700:  // en attente de la première numérotation : la ligne 0 clignote
+        case intervalle_rangee_clignotante:  // en attente de la première numérotation : la ligne 0 clignote
             if (fenetre.index_ligne_affichee == 0) {
                 fenetre.Panel20.texte.clear();
                 fenetre.Panel1_en_haut = false;

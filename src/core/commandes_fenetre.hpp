@@ -172,6 +172,9 @@ public:
 
     // --- Timer2 : icône, voyant de programmation, rangée clignotante ---
     void Timer2Timer();
+    // L'intervalle de l'attente de la première numérotation, dont l'effet (la rangée qui clignote)
+    // ne touche que la fenêtre : cachée, elle n'a pas à être réveillée pour lui.
+    static constexpr int intervalle_rangee_clignotante = 700;
     ImageIcone image_icone();
     // Le voyant Image6 montre son image (sinon il est vide).
     bool Image6_image() const { return Image6_image_; }

@@ -9,6 +9,7 @@
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QHideEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QMetaMethod>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -965,11 +967,25 @@ void TForm1::synchroniser_minuteries() {
     };
     suivre(Timer1, compteur_.Timer1(), version_timer1_, premiere_timer1_);
     suivre(Timer2, compteur_.Timer2(), version_timer2_, premiere_timer2_);
+    regler_Timer2();
     suivre(Timer4, compteur_.Timer4(), version_timer4_, premiere_timer4_);
     if (detection_) {
         suivre(Timer5, detection_->Timer5(), version_timer5_, premiere_timer5_);
         // Tout appel à l'accès à distance (le top aussi l'interroge) peut changer ce que la veille sait.
         regler_scrutation();
+    }
+}
+
+void TForm1::regler_Timer2() {
+    if (!minuteries_lancees_) return;
+    const Minuterie& m = compteur_.Timer2();
+    // Au repos dans la zone de notification, le programme ne se réveille plus que pour le top.
+    const bool voulu =
+        m.active() && !(m.intervalle() == CommandesFenetre::intervalle_rangee_clignotante && isHidden());
+    if (voulu && !Timer2->isActive()) {
+        Timer2->start();
+    } else if (!voulu && Timer2->isActive()) {
+        Timer2->stop();
     }
 }
 
@@ -1290,6 +1306,16 @@ void TForm1::changeEvent(QEvent* evenement) {
     }
     visible_applique_ = visible_reel;
     appliquer_menus();
+}
+
+void TForm1::showEvent(QShowEvent* evenement) {
+    QWidget::showEvent(evenement);
+    regler_Timer2();
+}
+
+void TForm1::hideEvent(QHideEvent* evenement) {
+    QWidget::hideEvent(evenement);
+    regler_Timer2();
 }
 
 bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {

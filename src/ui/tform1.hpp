@@ -230,6 +230,8 @@ protected:
     void closeEvent(QCloseEvent* evenement) override;
     void contextMenuEvent(QContextMenuEvent* evenement) override;
     void changeEvent(QEvent* evenement) override;
+    void showEvent(QShowEvent* evenement) override;
+    void hideEvent(QHideEvent* evenement) override;
     bool eventFilter(QObject* objet, QEvent* evenement) override;
 
 private:
@@ -263,6 +265,8 @@ private:
     void appliquer_visibilite();
     void montrer_avis_en_attente();
     void synchroniser_minuteries();
+    // Timer2 suit le compteur, sauf la rangée clignotante d'une fenêtre cachée, qui attend.
+    void regler_Timer2();
     // Un passage de la scrutation, par sa minuterie ou par la veille.
     void scrutation(bool sur_veille);
     // Veille et 100 ms selon ce que la détection dit : rien hors scrutation de l'accès à distance.

@@ -407,6 +407,13 @@ private slots:
         QVERIFY(b->fenetre->Timer2->isActive());
         QCOMPARE(b->fenetre->Timer2->interval(), 700);
         QVERIFY(!b->fenetre->Timer4->isActive());
+        // La rangée clignotante attend que la fenêtre cachée revienne ; le compteur n'en sait rien.
+        b->fenetre->hide();
+        QVERIFY(!b->fenetre->Timer2->isActive());
+        QVERIFY(b->fenetre->Timer1->isActive());
+        QVERIFY(b->e.compteur().Timer2().active());
+        b->fenetre->show();
+        QVERIFY(b->fenetre->Timer2->isActive());
         b->e.connexion("MonFAI", 5500, 60'000);
         b->e.banc->avancer_ms(3500);
         QTest::qWait(50);
@@ -414,6 +421,10 @@ private slots:
         b->fenetre->Timer1->start();
         QTRY_COMPARE(b->fenetre->Timer2->interval(), 600);
         QVERIFY(b->fenetre->Timer2->isActive());
+        // L'icône de la numérotation clignote, fenêtre cachée ou non.
+        b->fenetre->hide();
+        QVERIFY(b->fenetre->Timer2->isActive());
+        b->fenetre->show();
     }
 
     // La liste des utilisateurs n'est faite qu'à sa première ouverture : ses lignes sont alors
