@@ -1,5 +1,6 @@
 #include "base/texte.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -96,24 +97,21 @@ char32_t minuscule(char32_t c) {
     return (c % 2 == 1) ? c + 1 : c;  // Ź .. ž
 }
 
-bool est_ascii(std::string_view texte) {
-    for (const char c : texte) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
 char minuscule_ascii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c;
 }
 
 }  // namespace
 
+bool est_ascii(std::string_view texte) {
+    return std::none_of(texte.begin(), texte.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
 std::string cp1252_vers_utf8(std::string_view octets) {
     std::string sortie;
     sortie.reserve(octets.size() + octets.size() / 4);
-    // Les fichiers sont presque tout ASCII : les suites ASCII sont copiées d'un bloc (chaque
-    // fichier de données est relu à chaque accès, le démarrage en lit une vingtaine).
+    // Les fichiers sont presque tout ASCII : les suites ASCII sont copiées d'un bloc.
     std::size_t debut = 0;
     for (std::size_t i = 0; i < octets.size(); ++i) {
         const auto o = static_cast<unsigned char>(octets[i]);

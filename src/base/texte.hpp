@@ -15,6 +15,8 @@ std::string cp1252_vers_utf8(std::string_view octets);
 std::string utf8_vers_cp1252(std::string_view utf8);
 
 bool est_utf8_valide(std::string_view texte);
+// Aucun octet au-delà de 0x7F : le même texte dans les deux codages.
+bool est_ascii(std::string_view texte);
 
 // Texte d'un fichier : UTF-8 s'il l'est en entier, sinon lu comme Windows-1252. Un fichier qui
 // commence par la BOM UTF-8 (ôtée) reste UTF-8 : seuls ses octets invalides sont lus en Windows-1252.

@@ -233,9 +233,7 @@ bool modifier_ligne_historique(bool oter, bool restaurer, std::int32_t numero, c
         lignes.erase(lignes.begin() + static_cast<std::ptrdiff_t>(i));
     } else {
         // Un fichier récrit en UTF-8 garde son codage ; sinon Windows-1252, à l'octet près.
-        bool non_ascii = false;
-        for (const char c : *ancien) non_ascii = non_ascii || static_cast<unsigned char>(c) >= 0x80;
-        const bool utf8 = non_ascii && est_utf8_valide(*ancien);
+        const bool utf8 = !est_ascii(*ancien) && est_utf8_valide(*ancien);
         const std::string texte = utf8 ? lignes[i] : cp1252_vers_utf8(lignes[i]);
         const std::string change = changer_marque(texte, restaurer);
         lignes[i] = utf8 ? change : utf8_vers_cp1252(change);

@@ -136,9 +136,7 @@ std::shared_ptr<const Image> decouper(std::string octets) {
     const std::string texte = decoder_fichier_texte(octets);
     if (!image->utf8) {
         // Lu tel quel : c'était de l'UTF-8. Un fichier tout ASCII reste en Windows-1252.
-        const bool non_ascii = std::any_of(corps.begin(), corps.end(),
-                                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-        image->utf8 = non_ascii && texte == corps;
+        image->utf8 = !est_ascii(corps) && texte == corps;
     }
 
     // "\n" n'apparaît dans aucun des deux codages qu'à la place d'un saut de ligne : les deux

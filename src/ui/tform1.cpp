@@ -9,9 +9,9 @@
 #include <QDesktopServices>
 #include <QFontDatabase>
 #include <QFrame>
-#include <QHideEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -954,38 +954,28 @@ void TForm1::montrer_avis_en_attente() {
 
 void TForm1::synchroniser_minuteries() {
     if (!minuteries_lancees_) return;
-    const auto suivre = [](QTimer* t, const Minuterie& m, std::uint64_t& vue, bool& premiere) {
+    const auto suivre = [](QTimer* t, const Minuterie& m, std::uint64_t& vue, bool& premiere,
+                           bool en_attente = false) {
         if (!premiere && m.version() == vue) return;
         premiere = false;
         vue = m.version();
         t->setInterval(m.intervalle());
-        if (m.active()) {
+        if (m.active() && !en_attente) {
             t->start();
         } else {
             t->stop();
         }
     };
     suivre(Timer1, compteur_.Timer1(), version_timer1_, premiere_timer1_);
-    suivre(Timer2, compteur_.Timer2(), version_timer2_, premiere_timer2_);
-    regler_Timer2();
+    // La rangée clignotante ne touche qu'à la fenêtre : cachée dans la zone de notification, le
+    // programme ne se réveille plus que pour le top.
+    suivre(Timer2, compteur_.Timer2(), version_timer2_, premiere_timer2_,
+           compteur_.Timer2().intervalle() == CommandesFenetre::intervalle_rangee_clignotante && isHidden());
     suivre(Timer4, compteur_.Timer4(), version_timer4_, premiere_timer4_);
     if (detection_) {
         suivre(Timer5, detection_->Timer5(), version_timer5_, premiere_timer5_);
         // Tout appel à l'accès à distance (le top aussi l'interroge) peut changer ce que la veille sait.
         regler_scrutation();
-    }
-}
-
-void TForm1::regler_Timer2() {
-    if (!minuteries_lancees_) return;
-    const Minuterie& m = compteur_.Timer2();
-    // Au repos dans la zone de notification, le programme ne se réveille plus que pour le top.
-    const bool voulu =
-        m.active() && !(m.intervalle() == CommandesFenetre::intervalle_rangee_clignotante && isHidden());
-    if (voulu && !Timer2->isActive()) {
-        Timer2->start();
-    } else if (!voulu && Timer2->isActive()) {
-        Timer2->stop();
     }
 }
 
@@ -1308,14 +1298,17 @@ void TForm1::changeEvent(QEvent* evenement) {
     appliquer_menus();
 }
 
+// Montrée ou cachée, la fenêtre réveille ou endort sa rangée clignotante (Timer2 relu).
 void TForm1::showEvent(QShowEvent* evenement) {
     QWidget::showEvent(evenement);
-    regler_Timer2();
+    premiere_timer2_ = true;
+    synchroniser_minuteries();
 }
 
 void TForm1::hideEvent(QHideEvent* evenement) {
     QWidget::hideEvent(evenement);
-    regler_Timer2();
+    premiere_timer2_ = true;
+    synchroniser_minuteries();
 }
 
 bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {

@@ -265,8 +265,6 @@ private:
     void appliquer_visibilite();
     void montrer_avis_en_attente();
     void synchroniser_minuteries();
-    // Timer2 suit le compteur, sauf la rangée clignotante d'une fenêtre cachée, qui attend.
-    void regler_Timer2();
     // Un passage de la scrutation, par sa minuterie ou par la veille.
     void scrutation(bool sur_veille);
     // Veille et 100 ms selon ce que la détection dit : rien hors scrutation de l'accès à distance.

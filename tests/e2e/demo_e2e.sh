@@ -29,6 +29,7 @@ dossier="$tmp/donnees"
 cat > "$tmp/scenario.sh" <<'SCENARIO'
 set -euo pipefail
 programme=$1 dossier=$2 duree=$3
+source "$BUREAU_E2E"
 "$programme" --dossier "$dossier" --demo "$duree" > "$dossier.sortie" 2>&1 &
 pid=$!
 
@@ -51,8 +52,7 @@ done
 sleep 1
 
 # Le menu principal au clic droit sur le fond de la fenêtre, puis « &Quitter » et « &Oui » dans
-# la question, qui est la fenêtre apparue depuis (sans gestionnaire de fenêtres, le clavier va à la
-# fenêtre sous le pointeur).
+# la question, qui est la fenêtre apparue depuis.
 visibles() { xdotool search --onlyvisible --name '^Lumicompteur 2000$' 2> /dev/null | sort || true; }
 quitte=""
 for essai in 1 2 3; do
@@ -62,19 +62,11 @@ for essai in 1 2 3; do
     xdotool key q
     sleep 0.7
     boite=$(comm -13 <(printf '%s\n' "$avant") <(visibles) | head -1)
-    if [ -n "$boite" ]; then
-        eval "$(xdotool getwindowgeometry --shell "$boite")"
-        xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
-        sleep 0.3
-        xdotool key Return
+    if [ -n "$boite" ]; then repondre_oui "$boite"; fi
+    if attendre_fin "$pid"; then
+        quitte=oui
+        break
     fi
-    for _ in $(seq 50); do
-        if ! kill -0 "$pid" 2> /dev/null; then
-            quitte=oui
-            break 2
-        fi
-        sleep 0.1
-    done
     echo "essai $essai : le programme tourne encore" >&2
     xdotool key Escape
 done
@@ -82,7 +74,7 @@ done
 wait "$pid"
 SCENARIO
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$tmp/scenario.sh" "$programme" "$dossier" "$duree" || {
+BUREAU_E2E="$(dirname "$0")/bureau.sh" xvfb-run -a -s "-screen 0 1024x768x24" bash "$tmp/scenario.sh" "$programme" "$dossier" "$duree" || {
     code=$?
     cat "$dossier.sortie" >&2 2> /dev/null
     echec "le scénario a échoué (code $code)"

@@ -28,6 +28,7 @@ dossier="$tmp/donnees"
 cat > "$tmp/scenario.sh" <<'SCENARIO'
 set -euo pipefail
 programme=$1 dossier=$2
+source "$BUREAU_E2E"
 
 # La zone de notification en bas à gauche de l'écran, loin de la fenêtre : la première icône
 # s'y loge vers (12, 756).
@@ -80,24 +81,13 @@ for _ in $(seq 30); do
     sleep 0.1
 done
 [ -n "$boite" ] || { echo "le menu de l'icône n'a pas posé la question de la fermeture" >&2; arreter; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$boite")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
-sleep 0.3
-xdotool key Return
-for _ in $(seq 50); do
-    if ! kill -0 "$pid" 2> /dev/null; then
-        kill "$zone" 2> /dev/null || true
-        wait "$pid"
-        exit $?
-    fi
-    sleep 0.1
-done
-echo "la question acceptée n'a pas fermé le programme" >&2
-arreter
-exit 1
+repondre_oui "$boite"
+attendre_fin "$pid" || { echo "la question acceptée n'a pas fermé le programme" >&2; arreter; exit 1; }
+kill "$zone" 2> /dev/null || true
+wait "$pid"
 SCENARIO
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$tmp/scenario.sh" "$programme" "$dossier" || {
+BUREAU_E2E="$(dirname "$0")/bureau.sh" xvfb-run -a -s "-screen 0 1024x768x24" bash "$tmp/scenario.sh" "$programme" "$dossier" || {
     code=$?
     cat "$dossier.sortie" >&2 2> /dev/null
     echec "le scénario a échoué (code $code)"
