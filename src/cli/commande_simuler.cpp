@@ -36,6 +36,9 @@ constexpr std::string_view details_usage =
     "  --anticipation S   délai d'anticipation du fournisseur pour ce rejeu (0 à 999 secondes)\n"
     "  --tuer-apres S     le processus se tue (SIGKILL) après S secondes de connexion, sans fin de\n"
     "                     connexion ni nettoyage ; écrit tue_apres= et duree= juste avant\n"
+    "  --tuer-a-l-etape E le processus se tue (SIGKILL) à l'étape E de la fin de la connexion :\n"
+    "                     « attente » (enregistrement mis en attente, instantané effacé) ou\n"
+    "                     « ligne » (ligne ajoutée à l'historique, facture pas encore)\n"
     "  --reprendre        démarrage suivant : l'offre de la connexion gardée par l'instantané,\n"
     "                     réponse Oui (--refuser : Non) ; --debut donne l'instant du démarrage\n"
     "  Écrit duree=, prix_sans_reduction=, reduction=, montant= (francs HT), tarif=, option=,\n"
@@ -187,14 +190,16 @@ int reprendre(const OptionsCommande& o, Flux flux) {
 
 int commande_simuler(std::span<const std::string> arguments, Flux flux) {
     OptionsCommande o;
-    if (auto detail = analyser_options(
-            arguments, {"--dossier", "--entree", "--debut", "--fin", "--anticipation", "--tuer-apres"},
-            {"--manuel", "--reprendre", "--refuser"}, o);
+    if (auto detail = analyser_options(arguments,
+                                       {"--dossier", "--entree", "--debut", "--fin", "--anticipation",
+                                        "--tuer-apres", "--tuer-a-l-etape"},
+                                       {"--manuel", "--reprendre", "--refuser"}, o);
         !detail.empty()) {
         return usage(flux, detail);
     }
     if (o.drapeau("--reprendre")) {
-        for (const char* autre : {"--entree", "--fin", "--anticipation", "--tuer-apres"}) {
+        for (const char* autre :
+             {"--entree", "--fin", "--anticipation", "--tuer-apres", "--tuer-a-l-etape"}) {
             if (o.valeur(autre))
                 return usage(flux, std::string(autre) + " ne s'emploie pas avec --reprendre.");
         }
@@ -236,6 +241,17 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
         tuer_apres = *s;
     }
 
+    std::optional<EtapeFinConnexion> tuer_a_l_etape;
+    if (const auto e = o.valeur("--tuer-a-l-etape")) {
+        if (*e == "attente") {
+            tuer_a_l_etape = EtapeFinConnexion::en_attente_rangee;
+        } else if (*e == "ligne") {
+            tuer_a_l_etape = EtapeFinConnexion::ligne_ajoutee;
+        } else {
+            return usage(flux, "--tuer-a-l-etape « " + *e + " » n'est ni « attente » ni « ligne ».");
+        }
+    }
+
     try {
         const fs::path dossier = ouvrir_dossier(o);
         RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
@@ -252,6 +268,14 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
         ReglagesCompteur reglages;
         reglages.locale = lire_valeurs_locales_systeme();
         BancCompteur banc(moment_de(depart), registre, dossier, reglages);
+        if (tuer_a_l_etape) {
+            banc.compteur.historique().point_arret = [&, etape = *tuer_a_l_etape](EtapeFinConnexion e) {
+                if (e != etape) return;
+                delai.remettre();
+                std::fflush(nullptr);
+                ::raise(SIGKILL);
+            };
+        }
         if (manuel) {
             banc.demarrer();
             banc.ordonnanceur.planifier(ms_debut, [&banc] { banc.compteur.SpeedButton1Click(); });

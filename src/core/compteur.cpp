@@ -80,6 +80,14 @@ Compteur::Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donn
         historique_.enregistrer_parametres_de_sauvegarde(donnees_connexion(),
                                                          moteur_.reduction().temps_restant_forfait);
     };
+    // Une écriture ratée du magasin est dite à l'utilisateur, une fois par cause, sans retenir le top.
+    registre_.definir_signalement([this](const std::string& message) {
+        if (erreurs_montrees_.insert(message).second) dialogue_.avis(GenreBoite::avertissement, message);
+    });
+}
+
+Compteur::~Compteur() {
+    registre_.definir_signalement({});
 }
 
 void Compteur::charger_tarifs() {
@@ -115,7 +123,12 @@ void Compteur::Timer1Timer() {
 
     if (etat_.mode_panneau_duree == 2) fenetre_.Panel2 = formater_heure(seconde_maintenant);
 
-    if (!etat_.compteur_actif) return;  // au repos, rien d'autre : ni fichier ni magasin
+    if (!etat_.compteur_actif) {
+        // Au repos, rien d'autre (ni fichier ni magasin), sauf de temps en temps un enregistrement
+        // qui n'a pu être écrit.
+        historique_.reessayer_enregistrements_en_attente();
+        return;
+    }
 
     if (!etat_.mode_manuel) adresse_et_provider();
 
@@ -187,7 +200,7 @@ void Compteur::remise_a_zero_quotidienne() {
     raz_en_attente_ = false;
     try {
         const auto rapport = raz_.reinitialisation_auto_des_forfaits(5);
-        if (rapport.a_montrer) dialogue_.information(rapport.texte);
+        if (rapport.a_montrer) dialogue_.avis(GenreBoite::information, rapport.texte);
     } catch (const std::exception& e) {
         montrer_erreur(e);
     }
@@ -237,7 +250,7 @@ void Compteur::calcul_temps_ecoule(NumeroJour aujourdhui, std::int32_t seconde_m
         // Désarmée avant la boîte : une autre minuterie qui tourne pendant qu'elle est ouverte ne
         // peut pas l'ouvrir une seconde fois.
         etat_.alerte_heure_armee = false;
-        dialogue_.avertissement(texte_alerte_heure);
+        dialogue_.avis(GenreBoite::avertissement, texte_alerte_heure);
     }
 
     const std::int64_t duree = std::int64_t{etat_.secondes_jour_debut} + etat_.secondes_jour_suivant;
@@ -683,7 +696,8 @@ void Compteur::montrer_fin_forfait(const ModeleFinForfait& modele) {
 void Compteur::montrer_erreur(const std::exception& erreur) {
     const std::string texte = std::string(erreur.what()) + "\r" + std::string(suite_message_erreur);
     if (!erreurs_montrees_.insert(texte).second) return;
-    dialogue_.avertissement(texte);
+    // Sans attendre : la boîte ne retient ni le top ni la détection, le comptage continue.
+    dialogue_.avis(GenreBoite::avertissement, texte);
 }
 
 // ---------------------------------------------------------------------------------------------

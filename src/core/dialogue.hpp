@@ -21,6 +21,10 @@ public:
     // Montre la boîte et attend le bouton choisi (l'un de `boutons`).
     virtual Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) = 0;
 
+    // Un avis qui n'attend pas de réponse et ne retient pas l'appelant : une minuterie qui signale
+    // un échec continue aussitôt son travail. Par défaut (essais, outil), une boîte ordinaire.
+    virtual void avis(GenreBoite genre, std::string_view texte) { boite(genre, texte, {Reponse::ok}); }
+
     void avertissement(std::string_view texte) { boite(GenreBoite::avertissement, texte, {Reponse::ok}); }
     void information(std::string_view texte) { boite(GenreBoite::information, texte, {Reponse::ok}); }
     // Question "&Oui" / "&Non", ou "&Oui" / "&Non" / "&Tout".

@@ -14,8 +14,10 @@ QString texte_pour_boite(std::string_view texte) {
     return t;
 }
 
-Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) {
-    QMessageBox boite(parent_);
+namespace {
+
+// Titre, texte et icône, communs aux boîtes qui attendent et aux avis.
+void preparer(QMessageBox& boite, GenreBoite genre, std::string_view texte) {
     boite.setWindowTitle(
         QString::fromUtf8(titre_produit.data(), static_cast<qsizetype>(titre_produit.size())));
     boite.setText(texte_pour_boite(texte));
@@ -30,6 +32,22 @@ Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::v
             boite.setIcon(QMessageBox::Question);
             break;
     }
+}
+
+}  // namespace
+
+void DialogueQt::avis(GenreBoite genre, std::string_view texte) {
+    auto* boite = new QMessageBox(parent_);
+    boite->setAttribute(Qt::WA_DeleteOnClose);
+    boite->setWindowModality(Qt::NonModal);
+    preparer(*boite, genre, texte);
+    boite->addButton(QString::fromUtf8(texte_bouton(Reponse::ok).data()), QMessageBox::AcceptRole);
+    boite->show();
+}
+
+Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) {
+    QMessageBox boite(parent_);
+    preparer(boite, genre, texte);
     const std::vector<Reponse> liste = boutons.empty() ? std::vector<Reponse>{Reponse::ok} : boutons;
     std::vector<std::pair<QAbstractButton*, Reponse>> correspondance;
     for (const Reponse r : liste) {

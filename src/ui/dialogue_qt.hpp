@@ -19,6 +19,8 @@ public:
     void definir_parent(QWidget* parent) { parent_ = parent; }
 
     Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) override;
+    // Une boîte non modale, détruite à sa fermeture : l'appelant (une minuterie) n'attend pas.
+    void avis(GenreBoite genre, std::string_view texte) override;
 
 private:
     QPointer<QWidget> parent_;

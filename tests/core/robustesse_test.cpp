@@ -112,9 +112,9 @@ public:
         ++appels;
         return r_.ecrire_valeur_et_vider(c, n, t);
     }
-    void effacer_valeur(std::string_view c, std::string_view n) override {
+    bool effacer_valeur(std::string_view c, std::string_view n) override {
         ++appels;
-        r_.effacer_valeur(c, n);
+        return r_.effacer_valeur(c, n);
     }
     std::vector<std::string> lister_sous_cles(std::string_view c) const override {
         ++appels;
