@@ -9,7 +9,8 @@ repondre_oui() {
     xdotool key Return
 }
 
-# Vrai si le processus s'est arrêté dans les cinq secondes (ou dans les DIXIEMES de seconde donnés).
+# Vrai si le processus s'est arrêté dans les cinq secondes, ou dans le nombre de dixièmes de
+# seconde donné en second argument.
 attendre_fin() {
     for _ in $(seq "${2:-50}"); do
         kill -0 "$1" 2> /dev/null || return 0

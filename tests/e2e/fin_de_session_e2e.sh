@@ -98,7 +98,7 @@ terminer "fenêtre principale"
 
 # cas | fenêtres à l'écran avec la boîte (la fenêtre principale vient après les deux premières) |
 # arguments (-invisible : le démarrage de la session, qui ne montre pas la fenêtre)
-while IFS='|' read -r cas fenetres arguments; do
+while IFS='|' read -r -u 3 cas fenetres arguments; do
     dossier="$tmp/$cas"
     cp -a "$modele" "$dossier"
     case $cas in
@@ -123,7 +123,6 @@ while IFS='|' read -r cas fenetres arguments; do
     # La boîte ouverte, la session se termine.
     lancer $arguments
     attendre_fenetres "$fenetres" || rate "la boîte n'est pas apparue"
-    sleep 0.3
     terminer "boîte ouverte"
     [ "$(empreinte)" = "$avant" ] || rate "le démarrage interrompu a changé des données :
 $(diff <(echo "$avant") <(empreinte) || true)"
@@ -136,11 +135,12 @@ $(diff <(echo "$avant") <(empreinte) || true)"
         fichier_manquant)
             # Le démarrage continue : la fenêtre principale, seule.
             for _ in $(seq 100); do
-                [ "$(fenetres_visibles)" != "" ] && ! fenetres_visibles | grep -qx "$boite" && break
+                visibles=$(fenetres_visibles)
+                [ -n "$visibles" ] && ! grep -qx "$boite" <<< "$visibles" && break
                 sleep 0.1
             done
-            ! fenetres_visibles | grep -qx "$boite" || rate "l'avertissement est resté ouvert"
-            [ -n "$(fenetres_visibles)" ] || rate "la fenêtre principale n'est pas apparue"
+            ! grep -qx "$boite" <<< "$visibles" || rate "l'avertissement est resté ouvert"
+            [ -n "$visibles" ] || rate "la fenêtre principale n'est pas apparue"
             ;;
         instantane)
             for _ in $(seq 100); do
@@ -161,7 +161,7 @@ $(diff <(echo "$avant") <(empreinte) || true)"
     esac
     terminer "après la réponse"
     echo "$cas : réussi"
-done <<'CAS'
+done 3<<'CAS'
 fichier_manquant|1|
 instantane|1|-invisible
 periode_facturation|2|
