@@ -121,14 +121,14 @@ while IFS='|' read -r -u 3 cas fenetres arguments; do
     avant=$(empreinte)
 
     # La boîte ouverte, la session se termine.
-    lancer $arguments
+    lancer ${arguments:+"$arguments"}
     attendre_fenetres "$fenetres" || rate "la boîte n'est pas apparue"
     terminer "boîte ouverte"
     [ "$(empreinte)" = "$avant" ] || rate "le démarrage interrompu a changé des données :
 $(diff <(echo "$avant") <(empreinte) || true)"
 
     # Au démarrage suivant, la même boîte revient ; sa réponse par défaut agit.
-    lancer $arguments
+    lancer ${arguments:+"$arguments"}
     boite=$(attendre_boite "" "$fenetres") || rate "la boîte n'est pas revenue"
     repondre_oui "$boite"
     case $cas in
@@ -148,7 +148,7 @@ $(diff <(echo "$avant") <(empreinte) || true)"
                 sleep 0.1
             done
             [ -z "$(option 'sauv crash')" ] || rate "l'instantané n'a pas été enregistré"
-            cat "$dossier"/Historique/mars00.fct 2> /dev/null | grep -aq ';MonFAI;' ||
+            grep -aqs ';MonFAI;' "$dossier/Historique/mars00.fct" ||
                 rate "la connexion gardée n'est pas dans l'historique"
             ;;
         periode_facturation)
