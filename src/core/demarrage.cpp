@@ -1,5 +1,6 @@
 #include "core/demarrage.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <system_error>
 
@@ -178,6 +179,8 @@ void Demarrage::FormDestroy(bool mode_reduit_barre) {
     if (detruit_) return;
     detruit_ = true;
     if (detection_ != nullptr) detection_->fermeture_tapi();
+    // Un démarrage interrompu plus tôt n'a pas lu le mode rangé : ce n'est pas à lui de le changer.
+    if (std::find(etapes_.begin(), etapes_.end(), EtapeDemarrage::mode_affichage) == etapes_.end()) return;
     ecrire(registre_, parametres::taille_reduite, mode_reduit_barre ? "barre" : "afficheur");
 }
 

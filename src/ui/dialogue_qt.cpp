@@ -1,5 +1,7 @@
 #include "ui/dialogue_qt.hpp"
 
+#include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -46,6 +48,7 @@ void DialogueQt::avis(GenreBoite genre, std::string_view texte) {
 }
 
 Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) {
+    if (abandonnee_) throw BoiteAbandonnee{};
     QMessageBox boite(parent_);
     preparer(boite, genre, texte);
     const std::vector<Reponse> liste = boutons.empty() ? std::vector<Reponse>{Reponse::ok} : boutons;
@@ -67,10 +70,20 @@ Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::v
     }
     boite.setEscapeButton(echap.first);
     boite.exec();
+    // Fermée par la fin de la session : personne n'a répondu.
+    if (abandonnee_) throw BoiteAbandonnee{};
     for (const auto& [bouton, r] : correspondance) {
         if (boite.clickedButton() == bouton) return r;
     }
     return echap.second;
+}
+
+void DialogueQt::abandonner() {
+    abandonnee_ = true;
+    for (QWidget* fenetre : QApplication::topLevelWidgets()) {
+        auto* modale = qobject_cast<QDialog*>(fenetre);
+        if (modale != nullptr && modale->isVisible() && modale->isModal()) modale->reject();
+    }
 }
 
 }  // namespace lumi

@@ -1,6 +1,7 @@
 // Le vrai programme assemblé, sur la plate-forme Qt hors écran : fichiers de données manquants,
 // démarrage invisible, second lancement (un vrai processus lumicompteur) qui choisit un utilisateur,
-// prise et verrou orphelins remplacés, détection réveillée par la veille de l'accès à distance. Les
+// prise et verrou orphelins remplacés, fin de session pendant une connexion ou pendant une boîte du
+// démarrage, détection réveillée par la veille de l'accès à distance. Les
 // vraies boîtes de message sont lues puis fermées par leur bouton par défaut.
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -213,6 +214,52 @@ private slots:
         QCOMPARE(repondeur.textes.size(), 1);
         QVERIFY2(repondeur.textes.front().contains("MonFAI"), qPrintable(repondeur.textes.front()));
         QVERIFY(instantane().empty());  // proposée, acceptée : enregistrée
+    }
+
+    // L'avis de fin de session seul (sans signal) pendant la question de la période, la fenêtre
+    // déjà à l'écran : la boîte se ferme sans réponse, le démarrage s'arrête et le programme se
+    // ferme sans rien changer ; la question revient au démarrage suivant.
+    void avis_de_fin_de_session_pendant_le_demarrage() {
+        Poste poste;
+        poste.lancer({});  // amorce le dossier
+        {
+            FichierIni(poste.donnees / "lumicompteur.ini")
+                .ecrire("Paramètres de l'historique", "date fin derniere facture", "01/01/2000");
+            RegistreSqlite(poste.donnees / RegistreSqlite::nom_fichier)
+                .ecrire_valeur(cles::section(cles::options), "total time", "3600");
+        }
+        auto programme = poste.lancer({});
+        QSignalSpy termine(programme.get(), &Programme::termine);
+        QStringList vues;
+        QTimer avis;
+        avis.setInterval(20);
+        connect(&avis, &QTimer::timeout, this, [&] {
+            auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (boite == nullptr || !boite->isVisible()) return;
+            vues << boite->text();
+            programme->fin_de_session(false);
+        });
+        avis.start();
+        QVERIFY(!programme->demarrer());
+        avis.stop();
+        QCOMPARE(vues.size(), 1);
+        QVERIFY2(vues[0].contains("nouvelle période de facturation"), qPrintable(vues[0]));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QCOMPARE(termine.count(), 1);
+        QCOMPARE(termine[0][0].toInt(), 0);
+        QCOMPARE(FichierIni(poste.donnees / "lumicompteur.ini")
+                     .lire("Paramètres de l'historique", "date fin derniere facture"),
+                 std::string("01/01/2000"));
+        QCOMPARE(programme->registre().lire_valeur(cles::section(cles::options), "total time"),
+                 std::string("3600"));
+        programme.reset();
+
+        Repondeur repondeur;
+        auto suivant = poste.lancer({});
+        QVERIFY(suivant->demarrer());
+        QVERIFY(!repondeur.textes.isEmpty());
+        QVERIFY2(repondeur.textes.front().contains("nouvelle période de facturation"),
+                 qPrintable(repondeur.textes.front()));
     }
 
     // Sous Linux, la scrutation n'a plus ses 100 ms : l'accès à distance la réveille à chaque

@@ -161,6 +161,17 @@ TEST_F(OffreDuDemarrage, NonEffaceLInstantaneSansRienEnregistrer) {
     EXPECT_TRUE(registre_.lire_valeur(options, "sauv crash").empty());
 }
 
+// La session se termine pendant la question : sans réponse, l'offre reviendra au démarrage suivant.
+TEST_F(OffreDuDemarrage, SansReponseLInstantaneResteEntier) {
+    instantane();
+    dialogue_.prevoir_abandon();
+    EXPECT_THROW(proposer(), BoiteAbandonnee);
+    EXPECT_TRUE(enregistrements(dossier_.chemin()).empty());
+    EXPECT_EQ(registre_.lire_valeur(options, "sauv crash"), ligne_paul);
+    EXPECT_EQ(registre_.lire_valeur(options, "sauv total facture"), "17,010&1301");
+    EXPECT_EQ(registre_.lire_valeur(options, "cout total"), "5,000");
+}
+
 TEST_F(OffreDuDemarrage, EchecDEcritureGardeLaConnexionEnAttente) {
     instantane();
     essai::ecrire_octets(dossier_ / "Historique", "un fichier à la place du dossier");
