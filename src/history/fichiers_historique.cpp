@@ -101,7 +101,7 @@ std::string texte_tva_historique(const fs::path& fichier_tarifs, char separateur
 void ajouter_ligne_historique(const fs::path& chemin, std::string_view ligne,
                               const std::function<std::string()>& entete) {
     // Ouvert en ajout : chaque write() va au bout du fichier, même si un autre processus y écrit.
-    Descripteur fd(::open(chemin.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    Descripteur fd(ouvrir_ou_creer_prive(chemin, O_RDWR | O_APPEND));
     if (fd.get() < 0) echec_ecriture(chemin, errno);
     struct stat etat {};
     if (::fstat(fd.get(), &etat) != 0) echec_ecriture(chemin, errno);
@@ -188,7 +188,7 @@ bool EcrivainHistorique::enregistrement_dans_historique(std::string_view ligne, 
     const fs::path dossier = dossier_historique();
     std::error_code ec;
     if (!fs::is_directory(dossier, ec)) {
-        fs::create_directories(dossier, ec);
+        ec = creer_dossiers_prives(dossier);
         if (ec) echec_ecriture(dossier / nom.fichier, ec.value());
         synchroniser_dossier(dossier_donnees_);
     }
@@ -245,7 +245,11 @@ bool modifier_ligne_historique(bool oter, bool restaurer, std::int32_t numero, c
     try {
         // L'ancien contenu d'abord dans "historique.bak", puis le nouveau remplace le fichier du mois
         // d'un seul renommage : à tout instant le fichier du mois est entier.
-        remplacer_fichier(dossier / std::string(nom_sauvegarde_historique), *ancien);
+        // La sauvegarde prend les droits du fichier qu'elle copie : elle n'en montre pas plus que lui.
+        std::error_code ec;
+        const auto droits = fs::status(chemin, ec).permissions();
+        remplacer_fichier(dossier / std::string(nom_sauvegarde_historique), *ancien, {},
+                          ec ? std::nullopt : std::optional(droits));
         if (point_arret) point_arret(EtapeReecriture::sauvegarde_ecrite);
         remplacer_fichier(chemin, nouveau, [&](EtapeRemplacement etape) {
             if (!point_arret) return;
