@@ -137,10 +137,11 @@ int ouvrir_ou_creer_prive(const fs::path& chemin, int drapeaux) {
     // Création exclusive d'abord : seul un fichier que l'on vient de créer voit ses droits fixés.
     // Un fichier effacé entre les deux ouvertures est recréé (trois essais).
     for (int essai = 0; essai < 3; ++essai) {
-        const int fd = ::open(chemin.c_str(), drapeaux | O_CREAT | O_EXCL, 0600);
+        const auto mode = static_cast<mode_t>(droits_fichier_prive);
+        const int fd = ::open(chemin.c_str(), drapeaux | O_CREAT | O_EXCL, mode);
         if (fd >= 0) {
             // Le masque n'a pu qu'ôter des droits : 0600 exactement, pour que le propriétaire écrive.
-            if (::fchmod(fd, 0600) != 0) {
+            if (::fchmod(fd, mode) != 0) {
                 const int erreur = errno;
                 ::close(fd);
                 errno = erreur;
@@ -164,13 +165,14 @@ std::error_code creer_dossiers_prives(const fs::path& dossier) {
         absents.push_back(p);
         if (p == p.parent_path()) break;
     }
+    const auto mode = static_cast<mode_t>(droits_dossier_prive);
     for (auto it = absents.rbegin(); it != absents.rend(); ++it) {
-        if (::mkdir(it->c_str(), 0700) != 0) {
+        if (::mkdir(it->c_str(), mode) != 0) {
             if (errno == EEXIST) continue;  // créé entre-temps par un autre : il garde ses droits
             return {errno, std::generic_category()};
         }
         // mkdir n'a pu qu'ôter des droits à 0700 : rétablis pour pouvoir y écrire.
-        if (::chmod(it->c_str(), 0700) != 0) return {errno, std::generic_category()};
+        if (::chmod(it->c_str(), mode) != 0) return {errno, std::generic_category()};
     }
     if (!fs::is_directory(dossier, ec)) return ec ? ec : std::make_error_code(std::errc::not_a_directory);
     return {};

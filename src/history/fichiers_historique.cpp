@@ -22,6 +22,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// La sauvegarde ne montre pas plus que le fichier du mois qu'elle copie, ni plus qu'elle ne montrait.
+fs::perms droits_sauvegarde(const fs::path& mois, const fs::path& sauvegarde) {
+    std::error_code ec;
+    const auto etat_mois = fs::status(mois, ec);
+    fs::perms droits = ec ? droits_fichier_prive : etat_mois.permissions() & fs::perms::mask;
+    const auto etat = fs::status(sauvegarde, ec);
+    if (!ec && fs::exists(etat)) droits &= etat.permissions();
+    return droits;
+}
+
 [[noreturn]] void echec_ecriture(const fs::path& chemin, int erreur) {
     throw ErreurFichier("Impossible d'écrire dans le fichier d'historique « " + chemin.string() +
                         " » : " + raison_erreur_fichier(erreur) + ".");
@@ -245,11 +255,8 @@ bool modifier_ligne_historique(bool oter, bool restaurer, std::int32_t numero, c
     try {
         // L'ancien contenu d'abord dans "historique.bak", puis le nouveau remplace le fichier du mois
         // d'un seul renommage : à tout instant le fichier du mois est entier.
-        // La sauvegarde prend les droits du fichier qu'elle copie : elle n'en montre pas plus que lui.
-        std::error_code ec;
-        const auto droits = fs::status(chemin, ec).permissions();
-        remplacer_fichier(dossier / std::string(nom_sauvegarde_historique), *ancien, {},
-                          ec ? std::nullopt : std::optional(droits));
+        const fs::path sauvegarde = dossier / std::string(nom_sauvegarde_historique);
+        remplacer_fichier(sauvegarde, *ancien, {}, droits_sauvegarde(chemin, sauvegarde));
         if (point_arret) point_arret(EtapeReecriture::sauvegarde_ecrite);
         remplacer_fichier(chemin, nouveau, [&](EtapeRemplacement etape) {
             if (!point_arret) return;

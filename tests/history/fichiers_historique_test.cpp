@@ -184,7 +184,7 @@ TEST_F(Historique, FichiersEtDossierDuMoisPrives) {
     }
 }
 
-// La sauvegarde d'une réécriture prend les droits du fichier du mois : elle n'en montre pas plus.
+// La sauvegarde d'une réécriture ne montre pas plus que le fichier du mois, ni plus qu'avant.
 TEST(ReecritureHistorique, LaSauvegardePrendLesDroitsDuFichierDuMois) {
     using essai::droits_de;
     const essai::MasqueCreation m(0);
@@ -192,11 +192,13 @@ TEST(ReecritureHistorique, LaSauvegardePrendLesDroitsDuFichierDuMois) {
         const char* nom;
         int droits_mois;
         int droits_ancienne_sauvegarde;  // -1 : pas encore de sauvegarde
+        int droits_sauvegarde;
     };
     const Cas cas[] = {
-        {"première sauvegarde", 0600, -1},
-        {"ancienne sauvegarde plus ouverte que le mois", 0600, 0644},
-        {"mois laissé ouvert par une édition précédente : rien n'est resserré", 0644, 0600},
+        {"première sauvegarde", 0600, -1, 0600},
+        {"ancienne sauvegarde plus ouverte que le mois : resserrée", 0600, 0644, 0600},
+        {"mois laissé ouvert par une édition précédente : le mois n'est pas resserré", 0644, -1, 0644},
+        {"mois plus ouvert que l'ancienne sauvegarde : elle n'est pas élargie", 0644, 0600, 0600},
     };
     for (const auto& c : cas) {
         SCOPED_TRACE(c.nom);
@@ -211,7 +213,7 @@ TEST(ReecritureHistorique, LaSauvegardePrendLesDroitsDuFichierDuMois) {
         }
         ASSERT_TRUE(modifier_ligne_historique(false, false, 2, dossier.chemin(), "mars00.fct", nullptr));
         EXPECT_EQ(droits_de(dossier / "mars00.fct"), c.droits_mois);
-        EXPECT_EQ(droits_de(dossier / "historique.bak"), c.droits_mois);
+        EXPECT_EQ(droits_de(dossier / "historique.bak"), c.droits_sauvegarde);
     }
 }
 
