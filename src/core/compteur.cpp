@@ -521,10 +521,10 @@ void Compteur::affectation_variable_provider() {
     // La trace de l'affectation dans lumicompteur.ini.
     try {
         FichierIni reglages(dossier_ / fichier_reglages);
-        reglages.ecrire(
+        reglages.ajouter_trace(
             section_trace_affectation,
             formater_date(maintenant.jour) + " " + formater_heure(maintenant.seconde) + " affectation1",
-            etat_.provider_en_cours);
+            etat_.provider_en_cours, entrees_trace_gardees);
     } catch (const std::exception& e) {
         montrer_erreur(e);
     }

@@ -4,6 +4,7 @@
 #include <exception>
 #include <system_error>
 
+#include "base/fichiers.hpp"
 #include "core/compteur.hpp"
 #include "core/detection.hpp"
 #include "history/fichiers_historique.hpp"
@@ -59,7 +60,7 @@ void Demarrage::FormCreate(CoquilleDemarrage& coquille) {
     etape(EtapeDemarrage::dossier_historique);
     if (std::error_code erreur; !fs::exists(dossier_ / dossier_historique, erreur)) {
         try {
-            fs::create_directories(dossier_ / dossier_historique, erreur);
+            erreur = creer_dossiers_prives(dossier_ / dossier_historique);
             rapatrier_fichiers_historique(dossier_, dossier_ / dossier_historique);
         } catch (const std::exception&) {
             // Sans suite : l'écriture de l'historique dira ce qui ne va pas.

@@ -22,6 +22,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// La sauvegarde ne montre pas plus que le fichier du mois qu'elle copie, ni plus qu'elle ne montrait.
+fs::perms droits_sauvegarde(const fs::path& mois, const fs::path& sauvegarde) {
+    std::error_code ec;
+    const auto etat_mois = fs::status(mois, ec);
+    fs::perms droits = ec ? droits_fichier_prive : etat_mois.permissions() & fs::perms::mask;
+    const auto etat = fs::status(sauvegarde, ec);
+    if (!ec && fs::exists(etat)) droits &= etat.permissions();
+    return droits;
+}
+
 [[noreturn]] void echec_ecriture(const fs::path& chemin, int erreur) {
     throw ErreurFichier("Impossible d'écrire dans le fichier d'historique « " + chemin.string() +
                         " » : " + raison_erreur_fichier(erreur) + ".");
@@ -121,7 +131,7 @@ bool ajouter_ligne_historique(const fs::path& chemin, std::string_view ligne,
                               const std::function<std::string()>& entete,
                               std::optional<std::int64_t> position) {
     // Ouvert en ajout : chaque write() va au bout du fichier, même si un autre processus y écrit.
-    Descripteur fd(::open(chemin.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    Descripteur fd(ouvrir_ou_creer_prive(chemin, O_RDWR | O_APPEND));
     if (fd.get() < 0) echec_ecriture(chemin, errno);
     struct stat etat {};
     if (::fstat(fd.get(), &etat) != 0) echec_ecriture(chemin, errno);
@@ -227,7 +237,7 @@ bool EcrivainHistorique::enregistrement_dans_historique(std::string_view ligne, 
     const fs::path dossier = dossier_historique();
     std::error_code ec;
     if (!fs::is_directory(dossier, ec)) {
-        fs::create_directories(dossier, ec);
+        ec = creer_dossiers_prives(dossier);
         if (ec) echec_ecriture(fichier, ec.value());
         synchroniser_dossier(dossier_donnees_);
     }
@@ -278,7 +288,8 @@ bool modifier_ligne_historique(bool oter, bool restaurer, std::int32_t numero, c
     try {
         // L'ancien contenu d'abord dans "historique.bak", puis le nouveau remplace le fichier du mois
         // d'un seul renommage : à tout instant le fichier du mois est entier.
-        remplacer_fichier(dossier / std::string(nom_sauvegarde_historique), *ancien);
+        const fs::path sauvegarde = dossier / std::string(nom_sauvegarde_historique);
+        remplacer_fichier(sauvegarde, *ancien, {}, droits_sauvegarde(chemin, sauvegarde));
         if (point_arret) point_arret(EtapeReecriture::sauvegarde_ecrite);
         remplacer_fichier(chemin, nouveau, [&](EtapeRemplacement etape) {
             if (!point_arret) return;

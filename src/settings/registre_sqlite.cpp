@@ -1,5 +1,6 @@
 #include "settings/registre_sqlite.hpp"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/descripteur.hpp"
 #include "base/erreurs.hpp"
 #include "base/fichiers.hpp"
 #include "base/texte.hpp"
@@ -272,6 +274,13 @@ struct RegistreSqlite::Impl {
     Ouverture ouvrir() {
         fermer();
         if (entete_invalide(fichier)) return Ouverture::illisible;
+        // Une base neuve est privée, et ses journaux -wal et -shm avec elle : SQLite leur donne les
+        // droits de la base. Seul un fichier absent est ouvert ici (fermer un descripteur de la base
+        // lèverait les verrous que ce processus y tient).
+        if (!existe(fichier)) {
+            const Descripteur neuve(
+                ouvrir_ou_creer_prive(fichier, O_RDWR));  // en échec, SQLite dira pourquoi
+        }
         sqlite3* brute = nullptr;
         const int code =
             sqlite3_open_v2(fichier.c_str(), &brute, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);

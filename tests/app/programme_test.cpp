@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 #include <cstring>
@@ -80,6 +81,15 @@ struct Poste {
         return std::make_unique<Programme>(options, LUMI_PROGRAMME);
     }
 };
+
+// Un « pppd » qui attend : une copie de sleep sous ce nom, seul un processus pppd comptant pour
+// l'accès à distance.
+void lancer_pppd(QProcess& pppd, const fs::path& dossier) {
+    const fs::path programme = dossier / "pppd";
+    if (!fs::exists(programme))
+        fs::copy_file(QStandardPaths::findExecutable("sleep").toStdString(), programme);
+    pppd.start(QString::fromStdString(programme.string()), {"60"});
+}
 
 class EssaisProgramme : public QObject {
     Q_OBJECT
@@ -280,7 +290,7 @@ private slots:
         const auto ligne_0 = [&] { return programme->compteur().fenetre().lignes_etat[0]; };
 
         QProcess pppd;
-        pppd.start("sleep", {"60"});
+        lancer_pppd(pppd, poste.racine.chemin());
         QVERIFY(pppd.waitForStarted());
         essai::ecrire_octets(execution / "ppp-MonFAI.pid", std::to_string(pppd.processId()) + "\n");
         QTRY_COMPARE(ligne_0(), std::string("Numérotation en cours"));
@@ -318,7 +328,7 @@ private slots:
         QVERIFY(!f.veille_Timer5->isEnabled());
         QVERIFY(!f.Timer5->isActive());
         QProcess pppd;
-        pppd.start("sleep", {"60"});
+        lancer_pppd(pppd, poste.racine.chemin());
         QVERIFY(pppd.waitForStarted());
         essai::ecrire_octets(execution / "ppp-MonFAI.pid", std::to_string(pppd.processId()) + "\n");
         // Le programme lit l'accès à distance à chaque top ; la détection, elle, n'écoute pas.

@@ -194,6 +194,53 @@ std::string fichier_mars(const std::string& a, const std::string& b, const std::
     return entete_mars + a + "\r\n" + b + "\r\n" + c + "\r\n";
 }
 
+// Heures d'appel, coûts et noms ne regardent que l'utilisateur, quel que soit son masque.
+TEST_F(Historique, FichiersEtDossierDuMoisPrives) {
+    using essai::droits_de;
+    std::int32_t seconde = debut_paul.seconde;  // une autre connexion à chaque tour
+    for (const mode_t masque : {mode_t{022}, mode_t{0}}) {
+        SCOPED_TRACE("masque " + std::to_string(masque));
+        const essai::MasqueCreation m(masque);
+        fs::remove_all(fichier(""));  // disparu depuis le démarrage : recréé
+        ASSERT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, {debut_paul.jour, ++seconde}, 751));
+        EXPECT_EQ(droits_de(fichier("")), 0700);
+        EXPECT_EQ(droits_de(fichier("janvier00.fct")), 0600);
+    }
+}
+
+// La sauvegarde d'une réécriture ne montre pas plus que le fichier du mois, ni plus qu'avant.
+TEST(ReecritureHistorique, LaSauvegardePrendLesDroitsDuFichierDuMois) {
+    using essai::droits_de;
+    const essai::MasqueCreation m(0);
+    struct Cas {
+        const char* nom;
+        int droits_mois;
+        int droits_ancienne_sauvegarde;  // -1 : pas encore de sauvegarde
+        int droits_sauvegarde;
+    };
+    const Cas cas[] = {
+        {"première sauvegarde", 0600, -1, 0600},
+        {"ancienne sauvegarde plus ouverte que le mois : resserrée", 0600, 0644, 0600},
+        {"mois laissé ouvert par une édition précédente : le mois n'est pas resserré", 0644, -1, 0644},
+        {"mois plus ouvert que l'ancienne sauvegarde : elle n'est pas élargie", 0644, 0600, 0600},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        essai::DossierTemporaire dossier;
+        ecrire_octets(dossier / "mars00.fct", fichier_mars(r1, r2, r3));
+        ASSERT_EQ(::chmod((dossier / "mars00.fct").c_str(), static_cast<mode_t>(c.droits_mois)), 0);
+        if (c.droits_ancienne_sauvegarde >= 0) {
+            ecrire_octets(dossier / "historique.bak", "ancienne");
+            ASSERT_EQ(::chmod((dossier / "historique.bak").c_str(),
+                              static_cast<mode_t>(c.droits_ancienne_sauvegarde)),
+                      0);
+        }
+        ASSERT_TRUE(modifier_ligne_historique(false, false, 2, dossier.chemin(), "mars00.fct", nullptr));
+        EXPECT_EQ(droits_de(dossier / "mars00.fct"), c.droits_mois);
+        EXPECT_EQ(droits_de(dossier / "historique.bak"), c.droits_sauvegarde);
+    }
+}
+
 TEST(ReecritureHistorique, MarquerDemarquerOter) {
     struct Cas {
         const char* nom;
