@@ -336,7 +336,7 @@ struct RegistreSqlite::Impl {
             if (ec) {
                 throw ErreurFichier("La base de réglages « " + fichier.string() +
                                     " » est illisible et ne peut être mise de côté sous « " + cible.string() +
-                                    " » : " + ec.message() + ".");
+                                    " » : " + raison_erreur_fichier(ec.value()) + ".");
             }
         }
         return cible;
