@@ -67,7 +67,8 @@ std::int32_t lire_duree(const FichierIni& ini, std::string_view section, std::st
 std::int32_t lire_pourcentage_entier(const FichierIni& ini, std::string_view section, std::string_view cle) {
     const auto valeur = lire_entier_tarifs(ini, section, cle, "0");
     if (valeur < 0 || valeur > 100) {
-        erreur_nombre(ini, section, cle, valeur_ou_defaut(ini, section, cle, "0"), "un pourcentage de 0 à 100");
+        erreur_nombre(ini, section, cle, valeur_ou_defaut(ini, section, cle, "0"),
+                      "un pourcentage de 0 à 100");
     }
     return valeur;
 }
@@ -75,7 +76,8 @@ std::int32_t lire_pourcentage_entier(const FichierIni& ini, std::string_view sec
 float lire_pourcentage_decimal(const FichierIni& ini, std::string_view section, std::string_view cle) {
     const auto valeur = lire_decimal_tarifs(ini, section, cle, "0");
     if (!(valeur >= 0 && valeur <= 100)) {
-        erreur_nombre(ini, section, cle, valeur_ou_defaut(ini, section, cle, "0"), "un pourcentage de 0 à 100");
+        erreur_nombre(ini, section, cle, valeur_ou_defaut(ini, section, cle, "0"),
+                      "un pourcentage de 0 à 100");
     }
     return valeur;
 }
@@ -87,6 +89,7 @@ std::optional<std::string> defaut_fichier_tarifs(const fs::path& chemin) {
     std::error_code ec;
     const auto genre = fs::status(chemin, ec).type();
     if (genre == fs::file_type::not_found) return fichier + " est introuvable.";
+    if (ec) return fichier + " ne se lit pas : " + raison_erreur_fichier(ec.value()) + ".";
     if (genre == fs::file_type::directory) return fichier + " est un dossier, pas un fichier.";
     // Un tube ou un périphérique bloquerait la lecture.
     if (genre != fs::file_type::regular) return fichier + " n'est pas un fichier ordinaire.";
@@ -95,7 +98,8 @@ std::optional<std::string> defaut_fichier_tarifs(const fs::path& chemin) {
     const std::string_view texte = *octets;
     if (rogner(texte).empty()) return fichier + " est vide.";
     const std::string attendu = " : il doit être un texte en Windows-1252 ou en UTF-8.";
-    if (texte.starts_with("\xFF\xFE") || texte.starts_with("\xFE\xFF")) return fichier + " est en UTF-16" + attendu;
+    if (texte.starts_with("\xFF\xFE") || texte.starts_with("\xFE\xFF"))
+        return fichier + " est en UTF-16" + attendu;
     // Aucun texte de ces deux codages n'a d'octet de contrôle hors des blancs (0x1A : fin de
     // fichier des vieux éditeurs).
     const auto controle = std::find_if(texte.begin(), texte.end(), [](char c) {
@@ -111,8 +115,7 @@ std::optional<std::string> defaut_fichier_tarifs(const fs::path& chemin) {
     }
     // Fins de ligne d'un vieux Macintosh : tout le fichier ne ferait qu'une ligne.
     if (texte.find('\n') == std::string_view::npos && texte.find('\r') != std::string_view::npos) {
-        return fichier +
-               " a des lignes terminées par un retour chariot seul (CR) : elles doivent finir par CR LF ou LF.";
+        return fichier + " a des lignes terminées par un retour chariot seul (CR) : il faut CR LF ou LF.";
     }
     return std::nullopt;
 }

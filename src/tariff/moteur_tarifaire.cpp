@@ -1,5 +1,7 @@
 #include "tariff/moteur_tarifaire.hpp"
 
+#include <limits>
+
 #include "base/erreurs.hpp"
 #include "settings/fichier_ini.hpp"
 #include "tariff/calendrier.hpp"
@@ -16,7 +18,7 @@ bool est_absent(const std::filesystem::path& chemin) {
 
 // Le tarif ou l'option nommé doit avoir sa section : sinon, tout à zéro et sans plages, le prix
 // serait nul ou impossible.
-void verifier_section(const FichierIni& ini, std::string_view quoi, std::string_view nom) {
+void exiger_section(const FichierIni& ini, std::string_view quoi, std::string_view nom) {
     if (ini.section_existe(nom)) return;
     const std::string fichier = "le fichier des tarifs « " + ini.chemin().string() + " »";
     if (nom.empty()) throw ErreurConversion("Aucun tarif n'est choisi dans " + fichier + ".");
@@ -32,7 +34,8 @@ MoteurTarifaire::MoteurTarifaire(std::filesystem::path fichier_tarifs, const Reg
 void MoteurTarifaire::lecture_taux_tva_et_valeurs_taux() {
     try {
         // Absent, le fichier donne les valeurs par défaut ; le chargement du tarif le dira.
-        if (const auto defaut = defaut_fichier_tarifs(fichier_tarifs_); defaut && !est_absent(fichier_tarifs_)) {
+        if (const auto defaut = defaut_fichier_tarifs(fichier_tarifs_);
+            defaut && !est_absent(fichier_tarifs_)) {
             throw ErreurFichier(*defaut);
         }
         const FichierIni ini(fichier_tarifs_);
@@ -59,8 +62,8 @@ void MoteurTarifaire::lecture_parametres_tarification_en_cours_2000(std::string_
         if (defaut && !absent) throw ErreurFichier(*defaut);
         const FichierIni ini(fichier_tarifs_);
         if (!absent) {
-            verifier_section(ini, "Le tarif", tarif);
-            if (!option.empty()) verifier_section(ini, "L'option", option);
+            exiger_section(ini, "Le tarif", tarif);
+            if (!option.empty()) exiger_section(ini, "L'option", option);
         }
         auto nouveau_tarif = lumi::GetTarification(ini, tarif);
         auto nouvelle_reduction = lire_parametres_reduction(ini, registre_, option);
@@ -116,15 +119,25 @@ double MoteurTarifaire::calcul_prix_communication_sans_reduction(const tparametr
                                                                  NumeroJour debut_date, NumeroJour fin_date,
                                                                  std::int32_t fin_seconde,
                                                                  bool avec_credit) const {
+    double prix;
     if (tarif.nom == tarification_.nom) {
-        return lumi::calcul_prix_communication_sans_reduction(tarif, plages_du_tarif_, valeur_taux_, alsace_,
+        prix = lumi::calcul_prix_communication_sans_reduction(tarif, plages_du_tarif_, valeur_taux_, alsace_,
+                                                              debut_seconde, debut_date, fin_date,
+                                                              fin_seconde, avec_credit);
+    } else {
+        const auto listes = lire_3_listes_plages_horaires(FichierIni(fichier_tarifs_), tarif.nom);
+        for (const auto& liste : listes) liste.verifier(true);
+        prix = lumi::calcul_prix_communication_sans_reduction(tarif, listes, valeur_taux_, alsace_,
                                                               debut_seconde, debut_date, fin_date,
                                                               fin_seconde, avec_credit);
     }
-    const auto listes = lire_3_listes_plages_horaires(FichierIni(fichier_tarifs_), tarif.nom);
-    for (const auto& liste : listes) liste.verifier(true);
-    return lumi::calcul_prix_communication_sans_reduction(tarif, listes, valeur_taux_, alsace_, debut_seconde,
-                                                          debut_date, fin_date, fin_seconde, avec_credit);
+    // Chaque prix du fichier tient en simple précision, leur somme peut la dépasser : le montant
+    // deviendrait infini.
+    if (!(prix <= std::numeric_limits<float>::max())) {
+        throw ErreurConversion("Le prix de la connexion dépasse le plus grand montant (3,4e38) : section [" +
+                               tarif.nom + "] du fichier des tarifs « " + fichier_tarifs_.string() + " ».");
+    }
+    return prix;
 }
 
 double MoteurTarifaire::calcul_prix_avec_reduction(std::uint8_t type_forfait, double prix,

@@ -75,7 +75,8 @@ public:
     int plage_en_vigueur(NumeroJour date, std::int32_t seconde) const;
 
     // Prix sans réduction avec `tarif` : les listes analysées au rechargement servent quand c'est le
-    // tarif en cours ; un autre tarif fait lire ses listes dans le fichier.
+    // tarif en cours ; un autre tarif fait lire ses listes dans le fichier (et les vérifie). Un prix
+    // au-delà du plus grand float lève ErreurConversion.
     double calcul_prix_communication_sans_reduction(const tparametre_de_la_tarification& tarif,
                                                     std::int32_t debut_seconde, NumeroJour debut_date,
                                                     NumeroJour fin_date, std::int32_t fin_seconde,

@@ -162,12 +162,14 @@ void ListePlages::verifier(bool toute_la_journee) const {
         for (const auto& iv : groupe.intervalles) {
             for (const auto borne : {iv.debut, iv.fin}) {
                 if (borne < 0 || borne >= secondes_par_jour) {
-                    erreur("la borne " + std::to_string(borne) + " n'est pas une seconde du jour (0 à 86399)");
+                    erreur("la borne " + std::to_string(borne) +
+                           " n'est pas une seconde du jour (0 à 86399)");
                 }
             }
             if (iv.debut > iv.fin) {
                 erreur("l'intervalle " + std::to_string(iv.debut) + "," + std::to_string(iv.fin) + " (" +
-                       formater_heure(iv.debut) + " à " + formater_heure(iv.fin) + ") finit avant de commencer");
+                       formater_heure(iv.debut) + " à " + formater_heure(iv.fin) +
+                       ") finit avant de commencer");
             }
             intervalles.push_back(iv);
         }

@@ -204,7 +204,8 @@ TEST(Demarrage, TarifsAbsentsUneSeuleBoite) {
     EXPECT_EQ(compteur.fenetre().lignes_etat[0], "Fin de connexion");
     EXPECT_GE(compteur.etat().duree_connexion, 55);  // la détection voit la fin au top suivant
     const auto ligne = compteur.historique().ecrivain().derniere_ligne();
-    EXPECT_NE(ligne.find(";15/03/2000;10H00;" + compteur.etat().texte_duree + ";"), std::string::npos) << ligne;
+    EXPECT_NE(ligne.find(";15/03/2000;10H00;" + compteur.etat().texte_duree + ";"), std::string::npos)
+        << ligne;
 }
 
 struct CasLigneDeCommande {

@@ -168,16 +168,22 @@ TEST(CommandeSimuler, TarifsInutilisables) {
     std::erase(sans_sauts_de_ligne, '\n');
     const Cas cas[] = {
         {"vide", "", "est vide"},
-        {"binaire", std::string("\x7F" "ELF\x02\x01\x01\0\0", 9), "n'est pas un fichier texte"},
+        {"binaire",
+         std::string("\x7F"
+                     "ELF\x02\x01\x01\0\0",
+                     9),
+         "n'est pas un fichier texte"},
         {"retours chariot seuls", sans_sauts_de_ligne, "retour chariot seul"},
         {"dossier", std::nullopt, "est un dossier"},
         {"sans section du tarif", abimer("[Seconde]", "[Autre]"), "Le tarif « Seconde » n'a pas de section"},
-        {"prix négatif", abimer("[Seconde]\r\ncout ht plein tarif=0.6", "[Seconde]\r\ncout ht plein tarif=-0.6"),
+        {"prix négatif",
+         abimer("[Seconde]\r\ncout ht plein tarif=0.6", "[Seconde]\r\ncout ht plein tarif=-0.6"),
          "« cout ht plein tarif »"},
-        {"trou dans les plages", abimer("[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\n"
-                                        "cout ht connexion=0\r\npas=1\r\np1=9,taux1,0,86399",
-                                        "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\n"
-                                        "cout ht connexion=0\r\npas=1\r\np1=9,taux1,0,68399"),
+        {"trou dans les plages",
+         abimer("[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\n"
+                "cout ht connexion=0\r\npas=1\r\np1=9,taux1,0,86399",
+                "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\n"
+                "cout ht connexion=0\r\npas=1\r\np1=9,taux1,0,68399"),
          "68400 à 86399"},
     };
     for (const auto& c : cas) {
@@ -194,7 +200,8 @@ TEST(CommandeSimuler, TarifsInutilisables) {
         EXPECT_EQ(r.code, sortie_erreur);
         EXPECT_NE(r.erreur.find(c.extrait), std::string::npos) << r.erreur;
         EXPECT_NE(r.erreur.find(tarifs.string()), std::string::npos) << r.erreur;
-        EXPECT_NE(r.sortie.find("duree=00:01:40\nprix_sans_reduction=0.000000\n"), std::string::npos) << r.sortie;
+        EXPECT_NE(r.sortie.find("duree=00:01:40\nprix_sans_reduction=0.000000\n"), std::string::npos)
+            << r.sortie;
         EXPECT_NE(r.sortie.find(";10/03/2000;14H00;00:01:40;"), std::string::npos) << r.sortie;
         // Une boîte, au chargement ; aucune des tops.
         const auto boites = r.sortie.find("avertissement=");

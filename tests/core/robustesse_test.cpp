@@ -81,8 +81,9 @@ TEST(Robustesse, PrixDuFichierDesTarifsIllisible) {
 TEST(Robustesse, BorneDePlageIllisibleRefuseeAuChargement) {
     EssaiCompteur e(le_10_mars(14, 0, 0));
     e.demarrer();
-    remplacer_dans_tarifs(e, "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
-                             "connexion=0\r\npas=1\r\np1=9,taux1,0,86399",
+    remplacer_dans_tarifs(e,
+                          "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
+                          "connexion=0\r\npas=1\r\np1=9,taux1,0,86399",
                           "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
                           "connexion=0\r\npas=1\r\np1=9,taux1,0,minuit");
     e.connexion("MonFAI", debut_ms, apres(100));

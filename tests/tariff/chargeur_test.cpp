@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 
@@ -258,7 +259,8 @@ TEST(FichierDesTarifs, LeFichierCorrectSeCharge) {
 
     // Une option ne s'applique pas hors de ses plages : ses listes peuvent avoir des trous. Un tarif
     // peut donner l'indice 0 à des heures, qui ont alors le prix plein moins taux0.
-    auto texte = remplacer(tarifs_corrects, "p1=9,taux1,0,86399\r\np2=7,taux1", "p1=9,taux1,0,28799\r\np2=7,taux1");
+    auto texte =
+        remplacer(tarifs_corrects, "p1=9,taux1,0,86399\r\np2=7,taux1", "p1=9,taux1,0,28799\r\np2=7,taux1");
     texte = remplacer(texte, "p2=7,taux2,0,86399", "p2=7,taux2,0,28799,taux0,28800,86399");
     essai::ecrire_octets(f.chemin, texte);
     EXPECT_EQ(f.charger(), std::nullopt);
@@ -285,13 +287,20 @@ TEST(FichierDesTarifs, ValeursFaussesRefuseesAuChargement) {
          "cout ht connexion=0",
          "cout ht connexion=1e300",
          {"« 1e300 »", "prix représentable", "« cout ht connexion »"}},
-        {"prix hors des doubles", "cout ht credit temps=0.62", "cout ht credit temps=1e400",
+        {"prix hors des doubles",
+         "cout ht credit temps=0.62",
+         "cout ht credit temps=1e400",
          {"« 1e400 »", "nombre décimal", "« cout ht credit temps »"}},
         {"pas négatif", "pas=1", "pas=-60", {"« -60 »", "durée positive ou nulle", "« pas »"}},
-        {"réduction de -300 %", "taux=30", "taux=-300", {"« -300 »", "pourcentage de 0 à 100", "[R]", "« taux »"}},
+        {"réduction de -300 %",
+         "taux=30",
+         "taux=-300",
+         {"« -300 »", "pourcentage de 0 à 100", "[R]", "« taux »"}},
         {"fenêtre au-delà de 100 %", "t1=0", "t1=150", {"« 150 »", "pourcentage de 0 à 100", "« t1 »"}},
         {"début de fenêtre négatif", "dt2=0", "dt2=-1", {"« -1 »", "durée positive ou nulle", "« dt2 »"}},
-        {"réduction par taux négative", "taux2=50", "taux2=-300",
+        {"réduction par taux négative",
+         "taux2=50",
+         "taux2=-300",
          {"« -300 »", "pourcentage de 0 à 100", "[valeur taux]", "« taux2 »"}},
         {"TVA négative", "[TVA]\r\ntaux=19.6", "[TVA]\r\ntaux=-5", {"« -5 »", "TVA", "[TVA]", "« taux »"}},
         {"trou de 19 h à minuit",
@@ -303,7 +312,10 @@ TEST(FichierDesTarifs, ValeursFaussesRefuseesAuChargement) {
          "p2=7,taux2,0,86399",
          "p2=7,taux2,0,86399,taux1,36000,39599",
          {"36000 à 39599", "10:00:00 à 10:59:59", "deux plages", "« p2 »"}},
-        {"bornes inversées", "p3=8,taux2,0,86399", "p3=8,taux2,86399,0", {"86399,0", "finit avant de commencer", "« p3 »"}},
+        {"bornes inversées",
+         "p3=8,taux2,0,86399",
+         "p3=8,taux2,86399,0",
+         {"86399,0", "finit avant de commencer", "« p3 »"}},
         {"borne de fin 86400", "p3=8,taux2,0,86399", "p3=8,taux2,0,86400", {"86400", "0 à 86399", "« p3 »"}},
         {"borne négative", "p3=8,taux2,0,86399", "p3=8,taux2,-1,86399", {"-1", "0 à 86399", "« p3 »"}},
         {"borne illisible", "p3=8,taux2,0,86399", "p3=8,taux2,0,minuit", {"« minuit »", "« p3 »"}},
@@ -311,10 +323,15 @@ TEST(FichierDesTarifs, ValeursFaussesRefuseesAuChargement) {
         {"liste absente", "p3=8,taux2,0,86399\r\n", "", {"code jour", "« p3 »"}},
         {"indice de taux 21", "p2=7,taux2,0,86399", "p2=7,taux21,0,86399", {"21", "« p2 »"}},
         {"option aux bornes inversées",
-         "[R]\r\ndesignation=Réduction\r\ntype=R\r\ntaux=30\r\nt1=0\r\ndt1=0\r\ndt2=0\r\ndt3=0\r\np1=9,taux1,0,86399",
-         "[R]\r\ndesignation=Réduction\r\ntype=R\r\ntaux=30\r\nt1=0\r\ndt1=0\r\ndt2=0\r\ndt3=0\r\np1=9,taux1,86399,0",
+         "[R]\r\ndesignation=Réduction\r\ntype=R\r\ntaux=30\r\nt1=0\r\ndt1=0\r\ndt2=0\r\ndt3=0\r\np1=9,taux1,"
+         "0,86399",
+         "[R]\r\ndesignation=Réduction\r\ntype=R\r\ntaux=30\r\nt1=0\r\ndt1=0\r\ndt2=0\r\ndt3=0\r\np1=9,taux1,"
+         "86399,0",
          {"finit avant de commencer", "[R]", "« p1 »"}},
-        {"section du tarif absente", "[Local]", "[Ailleurs]", {"Le tarif « Local »", "pas de section [Local]"}},
+        {"section du tarif absente",
+         "[Local]",
+         "[Ailleurs]",
+         {"Le tarif « Local »", "pas de section [Local]"}},
         {"section de l'option absente", "[R]", "[S]", {"L'option « R »", "pas de section [R]"}},
     };
     for (const auto& c : cas) {
@@ -323,7 +340,8 @@ TEST(FichierDesTarifs, ValeursFaussesRefuseesAuChargement) {
         essai::ecrire_octets(f.chemin, remplacer(tarifs_corrects, c.avant, c.apres));
         const auto message = f.charger();
         ASSERT_TRUE(message.has_value());
-        for (const auto& extrait : c.extraits) EXPECT_NE(message->find(extrait), std::string::npos) << *message;
+        for (const auto& extrait : c.extraits)
+            EXPECT_NE(message->find(extrait), std::string::npos) << *message;
         EXPECT_NE(message->find(f.chemin.string()), std::string::npos) << *message;
         EXPECT_EQ(f.moteur.echec_chargement(), message);
         EXPECT_FALSE(f.moteur.prix_calculable());
@@ -348,7 +366,11 @@ TEST(FichierDesTarifs, FichierInutilisable) {
     const std::vector<Cas> cas{
         {"vide", "", "est vide"},
         {"blancs seuls", "  \t ", "est vide"},
-        {"binaire", std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10), "n'est pas un fichier texte (octet 0x7F"},
+        {"binaire",
+         std::string("\x7F"
+                     "ELF\x02\x01\x01\0\0\0",
+                     10),
+         "n'est pas un fichier texte (octet 0x7F"},
         {"UTF-16", utf16, "est en UTF-16 : il doit être un texte en Windows-1252 ou en UTF-8"},
         {"UTF-16 sans marque", utf16.substr(2), "n'est pas un fichier texte (octet 0x00 à la position 1)"},
         {"retours chariot seuls", cr_seuls, "retour chariot seul (CR)"},
@@ -369,6 +391,22 @@ TEST(FichierDesTarifs, FichierInutilisable) {
         EXPECT_NE(message->find(f.chemin.string()), std::string::npos) << *message;
         EXPECT_EQ(f.moteur.echec_chargement(), message);
         EXPECT_FALSE(f.moteur.prix_calculable());
+    }
+}
+
+// Chaque prix tient en simple précision, pas forcément leur somme : refusée plutôt qu'infinie.
+TEST(FichierDesTarifs, SommeAuDelaDuPlusGrandMontant) {
+    FichierAbime f;
+    auto texte = remplacer(tarifs_corrects, "cout ht credit temps=0.62", "cout ht credit temps=3e38");
+    essai::ecrire_octets(f.chemin, remplacer(texte, "cout ht connexion=0", "cout ht connexion=3e38"));
+    ASSERT_EQ(f.charger("Local", ""), std::nullopt);
+    const auto lundi = numero_jour(std::chrono::year{2000} / 1 / 3);
+    const auto message = message_erreur([&] {
+        (void)f.moteur.calcul_prix_communication_sans_reduction(f.moteur.tarification(), 36000, lundi, lundi,
+                                                                36010, true);
+    });
+    for (const auto& extrait : {std::string("3,4e38"), std::string("[Local]"), f.chemin.string()}) {
+        EXPECT_NE(message.find(extrait), std::string::npos) << message;
     }
 }
 

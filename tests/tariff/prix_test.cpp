@@ -176,7 +176,8 @@ TEST(PrixAppel, EntreesFautives) {
     // d'avant garde ses prix.
     for (const char* tarif :
          {"Inconnu", "Borne illisible", "Bornes impaires", "Indice hors limites", "Liste vide"}) {
-        EXPECT_THROW(moteur.lecture_parametres_tarification_en_cours_2000(tarif, ""), ErreurConversion) << tarif;
+        EXPECT_THROW(moteur.lecture_parametres_tarification_en_cours_2000(tarif, ""), ErreurConversion)
+            << tarif;
         EXPECT_EQ(moteur.tarif_en_cours(), "Pas nul");
         EXPECT_NEAR(rejouer_appel(moteur, a(lundi, 10, 0, 0), a(lundi, 10, 1, 30)).prix_communication, 0.55,
                     1e-6);
