@@ -323,10 +323,8 @@ TEST(FichierDesTarifs, ValeursFaussesRefuseesAuChargement) {
         {"liste absente", "p3=8,taux2,0,86399\r\n", "", {"code jour", "« p3 »"}},
         {"indice de taux 21", "p2=7,taux2,0,86399", "p2=7,taux21,0,86399", {"21", "« p2 »"}},
         {"option aux bornes inversées",
-         "[R]\r\ndesignation=Réduction\r\ntype=R\r\ntaux=30\r\nt1=0\r\ndt1=0\r\ndt2=0\r\ndt3=0\r\np1=9,taux1,"
-         "0,86399",
-         "[R]\r\ndesignation=Réduction\r\ntype=R\r\ntaux=30\r\nt1=0\r\ndt1=0\r\ndt2=0\r\ndt3=0\r\np1=9,taux1,"
-         "86399,0",
+         "p1=9,taux1,0,86399\r\np2=7,taux1",
+         "p1=9,taux1,86399,0\r\np2=7,taux1",
          {"finit avant de commencer", "[R]", "« p1 »"}},
         {"section du tarif absente",
          "[Local]",
