@@ -43,7 +43,8 @@ constexpr std::string_view details_usage =
     "                     réponse Oui (--refuser : Non) ; --debut donne l'instant du démarrage\n"
     "  Écrit duree=, prix_sans_reduction=, reduction=, montant= (francs HT), tarif=, option=,\n"
     "  temps_restant_forfait= (forfait en cours), etat=, chaque boîte et avis montré, puis\n"
-    "  ligne= (l'enregistrement écrit dans l'historique). Avec --reprendre : reprise=, les boîtes,\n"
+    "  ligne= (l'enregistrement écrit dans l'historique) ; code 1 si le fichier des tarifs n'a pu se\n"
+    "  charger (le prix n'est pas le sien). Avec --reprendre : reprise=, les boîtes,\n"
     "  ligne= (l'enregistrement repris), facture_cout= et facture_secondes=.\n";
 
 int usage(Flux flux, std::string_view detail) {
@@ -327,6 +328,11 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
         for (const auto& son : banc.son.joues()) flux.sortie << "son=" << son.filename().string() << '\n';
         const auto& ligne = banc.compteur.historique().ecrivain().derniere_ligne();
         if (!ligne.empty()) flux.sortie << "ligne=" << ligne << '\n';
+        // La durée est enregistrée, mais pas au prix du fichier des tarifs : ce n'est pas un succès.
+        if (const auto echec = banc.compteur.moteur().echec_chargement()) {
+            flux.erreur << "Erreur : " << *echec << '\n';
+            return sortie_erreur;
+        }
         return sortie_ok;
     } catch (const ErreurFichier& e) {
         flux.erreur << "Erreur : " << e.what() << '\n';

@@ -94,6 +94,11 @@ void Compteur::charger_tarifs() {
     try {
         moteur_.lecture_taux_tva_et_valeurs_taux();
         monnaie_.taux_tva = moteur_.taux_tva();
+    } catch (const std::exception& e) {
+        montrer_erreur(e);
+    }
+    // Les listes se remplissent même si la TVA ou les réductions sont refusées.
+    try {
         selecteur_.selection_au_demarrage();
     } catch (const std::exception& e) {
         montrer_erreur(e);
@@ -181,11 +186,16 @@ void Compteur::rafraichissement_horaire(NumeroJour aujourdhui, int heure, std::i
         fenetre_.Image14_visible = jour == 8;
     }
 
-    try {
-        const int liste = moteur_.get_nb_plage_horaire_par_rapport_au_jour_passe(jour);
-        etat_.plage_en_cours = moteur_.bande_courante(liste, seconde_maintenant);
-    } catch (const std::exception& e) {
-        montrer_erreur(e);
+    // Sans tarif chargé, le chargement a déjà dit pourquoi : le top reste muet.
+    if (!moteur_.tarif_charge()) {
+        etat_.plage_en_cours = 0;
+    } else {
+        try {
+            const int liste = moteur_.get_nb_plage_horaire_par_rapport_au_jour_passe(jour);
+            etat_.plage_en_cours = moteur_.bande_courante(liste, seconde_maintenant);
+        } catch (const std::exception& e) {
+            montrer_erreur(e);
+        }
     }
     fenetre_.Panel3_plage = etat_.plage_en_cours;
     if (etat_.plage_en_cours >= 0 && etat_.plage_en_cours < nb_indices_taux) {
@@ -264,6 +274,8 @@ void Compteur::calcul_temps_ecoule(NumeroJour aujourdhui, std::int32_t seconde_m
 }
 
 void Compteur::calcul_prix_et_forfait(NumeroJour aujourdhui, std::int32_t seconde_maintenant) {
+    // Fichier des tarifs inutilisable, signalé une fois au chargement : la durée compte seule.
+    if (!moteur_.prix_calculable()) return;
     try {
         // Après un changement de tarif, le prix ne couvre que le temps depuis le changement.
         const auto& tarif = moteur_.tarification();

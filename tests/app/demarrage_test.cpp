@@ -240,6 +240,34 @@ INSTANTIATE_TEST_SUITE_P(
                     CasAbandon{"periode_facturation", 2, EtapeDemarrage::periode_facturation}),
     [](const testing::TestParamInfo<CasAbandon>& i) { return std::string(i.param.nom); });
 
+// tarifs.ini absent : la boîte du démarrage le nomme, et c'est la seule ; ni le chargement des
+// tarifs, ni le premier top, ni une connexion n'en ajoutent. La connexion est enregistrée avec sa durée.
+TEST(Demarrage, TarifsAbsentsUneSeuleBoite) {
+    Poste poste;
+    poste.registre.ecrire_valeur(options, "1ere utilisation2000", "non");
+    fs::remove(poste.dossier / "tarifs.ini");
+    Programme p(poste, {}, false, moment("15/03/2000", 10));
+    p.demarrage.FormCreate(p.coquille);
+    ScriptSimulation script;
+    script.annuaire = {"MonFAI"};
+    script.connexions = {{"MonFAI",
+                          {{2000, etat_ras_connexion_peripherique, 0},
+                           {5000, etat_ras_authentification, 0},
+                           {65000, etat_aucune_connexion, 0}}}};
+    p.banc.charger(script);
+    p.banc.banc.demarrer();
+    p.banc.avancer(90);
+
+    ASSERT_EQ(p.boites().size(), 1u) << p.boites().back().texte;
+    EXPECT_EQ(p.boites()[0].texte, texte_fichier_manquant("tarifs.ini"));
+    const auto& compteur = p.banc.banc.compteur;
+    EXPECT_EQ(compteur.fenetre().lignes_etat[0], "Fin de connexion");
+    EXPECT_GE(compteur.etat().duree_connexion, 55);  // la détection voit la fin au top suivant
+    const auto ligne = compteur.historique().ecrivain().derniere_ligne();
+    EXPECT_NE(ligne.find(";15/03/2000;10H00;" + compteur.etat().texte_duree + ";"), std::string::npos)
+        << ligne;
+}
+
 struct CasLigneDeCommande {
     const char* nom;
     std::vector<std::string> arguments;
