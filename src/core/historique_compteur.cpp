@@ -304,11 +304,13 @@ void HistoriqueCompteur::enregistrer_parametres_de_sauvegarde(DonneesConnexion c
     instantane.secondes_facture = static_cast<std::int32_t>(std::min<std::int64_t>(secondes, INT32_MAX));
     // Les attentes restées en mémoire vont au magasin dans le même lot : l'instantané qui remplace
     // le leur ne les fait pas oublier. Un échec est signalé par le magasin ; le suivant réessaie.
-    ranger_en_attente(sauvegarde_.operations_instantane(instantane));
+    if (ranger_en_attente(sauvegarde_.operations_instantane(instantane))) instantane_a_garder_ = false;
 }
 
 void HistoriqueCompteur::effacer_cle_sauvegarde_crash() {
-    // L'instantané reste s'il garde un enregistrement que le magasin n'a pu prendre.
+    // L'instantané reste s'il garde un enregistrement que le magasin n'a pu prendre, ou la connexion
+    // d'une reprise qui n'a pu être rangée (elle sera proposée au prochain démarrage).
+    if (instantane_a_garder_) return;
     if (ranger_en_attente(SauvegardeCrash::operations_effacement())) terminer_enregistrements_en_attente();
 }
 
@@ -366,6 +368,7 @@ RepriseConnexion HistoriqueCompteur::proposer_reprise_connexion(const FichierIni
         operations.insert(operations.end(), effacement.begin(), effacement.end());
         if (!ranger_en_attente(std::move(operations))) {
             std::swap(en_attente_, apres);
+            instantane_a_garder_ = true;
             avertir(
                 "La connexion gardée n'a pu être enregistrée : la base de réglages ne peut être écrite. "
                 "Elle reste gardée et vous sera proposée au prochain démarrage.");

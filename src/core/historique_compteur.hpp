@@ -155,6 +155,7 @@ private:
     std::map<std::string, std::string> designations_;
     std::vector<EnAttente> en_attente_;
     int tops_avant_essai_ = 0;
+    bool instantane_a_garder_ = false;  // une reprise acceptée n'a pu être rangée
     std::set<std::string> avertissements_montres_;
 };
 

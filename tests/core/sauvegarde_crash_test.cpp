@@ -390,6 +390,28 @@ TEST(FinDeConnexion, MagasinEnPannePuisRevenu) {
     EXPECT_FALSE(banc.compteur.historique().enregistrement_en_attente());
 }
 
+// Une reprise acceptée que le magasin refuse : l'instantané reste, même à la fermeture, pour être
+// proposé au démarrage suivant.
+TEST(FinDeConnexion, RepriseRefuseeParLeMagasinGardeLInstantane) {
+    essai::DossierTemporaire dossier;
+    RegistreEnPanne registre;
+    registre.r_.ecrire_valeur(options, "sauv crash", ligne_paul);
+    registre.r_.ecrire_valeur(options, "sauv total facture", "17,010&1301");
+    DialogueScripte dialogue;
+    dialogue.prevoir_reponse(Reponse::oui);
+    HistoriqueCompteur historique(registre, dialogue, dossier.chemin(), ',');
+    registre.panne = true;
+    LignesEtat lignes{};
+    EXPECT_EQ(historique.proposer_reprise_connexion(FichierIni(dossier / "lumicompteur.ini"), ReglagesMonnaie{},
+                                                    essai::jour(2000, 3, 11), lignes, {}),
+              RepriseConnexion::echec_ecriture);
+    EXPECT_NE(dialogue.boites().back().texte.find("prochain démarrage"), std::string::npos);
+    registre.panne = false;
+    historique.effacer_cle_sauvegarde_crash();
+    EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), ligne_paul);
+    EXPECT_TRUE(enregistrements(dossier.chemin()).empty());
+}
+
 // Un arrêt brutal à chaque étape de la fin d'une connexion, puis le démarrage suivant : toujours
 // un seul enregistrement, facturé une fois, sans instantané ni attente.
 TEST(FinDeConnexion, ArretBrutalAChaqueEtape) {
