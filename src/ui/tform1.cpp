@@ -970,7 +970,7 @@ void TForm1::synchroniser_minuteries() {
     // La rangée clignotante ne touche qu'à la fenêtre : cachée dans la zone de notification, le
     // programme ne se réveille plus que pour le top.
     suivre(Timer2, compteur_.Timer2(), version_timer2_, premiere_timer2_,
-           compteur_.Timer2().intervalle() == CommandesFenetre::intervalle_rangee_clignotante && isHidden());
+           compteur_.effet_Timer2() == EffetTimer2::rangee_clignotante && isHidden());
     suivre(Timer4, compteur_.Timer4(), version_timer4_, premiere_timer4_);
     if (detection_) {
         suivre(Timer5, detection_->Timer5(), version_timer5_, premiere_timer5_);
