@@ -58,6 +58,10 @@ public:
     void selectionner_utilisateur(const std::string& argument) override {
         fenetre_.selectionner_utilisateur(QString::fromStdString(argument));
     }
+    void disposer_fenetre(const TailleDemarrage& taille) override {
+        fenetre_.disposition_de_demarrage(taille);
+    }
+    void restaurer_position() override { fenetre_.restaurer_position(); }
     void suivre_detection(Detection& detection) override { fenetre_.suivre_detection(detection); }
     void installer_icone() override { fenetre_.installer_icone(); }
     void montrer() override { fenetre_.montrer(); }
@@ -154,7 +158,7 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
 
     connect(e_->fenetre.get(), &TForm1::fermeture_acceptee, this, [this](bool fin) { fermer(fin); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (!e_->ferme) e_->demarrage->FormDestroy(false);
+        if (!e_->ferme) detruire_fenetre();
     });
 }
 
@@ -201,7 +205,7 @@ void Programme::programmer_capture() {
             if (menu != nullptr) menu->hide();
             // L'image prise, le programme finit comme à une fermeture acceptée.
             e_->demarrage->fermeture_acceptee(false);
-            e_->demarrage->FormDestroy(false);
+            detruire_fenetre();
             e_->ferme = true;
             emit termine(ecrite ? 0 : 1);
         });
@@ -225,8 +229,14 @@ void Programme::fermer(bool fin_de_session) {
     if (e_->ferme) return;
     e_->ferme = true;
     e_->demarrage->fermeture_acceptee(fin_de_session);
-    e_->demarrage->FormDestroy(false);
+    detruire_fenetre();
     emit termine(0);
+}
+
+void Programme::detruire_fenetre() {
+    // La position et le mode réduit sont rangés pour le prochain démarrage.
+    e_->fenetre->enregistrer_position();
+    e_->demarrage->FormDestroy(e_->fenetre->modes().mode_reduit_barre());
 }
 
 TForm1& Programme::fenetre() {

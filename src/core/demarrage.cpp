@@ -113,8 +113,8 @@ void Demarrage::FormCreate(CoquilleDemarrage& coquille) {
         coquille.selectionner_utilisateur(argument);
     }
 
-    // Les formes réduites de la fenêtre viendront avec les modes d'affichage : elle s'ouvre normale.
     etape(EtapeDemarrage::mode_affichage);
+    coquille.disposer_fenetre(lire_taille_demarrage(registre_));
 
     etape(EtapeDemarrage::source_detection);
     if (detection_ != nullptr) {
@@ -130,6 +130,7 @@ void Demarrage::FormCreate(CoquilleDemarrage& coquille) {
     compteur_.mise_a_jour_panels();
 
     etape(EtapeDemarrage::icone_et_position);
+    coquille.restaurer_position();
     coquille.installer_icone();
 
     etape(EtapeDemarrage::fenetre);
