@@ -943,10 +943,17 @@ void TForm1::appliquer_disposition(ModeAffichage mode) {
     // Bordée ou non : changer les drapeaux cache la fenêtre, qui est remontrée ensuite.
     if (windowFlags().testFlag(Qt::FramelessWindowHint) == normale) setWindowFlags(drapeaux(mode));
     // La disposition est faite tout de suite, fenêtre cachée ou non : la place du bouton de taille
-    // et la taille de la fenêtre se mesurent aussitôt.
+    // et la taille de la fenêtre se mesurent aussitôt (sans attendre les demandes de disposition
+    // que Qt remonte d'un niveau à chaque tour de boucle).
+    for (QWidget* w : {static_cast<QWidget*>(Panel5), static_cast<QWidget*>(Panel6),
+                       static_cast<QWidget*>(zone_afficheur)}) {
+        w->layout()->invalidate();
+        w->updateGeometry();
+    }
+    layout()->invalidate();
     layout()->activate();
-    zone_afficheur->layout()->setGeometry(zone_afficheur->rect());
-    Panel6->layout()->setGeometry(Panel6->rect());
+    zone_afficheur->layout()->setGeometry(zone_afficheur->contentsRect());
+    Panel6->layout()->setGeometry(Panel6->contentsRect());
     const QPoint bouton = SpeedButton10->mapTo(this, QPoint(0, 0));
     dispositions_[rang(mode)] = {{bouton.x(), bouton.y()}, {width(), height()}};
     if (normale) largeur_normale_ = width();
@@ -1006,9 +1013,7 @@ void TForm1::restaurer_position() {
     const Disposition d = disposition(mode);
     const Cadre c = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
     const TailleFenetre exterieur{d.taille.largeur + c.gauche + c.droite, d.taille.hauteur + c.haut + c.bas};
-    const PointEcran coin =
-        lumi::restaurer_position(rangee, mode, d, cadre_normal_, exterieur, taille_ecran());
-    move(origine_ecran() + QPoint(coin.x, coin.y));
+    placer(mode, lumi::restaurer_position(rangee, mode, d, cadre_normal_, exterieur, taille_ecran()));
 }
 
 void TForm1::enregistrer_position() {
@@ -1027,14 +1032,20 @@ void TForm1::enregistrer_position() {
     }
 }
 
+void TForm1::placer(ModeAffichage mode, PointEcran coin) {
+    // L'intérieur est placé, et non le cadre : le cadre que le gestionnaire de fenêtres donnera après
+    // le changement de bordure n'est pas encore connu, celui d'avant ne vaut plus.
+    const Cadre c = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
+    setGeometry(QRect(origine_ecran() + QPoint(coin.x + c.gauche, coin.y + c.haut), size()));
+}
+
 void TForm1::basculer(ModeAffichage mode, PointEcran bouton_ecran) {
     const bool etait_visible = isVisible();
     mesurer_cadre();
     appliquer_disposition(mode);
     rafraichir_afficheur();
     const Cadre cadre = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
-    const PointEcran coin = placer_sous_le_bouton(bouton_ecran, disposition(mode), cadre, taille_ecran());
-    move(origine_ecran() + QPoint(coin.x, coin.y));
+    placer(mode, placer_sous_le_bouton(bouton_ecran, disposition(mode), cadre, taille_ecran()));
     // Montrée sauf si le programme, lancé caché, ne l'a pas encore été ; puis l'icône recréée.
     if (etait_visible || (visibilite_suivie_ && compteur_.fenetre().fenetre_visible)) show();
     if (icone_ != nullptr) installer_icone();
@@ -1108,7 +1119,8 @@ void TForm1::fin_glissement(QPoint global) {
         mesurer_cadre();
         appliquer_disposition(mode_glisse_);
         // La fenêtre garde la place qu'elle avait quand le bouton a été enfoncé.
-        move(coin_depart_);
+        const QPoint coin = coin_depart_ - origine_ecran();
+        placer(mode_glisse_, {coin.x(), coin.y()});
         if (etait_visible || (visibilite_suivie_ && compteur_.fenetre().fenetre_visible)) show();
         if (icone_ != nullptr) installer_icone();
     }

@@ -318,6 +318,8 @@ private:
     // point `bouton_ecran`, montrée, l'icône recréée.
     void basculer(ModeAffichage mode, PointEcran bouton_ecran);
     PointEcran point_du_bouton() const;
+    // La fenêtre dans `mode`, le coin de son cadre en `coin` (coordonnées de l'écran).
+    void placer(ModeAffichage mode, PointEcran coin);
     TailleFenetre taille_ecran() const;
     QPoint origine_ecran() const;
     // Le glissement du coin.

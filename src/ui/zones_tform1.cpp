@@ -186,7 +186,7 @@ void ZoneAfficheur::disposer(ModeAffichage mode, int largeur_barre) {
         grille_cadre_->addWidget(Panel5, 0, 0);
         grille_cadre_->addWidget(SpeedButton8, 0, 1, Qt::AlignVCenter);
         grille_cadre_->addWidget(SpeedButton10, 0, 2, Qt::AlignVCenter);
-        grille_afficheur_->addWidget(rangees_, 0, 3);
+        grille_afficheur_->addWidget(rangees_, 0, 3, Qt::AlignVCenter);
         grille_afficheur_->addWidget(Image6, 0, 4, Qt::AlignVCenter);
         grille_afficheur_->addWidget(Gauge1, 1, 3, 1, 2);
         grille_afficheur_->setColumnStretch(2, 0);
