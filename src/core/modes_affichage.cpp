@@ -23,11 +23,12 @@ std::optional<int> coordonnee_rangee(const std::string& texte, int dimension) {
     return static_cast<int>(std::clamp(c, -1e6, 1e6));
 }
 
-// La coordonnée du bouton, en termes de fenêtre normale ; sans valeur lisible, celle qui centre la
-// fenêtre. Une fenêtre qui dépasse est ramenée à l'écran ensuite, d'après son coin et sa vraie taille :
-// une fenêtre qui tient garde ainsi sa place exacte.
-int axe_restaure(const std::string& texte, int ecran, int fenetre) {
-    return coordonnee_rangee(texte, ecran).value_or(ecran / 2 - fenetre / 2);
+// Le coin du cadre sur un axe : le bouton à la coordonnée rangée (en termes de fenêtre normale) ;
+// sans valeur lisible, la fenêtre centrée. Une fenêtre qui dépasse est ramenée à l'écran ensuite,
+// d'après son coin et sa vraie taille : une fenêtre qui tient garde ainsi sa place exacte.
+int axe_restaure(const std::string& texte, int ecran, int fenetre, int decalage_bouton) {
+    const auto c = coordonnee_rangee(texte, ecran);
+    return c ? *c - decalage_bouton : ecran / 2 - fenetre / 2;
 }
 
 std::string axe_enregistre(int bouton, int coin, int ecran, char separateur) {
@@ -63,12 +64,12 @@ PositionRangee enregistrer_position(PointEcran bouton_normal, PointEcran coin_fe
 PointEcran restaurer_position(const PositionRangee& rangee, ModeAffichage mode,
                               const Disposition& disposition, const Cadre& cadre_normal,
                               TailleFenetre exterieur, TailleFenetre ecran) {
-    const int x = axe_restaure(rangee.x, ecran.largeur, exterieur.largeur);
-    const int y = axe_restaure(rangee.y, ecran.hauteur, exterieur.hauteur);
     // Une forme réduite n'a pas de cadre : son bouton est d'autant plus loin du coin.
     const bool reduite = mode != ModeAffichage::normal;
-    const PointEcran coin{x - disposition.bouton.x + (reduite ? cadre_normal.gauche : 0),
-                          y - disposition.bouton.y + (reduite ? cadre_normal.haut : 0)};
+    const PointEcran coin{axe_restaure(rangee.x, ecran.largeur, exterieur.largeur,
+                                       disposition.bouton.x - (reduite ? cadre_normal.gauche : 0)),
+                          axe_restaure(rangee.y, ecran.hauteur, exterieur.hauteur,
+                                       disposition.bouton.y - (reduite ? cadre_normal.haut : 0))};
     return garder_a_l_ecran(coin, exterieur, ecran);
 }
 

@@ -92,7 +92,7 @@ PositionRangee enregistrer_position(PointEcran bouton_normal, PointEcran coin_fe
                                     char separateur);
 
 // restaurer_position : le coin du cadre de la fenêtre dans `mode`. "indefini", une valeur illisible
-// ou nulle : centré. Une fenêtre qui sortirait de l'écran y est ramenée (garder_a_l_ecran).
+// ou nulle : la fenêtre centrée. Une fenêtre qui sortirait de l'écran y est ramenée (garder_a_l_ecran).
 // `exterieur` est la taille de la fenêtre avec son cadre ; `cadre_normal` celui de la fenêtre normale.
 PointEcran restaurer_position(const PositionRangee& rangee, ModeAffichage mode,
                               const Disposition& disposition, const Cadre& cadre_normal,

@@ -26,6 +26,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <cstdio>
 #include <exception>
 
 #include "core/commandes_fenetre.hpp"
@@ -935,6 +936,9 @@ void TForm1::appliquer_disposition(ModeAffichage mode) {
         visible(zone, normale);
     }
     visible(zone_du_forfait, normale && compteur_.fenetre().zone_tarif.forfait.visible);
+    // Les demandes de disposition en attente (textes changés) d'abord, remontées niveau par niveau.
+    for (int niveau = 0; niveau < 4; ++niveau)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const int marge = normale ? 6 : 0;
     layout()->setContentsMargins(marge, marge, marge, marge);
     // La barre : cinq tiers de la fenêtre normale.
@@ -960,6 +964,8 @@ void TForm1::appliquer_disposition(ModeAffichage mode) {
 }
 
 void TForm1::mesurer_dispositions() {
+    // Polies, les zones ont déjà les tailles qu'elles auront à l'écran.
+    ensurePolished();
     // Chaque mode une fois, fenêtre cachée : le glissement du coin montre leurs tailles. La normale
     // d'abord, dont la largeur fait celle de la barre.
     for (const ModeAffichage m : {ModeAffichage::normal, ModeAffichage::afficheur, ModeAffichage::barre}) {
@@ -1042,14 +1048,26 @@ void TForm1::placer(ModeAffichage mode, PointEcran coin) {
 void TForm1::basculer(ModeAffichage mode, PointEcran bouton_ecran) {
     const bool etait_visible = isVisible();
     mesurer_cadre();
+    // Les textes du mode d'abord : la disposition mesurée est celle qui sera montrée.
+    rafraichir();
     appliquer_disposition(mode);
-    rafraichir_afficheur();
     const Cadre cadre = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
     placer(mode, placer_sous_le_bouton(bouton_ecran, disposition(mode), cadre, taille_ecran()));
     // Montrée sauf si le programme, lancé caché, ne l'a pas encore été ; puis l'icône recréée.
     if (etait_visible || (visibilite_suivie_ && compteur_.fenetre().fenetre_visible)) show();
     if (icone_ != nullptr) installer_icone();
     apres_evenement();
+    QTimer::singleShot(0, this, [this] { tracer_bouton_de_taille(); });
+}
+
+void TForm1::tracer_bouton_de_taille() const {
+    // Pour les essais de bout en bout : la place du bouton de taille dans la fenêtre, que l'essai
+    // ajoute à la position de la fenêtre relevée par le serveur X.
+    static const bool tracer = qEnvironmentVariableIsSet("LUMI_TRACE_BOUTON_TAILLE");
+    if (!tracer) return;
+    const QPoint p = SpeedButton10->mapTo(this, QPoint(0, 0));
+    std::fprintf(stderr, "SpeedButton10 %d %d %d\n", static_cast<int>(modes_->mode()), p.x(), p.y());
+    std::fflush(stderr);
 }
 
 void TForm1::SpeedButton10Click() {
@@ -1167,6 +1185,11 @@ void TForm1::moveEvent(QMoveEvent* evenement) {
     mesurer_cadre();
 }
 
+void TForm1::resizeEvent(QResizeEvent* evenement) {
+    QWidget::resizeEvent(evenement);
+    tracer_bouton_de_taille();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Événements
 
@@ -1218,6 +1241,7 @@ void TForm1::changeEvent(QEvent* evenement) {
 // Montrée ou cachée, la fenêtre réveille ou endort sa rangée clignotante (Timer2 relu).
 void TForm1::showEvent(QShowEvent* evenement) {
     QWidget::showEvent(evenement);
+    QTimer::singleShot(0, this, [this] { tracer_bouton_de_taille(); });
     premiere_timer2_ = true;
     synchroniser_minuteries();
 }

@@ -275,6 +275,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* evenement) override;
     void mouseReleaseEvent(QMouseEvent* evenement) override;
     void moveEvent(QMoveEvent* evenement) override;
+    void resizeEvent(QResizeEvent* evenement) override;
 
 private:
     // Ce qui, changé par la scrutation, demande de relire les modèles (avec les lignes d'état 0 et 1).
@@ -318,6 +319,7 @@ private:
     // point `bouton_ecran`, montrée, l'icône recréée.
     void basculer(ModeAffichage mode, PointEcran bouton_ecran);
     PointEcran point_du_bouton() const;
+    void tracer_bouton_de_taille() const;
     // La fenêtre dans `mode`, le coin de son cadre en `coin` (coordonnées de l'écran).
     void placer(ModeAffichage mode, PointEcran coin);
     TailleFenetre taille_ecran() const;

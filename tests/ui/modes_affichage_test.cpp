@@ -173,10 +173,10 @@ TEST(PositionRangee, AbsenteIllisibleOuHorsEcran) {
         PointEcran coin;
     };
     const Cas cas[] = {
-        // Centrée : le bouton à la moitié de l'écran moins la moitié de la fenêtre.
-        {"indefini", {"indefini", "indefini"}, {512 - 174 - 290, 384 - 225 - 30}},
-        {"illisible", {"abc", ""}, {512 - 174 - 290, 384 - 225 - 30}},
-        {"nulle ou négative", {"0", "-3"}, {512 - 174 - 290, 384 - 225 - 30}},
+        // Centrée : la moitié de l'écran moins la moitié de la fenêtre.
+        {"indefini", {"indefini", "indefini"}, {512 - 174, 384 - 225}},
+        {"illisible", {"abc", ""}, {512 - 174, 384 - 225}},
+        {"nulle ou négative", {"0", "-3"}, {512 - 174, 384 - 225}},
         // 1024 / 1,01 = 1014 : la fenêtre dépasserait la droite et le bas, elle y est ramenée.
         {"au-delà de la droite et du bas", {"1,01", "1,01"}, {1024 - 348, 768 - 450}},
         // Le bouton à 931 : la fenêtre (de 641 à 989) tient, elle garde sa place.
