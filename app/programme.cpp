@@ -24,6 +24,7 @@
 #include "settings/dossier_donnees.hpp"
 #include "settings/registre_sqlite.hpp"
 #include "ui/dialogue_qt.hpp"
+#include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
 
 namespace lumi {
@@ -67,8 +68,13 @@ public:
     void montrer() override { fenetre_.montrer(); }
     void cacher() override { fenetre_.cacher(); }
     void fin_du_demarrage() override { fenetre_.fin_du_demarrage(); }
-    // La fenêtre d'accueil et d'import de l'historique viendra avec l'import ; rien à montrer encore.
-    void premiere_utilisation() override {}
+    // La fenêtre d'accueil et d'import de l'historique, quand sa route existe (sans elle, pas de boîte
+    // « pas encore disponible » au premier démarrage).
+    void premiere_utilisation() override {
+        if (fenetre_.routeur().disponible(FenetreSecondaire::accueil)) {
+            fenetre_.routeur().ouvrir(FenetreSecondaire::accueil);
+        }
+    }
 
 private:
     TForm1& fenetre_;
