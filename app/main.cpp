@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
                          [&programme] { programme.fin_de_session(false); });
         QObject::connect(&session, &lumi::SessionBureau::arret_demande, &programme,
                          [&programme] { programme.fin_de_session(true); });
-        programme.demarrer();
+        // La session finie pendant le démarrage : fermé, plus rien à attendre.
+        if (!programme.demarrer()) return 0;
         return QApplication::exec();
     } catch (const std::exception& e) {
         std::cerr << "lumicompteur : " << e.what() << '\n';

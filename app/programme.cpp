@@ -69,7 +69,8 @@ public:
     void cacher() override { fenetre_.cacher(); }
     void fin_du_demarrage() override { fenetre_.fin_du_demarrage(); }
     // La fenêtre d'accueil et d'import de l'historique, quand sa route existe (sans elle, pas de boîte
-    // « pas encore disponible » au premier démarrage).
+    // « pas encore disponible » au premier démarrage). Modale, elle sera fermée par la fin de la
+    // session comme les boîtes : après son ouverture, lever BoiteAbandonnee si DialogueQt::abandonnee().
     void premiere_utilisation() override {
         if (fenetre_.routeur().disponible(FenetreSecondaire::accueil)) {
             fenetre_.routeur().ouvrir(FenetreSecondaire::accueil);
@@ -103,6 +104,7 @@ struct Programme::Etat {
     std::unique_ptr<TForm1> fenetre;
     std::unique_ptr<Demarrage> demarrage;
     std::unique_ptr<CoquilleQt> coquille;
+    bool en_demarrage = false;
     bool ferme = false;
 };
 
@@ -173,12 +175,25 @@ Programme::~Programme() {
     e_->fenetre.reset();
 }
 
-void Programme::demarrer() {
-    if (e_->registre->avertissement()) e_->dialogue.avertissement(*e_->registre->avertissement());
-    e_->demarrage->FormCreate(*e_->coquille);
+bool Programme::demarrer() {
+    e_->en_demarrage = true;
+    try {
+        if (e_->registre->avertissement()) e_->dialogue.avertissement(*e_->registre->avertissement());
+        e_->demarrage->FormCreate(*e_->coquille);
+    } catch (const BoiteAbandonnee&) {
+        // La suite s'est arrêtée sur la boîte laissée sans réponse ; abandonnee() le dit aussi.
+    }
+    e_->en_demarrage = false;
+    if (e_->dialogue.abandonnee()) {
+        // La session s'est terminée pendant le démarrage : rien n'est décidé à la place de
+        // l'utilisateur, l'instantané reste, et les questions reviendront au prochain démarrage.
+        fermer(true);
+        return false;
+    }
     e_->fenetre->demarrer();
     if (e_->options.demo) programmer_demo(*e_->options.demo);
     if (e_->options.capture) programmer_capture();
+    return true;
 }
 
 void Programme::programmer_demo(int secondes) {
@@ -225,6 +240,12 @@ void Programme::second_lancement() {
 void Programme::fin_de_session(bool arreter) {
     e_->fenetre->fermeture_session();
     e_->demarrage->fin_de_session();
+    if (e_->en_demarrage) {
+        // Seule une boîte du démarrage fait tourner les événements : personne n'y répondra.
+        // demarrer() ferme le programme une fois la suite arrêtée, hors de cette boucle.
+        e_->dialogue.abandonner();
+        return;
+    }
     if (!arreter || e_->ferme) return;
     e_->fenetre->close();
     // Une boîte modale ouverte peut refuser la fermeture : le programme finit quand même.

@@ -31,12 +31,15 @@ public:
     // Le dossier de données que choisit la ligne de commande, sans rien créer.
     static std::filesystem::path dossier_choisi(const OptionsProgramme& options);
 
-    // FormCreate puis FormActivate ; en démonstration, la connexion scriptée est programmée.
-    void demarrer();
+    // FormCreate puis FormActivate ; en démonstration, la connexion scriptée est programmée. Faux
+    // quand la session s'est terminée pendant une boîte du démarrage : le programme est déjà fermé
+    // (termine émis), sans que rien n'ait été décidé, et n'a plus de boucle d'événements à tourner.
+    bool demarrer();
 
     // Un second lancement a rangé ses arguments dans "params".
     void second_lancement();
-    // La session se termine ; `arreter` ferme aussitôt (sans question, l'instantané reste).
+    // La session se termine ; `arreter` ferme aussitôt (sans question, l'instantané reste). Pendant
+    // le démarrage, l'avis suffit : la boîte ouverte se ferme sans réponse et le démarrage s'arrête.
     void fin_de_session(bool arreter);
 
     TForm1& fenetre();

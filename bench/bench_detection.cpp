@@ -2,7 +2,10 @@
 // une interrogation quand rien ne change (un seul poll(), aucun fichier relu), comparée à une
 // lecture complète (dossier des fichiers de pid et vue du noyau relus à chaque fois).
 #include <benchmark/benchmark.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -18,18 +21,37 @@
 
 namespace {
 
-// Un dossier d'exécution avec le fichier de pid d'un « pppd » vivant (ce programme) dont
-// l'interface est lo, montée et adressée : la connexion est à l'état connecté, sans changement.
+// Un dossier d'exécution avec le fichier de pid d'un « pppd » vivant (un enfant qui en prend le
+// nom et attend) dont l'interface est lo, montée et adressée : la connexion est à l'état connecté,
+// sans changement.
 class DossierExecution {
 public:
     DossierExecution() {
         std::string modele = (std::filesystem::temp_directory_path() / "lumi-bench-XXXXXX").string();
         if (::mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp a échoué");
         chemin_ = modele;
-        std::ofstream(chemin_ / "ppp-MonFAI.pid") << ::getpid() << "\nlo\n";
+        int tube[2];
+        if (::pipe(tube) != 0) throw std::runtime_error("pipe a échoué");
+        pppd_ = ::fork();
+        if (pppd_ == 0) {
+            ::prctl(PR_SET_NAME, "pppd");
+            ::close(tube[1]);  // nommé : le parent peut écrire le fichier de pid
+            for (;;) ::pause();
+        }
+        ::close(tube[1]);
+        char octet = 0;
+        [[maybe_unused]] const auto lu = ::read(tube[0], &octet, 1);
+        ::close(tube[0]);
+        std::ofstream(chemin_ / "ppp-MonFAI.pid") << pppd_ << "\nlo\n";
         for (int i = 0; i < 20; ++i) std::ofstream(chemin_ / ("autre" + std::to_string(i) + ".pid")) << "1\n";
     }
+    DossierExecution(const DossierExecution&) = delete;
+    DossierExecution& operator=(const DossierExecution&) = delete;
     ~DossierExecution() {
+        if (pppd_ > 0) {
+            ::kill(pppd_, SIGKILL);
+            ::waitpid(pppd_, nullptr, 0);
+        }
         std::error_code e;
         std::filesystem::remove_all(chemin_, e);
     }
@@ -43,6 +65,7 @@ public:
 
 private:
     std::filesystem::path chemin_;
+    pid_t pppd_ = -1;
 };
 
 class ActionsMuettes final : public lumi::ActionsDetection {

@@ -11,7 +11,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Une écriture de fichier a échoué ; le message nomme le fichier.
+// Une écriture de fichier a échoué, ou un fichier ne se lit pas comme il le doit ; le message nomme
+// le fichier.
 class ErreurFichier : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "base/descripteur.hpp"
 #include "base/erreurs.hpp"
@@ -131,12 +132,59 @@ void synchroniser_dossier(const fs::path& dossier) {
     if (const int e = vider_dossier(d); e != 0) echec(d, e);
 }
 
+int ouvrir_ou_creer_prive(const fs::path& chemin, int drapeaux) {
+    drapeaux = (drapeaux & ~(O_CREAT | O_EXCL)) | O_CLOEXEC;
+    // Création exclusive d'abord : seul un fichier que l'on vient de créer voit ses droits fixés.
+    // Un fichier effacé entre les deux ouvertures est recréé (trois essais).
+    for (int essai = 0; essai < 3; ++essai) {
+        const auto mode = static_cast<mode_t>(droits_fichier_prive);
+        const int fd = ::open(chemin.c_str(), drapeaux | O_CREAT | O_EXCL, mode);
+        if (fd >= 0) {
+            // Le masque n'a pu qu'ôter des droits : 0600 exactement, pour que le propriétaire écrive.
+            if (::fchmod(fd, mode) != 0) {
+                const int erreur = errno;
+                ::close(fd);
+                errno = erreur;
+                return -1;
+            }
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+        const int existant = ::open(chemin.c_str(), drapeaux);
+        if (existant >= 0 || errno != ENOENT) return existant;
+    }
+    return -1;
+}
+
+std::error_code creer_dossiers_prives(const fs::path& dossier) {
+    // Les niveaux absents, du plus haut au plus bas.
+    std::vector<fs::path> absents;
+    std::error_code ec;
+    for (fs::path p = dossier; !p.empty(); p = p.parent_path()) {
+        if (fs::exists(fs::symlink_status(p, ec)) || p == p.root_path()) break;
+        absents.push_back(p);
+        if (p == p.parent_path()) break;
+    }
+    const auto mode = static_cast<mode_t>(droits_dossier_prive);
+    for (auto it = absents.rbegin(); it != absents.rend(); ++it) {
+        if (::mkdir(it->c_str(), mode) != 0) {
+            if (errno == EEXIST) continue;  // créé entre-temps par un autre : il garde ses droits
+            return {errno, std::generic_category()};
+        }
+        // mkdir n'a pu qu'ôter des droits à 0700 : rétablis pour pouvoir y écrire.
+        if (::chmod(it->c_str(), mode) != 0) return {errno, std::generic_category()};
+    }
+    if (!fs::is_directory(dossier, ec)) return ec ? ec : std::make_error_code(std::errc::not_a_directory);
+    return {};
+}
+
 void remplacer_fichier(const fs::path& chemin, std::string_view contenu) {
     remplacer_fichier(chemin, contenu, {});
 }
 
 void remplacer_fichier(const fs::path& chemin, std::string_view contenu,
-                       const std::function<void(EtapeRemplacement)>& point_arret) {
+                       const std::function<void(EtapeRemplacement)>& point_arret,
+                       std::optional<fs::perms> droits) {
     // Un lien symbolique garde son rôle : on remplace le fichier qu'il désigne.
     fs::path cible = chemin;
     std::error_code ec;
@@ -145,7 +193,8 @@ void remplacer_fichier(const fs::path& chemin, std::string_view contenu,
         if (!ec) cible = resolu;
     }
 
-    // Le nouveau fichier garde les droits de l'ancien ; un fichier neuf suit le masque de l'utilisateur.
+    // Le nouveau fichier garde les droits de l'ancien ; un fichier neuf est privé, quel que soit
+    // le masque de l'utilisateur.
     struct stat ancien {};
     const bool existe = ::stat(cible.c_str(), &ancien) == 0;
     if (existe && S_ISDIR(ancien.st_mode)) echec(chemin, EISDIR);
@@ -154,14 +203,17 @@ void remplacer_fichier(const fs::path& chemin, std::string_view contenu,
     int fd_brut = -1;
     for (int essai = 0; essai < 100 && fd_brut < 0; ++essai) {
         nom = nom_temporaire(cible);
-        fd_brut = ::open(nom.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_brut = ::open(nom.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd_brut < 0 && errno != EEXIST) echec(chemin, errno);
     }
     if (fd_brut < 0) echec(chemin, EEXIST);
     Descripteur fd(fd_brut);
     Temporaire temporaire(nom);
 
-    if (existe && ::fchmod(fd.get(), ancien.st_mode & 07777) != 0) echec(chemin, errno);
+    const mode_t mode = droits   ? static_cast<mode_t>(*droits & fs::perms::mask)
+                        : existe ? ancien.st_mode & 07777
+                                 : static_cast<mode_t>(droits_fichier_prive);
+    if (::fchmod(fd.get(), mode) != 0) echec(chemin, errno);
     if (const int e = ecrire_tout(fd.get(), contenu); e != 0) echec(chemin, e);
     if (::fsync(fd.get()) != 0) echec(chemin, errno);
     if (const int e = fd.fermer(); e != 0) echec(chemin, e);

@@ -36,11 +36,15 @@ constexpr std::string_view details_usage =
     "  --anticipation S   délai d'anticipation du fournisseur pour ce rejeu (0 à 999 secondes)\n"
     "  --tuer-apres S     le processus se tue (SIGKILL) après S secondes de connexion, sans fin de\n"
     "                     connexion ni nettoyage ; écrit tue_apres= et duree= juste avant\n"
+    "  --tuer-a-l-etape E le processus se tue (SIGKILL) à l'étape E de la fin de la connexion :\n"
+    "                     « attente » (enregistrement mis en attente, instantané effacé) ou\n"
+    "                     « ligne » (ligne ajoutée à l'historique, facture pas encore)\n"
     "  --reprendre        démarrage suivant : l'offre de la connexion gardée par l'instantané,\n"
     "                     réponse Oui (--refuser : Non) ; --debut donne l'instant du démarrage\n"
     "  Écrit duree=, prix_sans_reduction=, reduction=, montant= (francs HT), tarif=, option=,\n"
     "  temps_restant_forfait= (forfait en cours), etat=, chaque boîte et avis montré, puis\n"
-    "  ligne= (l'enregistrement écrit dans l'historique). Avec --reprendre : reprise=, les boîtes,\n"
+    "  ligne= (l'enregistrement écrit dans l'historique) ; code 1 si le fichier des tarifs n'a pu se\n"
+    "  charger (le prix n'est pas le sien). Avec --reprendre : reprise=, les boîtes,\n"
     "  ligne= (l'enregistrement repris), facture_cout= et facture_secondes=.\n";
 
 int usage(Flux flux, std::string_view detail) {
@@ -187,14 +191,16 @@ int reprendre(const OptionsCommande& o, Flux flux) {
 
 int commande_simuler(std::span<const std::string> arguments, Flux flux) {
     OptionsCommande o;
-    if (auto detail = analyser_options(
-            arguments, {"--dossier", "--entree", "--debut", "--fin", "--anticipation", "--tuer-apres"},
-            {"--manuel", "--reprendre", "--refuser"}, o);
+    if (auto detail = analyser_options(arguments,
+                                       {"--dossier", "--entree", "--debut", "--fin", "--anticipation",
+                                        "--tuer-apres", "--tuer-a-l-etape"},
+                                       {"--manuel", "--reprendre", "--refuser"}, o);
         !detail.empty()) {
         return usage(flux, detail);
     }
     if (o.drapeau("--reprendre")) {
-        for (const char* autre : {"--entree", "--fin", "--anticipation", "--tuer-apres"}) {
+        for (const char* autre :
+             {"--entree", "--fin", "--anticipation", "--tuer-apres", "--tuer-a-l-etape"}) {
             if (o.valeur(autre))
                 return usage(flux, std::string(autre) + " ne s'emploie pas avec --reprendre.");
         }
@@ -236,6 +242,17 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
         tuer_apres = *s;
     }
 
+    std::optional<EtapeFinConnexion> tuer_a_l_etape;
+    if (const auto e = o.valeur("--tuer-a-l-etape")) {
+        if (*e == "attente") {
+            tuer_a_l_etape = EtapeFinConnexion::en_attente_rangee;
+        } else if (*e == "ligne") {
+            tuer_a_l_etape = EtapeFinConnexion::ligne_ajoutee;
+        } else {
+            return usage(flux, "--tuer-a-l-etape « " + *e + " » n'est ni « attente » ni « ligne ».");
+        }
+    }
+
     try {
         const fs::path dossier = ouvrir_dossier(o);
         RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
@@ -252,6 +269,14 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
         ReglagesCompteur reglages;
         reglages.locale = lire_valeurs_locales_systeme();
         BancCompteur banc(moment_de(depart), registre, dossier, reglages);
+        if (tuer_a_l_etape) {
+            banc.compteur.historique().point_arret = [&, etape = *tuer_a_l_etape](EtapeFinConnexion e) {
+                if (e != etape) return;
+                delai.remettre();
+                std::fflush(nullptr);
+                ::raise(SIGKILL);
+            };
+        }
         if (manuel) {
             banc.demarrer();
             banc.ordonnanceur.planifier(ms_debut, [&banc] { banc.compteur.SpeedButton1Click(); });
@@ -303,6 +328,11 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
         for (const auto& son : banc.son.joues()) flux.sortie << "son=" << son.filename().string() << '\n';
         const auto& ligne = banc.compteur.historique().ecrivain().derniere_ligne();
         if (!ligne.empty()) flux.sortie << "ligne=" << ligne << '\n';
+        // La durée est enregistrée, mais pas au prix du fichier des tarifs : ce n'est pas un succès.
+        if (const auto echec = banc.compteur.moteur().echec_chargement()) {
+            flux.erreur << "Erreur : " << *echec << '\n';
+            return sortie_erreur;
+        }
         return sortie_ok;
     } catch (const ErreurFichier& e) {
         flux.erreur << "Erreur : " << e.what() << '\n';

@@ -9,6 +9,7 @@
 #include "settings/fichier_ini.hpp"
 #include "settings/registre_memoire.hpp"
 #include "settings/registre_sqlite.hpp"
+#include "tariff/chargeur.hpp"
 
 namespace lumi::cli {
 
@@ -94,10 +95,7 @@ DossierTarifaire ouvrir_dossier_tarifaire(const std::optional<std::string>& opti
 }
 
 void verifier_section(const fs::path& fichier_tarifs, std::string_view libelle, std::string_view nom) {
-    std::error_code erreur;
-    if (!fs::exists(fichier_tarifs, erreur)) {
-        throw ErreurFichier("Le fichier des tarifs « " + fichier_tarifs.string() + " » est introuvable.");
-    }
+    if (const auto defaut = defaut_fichier_tarifs(fichier_tarifs)) throw ErreurFichier(*defaut);
     if (!FichierIni(fichier_tarifs).section_existe(nom)) {
         throw ErreurConversion(std::string(libelle) + " « " + std::string(nom) + " » : aucune section [" +
                                std::string(nom) + "] dans le fichier « " + fichier_tarifs.string() + " ».");

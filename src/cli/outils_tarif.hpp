@@ -53,7 +53,7 @@ struct DossierTarifaire {
 DossierTarifaire ouvrir_dossier_tarifaire(const std::optional<std::string>& option_dossier);
 
 // Lève ErreurConversion si le fichier des tarifs n'a pas de section `nom` (`libelle` : "Tarif inconnu"...),
-// ErreurFichier s'il manque.
+// ErreurFichier s'il manque ou est inutilisable (dossier, illisible, pas un texte...).
 void verifier_section(const std::filesystem::path& fichier_tarifs, std::string_view libelle,
                       std::string_view nom);
 

@@ -80,12 +80,25 @@ Compteur::Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donn
         historique_.enregistrer_parametres_de_sauvegarde(donnees_connexion(),
                                                          moteur_.reduction().temps_restant_forfait);
     };
+    // Une écriture ratée du magasin est dite à l'utilisateur, une fois par cause, sans retenir le top.
+    registre_.definir_signalement([this](const std::string& message) {
+        if (erreurs_montrees_.insert(message).second) dialogue_.avis(GenreBoite::avertissement, message);
+    });
+}
+
+Compteur::~Compteur() {
+    registre_.definir_signalement({});
 }
 
 void Compteur::charger_tarifs() {
     try {
         moteur_.lecture_taux_tva_et_valeurs_taux();
         monnaie_.taux_tva = moteur_.taux_tva();
+    } catch (const std::exception& e) {
+        montrer_erreur(e);
+    }
+    // Les listes se remplissent même si la TVA ou les réductions sont refusées.
+    try {
         selecteur_.selection_au_demarrage();
     } catch (const std::exception& e) {
         montrer_erreur(e);
@@ -115,7 +128,12 @@ void Compteur::Timer1Timer() {
 
     if (etat_.mode_panneau_duree == 2) fenetre_.Panel2 = formater_heure(seconde_maintenant);
 
-    if (!etat_.compteur_actif) return;  // au repos, rien d'autre : ni fichier ni magasin
+    if (!etat_.compteur_actif) {
+        // Au repos, rien d'autre (ni fichier ni magasin), sauf de temps en temps un enregistrement
+        // qui n'a pu être écrit.
+        historique_.reessayer_enregistrements_en_attente();
+        return;
+    }
 
     if (!etat_.mode_manuel) adresse_et_provider();
 
@@ -168,11 +186,16 @@ void Compteur::rafraichissement_horaire(NumeroJour aujourdhui, int heure, std::i
         fenetre_.Image14_visible = jour == 8;
     }
 
-    try {
-        const int liste = moteur_.get_nb_plage_horaire_par_rapport_au_jour_passe(jour);
-        etat_.plage_en_cours = moteur_.bande_courante(liste, seconde_maintenant);
-    } catch (const std::exception& e) {
-        montrer_erreur(e);
+    // Sans tarif chargé, le chargement a déjà dit pourquoi : le top reste muet.
+    if (!moteur_.tarif_charge()) {
+        etat_.plage_en_cours = 0;
+    } else {
+        try {
+            const int liste = moteur_.get_nb_plage_horaire_par_rapport_au_jour_passe(jour);
+            etat_.plage_en_cours = moteur_.bande_courante(liste, seconde_maintenant);
+        } catch (const std::exception& e) {
+            montrer_erreur(e);
+        }
     }
     fenetre_.Panel3_plage = etat_.plage_en_cours;
     if (etat_.plage_en_cours >= 0 && etat_.plage_en_cours < nb_indices_taux) {
@@ -187,7 +210,7 @@ void Compteur::remise_a_zero_quotidienne() {
     raz_en_attente_ = false;
     try {
         const auto rapport = raz_.reinitialisation_auto_des_forfaits(5);
-        if (rapport.a_montrer) dialogue_.information(rapport.texte);
+        if (rapport.a_montrer) dialogue_.avis(GenreBoite::information, rapport.texte);
     } catch (const std::exception& e) {
         montrer_erreur(e);
     }
@@ -237,7 +260,7 @@ void Compteur::calcul_temps_ecoule(NumeroJour aujourdhui, std::int32_t seconde_m
         // Désarmée avant la boîte : une autre minuterie qui tourne pendant qu'elle est ouverte ne
         // peut pas l'ouvrir une seconde fois.
         etat_.alerte_heure_armee = false;
-        dialogue_.avertissement(texte_alerte_heure);
+        dialogue_.avis(GenreBoite::avertissement, texte_alerte_heure);
     }
 
     const std::int64_t duree = std::int64_t{etat_.secondes_jour_debut} + etat_.secondes_jour_suivant;
@@ -251,6 +274,8 @@ void Compteur::calcul_temps_ecoule(NumeroJour aujourdhui, std::int32_t seconde_m
 }
 
 void Compteur::calcul_prix_et_forfait(NumeroJour aujourdhui, std::int32_t seconde_maintenant) {
+    // Fichier des tarifs inutilisable, signalé une fois au chargement : la durée compte seule.
+    if (!moteur_.prix_calculable()) return;
     try {
         // Après un changement de tarif, le prix ne couvre que le temps depuis le changement.
         const auto& tarif = moteur_.tarification();
@@ -505,10 +530,10 @@ void Compteur::affectation_variable_provider() {
     // La trace de l'affectation dans lumicompteur.ini.
     try {
         FichierIni reglages(dossier_ / fichier_reglages);
-        reglages.ecrire(
+        reglages.ajouter_trace(
             section_trace_affectation,
             formater_date(maintenant.jour) + " " + formater_heure(maintenant.seconde) + " affectation1",
-            etat_.provider_en_cours);
+            etat_.provider_en_cours, entrees_trace_gardees);
     } catch (const std::exception& e) {
         montrer_erreur(e);
     }
@@ -685,7 +710,8 @@ void Compteur::montrer_fin_forfait(const ModeleFinForfait& modele) {
 void Compteur::montrer_erreur(const std::exception& erreur) {
     const std::string texte = std::string(erreur.what()) + "\r" + std::string(suite_message_erreur);
     if (!erreurs_montrees_.insert(texte).second) return;
-    dialogue_.avertissement(texte);
+    // Sans attendre : la boîte ne retient ni le top ni la détection, le comptage continue.
+    dialogue_.avis(GenreBoite::avertissement, texte);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -57,6 +57,7 @@ public:
     // des prix (TTC, décimales) de lumicompteur.ini. Ne charge pas encore les tarifs.
     Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donnees,
              ReglagesCompteur reglages = {});
+    ~Compteur();
     Compteur(const Compteur&) = delete;
     Compteur& operator=(const Compteur&) = delete;
 

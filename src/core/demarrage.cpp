@@ -1,8 +1,10 @@
 #include "core/demarrage.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <system_error>
 
+#include "base/fichiers.hpp"
 #include "core/compteur.hpp"
 #include "core/detection.hpp"
 #include "history/fichiers_historique.hpp"
@@ -58,7 +60,7 @@ void Demarrage::FormCreate(CoquilleDemarrage& coquille) {
     etape(EtapeDemarrage::dossier_historique);
     if (std::error_code erreur; !fs::exists(dossier_ / dossier_historique, erreur)) {
         try {
-            fs::create_directories(dossier_ / dossier_historique, erreur);
+            erreur = creer_dossiers_prives(dossier_ / dossier_historique);
             rapatrier_fichiers_historique(dossier_, dossier_ / dossier_historique);
         } catch (const std::exception&) {
             // Sans suite : l'écriture de l'historique dira ce qui ne va pas.
@@ -180,6 +182,8 @@ void Demarrage::FormDestroy(bool mode_reduit_barre) {
     if (detruit_) return;
     detruit_ = true;
     if (detection_ != nullptr) detection_->fermeture_tapi();
+    // Un démarrage interrompu plus tôt n'a pas lu le mode rangé : ce n'est pas à lui de le changer.
+    if (std::find(etapes_.begin(), etapes_.end(), EtapeDemarrage::mode_affichage) == etapes_.end()) return;
     ecrire(registre_, parametres::taille_reduite, mode_reduit_barre ? "barre" : "afficheur");
 }
 

@@ -127,7 +127,10 @@ public:
     // La détection, si le programme en a une ; elle doit vivre plus longtemps que le démarrage.
     void definir_detection(Detection* detection) { detection_ = detection; }
 
-    // FormCreate : la suite du démarrage, étape par étape, dans l'ordre.
+    // FormCreate : la suite du démarrage, étape par étape, dans l'ordre. Une boîte fermée sans
+    // réponse parce que la session se termine (BoiteAbandonnee) arrête la suite où elle en est et
+    // sort d'ici : rien n'est décidé à la place de l'utilisateur, l'instantané anti-crash reste et
+    // la même question revient au démarrage suivant.
     void FormCreate(CoquilleDemarrage& coquille);
     // Les étapes jouées, dans l'ordre.
     const std::vector<EtapeDemarrage>& etapes_jouees() const { return etapes_; }
@@ -140,7 +143,8 @@ public:
     // La fermeture est acceptée : l'instantané anti-crash est effacé, sauf en fin de session (la
     // connexion en cours sera proposée au prochain démarrage).
     void fermeture_acceptee(bool fin_de_session);
-    // FormDestroy : les lignes de la téléphonie rendues, "taille reduite" rangée.
+    // FormDestroy : les lignes de la téléphonie rendues, "taille reduite" rangée (sauf si le
+    // démarrage s'est arrêté avant de poser le mode d'affichage : le mode rangé reste alors).
     void FormDestroy(bool mode_reduit_barre);
 
     // La commande de l'entrée de démarrage automatique : le programme suivi de "-invisible".

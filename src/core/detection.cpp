@@ -148,7 +148,7 @@ void Detection::ecrire_trace(int etat, std::string_view libelle) {
         std::to_string(etat) + " " + formater_heure(horloge_.seconde_du_jour()) + " " + std::string(libelle);
     try {
         FichierIni reglages(dossier_ / fichier_reglages);
-        reglages.ecrire(section_trace_detection, cle, libelle);
+        reglages.ajouter_trace(section_trace_detection, cle, libelle, entrees_trace_gardees);
     } catch (const std::exception&) {
         // La trace n'est qu'un journal : une trace perdue ne doit pas retenir l'action qui suit.
     }

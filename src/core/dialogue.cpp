@@ -26,18 +26,19 @@ Reponse Dialogue::question(std::string_view texte, bool avec_tout) {
 
 Reponse DialogueScripte::boite(GenreBoite genre, std::string_view texte,
                                const std::vector<Reponse>& boutons) {
-    Reponse reponse = boutons.empty() ? Reponse::ok : boutons.front();
+    std::optional<Reponse> reponse = boutons.empty() ? Reponse::ok : boutons.front();
     if (!reponses_.empty()) {
         reponse = reponses_.front();
         reponses_.pop_front();
         // Une réponse qui n'est pas l'un des boutons est une faute du script : l'essai doit échouer.
-        if (std::find(boutons.begin(), boutons.end(), reponse) == boutons.end()) {
+        if (reponse && std::find(boutons.begin(), boutons.end(), *reponse) == boutons.end()) {
             throw std::logic_error("DialogueScripte : réponse prévue absente des boutons de « " +
                                    std::string(texte) + " »");
         }
     }
     boites_.push_back({genre, std::string(texte), boutons, reponse});
-    return reponse;
+    if (!reponse) throw BoiteAbandonnee{};
+    return *reponse;
 }
 
 }  // namespace lumi

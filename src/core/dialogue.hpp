@@ -2,6 +2,7 @@
 // La couture des boîtes de message : le cœur demande, la coquille montre une vraie boîte (Qt) et
 // les essais répondent d'après un script. Les boutons portent les textes français du programme.
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,11 +16,21 @@ enum class Reponse { ok, oui, non, tout };
 // "OK", "&Oui", "&Non", "&Tout".
 std::string_view texte_bouton(Reponse bouton);
 
+// Une boîte fermée sans réponse : la session se termine pendant la suite du démarrage. La coquille la
+// lève au lieu de répondre ; la suite s'arrête là sans rien décider (voir Demarrage::FormCreate).
+// Elle ne dérive pas de std::exception : les « catch (const std::exception&) » qui font d'une erreur
+// un message ou la taisent la laissent passer.
+struct BoiteAbandonnee {};
+
 class Dialogue {
 public:
     virtual ~Dialogue() = default;
     // Montre la boîte et attend le bouton choisi (l'un de `boutons`).
     virtual Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) = 0;
+
+    // Un avis qui n'attend pas de réponse et ne retient pas l'appelant : une minuterie qui signale
+    // un échec continue aussitôt son travail. Par défaut (essais, outil), une boîte ordinaire.
+    virtual void avis(GenreBoite genre, std::string_view texte) { boite(genre, texte, {Reponse::ok}); }
 
     void avertissement(std::string_view texte) { boite(GenreBoite::avertissement, texte, {Reponse::ok}); }
     void information(std::string_view texte) { boite(GenreBoite::information, texte, {Reponse::ok}); }
@@ -28,24 +39,27 @@ public:
 };
 
 // Boîtes notées dans l'ordre, réponses tirées d'un script ; sans réponse prévue, le premier bouton.
+// Une boîte abandonnée est notée sans réponse, puis lève BoiteAbandonnee.
 class DialogueScripte final : public Dialogue {
 public:
     struct BoiteMontree {
         GenreBoite genre;
         std::string texte;
         std::vector<Reponse> boutons;
-        Reponse reponse;
+        std::optional<Reponse> reponse;  // rien : abandonnée
     };
 
     Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) override;
 
     // La réponse de la prochaine boîte (file : plusieurs réponses se suivent).
     void prevoir_reponse(Reponse reponse) { reponses_.push_back(reponse); }
+    // La prochaine boîte est fermée sans réponse (la session se termine).
+    void prevoir_abandon() { reponses_.push_back(std::nullopt); }
     const std::vector<BoiteMontree>& boites() const { return boites_; }
     void oublier() { boites_.clear(); }
 
 private:
-    std::deque<Reponse> reponses_;
+    std::deque<std::optional<Reponse>> reponses_;
     std::vector<BoiteMontree> boites_;
 };
 

@@ -1,8 +1,16 @@
 #include "core/historique_compteur.hpp"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <iterator>
 
+#include "base/decimal.hpp"
 #include "base/erreurs.hpp"
+#include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/parametres.hpp"
@@ -12,9 +20,66 @@ namespace lumi {
 
 namespace {
 
-constexpr std::string_view suite_echec_historique =
-    "La connexion n'est pas perdue : elle reste gardée et sera enregistrée dès que le fichier pourra "
-    "être écrit, ou proposée au prochain démarrage.";
+// Un essai toutes les quinze secondes tant qu'un enregistrement attend : un disque qui se libère
+// est vu vite, sans toucher le disque à chaque top.
+constexpr int tops_entre_essais = 15;
+
+constexpr std::string_view suite_echec_fichier =
+    "La connexion n'est pas perdue : elle est gardée dans la base de réglages et sera écrite dans "
+    "l'historique dès que le fichier pourra l'être, au plus tard au prochain démarrage.";
+
+const std::string& cle_attente() {
+    static const std::string cle = cles::section(cles::enregistrements_en_attente);
+    return cle;
+}
+
+// "secondes&jour&seconde&position&ligne" : la ligne en dernier (elle peut contenir des "&") ;
+// secondes vide quand la facture contient déjà la connexion.
+std::string encoder(std::optional<std::int32_t> secondes, Moment debut, std::int64_t position,
+                    const std::string& ligne) {
+    return (secondes ? std::to_string(*secondes) : std::string()) + "&" + std::to_string(debut.jour) + "&" +
+           std::to_string(debut.seconde) + "&" + std::to_string(position) + "&" + ligne;
+}
+
+struct AttenteLue {
+    std::optional<std::int32_t> secondes;
+    Moment debut;
+    std::int64_t position = 0;
+    std::string ligne;
+};
+
+std::optional<AttenteLue> decoder(const std::string& texte) {
+    std::array<std::string, 4> champs;
+    std::size_t debut = 0;
+    for (auto& champ : champs) {
+        const auto fin = texte.find('&', debut);
+        if (fin == std::string::npos) return std::nullopt;
+        champ = texte.substr(debut, fin - debut);
+        debut = fin + 1;
+    }
+    AttenteLue a;
+    a.ligne = texte.substr(debut);
+    if (!champs[0].empty()) {
+        a.secondes = lire_entier(champs[0]);
+        if (!a.secondes) return std::nullopt;
+    }
+    const auto jour = lire_entier(champs[1]);
+    const auto seconde = lire_entier(champs[2]);
+    std::int64_t position = 0;
+    const auto [fin, erreur] =
+        std::from_chars(champs[3].data(), champs[3].data() + champs[3].size(), position);
+    if (!jour || !seconde || erreur != std::errc() || fin != champs[3].data() + champs[3].size() ||
+        a.ligne.empty()) {
+        return std::nullopt;
+    }
+    a.debut = {*jour, *seconde};
+    a.position = position;
+    return a;
+}
+
+std::string moment_lisible(Moment m) {
+    return "du " + formater_date(m.jour) + " à " + formater_heure(m.seconde).substr(0, 5);
+}
 
 // Les boîtes de la vérification de période, sur la couture des boîtes du compteur.
 class QuestionsDialogue final : public QuestionsFacturation {
@@ -38,13 +103,81 @@ HistoriqueCompteur::HistoriqueCompteur(Registre& registre, Dialogue& dialogue,
       dossier_donnees_(std::move(dossier_donnees)),
       facture_(registre, separateur_decimal),
       sauvegarde_(registre, separateur_decimal),
-      ecrivain_(dossier_donnees_, separateur_decimal, facture_,
-                [this] { sauvegarde_.effacer_cle_sauvegarde_crash(); }) {
+      ecrivain_(dossier_donnees_, separateur_decimal) {
     try {
         facture_.lire();
     } catch (const ErreurConversion&) {
         // Montrée par lecture_total_facure_en_cours au démarrage.
     }
+    charger_en_attente();
+}
+
+void HistoriqueCompteur::charger_en_attente() {
+    en_attente_.clear();
+    for (const auto& nom : registre_.lister_valeurs(cle_attente())) {
+        const auto lue = decoder(registre_.lire_valeur(cle_attente(), nom));
+        // Une valeur abîmée à la main ne peut être rejouée ; elle reste là, sans bloquer les autres.
+        if (!lue) continue;
+        en_attente_.push_back({nom, lue->ligne, lue->debut, lue->position, lue->secondes});
+    }
+}
+
+std::string HistoriqueCompteur::nom_libre() const {
+    // Des numéros croissants sur six chiffres : l'ordre des noms est celui des connexions.
+    long long dernier = 0;
+    for (const auto& nom : registre_.lister_valeurs(cle_attente())) {
+        dernier = std::max(dernier, std::atoll(nom.c_str()));
+    }
+    for (const auto& a : en_attente_) {
+        if (!a.nom.empty()) dernier = std::max(dernier, std::atoll(a.nom.c_str()));
+    }
+    char nom[24];
+    std::snprintf(nom, sizeof nom, "%06lld", dernier + 1);
+    return nom;
+}
+
+OperationRegistre HistoriqueCompteur::operation_en_attente(const EnAttente& a) const {
+    return {cle_attente(), a.nom, encoder(a.secondes, a.debut, a.position, a.ligne)};
+}
+
+bool HistoriqueCompteur::ranger_en_attente(std::vector<OperationRegistre> autres) {
+    std::vector<OperationRegistre> operations;
+    std::vector<std::string> noms;
+    std::string nom = nom_libre();
+    for (auto a : en_attente_) {
+        if (!a.nom.empty()) continue;
+        a.nom = nom;
+        operations.push_back(operation_en_attente(a));
+        noms.push_back(nom);
+        char suivant[24];
+        std::snprintf(suivant, sizeof suivant, "%06lld", std::atoll(nom.c_str()) + 1);
+        nom = suivant;
+    }
+    std::move(autres.begin(), autres.end(), std::back_inserter(operations));
+    if (operations.empty()) return true;
+    if (!registre_.appliquer_et_vider(operations)) return false;
+    auto n = noms.begin();
+    for (auto& a : en_attente_) {
+        if (a.nom.empty()) a.nom = *n++;
+    }
+    return true;
+}
+
+std::pair<std::int64_t, double> HistoriqueCompteur::a_facturer() const {
+    std::int64_t secondes = 0;
+    double cout = 0;
+    for (const auto& a : en_attente_) {
+        if (!a.secondes) continue;
+        secondes += *a.secondes;
+        cout += lire_decimal(champs_ligne(a.ligne)[7]).value_or(0);
+    }
+    return {secondes, cout};
+}
+
+void HistoriqueCompteur::avertir(const std::string& texte) {
+    // Une même cause n'est montrée qu'une fois : les nouveaux essais ne rouvrent pas de boîte.
+    if (!avertissements_montres_.insert(texte).second) return;
+    dialogue_.avis(GenreBoite::avertissement, texte);
 }
 
 const std::string& HistoriqueCompteur::designation(const std::string& option) {
@@ -83,21 +216,70 @@ void HistoriqueCompteur::enregistrer_historique(std::function<DonneesConnexion()
 
 void HistoriqueCompteur::ecrire_enregistrement(DonneesConnexion connexion, const std::string& utilisateur) {
     completer(connexion, utilisateur);
-    en_attente_.push_back({ecrivain_.get_donnees_a_enregistrer(connexion),
-                           {connexion.date_debut, connexion.seconde_debut},
+    const Moment debut{connexion.date_debut, connexion.seconde_debut};
+    en_attente_.push_back({{},
+                           ecrivain_.get_donnees_a_enregistrer(connexion),
+                           debut,
+                           ecrivain_.position_fin(debut.jour),
                            secondes_facturees(connexion)});
-    // Les enregistrements restés en attente d'abord, dans l'ordre : le fichier reste chronologique.
-    // L'instantané, celui de cette connexion, n'est effacé qu'une fois elle écrite.
-    while (!en_attente_.empty()) {
-        const auto& a = en_attente_.front();
+    // 1. L'attente et l'effacement de l'instantané d'un seul lot : à tout instant, la connexion est
+    // dans l'un ou dans l'autre, jamais dans les deux.
+    if (!ranger_en_attente(SauvegardeCrash::operations_effacement())) {
+        const bool instantane = !sauvegarde_.ligne_sauvegardee().empty();
+        avertir("La connexion " + moment_lisible(debut) +
+                " n'a pu être mise à l'abri dans la base de réglages. Elle est gardée en mémoire et sera "
+                "enregistrée dès que la base pourra être écrite." +
+                (instantane ? " Si le programme s'arrête avant, elle sera proposée au prochain démarrage "
+                              "telle que le dernier instantané la garde."
+                            : " Si le programme s'arrête avant, elle sera perdue : laissez-le ouvert."));
+        return;
+    }
+    if (point_arret) point_arret(EtapeFinConnexion::en_attente_rangee);
+    terminer_enregistrements_en_attente();
+}
+
+bool HistoriqueCompteur::terminer_enregistrements_en_attente() {
+    // Dans l'ordre : le fichier reste chronologique. Une attente encore en mémoire arrête la file :
+    // elle doit d'abord être rangée dans le magasin.
+    while (!en_attente_.empty() && !en_attente_.front().nom.empty()) {
+        const EnAttente& a = en_attente_.front();
+        // 2. La ligne, sauf si un arrêt brutal a suivi son ajout.
         try {
-            ecrivain_.enregistrement_dans_historique(a.ligne, a.debut, a.secondes, en_attente_.size() == 1);
+            ecrivain_.enregistrement_dans_historique(a.ligne, a.debut, a.position);
         } catch (const ErreurFichier& e) {
-            dialogue_.avertissement(std::string(e.what()) + "\r" + std::string(suite_echec_historique));
-            return;
+            avertir(std::string(e.what()) + "\r" + std::string(suite_echec_fichier));
+            return false;
         }
+        if (point_arret) point_arret(EtapeFinConnexion::ligne_ajoutee);
+        // 3. La facture et la fin de l'attente d'un seul lot.
+        std::vector<OperationRegistre> operations;
+        std::optional<FactureEnCours::Totaux> totaux;
+        if (a.secondes) {
+            totaux = facture_.totaux_avec(*a.secondes, lire_decimal(champs_ligne(a.ligne)[7]).value_or(0));
+            operations = FactureEnCours::operations(*totaux, facture_.separateur_decimal());
+        }
+        operations.push_back({cle_attente(), a.nom, std::nullopt});
+        if (!registre_.appliquer_et_vider(operations)) {
+            avertir("La connexion " + moment_lisible(a.debut) +
+                    " est écrite dans l'historique, mais la facture en cours n'a pu être mise à jour dans "
+                    "la base de réglages ; elle le sera dès que la base pourra être écrite, au plus tard "
+                    "au prochain démarrage.");
+            return false;
+        }
+        if (totaux) facture_.prendre(*totaux);
         en_attente_.erase(en_attente_.begin());
     }
+    return en_attente_.empty();
+}
+
+void HistoriqueCompteur::reessayer_enregistrements_en_attente() {
+    if (en_attente_.empty()) return;
+    if (++tops_avant_essai_ < tops_entre_essais) return;
+    tops_avant_essai_ = 0;
+    // Une attente restée en mémoire emporte l'effacement de l'instantané, qui est le sien : pendant
+    // un comptage, c'est l'instantané suivant qui la range.
+    if (!ranger_en_attente(SauvegardeCrash::operations_effacement())) return;
+    terminer_enregistrements_en_attente();
 }
 
 void HistoriqueCompteur::enregistrer_parametres_de_sauvegarde(DonneesConnexion connexion,
@@ -112,15 +294,22 @@ void HistoriqueCompteur::enregistrer_parametres_de_sauvegarde(DonneesConnexion c
     instantane.forfait = connexion.type_forfait == type_forfait_f;
     instantane.temps_restant_forfait = temps_restant_forfait;
     instantane.forfait_en_cours = connexion.forfait_en_cours;
-    instantane.montant_facture = static_cast<double>(facture_.cout_total()) + connexion.prix_communication -
-                                 connexion.montant_reduction;
-    const std::int64_t secondes = std::int64_t{facture_.total_time()} + secondes_facturees(connexion);
+    // La facture de l'instantané compte aussi les connexions en attente : une reprise la recopie
+    // telle quelle, et ces connexions ne sont alors plus facturées une seconde fois.
+    const auto [secondes_attente, cout_attente] = a_facturer();
+    instantane.montant_facture = static_cast<double>(facture_.cout_total()) + cout_attente +
+                                 connexion.prix_communication - connexion.montant_reduction;
+    const std::int64_t secondes =
+        std::int64_t{facture_.total_time()} + secondes_attente + secondes_facturees(connexion);
     instantane.secondes_facture = static_cast<std::int32_t>(std::min<std::int64_t>(secondes, INT32_MAX));
-    sauvegarde_.enregistrer_parametres_de_sauvegarde(instantane);
+    // Les attentes restées en mémoire vont au magasin dans le même lot : l'instantané qui remplace
+    // le leur ne les fait pas oublier. Un échec est signalé par le magasin ; le suivant réessaie.
+    ranger_en_attente(sauvegarde_.operations_instantane(instantane));
 }
 
 void HistoriqueCompteur::effacer_cle_sauvegarde_crash() {
-    if (en_attente_.empty()) sauvegarde_.effacer_cle_sauvegarde_crash();
+    // L'instantané reste s'il garde un enregistrement que le magasin n'a pu prendre.
+    if (ranger_en_attente(SauvegardeCrash::operations_effacement())) terminer_enregistrements_en_attente();
 }
 
 void HistoriqueCompteur::lecture_total_facure_en_cours(LignesEtat& lignes_etat) {
@@ -157,16 +346,38 @@ RepriseConnexion HistoriqueCompteur::proposer_reprise_connexion(const FichierIni
                                                                 NumeroJour aujourdhui,
                                                                 LignesEtat& lignes_etat,
                                                                 std::function<void()> rafraichir_prix) {
-    const auto reprise =
-        lumi::proposer_reprise_connexion({sauvegarde_, ecrivain_, facture_, dialogue_, reglages, monnaie,
-                                          aujourdhui, lignes_etat, std::move(rafraichir_prix)});
-    if (reprise == RepriseConnexion::echec_ecriture) {
-        // Réessayé avec le prochain enregistrement ; la facture le contient déjà.
-        const std::string ligne = sauvegarde_.ligne_sauvegardee();
-        const auto champs = champs_ligne(ligne);
-        en_attente_.push_back({ligne, {lire_date(champs[2]).value_or(aujourdhui), 0}, std::nullopt});
-    }
-    return reprise;
+    // Une fin de connexion interrompue par un arrêt brutal se termine d'abord.
+    terminer_enregistrements_en_attente();
+
+    const auto enregistrer = [&](const std::string& ligne, Moment debut) {
+        // La facture et le forfait de l'instantané, l'attente de la connexion et l'effacement de
+        // l'instantané d'un seul lot. La facture de l'instantané compte déjà la connexion et celles
+        // qui attendent encore : aucune n'est plus à facturer.
+        std::vector<EnAttente> apres = en_attente_;
+        auto operations = sauvegarde_.operations_restauration();
+        for (auto& a : apres) {
+            if (!a.secondes) continue;
+            a.secondes.reset();
+            if (!a.nom.empty()) operations.push_back(operation_en_attente(a));
+        }
+        apres.push_back({{}, ligne, debut, ecrivain_.position_fin(debut.jour), std::nullopt});
+        std::swap(en_attente_, apres);
+        const auto effacement = SauvegardeCrash::operations_effacement();
+        operations.insert(operations.end(), effacement.begin(), effacement.end());
+        if (!ranger_en_attente(std::move(operations))) {
+            std::swap(en_attente_, apres);
+            avertir(
+                "La connexion gardée n'a pu être enregistrée : la base de réglages ne peut être écrite. "
+                "Elle reste gardée et vous sera proposée au prochain démarrage.");
+            return false;
+        }
+        lecture_total_facure_en_cours(lignes_etat);
+        if (rafraichir_prix) rafraichir_prix();
+        return terminer_enregistrements_en_attente();
+    };
+    const auto effacer = [this] { registre_.appliquer_et_vider(SauvegardeCrash::operations_effacement()); };
+    return lumi::proposer_reprise_connexion(
+        {sauvegarde_, dialogue_, reglages, monnaie, aujourdhui, enregistrer, effacer});
 }
 
 }  // namespace lumi

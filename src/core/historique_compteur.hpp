@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,19 @@ public:
     std::optional<std::string> nom;
 };
 
+// Les étapes de la fin d'une connexion, pour les essais qui l'interrompent par un arrêt brutal.
+enum class EtapeFinConnexion {
+    en_attente_rangee,  // l'enregistrement est en attente dans le magasin, l'instantané effacé
+    ligne_ajoutee,      // la ligne est dans le fichier du mois, la facture pas encore
+};
+
+// La fin d'une connexion se fait une seule fois, quel que soit l'instant d'un arrêt brutal :
+// 1. un lot durable range l'enregistrement « en attente » (ligne, début, place dans le fichier du
+//    mois, temps et montant à facturer) et efface l'instantané ;
+// 2. la ligne est ajoutée au fichier du mois, sauf si elle y est déjà depuis la place notée ;
+// 3. un second lot ajoute la connexion à la facture et ôte l'attente.
+// Un démarrage qui trouve une attente la termine. Un magasin qui ne s'écrit pas garde
+// l'enregistrement en mémoire (l'instantané reste) et réessaie.
 class HistoriqueCompteur {
 public:
     // Relit la facture rangée (en silence : le démarrage la relit et montre une valeur illisible).
@@ -65,18 +79,25 @@ public:
     void oublier_selection_utilisateur() { selection_ = &utilisateur_par_defaut_; }
 
     // Fin d'une connexion établie ou d'un comptage manuel : choisit l'utilisateur (aucun sélectionné :
-    // "non identifié" ; protégé ou "selection auto" : la boîte de sélection) puis écrit
-    // l'enregistrement de `connexion` (relue au moment de l'écriture). Un fichier qui ne peut être
-    // écrit : message nommant le fichier, instantané gardé, enregistrement réessayé au suivant.
+    // "non identifié" ; protégé ou "selection auto" : la boîte de sélection) puis range
+    // l'enregistrement de `connexion` (relue au moment de l'écriture). Un échec est montré sans
+    // attendre, et l'enregistrement réessayé.
     void enregistrer_historique(std::function<DonneesConnexion()> connexion);
 
     // Un instantané de la connexion en cours.
     void enregistrer_parametres_de_sauvegarde(DonneesConnexion connexion, std::int32_t temps_restant_forfait);
 
+    // Termine les enregistrements en attente (ceux qu'un arrêt ou un échec a laissés), dans l'ordre.
+    // Rend vrai quand il n'en reste aucun.
+    bool terminer_enregistrements_en_attente();
+    // Au top : un nouvel essai de temps en temps tant qu'un enregistrement attend.
+    void reessayer_enregistrements_en_attente();
+
     // Vrai tant qu'un enregistrement n'a pu être écrit.
     bool enregistrement_en_attente() const { return !en_attente_.empty(); }
 
-    // Fermeture normale : l'instantané est effacé, sauf s'il garde un enregistrement non écrit.
+    // Fermeture normale : les attentes sont tentées une dernière fois, puis l'instantané est
+    // effacé, sauf s'il garde un enregistrement resté en mémoire.
     void effacer_cle_sauvegarde_crash();
 
     // Ligne d'état 2 et relecture de la facture ; une valeur illisible est montrée.
@@ -90,16 +111,22 @@ public:
     bool remise_a_jour_periodes_facturation(FichierIni& reglages, NumeroJour aujourdhui,
                                             const std::function<void()>& actualiser);
 
-    // L'offre du démarrage (voir proposer_reprise_connexion).
+    // L'offre du démarrage (voir proposer_reprise_connexion), après les attentes d'un arrêt brutal.
     RepriseConnexion proposer_reprise_connexion(const FichierIni& reglages, const ReglagesMonnaie& monnaie,
                                                 NumeroJour aujourdhui, LignesEtat& lignes_etat,
                                                 std::function<void()> rafraichir_prix);
 
+    // Pour les essais d'arrêt brutal : appelé après chaque étape de la fin d'une connexion.
+    std::function<void(EtapeFinConnexion)> point_arret;
+
 private:
     struct EnAttente {
+        std::string nom;  // nom de la valeur dans le magasin ; vide tant qu'elle n'y est pas
         std::string ligne;
         Moment debut;
-        std::optional<std::int32_t> secondes;
+        std::int64_t position = 0;             // taille du fichier du mois avant l'ajout
+        std::optional<std::int32_t> secondes;  // à facturer avec le champ 8 ; rien si déjà facturée
+        bool efface_instantane = true;         // l'instantané est celui de cette connexion
     };
 
     void ecrire_enregistrement(DonneesConnexion connexion, const std::string& utilisateur);
@@ -107,6 +134,15 @@ private:
     std::string utilisateur_courant() const;
     // La "designation" d'une option dans tarifs.ini, lue une fois par option.
     const std::string& designation(const std::string& option);
+
+    void charger_en_attente();
+    std::string nom_libre() const;
+    OperationRegistre operation_en_attente(const EnAttente& a) const;
+    // Range dans le magasin les attentes encore en mémoire, avec `autres` dans le même lot.
+    bool ranger_en_attente(std::vector<OperationRegistre> autres);
+    // Le temps et le montant des attentes pas encore facturées, que l'instantané compte déjà.
+    std::pair<std::int64_t, double> a_facturer() const;
+    void avertir(const std::string& texte);
 
     Registre& registre_;
     Dialogue& dialogue_;
@@ -118,6 +154,8 @@ private:
     SelectionUtilisateur* selection_ = &utilisateur_par_defaut_;
     std::map<std::string, std::string> designations_;
     std::vector<EnAttente> en_attente_;
+    int tops_avant_essai_ = 0;
+    std::set<std::string> avertissements_montres_;
 };
 
 }  // namespace lumi

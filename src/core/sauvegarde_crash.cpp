@@ -1,7 +1,5 @@
 #include "core/sauvegarde_crash.hpp"
 
-#include <exception>
-
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
 #include "base/texte.hpp"
@@ -39,43 +37,42 @@ std::int32_t seconde_du_champ_heure(const std::string& texte) {
 SauvegardeCrash::SauvegardeCrash(Registre& registre, char separateur_decimal)
     : registre_(registre), separateur_decimal_(separateur_decimal) {}
 
-void SauvegardeCrash::enregistrer_parametres_de_sauvegarde(const InstantaneConnexion& instantane) noexcept {
-    try {
-        Registre::ValeursAEcrire valeurs;
-        valeurs.emplace_back(parametres::sauv_total_facture.nom,
-                             formater_montant_historique(instantane.montant_facture, separateur_decimal_) +
-                                 "&" + std::to_string(instantane.secondes_facture));
-        if (instantane.forfait && !instantane.forfait_en_cours.empty()) {
-            valeurs.emplace_back(
-                parametres::sauv_forfait.nom,
-                std::to_string(instantane.temps_restant_forfait) + "&" + instantane.forfait_en_cours);
-        }
-        valeurs.emplace_back(parametres::sauv_crash.nom, instantane.ligne);
-        registre_.ecrire_valeurs_et_vider(cle_options(), valeurs);
-    } catch (const std::exception&) {
-        // Le comptage continue ; l'instantané suivant réessaie.
+std::vector<OperationRegistre> SauvegardeCrash::operations_instantane(
+    const InstantaneConnexion& instantane) const {
+    std::vector<OperationRegistre> operations;
+    operations.push_back({cle_options(), std::string(parametres::sauv_total_facture.nom),
+                          formater_montant_historique(instantane.montant_facture, separateur_decimal_) + "&" +
+                              std::to_string(instantane.secondes_facture)});
+    if (instantane.forfait && !instantane.forfait_en_cours.empty()) {
+        operations.push_back(
+            {cle_options(), std::string(parametres::sauv_forfait.nom),
+             std::to_string(instantane.temps_restant_forfait) + "&" + instantane.forfait_en_cours});
     }
+    operations.push_back({cle_options(), std::string(parametres::sauv_crash.nom), instantane.ligne});
+    return operations;
 }
 
-void SauvegardeCrash::restauration_sauv_forfait_total() {
+std::vector<OperationRegistre> SauvegardeCrash::operations_effacement() {
+    return {{cle_options(), std::string(parametres::sauv_crash.nom), std::nullopt},
+            {cle_options(), std::string(parametres::sauv_total_facture.nom), std::nullopt},
+            {cle_options(), std::string(parametres::sauv_forfait.nom), std::nullopt}};
+}
+
+std::vector<OperationRegistre> SauvegardeCrash::operations_restauration() const {
+    std::vector<OperationRegistre> operations;
     const auto total =
         couper_esperluette(registre_.lire_valeur(cle_options(), parametres::sauv_total_facture.nom));
     if (total && lire_decimal(total->first) && lire_entier(total->second)) {
-        registre_.ecrire_valeur(cle_options(), parametres::cout_total.nom, total->first);
-        registre_.ecrire_valeur(cle_options(), parametres::total_time.nom, total->second);
+        operations.push_back({cle_options(), std::string(parametres::cout_total.nom), total->first});
+        operations.push_back({cle_options(), std::string(parametres::total_time.nom), total->second});
     }
     const auto forfait =
         couper_esperluette(registre_.lire_valeur(cle_options(), parametres::sauv_forfait.nom));
     if (forfait && !forfait->second.empty() && lire_entier(forfait->first)) {
-        registre_.ecrire_valeur(cles::section(cles::forfaits), parametres::nom_time(forfait->second),
-                                forfait->first);
+        operations.push_back(
+            {cles::section(cles::forfaits), parametres::nom_time(forfait->second), forfait->first});
     }
-}
-
-void SauvegardeCrash::effacer_cle_sauvegarde_crash() {
-    registre_.effacer_valeur(cle_options(), parametres::sauv_crash.nom);
-    registre_.effacer_valeur(cle_options(), parametres::sauv_total_facture.nom);
-    registre_.effacer_valeur(cle_options(), parametres::sauv_forfait.nom);
+    return operations;
 }
 
 std::string SauvegardeCrash::ligne_sauvegardee() const {
@@ -90,29 +87,12 @@ RepriseConnexion proposer_reprise_connexion(ContexteReprise c) {
                                  message_utilisateur(c.reglages, 41) + "  " + "\n" +
                                  resume_connexion(ligne, c.monnaie);
     if (c.dialogue.boite(GenreBoite::avertissement, question, {Reponse::oui, Reponse::non}) != Reponse::oui) {
-        c.sauvegarde.effacer_cle_sauvegarde_crash();
+        if (c.effacer) c.effacer();
         return RepriseConnexion::refusee;
     }
-
-    c.sauvegarde.restauration_sauv_forfait_total();
-    try {
-        c.facture.lecture_total_facure_en_cours(c.lignes_etat);
-    } catch (const ErreurConversion& e) {
-        c.dialogue.avertissement(e.what());
-    }
-    if (c.rafraichir_prix) c.rafraichir_prix();
-
     const auto champs = champs_ligne(ligne);
     const Moment debut{lire_date(champs[2]).value_or(c.aujourdhui), seconde_du_champ_heure(champs[3])};
-    try {
-        // La facture recopiée contient déjà la connexion : elle n'y est pas ajoutée une seconde fois.
-        c.ecrivain.enregistrement_dans_historique(ligne, debut, std::nullopt);
-    } catch (const ErreurFichier& e) {
-        c.dialogue.avertissement(std::string(e.what()) + "\r" +
-                                 "La connexion reste gardée et vous sera proposée au prochain démarrage.");
-        return RepriseConnexion::echec_ecriture;
-    }
-    return RepriseConnexion::enregistree;
+    return c.enregistrer(ligne, debut) ? RepriseConnexion::enregistree : RepriseConnexion::echec_ecriture;
 }
 
 }  // namespace lumi

@@ -6,11 +6,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/dates.hpp"
 #include "core/dialogue.hpp"
-#include "history/facture.hpp"
-#include "history/fichiers_historique.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/registre.hpp"
 #include "tariff/monnaie.hpp"
@@ -31,17 +30,17 @@ class SauvegardeCrash {
 public:
     SauvegardeCrash(Registre& registre, char separateur_decimal);
 
-    // Écrit un instantané, ses valeurs ensemble et vidées sur le disque ("sauv crash" en dernier, pour
-    // un magasin qui les écrirait une à une). Les erreurs sont avalées, le suivant réessaie.
-    void enregistrer_parametres_de_sauvegarde(const InstantaneConnexion& instantane) noexcept;
+    // Les valeurs d'un instantané ("sauv crash" en dernier, pour un magasin qui les écrirait une à
+    // une), à écrire d'un seul lot durable.
+    std::vector<OperationRegistre> operations_instantane(const InstantaneConnexion& instantane) const;
 
-    // Recopie la facture ("cout total", "total time") et le temps restant du forfait ("time " +
-    // forfait dans "\forfaits") depuis l'instantané. Une valeur mal formée est laissée de côté : la
-    // facture rangée n'est jamais remplacée par un texte vide ou illisible.
-    void restauration_sauv_forfait_total();
+    // L'effacement des trois valeurs ; une valeur absente n'est pas une erreur.
+    static std::vector<OperationRegistre> operations_effacement();
 
-    // Efface les trois valeurs ; une valeur absente n'est pas une erreur.
-    void effacer_cle_sauvegarde_crash();
+    // La facture ("cout total", "total time") et le temps restant du forfait ("time " + forfait
+    // dans "\forfaits") tels que l'instantané les garde. Une valeur mal formée est laissée de côté :
+    // la facture rangée n'est jamais remplacée par un texte vide ou illisible.
+    std::vector<OperationRegistre> operations_restauration() const;
 
     // La ligne de "sauv crash", vide s'il n'y a pas d'instantané.
     std::string ligne_sauvegardee() const;
@@ -55,26 +54,25 @@ enum class RepriseConnexion {
     aucune,          // pas d'instantané
     enregistree,     // Oui : la connexion est dans l'historique, l'instantané effacé
     refusee,         // Non : l'instantané est effacé
-    echec_ecriture,  // Oui, mais l'historique n'a pu être écrit : message montré, instantané gardé
+    echec_ecriture,  // Oui, mais elle n'a pu être rangée : message montré, instantané gardé
 };
 
 struct ContexteReprise {
     SauvegardeCrash& sauvegarde;
-    EcrivainHistorique& ecrivain;
-    FactureEnCours& facture;
     Dialogue& dialogue;
     const FichierIni& reglages;  // messages 40 et 41
     const ReglagesMonnaie& monnaie;
     NumeroJour aujourdhui;
-    LignesEtat& lignes_etat;
-    std::function<void()> rafraichir_prix;  // l'affichage du prix après la relecture de la facture
+    // Sur Oui : range la connexion (facture et forfait recopiés de l'instantané, enregistrement
+    // ajouté, instantané effacé) ; faux si elle n'a pu être rangée, l'instantané restant alors.
+    std::function<bool(const std::string& ligne, Moment debut)> enregistrer;
+    // Sur Non : efface l'instantané.
+    std::function<void()> effacer;
 };
 
 // L'offre du démarrage : s'il y a un instantané, la question (messages 40 et 41 et le résumé) dans
-// une boîte d'avertissement Oui / Non. Sur Oui : facture et forfait recopiés, facture relue,
-// enregistrement ajouté au fichier du mois de sa date (aujourd'hui si elle ne se lit pas) sans
-// l'ajouter une seconde fois à la facture, qui le contient déjà. Efface l'instantané elle-même,
-// sauf quand l'écriture a échoué : il reste pour le prochain démarrage.
+// une boîte d'avertissement Oui / Non. Sur Oui, l'enregistrement au mois de sa date (aujourd'hui si
+// elle ne se lit pas) ; sur Non, l'effacement.
 RepriseConnexion proposer_reprise_connexion(ContexteReprise contexte);
 
 }  // namespace lumi

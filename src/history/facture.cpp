@@ -58,17 +58,29 @@ void FactureEnCours::lecture_total_facure_en_cours(LignesEtat& lignes_etat) {
     lire();
 }
 
-void FactureEnCours::ajouter_connexion(std::int32_t secondes, double cout) {
-    // Les valeurs rangées font foi : la fenêtre de l'historique a pu les recompter entre-temps.
+FactureEnCours::Totaux FactureEnCours::totaux_avec(std::int32_t secondes, double cout) {
     try {
         lire();
     } catch (const ErreurConversion&) {
         // La valeur illisible, déjà signalée à la lecture du démarrage, repart de 0.
     }
     const std::int64_t temps = std::int64_t{total_time_} + secondes;
-    total_time_ = static_cast<std::int32_t>(std::min<std::int64_t>(temps, borne_temps));
-    cout_total_ = static_cast<float>(static_cast<double>(cout_total_) + cout);
-    ecrire();
+    return {static_cast<float>(static_cast<double>(cout_total_) + cout),
+            static_cast<std::int32_t>(std::min<std::int64_t>(temps, borne_temps))};
+}
+
+std::vector<OperationRegistre> FactureEnCours::operations(const Totaux& totaux, char separateur_decimal) {
+    const std::string options = cles::section(cles::options);
+    return {{options, std::string(parametres::cout_total.nom),
+             formater_montant_historique(totaux.cout_total, separateur_decimal)},
+            {options, std::string(parametres::total_time.nom), std::to_string(totaux.total_time)}};
+}
+
+bool FactureEnCours::ajouter_connexion(std::int32_t secondes, double cout) {
+    const auto totaux = totaux_avec(secondes, cout);
+    if (!registre_.appliquer_et_vider(operations(totaux, separateur_decimal_))) return false;
+    prendre(totaux);
+    return true;
 }
 
 void FactureEnCours::remettre_a_zero() {
@@ -76,12 +88,6 @@ void FactureEnCours::remettre_a_zero() {
     total_time_ = 0;
     lumi::ecrire(registre_, parametres::cout_total, "0");
     lumi::ecrire(registre_, parametres::total_time, "0");
-}
-
-void FactureEnCours::ecrire() const {
-    lumi::ecrire(registre_, parametres::cout_total,
-                 formater_montant_historique(cout_total_, separateur_decimal_));
-    lumi::ecrire(registre_, parametres::total_time, std::to_string(total_time_));
 }
 
 std::string FactureEnCours::texte_ligne_etat_3(std::int32_t secondes_en_cours, double montant_en_cours,

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/dates.hpp"
 #include "plans/raz_forfaits.hpp"  // jours_periode_facturation
@@ -34,8 +35,24 @@ public:
     // affiché revient à l'appelant.
     void lecture_total_facure_en_cours(LignesEtat& lignes_etat);
 
-    // Ajoute une connexion enregistrée aux valeurs rangées (relues d'abord) et les récrit aussitôt.
-    void ajouter_connexion(std::int32_t secondes, double cout);
+    // Les deux valeurs rangées (relues d'abord : la fenêtre de l'historique a pu les recompter) avec
+    // une connexion de plus, à écrire dans un lot ; la facture en mémoire les prend par prendre().
+    struct Totaux {
+        float cout_total = 0;
+        std::int32_t total_time = 0;
+    };
+    Totaux totaux_avec(std::int32_t secondes, double cout);
+    static std::vector<OperationRegistre> operations(const Totaux& totaux, char separateur_decimal);
+    void prendre(const Totaux& totaux) {
+        cout_total_ = totaux.cout_total;
+        total_time_ = totaux.total_time;
+    }
+
+    // Ajoute une connexion enregistrée aux valeurs rangées et les récrit aussitôt, ensemble ; rend
+    // faux (facture en mémoire inchangée) si le magasin n'a pu les écrire.
+    bool ajouter_connexion(std::int32_t secondes, double cout);
+
+    char separateur_decimal() const { return separateur_decimal_; }
 
     // Nouvelle période : "0" dans les deux valeurs, et en mémoire.
     void remettre_a_zero();
@@ -46,8 +63,6 @@ public:
                                    const ReglagesMonnaie& monnaie) const;
 
 private:
-    void ecrire() const;
-
     Registre& registre_;
     char separateur_decimal_;
     float cout_total_ = 0;

@@ -22,6 +22,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// La sauvegarde ne montre pas plus que le fichier du mois qu'elle copie, ni plus qu'elle ne montrait.
+fs::perms droits_sauvegarde(const fs::path& mois, const fs::path& sauvegarde) {
+    std::error_code ec;
+    const auto etat_mois = fs::status(mois, ec);
+    fs::perms droits = ec ? droits_fichier_prive : etat_mois.permissions() & fs::perms::mask;
+    const auto etat = fs::status(sauvegarde, ec);
+    if (!ec && fs::exists(etat)) droits &= etat.permissions();
+    return droits;
+}
+
 [[noreturn]] void echec_ecriture(const fs::path& chemin, int erreur) {
     throw ErreurFichier("Impossible d'écrire dans le fichier d'historique « " + chemin.string() +
                         " » : " + raison_erreur_fichier(erreur) + ".");
@@ -98,32 +108,58 @@ std::string texte_tva_historique(const fs::path& fichier_tarifs, char separateur
     return texte;
 }
 
-void ajouter_ligne_historique(const fs::path& chemin, std::string_view ligne,
-                              const std::function<std::string()>& entete) {
+namespace {
+
+// Lit au plus `n` octets à partir de `position` ; moins s'il n'y en a pas autant.
+std::string lire_a_partir_de(int fd, off_t position, std::size_t n, const fs::path& chemin) {
+    std::string octets(n, '\0');
+    std::size_t lus = 0;
+    while (lus < n) {
+        const ssize_t r = ::pread(fd, octets.data() + lus, n - lus, position + static_cast<off_t>(lus));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) echec_ecriture(chemin, errno);
+        if (r == 0) break;
+        lus += static_cast<std::size_t>(r);
+    }
+    octets.resize(lus);
+    return octets;
+}
+
+}  // namespace
+
+bool ajouter_ligne_historique(const fs::path& chemin, std::string_view ligne,
+                              const std::function<std::string()>& entete,
+                              std::optional<std::int64_t> position) {
     // Ouvert en ajout : chaque write() va au bout du fichier, même si un autre processus y écrit.
-    Descripteur fd(::open(chemin.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    Descripteur fd(ouvrir_ou_creer_prive(chemin, O_RDWR | O_APPEND));
     if (fd.get() < 0) echec_ecriture(chemin, errno);
     struct stat etat {};
     if (::fstat(fd.get(), &etat) != 0) echec_ecriture(chemin, errno);
     if (S_ISDIR(etat.st_mode)) echec_ecriture(chemin, EISDIR);
     const off_t taille = etat.st_size;
+    const std::string octets_ligne = utf8_vers_cp1252(ligne) + "\r\n";
+
+    // Un ajout interrompu après son write() a laissé la ligne entière après `position`, derrière
+    // l'en-tête d'un fichier neuf ou la fin de ligne d'une ligne coupée.
+    if (position && *position >= 0 && *position < taille) {
+        const std::size_t marge = 1024;  // plus long que l'en-tête et la fin de ligne ajoutée
+        const std::string suite =
+            lire_a_partir_de(fd.get(), static_cast<off_t>(*position), octets_ligne.size() + marge, chemin);
+        for (std::size_t p = suite.find(octets_ligne); p != std::string::npos;
+             p = suite.find(octets_ligne, p + 1)) {
+            if (p == 0 || suite[p - 1] == '\n') return false;
+        }
+    }
 
     std::string bloc;
     if (taille == 0) {
         // Fichier neuf, ou créé puis interrompu avant d'être écrit : il reçoit son en-tête.
         bloc = utf8_vers_cp1252(entete());
     } else {
-        char dernier = '\n';
-        ssize_t lu;
-        do {
-            lu = ::pread(fd.get(), &dernier, 1, taille - 1);
-        } while (lu < 0 && errno == EINTR);
-        if (lu != 1) echec_ecriture(chemin, lu < 0 ? errno : EIO);
         // Une ligne coupée par un arrêt brutal reste seule sur sa ligne.
-        if (dernier != '\n') bloc = "\r\n";
+        if (lire_a_partir_de(fd.get(), taille - 1, 1, chemin) != "\n") bloc = "\r\n";
     }
-    bloc += utf8_vers_cp1252(ligne);
-    bloc += "\r\n";
+    bloc += octets_ligne;
 
     // Un seul write() en temps normal ; un write() partiel (disque plein) est poursuivi, et tout
     // échec ramène le fichier à sa taille d'avant, sans ligne coupée.
@@ -144,24 +180,34 @@ void ajouter_ligne_historique(const fs::path& chemin, std::string_view ligne,
     }
     if (erreur == 0 && ::fsync(fd.get()) != 0) erreur = errno;
     if (erreur != 0) {
-        if (ecrit > 0 && ::ftruncate(fd.get(), taille) == 0) ::fsync(fd.get());
+        if (taille == 0) {
+            // Un fichier vide ne garde rien : il n'est pas laissé derrière un premier ajout raté.
+            ::unlink(chemin.c_str());
+        } else if (ecrit > 0 && ::ftruncate(fd.get(), taille) == 0) {
+            ::fsync(fd.get());
+        }
         echec_ecriture(chemin, erreur);
     }
     if (const int e = fd.fermer(); e != 0) echec_ecriture(chemin, e);
     // Le nom d'un fichier neuf doit lui aussi survivre à une coupure.
     if (taille == 0) synchroniser_dossier(chemin.parent_path());
+    return true;
 }
 
-EcrivainHistorique::EcrivainHistorique(fs::path dossier_donnees, char separateur_decimal,
-                                       FactureEnCours& facture,
-                                       std::function<void()> effacer_cle_sauvegarde_crash)
-    : dossier_donnees_(std::move(dossier_donnees)),
-      separateur_decimal_(separateur_decimal),
-      facture_(facture),
-      effacer_cle_sauvegarde_crash_(std::move(effacer_cle_sauvegarde_crash)) {}
+EcrivainHistorique::EcrivainHistorique(fs::path dossier_donnees, char separateur_decimal)
+    : dossier_donnees_(std::move(dossier_donnees)), separateur_decimal_(separateur_decimal) {}
 
 fs::path EcrivainHistorique::dossier_historique() const {
     return dossier_donnees_ / lumi::dossier_historique;
+}
+
+fs::path EcrivainHistorique::fichier_du_mois(NumeroJour jour, std::string* mois, int* annee) const {
+    const auto date = date_du_jour(jour);
+    const int a = static_cast<int>(date.year());
+    const auto nom = nom_fichier_historique(static_cast<unsigned>(date.month()), a);
+    if (mois) *mois = nom.mois;
+    if (annee) *annee = a;
+    return dossier_historique() / nom.fichier;
 }
 
 std::string EcrivainHistorique::get_donnees_a_enregistrer(const DonneesConnexion& donnees) {
@@ -170,45 +216,42 @@ std::string EcrivainHistorique::get_donnees_a_enregistrer(const DonneesConnexion
     return ligne;
 }
 
+std::int64_t EcrivainHistorique::position_fin(NumeroJour jour) const {
+    struct stat etat {};
+    if (::stat(fichier_du_mois(jour).c_str(), &etat) != 0 || !S_ISREG(etat.st_mode)) return 0;
+    return etat.st_size;
+}
+
 bool EcrivainHistorique::enregistrement_dans_historique(std::string_view ligne, Moment debut,
-                                                        std::optional<std::int32_t> secondes_a_facturer,
-                                                        bool effacer_instantane) {
-    // 1. Le même enregistrement proposé deux fois n'est écrit qu'une fois.
+                                                        std::optional<std::int64_t> position) {
+    // Le même enregistrement proposé deux fois n'est écrit qu'une fois.
     if (ligne == derniere_ligne_ && debut.seconde == derniere_seconde_) return false;
 
-    // 2.
-    const auto date = date_du_jour(debut.jour);
-    const int annee = static_cast<int>(date.year());
-    const auto nom = nom_fichier_historique(static_cast<unsigned>(date.month()), annee);
+    std::string mois;
+    int annee = 0;
+    const fs::path fichier = fichier_du_mois(debut.jour, &mois, &annee);
 
-    // 3.
     if (texte_derniere_duree_ == "00:00:00") texte_derniere_duree_ = "00:00:01";
 
-    // 4 et 5. Le dossier disparu depuis le démarrage est recréé.
+    // Le dossier disparu depuis le démarrage est recréé.
     const fs::path dossier = dossier_historique();
     std::error_code ec;
     if (!fs::is_directory(dossier, ec)) {
-        fs::create_directories(dossier, ec);
-        if (ec) echec_ecriture(dossier / nom.fichier, ec.value());
+        ec = creer_dossiers_prives(dossier);
+        if (ec) echec_ecriture(fichier, ec.value());
         synchroniser_dossier(dossier_donnees_);
     }
-    ajouter_ligne_historique(dossier / nom.fichier, ligne, [&] {
-        return entete_historique(
-            nom.mois, annee, texte_tva_historique(dossier_donnees_ / fichier_tarifs, separateur_decimal_));
-    });
+    const bool ajoutee = ajouter_ligne_historique(
+        fichier, ligne,
+        [&] {
+            return entete_historique(
+                mois, annee, texte_tva_historique(dossier_donnees_ / fichier_tarifs, separateur_decimal_));
+        },
+        position);
     // Gardé seulement une fois écrit : un nouvel essai après un échec n'est pas pris pour un doublon.
     derniere_ligne_ = std::string(ligne);
     derniere_seconde_ = debut.seconde;
-
-    // 6. L'enregistrement est sur le disque : l'instantané n'a plus lieu d'être.
-    if (effacer_instantane && effacer_cle_sauvegarde_crash_) effacer_cle_sauvegarde_crash_();
-
-    // 7.
-    if (secondes_a_facturer) {
-        const auto cout = lire_decimal(champs_ligne(ligne)[7]);
-        facture_.ajouter_connexion(*secondes_a_facturer, cout.value_or(0));
-    }
-    return true;
+    return ajoutee;
 }
 
 bool modifier_ligne_historique(bool oter, bool restaurer, std::int32_t numero, const fs::path& dossier,
@@ -245,7 +288,8 @@ bool modifier_ligne_historique(bool oter, bool restaurer, std::int32_t numero, c
     try {
         // L'ancien contenu d'abord dans "historique.bak", puis le nouveau remplace le fichier du mois
         // d'un seul renommage : à tout instant le fichier du mois est entier.
-        remplacer_fichier(dossier / std::string(nom_sauvegarde_historique), *ancien);
+        const fs::path sauvegarde = dossier / std::string(nom_sauvegarde_historique);
+        remplacer_fichier(sauvegarde, *ancien, {}, droits_sauvegarde(chemin, sauvegarde));
         if (point_arret) point_arret(EtapeReecriture::sauvegarde_ecrite);
         remplacer_fichier(chemin, nouveau, [&](EtapeRemplacement etape) {
             if (!point_arret) return;

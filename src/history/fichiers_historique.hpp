@@ -11,7 +11,6 @@
 #include <string_view>
 
 #include "base/dates.hpp"
-#include "history/facture.hpp"
 #include "history/ligne_historique.hpp"
 
 namespace lumi {
@@ -30,30 +29,30 @@ std::string entete_historique(std::string_view nom_du_mois, int annee, std::stri
 std::string texte_tva_historique(const std::filesystem::path& fichier_tarifs, char separateur_decimal);
 
 // L'écrivain de l'historique. Un ajout ouvre, écrit et ferme un seul fichier, sans rien en relire
-// qu'un octet : la fin du fichier, pour qu'une ligne coupée par un arrêt brutal ne colle pas à la
-// suivante.
+// que sa fin : pour qu'une ligne coupée par un arrêt brutal ne colle pas à la suivante, et pour
+// qu'un enregistrement déjà ajouté ne le soit pas deux fois. La facture et l'instantané sont
+// l'affaire de l'appelant (core/historique_compteur), qui les range avec l'ajout d'un seul tenant.
 class EcrivainHistorique {
 public:
-    // `dossier_donnees` : tarifs.ini et le dossier Historique. `effacer_cle_sauvegarde_crash` est
-    // appelé une fois l'enregistrement sur le disque.
-    EcrivainHistorique(std::filesystem::path dossier_donnees, char separateur_decimal,
-                       FactureEnCours& facture, std::function<void()> effacer_cle_sauvegarde_crash);
+    // `dossier_donnees` : tarifs.ini (le taux de TVA de l'en-tête) et le dossier Historique.
+    EcrivainHistorique(std::filesystem::path dossier_donnees, char separateur_decimal);
 
     std::filesystem::path dossier_historique() const;
 
     // Construit la ligne (get_donnees_a_enregistrer) et garde sa durée comme dernière durée.
     std::string get_donnees_a_enregistrer(const DonneesConnexion& donnees);
 
-    // Ajoute `ligne` au fichier du mois de `debut`. Rend faux pour un doublon (même ligne et même
-    // seconde de début que le dernier enregistrement écrit) : rien n'est fait. Une fois la ligne
-    // vidée sur le disque, efface l'instantané (sauf `effacer_instantane` faux : l'instantané est
-    // celui d'une autre connexion) puis ajoute à la facture `secondes_a_facturer` et le montant du
-    // champ 8 (rien quand la facture contient déjà la connexion, au rétablissement d'un instantané).
-    // Lève ErreurFichier, message français nommant le fichier : l'instantané reste alors, et le
-    // fichier garde son contenu d'avant.
+    // La taille du fichier du mois de `jour` (0 s'il n'existe pas) : l'endroit où ira le prochain
+    // ajout, que l'appelant garde pour reconnaître après un arrêt brutal un ajout déjà fait.
+    std::int64_t position_fin(NumeroJour jour) const;
+
+    // Ajoute `ligne` au fichier du mois de `debut`. Rend faux sans rien écrire pour un doublon : la
+    // même ligne et la même seconde de début que le dernier enregistrement écrit, ou, avec
+    // `position`, la ligne déjà là depuis cette position du fichier (ajout fait avant un arrêt
+    // brutal). Lève ErreurFichier, message français nommant le fichier, qui garde alors son contenu
+    // d'avant (un fichier neuf n'est pas laissé vide).
     bool enregistrement_dans_historique(std::string_view ligne, Moment debut,
-                                        std::optional<std::int32_t> secondes_a_facturer,
-                                        bool effacer_instantane = true);
+                                        std::optional<std::int64_t> position = std::nullopt);
 
     // Le dernier enregistrement écrit depuis le démarrage ; vide s'il n'y en a pas.
     const std::string& derniere_ligne() const { return derniere_ligne_; }
@@ -62,10 +61,11 @@ public:
     const std::string& texte_derniere_duree() const { return texte_derniere_duree_; }
 
 private:
+    std::filesystem::path fichier_du_mois(NumeroJour jour, std::string* mois = nullptr,
+                                          int* annee = nullptr) const;
+
     std::filesystem::path dossier_donnees_;
     char separateur_decimal_;
-    FactureEnCours& facture_;
-    std::function<void()> effacer_cle_sauvegarde_crash_;
     std::string derniere_ligne_;
     std::int32_t derniere_seconde_ = -1;
     std::string texte_derniere_duree_;
@@ -73,10 +73,13 @@ private:
 
 // Ajoute `ligne` (UTF-8) au fichier `chemin` en un seul write() sur un fichier ouvert en ajout, puis
 // le vide sur le disque. Un fichier neuf ou vide reçoit d'abord `entete`. Un fichier dont la
-// dernière ligne a été coupée reçoit d'abord une fin de ligne. En cas d'échec, le fichier est
-// ramené à sa taille d'avant et ErreurFichier est levée.
-void ajouter_ligne_historique(const std::filesystem::path& chemin, std::string_view ligne,
-                              const std::function<std::string()>& entete);
+// dernière ligne a été coupée reçoit d'abord une fin de ligne. Avec `position`, rien n'est écrit
+// (rend faux) si la ligne entière se trouve déjà dans le fichier à partir de cette position. En
+// cas d'échec, le fichier est ramené à sa taille d'avant (ôté s'il était vide) et ErreurFichier
+// est levée.
+bool ajouter_ligne_historique(const std::filesystem::path& chemin, std::string_view ligne,
+                              const std::function<std::string()>& entete,
+                              std::optional<std::int64_t> position = std::nullopt);
 
 // Les étapes de la réécriture d'un fichier, pour les essais qui l'interrompent.
 enum class EtapeReecriture {

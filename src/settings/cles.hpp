@@ -17,6 +17,8 @@ inline constexpr std::string_view temp_providers = "\\temp providers";
 inline constexpr std::string_view temp_forfaits = "\\temp forfaits";
 inline constexpr std::string_view temp_forfaits_raz = "\\temp forfaits\\raz";
 inline constexpr std::string_view temp_raz_forfaits = "\\temp raz forfaits";
+// Les fins de connexion pas encore tout à fait écrites (historique puis facture).
+inline constexpr std::string_view enregistrements_en_attente = "\\enregistrements en attente";
 
 // Arbre de l'édition précédente, effacé à la première utilisation.
 inline constexpr std::string_view racine_edition_98 = "Software\\Korvanelle Software\\Lumicompteur 98";

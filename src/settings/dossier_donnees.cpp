@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <system_error>
 #include <vector>
@@ -43,10 +44,11 @@ bool est_dossier(const fs::path& chemin) {
 }
 
 void creer_dossier(const fs::path& dossier) {
-    std::error_code ec;
-    fs::create_directories(dossier, ec);
+    // Un dossier que l'on crée est privé ; un dossier de l'utilisateur garde ses droits.
+    const std::error_code ec = creer_dossiers_prives(dossier);
     if (ec || !est_dossier(dossier)) {
-        throw ErreurFichier("Impossible de créer le dossier « " + dossier.string() + " ».");
+        throw ErreurFichier("Impossible de créer le dossier « " + dossier.string() +
+                            " » : " + raison_erreur_fichier(ec ? ec.value() : ENOTDIR) + ".");
     }
 }
 

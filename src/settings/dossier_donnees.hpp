@@ -1,5 +1,6 @@
 #pragma once
 // Le dossier de données : tarifs, couleurs, réglages, historique.
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -11,6 +12,9 @@ inline constexpr const char* fichier_tarifs = "tarifs.ini";
 inline constexpr const char* fichier_couleurs = "Couleur.ini";
 inline constexpr const char* fichier_reglages = "lumicompteur.ini";
 inline constexpr const char* dossier_historique = "Historique";
+// Les sections de trace de lumicompteur.ini (une clé par connexion) gardent leurs dernières entrées,
+// sans quoi le fichier, récrit à chaque trace, grossirait sans fin.
+inline constexpr std::size_t entrees_trace_gardees = 200;
 
 // Lit une variable d'environnement ; remplaçable dans les tests.
 using LecteurEnvironnement = std::function<std::optional<std::string>(const char*)>;

@@ -74,11 +74,11 @@ struct LigneIni {
 }  // namespace
 
 struct FichierIni::Image {
-    std::string octets;   // le fichier tel qu'il est sur le disque
-    std::string entete;   // marque d'ordre des octets UTF-8, gardée telle quelle
+    std::string octets;  // le fichier tel qu'il est sur le disque
+    std::string entete;  // marque d'ordre des octets UTF-8, gardée telle quelle
     std::vector<LigneIni> lignes;
     std::string fin_de_ligne = "\r\n";
-    bool utf8 = false;    // le fichier lu était en UTF-8 : on le récrit en UTF-8
+    bool utf8 = false;  // le fichier lu était en UTF-8 : on le récrit en UTF-8
 };
 
 namespace {
@@ -283,6 +283,31 @@ void verifier_noms(const fs::path& chemin, std::string_view section, std::string
     }
 }
 
+// Ajoute une clé à la fin de la section trouvée (après sa dernière ligne non vide), ou une
+// nouvelle section à la fin du fichier, séparée de ce qui précède par une ligne vide.
+void ajouter_cle(Image& image, const Emplacement& e, std::string_view section, const std::string& ligne_cle) {
+    auto& lignes = image.lignes;
+    if (e.section) {
+        std::size_t position = *e.section + 1;
+        for (std::size_t i = e.fin_section; i > *e.section + 1; --i) {
+            if (!rogner(lignes[i - 1].texte).empty()) {
+                position = i;
+                break;
+            }
+        }
+        if (lignes[position - 1].fin.empty()) lignes[position - 1].fin = image.fin_de_ligne;
+        lignes.insert(lignes.begin() + static_cast<std::ptrdiff_t>(position),
+                      nouvelle_ligne(image, ligne_cle));
+        return;
+    }
+    if (!lignes.empty()) {
+        if (lignes.back().fin.empty()) lignes.back().fin = image.fin_de_ligne;
+        if (!rogner(lignes.back().texte).empty()) lignes.push_back(nouvelle_ligne(image, ""));
+    }
+    lignes.push_back(nouvelle_ligne(image, "[" + std::string(section) + "]"));
+    lignes.push_back(nouvelle_ligne(image, ligne_cle));
+}
+
 }  // namespace
 
 FichierIni::FichierIni(fs::path chemin) : chemin_(std::move(chemin)) {
@@ -343,8 +368,9 @@ std::vector<std::string> FichierIni::cles(std::string_view section) const {
             if (dans_section) break;
             dans_section = egal_sans_casse(ligne.nom(), section);
         } else if (ligne.genre == Genre::cle && dans_section) {
-            const bool deja = std::any_of(noms.begin(), noms.end(),
-                                          [&](const std::string& n) { return egal_sans_casse(n, ligne.nom()); });
+            const bool deja = std::any_of(noms.begin(), noms.end(), [&](const std::string& n) {
+                return egal_sans_casse(n, ligne.nom());
+            });
             if (!deja) noms.emplace_back(ligne.nom());
         }
     }
@@ -393,29 +419,47 @@ void FichierIni::ecrire(std::string_view section, std::string_view cle, std::str
             return true;
         }
 
-        const std::string ligne_cle = std::string(cle) + "=" + valeur;
+        ajouter_cle(image, e, section, std::string(cle) + "=" + valeur);
+        return true;
+    });
+}
+
+void FichierIni::ajouter_trace(std::string_view section, std::string_view cle, std::string_view texte,
+                               std::size_t garder) {
+    section = rogner(section);
+    cle = rogner(cle);
+    verifier_noms(chemin_, section, cle);
+    const std::string ligne_cle = std::string(cle) + "=" + valeur_ecrite(texte);
+    garder = std::max<std::size_t>(garder, 1);
+
+    modifier_fichier([&](Image& image) {
+        auto& lignes = image.lignes;
+        // La clé déjà écrite (même heure un autre jour) redevient la plus récente : ses lignes partent.
+        Emplacement e = localiser(lignes, section, cle);
         if (e.section) {
-            // Nouvelle clé après la dernière ligne non vide de la section.
-            std::size_t position = *e.section + 1;
             for (std::size_t i = e.fin_section; i > *e.section + 1; --i) {
-                if (!rogner(lignes[i - 1].texte).empty()) {
-                    position = i;
-                    break;
+                const LigneIni& l = lignes[i - 1];
+                if (l.genre == Genre::cle && egal_sans_casse(l.nom(), cle)) {
+                    lignes.erase(lignes.begin() + static_cast<std::ptrdiff_t>(i - 1));
+                    --e.fin_section;
                 }
             }
-            if (lignes[position - 1].fin.empty()) lignes[position - 1].fin = image.fin_de_ligne;
-            lignes.insert(lignes.begin() + static_cast<std::ptrdiff_t>(position), nouvelle_ligne(image, ligne_cle));
-            return true;
         }
+        ajouter_cle(image, e, section, ligne_cle);
 
-        // Nouvelle section à la fin, séparée de ce qui précède par une ligne vide.
-        if (!lignes.empty()) {
-            if (lignes.back().fin.empty()) lignes.back().fin = image.fin_de_ligne;
-            if (!rogner(lignes.back().texte).empty()) lignes.push_back(nouvelle_ligne(image, ""));
+        // Puis seules les `garder` dernières clés de la section restent ; blancs et commentaires aussi.
+        e = localiser(lignes, section, cle);
+        std::vector<std::size_t> cles;
+        for (std::size_t i = *e.section + 1; i < e.fin_section; ++i) {
+            if (lignes[i].genre == Genre::cle) cles.push_back(i);
         }
-        lignes.push_back(nouvelle_ligne(image, "[" + std::string(section) + "]"));
-        lignes.push_back(nouvelle_ligne(image, ligne_cle));
-        return true;
+        if (cles.size() > garder) {
+            const std::size_t en_trop = cles.size() - garder;
+            for (std::size_t k = en_trop; k-- > 0;) {
+                lignes.erase(lignes.begin() + static_cast<std::ptrdiff_t>(cles[k]));
+            }
+        }
+        return contenu(image) != image.octets;
     });
 }
 

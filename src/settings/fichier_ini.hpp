@@ -28,6 +28,11 @@ public:
     // Écrit la valeur, en créant fichier, section ou clé ; remplace le fichier de façon atomique.
     // Lève ErreurFichier, message français nommant le fichier, si l'écriture échoue.
     void ecrire(std::string_view section, std::string_view cle, std::string_view texte);
+    // Une entrée de journal : la clé est écrite en dernière de sa section (déplacée si elle y était
+    // déjà), puis les plus anciennes clés de la section partent pour qu'il n'en reste que `garder`,
+    // le tout en un seul remplacement du fichier. Mêmes erreurs que ecrire.
+    void ajouter_trace(std::string_view section, std::string_view cle, std::string_view texte,
+                       std::size_t garder);
     // Efface la clé (rien si elle manque) ; mêmes erreurs que ecrire.
     void effacer_cle(std::string_view section, std::string_view cle);
 

@@ -68,8 +68,18 @@ void Registre::effacer_arborescence(std::string_view cle) {
 }
 
 bool Registre::ecrire_valeurs_et_vider(std::string_view cle, const ValeursAEcrire& valeurs) {
+    std::vector<OperationRegistre> operations;
+    operations.reserve(valeurs.size());
+    for (const auto& [nom, texte] : valeurs) operations.push_back({std::string(cle), nom, texte});
+    return appliquer_et_vider(operations);
+}
+
+bool Registre::appliquer_et_vider(const std::vector<OperationRegistre>& operations) {
     bool toutes = true;
-    for (const auto& [nom, texte] : valeurs) toutes = ecrire_valeur_et_vider(cle, nom, texte) && toutes;
+    for (const auto& o : operations) {
+        toutes = (o.texte ? ecrire_valeur_et_vider(o.cle, o.nom, *o.texte) : effacer_valeur(o.cle, o.nom)) &&
+                 toutes;
+    }
     return toutes;
 }
 

@@ -2,12 +2,21 @@
 // Le magasin de réglages : un arbre de clés aux valeurs texte, à la manière du registre.
 // Les chemins de clé sont complets ("Software\...\Lumicompteur 99\options"), niveaux séparés
 // par "\". Noms de clés et de valeurs comparés sans casse (plier_casse) mais gardés tels qu'écrits.
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace lumi {
+
+// Une opération d'un lot : écrire `texte` dans la valeur, ou l'effacer quand il est absent.
+struct OperationRegistre {
+    std::string cle;
+    std::string nom;
+    std::optional<std::string> texte;
+};
 
 class Registre {
 public:
@@ -25,8 +34,12 @@ public:
     // n'a pu être écrite.
     using ValeursAEcrire = std::vector<std::pair<std::string, std::string>>;
     virtual bool ecrire_valeurs_et_vider(std::string_view cle, const ValeursAEcrire& valeurs);
-    // Une clé ou une valeur absente n'est pas une erreur.
-    virtual void effacer_valeur(std::string_view cle, std::string_view nom) = 0;
+    // Un lot d'écritures et d'effacements, durable au retour. Par défaut une à une ; un magasin
+    // transactionnel les applique ensemble (toutes ou aucune) avec un seul vidage. Rend faux si
+    // l'une n'a pu l'être.
+    virtual bool appliquer_et_vider(const std::vector<OperationRegistre>& operations);
+    // Une clé ou une valeur absente n'est pas une erreur ; rend faux si l'effacement a échoué.
+    virtual bool effacer_valeur(std::string_view cle, std::string_view nom) = 0;
     // Noms des sous-clés directes, ou des valeurs, dans l'ordre de création ; vide si la clé manque.
     virtual std::vector<std::string> lister_sous_cles(std::string_view cle) const = 0;
     virtual std::vector<std::string> lister_valeurs(std::string_view cle) const = 0;
@@ -50,6 +63,20 @@ public:
     // la copie ne finirait pas, ou l'effacement de la source emporterait la copie.
     virtual void copier_arborescence(std::string_view source, std::string_view destination,
                                      bool effacer_source);
+
+    // Chaque écriture ratée est signalée ici (message français qui nomme le fichier et la cause),
+    // en plus du résultat faux : un appelant qui n'a rien à défaire n'a pas à s'en soucier, et
+    // l'échec n'est jamais pris pour un succès. Le receveur dédoublonne.
+    using Signalement = std::function<void(const std::string& message)>;
+    void definir_signalement(Signalement signalement) { signalement_ = std::move(signalement); }
+
+protected:
+    void signaler_echec_ecriture(const std::string& message) const {
+        if (signalement_) signalement_(message);
+    }
+
+private:
+    Signalement signalement_;
 };
 
 // Les niveaux d'un chemin de clé, séparés par "" ; les segments vides sont ignorés, si bien que

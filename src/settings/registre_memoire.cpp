@@ -74,11 +74,12 @@ bool RegistreMemoire::ecrire_valeur_et_vider(std::string_view cle, std::string_v
     return ecrire_valeur(cle, nom, texte);  // rien à vider en mémoire
 }
 
-void RegistreMemoire::effacer_valeur(std::string_view cle, std::string_view nom) {
+bool RegistreMemoire::effacer_valeur(std::string_view cle, std::string_view nom) {
     Noeud* noeud = trouver(cle).first;
-    if (noeud == nullptr) return;
+    if (noeud == nullptr) return true;
     const auto plie = plier_casse(nom);
     std::erase_if(noeud->valeurs, [&](const Noeud::Valeur& v) { return v.nom_plie == plie; });
+    return true;
 }
 
 std::vector<std::string> RegistreMemoire::lister_sous_cles(std::string_view cle) const {

@@ -15,7 +15,7 @@ public:
     std::string lire_valeur(std::string_view cle, std::string_view nom) const override;
     bool ecrire_valeur(std::string_view cle, std::string_view nom, std::string_view texte) override;
     bool ecrire_valeur_et_vider(std::string_view cle, std::string_view nom, std::string_view texte) override;
-    void effacer_valeur(std::string_view cle, std::string_view nom) override;
+    bool effacer_valeur(std::string_view cle, std::string_view nom) override;
     std::vector<std::string> lister_sous_cles(std::string_view cle) const override;
     std::vector<std::string> lister_valeurs(std::string_view cle) const override;
     bool cle_existe(std::string_view cle) const override;

@@ -1,5 +1,6 @@
 #include "settings/registre_sqlite.hpp"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/descripteur.hpp"
 #include "base/erreurs.hpp"
 #include "base/fichiers.hpp"
 #include "base/texte.hpp"
@@ -272,6 +274,13 @@ struct RegistreSqlite::Impl {
     Ouverture ouvrir() {
         fermer();
         if (entete_invalide(fichier)) return Ouverture::illisible;
+        // Une base neuve est privée, et ses journaux -wal et -shm avec elle : SQLite leur donne les
+        // droits de la base. Seul un fichier absent est ouvert ici (fermer un descripteur de la base
+        // lèverait les verrous que ce processus y tient).
+        if (!existe(fichier)) {
+            const Descripteur neuve(
+                ouvrir_ou_creer_prive(fichier, O_RDWR));  // en échec, SQLite dira pourquoi
+        }
         sqlite3* brute = nullptr;
         const int code =
             sqlite3_open_v2(fichier.c_str(), &brute, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -327,7 +336,7 @@ struct RegistreSqlite::Impl {
             if (ec) {
                 throw ErreurFichier("La base de réglages « " + fichier.string() +
                                     " » est illisible et ne peut être mise de côté sous « " + cible.string() +
-                                    " » : " + ec.message() + ".");
+                                    " » : " + raison_erreur_fichier(ec.value()) + ".");
             }
         }
         return cible;
@@ -456,6 +465,15 @@ std::string RegistreSqlite::lire_valeur(std::string_view cle, std::string_view n
     }
 }
 
+bool RegistreSqlite::echec_ecriture(const std::exception& erreur) const {
+    const auto* sqlite = dynamic_cast<const ErreurSqlite*>(&erreur);
+    const std::string raison =
+        sqlite != nullptr ? raison_francaise(sqlite->code(), sqlite->what()) : erreur.what();
+    signaler_echec_ecriture("Les réglages n'ont pu être enregistrés dans la base « " +
+                            impl_->fichier.string() + " » : " + raison + ".");
+    return false;
+}
+
 bool RegistreSqlite::ecrire_valeur(std::string_view cle, std::string_view nom, std::string_view texte) {
     try {
         Impl::Transaction transaction(*impl_, true);
@@ -465,53 +483,50 @@ bool RegistreSqlite::ecrire_valeur(std::string_view cle, std::string_view nom, s
         requete.avancer();
         transaction.valider();
         return true;
-    } catch (const ErreurSqlite&) {
-        return false;
+    } catch (const ErreurSqlite& e) {
+        return echec_ecriture(e);
     }
 }
 
 bool RegistreSqlite::ecrire_valeur_et_vider(std::string_view cle, std::string_view nom,
                                             std::string_view texte) {
-    // En WAL avec synchronous=FULL, la validation vide le journal sur le disque (et, à sa création,
-    // le dossier qui le nomme) avant de rendre la main : la valeur survit à une coupure sans
-    // recopier la base, ce qu'un point de contrôle ferait à chaque instantané. Le mode ordinaire
-    // est rétabli aussitôt pour les autres écritures.
-    try {
-        impl_->executer("PRAGMA synchronous=FULL");
-    } catch (const ErreurSqlite&) {
-        return false;
-    }
-    const bool ecrite = ecrire_valeur(cle, nom, texte);
-    sqlite3_exec(impl_->base.get(), "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-    return ecrite;
+    return appliquer_et_vider({{std::string(cle), std::string(nom), std::string(texte)}});
 }
 
-bool RegistreSqlite::ecrire_valeurs_et_vider(std::string_view cle, const ValeursAEcrire& valeurs) {
-    // Une seule transaction validée en mode FULL : les valeurs sont toutes là ou aucune, avec un
-    // seul vidage du journal.
+bool RegistreSqlite::appliquer_et_vider(const std::vector<OperationRegistre>& operations) {
+    // Une seule transaction validée en mode FULL : en WAL, la validation vide le journal sur le
+    // disque (et, à sa création, le dossier qui le nomme) avant de rendre la main ; le lot survit
+    // à une coupure, tout entier ou pas du tout, sans recopier la base comme le ferait un point de
+    // contrôle. Le mode ordinaire est rétabli aussitôt pour les autres écritures.
     try {
         impl_->executer("PRAGMA synchronous=FULL");
-    } catch (const ErreurSqlite&) {
-        return false;
+    } catch (const ErreurSqlite& e) {
+        return echec_ecriture(e);
     }
-    bool ecrites = true;
+    bool appliquees = true;
     try {
         Impl::Transaction transaction(*impl_, true);
-        const auto id = impl_->creer_cles(cle);
-        for (const auto& [nom, texte] : valeurs) {
-            auto requete = impl_->requete(sql_ecrire_valeur);
-            requete.lier(1, id).lier(2, nom).lier(3, plier_casse(nom)).lier(4, texte);
-            requete.avancer();
+        for (const auto& o : operations) {
+            if (o.texte) {
+                const auto id = impl_->creer_cles(o.cle);
+                auto requete = impl_->requete(sql_ecrire_valeur);
+                requete.lier(1, id).lier(2, o.nom).lier(3, plier_casse(o.nom)).lier(4, *o.texte);
+                requete.avancer();
+            } else if (const auto id = impl_->chercher_cle(o.cle); id >= 0) {
+                auto requete = impl_->requete(sql_effacer_valeur);
+                requete.lier(1, id).lier(2, plier_casse(o.nom));
+                requete.avancer();
+            }
         }
         transaction.valider();
-    } catch (const ErreurSqlite&) {
-        ecrites = false;
+    } catch (const ErreurSqlite& e) {
+        appliquees = echec_ecriture(e);
     }
     sqlite3_exec(impl_->base.get(), "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-    return ecrites;
+    return appliquees;
 }
 
-void RegistreSqlite::effacer_valeur(std::string_view cle, std::string_view nom) {
+bool RegistreSqlite::effacer_valeur(std::string_view cle, std::string_view nom) {
     try {
         Impl::Transaction transaction(*impl_, true);
         if (const auto id = impl_->chercher_cle(cle); id >= 0) {
@@ -520,8 +535,9 @@ void RegistreSqlite::effacer_valeur(std::string_view cle, std::string_view nom) 
             requete.avancer();
         }
         transaction.valider();
-    } catch (const ErreurSqlite&) {
-        // comme une clé absente : rien n'est effacé
+        return true;
+    } catch (const ErreurSqlite& e) {
+        return echec_ecriture(e);
     }
 }
 
@@ -568,8 +584,8 @@ bool RegistreSqlite::creer_cle(std::string_view cle) {
         impl_->creer_cles(cle);
         transaction.valider();
         return true;
-    } catch (const ErreurSqlite&) {
-        return false;
+    } catch (const ErreurSqlite& e) {
+        return echec_ecriture(e);
     }
 }
 
@@ -601,8 +617,8 @@ bool RegistreSqlite::effacer_cle_feuille(std::string_view cle) {
         }
         transaction.valider();
         return true;
-    } catch (const ErreurSqlite&) {
-        return false;
+    } catch (const ErreurSqlite& e) {
+        return echec_ecriture(e);
     }
 }
 
@@ -611,8 +627,9 @@ void RegistreSqlite::effacer_arborescence(std::string_view cle) {
         Impl::Transaction transaction(*impl_, true);
         Registre::effacer_arborescence(cle);
         transaction.valider();
-    } catch (const ErreurSqlite&) {
+    } catch (const ErreurSqlite& e) {
         // tout est annulé : l'arbre reste entier plutôt qu'à moitié effacé
+        echec_ecriture(e);
     }
 }
 
@@ -622,8 +639,9 @@ void RegistreSqlite::copier_arborescence(std::string_view source, std::string_vi
         Impl::Transaction transaction(*impl_, true);
         Registre::copier_arborescence(source, destination, effacer_source);
         transaction.valider();
-    } catch (const ErreurSqlite&) {
+    } catch (const ErreurSqlite& e) {
         // tout est annulé : ni copie partielle, ni source effacée sans sa copie
+        echec_ecriture(e);
     }
 }
 

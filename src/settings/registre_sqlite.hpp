@@ -32,9 +32,8 @@ public:
     std::string lire_valeur(std::string_view cle, std::string_view nom) const override;
     bool ecrire_valeur(std::string_view cle, std::string_view nom, std::string_view texte) override;
     bool ecrire_valeur_et_vider(std::string_view cle, std::string_view nom, std::string_view texte) override;
-    bool ecrire_valeurs_et_vider(std::string_view cle,
-                                 const ValeursAEcrire& valeurs) override;  // une transaction
-    void effacer_valeur(std::string_view cle, std::string_view nom) override;
+    bool appliquer_et_vider(const std::vector<OperationRegistre>& operations) override;  // une transaction
+    bool effacer_valeur(std::string_view cle, std::string_view nom) override;
     std::vector<std::string> lister_sous_cles(std::string_view cle) const override;
     std::vector<std::string> lister_valeurs(std::string_view cle) const override;
     bool cle_existe(std::string_view cle) const override;
@@ -48,6 +47,9 @@ public:
     std::string verifier_integrite() const;
 
 private:
+    // Le message d'un échec d'écriture, signalé puis rendu faux par l'appelant.
+    bool echec_ecriture(const std::exception& erreur) const;
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::optional<std::string> avertissement_;

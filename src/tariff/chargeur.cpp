@@ -1,13 +1,20 @@
 #include "tariff/chargeur.hpp"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <limits>
 
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
+#include "base/fichiers.hpp"
+#include "base/texte.hpp"
 #include "settings/cles.hpp"
 #include "settings/parametres.hpp"
 
 namespace lumi {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -32,7 +39,86 @@ std::string valeur_ou_defaut(const FichierIni& ini, std::string_view section, st
 // Un compte aberrant (nb tarifs=2000000000) ne doit pas figer la lecture.
 constexpr int nb_max_elements_liste = 10000;
 
+// Un prix est gardé en simple précision : au-delà, il deviendrait infini.
+constexpr double prix_max = std::numeric_limits<float>::max();
+
+// Un prix : décimal de 0 au plus grand float. Un prix négatif ou infini donnerait un montant faux.
+float lire_prix(const FichierIni& ini, std::string_view section, std::string_view cle) {
+    const auto texte = valeur_ou_defaut(ini, section, cle, "0");
+    const auto valeur = lire_decimal(texte);
+    if (!valeur) erreur_nombre(ini, section, cle, texte, "un nombre décimal");
+    if (*valeur < 0) erreur_nombre(ini, section, cle, texte, "un prix positif ou nul");
+    if (*valeur > prix_max) erreur_nombre(ini, section, cle, texte, "un prix représentable (3,4e38 au plus)");
+    return static_cast<float>(*valeur);
+}
+
+// Une durée en secondes, positive ou nulle.
+std::int32_t lire_duree(const FichierIni& ini, std::string_view section, std::string_view cle,
+                        std::string_view defaut) {
+    const auto valeur = lire_entier_tarifs(ini, section, cle, defaut);
+    if (valeur < 0) {
+        erreur_nombre(ini, section, cle, valeur_ou_defaut(ini, section, cle, defaut),
+                      "une durée positive ou nulle en secondes");
+    }
+    return valeur;
+}
+
+// Une réduction en pour cent, de 0 à 100.
+std::int32_t lire_pourcentage_entier(const FichierIni& ini, std::string_view section, std::string_view cle) {
+    const auto valeur = lire_entier_tarifs(ini, section, cle, "0");
+    if (valeur < 0 || valeur > 100) {
+        erreur_nombre(ini, section, cle, valeur_ou_defaut(ini, section, cle, "0"),
+                      "un pourcentage de 0 à 100");
+    }
+    return valeur;
+}
+
+float lire_pourcentage_decimal(const FichierIni& ini, std::string_view section, std::string_view cle) {
+    const auto valeur = lire_decimal_tarifs(ini, section, cle, "0");
+    if (!(valeur >= 0 && valeur <= 100)) {
+        erreur_nombre(ini, section, cle, valeur_ou_defaut(ini, section, cle, "0"),
+                      "un pourcentage de 0 à 100");
+    }
+    return valeur;
+}
+
 }  // namespace
+
+std::optional<std::string> defaut_fichier_tarifs(const fs::path& chemin) {
+    const std::string fichier = "Le fichier des tarifs « " + chemin.string() + " »";
+    std::error_code ec;
+    const auto genre = fs::status(chemin, ec).type();
+    if (genre == fs::file_type::not_found) return fichier + " est introuvable.";
+    if (ec) return fichier + " ne se lit pas : " + raison_erreur_fichier(ec.value()) + ".";
+    if (genre == fs::file_type::directory) return fichier + " est un dossier, pas un fichier.";
+    // Un tube ou un périphérique bloquerait la lecture.
+    if (genre != fs::file_type::regular) return fichier + " n'est pas un fichier ordinaire.";
+    const auto octets = lire_fichier(chemin);
+    if (!octets) return fichier + " ne se lit pas : " + raison_erreur_fichier(errno) + ".";
+    const std::string_view texte = *octets;
+    if (rogner(texte).empty()) return fichier + " est vide.";
+    const std::string attendu = " : il doit être un texte en Windows-1252 ou en UTF-8.";
+    if (texte.starts_with("\xFF\xFE") || texte.starts_with("\xFE\xFF"))
+        return fichier + " est en UTF-16" + attendu;
+    // Aucun texte de ces deux codages n'a d'octet de contrôle hors des blancs (0x1A : fin de
+    // fichier des vieux éditeurs).
+    const auto controle = std::find_if(texte.begin(), texte.end(), [](char c) {
+        const auto o = static_cast<unsigned char>(c);
+        return (o < 0x20 && o != '\t' && o != '\n' && o != '\r' && o != '\f' && o != '\v' && o != 0x1A) ||
+               o == 0x7F;
+    });
+    if (controle != texte.end()) {
+        char octet[8];
+        std::snprintf(octet, sizeof octet, "0x%02X", static_cast<unsigned char>(*controle));
+        return fichier + " n'est pas un fichier texte (octet " + octet + " à la position " +
+               std::to_string(controle - texte.begin()) + ")" + attendu;
+    }
+    // Fins de ligne d'un vieux Macintosh : tout le fichier ne ferait qu'une ligne.
+    if (texte.find('\n') == std::string_view::npos && texte.find('\r') != std::string_view::npos) {
+        return fichier + " a des lignes terminées par un retour chariot seul (CR) : il faut CR LF ou LF.";
+    }
+    return std::nullopt;
+}
 
 std::int32_t lire_entier_tarifs(const FichierIni& ini, std::string_view section, std::string_view cle,
                                 std::string_view defaut) {
@@ -52,13 +138,13 @@ float lire_decimal_tarifs(const FichierIni& ini, std::string_view section, std::
 
 tparametre_de_la_tarification GetTarification(const FichierIni& ini, std::string_view nom) {
     tparametre_de_la_tarification t;
-    t.credit_temps = lire_entier_tarifs(ini, nom, "duree credit temps", "0");
-    t.cout_ht_credit_temps = lire_decimal_tarifs(ini, nom, "cout ht credit temps", "0");
-    t.cout_ht_plein_tarif = lire_decimal_tarifs(ini, nom, "cout ht plein tarif", "0");
-    t.cout_ht_tarif_reduit = lire_decimal_tarifs(ini, nom, "cout ht tarif reduit", "0");
-    t.cout_ht_connexion = lire_decimal_tarifs(ini, nom, "cout ht connexion", "0");
-    t.pas_tarif = lire_entier_tarifs(ini, nom, "pas", "1");
-    t.cout_ht_tarif_supp = lire_decimal_tarifs(ini, nom, "cout ht tarif supp", "0");
+    t.credit_temps = lire_duree(ini, nom, "duree credit temps", "0");
+    t.cout_ht_credit_temps = lire_prix(ini, nom, "cout ht credit temps");
+    t.cout_ht_plein_tarif = lire_prix(ini, nom, "cout ht plein tarif");
+    t.cout_ht_tarif_reduit = lire_prix(ini, nom, "cout ht tarif reduit");
+    t.cout_ht_connexion = lire_prix(ini, nom, "cout ht connexion");
+    t.pas_tarif = lire_duree(ini, nom, "pas", "1");  // 0 : à la seconde, comme 1
+    t.cout_ht_tarif_supp = lire_prix(ini, nom, "cout ht tarif supp");
     t.reduc_compatible = ini.lire(nom, "reduc_compatible");
     t.l1 = ini.lire(nom, "l1");
     t.l2 = ini.lire(nom, "l2");
@@ -73,7 +159,7 @@ tparametre_de_la_reduction lire_parametres_reduction(const FichierIni& ini, cons
 
     const auto o = reference;
     r.nom = std::string(reference);
-    r.taux = lire_entier_tarifs(ini, o, "taux", "0");
+    r.taux = lire_pourcentage_entier(ini, o, "taux");
     const auto type = valeur_ou_defaut(ini, o, "type", "R");
     if (type == "R") {
         r.type_forfait = type_forfait_r;
@@ -89,11 +175,11 @@ tparametre_de_la_reduction lire_parametres_reduction(const FichierIni& ini, cons
     if (r.type_forfait == type_forfait_r) {
         for (int w = 1; w <= 3; ++w) {
             const auto n = std::to_string(w);
-            r.t[w] = lire_entier_tarifs(ini, o, "t" + n, "0");
-            r.dt[w] = lire_entier_tarifs(ini, o, "dt" + n, "0");
+            r.t[w] = lire_pourcentage_entier(ini, o, "t" + n);
+            r.dt[w] = lire_duree(ini, o, "dt" + n, "0");
         }
     }
-    r.duree_forfait = lire_entier_tarifs(ini, o, "duree", "0");
+    r.duree_forfait = lire_duree(ini, o, "duree", "0");
 
     // Un forfait sans temps enregistré est plein.
     const auto nom_valeur = parametres::nom_time(reference);
@@ -113,7 +199,7 @@ tparametre_de_la_reduction lire_parametres_reduction(const FichierIni& ini, cons
 
     r.raz = lire_entier_tarifs(ini, o, "raz", "4");
     r.raz_le = lire_entier_tarifs(ini, o, "raz_le", "1");
-    r.unite_decompte = lire_entier_tarifs(ini, o, "unite", "1");
+    r.unite_decompte = lire_duree(ini, o, "unite", "1");
     r.tarif_apres_forfait = ini.lire(o, "tariff");
     r.texte_tarif_apres_forfait = ini.lire(o, "texteff");
     r.l1 = ini.lire(o, "l1");
@@ -135,14 +221,20 @@ TroisListes lire_3_listes_plages_horaires(const FichierIni& ini, std::string_vie
 }
 
 float lire_taux_tva(const FichierIni& ini) {
-    const auto valeur = lire_decimal(ini.lire(sections_tarifs::tva, "taux", "19.6"));
-    return valeur ? static_cast<float>(*valeur) : taux_tva_par_defaut;
+    const auto texte = ini.lire(sections_tarifs::tva, "taux", "19.6");
+    const auto valeur = lire_decimal(texte);
+    if (!valeur) return taux_tva_par_defaut;
+    // Un nombre lisible mais hors de 0 à 100 fausserait chaque montant TTC : il est refusé.
+    if (!(*valeur >= 0 && *valeur <= 100)) {
+        erreur_nombre(ini, sections_tarifs::tva, "taux", texte, "un taux de TVA de 0 à 100");
+    }
+    return static_cast<float>(*valeur);
 }
 
 ValeursTaux lire_valeurs_taux(const FichierIni& ini) {
     ValeursTaux valeurs{};
     for (int i = 0; i < nb_indices_taux; ++i) {
-        valeurs[i] = lire_decimal_tarifs(ini, sections_tarifs::valeur_taux, "taux" + std::to_string(i), "0");
+        valeurs[i] = lire_pourcentage_decimal(ini, sections_tarifs::valeur_taux, "taux" + std::to_string(i));
     }
     return valeurs;
 }

@@ -1,9 +1,12 @@
 #pragma once
 // Lecture du fichier des tarifs : un objet FichierIni par groupe d'accès (un rechargement), les
 // enregistrements du tarif et de l'option, les listes de plages, la TVA et les réductions par taux.
-// Une valeur qui devait être un nombre et ne l'est pas lève ErreurConversion (fichier, section, clé) ;
-// une valeur absente ou vide prend son défaut.
+// Une valeur qui devait être un nombre et ne l'est pas, un prix ou une durée négatifs, un prix hors
+// de la simple précision, une réduction hors de 0 à 100 lèvent ErreurConversion (fichier, section,
+// clé) ; une valeur absente ou vide prend son défaut.
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +17,11 @@
 #include "tariff/plages.hpp"
 
 namespace lumi {
+
+// Ce qui rend le fichier des tarifs inutilisable en entier : introuvable, dossier, illisible, vide,
+// pas un texte en Windows-1252 ou UTF-8 (UTF-16, binaire), lignes finies par un retour chariot seul.
+// Rien s'il se lit comme un fichier INI.
+std::optional<std::string> defaut_fichier_tarifs(const std::filesystem::path& chemin);
 
 // Entier ou décimal d'une clé du fichier des tarifs, `defaut` si la clé manque ou est vide.
 std::int32_t lire_entier_tarifs(const FichierIni& ini, std::string_view section, std::string_view cle,
@@ -35,9 +43,9 @@ void affectation_des_3_listes_plages_horaires(const FichierIni& ini, std::string
                                               ListePlages& L1, ListePlages& L2, ListePlages& L3);
 TroisListes lire_3_listes_plages_horaires(const FichierIni& ini, std::string_view section);
 
-// [TVA] taux : 19.6 quand le texte n'est pas un nombre.
+// [TVA] taux : 19.6 quand le texte n'est pas un nombre ; un nombre hors de 0 à 100 est refusé.
 float lire_taux_tva(const FichierIni& ini);
-// [valeur taux] taux0 .. taux20.
+// [valeur taux] taux0 .. taux20, de 0 à 100.
 ValeursTaux lire_valeurs_taux(const FichierIni& ini);
 
 // Noms de [liste des tarifications] dans l'ordre, noms vides omis.

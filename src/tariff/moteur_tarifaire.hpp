@@ -4,6 +4,7 @@
 // compteurs de réduction de la connexion en cours. Aucune variable globale.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,13 +28,17 @@ public:
     void definir_alsace(bool alsace) { alsace_ = alsace; }
     bool alsace() const { return alsace_; }
 
-    // Lectures du démarrage : taux_tva (19.6 si illisible) et valeur_taux[0..20], tout ou rien.
+    // Lectures du démarrage : taux_tva (19.6 si illisible) et valeur_taux[0..20], tout ou rien. Un
+    // fichier présent mais inutilisable (defaut_fichier_tarifs) lève ErreurFichier.
     void lecture_taux_tva_et_valeurs_taux();
     // Noms des tarifs de [liste des tarifications].
     std::vector<std::string> liste_des_tarifications() const;
 
     // Recharge le tarif `tarif` et l'option `option` (vide : aucune) et leurs listes de plages, en
-    // une lecture du fichier. Tout ou rien : en cas d'erreur l'état précédent reste entier.
+    // une lecture du fichier, et les vérifie : sections présentes, valeurs dans leurs bornes, listes
+    // du tarif couvrant chaque seconde du jour une fois. Tout ou rien : en cas d'erreur (fichier
+    // inutilisable : ErreurFichier ; valeur refusée : ErreurConversion) l'état précédent reste entier.
+    // Un fichier absent, déjà signalé au démarrage, ne lève rien : les défauts se chargent, sans prix.
     void lecture_parametres_tarification_en_cours_2000(std::string_view tarif, std::string_view option);
     // Recharge les noms en cours (le fichier a pu changer).
     void lecture_parametres_tarification_en_cours_2000();
@@ -44,6 +49,13 @@ public:
     tparametre_de_la_reduction& reduction() { return reduction_; }
     const std::string& tarif_en_cours() const { return tarification_.nom; }
     const std::string& forfait_en_cours() const { return reduction_.nom; }
+
+    // Un tarif vérifié est chargé : ses listes se lisent sans erreur.
+    bool tarif_charge() const { return tarif_charge_; }
+    // Le prix se calcule : tarif vérifié, TVA et réductions par taux lues.
+    bool prix_calculable() const { return tarif_charge_ && !echec_taux_; }
+    // Pourquoi le dernier chargement a échoué (ou le fichier manque) ; rien s'il a réussi.
+    std::optional<std::string> echec_chargement() const { return echec_tarif_ ? echec_tarif_ : echec_taux_; }
 
     float taux_tva() const { return taux_tva_; }
     const ValeursTaux& valeur_taux() const { return valeur_taux_; }
@@ -63,7 +75,8 @@ public:
     int plage_en_vigueur(NumeroJour date, std::int32_t seconde) const;
 
     // Prix sans réduction avec `tarif` : les listes analysées au rechargement servent quand c'est le
-    // tarif en cours ; un autre tarif fait lire ses listes dans le fichier.
+    // tarif en cours ; un autre tarif fait lire ses listes dans le fichier (et les vérifie). Un prix
+    // au-delà du plus grand float lève ErreurConversion.
     double calcul_prix_communication_sans_reduction(const tparametre_de_la_tarification& tarif,
                                                     std::int32_t debut_seconde, NumeroJour debut_date,
                                                     NumeroJour fin_date, std::int32_t fin_seconde,
@@ -91,6 +104,9 @@ private:
     TroisListes plages_du_tarif_;
     TroisListes plages_courantes_;
     CompteursReduction compteurs_;
+    bool tarif_charge_ = false;
+    std::optional<std::string> echec_taux_;
+    std::optional<std::string> echec_tarif_;
 };
 
 }  // namespace lumi

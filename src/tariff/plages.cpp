@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/dates.hpp"
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
 
@@ -148,6 +149,50 @@ const std::vector<GroupePlages>& ListePlages::groupes() const {
                                decrire(origine_) + ".");
     }
     return groupes_;
+}
+
+void ListePlages::verifier(bool toute_la_journee) const {
+    (void)code_jour();
+    const auto erreur = [this](const std::string& detail) {
+        throw ErreurConversion("Liste de plages horaires mal formée, " + detail + " : " + decrire(origine_) +
+                               ".");
+    };
+    std::vector<IntervallePlage> intervalles;
+    for (const auto& groupe : groupes()) {
+        for (const auto& iv : groupe.intervalles) {
+            for (const auto borne : {iv.debut, iv.fin}) {
+                if (borne < 0 || borne >= secondes_par_jour) {
+                    erreur("la borne " + std::to_string(borne) +
+                           " n'est pas une seconde du jour (0 à 86399)");
+                }
+            }
+            if (iv.debut > iv.fin) {
+                erreur("l'intervalle " + std::to_string(iv.debut) + "," + std::to_string(iv.fin) + " (" +
+                       formater_heure(iv.debut) + " à " + formater_heure(iv.fin) +
+                       ") finit avant de commencer");
+            }
+            intervalles.push_back(iv);
+        }
+    }
+    if (!toute_la_journee) return;
+
+    const auto secondes = [](std::int32_t a, std::int32_t b) {
+        return "les secondes " + std::to_string(a) + " à " + std::to_string(b) + " (" + formater_heure(a) +
+               " à " + formater_heure(b) + ")";
+    };
+    std::sort(intervalles.begin(), intervalles.end(),
+              [](const IntervallePlage& x, const IntervallePlage& y) { return x.debut < y.debut; });
+    std::int32_t suivante = 0;  // première seconde pas encore couverte
+    for (const auto& iv : intervalles) {
+        if (iv.debut > suivante) erreur(secondes(suivante, iv.debut - 1) + " ne sont dans aucune plage");
+        if (iv.debut < suivante) {
+            erreur(secondes(iv.debut, std::min(iv.fin, suivante - 1)) + " sont dans deux plages");
+        }
+        suivante = iv.fin + 1;
+    }
+    if (suivante < secondes_par_jour) {
+        erreur(secondes(suivante, secondes_par_jour - 1) + " ne sont dans aucune plage");
+    }
 }
 
 }  // namespace lumi

@@ -43,8 +43,8 @@ struct GroupePlages {
 };
 
 // Une liste analysée et convertie. Les éléments invalides (code jour absent, borne non entière,
-// nombre impair de bornes, indice de taux hors de 0 à 20) ne font échouer que l'usage de la liste,
-// comme la conversion à l'usage le voulait : la liste se charge toujours.
+// nombre impair de bornes, indice de taux hors de 0 à 20) font échouer l'usage de la liste et sa
+// vérification ; la liste se construit toujours.
 class ListePlages {
 public:
     ListePlages() = default;  // liste jamais chargée : aucun groupe, pas de code jour
@@ -57,6 +57,12 @@ public:
     int code_jour() const;
     // Les groupes dans l'ordre du fichier ; lève ErreurConversion si la liste est mal formée.
     const std::vector<GroupePlages>& groupes() const;
+
+    // Vérification du chargement : code jour, groupes, bornes de 0 à 86399 et dans l'ordre ; avec
+    // `toute_la_journee`, chaque seconde du jour dans une plage et une seule (listes d'un tarif : un
+    // trou serait gratuit, un chevauchement facturé deux fois). Lève ErreurConversion (fichier,
+    // section, clé).
+    void verifier(bool toute_la_journee) const;
 
 private:
     std::vector<std::string> chaines_;

@@ -1,5 +1,7 @@
 #include "ui/dialogue_qt.hpp"
 
+#include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -14,8 +16,10 @@ QString texte_pour_boite(std::string_view texte) {
     return t;
 }
 
-Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) {
-    QMessageBox boite(parent_);
+namespace {
+
+// Titre, texte et icône, communs aux boîtes qui attendent et aux avis.
+void preparer(QMessageBox& boite, GenreBoite genre, std::string_view texte) {
     boite.setWindowTitle(
         QString::fromUtf8(titre_produit.data(), static_cast<qsizetype>(titre_produit.size())));
     boite.setText(texte_pour_boite(texte));
@@ -30,6 +34,23 @@ Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::v
             boite.setIcon(QMessageBox::Question);
             break;
     }
+}
+
+}  // namespace
+
+void DialogueQt::avis(GenreBoite genre, std::string_view texte) {
+    auto* boite = new QMessageBox(parent_);
+    boite->setAttribute(Qt::WA_DeleteOnClose);
+    boite->setWindowModality(Qt::NonModal);
+    preparer(*boite, genre, texte);
+    boite->addButton(QString::fromUtf8(texte_bouton(Reponse::ok).data()), QMessageBox::AcceptRole);
+    boite->show();
+}
+
+Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) {
+    if (abandonnee_) throw BoiteAbandonnee{};
+    QMessageBox boite(parent_);
+    preparer(boite, genre, texte);
     const std::vector<Reponse> liste = boutons.empty() ? std::vector<Reponse>{Reponse::ok} : boutons;
     std::vector<std::pair<QAbstractButton*, Reponse>> correspondance;
     for (const Reponse r : liste) {
@@ -49,10 +70,20 @@ Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::v
     }
     boite.setEscapeButton(echap.first);
     boite.exec();
+    // Fermée par la fin de la session : personne n'a répondu.
+    if (abandonnee_) throw BoiteAbandonnee{};
     for (const auto& [bouton, r] : correspondance) {
         if (boite.clickedButton() == bouton) return r;
     }
     return echap.second;
+}
+
+void DialogueQt::abandonner() {
+    abandonnee_ = true;
+    for (QWidget* fenetre : QApplication::topLevelWidgets()) {
+        auto* modale = qobject_cast<QDialog*>(fenetre);
+        if (modale != nullptr && modale->isVisible() && modale->isModal()) modale->reject();
+    }
 }
 
 }  // namespace lumi

@@ -19,9 +19,19 @@ public:
     void definir_parent(QWidget* parent) { parent_ = parent; }
 
     Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) override;
+    // Une boîte non modale, détruite à sa fermeture : l'appelant (une minuterie) n'attend pas.
+    void avis(GenreBoite genre, std::string_view texte) override;
+
+    // La session se termine pendant le démarrage : les fenêtres modales ouvertes (boîtes, accueil) se
+    // ferment sans réponse, et boite() lève BoiteAbandonnee au lieu de répondre, pour la boîte qui
+    // était ouverte comme pour les suivantes, qui ne s'ouvrent plus. À n'appeler que pendant le
+    // démarrage : ailleurs, l'exception traverserait la boucle d'événements.
+    void abandonner();
+    bool abandonnee() const { return abandonnee_; }
 
 private:
     QPointer<QWidget> parent_;
+    bool abandonnee_ = false;
 };
 
 // Le texte du cœur pour une boîte Qt : "\r\n" et "\r" deviennent "\n".

@@ -205,6 +205,94 @@ TEST(Demarrage, SansFichierManquantNiInstantaneAucuneBoite) {
               (std::vector<std::string>{"utilisateurs@0", "detection@0", "icone@0", "montrer@0", "fin@0"}));
 }
 
+// La session se termine pendant une boîte du démarrage : la boîte n'a pas de réponse, la suite
+// s'arrête là, et rien de ce qu'elle aurait fait ou effacé ensuite ne l'est.
+struct CasAbandon {
+    const char* nom;
+    std::size_t boite;  // l'index de la boîte abandonnée ; les précédentes ont leur réponse
+    EtapeDemarrage etape;
+};
+
+class BoiteAbandonneeAuDemarrage : public testing::TestWithParam<CasAbandon> {};
+
+TEST_P(BoiteAbandonneeAuDemarrage, RienNEstDecideNiEfface) {
+    const auto& cas = GetParam();
+    Poste poste;
+    poste.connexion_interrompue();
+    const std::string instantane = poste.option("sauv crash");
+    fs::remove(poste.dossier / "Couleur.ini");
+    {
+        FichierIni reglages(poste.dossier / "lumicompteur.ini");
+        reglages.ecrire("Paramètres de l'historique", "date fin derniere facture", "01/01/2000");
+    }
+    poste.registre.ecrire_valeur(options, "taille reduite", "barre");
+
+    Programme p(poste, {});
+    auto& dialogue = p.banc.banc.dialogue;
+    const Reponse reponses[] = {Reponse::ok, Reponse::oui};  // fichier manquant, instantané enregistré
+    for (std::size_t i = 0; i < cas.boite; ++i) dialogue.prevoir_reponse(reponses[i]);
+    dialogue.prevoir_abandon();
+    EXPECT_THROW(p.demarrage.FormCreate(p.coquille), BoiteAbandonnee);
+    ASSERT_EQ(p.boites().size(), cas.boite + 1);
+    EXPECT_FALSE(p.boites().back().reponse);
+    EXPECT_EQ(p.demarrage.etapes_jouees().back(), cas.etape);
+
+    // Fermé comme en fin de session.
+    p.demarrage.fermeture_acceptee(true);
+    p.demarrage.FormDestroy(false);
+
+    const FichierIni reglages(poste.dossier / "lumicompteur.ini");
+    EXPECT_EQ(reglages.lire("Paramètres de l'historique", "date fin derniere facture"), "01/01/2000");
+    const bool avant_la_fenetre = cas.boite < 2;
+    // Avant son offre, l'instantané reste tel quel ; l'accueil reviendra ; le mode rangé n'est pas
+    // récrit par un démarrage qui ne l'a pas lu.
+    EXPECT_EQ(poste.option("sauv crash"), avant_la_fenetre ? instantane : "");
+    EXPECT_EQ(poste.option("1ere utilisation2000"), avant_la_fenetre ? "" : "non");
+    EXPECT_EQ(poste.option("taille reduite"), avant_la_fenetre ? "barre" : "afficheur");
+    const auto& a = p.coquille.appels;
+    EXPECT_EQ(std::count(a.begin(), a.end(), "montrer@2"), avant_la_fenetre ? 0 : 1);
+    if (!avant_la_fenetre) {
+        // La connexion acceptée est enregistrée ; la facture qui la compte n'est pas remise à zéro.
+        EXPECT_TRUE(fs::exists(poste.dossier / "Historique/mars00.fct"));
+        EXPECT_NE(poste.option("total time"), "0");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cas, BoiteAbandonneeAuDemarrage,
+    testing::Values(CasAbandon{"fichier_manquant", 0, EtapeDemarrage::verif_fichiers_ini},
+                    CasAbandon{"instantane", 1, EtapeDemarrage::reprise_crash},
+                    CasAbandon{"periode_facturation", 2, EtapeDemarrage::periode_facturation}),
+    [](const testing::TestParamInfo<CasAbandon>& i) { return std::string(i.param.nom); });
+
+// tarifs.ini absent : la boîte du démarrage le nomme, et c'est la seule ; ni le chargement des
+// tarifs, ni le premier top, ni une connexion n'en ajoutent. La connexion est enregistrée avec sa durée.
+TEST(Demarrage, TarifsAbsentsUneSeuleBoite) {
+    Poste poste;
+    poste.registre.ecrire_valeur(options, "1ere utilisation2000", "non");
+    fs::remove(poste.dossier / "tarifs.ini");
+    Programme p(poste, {}, false, moment("15/03/2000", 10));
+    p.demarrage.FormCreate(p.coquille);
+    ScriptSimulation script;
+    script.annuaire = {"MonFAI"};
+    script.connexions = {{"MonFAI",
+                          {{2000, etat_ras_connexion_peripherique, 0},
+                           {5000, etat_ras_authentification, 0},
+                           {65000, etat_aucune_connexion, 0}}}};
+    p.banc.charger(script);
+    p.banc.banc.demarrer();
+    p.banc.avancer(90);
+
+    ASSERT_EQ(p.boites().size(), 1u) << p.boites().back().texte;
+    EXPECT_EQ(p.boites()[0].texte, texte_fichier_manquant("tarifs.ini"));
+    const auto& compteur = p.banc.banc.compteur;
+    EXPECT_EQ(compteur.fenetre().lignes_etat[0], "Fin de connexion");
+    EXPECT_GE(compteur.etat().duree_connexion, 55);  // la détection voit la fin au top suivant
+    const auto ligne = compteur.historique().ecrivain().derniere_ligne();
+    EXPECT_NE(ligne.find(";15/03/2000;10H00;" + compteur.etat().texte_duree + ";"), std::string::npos)
+        << ligne;
+}
+
 struct CasLigneDeCommande {
     const char* nom;
     std::vector<std::string> arguments;

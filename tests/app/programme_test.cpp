@@ -1,6 +1,7 @@
 // Le vrai programme assemblé, sur la plate-forme Qt hors écran : fichiers de données manquants,
 // démarrage invisible, second lancement (un vrai processus lumicompteur) qui choisit un utilisateur,
-// prise et verrou orphelins remplacés, détection réveillée par la veille de l'accès à distance. Les
+// prise et verrou orphelins remplacés, fin de session pendant une connexion ou pendant une boîte du
+// démarrage, détection réveillée par la veille de l'accès à distance. Les
 // vraies boîtes de message sont lues puis fermées par leur bouton par défaut.
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -14,6 +15,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 #include <cstring>
@@ -79,6 +81,15 @@ struct Poste {
         return std::make_unique<Programme>(options, LUMI_PROGRAMME);
     }
 };
+
+// Un « pppd » qui attend : une copie de sleep sous ce nom, seul un processus pppd comptant pour
+// l'accès à distance.
+void lancer_pppd(QProcess& pppd, const fs::path& dossier) {
+    const fs::path programme = dossier / "pppd";
+    if (!fs::exists(programme))
+        fs::copy_file(QStandardPaths::findExecutable("sleep").toStdString(), programme);
+    pppd.start(QString::fromStdString(programme.string()), {"60"});
+}
 
 class EssaisProgramme : public QObject {
     Q_OBJECT
@@ -215,6 +226,52 @@ private slots:
         QVERIFY(instantane().empty());  // proposée, acceptée : enregistrée
     }
 
+    // L'avis de fin de session seul (sans signal) pendant la question de la période, la fenêtre
+    // déjà à l'écran : la boîte se ferme sans réponse, le démarrage s'arrête et le programme se
+    // ferme sans rien changer ; la question revient au démarrage suivant.
+    void avis_de_fin_de_session_pendant_le_demarrage() {
+        Poste poste;
+        poste.lancer({});  // amorce le dossier
+        {
+            FichierIni(poste.donnees / "lumicompteur.ini")
+                .ecrire("Paramètres de l'historique", "date fin derniere facture", "01/01/2000");
+            RegistreSqlite(poste.donnees / RegistreSqlite::nom_fichier)
+                .ecrire_valeur(cles::section(cles::options), "total time", "3600");
+        }
+        auto programme = poste.lancer({});
+        QSignalSpy termine(programme.get(), &Programme::termine);
+        QStringList vues;
+        QTimer avis;
+        avis.setInterval(20);
+        connect(&avis, &QTimer::timeout, this, [&] {
+            auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (boite == nullptr || !boite->isVisible()) return;
+            vues << boite->text();
+            programme->fin_de_session(false);
+        });
+        avis.start();
+        QVERIFY(!programme->demarrer());
+        avis.stop();
+        QCOMPARE(vues.size(), 1);
+        QVERIFY2(vues[0].contains("nouvelle période de facturation"), qPrintable(vues[0]));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QCOMPARE(termine.count(), 1);
+        QCOMPARE(termine[0][0].toInt(), 0);
+        QCOMPARE(FichierIni(poste.donnees / "lumicompteur.ini")
+                     .lire("Paramètres de l'historique", "date fin derniere facture"),
+                 std::string("01/01/2000"));
+        QCOMPARE(programme->registre().lire_valeur(cles::section(cles::options), "total time"),
+                 std::string("3600"));
+        programme.reset();
+
+        Repondeur repondeur;
+        auto suivant = poste.lancer({});
+        QVERIFY(suivant->demarrer());
+        QVERIFY(!repondeur.textes.isEmpty());
+        QVERIFY2(repondeur.textes.front().contains("nouvelle période de facturation"),
+                 qPrintable(repondeur.textes.front()));
+    }
+
     // Sous Linux, la scrutation n'a plus ses 100 ms : l'accès à distance la réveille à chaque
     // changement. Une numérotation puis sa fin (pppd mort avant l'authentification) font chacune
     // leur action une fois, avec leur trace.
@@ -233,7 +290,7 @@ private slots:
         const auto ligne_0 = [&] { return programme->compteur().fenetre().lignes_etat[0]; };
 
         QProcess pppd;
-        pppd.start("sleep", {"60"});
+        lancer_pppd(pppd, poste.racine.chemin());
         QVERIFY(pppd.waitForStarted());
         essai::ecrire_octets(execution / "ppp-MonFAI.pid", std::to_string(pppd.processId()) + "\n");
         QTRY_COMPARE(ligne_0(), std::string("Numérotation en cours"));
@@ -271,7 +328,7 @@ private slots:
         QVERIFY(!f.veille_Timer5->isEnabled());
         QVERIFY(!f.Timer5->isActive());
         QProcess pppd;
-        pppd.start("sleep", {"60"});
+        lancer_pppd(pppd, poste.racine.chemin());
         QVERIFY(pppd.waitForStarted());
         essai::ecrire_octets(execution / "ppp-MonFAI.pid", std::to_string(pppd.processId()) + "\n");
         // Le programme lit l'accès à distance à chaque top ; la détection, elle, n'écoute pas.

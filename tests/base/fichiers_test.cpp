@@ -1,5 +1,6 @@
 #include "base/fichiers.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/descripteur.hpp"
 #include "base/erreurs.hpp"
 #include "commun/soutien.hpp"
 
@@ -74,6 +76,68 @@ TEST_F(Fichiers, GardeLesDroitsDeLAncienFichier) {
     struct stat s {};
     ASSERT_EQ(::stat(chemin.c_str(), &s), 0);
     EXPECT_EQ(s.st_mode & 07777, 0600u);
+}
+
+// Heures d'appel, coûts et noms ne regardent que l'utilisateur : ce que le programme crée est privé
+// quel que soit le masque, y compris un masque qui ôterait au propriétaire le droit d'écrire.
+TEST_F(Fichiers, CeQuiEstCreeEstPriveQuelQueSoitLeMasque) {
+    using essai::droits_de;
+    for (const mode_t masque : {mode_t{022}, mode_t{0}, mode_t{0277}}) {
+        SCOPED_TRACE("masque " + std::to_string(masque));
+        const essai::MasqueCreation m(masque);
+        const fs::path donnees = dossier_ / ("donnees-" + std::to_string(masque));
+        ASSERT_FALSE(creer_dossiers_prives(donnees / "Historique"));
+        EXPECT_EQ(droits_de(donnees), 0700);
+        EXPECT_EQ(droits_de(donnees / "Historique"), 0700);
+        EXPECT_FALSE(creer_dossiers_prives(donnees / "Historique"));  // déjà là : rien à faire
+
+        remplacer_fichier(donnees / "lumicompteur.ini", "[test]\r\n");
+        EXPECT_EQ(droits_de(donnees / "lumicompteur.ini"), 0600);
+
+        const fs::path mois = donnees / "Historique" / "janvier2024.fct";
+        Descripteur fd(ouvrir_ou_creer_prive(mois, O_RDWR | O_APPEND));
+        ASSERT_TRUE(fd.valide()) << raison_erreur_fichier(errno);
+        EXPECT_EQ(::write(fd.get(), "ligne\r\n", 7), 7);
+        EXPECT_EQ(droits_de(mois), 0600);
+    }
+}
+
+// Ce qui existait garde ses droits : ni élargis, ni resserrés dans le dos de l'utilisateur.
+TEST_F(Fichiers, CeQuiExistaitGardeSesDroits) {
+    using essai::droits_de;
+    const essai::MasqueCreation m(0);
+    const fs::path partage = dossier_ / "partage";
+    ASSERT_EQ(::mkdir(partage.c_str(), 0755), 0);
+    ASSERT_FALSE(creer_dossiers_prives(partage / "lumicompteur"));
+    EXPECT_EQ(droits_de(partage), 0755);
+    EXPECT_EQ(droits_de(partage / "lumicompteur"), 0700);
+
+    const fs::path ini = partage / "Couleur.ini";
+    ecrire_brut(ini, "ancien");
+    ASSERT_EQ(::chmod(ini.c_str(), 0640), 0);
+    remplacer_fichier(ini, "nouveau");
+    EXPECT_EQ(droits_de(ini), 0640);
+    // Des droits donnés l'emportent sur ceux de l'ancien fichier (une copie prend ceux de l'original).
+    remplacer_fichier(ini, "copie", {}, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(droits_de(ini), 0600);
+
+    // Un fichier existant est ouvert tel quel : ni vidé, ni changé de droits.
+    const fs::path mois = partage / "mars2024.fct";
+    ecrire_brut(mois, "entete\r\n");
+    ASSERT_EQ(::chmod(mois.c_str(), 0644), 0);
+    Descripteur fd(ouvrir_ou_creer_prive(mois, O_RDWR | O_APPEND));
+    ASSERT_TRUE(fd.valide());
+    EXPECT_EQ(::write(fd.get(), "ligne\r\n", 7), 7);
+    EXPECT_EQ(droits_de(mois), 0644);
+    EXPECT_EQ(lire_fichier(mois), "entete\r\nligne\r\n");
+}
+
+TEST_F(Fichiers, CreerUnDossierSousUnFichierEchoueAvecSaCause) {
+    ecrire_brut(dossier_ / "fichier", "x");
+    const auto ec = creer_dossiers_prives(dossier_ / "fichier" / "Historique");
+    EXPECT_EQ(ec, std::errc::not_a_directory);
+    EXPECT_EQ(raison_erreur_fichier(ec.value()), "un élément du chemin n'est pas un dossier");
+    EXPECT_EQ(creer_dossiers_prives(dossier_ / "fichier"), std::errc::not_a_directory);
 }
 
 TEST_F(Fichiers, UnLienSymboliqueResteUnLien) {

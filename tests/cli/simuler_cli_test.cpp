@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -139,13 +140,75 @@ TEST(CommandeSimuler, AvertissementsMontresEnChemin) {
     d.ecrire("\\providers\\MonFAI", "F60", "oui");
     d.ecrire("\\forfaits", "time F60", "douze");
     const auto r = simuler(d, "10/03/2000 14:00:00", "10/03/2000 14:00:30");
-    ASSERT_EQ(r.code, sortie_ok) << r.erreur;
+    // L'option n'a pu se charger : le prix enregistré est celui du tarif seul, l'outil le dit.
+    EXPECT_EQ(r.code, sortie_erreur);
+    EXPECT_NE(r.erreur.find("Erreur : La valeur « douze »"), std::string::npos) << r.erreur;
     EXPECT_NE(r.sortie.find("duree=00:00:30\nprix_sans_reduction=0.300000\n"), std::string::npos) << r.sortie;
     EXPECT_NE(r.sortie.find("avertissement=La valeur « douze » n'est pas un nombre entier"),
               std::string::npos)
         << r.sortie;
     EXPECT_NE(r.sortie.find("\\rLe compteur continue avec ses derniers chiffres.\n"), std::string::npos)
         << r.sortie;
+}
+
+// Un fichier des tarifs inutilisable ou refusé : le compteur le dit une fois, la connexion est
+// enregistrée avec sa durée (sans prix), et l'outil sort en erreur en nommant le fichier.
+TEST(CommandeSimuler, TarifsInutilisables) {
+    struct Cas {
+        const char* nom;
+        std::optional<std::string> tarifs;  // rien : un dossier à la place du fichier
+        const char* extrait;
+    };
+    const auto corrects = essai::lire_octets(fs::path(LUMI_DONNEES_TESTS) / "compteur_tarifs.ini");
+    const auto abimer = [&](const std::string& avant, const std::string& apres) {
+        auto texte = corrects;
+        return texte.replace(texte.find(avant), avant.size(), apres);
+    };
+    auto sans_sauts_de_ligne = corrects;
+    std::erase(sans_sauts_de_ligne, '\n');
+    const Cas cas[] = {
+        {"vide", "", "est vide"},
+        {"binaire",
+         std::string("\x7F"
+                     "ELF\x02\x01\x01\0\0",
+                     9),
+         "n'est pas un fichier texte"},
+        {"retours chariot seuls", sans_sauts_de_ligne, "retour chariot seul"},
+        {"dossier", std::nullopt, "est un dossier"},
+        {"sans section du tarif", abimer("[Seconde]", "[Autre]"), "Le tarif « Seconde » n'a pas de section"},
+        {"prix négatif",
+         abimer("[Seconde]\r\ncout ht plein tarif=0.6", "[Seconde]\r\ncout ht plein tarif=-0.6"),
+         "« cout ht plein tarif »"},
+        {"trou dans les plages",
+         abimer("[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\n"
+                "cout ht connexion=0\r\npas=1\r\np1=9,taux1,0,86399",
+                "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\n"
+                "cout ht connexion=0\r\npas=1\r\np1=9,taux1,0,68399"),
+         "68400 à 86399"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        DossierSimulation d;
+        const fs::path tarifs = fs::path(d.chemin()) / "tarifs.ini";
+        fs::remove(tarifs);
+        if (c.tarifs) {
+            essai::ecrire_octets(tarifs, *c.tarifs);
+        } else {
+            fs::create_directory(tarifs);
+        }
+        const auto r = simuler(d, "10/03/2000 14:00:00", "10/03/2000 14:01:40");
+        EXPECT_EQ(r.code, sortie_erreur);
+        EXPECT_NE(r.erreur.find(c.extrait), std::string::npos) << r.erreur;
+        EXPECT_NE(r.erreur.find(tarifs.string()), std::string::npos) << r.erreur;
+        EXPECT_NE(r.sortie.find("duree=00:01:40\nprix_sans_reduction=0.000000\n"), std::string::npos)
+            << r.sortie;
+        EXPECT_NE(r.sortie.find(";10/03/2000;14H00;00:01:40;"), std::string::npos) << r.sortie;
+        // Une boîte, au chargement ; aucune des tops.
+        const auto boites = r.sortie.find("avertissement=");
+        ASSERT_NE(boites, std::string::npos) << r.sortie;
+        EXPECT_EQ(r.sortie.find("avertissement=", boites + 1), std::string::npos) << r.sortie;
+        EXPECT_NE(r.sortie.find(c.extrait, boites), std::string::npos) << r.sortie;
+    }
 }
 
 TEST(CommandeSimuler, ErreursDUsage) {

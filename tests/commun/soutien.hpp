@@ -1,6 +1,8 @@
 #pragma once
-// Soutien commun aux tests : dossier temporaire effacé à la fin, lancement d'une commande de l'outil.
+// Soutien commun aux tests : dossier temporaire effacé à la fin, masque de création, lecture et
+// écriture d'octets.
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -44,6 +46,25 @@ inline std::string lire_octets(const std::filesystem::path& chemin) {
     std::ostringstream tout;
     tout << f.rdbuf();
     return tout.str();
+}
+
+// Le masque de création (umask) fixé le temps d'un essai, puis rendu.
+class MasqueCreation {
+public:
+    explicit MasqueCreation(mode_t masque) : ancien_(::umask(masque)) {}
+    ~MasqueCreation() { ::umask(ancien_); }
+    MasqueCreation(const MasqueCreation&) = delete;
+    MasqueCreation& operator=(const MasqueCreation&) = delete;
+
+private:
+    mode_t ancien_;
+};
+
+// Les droits d'un fichier ou d'un dossier (sans suivre un lien), -1 s'il n'existe pas.
+inline int droits_de(const std::filesystem::path& chemin) {
+    struct stat etat {};
+    if (::lstat(chemin.c_str(), &etat) != 0) return -1;
+    return static_cast<int>(etat.st_mode & 07777);
 }
 
 }  // namespace lumi::essai

@@ -171,6 +171,26 @@ TEST(Scrutation, DixInterrogationsParSecondeSansRienEcrireAuRepos) {
     EXPECT_EQ(ini.lire("detection", "5 14:00:05 part 4"), "part 4");
 }
 
+// Une clé par transition : sans limite le fichier, récrit à chaque trace, grossirait sans fin.
+TEST(Scrutation, LaTraceGardeSesDernieresEntrees) {
+    Detecteur d("2 ras MonFAI 2\n5 ras MonFAI 5\n9 ras MonFAI fin\n");
+    std::string reglages = lire_octets(d.dossier / fichier_reglages) + "[detection]\r\n";
+    Journal trace;
+    for (std::size_t i = 0; i < entrees_trace_gardees + 50; ++i) {
+        trace.push_back("-10 " + formater_heure(static_cast<std::int32_t>(i)) + " part 1");
+        reglages += trace.back() + "=part 1\r\n";
+    }
+    ecrire_octets(d.dossier / fichier_reglages, reglages);
+    d.demarrer();
+    d.avancer(10);
+    for (const char* nouvelle : {"2 14:00:02 part 3", "5 14:00:05 part 4", "-10 14:00:09 part 1"})
+        trace.push_back(nouvelle);
+    EXPECT_EQ(d.trace(), Journal(trace.end() - entrees_trace_gardees, trace.end()));
+    // Les autres sections sont intactes.
+    EXPECT_EQ(FichierIni(d.dossier / fichier_reglages).lire("messages utilisateurs", "message 59"),
+              "Par l'accès à distance.");
+}
+
 TEST(Scrutation, UnePanneDeLAccesADistanceSeLitAucuneConnexion) {
     Detecteur d("2 ras MonFAI 2\n5 ras MonFAI 5\n6 ras MonFAI 8192\n");
     d.demarrer();

@@ -35,6 +35,16 @@ TEST(Dialogue, BoutonsEtReponsesScriptees) {
     // Une réponse qui n'est pas un bouton de la boîte est une faute du script.
     d.prevoir_reponse(Reponse::tout);
     EXPECT_THROW(d.question("Oui ou non ?"), std::logic_error);
+
+    // Une boîte abandonnée est notée sans réponse ; la suivante reprend le script.
+    d.oublier();
+    d.prevoir_abandon();
+    d.prevoir_reponse(Reponse::non);
+    EXPECT_THROW(d.question("Nouvelle période ?"), BoiteAbandonnee);
+    EXPECT_EQ(d.question("Nouvelle période ?"), Reponse::non);
+    ASSERT_EQ(d.boites().size(), 2u);
+    EXPECT_FALSE(d.boites()[0].reponse);
+    EXPECT_EQ(d.boites()[1].reponse, Reponse::non);
 }
 
 }  // namespace

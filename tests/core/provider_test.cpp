@@ -6,6 +6,7 @@
 #include <string>
 
 #include "essai_compteur.hpp"
+#include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
 
 namespace lumi::essai {
@@ -87,6 +88,26 @@ TEST(Fournisseur, TraceDeChaqueAffectation) {
     EXPECT_EQ(reglages.lire("test", "10/03/2000 14:00:05 affectation1", "absent"), "");
     EXPECT_EQ(reglages.lire("test", "10/03/2000 14:01:05 affectation1", "absent"), "MonFAI");
     EXPECT_EQ(e.etat().provider_en_cours, "Autre");
+}
+
+// Une clé par connexion : sans limite le fichier, récrit à chaque trace, grossirait sans fin.
+TEST(Fournisseur, LaTraceGardeSesDernieresEntrees) {
+    EssaiCompteur e(le_10_mars(14, 0, 0));
+    // Les traces laissées par les connexions d'avant, plus nombreuses que ce qui est gardé.
+    std::string reglages = lire_octets(e.dossier / "lumicompteur.ini") + "\r\n[test]\r\n";
+    std::vector<std::string> anciennes;
+    for (std::size_t i = 0; i < entrees_trace_gardees + 50; ++i) {
+        anciennes.push_back("01/01/2000 " + formater_heure(static_cast<std::int32_t>(i)) + " affectation1");
+        reglages += anciennes.back() + "=MonFAI\r\n";
+    }
+    ecrire_octets(e.dossier / "lumicompteur.ini", reglages);
+    e.demarrer();
+    e.connexion("MonFAI", debut_ms, apres(30));
+    e.banc->avancer(40);
+
+    std::vector<std::string> attendues(anciennes.end() - (entrees_trace_gardees - 1), anciennes.end());
+    attendues.push_back("10/03/2000 14:00:05 affectation1");
+    EXPECT_EQ(FichierIni(e.dossier / "lumicompteur.ini").cles("test"), attendues);
 }
 
 TEST(Fournisseur, FenetreDeMessagesSelonMessage1) {

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "essai_compteur.hpp"
@@ -13,6 +15,8 @@
 
 namespace lumi::essai {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr std::int64_t debut_ms = 5500;
 constexpr std::int64_t apres(std::int64_t secondes) {
@@ -74,26 +78,79 @@ TEST(Robustesse, PrixDuFichierDesTarifsIllisible) {
     EXPECT_EQ(e.boites().size(), 1u);
 }
 
-TEST(Robustesse, ErreurAChaqueTopMontreeUneFois) {
+TEST(Robustesse, BorneDePlageIllisibleRefuseeAuChargement) {
     EssaiCompteur e(le_10_mars(14, 0, 0));
     e.demarrer();
-    // Une borne de plage illisible : le prix échoue à chaque top.
     remplacer_dans_tarifs(e,
                           "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
                           "connexion=0\r\npas=1\r\np1=9,taux1,0,86399",
                           "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
                           "connexion=0\r\npas=1\r\np1=9,taux1,0,minuit");
     e.connexion("MonFAI", debut_ms, apres(100));
+    e.banc->avancer(5 + 101);
+    // Le rechargement de la connexion échoue : le tarif chargé avant reste, un centime la seconde.
+    EXPECT_FLOAT_EQ(e.etat().prix_communication, 1.00f);
+    EXPECT_EQ(boites_contenant(e, "« minuit »"), 1u);
+    EXPECT_EQ(e.boites().size(), 1u);
+}
+
+TEST(Robustesse, ErreurAChaqueTopMontreeUneFois) {
+    EssaiCompteur e(le_10_mars(14, 0, 0));
+    e.demarrer();
+    // Plus de liste pour le vendredi (seulement le lundi) : le prix échoue à chaque top.
+    remplacer_dans_tarifs(e,
+                          "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
+                          "connexion=0\r\npas=1\r\np1=9,taux1,0,86399",
+                          "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
+                          "connexion=0\r\npas=1\r\np1=2,taux1,0,86399");
+    e.connexion("MonFAI", debut_ms, apres(100));
     e.banc->avancer(5 + 10);
     const auto apres_10 = e.boites().size();
     EXPECT_GE(apres_10, 1u);
     e.banc->avancer(80);
     EXPECT_EQ(e.boites().size(), apres_10);
-    EXPECT_GE(boites_contenant(e, "p1"), 1u);
+    EXPECT_GE(boites_contenant(e, "10/03/2000"), 1u);
     // Le temps continue ; le prix garde son dernier chiffre.
     EXPECT_EQ(e.etat().duree_connexion, 90);
     EXPECT_FLOAT_EQ(e.etat().prix_communication, 0.0f);
     EXPECT_TRUE(e.etat().compteur_actif);
+}
+
+// Un fichier des tarifs inutilisable dès le démarrage : une boîte qui nomme le fichier, puis des
+// tops muets ; la connexion est comptée et enregistrée avec sa durée, sans prix.
+TEST(Robustesse, FichierDesTarifsInutilisable) {
+    struct Cas {
+        const char* nom;
+        std::optional<std::string> tarifs;  // rien : fichier absent
+        const char* extrait;                // rien : aucune boîte (l'absence est dite au démarrage)
+    };
+    const Cas cas[] = {
+        {"vide", "", "est vide"},
+        {"UTF-16", std::string("\xFF\xFE[\0T\0V\0A\0]\0", 12), "UTF-16"},
+        {"sans section du tarif", "[TVA]\r\ntaux=19.6\r\n", "Le tarif « Tarification locale »"},
+        {"absent", std::nullopt, nullptr},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        EssaiCompteur e(le_10_mars(14, 0, 0));
+        const auto tarifs = e.dossier / "tarifs.ini";
+        fs::remove(tarifs);
+        if (c.tarifs) ecrire_octets(tarifs, *c.tarifs);
+        e.demarrer();
+        e.connexion("MonFAI", debut_ms, apres(100));
+        e.banc->avancer(5 + 101);
+        EXPECT_EQ(e.ligne(0), "Fin de connexion");
+        EXPECT_EQ(e.historiques, 1);
+        EXPECT_EQ(e.compteur().donnees_connexion().duree_connexion, 100);
+        EXPECT_FLOAT_EQ(e.etat().prix_communication, 0.0f);
+        if (c.extrait) {
+            ASSERT_EQ(e.boites().size(), 1u);
+            EXPECT_NE(e.boites()[0].find(c.extrait), std::string::npos) << e.boites()[0];
+            EXPECT_NE(e.boites()[0].find(tarifs.string()), std::string::npos) << e.boites()[0];
+        } else {
+            EXPECT_TRUE(e.boites().empty()) << e.boites().front();
+        }
+    }
 }
 
 // Un magasin qui compte les appels.
@@ -112,9 +169,9 @@ public:
         ++appels;
         return r_.ecrire_valeur_et_vider(c, n, t);
     }
-    void effacer_valeur(std::string_view c, std::string_view n) override {
+    bool effacer_valeur(std::string_view c, std::string_view n) override {
         ++appels;
-        r_.effacer_valeur(c, n);
+        return r_.effacer_valeur(c, n);
     }
     std::vector<std::string> lister_sous_cles(std::string_view c) const override {
         ++appels;

@@ -51,13 +51,13 @@ TEST(SauvegardeCrash, ValeursDeLInstantane) {
         SCOPED_TRACE(c.nom);
         RegistreMemoire registre;
         SauvegardeCrash sauvegarde(registre, ',');
-        sauvegarde.enregistrer_parametres_de_sauvegarde(
-            {ligne_paul, c.forfait, 3540, c.forfait ? "Forfait 20h" : "R30", 12.3449, 3661});
+        ASSERT_TRUE(registre.appliquer_et_vider(sauvegarde.operations_instantane(
+            {ligne_paul, c.forfait, 3540, c.forfait ? "Forfait 20h" : "R30", 12.3449, 3661})));
         EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), ligne_paul);
         EXPECT_EQ(registre.lire_valeur(options, "sauv total facture"), "12,345&3661");
         EXPECT_EQ(registre.lire_valeur(options, "sauv forfait"), c.sauv_forfait);
         EXPECT_EQ(sauvegarde.ligne_sauvegardee(), ligne_paul);
-        sauvegarde.effacer_cle_sauvegarde_crash();
+        ASSERT_TRUE(registre.appliquer_et_vider(SauvegardeCrash::operations_effacement()));
         EXPECT_TRUE(registre.lister_valeurs(options).empty());
     }
 }
@@ -83,7 +83,7 @@ TEST(SauvegardeCrash, RestaurationDeLaFactureEtDuForfait) {
         registre.ecrire_valeur(options, "total time", "100");
         if (c.total) registre.ecrire_valeur(options, "sauv total facture", *c.total);
         if (c.forfait) registre.ecrire_valeur(options, "sauv forfait", *c.forfait);
-        SauvegardeCrash(registre, ',').restauration_sauv_forfait_total();
+        ASSERT_TRUE(registre.appliquer_et_vider(SauvegardeCrash(registre, ',').operations_restauration()));
         EXPECT_EQ(registre.lire_valeur(options, "cout total"), c.cout);
         EXPECT_EQ(registre.lire_valeur(options, "total time"), c.temps);
         EXPECT_EQ(registre.lire_valeur(cles::section(cles::forfaits), "time F20"), c.time_f20);
@@ -161,7 +161,18 @@ TEST_F(OffreDuDemarrage, NonEffaceLInstantaneSansRienEnregistrer) {
     EXPECT_TRUE(registre_.lire_valeur(options, "sauv crash").empty());
 }
 
-TEST_F(OffreDuDemarrage, EchecDEcritureGardeLInstantane) {
+// La session se termine pendant la question : sans réponse, l'offre reviendra au démarrage suivant.
+TEST_F(OffreDuDemarrage, SansReponseLInstantaneResteEntier) {
+    instantane();
+    dialogue_.prevoir_abandon();
+    EXPECT_THROW(proposer(), BoiteAbandonnee);
+    EXPECT_TRUE(enregistrements(dossier_.chemin()).empty());
+    EXPECT_EQ(registre_.lire_valeur(options, "sauv crash"), ligne_paul);
+    EXPECT_EQ(registre_.lire_valeur(options, "sauv total facture"), "17,010&1301");
+    EXPECT_EQ(registre_.lire_valeur(options, "cout total"), "5,000");
+}
+
+TEST_F(OffreDuDemarrage, EchecDEcritureGardeLaConnexionEnAttente) {
     instantane();
     essai::ecrire_octets(dossier_ / "Historique", "un fichier à la place du dossier");
     dialogue_.prevoir_reponse(Reponse::oui);
@@ -169,14 +180,20 @@ TEST_F(OffreDuDemarrage, EchecDEcritureGardeLInstantane) {
     ASSERT_EQ(dialogue_.boites().size(), 2u);
     EXPECT_NE(dialogue_.boites()[1].texte.find("mars00.fct"), std::string::npos)
         << dialogue_.boites()[1].texte;
-    EXPECT_EQ(registre_.lire_valeur(options, "sauv crash"), ligne_paul);
+    EXPECT_NE(dialogue_.boites()[1].texte.find("n'est pas perdue"), std::string::npos);
+    // L'instantané est devenu une attente : la connexion n'est plus proposée, elle sera écrite.
+    EXPECT_EQ(registre_.lire_valeur(options, "sauv crash"), "");
+    EXPECT_EQ(registre_.lister_valeurs(cles::section(cles::enregistrements_en_attente)).size(), 1u);
+    EXPECT_EQ(registre_.lire_valeur(options, "total time"), "1301");
 
-    // Au démarrage suivant, le dossier réparé, la même connexion est proposée et écrite.
+    // Au démarrage suivant, le dossier réparé, elle est écrite sans question, facturée une fois.
     fs::remove(dossier_ / "Historique");
-    dialogue_.prevoir_reponse(Reponse::oui);
-    EXPECT_EQ(proposer(), RepriseConnexion::enregistree);
+    dialogue_.oublier();
+    EXPECT_EQ(proposer(), RepriseConnexion::aucune);
+    EXPECT_TRUE(dialogue_.boites().empty());
     EXPECT_EQ(enregistrements(dossier_.chemin()), std::vector<std::string>{ligne_paul});
     EXPECT_EQ(registre_.lire_valeur(options, "total time"), "1301");
+    EXPECT_TRUE(registre_.lister_valeurs(cles::section(cles::enregistrements_en_attente)).empty());
 }
 
 // --- Le compteur entier, sur coutures simulées, avec l'historique et les instantanés réels ---
@@ -267,22 +284,23 @@ TEST_F(CompteurAvecHistorique, HistoriqueImpossibleAEcrire) {
     connexion(debut_ms, debut_ms + 60000);
     avancer_jusqu_a(debut_ms + 62000);
 
-    // Le message nomme le fichier ; l'instantané reste, la facture n'a pas bougé.
+    // Le message nomme le fichier ; la connexion attend dans le magasin, la facture n'a pas bougé.
     ASSERT_EQ(banc_->dialogue.boites().size(), 1u);
     const auto& message = banc_->dialogue.boites()[0].texte;
     EXPECT_NE(message.find((dossier_ / "Historique" / "mars00.fct").string()), std::string::npos) << message;
     EXPECT_NE(message.find("n'est pas perdue"), std::string::npos) << message;
     EXPECT_TRUE(banc_->compteur.historique().enregistrement_en_attente());
-    EXPECT_NE(lire("sauv crash"), "");
+    EXPECT_EQ(lire("sauv crash"), "");
+    EXPECT_EQ(registre_.lister_valeurs(cles::section(cles::enregistrements_en_attente)).size(), 1u);
     EXPECT_EQ(lire("total time"), "");
-    // La fermeture normale ne l'efface pas tant que l'enregistrement attend.
-    banc_->compteur.effacer_cle_sauvegarde_crash();
-    EXPECT_NE(lire("sauv crash"), "");
+    // Les nouveaux essais du repos ne rouvrent pas la boîte.
+    avancer_jusqu_a(debut_ms + 95000);
+    EXPECT_EQ(banc_->dialogue.boites().size(), 1u);
 
-    // Le dossier réparé, la connexion suivante emmène celle qui attendait.
+    // Le dossier réparé, la connexion suivante emmène celle qui attendait, dans l'ordre.
     fs::remove(dossier_ / "Historique");
-    connexion(debut_ms + 70000, debut_ms + 100000);
-    avancer_jusqu_a(debut_ms + 102000);
+    connexion(debut_ms + 100000, debut_ms + 130000);
+    avancer_jusqu_a(debut_ms + 132000);
     const auto lignes = enregistrements(dossier_.chemin());
     ASSERT_EQ(lignes.size(), 2u);
     EXPECT_NE(lignes[0].find(";00:01:00;"), std::string::npos) << lignes[0];
@@ -290,6 +308,122 @@ TEST_F(CompteurAvecHistorique, HistoriqueImpossibleAEcrire) {
     EXPECT_EQ(lire("total time"), "90");
     EXPECT_EQ(lire("sauv crash"), "");
     EXPECT_FALSE(banc_->compteur.historique().enregistrement_en_attente());
+}
+
+// Un magasin en mémoire qui refuse d'écrire sur commande, comme une base sur un disque plein.
+class RegistreEnPanne final : public Registre {
+public:
+    std::string lire_valeur(std::string_view c, std::string_view n) const override {
+        return r_.lire_valeur(c, n);
+    }
+    bool ecrire_valeur(std::string_view c, std::string_view n, std::string_view t) override {
+        return !echec() && r_.ecrire_valeur(c, n, t);
+    }
+    bool ecrire_valeur_et_vider(std::string_view c, std::string_view n, std::string_view t) override {
+        return !echec() && r_.ecrire_valeur(c, n, t);
+    }
+    bool appliquer_et_vider(const std::vector<OperationRegistre>& operations) override {
+        return !echec() && r_.appliquer_et_vider(operations);
+    }
+    bool effacer_valeur(std::string_view c, std::string_view n) override {
+        return !echec() && r_.effacer_valeur(c, n);
+    }
+    std::vector<std::string> lister_sous_cles(std::string_view c) const override {
+        return r_.lister_sous_cles(c);
+    }
+    std::vector<std::string> lister_valeurs(std::string_view c) const override {
+        return r_.lister_valeurs(c);
+    }
+    bool cle_existe(std::string_view c) const override { return r_.cle_existe(c); }
+    bool creer_cle(std::string_view c) override { return !echec() && r_.creer_cle(c); }
+    bool effacer_cle_feuille(std::string_view c) override { return !echec() && r_.effacer_cle_feuille(c); }
+
+    bool panne = false;
+    RegistreMemoire r_;
+
+private:
+    bool echec() {
+        if (panne) signaler_echec_ecriture("Les réglages n'ont pu être enregistrés : disque plein.");
+        return panne;
+    }
+};
+
+TEST(FinDeConnexion, MagasinEnPannePuisRevenu) {
+    DossierCompteur dossier;
+    RegistreEnPanne registre;
+    registre.r_.ecrire_valeur(options, "frequence save crash", "3");
+    BancCompteur banc(le_10_mars(13, 59, 55), registre, dossier.chemin());
+    banc.acces.definir_annuaire({"MonFAI"});
+    banc.demarrer();
+    banc.acces.ajouter_connexion("MonFAI", {{debut_ms - 2500, etat_ras_connexion_peripherique, 0},
+                                            {debut_ms, etat_ras_authentification, 0},
+                                            {debut_ms + 1000, etat_ras_connecte, 0},
+                                            {debut_ms + 600000, etat_aucune_connexion, 0}});
+    banc.relayer_connexions();
+    banc.ordonnanceur.avancer_jusqu_a(debut_ms + 56000);
+    const std::string sauv_56 = registre.lire_valeur(options, "sauv crash");
+    ASSERT_NE(sauv_56, "");
+
+    // Le disque se remplit : les instantanés s'arrêtent, l'échec est dit une fois, le comptage continue.
+    registre.panne = true;
+    banc.ordonnanceur.avancer_jusqu_a(debut_ms + 602000);
+    EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), sauv_56);
+    const auto& boites = banc.dialogue.boites();
+    ASSERT_EQ(boites.size(), 2u);
+    EXPECT_NE(boites[0].texte.find("disque plein"), std::string::npos) << boites[0].texte;
+    // La connexion est gardée en mémoire, et le message ne promet que ce qui est vrai.
+    EXPECT_NE(boites[1].texte.find("gardée en mémoire"), std::string::npos) << boites[1].texte;
+    EXPECT_NE(boites[1].texte.find("dernier instantané"), std::string::npos) << boites[1].texte;
+    EXPECT_TRUE(enregistrements(dossier.chemin()).empty());
+    // La fermeture à ce moment ne perd pas l'instantané.
+    banc.compteur.effacer_cle_sauvegarde_crash();
+    EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), sauv_56);
+
+    // La place revenue, un essai du repos écrit la connexion entière, une fois, et efface l'instantané.
+    registre.panne = false;
+    banc.ordonnanceur.avancer_jusqu_a(debut_ms + 640000);
+    const auto lignes = enregistrements(dossier.chemin());
+    ASSERT_EQ(lignes.size(), 1u);
+    EXPECT_NE(lignes[0].find(";00:10:00;"), std::string::npos) << lignes[0];
+    EXPECT_EQ(registre.lire_valeur(options, "total time"), "600");
+    EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), "");
+    EXPECT_FALSE(banc.compteur.historique().enregistrement_en_attente());
+}
+
+// Un arrêt brutal à chaque étape de la fin d'une connexion, puis le démarrage suivant : toujours
+// un seul enregistrement, facturé une fois, sans instantané ni attente.
+TEST(FinDeConnexion, ArretBrutalAChaqueEtape) {
+    struct ArretBrutal {};
+    for (const auto etape : {EtapeFinConnexion::en_attente_rangee, EtapeFinConnexion::ligne_ajoutee}) {
+        SCOPED_TRACE(static_cast<int>(etape));
+        DossierCompteur dossier;
+        RegistreMemoire registre;
+        registre.ecrire_valeur(options, "frequence save crash", "3");
+        registre.ecrire_valeur(options, "total time", "100");
+        {
+            BancCompteur banc(le_10_mars(13, 59, 55), registre, dossier.chemin());
+            banc.acces.definir_annuaire({"MonFAI"});
+            banc.demarrer();
+            banc.acces.ajouter_connexion("MonFAI", {{debut_ms - 2500, etat_ras_connexion_peripherique, 0},
+                                                    {debut_ms, etat_ras_authentification, 0},
+                                                    {debut_ms + 1000, etat_ras_connecte, 0},
+                                                    {debut_ms + 60000, etat_aucune_connexion, 0}});
+            banc.relayer_connexions();
+            banc.compteur.historique().point_arret = [etape](EtapeFinConnexion e) {
+                if (e == etape) throw ArretBrutal{};
+            };
+            EXPECT_THROW(banc.ordonnanceur.avancer_jusqu_a(debut_ms + 62000), ArretBrutal);
+        }
+        BancCompteur suivant(le_10_mars(15, 0, 0), registre, dossier.chemin());
+        suivant.compteur.charger_tarifs();
+        EXPECT_EQ(suivant.compteur.proposer_reprise_connexion(), RepriseConnexion::aucune);
+        const auto lignes = enregistrements(dossier.chemin());
+        ASSERT_EQ(lignes.size(), 1u);
+        EXPECT_NE(lignes[0].find(";00:01:00;"), std::string::npos) << lignes[0];
+        EXPECT_EQ(registre.lire_valeur(options, "total time"), "160");
+        EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), "");
+        EXPECT_TRUE(registre.lister_valeurs(cles::section(cles::enregistrements_en_attente)).empty());
+    }
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ std::string entete_janvier_2000() {
            "Lumicompteur 2000 v1.0\r\njanvier 2000\r\ntva : 19,6\r\n\r\n";
 }
 
-// Un dossier de données avec tarifs.ini, un magasin en mémoire, la facture et l'écrivain.
+// Un dossier de données avec tarifs.ini et l'écrivain.
 class Historique : public ::testing::Test {
 protected:
     Historique() { ecrire_octets(dossier_ / "tarifs.ini", "[TVA]\r\ntaux=19.6\r\n"); }
@@ -43,27 +43,21 @@ protected:
     fs::path fichier(const std::string& nom) const { return dossier_.chemin() / "Historique" / nom; }
 
     essai::DossierTemporaire dossier_;
-    RegistreMemoire registre_;
-    FactureEnCours facture_{registre_, ','};
-    int instantanes_effaces_ = 0;
-    EcrivainHistorique ecrivain_{dossier_.chemin(), ',', facture_, [this] { ++instantanes_effaces_; }};
+    EcrivainHistorique ecrivain_{dossier_.chemin(), ','};
 };
 
 TEST_F(Historique, PremiereConnexionDuMoisPuisAjout) {
     const std::string ligne_andre =
         "André;Heures creuses;06/01/2000;08H00;00:01:00;Bleu;A;0,500;-4;0;0,000;|;MonFAI;";
-    EXPECT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul, 751));
+    EXPECT_EQ(ecrivain_.position_fin(debut_paul.jour), 0);
+    EXPECT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul));
     EXPECT_EQ(lire_octets(fichier("janvier00.fct")), entete_janvier_2000() + ligne_paul + "\r\n");
-    EXPECT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_andre, {jour(2000, 1, 6), 8 * 3600}, 60));
+    EXPECT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_andre, {jour(2000, 1, 6), 8 * 3600}));
     // La seconde sans en-tête, en Windows-1252 (un seul octet pour « é »).
     EXPECT_EQ(lire_octets(fichier("janvier00.fct")),
               entete_janvier_2000() + ligne_paul + "\r\n" + utf8_vers_cp1252(ligne_andre) + "\r\n");
-    EXPECT_EQ(instantanes_effaces_, 2);
-    // Chaque connexion est ajoutée à la facture, et rangée aussitôt.
-    EXPECT_EQ(facture_.total_time(), 811);
-    EXPECT_FLOAT_EQ(facture_.cout_total(), 5.012f);
-    EXPECT_EQ(registre_.lire_valeur(cles::section(cles::options), "cout total"), "5,012");
-    EXPECT_EQ(registre_.lire_valeur(cles::section(cles::options), "total time"), "811");
+    EXPECT_EQ(ecrivain_.position_fin(debut_paul.jour),
+              static_cast<std::int64_t>(lire_octets(fichier("janvier00.fct")).size()));
 }
 
 TEST_F(Historique, GardeContreLesDoublons) {
@@ -76,14 +70,48 @@ TEST_F(Historique, GardeContreLesDoublons) {
                           Cas{"même ligne, autre début", {debut_paul.jour, debut_paul.seconde + 1}, true}}) {
         SCOPED_TRACE(c.nom);
         essai::DossierTemporaire dossier;
-        RegistreMemoire registre;
-        FactureEnCours facture(registre, ',');
-        EcrivainHistorique ecrivain(dossier.chemin(), ',', facture, {});
-        EXPECT_TRUE(ecrivain.enregistrement_dans_historique(ligne_paul, debut_paul, 751));
-        EXPECT_EQ(ecrivain.enregistrement_dans_historique(ligne_paul, c.second_debut, 751), c.ecrit);
+        EcrivainHistorique ecrivain(dossier.chemin(), ',');
+        EXPECT_TRUE(ecrivain.enregistrement_dans_historique(ligne_paul, debut_paul));
+        EXPECT_EQ(ecrivain.enregistrement_dans_historique(ligne_paul, c.second_debut), c.ecrit);
         const auto contenu = lire_octets(dossier.chemin() / "Historique" / "janvier00.fct");
         EXPECT_EQ(contenu.ends_with(ligne_paul + "\r\n" + ligne_paul + "\r\n"), c.ecrit);
-        EXPECT_EQ(facture.total_time(), c.ecrit ? 2 * 751 : 751);
+    }
+}
+
+// Après un arrêt brutal, un autre processus rejoue l'ajout avec la place notée avant lui : la ligne
+// déjà là n'est pas doublée, mais deux connexions aux lignes identiques restent deux.
+TEST_F(Historique, AjoutDejaFaitAvantUnArretBrutal) {
+    const std::string avant = "u;t;04/01/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;|;;";
+    struct Cas {
+        const char* nom;
+        std::string contenu;  // le fichier avant l'ajout rejoué ; "" : absent
+        bool deja_ecrit;      // l'ajout avait eu lieu avant l'arrêt
+    };
+    const std::string entete = entete_janvier_2000();
+    for (const auto& c :
+         {Cas{"fichier neuf, ajout fait", "", true}, Cas{"fichier neuf, ajout pas fait", "", false},
+          Cas{"après une ligne, ajout fait", entete + avant + "\r\n", true},
+          Cas{"après une ligne coupée, ajout fait", entete + avant + "\r\nPaul;Heu", true},
+          Cas{"même ligne déjà avant la place", entete + ligne_paul + "\r\n", false}}) {
+        SCOPED_TRACE(c.nom);
+        essai::DossierTemporaire dossier;
+        ecrire_octets(dossier / "tarifs.ini", "[TVA]\r\ntaux=19.6\r\n");
+        const fs::path chemin = dossier.chemin() / "Historique" / "janvier00.fct";
+        fs::create_directories(chemin.parent_path());
+        if (!c.contenu.empty()) ecrire_octets(chemin, c.contenu);
+        const std::int64_t position = EcrivainHistorique(dossier.chemin(), ',').position_fin(debut_paul.jour);
+        if (c.deja_ecrit) {
+            ASSERT_TRUE(EcrivainHistorique(dossier.chemin(), ',')
+                            .enregistrement_dans_historique(ligne_paul, debut_paul));
+        }
+        const auto attendu = lire_octets(chemin);
+        EcrivainHistorique suivant(dossier.chemin(), ',');
+        EXPECT_EQ(suivant.enregistrement_dans_historique(ligne_paul, debut_paul, position), !c.deja_ecrit);
+        if (c.deja_ecrit) {
+            EXPECT_EQ(lire_octets(chemin), attendu);
+        } else {
+            EXPECT_TRUE(lire_octets(chemin).ends_with("\n" + ligne_paul + "\r\n"));
+        }
     }
 }
 
@@ -98,7 +126,7 @@ TEST_F(Historique, LigneCoupeeParUnArretBrutal) {
     fs::create_directories(fichier(""));
     const std::string avant = "u;t;04/01/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;|;;";
     ecrire_octets(fichier("janvier00.fct"), entete_janvier_2000() + avant + "\r\nPaul;Heures pl");
-    ASSERT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul, 751));
+    ASSERT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul));
     const auto contenu = lire_octets(fichier("janvier00.fct"));
     EXPECT_EQ(contenu, entete_janvier_2000() + avant + "\r\nPaul;Heures pl\r\n" + ligne_paul + "\r\n");
 
@@ -120,32 +148,28 @@ TEST_F(Historique, FichierVideOuDossierDisparu) {
     // Un fichier créé puis interrompu avant son en-tête le reçoit au premier ajout.
     fs::create_directories(fichier(""));
     ecrire_octets(fichier("janvier00.fct"), "");
-    ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul, 751);
+    ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul);
     EXPECT_EQ(lire_octets(fichier("janvier00.fct")), entete_janvier_2000() + ligne_paul + "\r\n");
 
     fs::remove_all(fichier(""));
-    ecrivain_.enregistrement_dans_historique(ligne_paul, {debut_paul.jour, 0}, 751);
+    ecrivain_.enregistrement_dans_historique(ligne_paul, {debut_paul.jour, 0});
     EXPECT_EQ(lire_octets(fichier("janvier00.fct")), entete_janvier_2000() + ligne_paul + "\r\n");
 }
 
-TEST_F(Historique, DisquePleinSignaleEtInstantaneGarde) {
+TEST_F(Historique, DisquePleinSignale) {
     fs::create_directories(fichier(""));
     fs::create_symlink("/dev/full", fichier("janvier00.fct"));
     try {
-        ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul, 751);
+        ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul);
         FAIL() << "l'écriture aurait dû échouer";
     } catch (const ErreurFichier& e) {
         EXPECT_NE(std::string(e.what()).find("janvier00.fct"), std::string::npos) << e.what();
         EXPECT_NE(std::string(e.what()).find("disque plein"), std::string::npos) << e.what();
     }
-    EXPECT_EQ(instantanes_effaces_, 0);
-    EXPECT_EQ(facture_.total_time(), 0);
-    EXPECT_EQ(registre_.lire_valeur(cles::section(cles::options), "total time"), "");
 
     // Une fois la place revenue, la même ligne s'écrit : l'échec n'est pas pris pour un doublon.
     fs::remove(fichier("janvier00.fct"));
-    EXPECT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul, 751));
-    EXPECT_EQ(instantanes_effaces_, 1);
+    EXPECT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, debut_paul));
 }
 
 TEST_F(Historique, DerniereDureeJamaisNulle) {
@@ -153,7 +177,7 @@ TEST_F(Historique, DerniereDureeJamaisNulle) {
     d.date_debut = debut_paul.jour;
     const auto ligne = ecrivain_.get_donnees_a_enregistrer(d);
     EXPECT_EQ(ecrivain_.texte_derniere_duree(), "00:00:00");
-    ecrivain_.enregistrement_dans_historique(ligne, {d.date_debut, 0}, 0);
+    ecrivain_.enregistrement_dans_historique(ligne, {d.date_debut, 0});
     EXPECT_EQ(ecrivain_.texte_derniere_duree(), "00:00:01");
     EXPECT_NE(lire_octets(fichier("janvier00.fct")).find(";00:00:00;"), std::string::npos);
 }
@@ -168,6 +192,53 @@ const std::string r3 = "c;t;03/03/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;"
 
 std::string fichier_mars(const std::string& a, const std::string& b, const std::string& c) {
     return entete_mars + a + "\r\n" + b + "\r\n" + c + "\r\n";
+}
+
+// Heures d'appel, coûts et noms ne regardent que l'utilisateur, quel que soit son masque.
+TEST_F(Historique, FichiersEtDossierDuMoisPrives) {
+    using essai::droits_de;
+    std::int32_t seconde = debut_paul.seconde;  // une autre connexion à chaque tour
+    for (const mode_t masque : {mode_t{022}, mode_t{0}}) {
+        SCOPED_TRACE("masque " + std::to_string(masque));
+        const essai::MasqueCreation m(masque);
+        fs::remove_all(fichier(""));  // disparu depuis le démarrage : recréé
+        ASSERT_TRUE(ecrivain_.enregistrement_dans_historique(ligne_paul, {debut_paul.jour, ++seconde}, 751));
+        EXPECT_EQ(droits_de(fichier("")), 0700);
+        EXPECT_EQ(droits_de(fichier("janvier00.fct")), 0600);
+    }
+}
+
+// La sauvegarde d'une réécriture ne montre pas plus que le fichier du mois, ni plus qu'avant.
+TEST(ReecritureHistorique, LaSauvegardePrendLesDroitsDuFichierDuMois) {
+    using essai::droits_de;
+    const essai::MasqueCreation m(0);
+    struct Cas {
+        const char* nom;
+        int droits_mois;
+        int droits_ancienne_sauvegarde;  // -1 : pas encore de sauvegarde
+        int droits_sauvegarde;
+    };
+    const Cas cas[] = {
+        {"première sauvegarde", 0600, -1, 0600},
+        {"ancienne sauvegarde plus ouverte que le mois : resserrée", 0600, 0644, 0600},
+        {"mois laissé ouvert par une édition précédente : le mois n'est pas resserré", 0644, -1, 0644},
+        {"mois plus ouvert que l'ancienne sauvegarde : elle n'est pas élargie", 0644, 0600, 0600},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        essai::DossierTemporaire dossier;
+        ecrire_octets(dossier / "mars00.fct", fichier_mars(r1, r2, r3));
+        ASSERT_EQ(::chmod((dossier / "mars00.fct").c_str(), static_cast<mode_t>(c.droits_mois)), 0);
+        if (c.droits_ancienne_sauvegarde >= 0) {
+            ecrire_octets(dossier / "historique.bak", "ancienne");
+            ASSERT_EQ(::chmod((dossier / "historique.bak").c_str(),
+                              static_cast<mode_t>(c.droits_ancienne_sauvegarde)),
+                      0);
+        }
+        ASSERT_TRUE(modifier_ligne_historique(false, false, 2, dossier.chemin(), "mars00.fct", nullptr));
+        EXPECT_EQ(droits_de(dossier / "mars00.fct"), c.droits_mois);
+        EXPECT_EQ(droits_de(dossier / "historique.bak"), c.droits_sauvegarde);
+    }
 }
 
 TEST(ReecritureHistorique, MarquerDemarquerOter) {

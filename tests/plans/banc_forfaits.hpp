@@ -56,6 +56,7 @@ struct BancForfaits {
         choix.ComboBox3.lignes = {"Sélection automatique et mode manuel"};
         for (auto& l : lecture_liste_reduc_tarifaires(ini, true)) choix.ComboBox3.lignes.push_back(l);
         choix.ComboBox3.position = 0;
+        choix.tarif_en_cours = "Local";  // un programme démarré a toujours un tarif
     }
 
     void accorder(std::initializer_list<std::string_view> options) {

@@ -10,6 +10,9 @@
 
 #include "base/erreurs.hpp"
 #include "base/fichiers.hpp"
+#include "commun/soutien.hpp"
+#include "settings/fichier_ini.hpp"
+#include "settings/registre_sqlite.hpp"
 
 namespace lumi {
 namespace {
@@ -154,6 +157,39 @@ TEST_F(DossierDonneesTest, AmorcageCopieLesFichiersManquantsSansEcraser) {
     amorcer_dossier_donnees(dossier, source);
     EXPECT_EQ(lire_fichier(dossier / "Couleur.ini"), "[16 bits]\r\nfond=clBlack\r\n");
     EXPECT_EQ(lire_fichier(dossier / "alarme.wav"), son);
+}
+
+// Un dossier de données neuf, ce qu'on y copie et la base de réglages qu'on y ouvre ne regardent
+// que l'utilisateur, quel que soit son masque ; le dossier parent qui existait garde ses droits.
+TEST_F(DossierDonneesTest, UnDossierDeDonneesNeufEstPrive) {
+    using essai::droits_de;
+    const fs::path source = racine_ / "data";
+    poser(source / "lumicompteur.ini", "[messages utilisateurs]\r\nmessage 1=Bonjour\r\n");
+    poser(source / "aide" / "index.html", "<p>aide</p>");
+    ASSERT_EQ(::chmod(racine_.c_str(), 0755), 0);
+    for (const mode_t masque : {mode_t{022}, mode_t{0}}) {
+        SCOPED_TRACE("masque " + std::to_string(masque));
+        const essai::MasqueCreation m(masque);
+        const fs::path share = racine_ / ("share-" + std::to_string(masque));
+        const fs::path dossier = share / "lumicompteur";
+        amorcer_dossier_donnees(dossier, source);
+        EXPECT_EQ(droits_de(racine_), 0755);
+        for (const fs::path& d : {share, dossier, dossier / dossier_historique, dossier / "aide"})
+            EXPECT_EQ(droits_de(d), 0700) << d;
+        for (const fs::path& f : {dossier / "lumicompteur.ini", dossier / "aide" / "index.html"})
+            EXPECT_EQ(droits_de(f), 0600) << f;
+
+        FichierIni(dossier / fichier_reglages).ecrire("test", "cle", "valeur");
+        EXPECT_EQ(droits_de(dossier / fichier_reglages), 0600);
+
+        // La base et ses journaux, tant qu'elle est ouverte.
+        RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
+        ASSERT_TRUE(registre.ecrire_valeur_et_vider("a", "b", "c"));
+        for (const char* suffixe : {"", "-wal", "-shm"}) {
+            EXPECT_EQ(droits_de(dossier / (std::string(RegistreSqlite::nom_fichier) + suffixe)), 0600)
+                << suffixe;
+        }
+    }
 }
 
 TEST_F(DossierDonneesTest, AmorcageSansSourceCreeLeDossier) {

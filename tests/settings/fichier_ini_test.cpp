@@ -248,6 +248,23 @@ const CasEcriture cas_ecriture[] = {
     {"blancs_aux_bouts_proteges", "[a]\nk=1\n", [](FichierIni& f) { f.ecrire("a", "k", " x "); },
      "[a]\nk=\" x \"\n"},
     {"valeur_vide", "[a]\nk = 1\n", [](FichierIni& f) { f.ecrire("a", "k", ""); }, "[a]\nk =\n"},
+    // Les traces : la clé écrite est la dernière de sa section, qui garde ses 3 dernières clés.
+    {"trace_dans_un_fichier_absent", std::nullopt, [](FichierIni& f) { f.ajouter_trace("t", "k1", "v", 3); },
+     "[t]\r\nk1=v\r\n"},
+    {"trace_ajoutee_en_derniere_cle_le_reste_intact", "[a]\r\nk=1\r\n\r\n[t]\r\nk1=v\r\n\r\n[b]\r\ny=2\r\n",
+     [](FichierIni& f) { f.ajouter_trace("T", "k2", "w", 3); },
+     "[a]\r\nk=1\r\n\r\n[t]\r\nk1=v\r\nk2=w\r\n\r\n[b]\r\ny=2\r\n"},
+    {"trace_au_dela_de_garder_la_plus_ancienne_part", "[t]\nk1=v\n; note\nk2=v\nk3=v\n\n[b]\ny=2\n",
+     [](FichierIni& f) { f.ajouter_trace("t", "k4", "v", 3); },
+     "[t]\n; note\nk2=v\nk3=v\nk4=v\n\n[b]\ny=2\n"},
+    {"trace_un_fichier_trop_long_revient_a_garder_en_une_fois", "[t]\nk1=v\nk2=v\nk3=v\nk4=v\nk5=v\nk6=v\n",
+     [](FichierIni& f) { f.ajouter_trace("t", "k7", "v", 3); }, "[t]\nk5=v\nk6=v\nk7=v\n"},
+    {"trace_deja_ecrite_redevient_la_plus_recente", "[t]\nk1=v\nk2=v\nK1=doublon\nk3=v\n",
+     [](FichierIni& f) { f.ajouter_trace("t", "k1", "w", 3); }, "[t]\nk2=v\nk3=v\nk1=w\n"},
+    {"trace_seule_la_premiere_section_de_ce_nom", "[t]\nk1=v\nk2=v\nk3=v\n[t]\nz1=v\nz2=v\n",
+     [](FichierIni& f) { f.ajouter_trace("t", "k4", "v", 3); }, "[t]\nk2=v\nk3=v\nk4=v\n[t]\nz1=v\nz2=v\n"},
+    {"trace_deja_derniere_avec_la_meme_valeur", "[t]\nk1=v\nk2=v\n",
+     [](FichierIni& f) { f.ajouter_trace("t", "k2", "v", 3); }, "[t]\nk1=v\nk2=v\n"},
 };
 
 class EcritureIni : public FichierIniTest, public ::testing::WithParamInterface<CasEcriture> {};

@@ -345,6 +345,7 @@ class TarifIncompatible : public testing::TestWithParam<CasIncompatible> {};
 TEST_P(TarifIncompatible, RetireOuGardeLOption) {
     const auto& cas = GetParam();
     Banc banc;
+    banc.choix.tarif_en_cours = "Tarification locale";  // comme après le démarrage
     banc.choix.ComboBox3.position = cas.position_option;
     banc.selecteur.action_tarification_reduction_changer(EmetteurChangement::liste_options);
     const auto option = banc.choix.forfait_en_cours;

@@ -172,18 +172,20 @@ TEST(PrixAppel, EntreesFautives) {
     EXPECT_NEAR(rejouer_appel(moteur, a(lundi, 23, 59, 30), a(mardi + 1, 0, 0, 30)).prix_communication,
                 0.10 + (30 + 18000) * 0.0025 + (68400 + 30) * 0.005, 1e-3);
 
-    // Section absente : prix nuls, pas d'une seconde ; ses listes vides n'ont pas de code jour.
-    moteur.lecture_parametres_tarification_en_cours_2000("Inconnu", "");
-    EXPECT_EQ(moteur.tarification().pas_tarif, 1);
-    EXPECT_THROW((void)rejouer_appel(moteur, a(lundi, 10, 0, 0), a(lundi, 10, 1, 0)), ErreurConversion);
-
-    for (const char* tarif : {"Borne illisible", "Bornes impaires", "Indice hors limites", "Liste vide"}) {
-        moteur.lecture_parametres_tarification_en_cours_2000(tarif, "");
-        EXPECT_THROW((void)moteur.calcul_prix_communication_sans_reduction(moteur.tarification(), 36000,
-                                                                           lundi, lundi, 36100, true),
-                     ErreurConversion)
+    // Section absente ou listes fautives : refusées au chargement (voir chargeur_test), le tarif
+    // d'avant garde ses prix.
+    for (const char* tarif :
+         {"Inconnu", "Borne illisible", "Bornes impaires", "Indice hors limites", "Liste vide"}) {
+        EXPECT_THROW(moteur.lecture_parametres_tarification_en_cours_2000(tarif, ""), ErreurConversion)
             << tarif;
+        EXPECT_EQ(moteur.tarif_en_cours(), "Pas nul");
+        EXPECT_NEAR(rejouer_appel(moteur, a(lundi, 10, 0, 0), a(lundi, 10, 1, 30)).prix_communication, 0.55,
+                    1e-6);
     }
+    // Un autre tarif que celui en cours est vérifié comme lui.
+    EXPECT_THROW((void)moteur.calcul_prix_communication_sans_reduction(
+                     moteur.GetTarification("Borne illisible"), 36000, lundi, lundi, 36100, true),
+                 ErreurConversion);
 }
 
 // Un jour sans liste applicable est une erreur qui nomme la section ; le jour d'avant se calcule.

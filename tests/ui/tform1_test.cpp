@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -568,6 +569,23 @@ private slots:
         dialogue.information("Echec déconnexion.\nAucune connexion n'est en cours.");
         QCOMPARE(vus, QStringList{"OK"});
         QCOMPARE(texte_pour_boite("a\r\nb\rc\nd"), QString("a\nb\nc\nd"));
+    }
+
+    // Un avis d'une minuterie rend la main aussitôt : la boîte reste ouverte, non modale, et se
+    // détruit à sa fermeture.
+    void unAvisNAttendPas() {
+        DialogueQt dialogue(b->fenetre.get());
+        dialogue.avis(GenreBoite::avertissement, "Disque plein.");
+        QMessageBox* avis = nullptr;
+        for (auto* w : QApplication::topLevelWidgets()) {
+            if (auto* boite = qobject_cast<QMessageBox*>(w); boite && boite->isVisible()) avis = boite;
+        }
+        QVERIFY(avis != nullptr);
+        QCOMPARE(avis->windowModality(), Qt::NonModal);
+        QCOMPARE(avis->text(), QString("Disque plein."));
+        QPointer<QMessageBox> garde(avis);
+        avis->buttons().front()->click();
+        QTRY_VERIFY(garde.isNull());
     }
 
     // --- Les trois tailles ---

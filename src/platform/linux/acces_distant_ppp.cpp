@@ -15,6 +15,7 @@
 #include <sys/syscall.h>
 #include <sys/timerfd.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,12 +44,18 @@ std::string_view sans_blancs(std::string_view texte) {
     return texte.substr(debut, fin - debut + 1);
 }
 
+std::int64_t en_ns(const timespec& t) {
+    return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+}
+
 // Le début d'un petit fichier ordinaire (les fichiers de pid tiennent en quelques octets). Un tube
 // ou un périphérique du même nom est refusé : l'ouvrir en lecture bloquerait la scrutation.
-std::optional<std::string> lire_debut(const std::filesystem::path& chemin, std::size_t maximum = 4096) {
+std::optional<std::string> lire_debut(const std::filesystem::path& chemin, std::size_t maximum = 4096,
+                                      std::int64_t* modifie_ns = nullptr) {
     const Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat etat {};
     if (!fd.valide() || ::fstat(fd.get(), &etat) != 0 || !S_ISREG(etat.st_mode)) return std::nullopt;
+    if (modifie_ns) *modifie_ns = en_ns(etat.st_mtim);
     std::string contenu(maximum, '\0');
     std::size_t lus = 0;
     while (lus < maximum) {
@@ -130,9 +137,66 @@ Descripteur ouvrir_pidfd(pid_t pid, bool& non_pris_en_charge) {
     return Descripteur();
 }
 
-// Le processus tourne encore : kill(pid, 0) réussit, ou échoue faute de droits (pppd de root).
-bool processus_vivant(pid_t pid) {
-    return ::kill(pid, 0) == 0 || errno == EPERM;
+// Ce que /proc dit d'un processus : son nom court et son départ, en tops depuis l'amorçage.
+struct IdentiteProcessus {
+    std::string nom;
+    std::uint64_t depart_tops = 0;
+};
+
+std::optional<IdentiteProcessus> identite_processus(pid_t pid) {
+    const auto contenu = lire_debut("/proc/" + std::to_string(pid) + "/stat");
+    if (!contenu) return std::nullopt;
+    // « pid (nom) état ... » : le nom peut contenir blancs et parenthèses, il finit à la dernière « ) ».
+    const std::string_view texte(*contenu);
+    const auto ouvrante = texte.find('(');
+    const auto fermante = texte.rfind(')');
+    if (ouvrante == std::string_view::npos || fermante == std::string_view::npos || fermante < ouvrante)
+        return std::nullopt;
+    IdentiteProcessus identite{std::string(texte.substr(ouvrante + 1, fermante - ouvrante - 1)), 0};
+    // Après le nom viennent les champs 3 (état) et suivants ; le départ est le champ 22.
+    std::string_view reste = texte.substr(fermante + 1);
+    for (int champ = 3; champ <= 22; ++champ) {
+        reste = reste.substr(std::min(reste.find_first_not_of(' '), reste.size()));
+        const auto fin = std::min(reste.find(' '), reste.size());
+        if (champ == 22) {
+            const auto [lu, erreur] = std::from_chars(reste.data(), reste.data() + fin, identite.depart_tops);
+            if (erreur != std::errc{} || lu != reste.data() + fin) return std::nullopt;
+        }
+        reste.remove_prefix(fin);
+    }
+    return identite;
+}
+
+// pppd se reconnaît à son nom court, ou à son programme quand on a le droit de le lire (un pppd
+// lancé par un lien d'un autre nom).
+bool est_pppd(pid_t pid, const IdentiteProcessus& identite) {
+    if (identite.nom == "pppd") return true;
+    std::error_code erreur;
+    std::string programme = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", erreur);
+    if (erreur) return false;
+    if (programme.ends_with(" (deleted)")) programme.resize(programme.size() - 10);  // mis à jour depuis
+    return std::filesystem::path(programme).filename() == "pppd";
+}
+
+// Le départ d'un processus en temps réel (ns depuis 1970), comparable aux dates des fichiers.
+// L'heure de l'amorçage est prise aux horloges : /proc/stat ne la donne qu'à la seconde.
+std::int64_t depart_en_temps_reel(std::uint64_t depart_tops) {
+    timespec reel{}, depuis_amorcage{};
+    ::clock_gettime(CLOCK_REALTIME, &reel);
+    ::clock_gettime(CLOCK_BOOTTIME, &depuis_amorcage);
+    const auto tops_par_seconde = static_cast<std::uint64_t>(std::max(1L, ::sysconf(_SC_CLK_TCK)));
+    const auto depart =
+        static_cast<std::int64_t>(depart_tops / tops_par_seconde) * 1'000'000'000 +
+        static_cast<std::int64_t>(depart_tops % tops_par_seconde * 1'000'000'000 / tops_par_seconde);
+    return en_ns(reel) - en_ns(depuis_amorcage) + depart;
+}
+
+// Un fichier de pid plus ancien que le processus qu'il nomme a été laissé par un processus mort
+// dont le pid a resservi. La marge couvre les arrondis des horloges et un petit pas de l'heure.
+constexpr std::int64_t marge_fichier_pid_ns = 2'000'000'000;
+
+bool fichier_plus_recent_que(std::int64_t fichier_ns, std::int64_t depart_ns) {
+    return fichier_ns + marge_fichier_pid_ns >= depart_ns;
 }
 
 bool pidfd_termine(const Descripteur& pidfd) {
@@ -186,11 +250,18 @@ public:
         std::string entree;
         std::string interface;
         bool fichier_unite = false;  // un /run/pppN.pid le nomme : pppd tient encore son unité
-        Descripteur pidfd;           // invalide : noyau sans pidfd, on demande kill(pid, 0)
+        Descripteur pidfd;           // invalide : noyau sans pidfd, on relit /proc à chaque fois
+        std::uint64_t depart_tops = 0;
+        std::int64_t depart_ns = 0;  // en temps réel, calculé à la première vue
         // Mémoire de l'interface : vue au moins une fois, et depuis quand elle a disparu.
         bool vue = false;
         std::optional<std::int64_t> disparue_ms;
     };
+
+    // Toujours le processus vu d'abord : son pidfd n'a pas fini, ou (sans pidfd) le pid a le même départ.
+    static bool meme_processus(const Instance& instance);
+    // Le signal ne part qu'au pppd suivi : par son pidfd, qui ne désigne jamais un autre processus.
+    static bool signaler(const Instance& instance, int signal);
 
     // Un pon ou un poff lancé, récolté à sa fin (pidfd : sa fin réveille la veille).
     struct Enfant {
@@ -348,12 +419,12 @@ void AccesDistantPpp::Suivi::mettre_a_jour() {
     }
     if (!avec_noyau || attente[avec_inotify ? 1 : 0].revents != 0) noyau_a_rafraichir = true;
 
-    // Fin des pppd : pidfd lisible, ou kill(pid, 0) quand le noyau n'a pas de pidfd.
+    // Fin des pppd : pidfd lisible, ou départ changé quand le noyau n'a pas de pidfd.
     std::size_t k = premier_pidfd;
     const auto avant = instances.size();
     std::erase_if(instances, [&](const Instance& i) {
         if (i.pidfd.valide()) return attente[k++].revents != 0;
-        return !processus_vivant(i.pid);
+        return !meme_processus(i);
     });
     if (instances.size() != avant) a_recalculer = true;
 
@@ -383,21 +454,77 @@ void AccesDistantPpp::Suivi::relire_dossier() {
     // Ordre stable quel que soit l'ordre du dossier : les fichiers de lien d'abord, par nom.
     std::sort(noms.begin(), noms.end());
 
-    std::map<pid_t, Instance> lues;
-    for (const auto& nom : noms) {
-        const auto contenu = lire_debut(reglages.dossier_execution / nom);
+    struct FichierPid {
+        std::string nom;
+        std::string contenu;
+        std::int64_t modifie_ns = 0;
+        pid_t pid = 0;
+    };
+    std::vector<FichierPid> fichiers;
+    for (auto& nom : noms) {
+        FichierPid f;
+        auto contenu = lire_debut(reglages.dossier_execution / nom, 4096, &f.modifie_ns);
         if (!contenu) continue;
-        std::string_view texte(*contenu);
-        const auto fin_ligne = texte.find('\n');
-        const auto pid = lire_pid(texte.substr(0, fin_ligne));
+        const auto pid = lire_pid(std::string_view(*contenu).substr(0, contenu->find('\n')));
         if (!pid) continue;
-        auto& instance = lues[*pid];
-        instance.pid = *pid;
-        if (const auto interface = interface_du_fichier_unite(nom)) {
+        f.nom = std::move(nom);
+        f.contenu = std::move(*contenu);
+        f.pid = *pid;
+        fichiers.push_back(std::move(f));
+    }
+
+    // Chaque pid nommé : le pppd déjà suivi, ou un pppd vivant vu pour la première fois. Un pid
+    // laissé par un pppd mort peut désigner depuis n'importe quel processus : seul pppd compte.
+    std::map<pid_t, Instance> lues;
+    for (const auto& f : fichiers) {
+        if (lues.contains(f.pid)) continue;
+        Instance instance;
+        instance.pid = f.pid;
+        auto ancienne = std::find_if(instances.begin(), instances.end(),
+                                     [pid = f.pid](const Instance& i) { return i.pid == pid; });
+        if (ancienne != instances.end()) {
+            if (!meme_processus(*ancienne)) continue;
+            instance.pidfd = std::move(ancienne->pidfd);
+            instance.depart_tops = ancienne->depart_tops;
+            instance.depart_ns = ancienne->depart_ns;
+            instance.interface = ancienne->interface;  // pour retrouver sa mémoire plus bas
+            instance.vue = ancienne->vue;
+            instance.disparue_ms = ancienne->disparue_ms;
+        } else {
+            bool sans_pidfd = false;
+            instance.pidfd = ouvrir_pidfd(f.pid, sans_pidfd);
+            // Un pid qui n'existe plus : fichier laissé par un pppd tué.
+            if (!instance.pidfd.valide() && !sans_pidfd) continue;
+            const auto identite = identite_processus(f.pid);
+            if (!identite || !est_pppd(f.pid, *identite)) continue;
+            instance.depart_tops = identite->depart_tops;
+            instance.depart_ns = depart_en_temps_reel(identite->depart_tops);
+            // Lu pendant que le pidfd tenait ce pid : c'est bien le même processus.
+            if (instance.pidfd.valide() && pidfd_termine(instance.pidfd)) continue;
+        }
+        lues.emplace(f.pid, std::move(instance));
+    }
+
+    // Chaque fichier plus récent que son pppd ; un fichier plus ancien vient d'un pppd précédent.
+    std::map<pid_t, Instance> retenues;
+    for (const auto& f : fichiers) {
+        const auto suivi = lues.find(f.pid);
+        if (suivi == lues.end() || !fichier_plus_recent_que(f.modifie_ns, suivi->second.depart_ns)) continue;
+        const auto premiere = !retenues.contains(f.pid);
+        auto& instance = retenues[f.pid];
+        if (premiere) {
+            instance.pid = f.pid;
+            instance.pidfd = std::move(suivi->second.pidfd);
+            instance.depart_tops = suivi->second.depart_tops;
+            instance.depart_ns = suivi->second.depart_ns;
+        }
+        const std::string_view texte(f.contenu);
+        const auto fin_ligne = texte.find('\n');
+        if (const auto interface = interface_du_fichier_unite(f.nom)) {
             // Le fichier d'unité dit l'unité en cours ; celui du lien peut nommer l'ancienne.
             instance.interface = *interface;
             instance.fichier_unite = true;
-        } else if (const auto entree = entree_du_fichier_lien(nom); entree && instance.entree.empty()) {
+        } else if (const auto entree = entree_du_fichier_lien(f.nom); entree && instance.entree.empty()) {
             instance.entree = *entree;
             const auto seconde =
                 fin_ligne == std::string_view::npos ? std::string_view{} : texte.substr(fin_ligne + 1);
@@ -407,29 +534,36 @@ void AccesDistantPpp::Suivi::relire_dossier() {
     }
 
     std::vector<Instance> nouvelles;
-    for (auto& [pid, lue] : lues) {
-        auto ancienne = std::find_if(instances.begin(), instances.end(),
-                                     [pid = pid](const Instance& i) { return i.pid == pid; });
-        if (ancienne != instances.end()) {
-            lue.pidfd = std::move(ancienne->pidfd);
-            if (ancienne->interface == lue.interface) {
-                lue.vue = ancienne->vue;
-                lue.disparue_ms = ancienne->disparue_ms;
-            }
-        } else {
-            bool sans_pidfd = false;
-            lue.pidfd = ouvrir_pidfd(pid, sans_pidfd);
-            // Un pid qui n'existe plus : fichier laissé par un pppd tué.
-            if (!lue.pidfd.valide() && !sans_pidfd) continue;
-            // Fermé, il quitte la veille de lui-même.
-            surveiller(lue.pidfd.get());
+    for (auto& [pid, lue] : retenues) {
+        const auto& avant = lues.at(pid);
+        // La mémoire de l'interface ne vaut que pour la même interface.
+        if (avant.interface == lue.interface) {
+            lue.vue = avant.vue;
+            lue.disparue_ms = avant.disparue_ms;
         }
-        if (lue.pidfd.valide() ? pidfd_termine(lue.pidfd) : !processus_vivant(pid)) continue;
+        // Fermé, il quitte la veille de lui-même.
+        surveiller(lue.pidfd.get());
         if (lue.entree.empty()) lue.entree = entree_de_la_ligne_de_commande(pid);
         if (lue.entree.empty()) lue.entree = lue.interface.empty() ? "ppp" : lue.interface;
         nouvelles.push_back(std::move(lue));
     }
     instances = std::move(nouvelles);
+}
+
+bool AccesDistantPpp::Suivi::meme_processus(const Instance& instance) {
+    if (instance.pidfd.valide()) return !pidfd_termine(instance.pidfd);
+    const auto identite = identite_processus(instance.pid);
+    return identite && identite->depart_tops == instance.depart_tops;
+}
+
+bool AccesDistantPpp::Suivi::signaler(const Instance& instance, int signal) {
+#ifdef SYS_pidfd_send_signal
+    if (instance.pidfd.valide()) {
+        return ::syscall(SYS_pidfd_send_signal, instance.pidfd.get(), signal, nullptr, 0) == 0;
+    }
+#endif
+    // Sans pidfd, le pid est revérifié juste avant : la fenêtre qui reste est de quelques microsecondes.
+    return meme_processus(instance) && ::kill(instance.pid, signal) == 0;
 }
 
 int AccesDistantPpp::Suivi::etat_de(Instance& instance, std::int64_t maintenant) {
@@ -547,7 +681,7 @@ bool AccesDistantPpp::raccrocher() {
         std::filesystem::is_regular_file(suivi_->reglages.dossier_pairs / premiere.entree, e)) {
         return suivi_->lancer(suivi_->reglages.commande_raccrocher, premiere.entree);
     }
-    return ::kill(premiere.pid, SIGTERM) == 0;
+    return Suivi::signaler(premiere, SIGTERM);
 }
 
 std::string AccesDistantPpp::adresse_premiere_connexion() const {

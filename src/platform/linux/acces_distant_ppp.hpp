@@ -4,7 +4,9 @@
 // - Annuaire : les fichiers de pair du dossier des pairs (/etc/ppp/peers).
 // - Numéroter : « pon NOM » ; raccrocher : « poff NOM » (commandes réglables), lancées sans shell.
 // - Connexions en cours : les pppd vivants connus par leurs fichiers de pid du dossier d'exécution,
-//   /run/ppp-NOM.pid (deuxième ligne : l'interface) et /run/pppN.pid. État : 2 tant que l'interface
+//   /run/ppp-NOM.pid (deuxième ligne : l'interface) et /run/pppN.pid ; seul compte un processus pppd
+//   lancé avant l'écriture du fichier (un fichier laissé par un pppd tué nomme un pid qui a pu
+//   resservir). État : 2 tant que l'interface
 //   n'existe pas encore, 5 quand elle existe sans adresse IPv4 (ou pas encore montée), 8192 montée
 //   avec une adresse, 8193 quand elle a disparu alors que pppd tourne encore ; plus rien quand pppd
 //   est mort.
@@ -63,8 +65,9 @@ public:
     std::vector<std::string> entrees_annuaire() const override;
     // Lance « pon NOM » sans l'attendre ; faux pour une entrée absente ou un lancement impossible.
     bool numeroter(std::string_view entree) override;
-    // « poff NOM » pour la première connexion ; SIGTERM à son pppd quand son nom n'est pas une
-    // entrée de l'annuaire. Faux quand il n'y a aucune connexion ou que rien n'a pu être lancé.
+    // « poff NOM » pour la première connexion ; SIGTERM à son pppd (par son pidfd) quand son nom
+    // n'est pas une entrée de l'annuaire. Faux quand il n'y a aucune connexion ou que rien n'a pu
+    // être lancé.
     bool raccrocher() override;
 
     // La veille : complète quand le dossier d'exécution est surveillé, la vue du noyau à jour et

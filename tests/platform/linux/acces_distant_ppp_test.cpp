@@ -30,6 +30,13 @@
 #include "settings/fichier_ini.hpp"
 #include "settings/registre_memoire.hpp"
 
+namespace lumi {
+// Une connexion lisible dans les messages d'échec.
+void PrintTo(const ConnexionDistante& c, std::ostream* os) {
+    *os << "{" << c.nom_entree << ", " << c.etat << ", " << c.erreur << "}";
+}
+}  // namespace lumi
+
 namespace lumi::essai {
 namespace {
 
@@ -158,6 +165,61 @@ TEST_F(Ppp, FichiersDePidLusEtFusionnes) {
         std::filesystem::remove_all(dossier / "run");
         std::filesystem::create_directory(dossier / "run");
         for (const auto& [nom, contenu] : c.fichiers) fichier_pid(nom, contenu);
+        auto& a = acces();
+        noyau().definir("ppp0", montee_avec_adresse);
+        noyau().definir("ppp1", EtatInterface{true, ""});
+        EXPECT_EQ(a.connexions(), c.attendu);
+    }
+}
+
+// Un fichier de pid laissé par un pppd tué nomme un pid qui a pu resservir : seul compte un pppd
+// déjà lancé quand le fichier a été écrit.
+TEST_F(Ppp, SeulUnPppdPlusAncienQueSonFichierCompte) {
+    // Un programme pppd lancé par un lien d'un autre nom : son nom court est celui du lien.
+    std::filesystem::copy_file("/bin/sleep", dossier / "pppd");
+    std::filesystem::create_symlink(dossier / "pppd", dossier / "modem");
+    ProcessusEssai par_lien(std::vector<std::string>{(dossier / "modem").string(), "600"});
+    ASSERT_TRUE(par_lien.vivant()) << "impossible de lancer une copie de /bin/sleep";
+    ProcessusEssai autre_programme("sshd");
+    const auto pid = [](const ProcessusEssai& p) { return std::to_string(p.pid()); };
+
+    struct Cas {
+        const char* nom;
+        std::map<std::string, std::string> fichiers;
+        std::vector<std::string> vieillis;  // fichiers datés d'une heure avant leur processus
+        std::vector<ConnexionDistante> attendu;
+    };
+    const std::vector<Cas> cas = {
+        {"pppd plus ancien que son fichier",
+         {{"ppp-MonFAI.pid", pid(pppd) + "\nppp0\n"}},
+         {},
+         {{"MonFAI", 8192, 0}}},
+        {"pppd lancé par un lien d'un autre nom",
+         {{"ppp-Lien.pid", pid(par_lien) + "\nppp0\n"}},
+         {},
+         {{"Lien", 8192, 0}}},
+        {"un autre programme a repris le pid",
+         {{"ppp-MonFAI.pid", pid(autre_programme) + "\nppp0\n"}},
+         {},
+         {}},
+        {"pppd lancé après l'écriture du fichier",
+         {{"ppp-MonFAI.pid", pid(pppd) + "\nppp0\n"}},
+         {"ppp-MonFAI.pid"},
+         {}},
+        {"fichier d'unité d'un pppd précédent : le lien du pppd actuel dit l'interface",
+         {{"ppp0.pid", pid(pppd) + "\n"}, {"ppp-MonFAI.pid", pid(pppd) + "\nppp1\n"}},
+         {"ppp0.pid"},
+         {{"MonFAI", 5, 0}}},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        std::filesystem::remove_all(dossier / "run");
+        std::filesystem::create_directory(dossier / "run");
+        for (const auto& [nom, contenu] : c.fichiers) fichier_pid(nom, contenu);
+        for (const auto& nom : c.vieillis) {
+            std::filesystem::last_write_time(
+                dossier / "run" / nom, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+        }
         auto& a = acces();
         noyau().definir("ppp0", montee_avec_adresse);
         noyau().definir("ppp1", EtatInterface{true, ""});
@@ -523,6 +585,35 @@ TEST_F(Ppp, RaccrocherUnPppdHorsAnnuaireLuiEnvoieSIGTERM) {
     EXPECT_TRUE(a.raccrocher());
     const int statut = pppd.attendre();
     EXPECT_TRUE(WIFSIGNALED(statut) && WTERMSIG(statut) == SIGTERM);
+}
+
+TEST_F(Ppp, RaccrocherNeSignaleJamaisUnAutreProcessus) {
+    ProcessusEssai autre_programme("sshd");
+    struct Cas {
+        const char* nom;
+        ProcessusEssai& processus;
+        bool vieilli;
+    };
+    const std::vector<Cas> cas = {
+        {"un autre programme a repris le pid", autre_programme, false},
+        {"pppd lancé après l'écriture du fichier", pppd, true},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        std::filesystem::remove_all(dossier / "run");
+        std::filesystem::create_directory(dossier / "run");
+        fichier_pid("ppp0.pid", std::to_string(c.processus.pid()) + "\n");
+        if (c.vieilli) {
+            std::filesystem::last_write_time(
+                dossier / "run" / "ppp0.pid",
+                std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+        }
+        auto& a = acces();
+        EXPECT_TRUE(a.connexions().empty());
+        EXPECT_FALSE(a.raccrocher());
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_TRUE(c.processus.vivant());
+    }
 }
 
 TEST(ReglagesPpp, DossiersDeplacesParLEnvironnement) {
