@@ -261,8 +261,9 @@ void Programme::fermer(bool fin_de_session) {
 }
 
 void Programme::detruire_fenetre() {
-    // La position et le mode réduit sont rangés pour le prochain démarrage.
-    e_->fenetre->enregistrer_position();
+    // La position et le mode réduit sont rangés pour le prochain démarrage ; un démarrage abandonné
+    // par la fin de la session ne change rien, la place rangée reste.
+    if (!e_->dialogue.abandonnee()) e_->fenetre->enregistrer_position();
     e_->demarrage->FormDestroy(e_->fenetre->modes().mode_reduit_barre());
 }
 

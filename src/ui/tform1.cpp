@@ -1008,6 +1008,7 @@ void TForm1::disposition_de_demarrage(const TailleDemarrage& taille) {
 }
 
 void TForm1::restaurer_position() {
+    position_restauree_ = true;
     PositionRangee rangee{"indefini", "indefini"};
     try {
         const FichierIni ini(dossier_ / fichier_reglages);
@@ -1023,6 +1024,8 @@ void TForm1::restaurer_position() {
 }
 
 void TForm1::enregistrer_position() {
+    // Un démarrage interrompu avant de placer la fenêtre ne remplace pas la place rangée par la sienne.
+    if (!position_restauree_) return;
     mesurer_cadre();
     const PointEcran bouton = point_du_bouton();
     const QPoint coin = frameGeometry().topLeft() - origine_ecran();

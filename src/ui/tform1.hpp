@@ -122,7 +122,8 @@ public:
     // --- Les trois tailles ---
     // La disposition du démarrage ("taille" et "taille reduite"), la fenêtre pas encore montrée.
     void disposition_de_demarrage(const TailleDemarrage& taille);
-    // "position x" et "position y" de lumicompteur.ini : lues au démarrage, écrites en quittant.
+    // "position x" et "position y" de lumicompteur.ini : lues au démarrage, écrites en quittant (si
+    // elles ont été lues).
     void restaurer_position();
     void enregistrer_position();
     // SpeedButton10Click et les éléments de PopupMenu5 : le bouton de taille reste sous la souris.
@@ -354,6 +355,7 @@ private:
     int largeur_normale_ = 0;
     Cadre cadre_normal_{};
     bool cadre_mesure_ = false;
+    bool position_restauree_ = false;
     ModeAffichage mode_dispose_ = ModeAffichage::normal;
     QRubberBand* rectangle_ = nullptr;
     QPoint glissement_depart_;

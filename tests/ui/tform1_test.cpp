@@ -709,6 +709,10 @@ private slots:
 
     void laPositionRangeeEnQuittantRevientAuDemarrage() {
         auto& f = *b->fenetre;
+        // Jamais placée (démarrage interrompu) : rien n'est rangé.
+        f.enregistrer_position();
+        QCOMPARE(b->ini("position normale", "position x"), std::string());
+        f.restaurer_position();
         f.move(400, 300);
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         const QPoint bouton = f.SpeedButton10->mapToGlobal(QPoint());
