@@ -24,6 +24,7 @@
 #include "settings/dossier_donnees.hpp"
 #include "settings/registre_sqlite.hpp"
 #include "ui/dialogue_qt.hpp"
+#include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
 
 namespace lumi {
@@ -58,15 +59,23 @@ public:
     void selectionner_utilisateur(const std::string& argument) override {
         fenetre_.selectionner_utilisateur(QString::fromStdString(argument));
     }
+    void disposer_fenetre(const TailleDemarrage& taille) override {
+        fenetre_.disposition_de_demarrage(taille);
+    }
+    void restaurer_position() override { fenetre_.restaurer_position(); }
     void suivre_detection(Detection& detection) override { fenetre_.suivre_detection(detection); }
     void installer_icone() override { fenetre_.installer_icone(); }
     void montrer() override { fenetre_.montrer(); }
     void cacher() override { fenetre_.cacher(); }
     void fin_du_demarrage() override { fenetre_.fin_du_demarrage(); }
-    // La fenêtre d'accueil et d'import de l'historique viendra avec l'import ; rien à montrer encore.
-    // Modale, elle sera fermée par la fin de la session comme les boîtes : après son exec(), lever
-    // BoiteAbandonnee si DialogueQt::abandonnee().
-    void premiere_utilisation() override {}
+    // La fenêtre d'accueil et d'import de l'historique, quand sa route existe (sans elle, pas de boîte
+    // « pas encore disponible » au premier démarrage). Modale, elle sera fermée par la fin de la
+    // session comme les boîtes : après son ouverture, lever BoiteAbandonnee si DialogueQt::abandonnee().
+    void premiere_utilisation() override {
+        if (fenetre_.routeur().disponible(FenetreSecondaire::accueil)) {
+            fenetre_.routeur().ouvrir(FenetreSecondaire::accueil);
+        }
+    }
 
 private:
     TForm1& fenetre_;
@@ -157,7 +166,7 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
 
     connect(e_->fenetre.get(), &TForm1::fermeture_acceptee, this, [this](bool fin) { fermer(fin); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (!e_->ferme) e_->demarrage->FormDestroy(false);
+        if (!e_->ferme) detruire_fenetre();
     });
 }
 
@@ -217,7 +226,7 @@ void Programme::programmer_capture() {
             if (menu != nullptr) menu->hide();
             // L'image prise, le programme finit comme à une fermeture acceptée.
             e_->demarrage->fermeture_acceptee(false);
-            e_->demarrage->FormDestroy(false);
+            detruire_fenetre();
             e_->ferme = true;
             emit termine(ecrite ? 0 : 1);
         });
@@ -247,8 +256,15 @@ void Programme::fermer(bool fin_de_session) {
     if (e_->ferme) return;
     e_->ferme = true;
     e_->demarrage->fermeture_acceptee(fin_de_session);
-    e_->demarrage->FormDestroy(false);
+    detruire_fenetre();
     emit termine(0);
+}
+
+void Programme::detruire_fenetre() {
+    // La position et le mode réduit sont rangés pour le prochain démarrage ; un démarrage abandonné
+    // par la fin de la session ne change rien, la place rangée reste.
+    if (!e_->dialogue.abandonnee()) e_->fenetre->enregistrer_position();
+    e_->demarrage->FormDestroy(e_->fenetre->modes().mode_reduit_barre());
 }
 
 TForm1& Programme::fenetre() {

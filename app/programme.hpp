@@ -57,6 +57,7 @@ signals:
 
 private:
     void fermer(bool fin_de_session);
+    void detruire_fenetre();
     void programmer_demo(int secondes);
     void programmer_capture();
 

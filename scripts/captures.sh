@@ -35,3 +35,10 @@ capture repos --capture-apres 3
 "$outil" registre ecrire --dossier "$dossier" '\options' 'message 1' non > /dev/null
 capture connexion --demo 120 --capture-apres 14
 capture menu --capture-apres 3 --capture-menu
+# Les deux formes réduites, au repos et pendant la connexion de démonstration.
+for forme in afficheur barre; do
+    "$outil" registre ecrire --dossier "$dossier" '\options' 'taille' reduite > /dev/null
+    "$outil" registre ecrire --dossier "$dossier" '\options' 'taille reduite' "$forme" > /dev/null
+    capture "$forme" --capture-apres 3
+    capture "$forme-connexion" --demo 120 --capture-apres 14
+done

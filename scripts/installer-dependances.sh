@@ -24,6 +24,7 @@ paquets=(
     xauth
     xdotool
     trayer
+    openbox
     python3
 )
 

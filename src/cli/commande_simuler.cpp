@@ -320,7 +320,7 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
         if (!option.nom.empty() && option.type_forfait == type_forfait_f) {
             flux.sortie << "temps_restant_forfait=" << option.temps_restant_forfait << '\n';
         }
-        flux.sortie << "etat=" << banc.compteur.fenetre().lignes_etat[0] << '\n';
+        flux.sortie << "etat=" << banc.compteur.fenetre().lignes_etat[ligne_etat::etat] << '\n';
         ecrire_boites(flux, banc.dialogue);
         for (const auto& avis : banc.compteur.fenetre().avis_fin_forfait) {
             flux.sortie << "avis_fin_forfait=" << sur_une_ligne(avis.texte) << '\n';

@@ -32,7 +32,7 @@ CommandesFenetre::CommandesFenetre(Compteur& compteur, Registre& registre, Acces
     menus_.Heure1.checked = heure;
     reaffichages_vus_ = compteur_.fenetre().reaffichages_icone;
     // La légende de la durée avant la première connexion.
-    if (compteur_.fenetre_.Panel2.empty()) compteur_.fenetre_.Panel2 = "00:00:00";
+    compteur_.initialiser_legende_duree();
 }
 
 std::string CommandesFenetre::message(int numero) const {
@@ -60,10 +60,9 @@ void CommandesFenetre::htpopupClick() {
 }
 
 void CommandesFenetre::definir_ttc(bool ttc) {
-    compteur_.monnaie_.ttc = ttc;
+    compteur_.definir_affichage_ttc(ttc);
     menus_.ttcpopup.checked = ttc;
     menus_.htpopup.checked = !ttc;
-    compteur_.fenetre_.Panel4_hint = ttc ? textes_fenetre::hint_prix_ttc : textes_fenetre::hint_prix_ht;
     Panel13_ = ttc ? textes_fenetre::total_ttc : textes_fenetre::total_ht;
     ecrire_ini(parametres::affichage.section, parametres::affichage.cle, ttc ? "ttc" : "hors taxes");
     apres_changement_affichage();
@@ -86,28 +85,13 @@ void CommandesFenetre::definir_decimales(int nb, bool coches) {
         menus_.deuxdeci.checked = nb == 2;
         menus_.troisdeci.checked = nb == 3;
     }
-    ReglagesMonnaie autre = compteur_.monnaie();
-    autre.nb_decimales = nb == 2 ? 3 : 2;
-    const std::string zero_autre = formater_montant("0", false, 0, autre) + texte_devise(autre);
-    compteur_.monnaie_.nb_decimales = nb;
-    if (compteur_.fenetre_.Panel4 == zero_autre) {
-        compteur_.fenetre_.Panel4 =
-            formater_montant("0", false, 0, compteur_.monnaie_) + texte_devise(compteur_.monnaie_);
-    }
+    compteur_.definir_nb_decimales(nb);
     ecrire_ini(parametres::nb_de_decimales.section, parametres::nb_de_decimales.cle, nb == 2 ? "2" : "3");
     apres_changement_affichage();
 }
 
 void CommandesFenetre::apres_changement_affichage() {
-    compteur_.mise_a_jour_prix();
-    compteur_.mise_a_jour_panels();
-    if (compteur_.etat().compteur_actif) {
-        // Pendant un comptage, seule la zone d'information est repeinte : rechoisir le tarif et
-        // l'option pour la sélection automatique changerait le prix de la connexion en cours.
-        compteur_.mise_a_jour_affichage_tarifications();
-    } else {
-        compteur_.action_tarification_reduction_changer(EmetteurChangement::autre);
-    }
+    compteur_.rafraichir_apres_changement_monnaie();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -137,42 +121,18 @@ void CommandesFenetre::Panel2Click() {
 // Listes du tarif et de l'option
 
 void CommandesFenetre::choisir_option(int position) {
-    choisir_dans_liste(compteur_.choix_.ComboBox3, position, EmetteurChangement::liste_options);
+    compteur_.choisir_option(position);
 }
 
 void CommandesFenetre::choisir_tarif(int position) {
-    choisir_dans_liste(compteur_.choix_.ComboBox2, position, EmetteurChangement::liste_tarifs);
-}
-
-void CommandesFenetre::choisir_dans_liste(ListeDeroulante& liste, int position, EmetteurChangement emetteur) {
-    if (position < 0 || position >= static_cast<int>(liste.lignes.size())) return;
-    const int avant = liste.position;
-    liste.position = position;
-    try {
-        compteur_.selecteur_.action_tarification_reduction_changer(emetteur);
-    } catch (const std::exception& e) {
-        // Un choix refusé (fichier des tarifs illisible) laisse la liste où elle était.
-        liste.position = avant;
-        compteur_.montrer_erreur(e);
-    }
-    compteur_.appliquer_boutons_choix();
+    compteur_.choisir_tarif(position);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Rangées
 
 void CommandesFenetre::Panel1Click() {
-    auto& fenetre = compteur_.fenetre_;
-    int index = fenetre.index_ligne_affichee;
-    // Au plus un tour complet : une liste toute vide revient à la ligne 0.
-    for (int essai = 0; essai <= nb_lignes_etat / 2; ++essai) {
-        index += 2;
-        if (index > nb_lignes_etat - 1) index = 0;
-        if (!fenetre.lignes_etat[static_cast<std::size_t>(index)].empty()) break;
-    }
-    if (fenetre.lignes_etat[static_cast<std::size_t>(index)].empty()) index = 0;
-    fenetre.index_ligne_affichee = index;
-    compteur_.mise_a_jour_panels();
+    compteur_.tourner_rangees();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -189,32 +149,24 @@ ImageIcone CommandesFenetre::image_icone() {
 
 void CommandesFenetre::Timer2Timer() {
     const ImageIcone actuelle = image_icone();
-    auto& fenetre = compteur_.fenetre_;
-    switch (compteur_.Timer2().intervalle()) {
-        case 600:  // numérotation : l'icône clignote
+    switch (compteur_.effet_Timer2()) {
+        case EffetTimer2::numerotation:  // l'icône clignote
             icone_ =
                 actuelle == ImageIcone::numerotation ? ImageIcone::application : ImageIcone::numerotation;
-            ++fenetre.modifications_icone;
+            compteur_.signaler_modification_icone();
             break;
-        case 650:  // déconnexion programmée : le voyant clignote, l'icône tourne
+        case EffetTimer2::programmation:  // le voyant clignote, l'icône tourne
             Image6_image_ = !Image6_image_;
             icone_ = actuelle == ImageIcone::Image3   ? ImageIcone::Image4
                      : actuelle == ImageIcone::Image4 ? ImageIcone::Image5
                                                       : ImageIcone::Image3;
-            ++fenetre.modifications_icone;
+            compteur_.signaler_modification_icone();
             break;
-        case intervalle_rangee_clignotante:  // en attente de la première numérotation : la ligne 0 clignote
-            if (fenetre.index_ligne_affichee == 0) {
-                fenetre.Panel20.texte.clear();
-                fenetre.Panel1_en_haut = false;
-                if (fenetre.Panel1.texte.empty()) {
-                    fenetre.Panel1.texte = fenetre.lignes_etat[0];
-                } else {
-                    fenetre.Panel1.texte.clear();
-                }
-            }
+        case EffetTimer2::rangee_clignotante:
+            compteur_.clignoter_rangee();
             break;
-        default:  // 660 (raccrochage), 100 (glissement du coin) : rien
+        case EffetTimer2::raccrochage:
+        case EffetTimer2::pause_glissement:
             break;
     }
 }
@@ -343,12 +295,8 @@ ResultatNumerotation CommandesFenetre::Clique(std::string_view caption) {
 
 bool CommandesFenetre::SpeedButton3Click() {
     if (dialogue_.question(message(118)) != Reponse::oui) return false;
-    compteur_.Timer2().definir_intervalle(660);
-    compteur_.Timer2().activer(false);
+    compteur_.arreter_effets_Timer2();
     icone_ = ImageIcone::application;
-    compteur_.fenetre_.icone_numerotation = false;
-    ++compteur_.fenetre_.modifications_icone;
-    compteur_.fenetre_.Image6_visible = false;
     Image6_image_ = false;
     if (annuler_programmation) annuler_programmation();
     return true;

@@ -171,10 +171,8 @@ public:
     void Panel1Click();
 
     // --- Timer2 : icône, voyant de programmation, rangée clignotante ---
+    // L'effet suit compteur.effet_Timer2().
     void Timer2Timer();
-    // L'intervalle de l'attente de la première numérotation, dont l'effet (la rangée qui clignote)
-    // ne touche que la fenêtre : cachée, elle n'a pas à être réveillée pour lui.
-    static constexpr int intervalle_rangee_clignotante = 700;
     ImageIcone image_icone();
     // Le voyant Image6 montre son image (sinon il est vide).
     bool Image6_image() const { return Image6_image_; }
@@ -235,7 +233,6 @@ public:
     std::function<void()> annuler_programmation;
 
 private:
-    void choisir_dans_liste(ListeDeroulante& liste, int position, EmetteurChangement emetteur);
     void definir_ttc(bool ttc);
     void definir_decimales(int nb, bool coches);
     void apres_changement_affichage();

@@ -217,7 +217,7 @@ void Compteur::remise_a_zero_quotidienne() {
 }
 
 void Compteur::adresse_et_provider() {
-    const std::string& adresse = fenetre_.lignes_etat[11];
+    const std::string& adresse = fenetre_.lignes_etat[ligne_etat::adresse];
     if (!etat_.nom_connexion.empty() && !adresse.empty() && adresse != "127.0.0.1") return;
 
     std::string nom;
@@ -228,8 +228,8 @@ void Compteur::adresse_et_provider() {
     if (erreur == 0 && etat_.nom_connexion.empty()) affectation_variable_provider();
 
     if (adresse.empty() || adresse == "127.0.0.1") {
-        fenetre_.lignes_etat[10] = textes_etat::adresse_ip;
-        fenetre_.lignes_etat[11] = adresse_.adresse_ip_locale();
+        fenetre_.lignes_etat[ligne_etat::titre_adresse] = textes_etat::adresse_ip;
+        fenetre_.lignes_etat[ligne_etat::adresse] = adresse_.adresse_ip_locale();
     }
 }
 
@@ -401,8 +401,7 @@ void Compteur::action_numerotation_en_cours() {
     fenetre_.SpeedButton4.enabled = false;
     fenetre_.SpeedButton2.enabled = false;
 
-    Timer2_.definir_intervalle(600);
-    Timer2_.activer(true);
+    regler_Timer2(EffetTimer2::numerotation, true);
     fenetre_.icone_numerotation = true;
 
     fenetre_.Panel1.couleur_police = couleur_vert_lime;
@@ -415,8 +414,8 @@ void Compteur::action_numerotation_en_cours() {
     fenetre_.Panel4 = formater_montant("0", false, 0, monnaie_) + texte_devise(monnaie_);
 
     etat_.duree_connexion = 0;
-    fenetre_.lignes_etat[0] = textes_etat::numerotation_en_cours;
-    fenetre_.lignes_etat[1] = etat_.nom_connexion;
+    fenetre_.lignes_etat[ligne_etat::etat] = textes_etat::numerotation_en_cours;
+    fenetre_.lignes_etat[ligne_etat::detail] = etat_.nom_connexion;
     mise_a_jour_panels();
 }
 
@@ -427,11 +426,10 @@ void Compteur::action_connecte_au_reseau() {
     ras_connexion_en_cours(acces_distant_, nom, erreur, etat_ras);
     etat_.nom_connexion = nom;
 
-    fenetre_.lignes_etat[0] = textes_etat::connecte_au_service;
-    fenetre_.lignes_etat[1].clear();
+    fenetre_.lignes_etat[ligne_etat::etat] = textes_etat::connecte_au_service;
+    fenetre_.lignes_etat[ligne_etat::detail].clear();
 
-    Timer2_.activer(false);
-    Timer2_.definir_intervalle(700);
+    regler_Timer2(EffetTimer2::rangee_clignotante, false);
     reaffichage_petite_icone();
     mise_a_jour_panels();
 
@@ -465,17 +463,16 @@ void Compteur::action_fin_de_connexion() {
 
     boutons_choix_masques_ = false;
     appliquer_boutons_choix();
-    fenetre_.lignes_etat[10].clear();
-    fenetre_.lignes_etat[11].clear();
+    fenetre_.lignes_etat[ligne_etat::titre_adresse].clear();
+    fenetre_.lignes_etat[ligne_etat::adresse].clear();
     if (fenetre_.index_ligne_affichee == 10) fenetre_.index_ligne_affichee = 0;
 
-    Timer2_.definir_intervalle(700);
-    Timer2_.activer(false);
+    regler_Timer2(EffetTimer2::rangee_clignotante, false);
     reaffichage_petite_icone();
 
-    fenetre_.lignes_etat[0] =
+    fenetre_.lignes_etat[ligne_etat::etat] =
         etat_.connexion_etablie ? textes_etat::fin_de_connexion : textes_etat::echec_connexion;
-    fenetre_.lignes_etat[1].clear();
+    fenetre_.lignes_etat[ligne_etat::detail].clear();
     mise_a_jour_panels();
     changement_bouton_mode_manuel();
 
@@ -509,8 +506,8 @@ void Compteur::SpeedButton1Click() {
     Timer2_.activer(false);
     fenetre_.icone_numerotation = false;
 
-    fenetre_.lignes_etat[1].clear();
-    fenetre_.lignes_etat[0] = textes_etat::demarre_manuellement;
+    fenetre_.lignes_etat[ligne_etat::detail].clear();
+    fenetre_.lignes_etat[ligne_etat::etat] = textes_etat::demarre_manuellement;
     mise_a_jour_panels();
 }
 
@@ -520,8 +517,8 @@ void Compteur::SpeedButton4Click() {
     changement_bouton_mode_manuel();
     boutons_choix_masques_ = false;
     appliquer_boutons_choix();
-    fenetre_.lignes_etat[0] = textes_etat::arrete_manuellement;
-    fenetre_.lignes_etat[1].clear();
+    fenetre_.lignes_etat[ligne_etat::etat] = textes_etat::arrete_manuellement;
+    fenetre_.lignes_etat[ligne_etat::detail].clear();
     mise_a_jour_panels();
     enregistrer_temps_restant_forfait();
     if (enregistrer_historique) enregistrer_historique();
@@ -632,8 +629,13 @@ void Compteur::afficher_prix(const std::string& texte) {
     fenetre_.Panel4 = texte;
 }
 
+void Compteur::regler_Timer2(EffetTimer2 effet, bool active) {
+    Timer2_.definir_intervalle(intervalle(effet));
+    Timer2_.activer(active);
+}
+
 void Compteur::mise_a_jour_panels() {
-    fenetre_.lignes_etat[3] = historique_.texte_ligne_etat_3(
+    fenetre_.lignes_etat[ligne_etat::facture] = historique_.texte_ligne_etat_3(
         etat_.compteur_actif, etat_.duree_connexion,
         static_cast<double>(etat_.prix_communication) - etat_.montant_reduction, monnaie_);
     const auto ligne = [this](int i) -> const std::string& {

@@ -52,12 +52,6 @@ struct ReglagesCompteur {
 };
 
 class Compteur final : private AffichageTarifaire, private EffetsForfait {
-    // Les commandes de la fenêtre principale (core/commandes_fenetre.hpp) changent l'affichage, les
-    // réglages de la monnaie et la position des listes du tarif et de l'option.
-    friend class CommandesFenetre;
-    // Le démarrage écrit les lignes d'état fixes et celle de la source de détection.
-    friend class Demarrage;
-
 public:
     // Lit les réglages du démarrage : "anti crash" et "frequence save crash", "Alsace", l'affichage
     // des prix (TTC, décimales) de lumicompteur.ini. Ne charge pas encore les tarifs.
@@ -80,6 +74,9 @@ public:
     const Minuterie& Timer1() const { return Timer1_; }
     const Minuterie& Timer2() const { return Timer2_; }
     const Minuterie& Timer4() const { return Timer4_; }
+    // Timer2 réglé par son effet (l'intervalle qui le porte) et sa marche.
+    void regler_Timer2(EffetTimer2 effet, bool active);
+    EffetTimer2 effet_Timer2() const { return effet_de_l_intervalle(Timer2_.intervalle()); }
 
     // --- Actions d'état (sources de détection et boutons) ---
     void action_numerotation_en_cours();
@@ -102,6 +99,35 @@ public:
     void reaffichage_petite_icone();
     // Choix du panneau de durée : 1 la durée, 2 l'heure.
     void definir_mode_panneau_duree(int mode);
+
+    // --- Opérations de la fenêtre (compteur_fenetre.cpp) ---
+    // Le compteur seul écrit le modèle de la fenêtre : les commandes (CommandesFenetre, les modes
+    // d'affichage, le démarrage) passent par ces opérations étroites.
+    void ecrire_ligne_etat(std::size_t ligne, std::string texte);
+    // Prix TTC ou hors taxes : réglage de la monnaie et info-bulle du prix.
+    void definir_affichage_ttc(bool ttc);
+    // 2 ou 3 décimales ; un prix nul affiché dans l'autre format est réécrit dans le nouveau.
+    void definir_nb_decimales(int nb);
+    // Après un changement de la monnaie : prix, rangées, puis zone d'information (seule pendant un
+    // comptage) ou nouveau choix du tarif et de l'option.
+    void rafraichir_apres_changement_monnaie();
+    // Un choix à la main dans ComboBox2 ou ComboBox3 ; refusé, la liste reste où elle était.
+    void choisir_tarif(int position);
+    void choisir_option(int position);
+    // Rotation des rangées : deux lignes plus loin, jusqu'à une ligne non vide (0 après 20).
+    void tourner_rangees();
+    // Effet rangee_clignotante de Timer2 : la ligne 0 paraît et disparaît dans la première rangée.
+    void clignoter_rangee();
+    // L'icône de notification a changé d'image (NIM_MODIFY).
+    void signaler_modification_icone() { ++fenetre_.modifications_icone; }
+    // Raccrochage demandé : plus de clignotement, l'icône du produit, voyant de programmation éteint.
+    void arreter_effets_Timer2();
+    // La durée montre "00:00:00" avant la première connexion.
+    void initialiser_legende_duree();
+    // Mode barre : une seule rangée, deux lignes côte à côte, et le bouton de connexion caché.
+    void definir_mode_barre(bool barre);
+    void montrer_fenetre();
+    void cacher_fenetre();
 
     // --- Lecture de l'état ---
     const EtatCompteur& etat() const { return etat_; }
@@ -154,8 +180,7 @@ private:
     void afficher_prix(const std::string& texte);
     void enregistrer_temps_restant_forfait();
     void appliquer_boutons_choix();
-    void montrer_fenetre();
-    void cacher_fenetre();
+    void choisir_dans_liste(ListeDeroulante& liste, int position, EmetteurChangement emetteur);
     // Une erreur du compteur est montrée une seule fois par texte pendant la vie du programme.
     void montrer_erreur(const std::exception& erreur);
     std::string provider_du_decompte() const;
@@ -186,7 +211,7 @@ private:
     std::set<std::string> erreurs_montrees_;
 
     Minuterie Timer1_{"Timer1", 1000, true};
-    Minuterie Timer2_{"Timer2", 700, true};
+    Minuterie Timer2_{"Timer2", intervalle(EffetTimer2::rangee_clignotante), true};
     Minuterie Timer4_{"Timer4", 30000, false};
 };
 

@@ -86,8 +86,8 @@ void Demarrage::FormCreate(CoquilleDemarrage& coquille) {
     etape(EtapeDemarrage::titre_et_couleurs);
 
     etape(EtapeDemarrage::fichier_du_mois);
-    compteur_.fenetre_.lignes_etat[12] = ligne_etat_12;
-    compteur_.fenetre_.lignes_etat[13] = ligne_etat_13;
+    compteur_.ecrire_ligne_etat(ligne_etat::produit, std::string(ligne_etat_12));
+    compteur_.ecrire_ligne_etat(ligne_etat::description, std::string(ligne_etat_13));
 
     etape(EtapeDemarrage::utilisateurs);
     coquille.selection_utilisateurs(systeme_.profils_utilisateurs(), systeme_.utilisateur_connecte());
@@ -115,8 +115,8 @@ void Demarrage::FormCreate(CoquilleDemarrage& coquille) {
         coquille.selectionner_utilisateur(argument);
     }
 
-    // Les formes réduites de la fenêtre viendront avec les modes d'affichage : elle s'ouvre normale.
     etape(EtapeDemarrage::mode_affichage);
+    coquille.disposer_fenetre(lire_taille_demarrage(registre_));
 
     etape(EtapeDemarrage::source_detection);
     if (detection_ != nullptr) {
@@ -125,12 +125,14 @@ void Demarrage::FormCreate(CoquilleDemarrage& coquille) {
     }
 
     etape(EtapeDemarrage::ligne_etat_source);
-    compteur_.fenetre_.lignes_etat[1].clear();
-    compteur_.fenetre_.lignes_etat[0] =
-        detection_ != nullptr ? detection_->texte_etat_source() : textes_etat::supervision_en_cours;
+    compteur_.ecrire_ligne_etat(ligne_etat::detail, {});
+    compteur_.ecrire_ligne_etat(ligne_etat::etat,
+                                std::string(detection_ != nullptr ? detection_->texte_etat_source()
+                                                                  : textes_etat::supervision_en_cours));
     compteur_.mise_a_jour_panels();
 
     etape(EtapeDemarrage::icone_et_position);
+    coquille.restaurer_position();
     coquille.installer_icone();
 
     etape(EtapeDemarrage::fenetre);

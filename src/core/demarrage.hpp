@@ -13,6 +13,7 @@
 
 #include "base/horloge.hpp"
 #include "core/dialogue.hpp"
+#include "core/modes_affichage.hpp"
 #include "core/systeme.hpp"
 #include "settings/registre.hpp"
 
@@ -78,6 +79,10 @@ public:
                                         const std::string& utilisateur_systeme) = 0;
     // Un argument de la ligne de commande qui peut nommer un utilisateur (premier "-" ôté).
     virtual void selectionner_utilisateur(const std::string& argument) = 0;
+    // La disposition de la fenêtre au démarrage ("taille" et "taille reduite").
+    virtual void disposer_fenetre(const TailleDemarrage& taille) = 0;
+    // La position rangée ("position x", "position y"), la fenêtre déjà disposée.
+    virtual void restaurer_position() = 0;
     // La scrutation de la détection (Timer5) suivie par la coquille.
     virtual void suivre_detection(Detection& detection) = 0;
     virtual void installer_icone() = 0;

@@ -33,6 +33,36 @@ inline constexpr std::string_view arrete_manuellement = "Arrêté manuellement";
 inline constexpr std::string_view adresse_ip = "Adresse IP";
 }  // namespace textes_etat
 
+// L'effet de Timer2 à chaque tic. L'intervalle de la minuterie dit lequel court : chaque effet garde
+// le sien, et un intervalle qui n'en porte aucun (raccrochage, glissement du coin) ne fait rien.
+enum class EffetTimer2 : std::int32_t {
+    numerotation = 600,        // l'icône alterne avec celle de la numérotation
+    programmation = 650,       // le voyant Image6 clignote, l'icône tourne (Image3 -> 4 -> 5)
+    raccrochage = 660,         // rien
+    rangee_clignotante = 700,  // avant la première numérotation : la ligne d'état 0 clignote
+    pause_glissement = 100,    // le coin est tiré : rien
+};
+
+inline constexpr std::int32_t intervalle(EffetTimer2 effet) {
+    return static_cast<std::int32_t>(effet);
+}
+
+// L'effet que porte un intervalle ; un intervalle inconnu n'en porte aucun.
+inline constexpr EffetTimer2 effet_de_l_intervalle(std::int32_t ms) {
+    switch (ms) {
+        case intervalle(EffetTimer2::numerotation):
+            return EffetTimer2::numerotation;
+        case intervalle(EffetTimer2::programmation):
+            return EffetTimer2::programmation;
+        case intervalle(EffetTimer2::rangee_clignotante):
+            return EffetTimer2::rangee_clignotante;
+        case intervalle(EffetTimer2::pause_glissement):
+            return EffetTimer2::pause_glissement;
+        default:
+            return EffetTimer2::raccrochage;
+    }
+}
+
 struct BoutonFenetre {
     bool visible = true;
     bool enabled = true;

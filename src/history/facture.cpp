@@ -54,7 +54,7 @@ void FactureEnCours::lire() {
 }
 
 void FactureEnCours::lecture_total_facure_en_cours(LignesEtat& lignes_etat) {
-    lignes_etat[2] = texte_total_facture_en_cours;
+    lignes_etat[ligne_etat::titre_facture] = texte_total_facture_en_cours;
     lire();
 }
 

@@ -9,8 +9,8 @@ namespace lumi {
 namespace {
 
 // Réécrit la ligne seulement si le texte change ; rend vrai dans ce cas.
-bool ecrire_ligne(LignesEtat& lignes, int indice, std::string texte) {
-    auto& ligne = lignes[static_cast<std::size_t>(indice)];
+bool ecrire_ligne(LignesEtat& lignes, std::size_t indice, std::string texte) {
+    auto& ligne = lignes[indice];
     if (ligne == texte) return false;
     ligne = std::move(texte);
     return true;
@@ -76,8 +76,8 @@ bool afficher_progressbar(const AppelProgression& appel, const tparametre_de_la_
         if (appel.type_forfait == type_forfait_r) {
             Gauge1.visible = true;
             regler_jauge(Gauge1, appel.maximum, appel.restant);
-            change |= ecrire_ligne(lignes, 0, "Décompte crédit temps");
-            change |= ecrire_ligne(lignes, 1, "");
+            change |= ecrire_ligne(lignes, ligne_etat::etat, "Décompte crédit temps");
+            change |= ecrire_ligne(lignes, ligne_etat::detail, "");
         } else if (appel.type_forfait == type_forfait_f) {
             // Une unité nulle ou négative compte comme la seconde : pas de division par zéro.
             if (unite_decompte <= 1) {
@@ -89,9 +89,10 @@ bool afficher_progressbar(const AppelProgression& appel, const tparametre_de_la_
             }
             regler_jauge(forfait.Gauge2, appel.maximum, appel.restant);
             forfait.temps_restant = format_hms(forfait.Gauge2.position);
-            change |= ecrire_ligne(lignes, 0, "Décompte forfait");
-            change |= ecrire_ligne(
-                lignes, 1, std::to_string(pourcentage(forfait.Gauge2)) + "% - " + forfait.temps_restant);
+            change |= ecrire_ligne(lignes, ligne_etat::etat, "Décompte forfait");
+            change |=
+                ecrire_ligne(lignes, ligne_etat::detail,
+                             std::to_string(pourcentage(forfait.Gauge2)) + "% - " + forfait.temps_restant);
         }
         return change;
     }
@@ -102,14 +103,14 @@ bool afficher_progressbar(const AppelProgression& appel, const tparametre_de_la_
         const std::int32_t apres_credit = std::max<std::int32_t>(appel.ecoule - tarif.credit_temps, 0);
         const std::int32_t reste_du_pas = tarif.pas_tarif - apres_credit % tarif.pas_tarif;
         const std::int32_t pas_commences = apres_credit / tarif.pas_tarif + 1;
-        change |= ecrire_ligne(lignes, 0,
+        change |= ecrire_ligne(lignes, ligne_etat::etat,
                                "Décompte unités de " + calcul_temps_en_minutes_et_secondes(tarif.pas_tarif));
-        change |=
-            ecrire_ligne(lignes, 1, champ_2(reste_du_pas) + " - " + std::to_string(pas_commences) + " UT");
+        change |= ecrire_ligne(lignes, ligne_etat::detail,
+                               champ_2(reste_du_pas) + " - " + std::to_string(pas_commences) + " UT");
     } else {
         Gauge1.visible = false;
-        change |= ecrire_ligne(lignes, 0, "Tarification à la seconde");
-        change |= ecrire_ligne(lignes, 1, "");
+        change |= ecrire_ligne(lignes, ligne_etat::etat, "Tarification à la seconde");
+        change |= ecrire_ligne(lignes, ligne_etat::detail, "");
     }
     return change;
 }
@@ -128,9 +129,9 @@ bool affichage_message_reduc_normales(const tparametre_de_la_reduction& option, 
             }
         }
     }
-    bool change = ecrire_ligne(lignes, 4, "Réduction en cours :");
-    change |=
-        ecrire_ligne(lignes, 5, "- " + pour_cent + "% = - " + montant_affiche(montant_reduction, monnaie));
+    bool change = ecrire_ligne(lignes, ligne_etat::titre_reduction, "Réduction en cours :");
+    change |= ecrire_ligne(lignes, ligne_etat::reduction,
+                           "- " + pour_cent + "% = - " + montant_affiche(montant_reduction, monnaie));
     return change;
 }
 

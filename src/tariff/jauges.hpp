@@ -4,6 +4,7 @@
 // Les lignes d'état appartiennent au compteur : ces fonctions les reçoivent par référence et ne
 // touchent qu'aux indices qu'elles nomment.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,20 @@ namespace lumi {
 // Les 21 lignes d'état de la fenêtre principale, montrées deux à deux dans l'afficheur.
 inline constexpr int nb_lignes_etat = 21;
 using LignesEtat = std::array<std::string, nb_lignes_etat>;
+
+// Ce que chaque ligne d'état porte ; les indices sont ceux de la rotation des rangées (deux à deux).
+namespace ligne_etat {
+inline constexpr std::size_t etat = 0;             // état de la connexion, de la source ou de la jauge
+inline constexpr std::size_t detail = 1;           // entrée numérotée, reste du pas ou du forfait
+inline constexpr std::size_t titre_facture = 2;    // "Total facture en cours :"
+inline constexpr std::size_t facture = 3;          // durée et montant de la facture en cours
+inline constexpr std::size_t titre_reduction = 4;  // "Réduction en cours :"
+inline constexpr std::size_t reduction = 5;        // pourcentage et montant de la réduction
+inline constexpr std::size_t titre_adresse = 10;   // "Adresse IP"
+inline constexpr std::size_t adresse = 11;         // l'adresse de la connexion
+inline constexpr std::size_t produit = 12;         // nom du produit
+inline constexpr std::size_t description = 13;     // ce qu'il fait
+}  // namespace ligne_etat
 
 // 45 -> "45 secondes", 60 -> "1 minute", 120 -> "2 minutes", 200 -> "3 min20 sec".
 std::string calcul_temps_en_minutes_et_secondes(std::int32_t secondes);

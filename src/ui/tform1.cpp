@@ -15,14 +15,18 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMetaMethod>
+#include <QMoveEvent>
+#include <QRubberBand>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <cstdio>
 #include <exception>
 
 #include "core/commandes_fenetre.hpp"
@@ -32,13 +36,16 @@
 #include "core/utilisateurs.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
+#include "settings/fichier_ini.hpp"
 #include "settings/parametres.hpp"
 #include "ui/controles.hpp"
 #include "ui/dialogue_qt.hpp"
 #include "ui/icones.hpp"
+#include "ui/routeur_fenetres.hpp"
 #include "ui/tfinforfait.hpp"
 #include "ui/tinfoform.hpp"
 #include "ui/tsplashscreen.hpp"
+#include "ui/zones_tform1.hpp"
 
 namespace lumi {
 
@@ -69,42 +76,14 @@ void appliquer_bouton(ui::BoutonRapide* b, const BoutonFenetre& modele) {
     bulle(b, modele.hint);
 }
 
-void appliquer_element(QAction* a, const ElementMenu& e) {
-    const QString t = qs(e.caption);
-    if (a->text() != t) a->setText(t);
-    a->setVisible(e.visible);
-    a->setEnabled(e.enabled);
-    a->setChecked(e.checked);
+// Les drapeaux de la fenêtre : bordée et titrée en normale ; sans bord et toujours au-dessus réduite.
+Qt::WindowFlags drapeaux(ModeAffichage mode) {
+    if (mode == ModeAffichage::normal) return Qt::Window;
+    return Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 }
 
-// Une pastille de couleur (colonne "Zone", légende).
-QLabel* pastille(const QString& nom, QWidget* parent) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(nom);
-    l->setFixedSize(16, 11);
-    l->setAutoFillBackground(true);
-    l->setFrameStyle(QFrame::Box | QFrame::Plain);
-    return l;
-}
-
-void colorer(QLabel* l, const std::optional<std::uint32_t>& couleur) {
-    QPalette p = l->palette();
-    const QColor c =
-        couleur ? ui::couleur_qt(*couleur) : l->parentWidget()->palette().color(QPalette::Window);
-    if (p.color(QPalette::Window) == c) return;
-    p.setColor(QPalette::Window, c);
-    l->setPalette(p);
-}
-
-QLabel* etiquette(const QString& nom, const QString& t, QWidget* parent, bool gras = false) {
-    auto* l = new QLabel(t, parent);
-    l->setObjectName(nom);
-    if (gras) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
-    return l;
+std::size_t rang(ModeAffichage mode) {
+    return static_cast<std::size_t>(mode);
 }
 
 }  // namespace
@@ -126,11 +105,19 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
             dossier_aide_ = dossier_donnees_par_defaut(dossier_executable_courant()) / "aide";
         }
     }
-    const QScreen* ecran = QGuiApplication::primaryScreen();
+    // La section des couleurs suit la profondeur de l'écran de la fenêtre (8 bits ou moins : "8bits").
+    const QScreen* ecran = screen();
     couleurs_ = std::make_unique<JeuCouleurs>(dossier_ / fichier_couleurs, ecran ? ecran->depth() : 24);
     commandes_ =
         std::make_unique<CommandesFenetre>(compteur_, registre_, acces_distant_, dialogue_, dossier_);
+    modes_ = std::make_unique<ModesAffichage>(compteur_);
     utilisateurs_ = std::make_unique<ListeUtilisateurs>(registre_);
+    routeur_ = new ui::RouteurFenetres(*this, dialogue_);
+    connect(routeur_, &ui::RouteurFenetres::fermee, this, [this] {
+        // La fenêtre fermée, la fenêtre principale est repeinte.
+        utilisateurs_->relire();
+        apres_evenement();
+    });
     compteur_.historique().definir_selection_utilisateur(*utilisateurs_);
     icones_ = std::make_unique<ui::IconesLumi>();
     setWindowIcon(icones_->application());
@@ -138,12 +125,15 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
 
     construire();
     construire_menus();
+    brancher_zones();
     construire_minuteries();
     appliquer_couleurs();
     rafraichir();
+    mesurer_dispositions();
 }
 
 TForm1::~TForm1() {
+    delete rectangle_;
     // La fenêtre des messages rappelle les commandes en se détruisant : avant elles, donc.
     delete infoform_.data();
     // L'historique ne doit plus demander l'utilisateur à une liste détruite.
@@ -160,61 +150,86 @@ void TForm1::construire() {
     tout->setSpacing(5);
     tout->setSizeConstraint(QLayout::SetFixedSize);
 
-    // --- Cadre de l'afficheur, avec les boutons de notification et de taille ---
-    Panel6 = new ui::Panneau("Panel6", this);
-    Panel6->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel6->setLineWidth(2);
-    auto* dans_cadre = new QHBoxLayout(Panel6);
-    dans_cadre->setContentsMargins(4, 4, 4, 4);
-    dans_cadre->setSpacing(4);
-    construire_afficheur(Panel6);
-    dans_cadre->addWidget(Panel5, 1);
-    auto* colonne = new QVBoxLayout;
-    colonne->setSpacing(2);
-    SpeedButton8 = new ui::BoutonRapide("SpeedButton8", icones_->notification, {},
-                                        qs(textes_fenetre::hint_SpeedButton8), Panel6);
-    SpeedButton10 = new ui::BoutonRapide("SpeedButton10", icones_->taille, {},
-                                         qs(textes_fenetre::hint_SpeedButton10), Panel6);
-    // Les trois tailles viendront plus tard : la fenêtre reste en taille normale.
-    SpeedButton10->setEnabled(false);
-    colonne->addWidget(SpeedButton8);
-    colonne->addWidget(SpeedButton10);
-    colonne->addStretch();
-    dans_cadre->addLayout(colonne);
-    tout->addWidget(Panel6);
+    zone_afficheur = new ui::ZoneAfficheur(*icones_, this);
+    zone_boutons = new ui::ZoneBoutons(*icones_, compteur_.fenetre(), this);
+    zone_utilisateur = new ui::ZoneUtilisateur(*icones_, this);
+    zone_choix = new ui::ZoneChoix(*icones_, this);
+    zone_information = new ui::ZoneInformation(*icones_, this);
+    zone_du_forfait = new ui::ZoneDuForfait(this);
+    for (QWidget* zone : {static_cast<QWidget*>(zone_afficheur), static_cast<QWidget*>(zone_boutons),
+                          static_cast<QWidget*>(zone_utilisateur), static_cast<QWidget*>(zone_choix),
+                          static_cast<QWidget*>(zone_information), static_cast<QWidget*>(zone_du_forfait)}) {
+        tout->addWidget(zone);
+    }
 
-    // --- Boutons ---
-    auto* boutons = new QHBoxLayout;
-    boutons->setSpacing(2);
-    const auto& f = compteur_.fenetre();
-    SpeedButton2 =
-        new ui::BoutonRapide("SpeedButton2", icones_->connecter, {}, qs(f.SpeedButton2.hint), this);
-    SpeedButton3 =
-        new ui::BoutonRapide("SpeedButton3", icones_->deconnecter, {}, qs(f.SpeedButton3.hint), this);
-    SpeedButton1 = new ui::BoutonRapide("SpeedButton1", icones_->demarrer, {}, qs(f.SpeedButton1.hint), this);
-    SpeedButton4 = new ui::BoutonRapide("SpeedButton4", icones_->arreter, {}, qs(f.SpeedButton4.hint), this);
-    SpeedButton11 = new ui::BoutonRapide("SpeedButton11", icones_->module_programmation, {},
-                                         qs(f.SpeedButton11.hint), this);
-    SpeedButton5 = new ui::BoutonRapide("SpeedButton5", icones_->options, "&Options",
-                                        qs(textes_fenetre::hint_SpeedButton5), this);
-    SpeedButton7 = new ui::BoutonRapide("SpeedButton7", icones_->historique, "&Historique",
-                                        qs(textes_fenetre::hint_SpeedButton7), this);
-    SpeedButton6 = new ui::BoutonRapide("SpeedButton6", icones_->aide, "&Aide",
-                                        qs(textes_fenetre::hint_SpeedButton6), this);
-    for (auto* b : {SpeedButton2, SpeedButton3, SpeedButton1, SpeedButton4, SpeedButton11}) {
-        b->setIconSize(QSize(24, 24));
-        boutons->addWidget(b);
-        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        QSizePolicy p = b->sizePolicy();
-        p.setRetainSizeWhenHidden(false);
-        b->setSizePolicy(p);
-    }
-    boutons->addStretch();
-    for (auto* b : {SpeedButton5, SpeedButton7, SpeedButton6}) {
-        b->setIconSize(QSize(20, 20));
-        boutons->addWidget(b);
-    }
-    tout->addLayout(boutons);
+    // Les noms établis mènent aux contrôles des zones.
+    const auto& a = *zone_afficheur;
+    Panel6 = a.Panel6;
+    Panel5 = a.Panel5;
+    Panel2 = a.Panel2;
+    Panel3 = a.Panel3;
+    Panel4 = a.Panel4;
+    Panel1 = a.Panel1;
+    Panel20 = a.Panel20;
+    Gauge1 = a.Gauge1;
+    Image6 = a.Image6;
+    SpeedButton8 = a.SpeedButton8;
+    SpeedButton10 = a.SpeedButton10;
+    const auto& b = *zone_boutons;
+    SpeedButton1 = b.SpeedButton1;
+    SpeedButton2 = b.SpeedButton2;
+    SpeedButton3 = b.SpeedButton3;
+    SpeedButton4 = b.SpeedButton4;
+    SpeedButton5 = b.SpeedButton5;
+    SpeedButton6 = b.SpeedButton6;
+    SpeedButton7 = b.SpeedButton7;
+    SpeedButton11 = b.SpeedButton11;
+    const auto& u = *zone_utilisateur;
+    Panel33 = u.Panel33;
+    Label6 = u.Label6;
+    Image12 = u.Image12;
+    SpeedButton17 = u.SpeedButton17;
+    ComboBox1 = u.ComboBox1;
+    const auto& c = *zone_choix;
+    Label_tarif = c.Label_tarif;
+    Label_option = c.Label_option;
+    SpeedButton14 = c.SpeedButton14;
+    SpeedButton15 = c.SpeedButton15;
+    ComboBox2 = c.ComboBox2;
+    ComboBox3 = c.ComboBox3;
+    dessin_plages = zone_information->dessin_plages;
+    Image14 = zone_information->Image14;
+    zone_forfait = zone_du_forfait;
+    Gauge2 = zone_du_forfait->Gauge2;
+    Label10 = zone_du_forfait->Label10;
+}
+
+void TForm1::brancher_zones() {
+    // L'afficheur.
+    connect(Panel1, &ui::Panneau::clique, this, [this] { Panel1Click(); });
+    connect(Panel20, &ui::Panneau::clique, this, [this] { Panel1Click(); });
+    connect(Panel2, &ui::Panneau::clique, this, [this] { Panel2Click(); });
+    connect(Panel4, &ui::Panneau::clique, this, [this] { Panel4Click(); });
+    Panel2->setContextMenuPolicy(Qt::CustomContextMenu);
+    Panel4->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Panel2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu3->popup(Panel2->mapToGlobal(p)); });
+    connect(Panel4, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu1->popup(Panel4->mapToGlobal(p)); });
+    connect(SpeedButton8, &QToolButton::clicked, this, [this] { cacher(); });
+    connect(SpeedButton10, &QToolButton::clicked, this, [this] { SpeedButton10Click(); });
+    SpeedButton10->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(SpeedButton10, &QWidget::customContextMenuRequested, this, [this] {
+        appliquer_menus();
+        PopupMenu5->popup(QCursor::pos());
+    });
+    // Le coin de la fenêtre (et celui du cadre Panel6 dans les formes réduites) se tire.
+    setMouseTracking(true);
+    Panel6->setMouseTracking(true);
+    Panel6->installEventFilter(this);
+    Image6->installEventFilter(this);
+
+    // Les boutons.
     connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
     connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] {
@@ -229,47 +244,10 @@ void TForm1::construire() {
     connect(SpeedButton5, &QToolButton::clicked, this, [this] { demander_options(0); });
     connect(SpeedButton7, &QToolButton::clicked, this, [this] { demander_historique(); });
     connect(SpeedButton6, &QToolButton::clicked, this, [this] { SpeedButton6Click(); });
-    connect(SpeedButton8, &QToolButton::clicked, this, [this] { cacher(); });
 
-    // --- Utilisateur en cours ---
-    auto* zone_utilisateur = new QFrame(this);
-    zone_utilisateur->setObjectName("zone_utilisateur");
-    zone_utilisateur->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    auto* rangee_u = new QHBoxLayout(zone_utilisateur);
-    rangee_u->setContentsMargins(2, 2, 2, 2);
-    rangee_u->setSpacing(4);
-    Panel33 = new ui::Panneau("Panel33", zone_utilisateur);
-    Panel33->setText(qs(textes_fenetre::Panel33));
-    Panel33->updateGeometry();
-    Panel33->definir_glissement(false);
-    rangee_u->addWidget(Panel33);
-    auto* hote_u = new QWidget(zone_utilisateur);
-    auto* pile_u = new QGridLayout(hote_u);
-    pile_u->setContentsMargins(0, 0, 0, 0);
-    ComboBox1 = new ui::ListeDessinee("ComboBox1", hote_u);
-    ComboBox1->setFocusPolicy(Qt::ClickFocus);
-    Label6 = etiquette("Label6", {}, hote_u, true);
-    Label6->setAutoFillBackground(true);
-    Label6->setContentsMargins(4, 0, 4, 0);
-    pile_u->addWidget(ComboBox1, 0, 0);
-    pile_u->addWidget(Label6, 0, 0);
-    Label6->raise();
-    rangee_u->addWidget(hote_u, 1);
-    Image12 = new QLabel(zone_utilisateur);
-    Image12->setObjectName("Image12");
-    Image12->setPixmap(icones_->cadenas());
-    Image12->setCursor(Qt::PointingHandCursor);
-    QSizePolicy retenue = Image12->sizePolicy();
-    retenue.setRetainSizeWhenHidden(true);
-    Image12->setSizePolicy(retenue);
-    rangee_u->addWidget(Image12);
-    SpeedButton17 = new ui::BoutonRapide("SpeedButton17", icones_->deroulant, {}, {}, zone_utilisateur);
-    rangee_u->addWidget(SpeedButton17);
-    tout->addWidget(zone_utilisateur);
-    zone_utilisateur->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(
-        zone_utilisateur, &QWidget::customContextMenuRequested, this,
-        [this, zone_utilisateur](const QPoint& p) { PopupMenu4->popup(zone_utilisateur->mapToGlobal(p)); });
+    // L'utilisateur.
+    connect(zone_utilisateur, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PopupMenu4->popup(zone_utilisateur->mapToGlobal(p)); });
     connect(SpeedButton17, &QToolButton::clicked, this, [this] { ouvrir_ComboBox1(); });
     connect(Panel33, &ui::Panneau::clique, this, [this] { ouvrir_ComboBox1(); });
     connect(ComboBox1, &ui::ListeDessinee::choisie, this, [this](int i) {
@@ -281,44 +259,7 @@ void TForm1::construire() {
     Label6->installEventFilter(this);
     Image12->installEventFilter(this);
 
-    // --- Tarif et option en vigueur, et leurs listes ---
-    auto* zone_choix = new QFrame(this);
-    zone_choix->setObjectName("zone_choix");
-    zone_choix->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    auto* grille_c = new QGridLayout(zone_choix);
-    grille_c->setContentsMargins(4, 2, 2, 2);
-    grille_c->setHorizontalSpacing(4);
-    grille_c->setVerticalSpacing(1);
-    const auto ligne_choix = [&](int rang, const QString& titre, QLabel*& libelle, ui::ListeDessinee*& liste,
-                                 const QString& nom_liste, ui::BoutonRapide*& bouton,
-                                 const QString& nom_bouton, std::string_view hint_bouton,
-                                 std::string_view hint_libelle) {
-        grille_c->addWidget(etiquette({}, titre, zone_choix), rang, 0);
-        auto* hote = new QWidget(zone_choix);
-        auto* pile = new QGridLayout(hote);
-        pile->setContentsMargins(0, 0, 0, 0);
-        liste = new ui::ListeDessinee(nom_liste, hote);
-        libelle = etiquette(nom_liste == "ComboBox2" ? "Label_tarif" : "Label_option", {}, hote, true);
-        libelle->setAutoFillBackground(true);
-        libelle->setToolTip(qs(hint_libelle));
-        libelle->setMinimumWidth(250);
-        pile->addWidget(liste, 0, 0);
-        pile->addWidget(libelle, 0, 0);
-        libelle->raise();
-        grille_c->addWidget(hote, rang, 1);
-        bouton = new ui::BoutonRapide(nom_bouton, icones_->deroulant, {}, qs(hint_bouton), zone_choix);
-        QSizePolicy p = bouton->sizePolicy();
-        p.setRetainSizeWhenHidden(true);
-        bouton->setSizePolicy(p);
-        grille_c->addWidget(bouton, rang, 2);
-    };
-    ligne_choix(0, "Tarification :", Label_tarif, ComboBox2, "ComboBox2", SpeedButton15, "SpeedButton15",
-                textes_choix::hint_SpeedButton15, textes_choix::hint_libelle_tarif);
-    ligne_choix(1, "Réduction :", Label_option, ComboBox3, "ComboBox3", SpeedButton14, "SpeedButton14",
-                textes_choix::hint_SpeedButton14, textes_choix::hint_libelle_option);
-    grille_c->setColumnStretch(1, 1);
-    ComboBox2->setToolTip(qs(textes_choix::hint_liste_tarifs));
-    tout->addWidget(zone_choix);
+    // Le tarif et l'option.
     connect(SpeedButton14, &QToolButton::clicked, this, [this] { ComboBox3->showPopup(); });
     connect(SpeedButton15, &QToolButton::clicked, this, [this] { ComboBox2->showPopup(); });
     connect(ComboBox2, &ui::ListeDessinee::choisie, this, [this](int i) {
@@ -329,269 +270,79 @@ void TForm1::construire() {
         commandes_->choisir_option(i);
         apres_evenement();
     });
-
-    // --- Zone d'information tarifaire ---
-    auto* info = new QFrame(this);
-    info->setObjectName("zone_information");
-    info->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    auto* grille = new QGridLayout(info);
-    grille->setContentsMargins(6, 4, 6, 4);
-    grille->setHorizontalSpacing(10);
-    grille->setVerticalSpacing(2);
-    grille->addWidget(etiquette("titre_connexion", "Connexion", info, true), 0, 0);
-    grille->addWidget(etiquette("titre_credit", "Crédit Temps", info, true), 0, 1, 1, 2);
-    label_pas = etiquette("label_pas", "Tarification à la Seconde", info, true);
-    grille->addWidget(label_pas, 0, 3);
-    label_connexion = etiquette("label_connexion", {}, info);
-    label_credit = etiquette("label_credit", {}, info);
-    grille->addWidget(label_connexion, 1, 0);
-    grille->addWidget(label_credit, 1, 1, 1, 3);
-    grille->addWidget(etiquette("titre_zone", "Zone", info, true), 2, 0);
-    grille->addWidget(etiquette("titre_prix", "Prix", info, true), 2, 1, 1, 2);
-    titre_total = etiquette("titre_total", "Total", info, true);
-    grille->addWidget(titre_total, 2, 3);
-    for (int i = 0; i < 3; ++i) {
-        auto& r = rangees_tarif[static_cast<std::size_t>(i)];
-        r.pastille = pastille(QString("pastille%1").arg(i + 1), info);
-        r.par_minute = etiquette(QString("par_minute%1").arg(i + 1), {}, info);
-        r.total = etiquette(QString("total%1").arg(i + 1), {}, info);
-        grille->addWidget(r.pastille, 3 + i, 0, Qt::AlignHCenter);
-        grille->addWidget(r.par_minute, 3 + i, 1, 1, 2);
-        grille->addWidget(r.total, 3 + i, 3);
-    }
-    auto* legende = new QWidget(info);
-    legende->setObjectName("legende");
-    // Une ligne par pastille : les textes l1 et l2 sont longs.
-    auto* rangee_l = new QGridLayout(legende);
-    rangee_l->setContentsMargins(0, 2, 0, 2);
-    rangee_l->setHorizontalSpacing(6);
-    rangee_l->setVerticalSpacing(1);
-    legende_pastille1 = pastille("legende_pastille1", legende);
-    legende_l1 = etiquette("legende_l1", {}, legende);
-    legende_pastille2 = pastille("legende_pastille2", legende);
-    legende_l2 = etiquette("legende_l2", {}, legende);
-    legende_sans_avantage = etiquette("legende_sans_avantage", qs(texte_sans_avantage_horaire), legende);
-    rangee_l->addWidget(legende_pastille1, 0, 0);
-    rangee_l->addWidget(legende_l1, 0, 1);
-    rangee_l->addWidget(legende_pastille2, 1, 0);
-    rangee_l->addWidget(legende_l2, 1, 1);
-    rangee_l->addWidget(legende_sans_avantage, 2, 0, 1, 2);
-    rangee_l->setColumnStretch(1, 1);
-    zone_legende = legende;
-    grille->addWidget(legende, 6, 0, 1, 4);
-    titre_zones = etiquette("titre_zones", "Zones Tarifaires", info, true);
-    grille->addWidget(titre_zones, 7, 0, 1, 3);
-    Image14 = new QLabel(info);
-    Image14->setObjectName("Image14");
-    Image14->setPixmap(icones_->lampe_ferie());
-    QSizePolicy retenue_14 = Image14->sizePolicy();
-    retenue_14.setRetainSizeWhenHidden(true);
-    Image14->setSizePolicy(retenue_14);
-    grille->addWidget(Image14, 7, 3, Qt::AlignRight);
-    dessin_plages = new ui::DessinPlagesQt(info);
-    grille->addWidget(dessin_plages, 8, 0, 1, 4);
-    grille->setColumnStretch(3, 1);
-    tout->addWidget(info);
-
-    // --- Zone du forfait ---
-    zone_forfait = new QFrame(this);
-    zone_forfait->setObjectName("zone_forfait");
-    static_cast<QFrame*>(zone_forfait)->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    auto* grille_f = new QGridLayout(zone_forfait);
-    grille_f->setContentsMargins(6, 4, 6, 4);
-    grille_f->setVerticalSpacing(2);
-    grille_f->addWidget(etiquette({}, "Temps restant sur le forfait :", zone_forfait), 0, 0);
-    label_temps_restant = etiquette("label_temps_restant", {}, zone_forfait, true);
-    grille_f->addWidget(label_temps_restant, 0, 1);
-    Gauge2 = new ui::JaugeQt("Gauge2", true, zone_forfait);
-    Gauge2->setFixedHeight(14);
-    grille_f->addWidget(Gauge2, 1, 0, 1, 2);
-    grille_f->addWidget(etiquette({}, "Prochain forfait dans", zone_forfait), 2, 0);
-    Label10 = etiquette("Label10", {}, zone_forfait);
-    grille_f->addWidget(Label10, 2, 1);
-    label_decompte = etiquette("label_decompte", {}, zone_forfait);
-    grille_f->addWidget(label_decompte, 3, 0, 1, 2);
-    grille_f->setColumnStretch(1, 1);
-    tout->addWidget(zone_forfait);
-
-    Image6->installEventFilter(this);
-}
-
-void TForm1::construire_afficheur(QWidget* parent) {
-    Panel5 = new ui::Panneau("Panel5", parent);
-    Panel5->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel5->setLineWidth(2);
-    auto* grille = new QGridLayout(Panel5);
-    grille->setContentsMargins(6, 4, 6, 4);
-    grille->setHorizontalSpacing(8);
-    grille->setVerticalSpacing(0);
-
-    QFont chiffres = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    chiffres.setPointSize(17);
-    chiffres.setBold(true);
-    Panel2 = new ui::Panneau("Panel2", Panel5);
-    Panel2->setFont(chiffres);
-    Panel2->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Panel2->setMinimumWidth(QFontMetrics(chiffres).horizontalAdvance("000:00:00") + 4);
-    Panel3 = new ui::Panneau("Panel3", Panel5);
-    Panel3->setFixedSize(12, 24);
-    Panel3->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Panel4 = new ui::Panneau("Panel4", Panel5);
-    Panel4->setFont(chiffres);
-    Panel4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Panel4->setMinimumWidth(QFontMetrics(chiffres).horizontalAdvance("0000,000 F") + 4);
-    grille->addWidget(Panel2, 0, 0);
-    grille->addWidget(Panel3, 0, 1, Qt::AlignCenter);
-    grille->addWidget(Panel4, 0, 2);
-    grille->setColumnStretch(2, 1);
-
-    QFont rangees = font();
-    rangees.setBold(true);
-    auto* textes = new QWidget(Panel5);
-    textes->setObjectName("rangees");
-    auto* pile = new QVBoxLayout(textes);
-    pile->setContentsMargins(0, 0, 0, 0);
-    pile->setSpacing(0);
-    Panel1 = new ui::Panneau("Panel1", textes);
-    Panel20 = new ui::Panneau("Panel20", textes);
-    for (auto* p : {Panel1, Panel20}) {
-        p->setFont(rangees);
-        p->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        p->setMinimumHeight(QFontMetrics(rangees).height() + 2);
-        pile->addWidget(p);
-    }
-    textes->setFixedHeight(2 * (QFontMetrics(rangees).height() + 2));
-    grille->addWidget(textes, 1, 0, 1, 3);
-    Image6 = new QLabel(Panel5);
-    Image6->setObjectName("Image6");
-    Image6->setFixedSize(16, 16);
-    Image6->setCursor(Qt::PointingHandCursor);
-    grille->addWidget(Image6, 1, 2, Qt::AlignRight | Qt::AlignTop);
-    Gauge1 = new ui::JaugeQt("Gauge1", false, Panel5);
-    Gauge1->setFixedHeight(4);
-    Gauge1->definir_couleurs(0x202020, couleur_vert_lime);
-    QSizePolicy p = Gauge1->sizePolicy();
-    p.setRetainSizeWhenHidden(true);
-    Gauge1->setSizePolicy(p);
-    grille->addWidget(Gauge1, 2, 0, 1, 3);
-
-    // Afficheur noir, chiffres verts : les couleurs de Couleur.ini peuvent les changer ensuite.
-    for (auto* panneau : {Panel5, Panel2, Panel4, Panel1, Panel20}) {
-        panneau->definir_fond(couleur_noir);
-        panneau->definir_police(couleur_vert_lime);
-    }
-    connect(Panel1, &ui::Panneau::clique, this, [this] { Panel1Click(); });
-    connect(Panel20, &ui::Panneau::clique, this, [this] { Panel1Click(); });
-    connect(Panel2, &ui::Panneau::clique, this, [this] { Panel2Click(); });
-    connect(Panel4, &ui::Panneau::clique, this, [this] { Panel4Click(); });
-    Panel2->setContextMenuPolicy(Qt::CustomContextMenu);
-    Panel4->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Panel2, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { PopupMenu3->popup(Panel2->mapToGlobal(p)); });
-    connect(Panel4, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { PopupMenu1->popup(Panel4->mapToGlobal(p)); });
 }
 
 void TForm1::construire_menus() {
-    const auto action = [this](QMenu* menu, const QString& nom, std::string_view texte_action,
-                               std::function<void()> faire, bool cochable = false) {
-        auto* a = menu->addAction(qs(texte_action));
-        a->setObjectName(nom);
-        a->setCheckable(cochable);
-        connect(a, &QAction::triggered, this, [faire = std::move(faire)] { faire(); });
-        return a;
-    };
+    menus_ = std::make_unique<ui::MenusTForm1>(this);
+    auto& m = *menus_;
+    PopupMenu1 = m.PopupMenu1;
+    PopupMenu2 = m.PopupMenu2;
+    PopupMenu3 = m.PopupMenu3;
+    PopupMenu4 = m.PopupMenu4;
+    PopupMenu5 = m.PopupMenu5;
+    PopupMenu6 = m.PopupMenu6;
+    Seconnecter1_sous_menu = m.Seconnecter1_sous_menu;
+    Historique1 = m.Historique1;
+    Options1 = m.Options1;
+    Seconnecter1 = m.Seconnecter1;
+    Sedeconnecter1 = m.Sedeconnecter1;
+    Programmation1 = m.Programmation1;
+    Email1 = m.Email1;
+    Web1 = m.Web1;
+    Aide1 = m.Aide1;
+    reduir = m.reduir;
+    restaurer = m.restaurer;
+    Fermer1 = m.Fermer1;
+    ttcpopup = m.ttcpopup;
+    htpopup = m.htpopup;
+    deuxdeci = m.deuxdeci;
+    troisdeci = m.troisdeci;
+    Duree1 = m.Duree1;
+    Heure1 = m.Heure1;
+    Utilisateurs1 = m.Utilisateurs1;
+    afficheur = m.afficheur;
+    barre = m.barre;
+    Taillenormale = m.Taillenormale;
 
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName("PopupMenu2");
-    Historique1 =
-        action(PopupMenu2, "Historique1", textes_menu::Historique1, [this] { demander_historique(); });
-    Options1 = action(PopupMenu2, "Options1", textes_menu::Options1, [this] { demander_options(0); });
-    PopupMenu2->addSeparator();
-    Seconnecter1_sous_menu = new QMenu(PopupMenu2);
-    Seconnecter1_sous_menu->setObjectName("Seconnecter1_sous_menu");
-    Seconnecter1 = action(PopupMenu2, "Seconnecter1", textes_menu::se_connecter_points, [this] {
+    const auto brancher = [this](QAction* a, std::function<void()> faire) {
+        connect(a, &QAction::triggered, this, [faire = std::move(faire)] { faire(); });
+    };
+    // Une commande du modèle, puis la fenêtre relue.
+    const auto commande = [this, &brancher](QAction* a, void (CommandesFenetre::*c)()) {
+        brancher(a, [this, c] {
+            ((*commandes_).*c)();
+            apres_evenement();
+        });
+    };
+    brancher(Historique1, [this] { demander_historique(); });
+    brancher(Options1, [this] { demander_options(0); });
+    brancher(Seconnecter1, [this] {
         commandes_->Seconnecter1Click();
         apres_evenement();
     });
-    Seconnecter1->setEnabled(false);
-    Sedeconnecter1 =
-        action(PopupMenu2, "Sedeconnecter1", textes_menu::Sedeconnecter1, [this] { SpeedButton3Click(); });
-    Programmation1 = action(PopupMenu2, "Programmation1", textes_menu::Programmation1,
-                            [this] { demander_programmation(); });
-    PopupMenu2->addSeparator();
-    Email1 = action(PopupMenu2, "Email1", textes_menu::Email1,
-                    [this] { ouvrir_url(qs(textes_fenetre::adresse_courrier)); });
-    Web1 = action(PopupMenu2, "Web1", textes_menu::Web1,
-                  [this] { ouvrir_url(qs(textes_fenetre::adresse_web)); });
-    Aide1 = action(PopupMenu2, "Aide1", textes_menu::Aide1, [this] { SpeedButton6Click(); });
-    PopupMenu2->addSeparator();
-    reduir = action(PopupMenu2, "reduir", textes_menu::reduir, [this] { cacher(); });
-    restaurer = action(PopupMenu2, "restaurer", textes_menu::restaurer, [this] { montrer(); });
-    PopupMenu2->addSeparator();
-    Fermer1 = action(PopupMenu2, "Fermer1", textes_menu::Fermer1, [this] { close(); });
+    brancher(Sedeconnecter1, [this] { SpeedButton3Click(); });
+    brancher(Programmation1, [this] { demander_programmation(); });
+    brancher(Email1, [this] { ouvrir_url(qs(textes_fenetre::adresse_courrier)); });
+    brancher(Web1, [this] { ouvrir_url(qs(textes_fenetre::adresse_web)); });
+    brancher(Aide1, [this] { SpeedButton6Click(); });
+    brancher(reduir, [this] { cacher(); });
+    brancher(restaurer, [this] { montrer(); });
+    brancher(Fermer1, [this] { close(); });
     connect(PopupMenu2, &QMenu::aboutToShow, this, [this] { PopupMenu2Popup(); });
-
-    PopupMenu6 = new QMenu(this);
-    PopupMenu6->setObjectName("PopupMenu6");
     connect(PopupMenu6, &QMenu::aboutToShow, this, [this] {
         commandes_->PopupMenu6Popup();
         appliquer_menus();
     });
-
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName("PopupMenu1");
-    ttcpopup = action(
-        PopupMenu1, "ttcpopup", textes_menu::ttcpopup,
-        [this] {
-            commandes_->ttcpopupClick();
-            apres_evenement();
-        },
-        true);
-    htpopup = action(
-        PopupMenu1, "htpopup", textes_menu::htpopup,
-        [this] {
-            commandes_->htpopupClick();
-            apres_evenement();
-        },
-        true);
-    PopupMenu1->addSeparator();
-    deuxdeci = action(
-        PopupMenu1, "deuxdeci", textes_menu::deuxdeci,
-        [this] {
-            commandes_->deuxdeciClick();
-            apres_evenement();
-        },
-        true);
-    troisdeci = action(
-        PopupMenu1, "troisdeci", textes_menu::troisdeci,
-        [this] {
-            commandes_->troisdeciClick();
-            apres_evenement();
-        },
-        true);
-
-    PopupMenu3 = new QMenu(this);
-    PopupMenu3->setObjectName("PopupMenu3");
-    Duree1 = action(
-        PopupMenu3, "Duree1", textes_menu::Duree1,
-        [this] {
-            commandes_->Duree1Click();
-            apres_evenement();
-        },
-        true);
-    Heure1 = action(
-        PopupMenu3, "Heure1", textes_menu::Heure1,
-        [this] {
-            commandes_->Heure1Click();
-            apres_evenement();
-        },
-        true);
-
-    PopupMenu4 = new QMenu(this);
-    PopupMenu4->setObjectName("PopupMenu4");
-    Utilisateurs1 =
-        action(PopupMenu4, "Utilisateurs1", textes_menu::Utilisateurs1, [this] { demander_options(1); });
+    commande(ttcpopup, &CommandesFenetre::ttcpopupClick);
+    commande(htpopup, &CommandesFenetre::htpopupClick);
+    commande(deuxdeci, &CommandesFenetre::deuxdeciClick);
+    commande(troisdeci, &CommandesFenetre::troisdeciClick);
+    commande(Duree1, &CommandesFenetre::Duree1Click);
+    commande(Heure1, &CommandesFenetre::Heure1Click);
+    brancher(Utilisateurs1, [this] { demander_options(1); });
+    brancher(afficheur, [this] { afficheurClick(); });
+    brancher(barre, [this] { barreClick(); });
+    brancher(Taillenormale, [this] { TaillenormaleClick(); });
 }
 
 void TForm1::construire_minuteries() {
@@ -727,11 +478,7 @@ void TForm1::rafraichir() {
     const auto& f = compteur_.fenetre();
 
     // Les boutons.
-    appliquer_bouton(SpeedButton1, f.SpeedButton1);
-    appliquer_bouton(SpeedButton2, f.SpeedButton2);
-    appliquer_bouton(SpeedButton3, f.SpeedButton3);
-    appliquer_bouton(SpeedButton4, f.SpeedButton4);
-    appliquer_bouton(SpeedButton11, f.SpeedButton11);
+    zone_boutons->appliquer(f);
     appliquer_bouton(SpeedButton14, f.SpeedButton14);
     appliquer_bouton(SpeedButton15, f.SpeedButton15);
     visible(Image14, f.Image14_visible);
@@ -772,8 +519,11 @@ void TForm1::rafraichir() {
 
     if (zone_appliquee_ != f.zone_tarif) {
         zone_appliquee_ = f.zone_tarif;
-        rafraichir_zone_tarif();
+        zone_information->appliquer(f.zone_tarif);
+        zone_du_forfait->appliquer(f.zone_tarif.forfait);
     }
+    // La zone du forfait n'est montrée que par la fenêtre normale.
+    visible(zone_du_forfait, f.zone_tarif.forfait.visible && mode_dispose_ == ModeAffichage::normal);
 
     appliquer_menus();
     appliquer_visibilite();
@@ -782,26 +532,8 @@ void TForm1::rafraichir() {
 
 void TForm1::rafraichir_afficheur() {
     const auto& f = compteur_.fenetre();
-    texte(Panel2, f.Panel2);
-    bulle(Panel2, f.Panel2_hint);
-    Panel3->definir_fond(f.Panel3_couleur);
-    texte(Panel4, f.Panel4);
-    bulle(Panel4, f.Panel4_hint);
-    texte(Panel1, f.Panel1.texte);
-    Panel1->definir_police(f.Panel1.couleur_police);
-    visible(Panel1, f.Panel1.visible);
-    texte(Panel20, f.Panel20.texte);
-    Panel20->definir_police(f.Panel20.couleur_police);
-    // La première rangée en haut quand la seconde a du texte, centrée sinon.
-    visible(Panel20, f.Panel1_en_haut);
-    visible(Gauge1, f.Gauge1.visible);
-    Gauge1->definir(f.Gauge1);
-    visible(Image6, f.Image6_visible);
-    const bool image6 = commandes_->Image6_image();
-    if (image6 != image6_applique_) {
-        image6_applique_ = image6;
-        Image6->setPixmap(image6 ? icones_->programmation() : QPixmap());
-    }
+    zone_afficheur->appliquer(f, commandes_->Image6_image(), icones_->programmation());
+    bulle(SpeedButton10, modes_->hint_SpeedButton10());
     // Titre et icône.
     if (titre_applique_ != f.titre_application) {
         titre_applique_ = f.titre_application;
@@ -810,63 +542,17 @@ void TForm1::rafraichir_afficheur() {
     appliquer_icone();
 }
 
-void TForm1::rafraichir_zone_tarif() {
-    const auto& z = compteur_.fenetre().zone_tarif;
-    texte(label_connexion, z.connexion);
-    texte(label_credit, z.credit_temps);
-    if (!z.pas.empty()) texte(label_pas, z.pas);
-    bool totaux = false;
-    for (std::size_t i = 0; i < 3; ++i) {
-        const auto& l = z.lignes[i];
-        auto& r = rangees_tarif[i];
-        visible(r.pastille, l.visible);
-        visible(r.par_minute, l.visible);
-        visible(r.total, l.visible && l.total_visible);
-        colorer(r.pastille, l.couleur);
-        texte(r.par_minute, l.par_minute);
-        texte(r.total, l.total);
-        totaux = totaux || (l.visible && l.total_visible);
-    }
-    visible(titre_total, totaux);
-    visible(zone_legende, z.legende.visible);
-    visible(legende_pastille1, z.legende.pastilles_visibles);
-    visible(legende_pastille2, z.legende.pastilles_visibles);
-    visible(legende_l1, z.legende.pastilles_visibles);
-    visible(legende_l2, z.legende.pastilles_visibles);
-    visible(legende_sans_avantage, z.legende.sans_avantage_visible);
-    colorer(legende_pastille1, z.legende.couleur1);
-    colorer(legende_pastille2, z.legende.couleur2);
-    texte(legende_l1, z.legende.l1);
-    texte(legende_l2, z.legende.l2);
-    visible(titre_zones, z.titre_zones_tarifaires_visible);
-    dessin_plages->definir(z.dessin);
-
-    visible(zone_forfait, z.forfait.visible);
-    Gauge2->definir(z.forfait.Gauge2);
-    texte(label_temps_restant, z.forfait.temps_restant);
-    texte(Label10, z.forfait.Label10);
-    texte(label_decompte, z.forfait.texte_decompte);
-}
-
 void TForm1::appliquer_menus() {
     const auto& m = commandes_->menus();
+    const auto& m5 = modes_->PopupMenu5();
     const auto& f = compteur_.fenetre();
-    if (menus_appliques_ && *menus_appliques_ == m && reduir->isVisible() == f.menu_reduir_visible &&
-        restaurer->isVisible() == f.menu_restaurer_visible) {
+    if (menus_appliques_ && *menus_appliques_ == m && menu5_applique_ && *menu5_applique_ == m5 &&
+        reduir->isVisible() == f.menu_reduir_visible && restaurer->isVisible() == f.menu_restaurer_visible) {
         return;
     }
     menus_appliques_ = m;
-    appliquer_element(Seconnecter1, m.Seconnecter1);
-    appliquer_element(Sedeconnecter1, m.Sedeconnecter1);
-    appliquer_element(Programmation1, m.Programmation1);
-    appliquer_element(ttcpopup, m.ttcpopup);
-    appliquer_element(htpopup, m.htpopup);
-    appliquer_element(deuxdeci, m.deuxdeci);
-    appliquer_element(troisdeci, m.troisdeci);
-    appliquer_element(Duree1, m.Duree1);
-    appliquer_element(Heure1, m.Heure1);
-    reduir->setVisible(f.menu_reduir_visible);
-    restaurer->setVisible(f.menu_restaurer_visible);
+    menu5_applique_ = m5;
+    menus_->appliquer(m, m5, f.menu_reduir_visible, f.menu_restaurer_visible);
 
     // Les entrées de l'annuaire : sous "Se &connecter à" et dans PopupMenu6.
     const auto remplir = [this](QMenu* menu, const std::vector<std::string>& entrees) {
@@ -970,7 +656,7 @@ void TForm1::synchroniser_minuteries() {
     // La rangée clignotante ne touche qu'à la fenêtre : cachée dans la zone de notification, le
     // programme ne se réveille plus que pour le top.
     suivre(Timer2, compteur_.Timer2(), version_timer2_, premiere_timer2_,
-           compteur_.Timer2().intervalle() == CommandesFenetre::intervalle_rangee_clignotante && isHidden());
+           compteur_.effet_Timer2() == EffetTimer2::rangee_clignotante && isHidden());
     suivre(Timer4, compteur_.Timer4(), version_timer4_, premiere_timer4_);
     if (detection_) {
         suivre(Timer5, detection_->Timer5(), version_timer5_, premiere_timer5_);
@@ -1224,30 +910,287 @@ void TForm1::ouvrir_url(const QString& url) {
     }
 }
 
-void TForm1::demander_fenetre(bool connecte, const char* nom, const std::function<void()>& emettre) {
-    if (!connecte) {
-        dialogue_.information(std::string("La fenêtre « ") + nom + " » n'est pas encore disponible.");
-        return;
-    }
-    emettre();
-    // La fenêtre fermée, la fenêtre principale est repeinte.
-    utilisateurs_->relire();
-    apres_evenement();
-}
-
 void TForm1::demander_options(int page) {
-    demander_fenetre(isSignalConnected(QMetaMethod::fromSignal(&TForm1::options_demandees)),
-                     "Options et configuration", [this, page] { emit options_demandees(page); });
+    routeur_->ouvrir(FenetreSecondaire::options, page);
 }
 
 void TForm1::demander_historique() {
-    demander_fenetre(isSignalConnected(QMetaMethod::fromSignal(&TForm1::historique_demande)),
-                     "Historique des connexions", [this] { emit historique_demande(); });
+    routeur_->ouvrir(FenetreSecondaire::historique);
 }
 
 void TForm1::demander_programmation() {
-    demander_fenetre(isSignalConnected(QMetaMethod::fromSignal(&TForm1::programmation_demandee)),
-                     "Module de programmation", [this] { emit programmation_demandee(); });
+    routeur_->ouvrir(FenetreSecondaire::programmation);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Les trois tailles
+
+Disposition TForm1::disposition(ModeAffichage mode) const {
+    return dispositions_[rang(mode)];
+}
+
+void TForm1::appliquer_disposition(ModeAffichage mode) {
+    const bool normale = mode == ModeAffichage::normal;
+    for (QWidget* zone : {static_cast<QWidget*>(zone_boutons), static_cast<QWidget*>(zone_utilisateur),
+                          static_cast<QWidget*>(zone_choix), static_cast<QWidget*>(zone_information)}) {
+        visible(zone, normale);
+    }
+    visible(zone_du_forfait, normale && compteur_.fenetre().zone_tarif.forfait.visible);
+    // Les demandes de disposition en attente (textes changés) d'abord, remontées niveau par niveau.
+    for (int niveau = 0; niveau < 4; ++niveau)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const int marge = normale ? 6 : 0;
+    layout()->setContentsMargins(marge, marge, marge, marge);
+    // La barre : cinq tiers de la fenêtre normale.
+    zone_afficheur->disposer(mode, largeur_normale_ * 5 / 3);
+    mode_dispose_ = mode;
+    // Bordée ou non : changer les drapeaux cache la fenêtre, qui est remontrée ensuite.
+    if (windowFlags().testFlag(Qt::FramelessWindowHint) == normale) setWindowFlags(drapeaux(mode));
+    // La disposition est faite tout de suite, fenêtre cachée ou non : la place du bouton de taille
+    // et la taille de la fenêtre se mesurent aussitôt (sans attendre les demandes de disposition
+    // que Qt remonte d'un niveau à chaque tour de boucle).
+    for (QWidget* w : {static_cast<QWidget*>(Panel5), static_cast<QWidget*>(Panel6),
+                       static_cast<QWidget*>(zone_afficheur)}) {
+        w->layout()->invalidate();
+        w->updateGeometry();
+    }
+    layout()->invalidate();
+    layout()->activate();
+    zone_afficheur->layout()->setGeometry(zone_afficheur->contentsRect());
+    Panel6->layout()->setGeometry(Panel6->contentsRect());
+    const QPoint bouton = SpeedButton10->mapTo(this, QPoint(0, 0));
+    dispositions_[rang(mode)] = {{bouton.x(), bouton.y()}, {width(), height()}};
+    if (normale) largeur_normale_ = width();
+}
+
+void TForm1::mesurer_dispositions() {
+    // Polies, les zones ont déjà les tailles qu'elles auront à l'écran.
+    ensurePolished();
+    // Chaque mode une fois, fenêtre cachée : le glissement du coin montre leurs tailles. La normale
+    // d'abord, dont la largeur fait celle de la barre.
+    for (const ModeAffichage m : {ModeAffichage::normal, ModeAffichage::afficheur, ModeAffichage::barre}) {
+        appliquer_disposition(m);
+    }
+    appliquer_disposition(modes_->mode());
+}
+
+void TForm1::mesurer_cadre() {
+    // Le cadre que le gestionnaire de fenêtres donne à la fenêtre normale, une fois qu'il l'a posé.
+    if (mode_dispose_ != ModeAffichage::normal || !isVisible()) return;
+    const QRect dedans = geometry();
+    const QRect dehors = frameGeometry();
+    if (dedans == dehors && !cadre_mesure_) return;
+    cadre_normal_ = {dedans.left() - dehors.left(), dedans.top() - dehors.top(),
+                     dehors.right() - dedans.right(), dehors.bottom() - dedans.bottom()};
+    cadre_mesure_ = true;
+}
+
+QPoint TForm1::origine_ecran() const {
+    const QScreen* ecran = screen();
+    return ecran != nullptr ? ecran->geometry().topLeft() : QPoint();
+}
+
+TailleFenetre TForm1::taille_ecran() const {
+    const QScreen* ecran = screen();
+    const QSize t = ecran != nullptr ? ecran->geometry().size() : QSize(1024, 768);
+    return {t.width(), t.height()};
+}
+
+PointEcran TForm1::point_du_bouton() const {
+    const QPoint p = SpeedButton10->mapToGlobal(QPoint(0, 0)) - origine_ecran();
+    return {p.x(), p.y()};
+}
+
+void TForm1::disposition_de_demarrage(const TailleDemarrage& taille) {
+    modes_->disposition_de_demarrage(taille);
+    appliquer_disposition(modes_->mode());
+    rafraichir();
+}
+
+void TForm1::restaurer_position() {
+    position_restauree_ = true;
+    PositionRangee rangee{"indefini", "indefini"};
+    try {
+        const FichierIni ini(dossier_ / fichier_reglages);
+        rangee = {lire(ini, parametres::position_x), lire(ini, parametres::position_y)};
+    } catch (const std::exception&) {
+        // Fichier illisible : la fenêtre est centrée.
+    }
+    const ModeAffichage mode = modes_->mode();
+    const Disposition d = disposition(mode);
+    const Cadre c = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
+    const TailleFenetre exterieur{d.taille.largeur + c.gauche + c.droite, d.taille.hauteur + c.haut + c.bas};
+    placer(mode, lumi::restaurer_position(rangee, mode, d, cadre_normal_, exterieur, taille_ecran()));
+}
+
+void TForm1::enregistrer_position() {
+    // Un démarrage interrompu avant de placer la fenêtre ne remplace pas la place rangée par la sienne.
+    if (!position_restauree_) return;
+    mesurer_cadre();
+    const PointEcran bouton = point_du_bouton();
+    const QPoint coin = frameGeometry().topLeft() - origine_ecran();
+    const PositionRangee r = lumi::enregistrer_position(
+        {bouton.x - cadre_normal_.gauche, bouton.y - cadre_normal_.haut}, {coin.x(), coin.y()},
+        taille_ecran(), compteur_.monnaie().locale.separateur_decimal);
+    try {
+        FichierIni ini(dossier_ / fichier_reglages);
+        ini.ecrire(parametres::position_x.section, parametres::position_x.cle, r.x);
+        ini.ecrire(parametres::position_y.section, parametres::position_y.cle, r.y);
+    } catch (const std::exception& e) {
+        dialogue_.avertissement(e.what());
+    }
+}
+
+void TForm1::placer(ModeAffichage mode, PointEcran coin) {
+    // L'intérieur est placé, et non le cadre : le cadre que le gestionnaire de fenêtres donnera après
+    // le changement de bordure n'est pas encore connu, celui d'avant ne vaut plus.
+    const Cadre c = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
+    setGeometry(QRect(origine_ecran() + QPoint(coin.x + c.gauche, coin.y + c.haut), size()));
+}
+
+void TForm1::basculer(ModeAffichage mode, PointEcran bouton_ecran) {
+    const bool etait_visible = isVisible();
+    mesurer_cadre();
+    // Les textes du mode d'abord : la disposition mesurée est celle qui sera montrée.
+    rafraichir();
+    appliquer_disposition(mode);
+    const Cadre cadre = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
+    placer(mode, placer_sous_le_bouton(bouton_ecran, disposition(mode), cadre, taille_ecran()));
+    // Montrée sauf si le programme, lancé caché, ne l'a pas encore été ; puis l'icône recréée.
+    if (etait_visible || (visibilite_suivie_ && compteur_.fenetre().fenetre_visible)) show();
+    if (icone_ != nullptr) installer_icone();
+    apres_evenement();
+    QTimer::singleShot(0, this, [this] { tracer_bouton_de_taille(); });
+}
+
+void TForm1::tracer_bouton_de_taille() const {
+    // Pour les essais de bout en bout : la place du bouton de taille dans la fenêtre, que l'essai
+    // ajoute à la position de la fenêtre relevée par le serveur X.
+    static const bool tracer = qEnvironmentVariableIsSet("LUMI_TRACE_BOUTON_TAILLE");
+    if (!tracer) return;
+    const QPoint p = SpeedButton10->mapTo(this, QPoint(0, 0));
+    std::fprintf(stderr, "SpeedButton10 %d %d %d\n", static_cast<int>(modes_->mode()), p.x(), p.y());
+    std::fflush(stderr);
+}
+
+void TForm1::SpeedButton10Click() {
+    const PointEcran bouton = point_du_bouton();
+    basculer(modes_->SpeedButton10Click(), bouton);
+}
+
+void TForm1::afficheurClick() {
+    const PointEcran bouton = point_du_bouton();
+    basculer(modes_->afficheurClick(), bouton);
+}
+
+void TForm1::barreClick() {
+    const PointEcran bouton = point_du_bouton();
+    basculer(modes_->barreClick(), bouton);
+}
+
+void TForm1::TaillenormaleClick() {
+    const PointEcran bouton = point_du_bouton();
+    basculer(modes_->TaillenormaleClick(), bouton);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Le glissement du coin
+
+bool TForm1::pres_du_coin(QWidget* w, QPoint p) const {
+    const bool normale = mode_dispose_ == ModeAffichage::normal;
+    if ((w == this) != normale) return false;
+    return p.x() >= w->width() - 10 || p.y() >= w->height() - 10 || p.x() < 2 || p.y() < 2;
+}
+
+void TForm1::debut_glissement(QPoint global) {
+    glissement_depart_ = global;
+    coin_depart_ = frameGeometry().topLeft();
+    mode_glisse_ = modes_->mode();
+    modes_->debut_glissement();
+    synchroniser_minuteries();
+    // Pas d'info-bulle pendant le glissement.
+    QToolTip::hideText();
+    qApp->installEventFilter(this);
+    // Le rectangle est une fenêtre à part : il dépasse la fenêtre quand il montre la barre.
+    if (rectangle_ == nullptr) {
+        rectangle_ = new QRubberBand(QRubberBand::Rectangle);
+        rectangle_->setObjectName("rectangle_glissement");
+    }
+    suivre_glissement(global);
+}
+
+void TForm1::suivre_glissement(QPoint global) {
+    mode_glisse_ = mode_du_glissement({glissement_depart_.x(), glissement_depart_.y()},
+                                      {global.x(), global.y()}, modes_->mode());
+    const Disposition d = disposition(mode_glisse_);
+    const Cadre c = mode_glisse_ == ModeAffichage::normal ? cadre_normal_ : Cadre{};
+    rectangle_->setGeometry(QRect(
+        coin_depart_, QSize(d.taille.largeur + c.gauche + c.droite, d.taille.hauteur + c.haut + c.bas)));
+    rectangle_->show();
+}
+
+void TForm1::fin_glissement(QPoint global) {
+    suivre_glissement(global);
+    rectangle_->hide();
+    qApp->removeEventFilter(this);
+    const bool change = mode_glisse_ != modes_->mode();
+    modes_->fin_glissement(mode_glisse_);
+    if (change) {
+        const bool etait_visible = isVisible();
+        mesurer_cadre();
+        appliquer_disposition(mode_glisse_);
+        // La fenêtre garde la place qu'elle avait quand le bouton a été enfoncé.
+        const QPoint coin = coin_depart_ - origine_ecran();
+        placer(mode_glisse_, {coin.x(), coin.y()});
+        if (etait_visible || (visibilite_suivie_ && compteur_.fenetre().fenetre_visible)) show();
+        if (icone_ != nullptr) installer_icone();
+    }
+    apres_evenement();
+}
+
+void TForm1::mousePressEvent(QMouseEvent* evenement) {
+    if (evenement->button() == Qt::LeftButton) {
+        if (pres_du_coin(this, evenement->position().toPoint())) {
+            debut_glissement(evenement->globalPosition().toPoint());
+        } else if (windowHandle() != nullptr) {
+            // Ailleurs, la fenêtre se déplace.
+            windowHandle()->startSystemMove();
+        }
+        evenement->accept();
+        return;
+    }
+    QWidget::mousePressEvent(evenement);
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* evenement) {
+    if (modes_->glissement_en_cours()) {
+        suivre_glissement(evenement->globalPosition().toPoint());
+    } else if (evenement->buttons() == Qt::NoButton) {
+        if (pres_du_coin(this, evenement->position().toPoint())) {
+            setCursor(Qt::SizeFDiagCursor);
+        } else {
+            unsetCursor();
+        }
+    }
+    QWidget::mouseMoveEvent(evenement);
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent* evenement) {
+    if (modes_->glissement_en_cours() && evenement->button() == Qt::LeftButton) {
+        fin_glissement(evenement->globalPosition().toPoint());
+        return;
+    }
+    QWidget::mouseReleaseEvent(evenement);
+}
+
+void TForm1::moveEvent(QMoveEvent* evenement) {
+    QWidget::moveEvent(evenement);
+    mesurer_cadre();
+}
+
+void TForm1::resizeEvent(QResizeEvent* evenement) {
+    QWidget::resizeEvent(evenement);
+    tracer_bouton_de_taille();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1301,6 +1244,7 @@ void TForm1::changeEvent(QEvent* evenement) {
 // Montrée ou cachée, la fenêtre réveille ou endort sa rangée clignotante (Timer2 relu).
 void TForm1::showEvent(QShowEvent* evenement) {
     QWidget::showEvent(evenement);
+    QTimer::singleShot(0, this, [this] { tracer_bouton_de_taille(); });
     premiere_timer2_ = true;
     synchroniser_minuteries();
 }
@@ -1312,6 +1256,41 @@ void TForm1::hideEvent(QHideEvent* evenement) {
 }
 
 bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {
+    // Pendant le glissement du coin, pas d'info-bulle.
+    if (evenement->type() == QEvent::ToolTip && modes_->glissement_en_cours()) return true;
+    if (objet == Panel6) {
+        auto* souris = static_cast<QMouseEvent*>(evenement);
+        switch (evenement->type()) {
+            case QEvent::MouseButtonPress:
+                if (souris->button() == Qt::LeftButton &&
+                    pres_du_coin(Panel6, souris->position().toPoint())) {
+                    debut_glissement(souris->globalPosition().toPoint());
+                    return true;
+                }
+                break;
+            case QEvent::MouseMove:
+                if (modes_->glissement_en_cours()) {
+                    suivre_glissement(souris->globalPosition().toPoint());
+                    return true;
+                }
+                if (souris->buttons() == Qt::NoButton) {
+                    if (pres_du_coin(Panel6, souris->position().toPoint())) {
+                        Panel6->setCursor(Qt::SizeFDiagCursor);
+                    } else {
+                        Panel6->unsetCursor();
+                    }
+                }
+                break;
+            case QEvent::MouseButtonRelease:
+                if (modes_->glissement_en_cours() && souris->button() == Qt::LeftButton) {
+                    fin_glissement(souris->globalPosition().toPoint());
+                    return true;
+                }
+                break;
+            default:
+                break;
+        }
+    }
     if (evenement->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(evenement)->button() == Qt::LeftButton) {
         if (objet == Label6) {

@@ -1,19 +1,21 @@
 #pragma once
 // La fenêtre principale (TForm1) : une coquille Qt mince sur le compteur. Ce que chaque contrôle
-// montre vient des modèles sans Qt (ModeleTForm1 du compteur, CommandesFenetre, ListeUtilisateurs) ;
-// la fenêtre construit les contrôles, leur transmet les événements et applique ce que les modèles
-// disent après chacun. Les contrôles gardent leurs noms établis, comme membres et comme objectName.
+// montre vient des modèles sans Qt (ModeleTForm1 du compteur, CommandesFenetre, ModesAffichage,
+// ListeUtilisateurs) ; la fenêtre assemble ses zones (zones_tform1.hpp), leur transmet les événements
+// et applique ce que les modèles disent après chacun. Les contrôles gardent leurs noms établis, comme
+// membres et comme objectName. Les fenêtres secondaires passent par le routeur (routeur()).
 //
 // Ordre d'emploi par le programme :
 //   1. construire (les minuteries ne tournent pas encore, rien n'est montré) ;
 //   2. selection_utilisateurs_au_demarrage(), puis selectionner_utilisateur() pour chaque argument ;
-//   3. suivre_detection() si une détection existe ;
+//   3. disposition_de_demarrage() ("taille", "taille reduite"), suivre_detection() si une détection
+//      existe, restaurer_position() ;
 //   4. installer_icone() ; puis montrer() sauf au démarrage invisible (cacher() alors) ;
 //   5. demarrer() : premier top, boutons selon l'état des connexions, minuteries lancées ;
 //   6. fin_du_demarrage() : les menus s'ouvrent au clic droit à partir d'ici.
 // La fermeture (menu « &Quitter », fermeture de la fenêtre) pose la question des messages 53 à 56 ;
 // acceptée, elle émet fermeture_acceptee() : au programme d'effacer l'instantané (sauf en fin de
-// session) et de quitter.
+// session) et de quitter, après enregistrer_position().
 #include <QColor>
 #include <QPoint>
 #include <QPointer>
@@ -30,12 +32,14 @@
 #include <vector>
 
 #include "core/commandes_fenetre.hpp"
+#include "core/modes_affichage.hpp"
 #include "core/utilisateurs.hpp"
 #include "tariff/affichage_tarif.hpp"
 
 class QAction;
 class QLabel;
 class QMenu;
+class QRubberBand;
 class QSocketNotifier;
 class QSystemTrayIcon;
 class QTimer;
@@ -59,6 +63,14 @@ class DessinPlagesQt;
 class IconesLumi;
 class Tinfoform;
 class Tsplashscreen;
+class RouteurFenetres;
+class ZoneAfficheur;
+class ZoneBoutons;
+class ZoneUtilisateur;
+class ZoneChoix;
+class ZoneInformation;
+class ZoneDuForfait;
+struct MenusTForm1;
 }  // namespace ui
 
 // Les coutures de la fenêtre en plus du compteur ; elles vivent plus longtemps qu'elle.
@@ -107,6 +119,24 @@ public:
     // La session se ferme : plus de question à la fermeture, l'instantané reste.
     void fermeture_session();
 
+    // --- Les trois tailles ---
+    // La disposition du démarrage ("taille" et "taille reduite"), la fenêtre pas encore montrée.
+    void disposition_de_demarrage(const TailleDemarrage& taille);
+    // "position x" et "position y" de lumicompteur.ini : lues au démarrage, écrites en quittant (si
+    // elles ont été lues).
+    void restaurer_position();
+    void enregistrer_position();
+    // SpeedButton10Click et les éléments de PopupMenu5 : le bouton de taille reste sous la souris.
+    void SpeedButton10Click();
+    void afficheurClick();
+    void barreClick();
+    void TaillenormaleClick();
+    ModesAffichage& modes() { return *modes_; }
+    // La disposition mesurée de chaque mode (SpeedButton10 et taille hors cadre), et le cadre du
+    // gestionnaire de fenêtres autour de la fenêtre normale (nul tant qu'elle n'a pas été montrée).
+    Disposition disposition(ModeAffichage mode) const;
+    Cadre cadre_normal() const { return cadre_normal_; }
+
     // --- Montrer et cacher ---
     void montrer();  // ShowApplication : visible, au premier plan, éléments du menu échangés
     // Dans la zone de notification ; là où il n'y en a pas, la fenêtre est réduite à la place.
@@ -118,11 +148,20 @@ public:
     Compteur& compteur() { return compteur_; }
     CommandesFenetre& commandes() { return *commandes_; }
     ListeUtilisateurs& utilisateurs() { return *utilisateurs_; }
+    ui::RouteurFenetres& routeur() { return *routeur_; }
     const JeuCouleurs& couleurs() const { return *couleurs_; }
     QSystemTrayIcon* icone_notification() const { return icone_; }
 
     // Relit les modèles et met chaque contrôle à jour (appelé après chaque événement).
     void rafraichir();
+
+    // --- Zones ---
+    ui::ZoneAfficheur* zone_afficheur = nullptr;
+    ui::ZoneBoutons* zone_boutons = nullptr;
+    ui::ZoneUtilisateur* zone_utilisateur = nullptr;
+    ui::ZoneChoix* zone_choix = nullptr;
+    ui::ZoneInformation* zone_information = nullptr;
+    ui::ZoneDuForfait* zone_du_forfait = nullptr;
 
     // --- Contrôles, sous leurs noms établis ---
     // L'afficheur noir et ses rangées, dans le cadre Panel6 avec les boutons de notification et de taille.
@@ -170,6 +209,7 @@ public:
     QMenu* PopupMenu2 = nullptr;  // menu principal (fond de la fenêtre et icône)
     QMenu* PopupMenu3 = nullptr;  // durée ou heure
     QMenu* PopupMenu4 = nullptr;  // sélecteur d'utilisateur
+    QMenu* PopupMenu5 = nullptr;  // bouton de taille : les trois modes
     QMenu* PopupMenu6 = nullptr;  // entrées de l'annuaire
     QMenu* Seconnecter1_sous_menu = nullptr;
     QAction* Historique1 = nullptr;
@@ -190,6 +230,9 @@ public:
     QAction* Duree1 = nullptr;
     QAction* Heure1 = nullptr;
     QAction* Utilisateurs1 = nullptr;
+    QAction* afficheur = nullptr;
+    QAction* barre = nullptr;
+    QAction* Taillenormale = nullptr;
     // Minuteries.
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
@@ -219,10 +262,6 @@ signals:
     // La fermeture est acceptée : le programme efface l'instantané sauf en fin de session, puis
     // quitte.
     void fermeture_acceptee(bool fin_de_session);
-    // Fenêtres qui viennent d'ailleurs ; sans récepteur, la fenêtre le dit dans une boîte.
-    void options_demandees(int page);  // 0 : première page ; 1 : gestion des utilisateurs
-    void historique_demande();
-    void programmation_demandee();
     // Une boîte TFinforfait a été montrée (essais).
     void fin_forfait_montree();
 
@@ -233,6 +272,11 @@ protected:
     void showEvent(QShowEvent* evenement) override;
     void hideEvent(QHideEvent* evenement) override;
     bool eventFilter(QObject* objet, QEvent* evenement) override;
+    void mousePressEvent(QMouseEvent* evenement) override;
+    void mouseMoveEvent(QMouseEvent* evenement) override;
+    void mouseReleaseEvent(QMouseEvent* evenement) override;
+    void moveEvent(QMoveEvent* evenement) override;
+    void resizeEvent(QResizeEvent* evenement) override;
 
 private:
     // Ce qui, changé par la scrutation, demande de relire les modèles (avec les lignes d'état 0 et 1).
@@ -244,22 +288,14 @@ private:
         std::size_t avis_fin_forfait = 0;
         friend bool operator==(const Empreinte&, const Empreinte&) = default;
     };
-    // Une rangée de prix de la zone d'information : pastille, prix par minute, total d'une heure.
-    struct RangeeTarif {
-        QLabel* pastille = nullptr;
-        QLabel* par_minute = nullptr;
-        QLabel* total = nullptr;
-    };
-
     void construire();
-    void construire_afficheur(QWidget* parent);
+    void brancher_zones();
     void construire_menus();
     void construire_minuteries();
     void appliquer_couleurs();  // affect_color
     bool empreinte_changee();
     void apres_evenement();       // minuteries suivies, puis rafraîchissement
     void rafraichir_afficheur();  // l'afficheur, le titre et l'icône seuls
-    void rafraichir_zone_tarif();
     void appliquer_menus();
     void appliquer_icone();
     void appliquer_visibilite();
@@ -273,10 +309,27 @@ private:
     void touche_ComboBox1(bool ctrl, bool alt, bool shift, bool entree);
     void ouvrir_url(const QString& url);
     void deconnexion_terminee(bool reussie);
-    void demander_fenetre(bool connecte, const char* nom, const std::function<void()>& emettre);
     void demander_options(int page);
     void demander_historique();
     void demander_programmation();
+    // Les modes : zones montrées, disposition de l'afficheur, marges et drapeaux de la fenêtre.
+    void appliquer_disposition(ModeAffichage mode);
+    void mesurer_dispositions();
+    void mesurer_cadre();
+    // Après un choix du modèle : la fenêtre disposée et placée pour que le bouton de taille reste au
+    // point `bouton_ecran`, montrée, l'icône recréée.
+    void basculer(ModeAffichage mode, PointEcran bouton_ecran);
+    PointEcran point_du_bouton() const;
+    void tracer_bouton_de_taille() const;
+    // La fenêtre dans `mode`, le coin de son cadre en `coin` (coordonnées de l'écran).
+    void placer(ModeAffichage mode, PointEcran coin);
+    TailleFenetre taille_ecran() const;
+    QPoint origine_ecran() const;
+    // Le glissement du coin.
+    bool pres_du_coin(QWidget* w, QPoint p) const;
+    void debut_glissement(QPoint global);
+    void suivre_glissement(QPoint global);
+    void fin_glissement(QPoint global);
 
     Compteur& compteur_;
     Registre& registre_;
@@ -287,6 +340,9 @@ private:
     std::unique_ptr<JeuCouleurs> couleurs_;
     std::unique_ptr<CommandesFenetre> commandes_;
     std::unique_ptr<ListeUtilisateurs> utilisateurs_;
+    std::unique_ptr<ModesAffichage> modes_;
+    std::unique_ptr<ui::MenusTForm1> menus_;
+    ui::RouteurFenetres* routeur_ = nullptr;
     std::unique_ptr<ui::IconesLumi> icones_;
     Detection* detection_ = nullptr;
     QSystemTrayIcon* icone_ = nullptr;
@@ -294,27 +350,24 @@ private:
     QPointer<ui::Tinfoform> infoform_;
     QColor fond_messages_;
 
-    // Contrôles de la zone d'information (sans nom établi).
-    QLabel* label_pas = nullptr;
-    QLabel* label_connexion = nullptr;
-    QLabel* label_credit = nullptr;
-    QLabel* titre_total = nullptr;
-    std::array<RangeeTarif, 3> rangees_tarif{};
-    QWidget* zone_legende = nullptr;
-    QLabel* legende_pastille1 = nullptr;
-    QLabel* legende_pastille2 = nullptr;
-    QLabel* legende_l1 = nullptr;
-    QLabel* legende_l2 = nullptr;
-    QLabel* legende_sans_avantage = nullptr;
-    QLabel* titre_zones = nullptr;
-    QLabel* label_temps_restant = nullptr;
-    QLabel* label_decompte = nullptr;
+    // Les trois modes mesurés, le cadre de la fenêtre normale, le glissement du coin.
+    std::array<Disposition, 3> dispositions_{};
+    int largeur_normale_ = 0;
+    Cadre cadre_normal_{};
+    bool cadre_mesure_ = false;
+    bool position_restauree_ = false;
+    ModeAffichage mode_dispose_ = ModeAffichage::normal;
+    QRubberBand* rectangle_ = nullptr;
+    QPoint glissement_depart_;
+    QPoint coin_depart_;
+    ModeAffichage mode_glisse_ = ModeAffichage::normal;
 
     // Ce qui a déjà été appliqué : rien n'est refait tant que le modèle n'a pas changé.
     std::optional<ZoneInformationTarif> zone_appliquee_;
     Empreinte empreinte_;
     std::array<std::string, 2> lignes_vues_;
     std::optional<ModeleMenus> menus_appliques_;
+    std::optional<ModelePopupMenu5> menu5_applique_;
     std::vector<std::string> lignes_ComboBox2_, lignes_ComboBox3_;
     std::vector<LigneUtilisateur> lignes_ComboBox1_;
     std::string titre_applique_, info_bulle_appliquee_;
@@ -327,7 +380,6 @@ private:
     bool deconnexion_en_cours_ = false;
     bool scrutation_en_cours_ = false;
     bool question_ouverte_ = false;
-    bool image6_applique_ = false;
     ImageIcone image_appliquee_ = ImageIcone::numerotation;
     std::size_t avis_montres_ = 0;
     int demandes_info_vues_ = 0;

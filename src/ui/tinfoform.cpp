@@ -1,11 +1,9 @@
 #include "ui/tinfoform.hpp"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "ui/dialogue_qt.hpp"
@@ -14,19 +12,11 @@ namespace lumi::ui {
 
 Tinfoform::Tinfoform(const ModeleTinfoform& modele, QColor fond, std::function<void(bool)> a_la_fermeture,
                      QWidget* parent)
-    : QDialog(parent), a_la_fermeture_(std::move(a_la_fermeture)) {
-    setObjectName("Tinfoform");
-    setWindowTitle(QString::fromStdString(modele.titre));
+    : DialogueLumi("Tinfoform", QString::fromStdString(modele.titre), parent),
+      a_la_fermeture_(std::move(a_la_fermeture)) {
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto* panneau = new QFrame(this);
-    panneau->setObjectName("Panel1");
-    panneau->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panneau->setAutoFillBackground(true);
-    QPalette p = panneau->palette();
-    p.setColor(QPalette::Window, fond);
-    p.setColor(QPalette::WindowText, Qt::black);
-    panneau->setPalette(p);
+    auto* panneau = panneau_colore(fond);
     auto* dans_panneau = new QVBoxLayout(panneau);
     dans_panneau->setContentsMargins(14, 12, 14, 12);
     dans_panneau->setSpacing(10);
@@ -47,9 +37,7 @@ Tinfoform::Tinfoform(const ModeleTinfoform& modele, QColor fond, std::function<v
 
     CheckBox1 = new QCheckBox(QString::fromStdString(modele.case_a_cocher), this);
     CheckBox1->setObjectName("CheckBox1");
-    auto* ok = new QPushButton(QString::fromStdString(modele.bouton), this);
-    ok->setObjectName("Button1");
-    ok->setDefault(true);
+    auto* ok = bouton(QString::fromStdString(modele.bouton), "Button1", true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
 
     auto* tout = new QVBoxLayout(this);
@@ -57,9 +45,7 @@ Tinfoform::Tinfoform(const ModeleTinfoform& modele, QColor fond, std::function<v
     tout->addWidget(CheckBox1);
     tout->addWidget(ok, 0, Qt::AlignHCenter);
     tout->setSizeConstraint(QLayout::SetFixedSize);
-    adjustSize();
-    if (const QScreen* ecran = QApplication::primaryScreen())
-        move(ecran->geometry().center() - rect().center());
+    centrer();
 }
 
 Tinfoform::~Tinfoform() {

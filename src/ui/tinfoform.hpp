@@ -3,16 +3,16 @@
 // et la case "Ne plus afficher ce message". La case cochée à la destruction : la fenêtre ne se
 // montrera plus au début d'une connexion.
 #include <QColor>
-#include <QDialog>
 #include <functional>
 
 #include "core/commandes_fenetre.hpp"
+#include "ui/dialogue_lumi.hpp"
 
 class QCheckBox;
 
 namespace lumi::ui {
 
-class Tinfoform final : public QDialog {
+class Tinfoform final : public DialogueLumi {
     Q_OBJECT
 
 public:

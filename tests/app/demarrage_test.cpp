@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 #include <memory>
 
 #include "commun/soutien.hpp"
@@ -34,6 +37,13 @@ public:
         session_vue = session;
     }
     void selectionner_utilisateur(const std::string& argument) override { arguments.push_back(argument); }
+    void disposer_fenetre(const TailleDemarrage& taille) override { taille_vue = taille; }
+    void restaurer_position() override {
+        position_avant_icone =
+            taille_vue.has_value() &&
+            appels.end() == std::find_if(appels.begin(), appels.end(),
+                                         [](const std::string& a) { return a.rfind("icone@", 0) == 0; });
+    }
     void suivre_detection(Detection& detection) override {
         noter("detection");
         banc_.banc.ordonnanceur.suivre(detection.Timer5(), [&detection] { detection.Timer5Timer(); });
@@ -49,6 +59,8 @@ public:
     std::vector<std::string> arguments;
     std::vector<std::string> profils_vus;
     std::string session_vue;
+    std::optional<TailleDemarrage> taille_vue;
+    bool position_avant_icone = false;
 
 private:
     void noter(const std::string& appel) {
@@ -168,6 +180,19 @@ TEST(Demarrage, LesEtapesSeSuiventDansLOrdre) {
     EXPECT_TRUE(fs::exists(poste.dossier / "Historique/mars00.fct"));
     EXPECT_FALSE(p.demarrage.demarrage_invisible());
     EXPECT_EQ(p.demarrage.etapes_jouees().back(), EtapeDemarrage::periode_facturation);
+}
+
+TEST(Demarrage, TailleDuDemarrageEtPositionAvantLIcone) {
+    Poste poste;
+    poste.registre.ecrire_valeur(options, "1ere utilisation2000", "non");
+    poste.registre.ecrire_valeur(options, "taille", "reduite");
+    poste.registre.ecrire_valeur(options, "taille reduite", "barre");
+    Programme p(poste, {});
+    p.demarrage.FormCreate(p.coquille);
+    ASSERT_TRUE(p.coquille.taille_vue.has_value());
+    EXPECT_TRUE(p.coquille.taille_vue->reduite);
+    EXPECT_TRUE(p.coquille.taille_vue->mode_reduit_barre);
+    EXPECT_TRUE(p.coquille.position_avant_icone) << "la fenêtre disposée, puis placée, puis l'icône";
 }
 
 TEST(Demarrage, SansFichierManquantNiInstantaneAucuneBoite) {

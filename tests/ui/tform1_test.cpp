@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
@@ -30,8 +32,10 @@
 #include "ui/controles.hpp"
 #include "ui/dialogue_qt.hpp"
 #include "ui/icones.hpp"
+#include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
 #include "ui/tinfoform.hpp"
+#include "ui/zones_tform1.hpp"
 
 namespace lumi::essai {
 
@@ -582,6 +586,172 @@ private slots:
         QPointer<QMessageBox> garde(avis);
         avis->buttons().front()->click();
         QTRY_VERIFY(garde.isNull());
+    }
+
+    // --- Les trois tailles ---
+
+    void chaqueModeMontreSesZones_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("zones");
+        QTest::addColumn<bool>("bordee");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("coche");
+        QTest::newRow("afficheur") << int(ModeAffichage::afficheur) << false << false
+                                   << "Modifier la taille de la fenêtre"
+                                   << "afficheur";
+        QTest::newRow("barre") << int(ModeAffichage::barre) << false << false
+                               << "Augmenter la taille de la fenêtre"
+                               << "barre";
+        QTest::newRow("normale") << int(ModeAffichage::normal) << true << true
+                                 << "Réduire la taille de la fenêtre"
+                                 << "Taillenormale";
+    }
+    void chaqueModeMontreSesZones() {
+        QFETCH(int, mode);
+        QFETCH(bool, zones);
+        QFETCH(bool, bordee);
+        QFETCH(QString, hint);
+        QFETCH(QString, coche);
+        auto& f = *b->fenetre;
+        const int largeur_normale = f.width();
+        b->e.compteur().ecrire_ligne_etat(ligne_etat::etat, "Attente connexion");
+        b->e.compteur().ecrire_ligne_etat(ligne_etat::detail, "MonFAI");
+        f.move(200, 100);
+        // Par le menu du bouton de taille : de la normale, l'élément choisi ; la normale après la barre.
+        if (mode == int(ModeAffichage::normal)) f.barre->trigger();
+        QAction* element = f.PopupMenu5->findChild<QAction*>(coche);
+        QVERIFY(element != nullptr);
+        element->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+
+        for (QWidget* zone :
+             {static_cast<QWidget*>(f.zone_boutons), static_cast<QWidget*>(f.zone_utilisateur),
+              static_cast<QWidget*>(f.zone_choix), static_cast<QWidget*>(f.zone_information)}) {
+            QCOMPARE(zone->isVisible(), zones);
+        }
+        QVERIFY(f.Panel5->isVisible());
+        QVERIFY(f.SpeedButton8->isVisible());
+        QVERIFY(f.SpeedButton10->isVisible());
+        QCOMPARE(!f.windowFlags().testFlag(Qt::FramelessWindowHint), bordee);
+        QCOMPARE(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint), !bordee);
+        QCOMPARE(f.SpeedButton10->toolTip(), hint);
+        for (QAction* a : {f.afficheur, f.barre, f.Taillenormale}) QCOMPARE(a->isChecked(), a == element);
+        if (mode == int(ModeAffichage::barre)) {
+            // Une seule rangée, deux lignes côte à côte ; le bouton de connexion caché.
+            QCOMPARE(b->texte(f.Panel1), QString("Attente connexion  MonFAI"));
+            QVERIFY(!f.Panel20->isVisible());
+            QVERIFY(!f.SpeedButton2->isVisible());
+            QVERIFY(std::abs(f.width() - largeur_normale * 5 / 3) <= 2);
+            const auto milieu = [&f](QWidget* w) {
+                return w->mapTo(f.Panel5, QPoint(0, w->height() / 2)).y();
+            };
+            QVERIFY(std::abs(milieu(f.Panel1) - milieu(f.Panel2)) <= 2);
+            QVERIFY(f.height() < 60);
+        } else {
+            QCOMPARE(b->texte(f.Panel1), QString("Attente connexion"));
+            QCOMPARE(b->texte(f.Panel20), QString("MonFAI"));
+            QVERIFY(f.Panel20->isVisible());
+            QVERIFY(f.Panel1->mapTo(f.Panel5, QPoint()).y() > f.Panel2->y() + f.Panel2->height() / 2);
+        }
+        if (mode == int(ModeAffichage::normal)) {
+            QVERIFY(f.SpeedButton2->isVisible());
+            QCOMPARE(f.width(), largeur_normale);
+        }
+    }
+
+    void leBoutonDeTailleResteSousLaSouris() {
+        auto& f = *b->fenetre;
+        f.move(300, 200);  // l'écran offscreen fait 800 x 600
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QPoint depart = f.SpeedButton10->mapToGlobal(QPoint());
+        for (const ModeAffichage attendu : {ModeAffichage::afficheur, ModeAffichage::normal}) {
+            QTest::mouseClick(f.SpeedButton10, Qt::LeftButton);
+
+            QCOMPARE(f.modes().mode(), attendu);
+            QCOMPARE(f.SpeedButton10->mapToGlobal(QPoint()), depart);
+        }
+        f.barre->trigger();
+        QCOMPARE(f.SpeedButton10->mapToGlobal(QPoint()), depart);
+        QTest::mouseClick(f.SpeedButton10, Qt::LeftButton);
+        QCOMPARE(f.modes().mode(), ModeAffichage::normal);
+        QCOMPARE(f.SpeedButton10->mapToGlobal(QPoint()), depart);
+        QTest::mouseClick(f.SpeedButton10, Qt::LeftButton);
+        QCOMPARE(f.modes().mode(), ModeAffichage::barre);  // le bouton reprend la barre
+    }
+
+    void unGlissementDuCoinVersLaDroiteFinitEnBarre() {
+        auto& f = *b->fenetre;
+        const QPoint coin(f.width() - 3, f.height() - 3);
+        const QPoint place = f.frameGeometry().topLeft();
+        QTest::mousePress(&f, Qt::LeftButton, {}, coin);
+        QVERIFY(f.modes().glissement_en_cours());
+        QCOMPARE(b->e.compteur().Timer2().intervalle(), 100);
+        QTest::mouseMove(&f, coin + QPoint(-40, -40));
+        auto* rectangle = qApp->findChild<QWidget*>("rectangle_glissement");
+        if (rectangle == nullptr) {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() == "rectangle_glissement") rectangle = w;
+            }
+        }
+        QVERIFY(rectangle != nullptr && rectangle->isVisible());
+        QCOMPARE(rectangle->size(), QSize(f.disposition(ModeAffichage::afficheur).taille.largeur,
+                                          f.disposition(ModeAffichage::afficheur).taille.hauteur));
+        QTest::mouseMove(&f, coin + QPoint(80, 10));
+        QCOMPARE(rectangle->width(), f.disposition(ModeAffichage::barre).taille.largeur);
+        QTest::mouseRelease(&f, Qt::LeftButton, {}, coin + QPoint(80, 10));
+        QVERIFY(!rectangle->isVisible());
+        QCOMPARE(f.modes().mode(), ModeAffichage::barre);
+        QVERIFY(f.barre->isChecked());
+        // La fenêtre garde sa place : la barre, sans bordure, au coin qu'avait le cadre.
+        QCOMPARE(f.geometry().topLeft(), place);
+        QCOMPARE(b->e.compteur().effet_Timer2(), EffetTimer2::rangee_clignotante);
+    }
+
+    void laPositionRangeeEnQuittantRevientAuDemarrage() {
+        auto& f = *b->fenetre;
+        // Jamais placée (démarrage interrompu) : rien n'est rangé.
+        f.enregistrer_position();
+        QCOMPARE(b->ini("position normale", "position x"), std::string());
+        f.restaurer_position();
+        f.move(400, 300);
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QPoint bouton = f.SpeedButton10->mapToGlobal(QPoint());
+        f.enregistrer_position();
+        const QString x = QString::fromStdString(b->ini("position normale", "position x"));
+        QVERIFY2(QRegularExpression("^\\d+,\\d{3}$").match(x).hasMatch(), qPrintable(x));
+        f.move(10, 10);
+        f.restaurer_position();
+        QCOMPARE(f.SpeedButton10->mapToGlobal(QPoint()), bouton);
+    }
+
+    void lesFenetresSecondairesPassentParLeRouteur() {
+        auto& f = *b->fenetre;
+        auto& dialogue = b->e.banc->dialogue;
+        QTest::mouseClick(f.SpeedButton7, Qt::LeftButton);
+        QCOMPARE(QString::fromStdString(dialogue.boites().back().texte),
+                 QString("La fenêtre « Historique des connexions » n'est pas encore disponible."));
+
+        int creees = 0;
+        QList<int> pages;
+        f.routeur().definir_route(
+            FenetreSecondaire::options,
+            [&creees](QWidget* parent) {
+                ++creees;
+                auto* d = new QDialog(parent);
+                d->setObjectName("Toptionform");
+                return d;
+            },
+            [&pages](QDialog& d, int page) {
+                pages << page;
+                QTimer::singleShot(0, &d, &QDialog::accept);
+            });
+        QSignalSpy fermees(&f.routeur(), &ui::RouteurFenetres::fermee);
+        QTest::mouseClick(f.SpeedButton5, Qt::LeftButton);
+        f.Utilisateurs1->trigger();
+        QCOMPARE(creees, 1);  // créée au premier usage, gardée ensuite
+        QCOMPARE(pages, (QList<int>{0, 1}));
+        QCOMPARE(fermees.count(), 2);
+        QVERIFY(f.findChild<QDialog*>("Toptionform") != nullptr);
     }
 
 private:

@@ -1,0 +1,41 @@
+#pragma once
+// La base des petites fenêtres du programme : titre, panneau coloré (fond "fond combobox" ou celui
+// que donne l'appelant, texte noir), sujet d'aide ouvert par F1, boutons français, et centrage à
+// l'écran. Chaque fenêtre n'y ajoute que son contenu.
+#include <QColor>
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+class QFrame;
+class QPushButton;
+
+namespace lumi::ui {
+
+class DialogueLumi : public QDialog {
+    Q_OBJECT
+
+public:
+    // `nom` : l'objectName établi de la fenêtre (TFinforfait, Tinfoform...).
+    DialogueLumi(const QString& nom, const QString& titre, QWidget* parent = nullptr);
+
+    // Le sujet d'aide qu'ouvre F1 (0 : aucun) et qui l'ouvre.
+    void definir_aide(int sujet, std::function<void(int)> ouvrir_aide);
+    int sujet_aide() const { return sujet_aide_; }
+
+protected:
+    // Le panneau coloré, enfoncé, texte noir, nommé `nom` (Panel1 le plus souvent).
+    QFrame* panneau_colore(QColor fond, const QString& nom = QStringLiteral("Panel1"));
+    // Un bouton français ("OK", "&Valider", "&Annuler"...) ; `defaut` : celui d'Entrée.
+    QPushButton* bouton(const QString& texte, const QString& nom, bool defaut = false);
+    // Taille ajustée au contenu, puis centrée sur l'écran de la fenêtre.
+    void centrer();
+
+    void keyPressEvent(QKeyEvent* evenement) override;
+
+private:
+    int sujet_aide_ = 0;
+    std::function<void(int)> ouvrir_aide_;
+};
+
+}  // namespace lumi::ui

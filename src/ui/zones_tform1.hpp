@@ -1,0 +1,197 @@
+#pragma once
+// Les zones de la fenêtre principale : l'afficheur (dans son cadre, avec les boutons de notification
+// et de taille), les boutons, l'utilisateur, le tarif et l'option, l'information tarifaire, le
+// forfait, et les menus. Chaque zone construit ses contrôles sous leurs noms établis et applique la
+// part du modèle qui la regarde ; TForm1 les assemble, et un mode d'affichage n'est qu'un choix de
+// zones et une disposition (ZoneAfficheur::disposer).
+#include <QFrame>
+#include <QString>
+#include <array>
+
+#include "core/fenetre_principale.hpp"
+#include "core/modes_affichage.hpp"
+
+class QAction;
+class QGridLayout;
+class QLabel;
+class QMenu;
+
+namespace lumi::ui {
+
+class BoutonRapide;
+class DessinPlagesQt;
+class IconesLumi;
+class JaugeQt;
+class ListeDessinee;
+class Panneau;
+
+// Le cadre relevé Panel6 : l'afficheur noir Panel5 (durée, plage, prix, deux rangées de texte,
+// voyant de programmation, jauge fine) et les boutons de notification et de taille.
+class ZoneAfficheur final : public QWidget {
+    Q_OBJECT
+
+public:
+    ZoneAfficheur(IconesLumi& icones, QWidget* parent);
+
+    // Normale et afficheur : deux rangées sous les chiffres, les deux boutons l'un sur l'autre. Barre :
+    // une seule ligne (chiffres, puis la rangée, la jauge dessous), boutons côte à côte, `largeur_barre`
+    // de large.
+    void disposer(ModeAffichage mode, int largeur_barre);
+    // Durée, plage, prix, rangées, jauge et voyant ; `image6` : le voyant montre son image.
+    void appliquer(const ModeleTForm1& f, bool image6, const QPixmap& image_programmation);
+
+    Panneau* Panel6 = nullptr;
+    Panneau* Panel5 = nullptr;
+    Panneau* Panel2 = nullptr;
+    Panneau* Panel3 = nullptr;
+    Panneau* Panel4 = nullptr;
+    Panneau* Panel1 = nullptr;
+    Panneau* Panel20 = nullptr;
+    JaugeQt* Gauge1 = nullptr;
+    QLabel* Image6 = nullptr;
+    BoutonRapide* SpeedButton8 = nullptr;
+    BoutonRapide* SpeedButton10 = nullptr;
+
+private:
+    QGridLayout* grille_cadre_ = nullptr;
+    QGridLayout* grille_afficheur_ = nullptr;
+    QWidget* rangees_ = nullptr;
+    int hauteur_rangee_ = 0;
+    bool image6_applique_ = false;
+    bool barre_ = false;
+};
+
+// Connexion, déconnexion, comptage manuel, programmation, puis options, historique et aide.
+class ZoneBoutons final : public QWidget {
+    Q_OBJECT
+
+public:
+    ZoneBoutons(IconesLumi& icones, const ModeleTForm1& f, QWidget* parent);
+    void appliquer(const ModeleTForm1& f);
+
+    BoutonRapide* SpeedButton1 = nullptr;
+    BoutonRapide* SpeedButton2 = nullptr;
+    BoutonRapide* SpeedButton3 = nullptr;
+    BoutonRapide* SpeedButton4 = nullptr;
+    BoutonRapide* SpeedButton5 = nullptr;
+    BoutonRapide* SpeedButton6 = nullptr;
+    BoutonRapide* SpeedButton7 = nullptr;
+    BoutonRapide* SpeedButton11 = nullptr;
+};
+
+// "Utilisateur en cours :", le nom (Label6 posé sur ComboBox1), le cadenas et le bouton de la liste.
+class ZoneUtilisateur final : public QFrame {
+    Q_OBJECT
+
+public:
+    ZoneUtilisateur(IconesLumi& icones, QWidget* parent);
+
+    Panneau* Panel33 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Image12 = nullptr;
+    BoutonRapide* SpeedButton17 = nullptr;
+    ListeDessinee* ComboBox1 = nullptr;
+};
+
+// Le tarif et l'option en vigueur, chacun posé sur sa liste, et les boutons qui les déroulent.
+class ZoneChoix final : public QFrame {
+    Q_OBJECT
+
+public:
+    ZoneChoix(IconesLumi& icones, QWidget* parent);
+
+    QLabel* Label_tarif = nullptr;
+    QLabel* Label_option = nullptr;
+    BoutonRapide* SpeedButton14 = nullptr;
+    BoutonRapide* SpeedButton15 = nullptr;
+    ListeDessinee* ComboBox2 = nullptr;
+    ListeDessinee* ComboBox3 = nullptr;
+};
+
+// La zone d'information tarifaire : connexion, crédit temps, pas, trois rangées de prix, légende,
+// voyant du jour férié et dessin des plages.
+class ZoneInformation final : public QFrame {
+    Q_OBJECT
+
+public:
+    ZoneInformation(IconesLumi& icones, QWidget* parent);
+    void appliquer(const ZoneInformationTarif& z);
+
+    DessinPlagesQt* dessin_plages = nullptr;
+    QLabel* Image14 = nullptr;
+
+private:
+    struct RangeeTarif {
+        QLabel* pastille = nullptr;
+        QLabel* par_minute = nullptr;
+        QLabel* total = nullptr;
+    };
+    QLabel* label_pas = nullptr;
+    QLabel* label_connexion = nullptr;
+    QLabel* label_credit = nullptr;
+    QLabel* titre_total = nullptr;
+    std::array<RangeeTarif, 3> rangees_tarif{};
+    QWidget* zone_legende = nullptr;
+    QLabel* legende_pastille1 = nullptr;
+    QLabel* legende_pastille2 = nullptr;
+    QLabel* legende_l1 = nullptr;
+    QLabel* legende_l2 = nullptr;
+    QLabel* legende_sans_avantage = nullptr;
+    QLabel* titre_zones = nullptr;
+};
+
+// La zone du forfait : temps restant, jauge Gauge2, prochaine remise à zéro, décompte.
+class ZoneDuForfait final : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit ZoneDuForfait(QWidget* parent);
+    // Le contenu ; sa visibilité dépend aussi du mode : TForm1 la règle.
+    void appliquer(const ZoneForfait& z);
+
+    JaugeQt* Gauge2 = nullptr;
+    QLabel* Label10 = nullptr;
+
+private:
+    QLabel* label_temps_restant = nullptr;
+    QLabel* label_decompte = nullptr;
+};
+
+// Les menus surgissants et leurs éléments, sous leurs noms établis ; TForm1 branche les actions.
+struct MenusTForm1 {
+    explicit MenusTForm1(QWidget* parent);
+    // Les éléments fixes prennent leur texte ; les éléments de l'annuaire sont refaits à l'ouverture.
+    void appliquer(const ModeleMenus& m, const ModelePopupMenu5& m5, bool reduir_visible,
+                   bool restaurer_visible);
+
+    QMenu* PopupMenu1 = nullptr;  // prix : TTC / HT, 2 ou 3 décimales
+    QMenu* PopupMenu2 = nullptr;  // menu principal (fond de la fenêtre et icône)
+    QMenu* PopupMenu3 = nullptr;  // durée ou heure
+    QMenu* PopupMenu4 = nullptr;  // sélecteur d'utilisateur
+    QMenu* PopupMenu5 = nullptr;  // bouton de taille : les trois modes
+    QMenu* PopupMenu6 = nullptr;  // entrées de l'annuaire
+    QMenu* Seconnecter1_sous_menu = nullptr;
+    QAction* Historique1 = nullptr;
+    QAction* Options1 = nullptr;
+    QAction* Seconnecter1 = nullptr;
+    QAction* Sedeconnecter1 = nullptr;
+    QAction* Programmation1 = nullptr;
+    QAction* Email1 = nullptr;
+    QAction* Web1 = nullptr;
+    QAction* Aide1 = nullptr;
+    QAction* reduir = nullptr;
+    QAction* restaurer = nullptr;
+    QAction* Fermer1 = nullptr;
+    QAction* ttcpopup = nullptr;
+    QAction* htpopup = nullptr;
+    QAction* deuxdeci = nullptr;
+    QAction* troisdeci = nullptr;
+    QAction* Duree1 = nullptr;
+    QAction* Heure1 = nullptr;
+    QAction* Utilisateurs1 = nullptr;
+    QAction* afficheur = nullptr;
+    QAction* barre = nullptr;
+    QAction* Taillenormale = nullptr;
+};
+
+}  // namespace lumi::ui
