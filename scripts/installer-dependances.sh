@@ -25,6 +25,9 @@ paquets=(
     xdotool
     trayer
     python3
+    # make fuzz : clang et les bibliothèques de libFuzzer et des assainisseurs de clang
+    clang
+    libclang-rt-14-dev
 )
 
 manquants=()
