@@ -30,9 +30,6 @@ public:
     LecteurOctets(const std::uint8_t* donnees, std::size_t taille)
         : reste_(reinterpret_cast<const char*>(donnees), taille) {}
 
-    bool vide() const { return reste_.empty(); }
-    std::string_view reste() const { return reste_; }
-
     std::uint8_t octet() {
         if (reste_.empty()) return 0;
         const auto o = static_cast<std::uint8_t>(reste_.front());
@@ -64,9 +61,10 @@ private:
 };
 
 // Un dossier par processus (en mémoire quand /dev/shm existe, pour que les vidages sur disque ne
-// coûtent rien), effacé à la sortie ; libFuzzer lancé avec -jobs n'y mêle pas deux processus.
+// coûtent rien), effacé à la sortie ; libFuzzer lancé avec -jobs n'y mêle pas deux processus. Le
+// chemin n'est jamais détruit : le ménage de la sortie passe après les destructeurs des statiques.
 inline const std::filesystem::path& dossier_temporaire() {
-    static const std::filesystem::path dossier = [] {
+    static const std::filesystem::path* const dossier = [] {
         std::error_code ec;
         std::filesystem::path base = "/dev/shm";
         if (!std::filesystem::is_directory(base, ec) || access(base.c_str(), W_OK) != 0) {
@@ -78,9 +76,9 @@ inline const std::filesystem::path& dossier_temporaire() {
             std::error_code e;
             std::filesystem::remove_all(dossier_temporaire(), e);
         });
-        return std::filesystem::path(modele);
+        return new std::filesystem::path(modele);
     }();
-    return dossier;
+    return *dossier;
 }
 
 // Écrit l'entrée dans un fichier du dossier temporaire : les lecteurs du projet lisent des chemins.

@@ -1,5 +1,6 @@
 // Lignes d'historique : n'importe quel fichier mensuel se lit ligne à ligne sans plantage (un champ
 // illisible donne une erreur française), et la ligne d'une connexion se relit comme elle a été écrite.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -34,11 +35,17 @@ void lire_fichier_mensuel(std::string_view octets) {
     }
 }
 
-// Un texte qu'un champ peut porter : ni ";" ni fin de ligne ni octet nul.
-std::string champ(fuzz::LecteurOctets& lecteur) {
-    std::string t = lecteur.texte(24);
+// Un nom de n'importe quels octets, comme les fichiers et l'annuaire peuvent en donner.
+std::string nom(fuzz::LecteurOctets& lecteur) {
+    return lecteur.texte(24);
+}
+
+// Ce que la ligne garde d'un nom : ni ";" ni fin de ligne ni octet nul, qui la décaleraient ou la
+// couperaient.
+std::string nom_ecrit(std::string t) {
     for (char& c : t) {
-        if (c == ';' || c == '\r' || c == '\n' || c == '\0') c = '_';
+        if (c == ';') c = ',';
+        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
     }
     return t;
 }
@@ -59,11 +66,11 @@ void aller_retour(fuzz::LecteurOctets& lecteur) {
     constexpr std::uint8_t types[] = {type_forfait_f, type_forfait_r, type_forfait_fi};
 
     DonneesConnexion d;
-    d.utilisateur = champ(lecteur);
-    d.tarif_en_cours = champ(lecteur);
-    d.forfait_en_cours = champ(lecteur);
+    d.utilisateur = nom(lecteur);
+    d.tarif_en_cours = nom(lecteur);
+    d.forfait_en_cours = nom(lecteur);
     d.type_forfait = types[lecteur.octet() % 3];
-    d.designation_forfait = champ(lecteur);
+    d.designation_forfait = nom(lecteur);
     d.unite_decompte = lecteur.valeur<std::int32_t>() % 100000;
     d.date_debut =
         premier_jour + static_cast<NumeroJour>(lecteur.valeur<std::uint32_t>() %
@@ -76,7 +83,7 @@ void aller_retour(fuzz::LecteurOctets& lecteur) {
     d.mode_manuel = lecteur.octet() % 2 == 1;
     d.prix_communication = montant(lecteur);
     d.montant_reduction = montant(lecteur);
-    d.nom_connexion = champ(lecteur);
+    d.nom_connexion = nom(lecteur);
     d.separateur_decimal = lecteur.octet() % 2 == 0 ? ',' : '.';
 
     const std::string ligne = get_donnees_a_enregistrer(d);
@@ -91,17 +98,19 @@ void aller_retour(fuzz::LecteurOctets& lecteur) {
     const auto erreur = [&](std::string_view champ) {
         echec("une ligne écrite se relit", std::string(champ) + " : " + ligne);
     };
-    if (e->utilisateur != (d.utilisateur.empty() ? nom_utilisateur_non_identifie : d.utilisateur))
+    if (e->utilisateur != (d.utilisateur.empty() ? nom_utilisateur_non_identifie : nom_ecrit(d.utilisateur)))
         erreur("utilisateur");
+    if (std::count(ligne.begin(), ligne.end(), ';') != nb_champs_ligne) erreur("treize champs");
     if (e->jour != d.date_debut) erreur("date");
     if (e->secondes != secondes_facturees(d)) erreur("durée");
     if (e->mode != (d.mode_manuel ? "M" : "A")) erreur("mode");
     if (!proche(e->cout, static_cast<double>(d.prix_communication) - d.montant_reduction)) erreur("coût");
-    if (e->code_option != (d.forfait_en_cours.empty() ? "0" : d.forfait_en_cours)) erreur("option");
-    const bool avec_option = !d.forfait_en_cours.empty() && d.forfait_en_cours != "0";
+    const std::string option = d.forfait_en_cours.empty() ? "0" : nom_ecrit(d.forfait_en_cours);
+    if (e->code_option != option) erreur("option");
+    const bool avec_option = option != "0";
     if (!proche(e->reduction, avec_option ? d.montant_reduction : 0.0)) erreur("réduction");
     if (e->efface) erreur("marque");
-    if (e->provider != (d.mode_manuel ? "" : d.nom_connexion)) erreur("connexion");
+    if (e->provider != (d.mode_manuel ? "" : nom_ecrit(d.nom_connexion))) erreur("connexion");
     if (e->periode != texte_periode(d.plage_au_debut, d.plage_a_la_fin)) erreur("période");
 }
 
