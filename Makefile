@@ -3,7 +3,7 @@ BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 
-.PHONY: all dependances configurer compiler programme run demo captures test test-asan clean format
+.PHONY: all dependances configurer compiler programme run demo captures test test-asan fuzz clean format
 
 all: compiler
 
@@ -45,8 +45,18 @@ test-asan: dependances
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
+# Les cibles libFuzzer de fuzz/ (clang, ASan et UBSan), chacune FUZZ_SECONDES secondes ; le corpus
+# trouvé reste dans build-fuzz/fuzz/corpus/ pour la fois suivante.
+FUZZ_SECONDES ?= 30
+FUZZ_CXX      ?= clang++
+fuzz: dependances
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
+	    -DLUMI_FUZZ=ON -DLUMI_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS) --target cibles_fuzz
+	bash scripts/fuzz.sh build-fuzz $(FUZZ_SECONDES)
+
 format:
-	find src tests app bench -name '*.cpp' -o -name '*.hpp' 2>/dev/null | xargs clang-format -i
+	find src tests app bench fuzz -name '*.cpp' -o -name '*.hpp' 2>/dev/null | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz

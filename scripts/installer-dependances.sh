@@ -26,6 +26,9 @@ paquets=(
     trayer
     openbox
     python3
+    # make fuzz : clang et les bibliothèques de libFuzzer et des assainisseurs de clang
+    clang
+    libclang-rt-14-dev
 )
 
 manquants=()

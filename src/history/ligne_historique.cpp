@@ -68,6 +68,21 @@ std::int32_t lire_duree_champ(const std::string& texte) {
     return entier(h) * 3600 + entier(m) * 60 + entier(s);
 }
 
+// Un texte venu d'ailleurs (nom d'utilisateur, de tarif, d'option, d'entrée d'annuaire) ne doit
+// ni ajouter un champ ni couper la ligne : un ";" deviendrait un champ de plus et décalerait le
+// montant que la facture relit, une fin de ligne ou un octet nul la feraient prendre pour coupée.
+std::string champ_texte(std::string_view texte) {
+    std::string champ(texte);
+    for (char& c : champ) {
+        if (c == ';') {
+            c = ',';
+        } else if (c == '\r' || c == '\n' || c == '\0') {
+            c = ' ';
+        }
+    }
+    return champ;
+}
+
 }  // namespace
 
 std::int32_t secondes_facturees(const DonneesConnexion& d) {
@@ -106,8 +121,8 @@ std::string get_donnees_a_enregistrer(const DonneesConnexion& d) {
     const double montant =
         static_cast<double>(d.prix_communication) - static_cast<double>(d.montant_reduction);
     const std::array<std::string, nb_champs_ligne> champs = {
-        d.utilisateur.empty() ? std::string(nom_utilisateur_non_identifie) : d.utilisateur,
-        tarification,
+        d.utilisateur.empty() ? std::string(nom_utilisateur_non_identifie) : champ_texte(d.utilisateur),
+        champ_texte(tarification),
         formater_date(d.date_debut),
         heure_minute(d.seconde_debut),
         formater_duree(secondes_facturees(d)),
@@ -115,10 +130,10 @@ std::string get_donnees_a_enregistrer(const DonneesConnexion& d) {
         d.mode_manuel ? "M" : "A",
         formater_montant_historique(montant, d.separateur_decimal),
         std::string(code_disposition_actuelle),
-        d.forfait_en_cours.empty() ? "0" : d.forfait_en_cours,
+        d.forfait_en_cours.empty() ? "0" : champ_texte(d.forfait_en_cours),
         formater_montant_historique(d.montant_reduction, d.separateur_decimal),
         std::string(marque_vivant),
-        d.mode_manuel ? std::string() : d.nom_connexion,
+        d.mode_manuel ? std::string() : champ_texte(d.nom_connexion),
     };
     std::string ligne;
     for (const auto& champ : champs) ligne += champ + ";";

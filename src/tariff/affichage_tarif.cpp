@@ -94,9 +94,12 @@ void remplir_prix(ZoneInformationTarif& zone, const DonneesAffichageTarif& d, co
         ligne.par_minute = m.A(B, deux_decimales) + " > " + m.A(B1, deux_decimales) + " > " +
                            m.A(B2, deux_decimales) + " > " + m.A(B3, deux_decimales) + " " +
                            texte_devise(d.monnaie) + "/min";
-        const double heure = m.frais_fixes() + (o.dt[1] - t.credit_temps) / 60.0 * B +
-                             (o.dt[2] - o.dt[1]) / 60.0 * B1 + (o.dt[3] - o.dt[2]) / 60.0 * B2 +
-                             (3600.0 - o.dt[3]) / 60.0 * B3;
+        // Différences en double : des bornes aberrantes (dt très négatif) ne débordent pas.
+        const double dt1 = o.dt[1];
+        const double dt2 = o.dt[2];
+        const double dt3 = o.dt[3];
+        const double heure = m.frais_fixes() + (dt1 - t.credit_temps) / 60.0 * B + (dt2 - dt1) / 60.0 * B1 +
+                             (dt3 - dt2) / 60.0 * B2 + (3600.0 - dt3) / 60.0 * B3;
         ligne.total = m.F(heure) + "/h";
     };
     fenetres(t.cout_ht_tarif_reduit, ligne1);

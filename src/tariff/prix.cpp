@@ -1,6 +1,7 @@
 #include "tariff/prix.hpp"
 
 #include <algorithm>
+#include <limits>
 
 #include "tariff/calendrier.hpp"
 
@@ -108,13 +109,19 @@ double calcul_prix_avec_reduction(std::uint8_t type_forfait, double prix,
     const std::array<bool, 4> fenetre{false, dt[1] <= e && e < dt[2], dt[2] <= e && e < dt[3], dt[3] <= e};
     auto& plein = compteurs.secondes_plein;
     auto& reduit = compteurs.secondes_reduit;
-    // Recalculés depuis la durée à chaque appel : un top manqué ne perd rien.
+    // Recalculés depuis la durée à chaque appel : un top manqué ne perd rien. En 64 bits puis bornés :
+    // un début de fenêtre aberrant (dt très négatif) ne fait pas déborder le compteur.
+    const auto secondes_dans_fenetre = [&](std::size_t w, std::int32_t autre) {
+        const std::int64_t v = std::int64_t{e} - dt[w] - autre;
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
+                                                                  std::numeric_limits<std::int32_t>::max()));
+    };
     for (std::size_t w = 1; w <= 3; ++w) {
         if (!fenetre[w]) continue;
         if (plage_en_cours == 1) {
-            plein[w] = e - dt[w] - reduit[w];
+            plein[w] = secondes_dans_fenetre(w, reduit[w]);
         } else if (plage_en_cours == 2) {
-            reduit[w] = e - dt[w] - plein[w];
+            reduit[w] = secondes_dans_fenetre(w, plein[w]);
         }
     }
     double remise = 0;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/decimal.hpp"
 #include "tariff/affichage_tarif.hpp"
 #include "tariff/jauges.hpp"
 
@@ -424,6 +425,20 @@ TEST(ZoneInformation, MontantsAvecTvaEtDevise) {
     e.monnaie.locale.separateur_decimal = '.';
     z = e.zone();
     EXPECT_EQ(z.connexion, "1.39 F");
+}
+
+// Des bornes de fenêtres aberrantes (dt1 proche de -2^31) donnent un total absurde mais juste, sans
+// débordement des différences : environ -10 021 588 + 5 010 798 F pour une heure au plein tarif.
+TEST(ZoneInformation, FenetresAuxBornesAberrantes) {
+    Essai e;
+    e.option.nom = "Paliers";
+    e.option.t = {0, 50, 25, 10};
+    e.option.dt = {0, -2147483000, 1800, 3000};
+    const auto total = e.zone().lignes[1].total;
+    ASSERT_TRUE(total.ends_with(" F/h")) << total;
+    const auto valeur = lire_decimal(total.substr(0, total.size() - 4));
+    ASSERT_TRUE(valeur) << total;
+    EXPECT_NEAR(*valeur, -5010782.0, 10.0) << total;
 }
 
 TEST(ZoneInformation, UneListeMalFormeeNEmpechePasLeReste) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <string>
 
 #include "base/erreurs.hpp"
@@ -157,6 +160,21 @@ TEST(PrixAvecReduction, FenetresRecalculeesDepuisLaDuree) {
     option.dt = {0, 60, 0, 0};
     CompteursReduction neufs;
     EXPECT_EQ(calcul_prix_avec_reduction(type_forfait_r, 10.0, option, tarif, neufs, 600, 1), 10.0);
+}
+
+// Une fenêtre qui commence très loin avant l'appel (dt1 proche de -2^31) : le compteur de la
+// fenêtre est borné au lieu de déborder et de passer négatif.
+TEST(PrixAvecReduction, FenetreAuDebutAberrantSansDebordement) {
+    tparametre_de_la_tarification tarif;
+    tarif.cout_ht_plein_tarif = 0.30f;
+    tparametre_de_la_reduction option;
+    option.t = {0, 10, 0, 0};
+    option.dt = {0, -2147483000, 1800, 3000};
+    CompteursReduction compteurs;
+    const double reste = calcul_prix_avec_reduction(type_forfait_r, 10.0, option, tarif, compteurs, 1799, 1);
+    EXPECT_EQ(compteurs.secondes_plein[1], std::numeric_limits<std::int32_t>::max());
+    EXPECT_TRUE(std::isfinite(reste));
+    EXPECT_LT(reste, 10.0);
 }
 
 TEST(PrixAppel, EntreesFautives) {

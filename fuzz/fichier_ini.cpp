@@ -1,0 +1,156 @@
+// Fichiers INI : découpage de n'importe quels octets, lectures qui s'accordent entre elles, et
+// écritures qui relisent ce qu'elles ont écrit sans toucher aux autres clés.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/erreurs.hpp"
+#include "base/fichiers.hpp"
+#include "base/texte.hpp"
+#include "fuzz/commun.hpp"
+#include "settings/fichier_ini.hpp"
+
+namespace {
+
+using namespace lumi;
+using fuzz::echec;
+
+constexpr std::string_view marque_utf8 = "\xEF\xBB\xBF";
+constexpr std::string_view absent =
+    "\x01"
+    "absent"
+    "\x01";
+constexpr std::size_t nb_max_sections = 8;
+
+// Les noms de section du fichier, relevés ligne par ligne comme le lecteur les voit.
+std::vector<std::string> noms_de_sections(std::string_view octets) {
+    std::vector<std::string> noms;
+    const std::string texte = decoder_fichier_texte(octets);
+    std::string_view reste = texte;
+    while (!reste.empty() && noms.size() < nb_max_sections) {
+        const auto nl = reste.find('\n');
+        std::string_view ligne = reste.substr(0, nl);
+        reste.remove_prefix(nl == std::string_view::npos ? reste.size() : nl + 1);
+        if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
+        ligne = rogner(ligne);
+        if (ligne.empty() || ligne.front() != '[') continue;
+        const auto fin = ligne.find(']');
+        if (fin != std::string_view::npos) noms.emplace_back(rogner(ligne.substr(1, fin - 1)));
+    }
+    return noms;
+}
+
+using Valeurs = std::map<std::pair<std::string, std::string>, std::string>;
+
+// Toutes les clés des sections relevées, avec leur valeur ; cles() et lire() doivent s'accorder.
+Valeurs lire_tout(const FichierIni& ini, const std::vector<std::string>& sections) {
+    Valeurs valeurs;
+    for (const auto& s : sections) {
+        if (!ini.section_existe(s)) echec("une section du fichier existe", s);
+        for (const auto& cle : ini.cles(s)) {
+            const std::string v = ini.lire(s, cle, absent);
+            if (v == absent) echec("une clé listée se lit", s + " / " + cle);
+            if (v.size() > 4 * longueur_max_valeur_ini) echec("une valeur lue est coupée à 1023 caractères");
+            valeurs.emplace(std::pair(s, cle), v);
+        }
+    }
+    return valeurs;
+}
+
+// Ce que la relecture doit rendre : fins de ligne changées en espaces, texte encodé comme le
+// fichier (UTF-8 gardé, sinon Windows-1252).
+std::string valeur_attendue(std::string valeur, bool fichier_utf8) {
+    for (char& c : valeur) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    if (fichier_utf8) {
+        return est_utf8_valide(valeur) ? valeur : cp1252_vers_utf8(utf8_vers_cp1252(valeur));
+    }
+    return cp1252_vers_utf8(utf8_vers_cp1252(valeur));
+}
+
+// Les noms que l'écriture refuse parce qu'ils ne se reliraient pas comme tels.
+bool nom_refuse(std::string_view section, std::string_view cle) {
+    return section.find_first_of("]\r\n") != std::string_view::npos || cle.empty() ||
+           cle.find_first_of("=\r\n") != std::string_view::npos || cle.front() == ';' || cle.front() == '[';
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
+    const std::string_view octets(reinterpret_cast<const char*>(donnees), taille);
+    const auto chemin = fuzz::fichier_temporaire("essai.ini", octets);
+
+    const FichierIni ini(chemin);
+    const auto sections = noms_de_sections(octets);
+    const Valeurs avant = lire_tout(ini, sections);
+    // Les mêmes octets relus donnent la même image.
+    if (lire_tout(FichierIni(chemin), sections) != avant) echec("une relecture des mêmes octets lit pareil");
+
+    // Un fichier marqué ou en UTF-8 reste en UTF-8 quoi qu'on y écrive, un fichier tout ASCII garde
+    // ses lignes ASCII : les autres clés s'y relisent à l'identique. Dans un fichier Windows-1252, une
+    // écriture peut rendre le fichier valide en UTF-8 et changer la lecture des autres lignes.
+    const bool fichier_utf8 =
+        octets.starts_with(marque_utf8) || (est_utf8_valide(octets) && !est_ascii(octets));
+    const bool autres_stables = fichier_utf8 || est_ascii(octets);
+
+    // La valeur écrite : les derniers octets de l'entrée, quels qu'ils soient.
+    const std::string valeur(octets.substr(octets.size() - std::min<std::size_t>(octets.size(), 48)));
+    const std::string attendu = valeur_attendue(valeur, fichier_utf8);
+
+    std::vector<std::pair<std::string, std::string>> ecrites;
+    if (!sections.empty()) {
+        const auto cles = ini.cles(sections.front());
+        if (!cles.empty()) ecrites.emplace_back(sections.front(), cles.front());  // clé existante
+        ecrites.emplace_back(sections.front(), "cle ajoutee");                    // clé neuve
+    }
+    ecrites.emplace_back("section ajoutee", "cle");  // section neuve
+
+    FichierIni fichier(chemin);
+    for (const auto& [s, cle] : ecrites) {
+        try {
+            fichier.ecrire(s, cle, valeur);
+        } catch (const ErreurFichier& e) {
+            if (!nom_refuse(s, cle)) echec("l'écriture d'une clé réussit", e.what());
+            continue;
+        }
+        if (nom_refuse(s, cle)) echec("un nom qui casserait le fichier est refusé", s + " / " + cle);
+        if (!fichier_utf8 && !(est_ascii(s) && est_ascii(cle) && est_ascii(valeur))) continue;
+        const std::string relu = FichierIni(chemin).lire(s, cle, absent);
+        if (relu != attendu) {
+            echec("une valeur écrite se relit",
+                  s + " / " + cle + " : « " + relu + " » au lieu de « " + attendu + " »");
+        }
+        // La même valeur une seconde fois ne change plus rien.
+        const auto ecrit = lire_fichier(chemin);
+        fichier.ecrire(s, cle, valeur);
+        if (lire_fichier(chemin) != ecrit) echec("récrire la même valeur laisse le fichier", s + " / " + cle);
+    }
+
+    if (autres_stables) {
+        const Valeurs apres = lire_tout(FichierIni(chemin), sections);
+        for (const auto& [ou, v] : avant) {
+            bool ecrite = false;
+            for (const auto& [s, cle] : ecrites) {
+                ecrite = ecrite || (egal_sans_casse(s, ou.first) && egal_sans_casse(cle, ou.second));
+            }
+            if (ecrite) continue;
+            const auto it = apres.find(ou);
+            if (it == apres.end() || it->second != v) {
+                echec("une écriture laisse les autres clés", ou.first + " / " + ou.second);
+            }
+        }
+    }
+
+    if (!sections.empty() && !nom_refuse(sections.front(), "cle ajoutee")) {
+        try {
+            fichier.effacer_cle(sections.front(), "cle ajoutee");
+        } catch (const ErreurFichier& e) {
+            echec("l'effacement d'une clé réussit", e.what());
+        }
+    }
+    return 0;
+}
