@@ -28,6 +28,13 @@ constexpr std::string_view suite_echec_fichier =
     "La connexion n'est pas perdue : elle est gardée dans la base de réglages et sera écrite dans "
     "l'historique dès que le fichier pourra l'être, au plus tard au prochain démarrage.";
 
+// Des numéros croissants sur six chiffres : l'ordre des noms est celui des connexions.
+std::string nom_attente(long long numero) {
+    char nom[24];
+    std::snprintf(nom, sizeof nom, "%06lld", numero);
+    return nom;
+}
+
 const std::string& cle_attente() {
     static const std::string cle = cles::section(cles::enregistrements_en_attente);
     return cle;
@@ -122,8 +129,7 @@ void HistoriqueCompteur::charger_en_attente() {
     }
 }
 
-std::string HistoriqueCompteur::nom_libre() const {
-    // Des numéros croissants sur six chiffres : l'ordre des noms est celui des connexions.
+long long HistoriqueCompteur::dernier_numero() const {
     long long dernier = 0;
     for (const auto& nom : registre_.lister_valeurs(cle_attente())) {
         dernier = std::max(dernier, std::atoll(nom.c_str()));
@@ -131,9 +137,7 @@ std::string HistoriqueCompteur::nom_libre() const {
     for (const auto& a : en_attente_) {
         if (!a.nom.empty()) dernier = std::max(dernier, std::atoll(a.nom.c_str()));
     }
-    char nom[24];
-    std::snprintf(nom, sizeof nom, "%06lld", dernier + 1);
-    return nom;
+    return dernier;
 }
 
 OperationRegistre HistoriqueCompteur::operation_en_attente(const EnAttente& a) const {
@@ -143,15 +147,12 @@ OperationRegistre HistoriqueCompteur::operation_en_attente(const EnAttente& a) c
 bool HistoriqueCompteur::ranger_en_attente(std::vector<OperationRegistre> autres) {
     std::vector<OperationRegistre> operations;
     std::vector<std::string> noms;
-    std::string nom = nom_libre();
+    long long numero = dernier_numero();
     for (auto a : en_attente_) {
         if (!a.nom.empty()) continue;
-        a.nom = nom;
+        a.nom = nom_attente(++numero);
         operations.push_back(operation_en_attente(a));
-        noms.push_back(nom);
-        char suivant[24];
-        std::snprintf(suivant, sizeof suivant, "%06lld", std::atoll(nom.c_str()) + 1);
-        nom = suivant;
+        noms.push_back(a.nom);
     }
     std::move(autres.begin(), autres.end(), std::back_inserter(operations));
     if (operations.empty()) return true;

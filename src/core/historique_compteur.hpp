@@ -136,7 +136,8 @@ private:
     const std::string& designation(const std::string& option);
 
     void charger_en_attente();
-    std::string nom_libre() const;
+    // Le plus grand numéro des attentes, dans le magasin ou en mémoire.
+    long long dernier_numero() const;
     OperationRegistre operation_en_attente(const EnAttente& a) const;
     // Range dans le magasin les attentes encore en mémoire, avec `autres` dans le même lot.
     bool ranger_en_attente(std::vector<OperationRegistre> autres);
