@@ -287,6 +287,10 @@ QSize DelegueLigne::sizeHint(const QStyleOptionViewItem& option, const QModelInd
 ListeDessinee::ListeDessinee(const QString& nom, QWidget* parent) : QComboBox(parent) {
     setObjectName(nom);
     setFocusPolicy(Qt::NoFocus);
+    // La largeur ne suit pas la plus longue ligne : la fenêtre normale garde la sienne (les lignes
+    // trop longues sont coupées au dessin).
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(8);
     connect(this, &QComboBox::activated, this, [this](int position) {
         if (!remplissage_) emit choisie(position);
     });

@@ -194,7 +194,7 @@ public:
     QLabel* Panel13 = nullptr;  // "Total TTC" ou "Total HT"
     QWidget* zone_forfait = nullptr;
     ui::JaugeQt* Gauge2 = nullptr;
-    QLabel* Label10 = nullptr;
+    ui::EtiquetteElidee* Label10 = nullptr;
     // Boutons.
     ui::BoutonRapide* SpeedButton1 = nullptr;
     ui::BoutonRapide* SpeedButton2 = nullptr;

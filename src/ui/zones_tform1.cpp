@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/commandes_fenetre.hpp"
 #include "ui/controles.hpp"
@@ -345,7 +346,10 @@ ZoneChoix::ZoneChoix(IconesLumi& icones, QWidget* parent) : QFrame(parent) {
         libelle = etiquette_coupee(nom_libelle, hote, true);
         libelle->setAutoFillBackground(true);
         libelle->definir_bulle(qs(hint_libelle));
-        libelle->setMinimumWidth(250);
+        // La largeur conçue : le libellé de l'option par défaut y tient en entier (deux blancs compris).
+        const int largeur =
+            QFontMetrics(libelle->font()).horizontalAdvance(qs(textes_choix::aucune_option) + "  ");
+        libelle->setMinimumWidth(std::max(250, largeur + 4));
         pile->addWidget(liste, 0, 0);
         pile->addWidget(libelle, 0, 0);
         libelle->raise();
@@ -465,13 +469,13 @@ ZoneDuForfait::ZoneDuForfait(QWidget* parent) : QFrame(parent) {
     grille->setContentsMargins(6, 4, 6, 4);
     grille->setVerticalSpacing(2);
     grille->addWidget(etiquette({}, "Temps restant sur le forfait :", this), 0, 0);
-    label_temps_restant = etiquette("label_temps_restant", {}, this, true);
+    label_temps_restant = etiquette_coupee("label_temps_restant", this, true);
     grille->addWidget(label_temps_restant, 0, 1);
     Gauge2 = new JaugeQt("Gauge2", true, this);
     Gauge2->setFixedHeight(14);
     grille->addWidget(Gauge2, 1, 0, 1, 2);
     grille->addWidget(etiquette({}, "Prochain forfait dans", this), 2, 0);
-    Label10 = etiquette("Label10", {}, this);
+    Label10 = etiquette_coupee("Label10", this);
     grille->addWidget(Label10, 2, 1);
     label_decompte = etiquette_coupee("label_decompte", this);
     grille->addWidget(label_decompte, 3, 0, 1, 2);

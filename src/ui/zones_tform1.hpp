@@ -151,10 +151,10 @@ public:
     void appliquer(const ZoneForfait& z);
 
     JaugeQt* Gauge2 = nullptr;
-    QLabel* Label10 = nullptr;
+    EtiquetteElidee* Label10 = nullptr;
 
 private:
-    QLabel* label_temps_restant = nullptr;
+    EtiquetteElidee* label_temps_restant = nullptr;
     EtiquetteElidee* label_decompte = nullptr;
 };
 

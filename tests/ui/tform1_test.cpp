@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "base/descripteur.hpp"
@@ -39,9 +40,10 @@
 
 namespace lumi::essai {
 
-// Un compteur d'essai démarré le 10 mars 2000 à 14 h et sa fenêtre, montrée.
+// Un compteur d'essai démarré le 10 mars 2000 à 14 h et sa fenêtre, montrée ; `preparer` règle les
+// fichiers et le magasin avant le démarrage.
 struct Banc {
-    Banc() {
+    explicit Banc(const std::function<void(EssaiCompteur&)>& preparer = {}) {
         std::filesystem::copy_file(std::filesystem::path(LUMI_DOSSIER_DATA_SOURCE) / "Couleur.ini",
                                    e.dossier / "Couleur.ini");
         FichierIni reglages(e.dossier / "lumicompteur.ini");
@@ -52,6 +54,7 @@ struct Banc {
         e.ecrire(cles::utilisateurs, "utilisateur 1", "Anne");
         e.ecrire(cles::utilisateurs, "utilisateur 2", "Paul");
         e.ecrire(cles::options, "pdata 2", "x");
+        if (preparer) preparer(e);
         e.demarrer();
         fenetre = std::make_unique<TForm1>(
             e.compteur(),
@@ -234,20 +237,24 @@ private slots:
     // Un nom d'option, une légende ou un nom d'utilisateur longs sont coupés : la fenêtre normale et
     // l'afficheur gardent leur largeur, et l'info-bulle donne le texte entier.
     void laFenetreNormaleGardeSaLargeur() {
-        auto& f = *b->fenetre;
+        const auto disposee = [this] {
+            for (int n = 0; n < 4; ++n) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            return QPair<int, int>(b->fenetre->width(), b->fenetre->Panel5->width());
+        };
+        const auto depart = disposee();  // les noms courts des données d'essai
+        // Les listes sont remplies avant que la fenêtre ne paraisse, comme au démarrage du programme.
         const QString long_nom =
             "Réduction de trente pour cent sur les communications du soir et du week-end";
-        FichierIni tarifs(b->e.dossier / "tarifs.ini");
-        tarifs.ecrire("R30", "designation", long_nom.toStdString());
-        tarifs.ecrire("R30", "l1",
-                      "Réduction de 30 % : de 19h à 8h, le week-end, les jours fériés et les ponts");
-        b->e.compteur().charger_tarifs();
-        const auto disposee = [&f] {
-            for (int n = 0; n < 4; ++n) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-            return QPair<int, int>(f.width(), f.Panel5->width());
-        };
-        f.rafraichir();
-        const auto depart = disposee();
+        b.reset();
+        b = std::make_unique<Banc>([&long_nom](EssaiCompteur& e) {
+            FichierIni tarifs(e.dossier / "tarifs.ini");
+            tarifs.ecrire("R30", "designation", long_nom.toStdString());
+            tarifs.ecrire("R30", "l1",
+                          "Réduction de 30 % : de 19h à 8h, le week-end, les jours fériés et les ponts");
+            e.ecrire(cles::utilisateurs, "utilisateur 2", "Paul-Henri-Marie de la Tour du Pin Gouvernet");
+        });
+        auto& f = *b->fenetre;
+        QCOMPARE(disposee(), depart);
         bool coupe_vu = false;
         for (int i = 0; i < f.ComboBox3->count(); ++i) {
             f.commandes().choisir_option(i);
@@ -264,9 +271,18 @@ private slots:
             }
         }
         QVERIFY2(coupe_vu, "l'option au nom long n'a pas été montrée");
-        b->e.ecrire(cles::utilisateurs, "utilisateur 1", "Anne-Marie-Joséphine de la Tour du Pin Gouvernet");
-        f.utilisateurs().relire();
-        f.rafraichir();
+        // Un forfait montre sa zone, dont la date de la remise à zéro : la largeur ne bouge pas.
+        for (int i = 0; i < f.ComboBox3->count(); ++i) {
+            f.commandes().choisir_option(i);
+            f.rafraichir();
+            if (f.zone_forfait->isVisible()) break;
+        }
+        QVERIFY(f.zone_forfait->isVisible());
+        QCOMPARE(disposee(), depart);
+        f.ComboBox1->setCurrentIndex(1);
+        emit f.ComboBox1->activated(1);
+        QVERIFY(f.Label6->text().startsWith("Paul-Henri"));
+        QVERIFY(f.Label6->coupe());
         QCOMPARE(disposee(), depart);
     }
 
