@@ -27,6 +27,9 @@ public:
     // Les connexions en cours ; la première est celle que le compteur mesure.
     virtual std::vector<ConnexionDistante> connexions() const = 0;
     virtual std::vector<std::string> entrees_annuaire() const = 0;
+    // D'où viennent les entrées de l'annuaire sur ce système, en une phrase nominale (« le dossier
+    // … »), pour le dire à l'utilisateur qui n'en a aucune ; vide si la couture ne le sait pas.
+    virtual std::string origine_annuaire() const { return {}; }
     // Lance la numérotation de l'entrée ; faux si elle n'a pu être lancée.
     virtual bool numeroter(std::string_view entree) = 0;
     // Raccroche la première connexion ; faux quand il n'y en a aucune.

@@ -265,17 +265,38 @@ ResultatNumerotation CommandesFenetre::numeroter(std::string_view entree) {
     return ResultatNumerotation::echec_lancement;
 }
 
+std::string CommandesFenetre::texte_aucune_entree() const {
+    std::string texte(textes_fenetre::aucune_entree);
+    const std::string origine = acces_distant_.origine_annuaire();
+    if (!origine.empty()) {
+        texte += "\nLes connexions sont lues dans " + origine + " : ajoutez-y celle de votre fournisseur, " +
+                 "puis réessayez.";
+    }
+    return texte;
+}
+
+ResultatNumerotation CommandesFenetre::signaler_aucune_entree() {
+    // Un clic qui ne fait rien laisserait croire à une panne du programme.
+    dialogue_.information(texte_aucune_entree());
+    return ResultatNumerotation::aucune_entree;
+}
+
 ResultatNumerotation CommandesFenetre::SpeedButton2Click() {
     const auto liste = entrees();
-    if (liste.empty()) return ResultatNumerotation::rien;
+    if (liste.empty()) return signaler_aucune_entree();
     if (liste.size() == 1) return numeroter(liste.front());
     return ResultatNumerotation::menu_fournisseurs;
 }
 
 ResultatNumerotation CommandesFenetre::Seconnecter1Click() {
-    if (menus_.Seconnecter1.caption != textes_menu::se_connecter_points) return ResultatNumerotation::rien;
+    const auto& caption = menus_.Seconnecter1.caption;
+    if (caption != textes_menu::se_connecter_points && caption != textes_menu::se_connecter) {
+        return ResultatNumerotation::rien;
+    }
     const auto liste = entrees();
-    if (liste.empty()) return ResultatNumerotation::rien;
+    if (liste.empty()) return signaler_aucune_entree();
+    // Sous "Se &connecter", l'annuaire a changé depuis l'ouverture du menu : rien sans le rouvrir.
+    if (caption != textes_menu::se_connecter_points) return ResultatNumerotation::rien;
     return numeroter(liste.front());
 }
 

@@ -70,9 +70,13 @@ inline constexpr std::string_view aucun_utilisateur =
     "\n"
     "    Voulez-vous ajouter un utilisateur maintenant ?";
 inline constexpr std::string_view ne_plus_afficher = "Ne plus afficher ce message";
-// Adresses de l'auteur (courrier et page du programme).
-inline constexpr std::string_view adresse_courrier = "mailto:assistance@lumicompteur.example";
-inline constexpr std::string_view adresse_web = "https://lumicompteur.example/";
+// Le programme n'a pas encore d'adresse publique : la page « À propos » de l'aide tient lieu de page
+// web, et le courrier reste éteint plutôt que d'écrire à une adresse qui ne répond pas.
+inline constexpr int sujet_aide_a_propos = 25;
+inline constexpr std::string_view hint_Email1 =
+    "Lumicompteur 2000 n'a pas encore d'adresse de courrier : l'aide (« A&ide ») répond aux questions.";
+inline constexpr std::string_view aucune_entree =
+    "Aucune connexion d'accès à distance n'est déclarée sur cet ordinateur : il n'y a rien à numéroter.";
 }  // namespace textes_fenetre
 
 // Un élément de menu tel que la coquille le montre.
@@ -92,6 +96,8 @@ struct ModeleMenus {
     std::vector<std::string> sous_menu_Seconnecter1;  // entrée + "..."
     ElementMenu Sedeconnecter1{std::string(textes_menu::Sedeconnecter1)};
     ElementMenu Programmation1{std::string(textes_menu::Programmation1)};
+    ElementMenu Email1{std::string(textes_menu::Email1), true, false};
+    std::string hint_Email1{textes_fenetre::hint_Email1};
     std::vector<std::string> PopupMenu6;  // entrée + "..."
     // PopupMenu1
     ElementMenu ttcpopup{std::string(textes_menu::ttcpopup)};
@@ -115,7 +121,13 @@ enum class ReactionIcone { rien, cacher, montrer, menu_principal };
 enum class EvenementIcone { gauche_enfonce, milieu_double_clic, droit_enfonce, autre };
 
 // Ce que fait le bouton de connexion.
-enum class ResultatNumerotation { rien, numerotation_lancee, echec_lancement, menu_fournisseurs };
+enum class ResultatNumerotation {
+    rien,
+    numerotation_lancee,
+    echec_lancement,
+    menu_fournisseurs,
+    aucune_entree
+};
 
 // Une touche dans le sélecteur d'utilisateur.
 enum class ReactionTouche { rien, deverrouillage_arme, basculer_detection };
@@ -188,9 +200,13 @@ public:
     // PopupMenu6Popup puis le déverrouillage : états des éléments selon la connexion.
     void PopupMenu6Popup();
     void PopupMenu2Popup();
+    // Sans entrée dans l'annuaire, une boîte dit d'où elles viennent sur ce système.
     ResultatNumerotation SpeedButton2Click();
-    // N'agit que sous le texte "Se &connecter..." : numérote la première entrée.
+    // Numérote la première entrée sous le texte "Se &connecter..." ; sous "Se &connecter" (annuaire
+    // vide), la même boîte que le bouton.
     ResultatNumerotation Seconnecter1Click();
+    // Le texte de cette boîte.
+    std::string texte_aucune_entree() const;
     // Un élément d'entrée choisi (texte : entrée + "...") ; en comptage manuel, la question d'abord.
     ResultatNumerotation Clique(std::string_view caption);
 
@@ -238,6 +254,7 @@ private:
     void apres_changement_affichage();
     std::string message(int numero) const;
     ResultatNumerotation numeroter(std::string_view entree);
+    ResultatNumerotation signaler_aucune_entree();
     std::vector<std::string> entrees() const;
     void ecrire_ini(std::string_view section, std::string_view cle, std::string_view valeur);
 

@@ -76,6 +76,9 @@ Compteur::Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donn
     enregistrer_historique = [this] {
         historique_.enregistrer_historique([this] { return donnees_connexion(); });
     };
+    // La facture augmentée après l'arrêt (ou quand une attente se termine) : la ligne d'état 3 ne
+    // doit pas garder les anciens chiffres.
+    historique_.facture_mise_a_jour = [this] { mise_a_jour_panels(); };
     enregistrer_parametres_de_sauvegarde = [this] {
         historique_.enregistrer_parametres_de_sauvegarde(donnees_connexion(),
                                                          moteur_.reduction().temps_restant_forfait);

@@ -269,6 +269,7 @@ bool HistoriqueCompteur::terminer_enregistrements_en_attente() {
         }
         if (totaux) facture_.prendre(*totaux);
         en_attente_.erase(en_attente_.begin());
+        if (totaux && facture_mise_a_jour) facture_mise_a_jour();
     }
     return en_attente_.empty();
 }

@@ -116,6 +116,10 @@ public:
                                                 NumeroJour aujourdhui, LignesEtat& lignes_etat,
                                                 std::function<void()> rafraichir_prix);
 
+    // Appelé chaque fois qu'une connexion vient d'entrer dans la facture (aussitôt, ou plus tard quand
+    // son attente se termine) : la ligne d'état 3 est à réécrire.
+    std::function<void()> facture_mise_a_jour;
+
     // Pour les essais d'arrêt brutal : appelé après chaque étape de la fin d'une connexion.
     std::function<void(EtapeFinConnexion)> point_arret;
 

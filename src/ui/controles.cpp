@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -50,6 +51,62 @@ QColor couleur_qt(std::uint32_t couleur) {
     // 0x00BBGGRR : le rouge dans l'octet bas.
     return QColor(static_cast<int>(couleur & 0xFF), static_cast<int>((couleur >> 8) & 0xFF),
                   static_cast<int>((couleur >> 16) & 0xFF));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Étiquette coupée
+
+EtiquetteElidee::EtiquetteElidee(const QString& nom, QWidget* parent) : QFrame(parent) {
+    setObjectName(nom);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void EtiquetteElidee::setText(const QString& texte) {
+    if (texte == texte_) return;
+    texte_ = texte;
+    suivre();
+}
+
+void EtiquetteElidee::definir_bulle(const QString& bulle) {
+    bulle_ = bulle;
+    suivre();
+}
+
+QSize EtiquetteElidee::sizeHint() const {
+    // Aucune largeur propre : celle que la disposition donne (au moins la largeur minimale posée).
+    const QMargins m = contentsMargins();
+    return {m.left() + m.right() + 2 * frameWidth(),
+            fontMetrics().height() + m.top() + m.bottom() + 2 * frameWidth()};
+}
+
+QSize EtiquetteElidee::minimumSizeHint() const {
+    return sizeHint();
+}
+
+void EtiquetteElidee::suivre() {
+    vu_ = fontMetrics().elidedText(texte_, Qt::ElideRight, contentsRect().width());
+    coupe_ = vu_ != texte_;
+    QString bulle = bulle_;
+    if (coupe_) bulle = bulle_.isEmpty() ? texte_ : bulle_ + " : " + texte_;
+    if (toolTip() != bulle) setToolTip(bulle);
+    update();
+}
+
+void EtiquetteElidee::paintEvent(QPaintEvent* evenement) {
+    QFrame::paintEvent(evenement);
+    QPainter p(this);
+    style()->drawItemText(&p, contentsRect(), Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), vu_,
+                          foregroundRole());
+}
+
+void EtiquetteElidee::resizeEvent(QResizeEvent* evenement) {
+    QFrame::resizeEvent(evenement);
+    suivre();
+}
+
+void EtiquetteElidee::changeEvent(QEvent* evenement) {
+    QFrame::changeEvent(evenement);
+    if (evenement->type() == QEvent::FontChange || evenement->type() == QEvent::StyleChange) suivre();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -230,6 +287,10 @@ QSize DelegueLigne::sizeHint(const QStyleOptionViewItem& option, const QModelInd
 ListeDessinee::ListeDessinee(const QString& nom, QWidget* parent) : QComboBox(parent) {
     setObjectName(nom);
     setFocusPolicy(Qt::NoFocus);
+    // La largeur ne suit pas la plus longue ligne : la fenêtre normale garde la sienne (les lignes
+    // trop longues sont coupées au dessin).
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(8);
     connect(this, &QComboBox::activated, this, [this](int position) {
         if (!remplissage_) emit choisie(position);
     });

@@ -61,6 +61,39 @@ private:
     QPoint fenetre_depart_;
 };
 
+// Une étiquette d'une ligne dont la largeur ne suit pas le texte : la fenêtre normale garde sa taille
+// quel que soit le nom d'un tarif, d'une option ou d'un utilisateur. Un texte trop long est coupé
+// (« … ») et se lit en entier dans l'info-bulle, après celle de l'étiquette s'il y en a une.
+class EtiquetteElidee final : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit EtiquetteElidee(const QString& nom, QWidget* parent = nullptr);
+
+    const QString& text() const { return texte_; }
+    void setText(const QString& texte);
+    // L'info-bulle propre de l'étiquette (vide : aucune).
+    void definir_bulle(const QString& bulle);
+    // Le texte ne tient pas : il est coupé.
+    bool coupe() const { return coupe_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* evenement) override;
+    void resizeEvent(QResizeEvent* evenement) override;
+    void changeEvent(QEvent* evenement) override;
+
+private:
+    void suivre();
+
+    QString texte_;
+    QString bulle_;
+    QString vu_;
+    bool coupe_ = false;
+};
+
 // Une jauge horizontale : fond, barre proportionnelle à position / maximum, pourcentage en option.
 class JaugeQt final : public QWidget {
     Q_OBJECT

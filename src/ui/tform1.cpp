@@ -199,6 +199,7 @@ void TForm1::construire() {
     ComboBox3 = c.ComboBox3;
     dessin_plages = zone_information->dessin_plages;
     Image14 = zone_information->Image14;
+    Panel13 = zone_information->Panel13;
     zone_forfait = zone_du_forfait;
     Gauge2 = zone_du_forfait->Gauge2;
     Label10 = zone_du_forfait->Label10;
@@ -322,8 +323,8 @@ void TForm1::construire_menus() {
     });
     brancher(Sedeconnecter1, [this] { SpeedButton3Click(); });
     brancher(Programmation1, [this] { demander_programmation(); });
-    brancher(Email1, [this] { ouvrir_url(qs(textes_fenetre::adresse_courrier)); });
-    brancher(Web1, [this] { ouvrir_url(qs(textes_fenetre::adresse_web)); });
+    // Pas encore de page publique : celle « À propos » de l'aide ; le courrier reste éteint (modèle).
+    brancher(Web1, [this] { ouvrir_aide(textes_fenetre::sujet_aide_a_propos); });
     brancher(Aide1, [this] { SpeedButton6Click(); });
     brancher(reduir, [this] { cacher(); });
     brancher(restaurer, [this] { montrer(); });
@@ -517,6 +518,7 @@ void TForm1::rafraichir() {
         lignes_ComboBox1_ = std::move(utilisateurs);
     }
 
+    texte(Panel13, commandes_->Panel13());
     if (zone_appliquee_ != f.zone_tarif) {
         zone_appliquee_ = f.zone_tarif;
         zone_information->appliquer(f.zone_tarif);

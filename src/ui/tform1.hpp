@@ -60,6 +60,7 @@ class JaugeQt;
 class BoutonRapide;
 class ListeDessinee;
 class DessinPlagesQt;
+class EtiquetteElidee;
 class IconesLumi;
 class Tinfoform;
 class Tsplashscreen;
@@ -176,13 +177,13 @@ public:
     QLabel* Image6 = nullptr;        // programmation en cours (sur l'afficheur)
     // Zone de l'utilisateur.
     ui::Panneau* Panel33 = nullptr;
-    QLabel* Label6 = nullptr;
+    ui::EtiquetteElidee* Label6 = nullptr;
     QLabel* Image12 = nullptr;  // cadenas
     ui::BoutonRapide* SpeedButton17 = nullptr;
     ui::ListeDessinee* ComboBox1 = nullptr;
     // Libellés du tarif et de l'option, et leurs listes.
-    QLabel* Label_tarif = nullptr;
-    QLabel* Label_option = nullptr;
+    ui::EtiquetteElidee* Label_tarif = nullptr;
+    ui::EtiquetteElidee* Label_option = nullptr;
     ui::BoutonRapide* SpeedButton14 = nullptr;
     ui::BoutonRapide* SpeedButton15 = nullptr;
     ui::ListeDessinee* ComboBox2 = nullptr;
@@ -190,9 +191,10 @@ public:
     // Zone d'information tarifaire, dessin des plages, voyant du jour férié, zone du forfait.
     ui::DessinPlagesQt* dessin_plages = nullptr;
     QLabel* Image14 = nullptr;
+    QLabel* Panel13 = nullptr;  // "Total TTC" ou "Total HT"
     QWidget* zone_forfait = nullptr;
     ui::JaugeQt* Gauge2 = nullptr;
-    QLabel* Label10 = nullptr;
+    ui::EtiquetteElidee* Label10 = nullptr;
     // Boutons.
     ui::BoutonRapide* SpeedButton1 = nullptr;
     ui::BoutonRapide* SpeedButton2 = nullptr;

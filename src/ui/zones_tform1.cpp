@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/commandes_fenetre.hpp"
 #include "ui/controles.hpp"
@@ -76,6 +77,18 @@ void colorer(QLabel* l, const std::optional<std::uint32_t>& couleur) {
 QLabel* etiquette(const QString& nom, const QString& t, QWidget* parent, bool gras = false) {
     auto* l = new QLabel(t, parent);
     l->setObjectName(nom);
+    if (gras) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+    return l;
+}
+
+// Une étiquette dont le texte vient des tarifs ou des utilisateurs : coupée plutôt que d'élargir la
+// fenêtre.
+EtiquetteElidee* etiquette_coupee(const QString& nom, QWidget* parent, bool gras = false) {
+    auto* l = new EtiquetteElidee(nom, parent);
     if (gras) {
         QFont f = l->font();
         f.setBold(true);
@@ -294,7 +307,7 @@ ZoneUtilisateur::ZoneUtilisateur(IconesLumi& icones, QWidget* parent) : QFrame(p
     pile->setContentsMargins(0, 0, 0, 0);
     ComboBox1 = new ListeDessinee("ComboBox1", hote);
     ComboBox1->setFocusPolicy(Qt::ClickFocus);
-    Label6 = etiquette("Label6", {}, hote, true);
+    Label6 = etiquette_coupee("Label6", hote, true);
     Label6->setAutoFillBackground(true);
     Label6->setContentsMargins(4, 0, 4, 0);
     pile->addWidget(ComboBox1, 0, 0);
@@ -321,19 +334,22 @@ ZoneChoix::ZoneChoix(IconesLumi& icones, QWidget* parent) : QFrame(parent) {
     grille->setContentsMargins(4, 2, 2, 2);
     grille->setHorizontalSpacing(4);
     grille->setVerticalSpacing(1);
-    const auto ligne = [&](int rang, const QString& titre, QLabel*& libelle, const QString& nom_libelle,
-                           ListeDessinee*& liste, const QString& nom_liste, BoutonRapide*& bouton,
-                           const QString& nom_bouton, std::string_view hint_bouton,
+    const auto ligne = [&](int rang, const QString& titre, EtiquetteElidee*& libelle,
+                           const QString& nom_libelle, ListeDessinee*& liste, const QString& nom_liste,
+                           BoutonRapide*& bouton, const QString& nom_bouton, std::string_view hint_bouton,
                            std::string_view hint_libelle) {
         grille->addWidget(etiquette({}, titre, this), rang, 0);
         auto* hote = new QWidget(this);
         auto* pile = new QGridLayout(hote);
         pile->setContentsMargins(0, 0, 0, 0);
         liste = new ListeDessinee(nom_liste, hote);
-        libelle = etiquette(nom_libelle, {}, hote, true);
+        libelle = etiquette_coupee(nom_libelle, hote, true);
         libelle->setAutoFillBackground(true);
-        libelle->setToolTip(qs(hint_libelle));
-        libelle->setMinimumWidth(250);
+        libelle->definir_bulle(qs(hint_libelle));
+        // La largeur conçue : le libellé de l'option par défaut y tient en entier (deux blancs compris).
+        const int largeur =
+            QFontMetrics(libelle->font()).horizontalAdvance(qs(textes_choix::aucune_option) + "  ");
+        libelle->setMinimumWidth(std::max(250, largeur + 4));
         pile->addWidget(liste, 0, 0);
         pile->addWidget(libelle, 0, 0);
         libelle->raise();
@@ -361,16 +377,17 @@ ZoneInformation::ZoneInformation(IconesLumi& icones, QWidget* parent) : QFrame(p
     grille->setVerticalSpacing(2);
     grille->addWidget(etiquette("titre_connexion", "Connexion", this, true), 0, 0);
     grille->addWidget(etiquette("titre_credit", "Crédit Temps", this, true), 0, 1, 1, 2);
-    label_pas = etiquette("label_pas", "Tarification à la Seconde", this, true);
+    label_pas = etiquette_coupee("label_pas", this, true);
+    label_pas->setText("Tarification à la Seconde");
     grille->addWidget(label_pas, 0, 3);
-    label_connexion = etiquette("label_connexion", {}, this);
-    label_credit = etiquette("label_credit", {}, this);
+    label_connexion = etiquette_coupee("label_connexion", this);
+    label_credit = etiquette_coupee("label_credit", this);
     grille->addWidget(label_connexion, 1, 0);
     grille->addWidget(label_credit, 1, 1, 1, 3);
     grille->addWidget(etiquette("titre_zone", "Zone", this, true), 2, 0);
     grille->addWidget(etiquette("titre_prix", "Prix", this, true), 2, 1, 1, 2);
-    titre_total = etiquette("titre_total", "Total", this, true);
-    grille->addWidget(titre_total, 2, 3);
+    Panel13 = etiquette("Panel13", qs(textes_fenetre::total_ttc), this, true);
+    grille->addWidget(Panel13, 2, 3);
     for (int i = 0; i < 3; ++i) {
         auto& r = rangees_tarif[static_cast<std::size_t>(i)];
         r.pastille = pastille(QString("pastille%1").arg(i + 1), this);
@@ -388,9 +405,9 @@ ZoneInformation::ZoneInformation(IconesLumi& icones, QWidget* parent) : QFrame(p
     rangee_l->setHorizontalSpacing(6);
     rangee_l->setVerticalSpacing(1);
     legende_pastille1 = pastille("legende_pastille1", legende);
-    legende_l1 = etiquette("legende_l1", {}, legende);
+    legende_l1 = etiquette_coupee("legende_l1", legende);
     legende_pastille2 = pastille("legende_pastille2", legende);
-    legende_l2 = etiquette("legende_l2", {}, legende);
+    legende_l2 = etiquette_coupee("legende_l2", legende);
     legende_sans_avantage = etiquette("legende_sans_avantage", qs(texte_sans_avantage_horaire), legende);
     rangee_l->addWidget(legende_pastille1, 0, 0);
     rangee_l->addWidget(legende_l1, 0, 1);
@@ -428,7 +445,7 @@ void ZoneInformation::appliquer(const ZoneInformationTarif& z) {
         texte(r.total, l.total);
         totaux = totaux || (l.visible && l.total_visible);
     }
-    visible(titre_total, totaux);
+    visible(Panel13, totaux);
     visible(zone_legende, z.legende.visible);
     visible(legende_pastille1, z.legende.pastilles_visibles);
     visible(legende_pastille2, z.legende.pastilles_visibles);
@@ -452,15 +469,15 @@ ZoneDuForfait::ZoneDuForfait(QWidget* parent) : QFrame(parent) {
     grille->setContentsMargins(6, 4, 6, 4);
     grille->setVerticalSpacing(2);
     grille->addWidget(etiquette({}, "Temps restant sur le forfait :", this), 0, 0);
-    label_temps_restant = etiquette("label_temps_restant", {}, this, true);
+    label_temps_restant = etiquette_coupee("label_temps_restant", this, true);
     grille->addWidget(label_temps_restant, 0, 1);
     Gauge2 = new JaugeQt("Gauge2", true, this);
     Gauge2->setFixedHeight(14);
     grille->addWidget(Gauge2, 1, 0, 1, 2);
     grille->addWidget(etiquette({}, "Prochain forfait dans", this), 2, 0);
-    Label10 = etiquette("Label10", {}, this);
+    Label10 = etiquette_coupee("Label10", this);
     grille->addWidget(Label10, 2, 1);
-    label_decompte = etiquette("label_decompte", {}, this);
+    label_decompte = etiquette_coupee("label_decompte", this);
     grille->addWidget(label_decompte, 3, 0, 1, 2);
     grille->setColumnStretch(1, 1);
 }
@@ -507,6 +524,8 @@ MenusTForm1::MenusTForm1(QWidget* parent) {
     restaurer = action(PopupMenu2, "restaurer", textes_menu::restaurer);
     PopupMenu2->addSeparator();
     Fermer1 = action(PopupMenu2, "Fermer1", textes_menu::Fermer1);
+    // L'élément éteint du courrier dit pourquoi dans son info-bulle.
+    PopupMenu2->setToolTipsVisible(true);
 
     PopupMenu6 = menu("PopupMenu6");
 
@@ -535,6 +554,8 @@ void MenusTForm1::appliquer(const ModeleMenus& m, const ModelePopupMenu5& m5, bo
     appliquer_element(Seconnecter1, m.Seconnecter1);
     appliquer_element(Sedeconnecter1, m.Sedeconnecter1);
     appliquer_element(Programmation1, m.Programmation1);
+    appliquer_element(Email1, m.Email1);
+    if (Email1->toolTip() != qs(m.hint_Email1)) Email1->setToolTip(qs(m.hint_Email1));
     appliquer_element(ttcpopup, m.ttcpopup);
     appliquer_element(htpopup, m.htpopup);
     appliquer_element(deuxdeci, m.deuxdeci);

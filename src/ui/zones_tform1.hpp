@@ -20,6 +20,7 @@ namespace lumi::ui {
 
 class BoutonRapide;
 class DessinPlagesQt;
+class EtiquetteElidee;
 class IconesLumi;
 class JaugeQt;
 class ListeDessinee;
@@ -87,7 +88,7 @@ public:
     ZoneUtilisateur(IconesLumi& icones, QWidget* parent);
 
     Panneau* Panel33 = nullptr;
-    QLabel* Label6 = nullptr;
+    EtiquetteElidee* Label6 = nullptr;
     QLabel* Image12 = nullptr;
     BoutonRapide* SpeedButton17 = nullptr;
     ListeDessinee* ComboBox1 = nullptr;
@@ -100,8 +101,8 @@ class ZoneChoix final : public QFrame {
 public:
     ZoneChoix(IconesLumi& icones, QWidget* parent);
 
-    QLabel* Label_tarif = nullptr;
-    QLabel* Label_option = nullptr;
+    EtiquetteElidee* Label_tarif = nullptr;
+    EtiquetteElidee* Label_option = nullptr;
     BoutonRapide* SpeedButton14 = nullptr;
     BoutonRapide* SpeedButton15 = nullptr;
     ListeDessinee* ComboBox2 = nullptr;
@@ -119,6 +120,7 @@ public:
 
     DessinPlagesQt* dessin_plages = nullptr;
     QLabel* Image14 = nullptr;
+    QLabel* Panel13 = nullptr;  // "Total TTC" ou "Total HT"
 
 private:
     struct RangeeTarif {
@@ -126,16 +128,15 @@ private:
         QLabel* par_minute = nullptr;
         QLabel* total = nullptr;
     };
-    QLabel* label_pas = nullptr;
-    QLabel* label_connexion = nullptr;
-    QLabel* label_credit = nullptr;
-    QLabel* titre_total = nullptr;
+    EtiquetteElidee* label_pas = nullptr;
+    EtiquetteElidee* label_connexion = nullptr;
+    EtiquetteElidee* label_credit = nullptr;
     std::array<RangeeTarif, 3> rangees_tarif{};
     QWidget* zone_legende = nullptr;
     QLabel* legende_pastille1 = nullptr;
     QLabel* legende_pastille2 = nullptr;
-    QLabel* legende_l1 = nullptr;
-    QLabel* legende_l2 = nullptr;
+    EtiquetteElidee* legende_l1 = nullptr;
+    EtiquetteElidee* legende_l2 = nullptr;
     QLabel* legende_sans_avantage = nullptr;
     QLabel* titre_zones = nullptr;
 };
@@ -150,11 +151,11 @@ public:
     void appliquer(const ZoneForfait& z);
 
     JaugeQt* Gauge2 = nullptr;
-    QLabel* Label10 = nullptr;
+    EtiquetteElidee* Label10 = nullptr;
 
 private:
-    QLabel* label_temps_restant = nullptr;
-    QLabel* label_decompte = nullptr;
+    EtiquetteElidee* label_temps_restant = nullptr;
+    EtiquetteElidee* label_decompte = nullptr;
 };
 
 // Les menus surgissants et leurs éléments, sous leurs noms établis ; TForm1 branche les actions.

@@ -266,6 +266,8 @@ TEST_P(Annuaire, MenuReconstruitEtBoutonDeConnexion) {
     EXPECT_FALSE(commandes->menus().Programmation1.enabled);
     EXPECT_EQ(commandes->SpeedButton2Click(), c.bouton);
     EXPECT_EQ(e.banc->acces.numerotations(), c.numerotees_par_le_bouton);
+    // Seul l'annuaire vide se dit par une boîte.
+    EXPECT_EQ(e.banc->dialogue.boites().size(), c.entrees.empty() ? 1u : 0u);
     // Une seconde ouverture ne double pas les éléments.
     commandes->PopupMenu2Popup();
     EXPECT_EQ(commandes->menus().PopupMenu6, c.elements);
@@ -274,7 +276,7 @@ TEST_P(Annuaire, MenuReconstruitEtBoutonDeConnexion) {
 INSTANTIATE_TEST_SUITE_P(
     Entrees, Annuaire,
     testing::Values(
-        CasAnnuaire{"aucune", {}, "Se &connecter", {}, ResultatNumerotation::rien, {}},
+        CasAnnuaire{"aucune", {}, "Se &connecter", {}, ResultatNumerotation::aucune_entree, {}},
         CasAnnuaire{
             "une", {"MonFAI"}, "Se &connecter...", {}, ResultatNumerotation::numerotation_lancee, {"MonFAI"}},
         CasAnnuaire{"deux",
@@ -293,6 +295,25 @@ TEST_F(Commandes, SeConnecterNAgitQueSousSonTexteAPoints) {
     commandes->PopupMenu2Popup();
     EXPECT_EQ(commandes->Seconnecter1Click(), ResultatNumerotation::numerotation_lancee);
     EXPECT_EQ(e.banc->acces.numerotations(), std::vector<std::string>{"Club Net"});
+}
+
+TEST_F(Commandes, SansEntreeLeBoutonEtLeMenuDisentDOuViennentLesConnexions) {
+    e.banc->acces.definir_annuaire({});
+    commandes->PopupMenu2Popup();
+    EXPECT_EQ(commandes->Seconnecter1Click(), ResultatNumerotation::aucune_entree);
+    EXPECT_EQ(commandes->SpeedButton2Click(), ResultatNumerotation::aucune_entree);
+    const auto& boites = e.banc->dialogue.boites();
+    ASSERT_EQ(boites.size(), 2u);
+    for (const auto& b : boites) {
+        EXPECT_EQ(b.genre, GenreBoite::information);
+        EXPECT_NE(b.texte.find("Aucune connexion d'accès à distance"), std::string::npos) << b.texte;
+        EXPECT_NE(b.texte.find("le script de la simulation"), std::string::npos) << b.texte;
+    }
+    EXPECT_TRUE(e.banc->acces.numerotations().empty());
+    // Une entrée apparue depuis l'ouverture du menu n'est pas numérotée sous "Se &connecter".
+    e.banc->acces.definir_annuaire({"MonFAI"});
+    EXPECT_EQ(commandes->Seconnecter1Click(), ResultatNumerotation::rien);
+    EXPECT_TRUE(e.banc->acces.numerotations().empty());
 }
 
 TEST_F(Commandes, UnElementDEntreeNumeroteLeNomSansLesTroisPoints) {

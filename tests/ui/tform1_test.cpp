@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "base/descripteur.hpp"
@@ -39,9 +40,10 @@
 
 namespace lumi::essai {
 
-// Un compteur d'essai démarré le 10 mars 2000 à 14 h et sa fenêtre, montrée.
+// Un compteur d'essai démarré le 10 mars 2000 à 14 h et sa fenêtre, montrée ; `preparer` règle les
+// fichiers et le magasin avant le démarrage.
 struct Banc {
-    Banc() {
+    explicit Banc(const std::function<void(EssaiCompteur&)>& preparer = {}) {
         std::filesystem::copy_file(std::filesystem::path(LUMI_DOSSIER_DATA_SOURCE) / "Couleur.ini",
                                    e.dossier / "Couleur.ini");
         FichierIni reglages(e.dossier / "lumicompteur.ini");
@@ -52,6 +54,7 @@ struct Banc {
         e.ecrire(cles::utilisateurs, "utilisateur 1", "Anne");
         e.ecrire(cles::utilisateurs, "utilisateur 2", "Paul");
         e.ecrire(cles::options, "pdata 2", "x");
+        if (preparer) preparer(e);
         e.demarrer();
         fenetre = std::make_unique<TForm1>(
             e.compteur(),
@@ -203,12 +206,15 @@ private slots:
         b->connecter(100);  // un centime par seconde, hors taxes, deux décimales
         QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,00 F"));
         QVERIFY(b->fenetre->htpopup->isChecked());
+        // Le libellé du total suit le réglage lu au démarrage, puis chaque commande.
+        QCOMPARE(b->fenetre->Panel13->text(), QString("Total HT"));
 
         b->fenetre->ttcpopup->trigger();
         QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,20 F"));
         QCOMPARE(b->fenetre->Panel4->toolTip(), QString("Prix communication TTC"));
         QVERIFY(b->fenetre->ttcpopup->isChecked());
         QVERIFY(!b->fenetre->htpopup->isChecked());
+        QCOMPARE(b->fenetre->Panel13->text(), QString("Total TTC"));
         QCOMPARE(b->ini("affichage des prix", "affichage"), std::string("ttc"));
 
         QTest::mouseClick(b->fenetre->Panel4, Qt::LeftButton);
@@ -224,7 +230,123 @@ private slots:
         QVERIFY(!b->fenetre->deuxdeci->isChecked());
         b->fenetre->htpopup->trigger();
         QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,000 F"));
+        QCOMPARE(b->fenetre->Panel13->text(), QString("Total HT"));
         QCOMPARE(b->ini("affichage des prix", "affichage"), std::string("hors taxes"));
+    }
+
+    // Un nom d'option, une légende ou un nom d'utilisateur longs sont coupés : la fenêtre normale et
+    // l'afficheur gardent leur largeur, et l'info-bulle donne le texte entier.
+    void laFenetreNormaleGardeSaLargeur() {
+        const auto disposee = [this] {
+            for (int n = 0; n < 4; ++n) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            return QPair<int, int>(b->fenetre->width(), b->fenetre->Panel5->width());
+        };
+        const auto depart = disposee();  // les noms courts des données d'essai
+        // Les listes sont remplies avant que la fenêtre ne paraisse, comme au démarrage du programme.
+        const QString long_nom =
+            "Réduction de trente pour cent sur les communications du soir et du week-end";
+        b.reset();
+        b = std::make_unique<Banc>([&long_nom](EssaiCompteur& e) {
+            FichierIni tarifs(e.dossier / "tarifs.ini");
+            tarifs.ecrire("R30", "designation", long_nom.toStdString());
+            tarifs.ecrire("R30", "l1",
+                          "Réduction de 30 % : de 19h à 8h, le week-end, les jours fériés et les ponts");
+            e.ecrire(cles::utilisateurs, "utilisateur 2", "Paul-Henri-Marie de la Tour du Pin Gouvernet");
+        });
+        auto& f = *b->fenetre;
+        QCOMPARE(disposee(), depart);
+        bool coupe_vu = false;
+        for (int i = 0; i < f.ComboBox3->count(); ++i) {
+            f.commandes().choisir_option(i);
+            f.rafraichir();
+            QCOMPARE(disposee(), depart);
+            if (f.Label_option->text().startsWith(long_nom)) {
+                coupe_vu = true;
+                QVERIFY(f.Label_option->coupe());
+                QVERIFY2(f.Label_option->toolTip().contains(long_nom), qPrintable(f.Label_option->toolTip()));
+                QVERIFY(f.Label_option->toolTip().startsWith("Réduction ou forfait tarifaire en cours"));
+            } else {
+                QVERIFY2(!f.Label_option->coupe(), qPrintable(f.Label_option->text()));
+                QCOMPARE(f.Label_option->toolTip(), QString("Réduction ou forfait tarifaire en cours"));
+            }
+        }
+        QVERIFY2(coupe_vu, "l'option au nom long n'a pas été montrée");
+        // Un forfait montre sa zone, dont la date de la remise à zéro : la largeur ne bouge pas.
+        for (int i = 0; i < f.ComboBox3->count(); ++i) {
+            f.commandes().choisir_option(i);
+            f.rafraichir();
+            if (f.zone_forfait->isVisible()) break;
+        }
+        QVERIFY(f.zone_forfait->isVisible());
+        QCOMPARE(disposee(), depart);
+        f.ComboBox1->setCurrentIndex(1);
+        emit f.ComboBox1->activated(1);
+        QVERIFY(f.Label6->text().startsWith("Paul-Henri"));
+        QVERIFY(f.Label6->coupe());
+        QCOMPARE(disposee(), depart);
+    }
+
+    // L'arrêt manuel met la connexion dans la facture : la ligne 3 la montre aussitôt, sans clic, et
+    // aussi quand l'enregistrement n'a pu se faire qu'au nouvel essai du repos.
+    void laLigneDeLaFactureSuitLArretManuel_data() {
+        QTest::addColumn<bool>("historique_bloque");
+        QTest::newRow("écrit aussitôt") << false;
+        QTest::newRow("écrit plus tard") << true;
+    }
+    void laLigneDeLaFactureSuitLArretManuel() {
+        QFETCH(bool, historique_bloque);
+        auto& c = b->e.compteur();
+        c.enregistrer_historique = [&c] {
+            c.historique().enregistrer_historique([&c] { return c.donnees_connexion(); });
+        };
+        c.lecture_total_facure_en_cours();
+        const auto historique = b->e.dossier / "Historique";
+        if (historique_bloque) {
+            std::filesystem::remove_all(historique);
+            ecrire_octets(historique, "un fichier à la place du dossier");
+        }
+        auto& f = *b->fenetre;
+        QTest::mouseClick(f.SpeedButton1, Qt::LeftButton);
+        b->e.banc->avancer(128);
+        f.rafraichir();
+        QTest::mouseClick(f.Panel1, Qt::LeftButton);
+        QCOMPARE(b->texte(f.Panel1), QString("Total facture en cours :"));
+        const QString pendant = b->texte(f.Panel20);
+        QVERIFY2(pendant.startsWith("00h02m08s - "), qPrintable(pendant));
+
+        QTest::mouseClick(f.SpeedButton4, Qt::LeftButton);
+        if (historique_bloque) {
+            // La facture n'a pas bougé : la ligne le dit, jusqu'à ce que l'enregistrement passe.
+            QVERIFY(c.historique().enregistrement_en_attente());
+            QVERIFY2(b->texte(f.Panel20).startsWith("00h00m00s - "), qPrintable(b->texte(f.Panel20)));
+            std::filesystem::remove(historique);
+            b->e.banc->avancer(16);
+            f.rafraichir();
+            QVERIFY(!c.historique().enregistrement_en_attente());
+        }
+        QCOMPARE(b->texte(f.Panel1), QString("Total facture en cours :"));
+        QCOMPARE(b->texte(f.Panel20), pendant);
+    }
+
+    // Sans entrée dans l'annuaire, le bouton et le menu le disent au lieu de ne rien faire.
+    void sansEntreeSeConnecterLeDit() {
+        auto& f = *b->fenetre;
+        auto& dialogue = b->e.banc->dialogue;
+        b->e.banc->acces.definir_annuaire({});
+        QTest::mouseClick(f.SpeedButton2, Qt::LeftButton);
+        emit f.PopupMenu2->aboutToShow();
+        QCOMPARE(f.Seconnecter1->text(), QString("Se &connecter"));
+        QVERIFY(f.Seconnecter1->isEnabled());
+        f.Seconnecter1->trigger();
+        QCOMPARE(dialogue.boites().size(), std::size_t{2});
+        for (const auto& boite : dialogue.boites()) {
+            QCOMPARE(boite.genre, GenreBoite::information);
+            QCOMPARE(QString::fromStdString(boite.texte),
+                     QString::fromStdString(f.commandes().texte_aucune_entree()));
+        }
+        QVERIFY(QString::fromStdString(dialogue.boites()[0].texte)
+                    .startsWith("Aucune connexion d'accès à distance"));
+        QVERIFY(b->e.banc->acces.numerotations().empty());
     }
 
     void dureeOuHeureParUnClicSurLaDuree() {
@@ -522,14 +644,18 @@ private slots:
 
     void lAideEtLesAdressesDeLAuteur() {
         b->fenetre->SpeedButton6Click();
+        // Pas encore d'adresse : le courrier est éteint et dit pourquoi, le Web ouvre « À propos ».
+        emit b->fenetre->PopupMenu2->aboutToShow();
+        QVERIFY(!b->fenetre->Email1->isEnabled());
+        QVERIFY(b->fenetre->Email1->toolTip().contains("pas encore d'adresse"));
         b->fenetre->Email1->trigger();
         b->fenetre->Web1->trigger();
-        QCOMPARE(b->urls.size(), 3);
+        QCOMPARE(b->urls.size(), 2);
         QVERIFY(b->urls[0].isLocalFile());
         QVERIFY2(b->urls[0].toLocalFile().endsWith("aide/sujet-1.html"), qPrintable(b->urls[0].toString()));
         QVERIFY(std::filesystem::is_regular_file(b->urls[0].toLocalFile().toStdString()));
-        QCOMPARE(b->urls[1].scheme(), QString("mailto"));
-        QCOMPARE(b->urls[2].scheme(), QString("https"));
+        QVERIFY2(b->urls[1].toLocalFile().endsWith("aide/sujet-25.html"), qPrintable(b->urls[1].toString()));
+        QVERIFY(std::filesystem::is_regular_file(b->urls[1].toLocalFile().toStdString()));
     }
 
     void lesBoitesQtOntLesBoutonsFrancaisEtFermerDitNon() {

@@ -664,6 +664,11 @@ std::vector<std::string> AccesDistantPpp::entrees_annuaire() const {
     return entrees;
 }
 
+std::string AccesDistantPpp::origine_annuaire() const {
+    return "le dossier des pairs de pppd (" + suivi_->reglages.dossier_pairs.string() +
+           "), un fichier par fournisseur d'accès";
+}
+
 bool AccesDistantPpp::numeroter(std::string_view entree) {
     if (!nom_entree_valide(entree)) return false;
     std::error_code e;

@@ -63,6 +63,7 @@ public:
     std::vector<ConnexionDistante> connexions() const override;
     // Triées ; les noms qui ne sont pas sûrs (nom_entree_valide) sont laissés de côté.
     std::vector<std::string> entrees_annuaire() const override;
+    std::string origine_annuaire() const override;
     // Lance « pon NOM » sans l'attendre ; faux pour une entrée absente ou un lancement impossible.
     bool numeroter(std::string_view entree) override;
     // « poff NOM » pour la première connexion ; SIGTERM à son pppd (par son pidfd) quand son nom

@@ -39,6 +39,7 @@ public:
 
     std::vector<ConnexionDistante> connexions() const override;
     std::vector<std::string> entrees_annuaire() const override { return annuaire_; }
+    std::string origine_annuaire() const override { return "le script de la simulation"; }
     // Faux pour une entrée absente de l'annuaire.
     bool numeroter(std::string_view entree) override;
     bool raccrocher() override;

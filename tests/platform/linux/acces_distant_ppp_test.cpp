@@ -536,6 +536,9 @@ TEST_F(Ppp, AnnuaireDesFichiersDePair) {
     std::filesystem::create_directory(dossier / "peers" / "sous-dossier");
     EXPECT_EQ(acces().entrees_annuaire(),
               (std::vector<std::string>{"Autre-FAI_2", "MonFAI", "provider", "Évasion"}));
+    // L'annuaire vide se dit avec le dossier réellement lu.
+    EXPECT_NE(acces().origine_annuaire().find("(" + (dossier / "peers").string() + ")"), std::string::npos)
+        << acces().origine_annuaire();
 }
 
 TEST(NomEntree, SeulsLesNomsSursPassentAPonEtPoff) {
