@@ -1260,7 +1260,11 @@ void TForm1::hideEvent(QHideEvent* evenement) {
 bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {
     // Pendant le glissement du coin, pas d'info-bulle.
     if (evenement->type() == QEvent::ToolTip && modes_->glissement_en_cours()) return true;
-    if (objet == Panel6) {
+    const bool evenement_souris = evenement->type() == QEvent::MouseButtonPress ||
+                                  evenement->type() == QEvent::MouseMove ||
+                                  evenement->type() == QEvent::MouseButtonRelease;
+    if (objet == Panel6 && evenement_souris) {
+        // Converti seulement une fois le genre connu : les autres événements ne sont pas des QMouseEvent.
         auto* souris = static_cast<QMouseEvent*>(evenement);
         switch (evenement->type()) {
             case QEvent::MouseButtonPress:
