@@ -38,6 +38,7 @@
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/parametres.hpp"
+#include "ui/appliquer_modele.hpp"
 #include "ui/controles.hpp"
 #include "ui/dialogue_qt.hpp"
 #include "ui/icones.hpp"
@@ -51,30 +52,11 @@ namespace lumi {
 
 namespace {
 
-QString qs(std::string_view texte) {
-    return QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
-}
-
-template <typename Controle>
-void texte(Controle* l, const std::string& t) {
-    const QString q = qs(t);
-    if (l->text() != q) l->setText(q);
-}
-
-void bulle(QWidget* w, std::string_view t) {
-    const QString q = qs(t);
-    if (w->toolTip() != q) w->setToolTip(q);
-}
-
-void visible(QWidget* w, bool v) {
-    if (w->isVisibleTo(w->parentWidget()) != v) w->setVisible(v);
-}
-
-void appliquer_bouton(ui::BoutonRapide* b, const BoutonFenetre& modele) {
-    visible(b, modele.visible);
-    b->setEnabled(modele.enabled);
-    bulle(b, modele.hint);
-}
+using ui::appliquer_bouton;
+using ui::bulle;
+using ui::qs;
+using ui::texte;
+using ui::visible;
 
 // Les drapeaux de la fenêtre : bordée et titrée en normale ; sans bord et toujours au-dessus réduite.
 Qt::WindowFlags drapeaux(ModeAffichage mode) {

@@ -10,37 +10,13 @@
 #include <algorithm>
 
 #include "core/commandes_fenetre.hpp"
+#include "ui/appliquer_modele.hpp"
 #include "ui/controles.hpp"
 #include "ui/icones.hpp"
 
 namespace lumi::ui {
 
 namespace {
-
-QString qs(std::string_view texte) {
-    return QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
-}
-
-template <typename Controle>
-void texte(Controle* l, const std::string& t) {
-    const QString q = qs(t);
-    if (l->text() != q) l->setText(q);
-}
-
-void bulle(QWidget* w, std::string_view t) {
-    const QString q = qs(t);
-    if (w->toolTip() != q) w->setToolTip(q);
-}
-
-void visible(QWidget* w, bool v) {
-    if (w->isVisibleTo(w->parentWidget()) != v) w->setVisible(v);
-}
-
-void appliquer_bouton(BoutonRapide* b, const BoutonFenetre& modele) {
-    visible(b, modele.visible);
-    b->setEnabled(modele.enabled);
-    bulle(b, modele.hint);
-}
 
 void appliquer_element(QAction* a, const ElementMenu& e) {
     const QString t = qs(e.caption);

@@ -26,6 +26,7 @@
 #include "history/ligne_historique.hpp"
 #include "settings/cles.hpp"
 #include "settings/registre_sqlite.hpp"
+#include "soutien_cli.hpp"
 
 extern char** environ;
 
@@ -52,23 +53,7 @@ public:
     std::string chemin() const { return dossier_.chemin().string(); }
     fs::path base() const { return dossier_ / RegistreSqlite::nom_fichier; }
 
-    std::vector<std::string> enregistrements() const {
-        const fs::path fichier = dossier_.chemin() / "Historique" / "mars00.fct";
-        std::vector<std::string> lignes;
-        if (!fs::exists(fichier)) return lignes;
-        const std::string contenu = cp1252_vers_utf8(essai::lire_octets(fichier));
-        std::size_t debut = 0;
-        for (int numero = 1; debut < contenu.size(); ++numero) {
-            auto fin = contenu.find("\r\n", debut);
-            if (fin == std::string::npos) fin = contenu.size();
-            // Une ligne coupée par l'arrêt n'est pas un enregistrement : le lecteur la saute.
-            if (numero > 5 && decoder_ligne_historique(contenu.substr(debut, fin - debut))) {
-                lignes.push_back(contenu.substr(debut, fin - debut));
-            }
-            debut = fin + 2;
-        }
-        return lignes;
-    }
+    std::vector<std::string> enregistrements() const { return enregistrements_du_mois(dossier_.chemin()); }
 
 private:
     essai::DossierTemporaire dossier_{"lumi-arret"};

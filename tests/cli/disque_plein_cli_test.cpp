@@ -20,6 +20,7 @@
 #include "history/ligne_historique.hpp"
 #include "settings/cles.hpp"
 #include "settings/registre_sqlite.hpp"
+#include "soutien_cli.hpp"
 
 namespace lumi::cli {
 namespace {
@@ -27,21 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string options = std::string(cles::racine) + "\\options";
-
-struct Sortie {
-    int statut;
-    std::string texte;
-};
-
-Sortie lancer(const std::string& arguments) {
-    const std::string commande = std::string(LUMI_OUTIL) + " " + arguments + " 2>&1";
-    FILE* tube = ::popen(commande.c_str(), "r");
-    if (tube == nullptr) return {-1, ""};
-    std::string texte;
-    char tampon[256];
-    while (const auto n = std::fread(tampon, 1, sizeof tampon, tube)) texte.append(tampon, n);
-    return {::pclose(tube), texte};
-}
 
 // Un tmpfs de 2 Mio monté sur un dossier temporaire, démonté à la fin.
 class PetitDisque {
@@ -81,23 +67,6 @@ private:
     std::string raison_;
 };
 
-std::vector<std::string> enregistrements(const fs::path& dossier) {
-    const fs::path fichier = dossier / "Historique" / "mars00.fct";
-    std::vector<std::string> lignes;
-    if (!fs::exists(fichier)) return lignes;
-    const std::string contenu = cp1252_vers_utf8(essai::lire_octets(fichier));
-    std::size_t debut = 0;
-    for (int numero = 1; debut < contenu.size(); ++numero) {
-        auto fin = contenu.find("\r\n", debut);
-        if (fin == std::string::npos) fin = contenu.size();
-        if (numero > 5 && decoder_ligne_historique(contenu.substr(debut, fin - debut))) {
-            lignes.push_back(contenu.substr(debut, fin - debut));
-        }
-        debut = fin + 2;
-    }
-    return lignes;
-}
-
 TEST(DisquePlein, RienNEstNiTuNiPerduNiDouble) {
     if (::geteuid() != 0) GTEST_SKIP() << "Essai sauté : monter un petit disque (tmpfs) demande d'être root.";
     for (const std::size_t libre :
@@ -117,11 +86,12 @@ TEST(DisquePlein, RienNEstNiTuNiPerduNiDouble) {
             registre.ecrire_valeur(options, "total time", "100");
         }
         // Un premier démarrage garnit le dossier (aide) avant que le disque ne se remplisse.
-        ASSERT_EQ(lancer("simuler --dossier '" + dossier.string() + "' --reprendre").statut, 0);
+        ASSERT_EQ(lancer_programme("simuler --dossier '" + dossier.string() + "' --reprendre").statut, 0);
         disque.remplir(libre);
 
-        const auto r = lancer("simuler --dossier '" + dossier.string() +
-                              "' --entree MonFAI --debut '10/03/2000 14:00:00' --fin '10/03/2000 14:30:00'");
+        const auto r =
+            lancer_programme("simuler --dossier '" + dossier.string() +
+                             "' --entree MonFAI --debut '10/03/2000 14:00:00' --fin '10/03/2000 14:30:00'");
         ASSERT_TRUE(WIFEXITED(r.statut)) << r.texte;
         const bool ecrite = r.texte.find("\nligne=") != std::string::npos;
         // Rien n'est tu : sans enregistrement écrit, un avertissement le dit.
@@ -133,14 +103,16 @@ TEST(DisquePlein, RienNEstNiTuNiPerduNiDouble) {
         if (std::getenv("LUMI_BAVARD")) std::printf("%s\n", r.texte.c_str());
         // Un premier ajout raté ne laisse pas de fichier du mois vide.
         const fs::path mois = dossier / "Historique" / "mars00.fct";
-        if (fs::exists(mois)) EXPECT_GT(fs::file_size(mois), 0u);
+        if (fs::exists(mois)) {
+            EXPECT_GT(fs::file_size(mois), 0u);
+        }
         const bool gardee = ecrite || r.texte.find("gardée dans la base") != std::string::npos;
 
         disque.liberer();
-        const auto reprise =
-            lancer("simuler --dossier '" + dossier.string() + "' --reprendre --debut '10/03/2000 18:00:00'");
+        const auto reprise = lancer_programme("simuler --dossier '" + dossier.string() +
+                                              "' --reprendre --debut '10/03/2000 18:00:00'");
         ASSERT_TRUE(WIFEXITED(reprise.statut) && WEXITSTATUS(reprise.statut) == 0) << reprise.texte;
-        const auto lignes = enregistrements(dossier);
+        const auto lignes = enregistrements_du_mois(dossier);
         EXPECT_LE(lignes.size(), 1u);
         // Ce que le programme a dit gardé est là, entier.
         if (gardee) {

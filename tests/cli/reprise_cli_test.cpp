@@ -16,26 +16,12 @@
 #include "history/ligne_historique.hpp"
 #include "settings/cles.hpp"
 #include "settings/registre_sqlite.hpp"
+#include "soutien_cli.hpp"
 
 namespace lumi::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Sortie {
-    int statut;  // tel que pclose le rend
-    std::string texte;
-};
-
-Sortie lancer_programme(const std::string& arguments) {
-    const std::string commande = std::string(LUMI_OUTIL) + " " + arguments + " 2>&1";
-    FILE* tube = ::popen(commande.c_str(), "r");
-    if (tube == nullptr) return {-1, ""};
-    std::string texte;
-    char tampon[256];
-    while (const auto n = std::fread(tampon, 1, sizeof tampon, tube)) texte.append(tampon, n);
-    return {::pclose(tube), texte};
-}
 
 // La valeur de la première ligne "cle=valeur" de la sortie ; rien si la clé manque.
 std::optional<std::string> valeur(const std::string& sortie, const std::string& cle) {
@@ -65,19 +51,7 @@ public:
             .lire_valeur(std::string(cles::racine) + cle, nom);
     }
     // Les enregistrements du fichier de mars 2000 (UTF-8), lignes d'en-tête ôtées.
-    std::vector<std::string> enregistrements() const {
-        const fs::path fichier = dossier_.chemin() / "Historique" / "mars00.fct";
-        std::vector<std::string> lignes;
-        if (!fs::exists(fichier)) return lignes;
-        const std::string contenu = cp1252_vers_utf8(essai::lire_octets(fichier));
-        std::size_t debut = 0;
-        for (int numero = 1; debut < contenu.size(); ++numero) {
-            const auto fin = contenu.find("\r\n", debut);
-            if (numero > 5) lignes.push_back(contenu.substr(debut, fin - debut));
-            debut = fin + 2;
-        }
-        return lignes;
-    }
+    std::vector<std::string> enregistrements() const { return enregistrements_du_mois(dossier_.chemin()); }
 
 private:
     essai::DossierTemporaire dossier_{"lumi-reprise"};

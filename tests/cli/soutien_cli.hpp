@@ -1,0 +1,50 @@
+#pragma once
+// Pour les essais qui lancent le vrai lumicompteur-outil dans un processus à part : sa sortie, et
+// les enregistrements qu'il laisse dans un fichier du mois.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "../commun/soutien.hpp"
+#include "base/texte.hpp"
+#include "history/ligne_historique.hpp"
+
+namespace lumi::cli {
+
+struct Sortie {
+    int statut;  // tel que pclose le rend
+    std::string texte;
+};
+
+// Lance l'outil par le shell (`arguments` déjà cités), sorties d'erreur comprises.
+inline Sortie lancer_programme(const std::string& arguments) {
+    const std::string commande = std::string(LUMI_OUTIL) + " " + arguments + " 2>&1";
+    FILE* tube = ::popen(commande.c_str(), "r");
+    if (tube == nullptr) return {-1, ""};
+    std::string texte;
+    char tampon[256];
+    while (const auto n = std::fread(tampon, 1, sizeof tampon, tube)) texte.append(tampon, n);
+    return {::pclose(tube), texte};
+}
+
+// Les enregistrements (UTF-8) du fichier du mois, en-tête ôté ; une ligne coupée par un arrêt
+// brutal n'en est pas un : le lecteur la saute.
+inline std::vector<std::string> enregistrements_du_mois(const std::filesystem::path& dossier,
+                                                        const std::string& fichier = "mars00.fct") {
+    const std::filesystem::path chemin = dossier / "Historique" / fichier;
+    std::vector<std::string> lignes;
+    if (!std::filesystem::exists(chemin)) return lignes;
+    const std::string contenu = cp1252_vers_utf8(essai::lire_octets(chemin));
+    std::size_t debut = 0;
+    for (int numero = 1; debut < contenu.size(); ++numero) {
+        auto fin = contenu.find("\r\n", debut);
+        if (fin == std::string::npos) fin = contenu.size();
+        const std::string ligne = contenu.substr(debut, fin - debut);
+        if (numero > 5 && decoder_ligne_historique(ligne)) lignes.push_back(ligne);
+        debut = fin + 2;
+    }
+    return lignes;
+}
+
+}  // namespace lumi::cli
