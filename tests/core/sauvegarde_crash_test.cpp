@@ -200,6 +200,15 @@ TEST_F(OffreDuDemarrage, EchecDEcritureGardeLaConnexionEnAttente) {
 
 constexpr std::int64_t debut_ms = 5500;  // l'authentification tombe entre deux tops
 
+// Une connexion de l'entrée MonFAI : numérotation, authentification à `debut`, fin à `fin` (ms).
+void connexion_monfai(BancCompteur& banc, std::int64_t debut, std::int64_t fin) {
+    banc.acces.ajouter_connexion("MonFAI", {{debut - 2500, etat_ras_connexion_peripherique, 0},
+                                            {debut, etat_ras_authentification, 0},
+                                            {debut + 1000, etat_ras_connecte, 0},
+                                            {fin, etat_aucune_connexion, 0}});
+    banc.relayer_connexions();
+}
+
 class CompteurAvecHistorique : public ::testing::Test {
 protected:
     void demarrer() {
@@ -207,13 +216,7 @@ protected:
         banc_->acces.definir_annuaire({"MonFAI"});
         banc_->demarrer();
     }
-    void connexion(std::int64_t debut, std::int64_t fin) {
-        banc_->acces.ajouter_connexion("MonFAI", {{debut - 2500, etat_ras_connexion_peripherique, 0},
-                                                  {debut, etat_ras_authentification, 0},
-                                                  {debut + 1000, etat_ras_connecte, 0},
-                                                  {fin, etat_aucune_connexion, 0}});
-        banc_->relayer_connexions();
-    }
+    void connexion(std::int64_t debut, std::int64_t fin) { connexion_monfai(*banc_, debut, fin); }
     void avancer_jusqu_a(std::int64_t ms) { banc_->ordonnanceur.avancer_jusqu_a(ms); }
     std::string lire(const std::string& nom) { return registre_.lire_valeur(options, nom); }
     const std::string& ligne_etat(int i) {
@@ -355,11 +358,7 @@ TEST(FinDeConnexion, MagasinEnPannePuisRevenu) {
     BancCompteur banc(le_10_mars(13, 59, 55), registre, dossier.chemin());
     banc.acces.definir_annuaire({"MonFAI"});
     banc.demarrer();
-    banc.acces.ajouter_connexion("MonFAI", {{debut_ms - 2500, etat_ras_connexion_peripherique, 0},
-                                            {debut_ms, etat_ras_authentification, 0},
-                                            {debut_ms + 1000, etat_ras_connecte, 0},
-                                            {debut_ms + 600000, etat_aucune_connexion, 0}});
-    banc.relayer_connexions();
+    connexion_monfai(banc, debut_ms, debut_ms + 600000);
     banc.ordonnanceur.avancer_jusqu_a(debut_ms + 56000);
     const std::string sauv_56 = registre.lire_valeur(options, "sauv crash");
     ASSERT_NE(sauv_56, "");
@@ -402,8 +401,8 @@ TEST(FinDeConnexion, RepriseRefuseeParLeMagasinGardeLInstantane) {
     HistoriqueCompteur historique(registre, dialogue, dossier.chemin(), ',');
     registre.panne = true;
     LignesEtat lignes{};
-    EXPECT_EQ(historique.proposer_reprise_connexion(FichierIni(dossier / "lumicompteur.ini"), ReglagesMonnaie{},
-                                                    essai::jour(2000, 3, 11), lignes, {}),
+    EXPECT_EQ(historique.proposer_reprise_connexion(FichierIni(dossier / "lumicompteur.ini"),
+                                                    ReglagesMonnaie{}, essai::jour(2000, 3, 11), lignes, {}),
               RepriseConnexion::echec_ecriture);
     EXPECT_NE(dialogue.boites().back().texte.find("prochain démarrage"), std::string::npos);
     registre.panne = false;
@@ -426,11 +425,7 @@ TEST(FinDeConnexion, ArretBrutalAChaqueEtape) {
             BancCompteur banc(le_10_mars(13, 59, 55), registre, dossier.chemin());
             banc.acces.definir_annuaire({"MonFAI"});
             banc.demarrer();
-            banc.acces.ajouter_connexion("MonFAI", {{debut_ms - 2500, etat_ras_connexion_peripherique, 0},
-                                                    {debut_ms, etat_ras_authentification, 0},
-                                                    {debut_ms + 1000, etat_ras_connecte, 0},
-                                                    {debut_ms + 60000, etat_aucune_connexion, 0}});
-            banc.relayer_connexions();
+            connexion_monfai(banc, debut_ms, debut_ms + 60000);
             banc.compteur.historique().point_arret = [etape](EtapeFinConnexion e) {
                 if (e == etape) throw ArretBrutal{};
             };
