@@ -1,4 +1,27 @@
-# Gestes communs des scénarios de bout en bout, joués dans l'affichage virtuel (xdotool).
+# Gestes communs des scénarios de bout en bout, joués dans l'affichage virtuel (xdotool), et la mise
+# en place commune des scripts qui les lancent.
+
+echec() {
+    echo "ÉCHEC : $*" >&2
+    exit 1
+}
+
+# Chaque commande nommée doit être là.
+exiger_commandes() {
+    local commande
+    for commande in "$@"; do
+        command -v "$commande" > /dev/null || echec "$commande est nécessaire (scripts/installer-dependances.sh)"
+    done
+}
+
+# Un dossier temporaire privé ($tmp, effacé à la sortie) qui tient le HOME, la configuration et
+# XDG_RUNTIME_DIR de l'essai : rien de l'utilisateur réel n'est touché. $1 : préfixe du nom.
+preparer_dossier_essai() {
+    tmp=$(mktemp -d "/tmp/$1-XXXXXX")
+    trap 'rm -rf "$tmp"' EXIT
+    mkdir -m 700 "$tmp/run"
+    export XDG_RUNTIME_DIR="$tmp/run" XDG_CONFIG_HOME="$tmp/config" HOME="$tmp" LANG=C.UTF-8 TZ=Europe/Paris
+}
 
 # Répond « &Oui » à la question de la fermeture : sans gestionnaire de fenêtres, le clavier va à la
 # fenêtre sous le pointeur, qui est donc posé au milieu de la boîte.

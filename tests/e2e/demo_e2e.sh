@@ -10,19 +10,11 @@ programme=$1
 outil=$2
 duree=4
 
-echec() {
-    echo "ÉCHEC : $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/bureau.sh"
 
-for commande in xvfb-run xdotool; do
-    command -v "$commande" > /dev/null || echec "$commande est nécessaire (scripts/installer-dependances.sh)"
-done
+exiger_commandes xvfb-run xdotool
 
-tmp=$(mktemp -d /tmp/lumi-e2e-XXXXXX)
-trap 'rm -rf "$tmp"' EXIT
-mkdir -m 700 "$tmp/run"
-export XDG_RUNTIME_DIR="$tmp/run" XDG_CONFIG_HOME="$tmp/config" HOME="$tmp" LANG=C.UTF-8 TZ=Europe/Paris
+preparer_dossier_essai lumi-e2e
 dossier="$tmp/donnees"
 
 # Le scénario, joué dans l'affichage virtuel.

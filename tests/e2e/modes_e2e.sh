@@ -9,20 +9,12 @@ set -euo pipefail
 
 programme=$1
 
-echec() {
-    echo "ÉCHEC : $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/bureau.sh"
 
-for commande in xvfb-run xdotool openbox xprop xwininfo; do
-    command -v "$commande" > /dev/null || echec "$commande est nécessaire (scripts/installer-dependances.sh)"
-done
+exiger_commandes xvfb-run xdotool openbox xprop xwininfo
 
-tmp=$(mktemp -d /tmp/lumi-modes-XXXXXX)
-trap 'rm -rf "$tmp"' EXIT
-mkdir -m 700 "$tmp/run"
+preparer_dossier_essai lumi-modes
 unset DBUS_SESSION_BUS_ADDRESS
-export XDG_RUNTIME_DIR="$tmp/run" XDG_CONFIG_HOME="$tmp/config" HOME="$tmp" LANG=C.UTF-8 TZ=Europe/Paris
 export LUMI_TRACE_BOUTON_TAILLE=1
 dossier="$tmp/donnees"
 

@@ -8,21 +8,13 @@ set -euo pipefail
 
 programme=$1
 
-echec() {
-    echo "ÉCHEC : $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/bureau.sh"
 
-for commande in xvfb-run xdotool trayer; do
-    command -v "$commande" > /dev/null || echec "$commande est nécessaire (scripts/installer-dependances.sh)"
-done
+exiger_commandes xvfb-run xdotool trayer
 
-tmp=$(mktemp -d /tmp/lumi-zone-XXXXXX)
-trap 'rm -rf "$tmp"' EXIT
-mkdir -m 700 "$tmp/run"
+preparer_dossier_essai lumi-zone
 # Sans bus de session, Qt prend la zone XEmbed que tient trayer.
 unset DBUS_SESSION_BUS_ADDRESS
-export XDG_RUNTIME_DIR="$tmp/run" XDG_CONFIG_HOME="$tmp/config" HOME="$tmp" LANG=C.UTF-8 TZ=Europe/Paris
 dossier="$tmp/donnees"
 
 cat > "$tmp/scenario.sh" <<'SCENARIO'
