@@ -78,14 +78,14 @@ TEST(Robustesse, PrixDuFichierDesTarifsIllisible) {
     EXPECT_EQ(e.boites().size(), 1u);
 }
 
+// Le début de la section du tarif « Seconde » des essais, jusqu'à sa liste de plages p1.
+const std::string section_seconde =
+    "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht connexion=0\r\npas=1\r\np1=";
+
 TEST(Robustesse, BorneDePlageIllisibleRefuseeAuChargement) {
     EssaiCompteur e(le_10_mars(14, 0, 0));
     e.demarrer();
-    remplacer_dans_tarifs(e,
-                          "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
-                          "connexion=0\r\npas=1\r\np1=9,taux1,0,86399",
-                          "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
-                          "connexion=0\r\npas=1\r\np1=9,taux1,0,minuit");
+    remplacer_dans_tarifs(e, section_seconde + "9,taux1,0,86399", section_seconde + "9,taux1,0,minuit");
     e.connexion("MonFAI", debut_ms, apres(100));
     e.banc->avancer(5 + 101);
     // Le rechargement de la connexion échoue : le tarif chargé avant reste, un centime la seconde.
@@ -98,11 +98,7 @@ TEST(Robustesse, ErreurAChaqueTopMontreeUneFois) {
     EssaiCompteur e(le_10_mars(14, 0, 0));
     e.demarrer();
     // Plus de liste pour le vendredi (seulement le lundi) : le prix échoue à chaque top.
-    remplacer_dans_tarifs(e,
-                          "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
-                          "connexion=0\r\npas=1\r\np1=9,taux1,0,86399",
-                          "[Seconde]\r\ncout ht plein tarif=0.6\r\ncout ht tarif reduit=0.6\r\ncout ht "
-                          "connexion=0\r\npas=1\r\np1=2,taux1,0,86399");
+    remplacer_dans_tarifs(e, section_seconde + "9,taux1,0,86399", section_seconde + "2,taux1,0,86399");
     e.connexion("MonFAI", debut_ms, apres(100));
     e.banc->avancer(5 + 10);
     const auto apres_10 = e.boites().size();
