@@ -60,7 +60,9 @@ Compteur::Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donn
       decompte_(etat_forfait_, selecteur_, coutures.registre, coutures.horloge, coutures.son, *this,
                 dossier_ / "alarme.wav"),
       raz_(coutures.registre, selecteur_, coutures.horloge, dossier_ / fichier_reglages),
-      historique_(coutures.registre, coutures.dialogue, dossier_, reglages.locale.separateur_decimal) {
+      historique_(coutures.registre, coutures.dialogue, dossier_, reglages.locale.separateur_decimal),
+      programmation_(*this, coutures.horloge, coutures.registre, coutures.acces_distant, coutures.dialogue,
+                     coutures.son, dossier_) {
     monnaie_.locale = reglages.locale;
     const FichierIni reglages_ini(dossier_ / fichier_reglages);
     monnaie_.nb_decimales = lire_nb_decimales(reglages_ini);

@@ -19,6 +19,7 @@
 #include "core/fenetre_principale.hpp"
 #include "core/historique_compteur.hpp"
 #include "core/minuterie.hpp"
+#include "core/programmation.hpp"
 #include "plans/forfait.hpp"
 #include "plans/raz_forfaits.hpp"
 #include "plans/son.hpp"
@@ -122,12 +123,18 @@ public:
     void signaler_modification_icone() { ++fenetre_.modifications_icone; }
     // Raccrochage demandé : plus de clignotement, l'icône du produit, voyant de programmation éteint.
     void arreter_effets_Timer2();
+    // Une programmation vient d'être armée : le voyant Image6 paraît sur l'afficheur.
+    void montrer_voyant_programmation() { fenetre_.Image6_visible = true; }
     // La durée montre "00:00:00" avant la première connexion.
     void initialiser_legende_duree();
     // Mode barre : une seule rangée, deux lignes côte à côte, et le bouton de connexion caché.
     void definir_mode_barre(bool barre);
     void montrer_fenetre();
     void cacher_fenetre();
+
+    // --- Déconnexion programmée (Timer3 : 250 ms) ---
+    Programmation& programmation() { return programmation_; }
+    const Programmation& programmation() const { return programmation_; }
 
     // --- Lecture de l'état ---
     const EtatCompteur& etat() const { return etat_; }
@@ -213,6 +220,8 @@ private:
     Minuterie Timer1_{"Timer1", 1000, true};
     Minuterie Timer2_{"Timer2", intervalle(EffetTimer2::rangee_clignotante), true};
     Minuterie Timer4_{"Timer4", 30000, false};
+    // Après tout le reste : elle lit l'état et la fenêtre du compteur.
+    Programmation programmation_;
 };
 
 }  // namespace lumi

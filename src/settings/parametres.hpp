@@ -130,6 +130,9 @@ inline constexpr ParametreIni selection{section_parametres_historique, "selectio
 inline constexpr ParametreIni position_x{section_position_normale, "position x", "indefini"};
 inline constexpr ParametreIni position_y{section_position_normale, "position y", "indefini"};
 inline constexpr ParametreIni nb_de_fiches{section_deconnexion_fin_telechargement, "nb de fiches", "0"};
+// Octets par seconde reçus par la connexion au-delà desquels un téléchargement est en cours ; 0 : le
+// trafic n'est pas surveillé.
+inline constexpr ParametreIni debit_minimum{section_deconnexion_fin_telechargement, "debit minimum", "2048"};
 
 // --- Familles numérotées ---
 // "\options" : mot de passe brouillé de l'utilisateur n (à partir de 1), vide = aucun.

@@ -6,7 +6,11 @@ BancCompteur::BancCompteur(Moment depart, Registre& registre, std::filesystem::p
                            ReglagesCompteur reglages)
     : horloge(depart),
       compteur(CouturesCompteur{horloge, registre, acces, adresse, dialogue, son}, std::move(dossier_donnees),
-               std::move(reglages)) {}
+               std::move(reglages)) {
+    compteur.programmation().brancher({&ecrans, &arret, &fenetres, &trafic});
+    // Le raccrochage ajoute une fin que le script ne prévoyait pas : elle est relayée aussitôt.
+    ecrans.pendant_attente = [this] { relayer_connexions(); };
+}
 
 void BancCompteur::demarrer() {
     compteur.charger_tarifs();
@@ -14,6 +18,7 @@ void BancCompteur::demarrer() {
     compteur.Timer1Timer();
     ordonnanceur.suivre(compteur.Timer1(), [this] { compteur.Timer1Timer(); });
     ordonnanceur.suivre(compteur.Timer4(), [this] { compteur.Timer4Timer(); });
+    ordonnanceur.suivre(compteur.programmation().Timer3(), [this] { compteur.programmation().Timer3Timer(); });
 }
 
 void BancCompteur::relayer_connexions() {

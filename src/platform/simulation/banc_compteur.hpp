@@ -14,6 +14,7 @@
 #include "core/dialogue.hpp"
 #include "platform/simulation/acces_distant_scripte.hpp"
 #include "platform/simulation/ordonnanceur.hpp"
+#include "platform/simulation/programmation_simulee.hpp"
 #include "platform/simulation/son_simule.hpp"
 #include "settings/registre.hpp"
 
@@ -42,6 +43,11 @@ public:
     SonSimule son;
     Compteur compteur;
     Ordonnanceur ordonnanceur{horloge};
+    // La déconnexion programmée : fenêtres des autres programmes, trafic, arrêt, écrans notés.
+    FenetresSimulees fenetres;
+    TraficSimule trafic;
+    ArretSimule arret;
+    EcransSimules ecrans{ordonnanceur, compteur.programmation()};
 
 private:
     void observer_connexions();

@@ -1,0 +1,200 @@
+#include "core/programmation.hpp"
+
+#include <exception>
+
+#include "base/dates.hpp"
+#include "base/decimal.hpp"
+#include "core/compteur.hpp"
+#include "settings/dossier_donnees.hpp"
+#include "settings/fichier_ini.hpp"
+#include "settings/parametres.hpp"
+#include "tariff/monnaie.hpp"
+
+namespace lumi {
+
+Programmation::Programmation(Compteur& compteur, const Horloge& horloge, Registre& registre,
+                             AccesDistant& acces, Dialogue& dialogue, Son& son, std::filesystem::path dossier)
+    : compteur_(compteur),
+      horloge_(horloge),
+      registre_(registre),
+      acces_(acces),
+      dialogue_(dialogue),
+      son_(son),
+      dossier_(std::move(dossier)),
+      telechargements_(std::make_unique<SurveillanceTelechargements>(
+          horloge, FichierIni(dossier_ / fichier_reglages))) {}
+
+Programmation::~Programmation() = default;
+
+void Programmation::brancher(CouturesProgrammation coutures) {
+    coutures_ = coutures;
+    telechargements_ = std::make_unique<SurveillanceTelechargements>(
+        horloge_, FichierIni(dossier_ / fichier_reglages), coutures.fenetres, coutures.trafic);
+}
+
+std::string Programmation::message(int numero) const {
+    return message_utilisateur(FichierIni(dossier_ / fichier_reglages), numero);
+}
+
+void Programmation::armer(ProgrammationArmee programmation) {
+    armee_ = std::move(programmation);
+    compteur_.montrer_voyant_programmation();
+}
+
+void Programmation::desarmer() {
+    compteur_.arreter_effets_Timer2();
+    armee_.reset();
+}
+
+std::int32_t Programmation::duree_en_cours() const {
+    return compteur_.etat().compteur_actif ? compteur_.etat().duree_connexion : 0;
+}
+
+double Programmation::montant_ttc_en_cours() const {
+    const auto& etat = compteur_.etat();
+    if (!etat.compteur_actif) return 0;
+    const double montant = static_cast<double>(etat.prix_communication) - etat.montant_reduction;
+    try {
+        return lire_decimal(formater_montant(texte_montant(montant), true, 0, compteur_.monnaie())).value_or(0);
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+bool Programmation::declencheur_atteint() {
+    if (!armee_) return false;
+    switch (armee_->type) {
+        case TypeProgrammation::telechargement:
+            return !telechargements_->telechargement_en_cours();
+        case TypeProgrammation::heure: {
+            const auto seuil = lire_heure(armee_->seuil);
+            return seuil && horloge_.seconde_du_jour() >= *seuil;
+        }
+        case TypeProgrammation::duree: {
+            const auto seuil = lire_entier(armee_->seuil);
+            return seuil && compteur_.etat().compteur_actif && duree_en_cours() >= *seuil;
+        }
+        case TypeProgrammation::cout: {
+            const auto seuil = lire_decimal(armee_->seuil);
+            return seuil && compteur_.etat().compteur_actif && montant_ttc_en_cours() >= *seuil;
+        }
+    }
+    return false;
+}
+
+void Programmation::Timer3Timer() {
+    if (!armee_) return;
+    // Le voyant clignote et l'icône tourne tant que la programmation est armée ; régler Timer2 à
+    // chaque tic le relancerait sans cesse, il n'est réglé que s'il ne porte pas déjà cet effet.
+    if (compteur_.effet_Timer2() != EffetTimer2::programmation || !compteur_.Timer2().active()) {
+        compteur_.regler_Timer2(EffetTimer2::programmation, true);
+    }
+    if (declencheur_atteint()) fin_programmation();
+}
+
+std::filesystem::path Programmation::chemin_alarme() const {
+    const std::string son = lire(registre_, parametres::son_alarme);
+    const std::filesystem::path chemin(son);
+    return chemin.is_absolute() ? chemin : dossier_ / chemin;
+}
+
+void Programmation::jouer_alarme() {
+    son_.jouer(chemin_alarme());
+}
+
+void Programmation::fin_programmation() {
+    ++declenchements_;
+    desarmer();
+    const bool alarme = actif(registre_, parametres::alarme_download);
+    if (actif(registre_, parametres::se_deconnecter_execution)) {
+        if (lire(registre_, parametres::delai_auto_validation) != "0") {
+            if (coutures_.ecrans != nullptr) {
+                coutures_.ecrans->ouvrir_decompte();
+                return;
+            }
+        }
+        if (alarme) jouer_alarme();
+        sequence_deconnexion();
+        return;
+    }
+    jouer_alarme();
+}
+
+bool Programmation::raccrocher() {
+    std::vector<ConnexionDistante> connexions;
+    try {
+        connexions = acces_.connexions();
+    } catch (const std::exception&) {
+        return true;  // l'énumération a échoué : rien n'est fait, mais ce n'est pas un échec
+    }
+    if (connexions.empty()) return false;
+    if (!connexions.front().nom_entree.empty()) {
+        try {
+            acces_.raccrocher();
+        } catch (const std::exception&) {
+            // La connexion était là : l'échec du raccrochage se verra sur l'afficheur.
+        }
+        if (coutures_.ecrans != nullptr) coutures_.ecrans->attendre(pause_apres_raccrochage_ms);
+    }
+    return true;
+}
+
+void Programmation::sequence_deconnexion() {
+    EcransProgrammation* ecrans = coutures_.ecrans;
+    if (ecrans != nullptr) ecrans->montrer_deconnexion(textes_programmation::deconnexion_en_cours);
+    if (!raccrocher()) {
+        if (ecrans != nullptr) {
+            ecrans->attendre(pause_avant_echec_ms);
+            ecrans->fermer_deconnexion();
+        }
+        dialogue_.information(textes_programmation::echec_deconnexion);
+        return;
+    }
+    if (actif(registre_, parametres::exit_window)) {
+        if (ecrans != nullptr) ecrans->montrer_deconnexion(textes_programmation::fermeture_systeme);
+        const bool eteinte = coutures_.arret != nullptr && coutures_.arret->eteindre();
+        if (!eteinte) {
+            if (ecrans != nullptr) ecrans->fermer_deconnexion();
+            dialogue_.information(textes_programmation::echec_fermeture);
+            return;
+        }
+    }
+    if (ecrans != nullptr) ecrans->fermer_deconnexion();
+}
+
+std::string Programmation::texte_resume() const {
+    if (!armee_) return {};
+    const int type = static_cast<int>(armee_->type);
+    std::string seuil;
+    switch (armee_->type) {
+        case TypeProgrammation::telechargement:
+            break;
+        case TypeProgrammation::heure:
+            seuil = armee_->seuil;
+            break;
+        case TypeProgrammation::duree: {
+            const int secondes = lire_entier(armee_->seuil).value_or(0);
+            seuil = std::to_string(secondes / 3600) + "h" + champ_2((secondes % 3600) / 60) + "m";
+            break;
+        }
+        case TypeProgrammation::cout:
+            seuil = armee_->seuil + texte_devise(compteur_.monnaie());
+            break;
+    }
+    const auto oui_non = [this](const ParametreRegistre& p) { return actif(registre_, p) ? "oui" : "non"; };
+    return message(18) + "\r\r" + message(45 + type) + " " + seuil + "\r" + "- ALARME : " +
+           oui_non(parametres::alarme_download) + "\r" + "- DECONNEXION : " +
+           oui_non(parametres::se_deconnecter_execution) + "\r" + "- QUITTER WINDOWS : " +
+           oui_non(parametres::exit_window) + "\r\r" + message(19);
+}
+
+bool Programmation::Programmation1Click() {
+    if (!armee_) return true;
+    if (dialogue_.boite(GenreBoite::avertissement, texte_resume(), {Reponse::oui, Reponse::non}) ==
+        Reponse::oui) {
+        desarmer();
+    }
+    return false;
+}
+
+}  // namespace lumi

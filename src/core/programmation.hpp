@@ -1,0 +1,143 @@
+#pragma once
+// La déconnexion programmée : une seule programmation armée à la fois, tenue par le compteur et
+// regardée toutes les 250 ms (Timer3). Quand son déclencheur part, fin_programmation sonne l'alarme,
+// raccroche et éteint la machine si on l'a demandé, après un décompte que l'utilisateur peut annuler.
+// Le chemin du déclenchement au raccrochage est écrit une seule fois, ici.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/minuterie.hpp"
+#include "core/telechargements.hpp"
+
+namespace lumi {
+
+class Compteur;
+class Registre;
+class AccesDistant;
+class Dialogue;
+class Son;
+class Horloge;
+
+enum class TypeProgrammation : int { telechargement = 0, heure = 1, duree = 2, cout = 3 };
+
+// La programmation armée (en mémoire seulement). Seuil : type heure "HH:mm:00" ; durée, des
+// secondes entières ; coût, un montant TTC en texte décimal au séparateur du système.
+struct ProgrammationArmee {
+    TypeProgrammation type = TypeProgrammation::telechargement;
+    std::string seuil;
+};
+
+// Les fenêtres que la coquille montre pendant l'exécution.
+class EcransProgrammation {
+public:
+    virtual ~EcransProgrammation() = default;
+    // La fenêtre du décompte (TcofirmForm), qui reste au-dessus ; elle rappelle la séquence de
+    // déconnexion ou l'annule.
+    virtual void ouvrir_decompte() = 0;
+    // La fenêtre "Déconnexion en cours..." montrée (ou son texte changé) et peinte aussitôt.
+    virtual void montrer_deconnexion(std::string_view texte) = 0;
+    virtual void fermer_deconnexion() = 0;
+    // Une attente qui laisse la fenêtre peinte (1500 ms après le raccrochage, 1000 ms avant l'échec).
+    virtual void attendre(int ms) = 0;
+};
+
+// L'arrêt de la machine ; faux s'il est refusé ou impossible.
+class ArretSysteme {
+public:
+    virtual ~ArretSysteme() = default;
+    virtual bool eteindre() = 0;
+};
+
+struct CouturesProgrammation {
+    EcransProgrammation* ecrans = nullptr;
+    ArretSysteme* arret = nullptr;
+    const FenetresSysteme* fenetres = nullptr;
+    const TraficReseau* trafic = nullptr;
+};
+
+namespace textes_programmation {
+inline constexpr std::string_view deconnexion_en_cours = "Déconnexion en cours...";
+inline constexpr std::string_view fermeture_systeme = "Fermeture de Windows...";
+inline constexpr std::string_view echec_deconnexion = "Echec déconnexion.\nAucune connexion n'est en cours.";
+inline constexpr std::string_view echec_fermeture = "Echec fermeture de Windows.";
+}  // namespace textes_programmation
+
+inline constexpr int pause_apres_raccrochage_ms = 1500;
+inline constexpr int pause_avant_echec_ms = 1000;
+
+class Programmation {
+public:
+    Programmation(Compteur& compteur, const Horloge& horloge, Registre& registre, AccesDistant& acces,
+                  Dialogue& dialogue, Son& son, std::filesystem::path dossier);
+    ~Programmation();
+
+    // Les coutures de la plate-forme ; la liste des fenêtres surveillées est refaite ici (démarrage).
+    void brancher(CouturesProgrammation coutures);
+
+    // --- La programmation armée ---
+    bool armee() const { return armee_.has_value(); }
+    const std::optional<ProgrammationArmee>& programmation() const { return armee_; }
+    // Arme et allume le voyant de programmation.
+    void armer(ProgrammationArmee programmation);
+    // Désarme : plus de clignotement, l'icône du produit, le voyant éteint.
+    void desarmer();
+
+    // La commande de programmation : vrai s'il faut ouvrir la fenêtre ; armée, le résumé est montré
+    // et Oui l'annule.
+    bool Programmation1Click();
+    std::string texte_resume() const;
+
+    // --- Timer3 : 250 ms ---
+    Minuterie& Timer3() { return Timer3_; }
+    const Minuterie& Timer3() const { return Timer3_; }
+    void Timer3Timer();
+    // Vrai si le déclencheur de la programmation armée est atteint.
+    bool declencheur_atteint();
+
+    // Les actions, une fois le déclencheur atteint.
+    void fin_programmation();
+    // Raccroche, puis éteint la machine si on l'a demandé (fin_programmation et le décompte).
+    void sequence_deconnexion();
+    void jouer_alarme();
+    std::filesystem::path chemin_alarme() const;
+
+    // --- Ce que la fenêtre de programmation demande ---
+    SurveillanceTelechargements& telechargements() { return *telechargements_; }
+    // Secondes de la connexion en cours (0 sans connexion).
+    std::int32_t duree_en_cours() const;
+    // Le montant à payer de la connexion en cours, TTC, arrondi aux décimales de l'affichage
+    // (0 sans connexion).
+    double montant_ttc_en_cours() const;
+    std::string message(int numero) const;
+    const Horloge& horloge() const { return horloge_; }
+    Registre& registre() { return registre_; }
+    Compteur& compteur() { return compteur_; }
+    Son& son() { return son_; }
+    Dialogue& dialogue() { return dialogue_; }
+    const std::filesystem::path& dossier() const { return dossier_; }
+
+    // Le nombre de déclenchements (pour les rejeux).
+    int declenchements() const { return declenchements_; }
+
+private:
+    bool raccrocher();
+
+    Compteur& compteur_;
+    const Horloge& horloge_;
+    Registre& registre_;
+    AccesDistant& acces_;
+    Dialogue& dialogue_;
+    Son& son_;
+    std::filesystem::path dossier_;
+    CouturesProgrammation coutures_;
+    std::unique_ptr<SurveillanceTelechargements> telechargements_;
+    std::optional<ProgrammationArmee> armee_;
+    Minuterie Timer3_{"Timer3", 250, true};
+    int declenchements_ = 0;
+};
+
+}  // namespace lumi
