@@ -24,6 +24,7 @@
 #include "settings/dossier_donnees.hpp"
 #include "settings/registre_sqlite.hpp"
 #include "ui/dialogue_qt.hpp"
+#include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
 
@@ -97,6 +98,10 @@ struct Programme::Etat {
     DialogueQt dialogue;
     SonLinux son;
     SystemeLinux systeme;
+    // La déconnexion programmée : arrêt de la machine, fenêtres des autres programmes, trafic.
+    std::unique_ptr<ArretSysteme> arret;
+    std::unique_ptr<FenetresSysteme> fenetres;
+    std::unique_ptr<TraficReseau> trafic;
 
     std::unique_ptr<Compteur> compteur;
     std::unique_ptr<ActionsCompteur> actions;
@@ -153,6 +158,12 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
     e_->fenetre = std::make_unique<TForm1>(
         *e_->compteur, CouturesFenetre{*e_->registre, *e_->acces, e_->dialogue, e_->dossier, {}});
     e_->dialogue.definir_parent(e_->fenetre.get());
+    e_->fenetre->routeur().definir_route(
+        FenetreSecondaire::programmation,
+        [this](QWidget* parent) -> QDialog* { return new ui::Tdeconectform(e_->compteur->programmation(), parent); },
+        [](QDialog& fenetre, int) { static_cast<ui::Tdeconectform&>(fenetre).preparer(); });
+    e_->compteur->programmation().brancher(
+        {&e_->fenetre->ecrans_programmation(), e_->arret.get(), e_->fenetres.get(), e_->trafic.get()});
 
     OptionsDemarrage options_demarrage;
     options_demarrage.chemin_programme = e_->chemin_programme;

@@ -18,6 +18,7 @@
 #include "base/locale.hpp"
 #include "cli/commandes.hpp"
 #include "cli/outils_tarif.hpp"
+#include "core/fenetre_programmation.hpp"
 #include "platform/simulation/banc_compteur.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
@@ -41,6 +42,13 @@ constexpr std::string_view details_usage =
     "                     « ligne » (ligne ajoutée à l'historique, facture pas encore)\n"
     "  --reprendre        démarrage suivant : l'offre de la connexion gardée par l'instantané,\n"
     "                     réponse Oui (--refuser : Non) ; --debut donne l'instant du démarrage\n"
+    "  --programmer P     une déconnexion programmée au début du rejeu, par la fenêtre de\n"
+    "                     programmation : duree:HH:MM, heure:HH:MM, cout:MONTANT (tel qu'affiché,\n"
+    "                     TTC ou HT) ou telechargement ; --delai S le décompte (0 à 30, 0 par\n"
+    "                     défaut), --sans-deconnexion l'alarme seule, --alarme l'alarme aussi.\n"
+    "                     Les choix sont rangés comme par la fenêtre. Écrit programmation=armee ou\n"
+    "                     programmation=refusee:23,25 (numéros des messages), declenchement=, les\n"
+    "                     fenêtres du décompte et de la déconnexion, puis le reste ci-dessous\n"
     "  Écrit duree=, prix_sans_reduction=, reduction=, montant= (francs HT), tarif=, option=,\n"
     "  temps_restant_forfait= (forfait en cours), etat=, chaque boîte et avis montré, puis\n"
     "  ligne= (l'enregistrement écrit dans l'historique) ; code 1 si le fichier des tarifs n'a pu se\n"
@@ -187,14 +195,62 @@ int reprendre(const OptionsCommande& o, Flux flux) {
     return sortie_erreur;
 }
 
+// La programmation demandée : le déclencheur et ses champs, tels que la fenêtre les règle.
+struct ProgrammationDemandee {
+    int type = 0;
+    int grand = 0;
+    int petit = 0;
+};
+
+std::optional<ProgrammationDemandee> lire_programmation(const std::string& texte) {
+    ProgrammationDemandee p;
+    const auto deux_points = texte.find(':');
+    const std::string genre = texte.substr(0, deux_points);
+    const std::string valeur = deux_points == std::string::npos ? "" : texte.substr(deux_points + 1);
+    const auto chiffres = [](const std::string& t) {
+        return !t.empty() && t.size() <= 2 && t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (genre == "telechargement" && deux_points == std::string::npos) return p;
+    if (genre == "duree" || genre == "heure") {
+        const auto sep = valeur.find(':');
+        if (sep == std::string::npos || !chiffres(valeur.substr(0, sep)) || !chiffres(valeur.substr(sep + 1)))
+            return std::nullopt;
+        p.type = genre == "heure" ? 1 : 2;
+        p.grand = *lire_entier(valeur.substr(0, sep));
+        p.petit = *lire_entier(valeur.substr(sep + 1));
+        if (p.petit > 59 || p.grand > (p.type == 1 ? 23 : 12)) return std::nullopt;
+        return p;
+    }
+    if (genre == "cout") {
+        const auto sep = valeur.find_first_of(",.");
+        const std::string unites = valeur.substr(0, sep);
+        std::string centiemes = sep == std::string::npos ? "0" : valeur.substr(sep + 1);
+        if (!chiffres(unites) || !chiffres(centiemes)) return std::nullopt;
+        if (centiemes.size() == 1) centiemes += '0';
+        p.type = 3;
+        p.grand = *lire_entier(unites);
+        p.petit = *lire_entier(centiemes);
+        return p;
+    }
+    return std::nullopt;
+}
+
+std::string joindre_numeros(const std::vector<int>& numeros) {
+    std::string texte;
+    for (const int n : numeros) texte += (texte.empty() ? "" : ",") + std::to_string(n);
+    return texte;
+}
+
 }  // namespace
 
 int commande_simuler(std::span<const std::string> arguments, Flux flux) {
     OptionsCommande o;
     if (auto detail = analyser_options(arguments,
                                        {"--dossier", "--entree", "--debut", "--fin", "--anticipation",
-                                        "--tuer-apres", "--tuer-a-l-etape"},
-                                       {"--manuel", "--reprendre", "--refuser"}, o);
+                                        "--tuer-apres", "--tuer-a-l-etape", "--programmer", "--delai"},
+                                       {"--manuel", "--reprendre", "--refuser", "--sans-deconnexion",
+                                        "--alarme"},
+                                       o);
         !detail.empty()) {
         return usage(flux, detail);
     }
@@ -240,6 +296,31 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
             return usage(flux, "--tuer-apres doit tomber avant la fin de la connexion.");
         }
         tuer_apres = *s;
+    }
+
+    std::optional<ProgrammationDemandee> programmation;
+    int delai_programmation = 0;
+    if (const auto p = o.valeur("--programmer")) {
+        programmation = lire_programmation(*p);
+        if (!programmation) {
+            return usage(flux, "--programmer « " + *p +
+                                   " » n'est ni duree:HH:MM, ni heure:HH:MM, ni cout:MONTANT, ni telechargement.");
+        }
+        if (const auto d = o.valeur("--delai")) {
+            const auto lu = lire_entier(*d);
+            if (!lu || *lu < 0 || *lu > ModeleTdeconectform::delai_max ||
+                d->find_first_not_of("0123456789") != std::string::npos) {
+                return usage(flux, "--delai « " + *d + " » n'est pas un nombre de 0 à 30.");
+            }
+            delai_programmation = *lu;
+        }
+    } else {
+        for (const char* autre : {"--delai"}) {
+            if (o.valeur(autre)) return usage(flux, std::string(autre) + " ne s'emploie qu'avec --programmer.");
+        }
+        for (const char* autre : {"--sans-deconnexion", "--alarme"}) {
+            if (o.drapeau(autre)) return usage(flux, std::string(autre) + " ne s'emploie qu'avec --programmer.");
+        }
     }
 
     std::optional<EtapeFinConnexion> tuer_a_l_etape;
@@ -292,6 +373,32 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
             banc.relayer_connexions();
         }
 
+        if (programmation) {
+            // La fenêtre de programmation ouverte une seconde après le démarrage, avant la connexion.
+            banc.ordonnanceur.avancer_jusqu_a(1000);
+            ModeleTdeconectform fenetre(banc.compteur.programmation());
+            fenetre.FormCreate();
+            fenetre.FormActivate();
+            fenetre.choisir_type(programmation->type);
+            int& grand = programmation->type == 1   ? fenetre.heure
+                         : programmation->type == 2 ? fenetre.duree_heures
+                                                    : fenetre.unites;
+            int& petit = programmation->type == 1   ? fenetre.minute
+                         : programmation->type == 2 ? fenetre.duree_minutes
+                                                    : fenetre.centiemes;
+            grand = programmation->grand;
+            petit = programmation->petit;
+            fenetre.CheckBox_alarme(o.drapeau("--alarme") || o.drapeau("--sans-deconnexion"));
+            fenetre.CheckBox_deconnecter(!o.drapeau("--sans-deconnexion"));
+            fenetre.CheckBox_quitter(false);
+            fenetre.TrackBar1(delai_programmation);
+            const bool armee = fenetre.Programmer();
+            fenetre.FormClose();
+            flux.sortie << "programmation="
+                        << (armee ? std::string("armee") : "refusee:" + joindre_numeros(fenetre.dernier_refus()))
+                        << '\n';
+        }
+
         if (tuer_apres) {
             // Arrêt brutal en pleine connexion : ni fin de connexion, ni nettoyage ; seuls restent ce
             // que le compteur a déjà rangé (instantanés, temps des forfaits).
@@ -319,6 +426,13 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
                     << "option=" << choix.forfait_en_cours << '\n';
         if (!option.nom.empty() && option.type_forfait == type_forfait_f) {
             flux.sortie << "temps_restant_forfait=" << option.temps_restant_forfait << '\n';
+        }
+        if (programmation) {
+            if (const auto& d = banc.compteur.programmation().dernier_declenchement()) {
+                flux.sortie << "declenchement=" << formater_date(d->jour) << ' ' << formater_heure(d->seconde)
+                            << '\n';
+            }
+            for (const auto& ligne : banc.ecrans.journal) flux.sortie << sur_une_ligne(ligne) << '\n';
         }
         flux.sortie << "etat=" << banc.compteur.fenetre().lignes_etat[ligne_etat::etat] << '\n';
         ecrire_boites(flux, banc.dialogue);

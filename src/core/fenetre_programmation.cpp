@@ -268,6 +268,7 @@ void ModeleTdeconectform::Timer_statut() {
 }
 
 void ModeleTdeconectform::refuser(std::initializer_list<int> messages) {
+    dernier_refus_.assign(messages);
     std::string texte;
     for (const int n : messages) {
         if (!texte.empty()) texte += "\r";
@@ -277,6 +278,7 @@ void ModeleTdeconectform::refuser(std::initializer_list<int> messages) {
 }
 
 bool ModeleTdeconectform::Programmer() {
+    dernier_refus_.clear();
     ProgrammationArmee armee;
     armee.type = static_cast<TypeProgrammation>(type_);
     switch (type_) {

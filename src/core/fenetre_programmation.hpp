@@ -97,6 +97,8 @@ public:
     bool Programmer();
     // Toute fermeture range les réglages.
     void FormClose();
+    // Les numéros des messages du dernier refus (vide : armée).
+    const std::vector<int>& dernier_refus() const { return dernier_refus_; }
 
 private:
     void ranger_reglages();
@@ -110,6 +112,7 @@ private:
         std::int64_t depuis_ms;
     };
     std::optional<Appui> appui_;
+    std::vector<int> dernier_refus_;
 };
 
 // Le décompte avant la déconnexion : jauge de 0 à 10 × le délai, un pas toutes les 100 ms.

@@ -39,11 +39,13 @@ std::string Programmation::message(int numero) const {
 void Programmation::armer(ProgrammationArmee programmation) {
     armee_ = std::move(programmation);
     compteur_.montrer_voyant_programmation();
+    Timer3_.activer(true);
 }
 
 void Programmation::desarmer() {
     compteur_.arreter_effets_Timer2();
     armee_.reset();
+    Timer3_.activer(false);
 }
 
 std::int32_t Programmation::duree_en_cours() const {
@@ -104,6 +106,7 @@ void Programmation::jouer_alarme() {
 
 void Programmation::fin_programmation() {
     ++declenchements_;
+    dernier_declenchement_ = horloge_.maintenant();
     desarmer();
     const bool alarme = actif(registre_, parametres::alarme_download);
     if (actif(registre_, parametres::se_deconnecter_execution)) {

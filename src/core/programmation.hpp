@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/dates.hpp"
 #include "core/minuterie.hpp"
 #include "core/telechargements.hpp"
 
@@ -120,8 +121,9 @@ public:
     Dialogue& dialogue() { return dialogue_; }
     const std::filesystem::path& dossier() const { return dossier_; }
 
-    // Le nombre de déclenchements (pour les rejeux).
+    // Le nombre de déclenchements et l'instant du dernier (pour les rejeux).
     int declenchements() const { return declenchements_; }
+    const std::optional<Moment>& dernier_declenchement() const { return dernier_declenchement_; }
 
 private:
     bool raccrocher();
@@ -136,8 +138,11 @@ private:
     CouturesProgrammation coutures_;
     std::unique_ptr<SurveillanceTelechargements> telechargements_;
     std::optional<ProgrammationArmee> armee_;
-    Minuterie Timer3_{"Timer3", 250, true};
+    // Active seulement pendant qu'une programmation est armée : au repos, le programme ne se
+    // réveille pas quatre fois par seconde pour rien.
+    Minuterie Timer3_{"Timer3", 250, false};
     int declenchements_ = 0;
+    std::optional<Moment> dernier_declenchement_;
 };
 
 }  // namespace lumi

@@ -45,6 +45,7 @@
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tfinforfait.hpp"
 #include "ui/tinfoform.hpp"
+#include "ui/programmation/tdeconectform.hpp"
 #include "ui/tsplashscreen.hpp"
 #include "ui/zones_tform1.hpp"
 
@@ -103,6 +104,10 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
     compteur_.historique().definir_selection_utilisateur(*utilisateurs_);
     icones_ = std::make_unique<ui::IconesLumi>();
     setWindowIcon(icones_->application());
+    ecrans_ = std::make_unique<ui::EcransQt>(compteur_.programmation(), *this, icones_->application());
+    ecrans_->apres_etape = [this] { apres_evenement(); };
+    // Raccrocher à la main annule la programmation.
+    commandes_->annuler_programmation = [this] { compteur_.programmation().desarmer(); };
     ouvreur_url = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
     construire();
@@ -336,8 +341,13 @@ void TForm1::construire_minuteries() {
     };
     Timer1 = minuterie("Timer1");
     Timer2 = minuterie("Timer2");
+    Timer3 = minuterie("Timer3");
     Timer4 = minuterie("Timer4");
     Timer5 = minuterie("Timer5");
+    connect(Timer3, &QTimer::timeout, this, [this] {
+        compteur_.programmation().Timer3Timer();
+        apres_evenement();
+    });
     connect(Timer1, &QTimer::timeout, this, [this] {
         compteur_.Timer1Timer();
         apres_evenement();
@@ -641,6 +651,7 @@ void TForm1::synchroniser_minuteries() {
     // programme ne se réveille plus que pour le top.
     suivre(Timer2, compteur_.Timer2(), version_timer2_, premiere_timer2_,
            compteur_.effet_Timer2() == EffetTimer2::rangee_clignotante && isHidden());
+    suivre(Timer3, compteur_.programmation().Timer3(), version_timer3_, premiere_timer3_);
     suivre(Timer4, compteur_.Timer4(), version_timer4_, premiere_timer4_);
     if (detection_) {
         suivre(Timer5, detection_->Timer5(), version_timer5_, premiere_timer5_);
@@ -903,6 +914,11 @@ void TForm1::demander_historique() {
 }
 
 void TForm1::demander_programmation() {
+    // Armée, le résumé est montré et propose l'annulation ; sinon la fenêtre s'ouvre.
+    if (!compteur_.programmation().Programmation1Click()) {
+        apres_evenement();
+        return;
+    }
     routeur_->ouvrir(FenetreSecondaire::programmation);
 }
 
@@ -1195,6 +1211,7 @@ void TForm1::closeEvent(QCloseEvent* evenement) {
     evenement->accept();
     Timer1->stop();
     Timer2->stop();
+    Timer3->stop();
     Timer4->stop();
     Timer5->stop();
     if (veille_Timer5 != nullptr) veille_Timer5->setEnabled(false);

@@ -64,6 +64,7 @@ class EtiquetteElidee;
 class IconesLumi;
 class Tinfoform;
 class Tsplashscreen;
+class EcransQt;
 class RouteurFenetres;
 class ZoneAfficheur;
 class ZoneBoutons;
@@ -150,6 +151,9 @@ public:
     CommandesFenetre& commandes() { return *commandes_; }
     ListeUtilisateurs& utilisateurs() { return *utilisateurs_; }
     ui::RouteurFenetres& routeur() { return *routeur_; }
+    // Les fenêtres de l'exécution d'une programmation (décompte, "Déconnexion en cours..."), à
+    // brancher sur la programmation du compteur avec les coutures de la plate-forme.
+    ui::EcransQt& ecrans_programmation() { return *ecrans_; }
     const JeuCouleurs& couleurs() const { return *couleurs_; }
     QSystemTrayIcon* icone_notification() const { return icone_; }
 
@@ -238,6 +242,7 @@ public:
     // Minuteries.
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
+    QTimer* Timer3 = nullptr;  // 250 ms : la programmation armée
     QTimer* Timer4 = nullptr;
     QTimer* Timer5 = nullptr;
     QSocketNotifier* veille_Timer5 = nullptr;  // nul quand l'accès à distance ne sait pas veiller
@@ -349,6 +354,7 @@ private:
     Detection* detection_ = nullptr;
     QSystemTrayIcon* icone_ = nullptr;
     ui::Tsplashscreen* splash_ = nullptr;
+    std::unique_ptr<ui::EcransQt> ecrans_;
     QPointer<ui::Tinfoform> infoform_;
     QColor fond_messages_;
 
@@ -387,6 +393,8 @@ private:
     int demandes_info_vues_ = 0;
     std::uint64_t version_timer1_ = 0, version_timer2_ = 0, version_timer4_ = 0, version_timer5_ = 0;
     bool premiere_timer1_ = true, premiere_timer2_ = true, premiere_timer4_ = true, premiere_timer5_ = true;
+    std::uint64_t version_timer3_ = 0;
+    bool premiere_timer3_ = true;
 };
 
 }  // namespace lumi

@@ -18,7 +18,7 @@ Tsplashscreen::Tsplashscreen(const QIcon& icone, QWidget* parent)
     cadre->setLineWidth(2);
     auto* image = new QLabel(cadre);
     image->setPixmap(icone.pixmap(32, 32));
-    auto* texte = new QLabel(QString::fromUtf8(textes_fenetre::deconnexion_en_cours.data()), cadre);
+    auto* texte = texte_ = new QLabel(QString::fromUtf8(textes_fenetre::deconnexion_en_cours.data()), cadre);
     texte->setObjectName("Label1");
     QFont gras = texte->font();
     gras.setBold(true);
@@ -43,6 +43,14 @@ void Tsplashscreen::montrer() {
     raise();
     repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace lumi::ui
+
+namespace lumi::ui {
+
+void Tsplashscreen::definir_texte(const QString& texte) {
+    texte_->setText(texte);
 }
 
 }  // namespace lumi::ui

@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QWidget>
 
+class QLabel;
+
 namespace lumi::ui {
 
 class Tsplashscreen final : public QWidget {
@@ -13,6 +15,11 @@ public:
     explicit Tsplashscreen(const QIcon& icone, QWidget* parent = nullptr);
     // Montre la fenêtre centrée et la peint tout de suite.
     void montrer();
+    // "Déconnexion en cours..." ou "Fermeture de Windows..." (déconnexion programmée).
+    void definir_texte(const QString& texte);
+
+private:
+    QLabel* texte_ = nullptr;
 };
 
 }  // namespace lumi::ui
