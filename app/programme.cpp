@@ -15,11 +15,14 @@
 #include "core/couleurs.hpp"
 #include "core/demarrage.hpp"
 #include "core/detection.hpp"
+#include "arret_logind.hpp"
 #include "platform/linux/acces_distant_ppp.hpp"
+#include "platform/linux/fenetres_x11.hpp"
 #include "platform/linux/son_linux.hpp"
 #include "platform/linux/systeme_linux.hpp"
 #include "platform/linux/telephonie_absente.hpp"
 #include "platform/simulation/acces_distant_scripte.hpp"
+#include "platform/simulation/programmation_simulee.hpp"
 #include "platform/simulation/telephonie_simulee.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/registre_sqlite.hpp"
@@ -132,12 +135,19 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
         e_->acces = std::move(acces);
         e_->adresse = std::make_unique<AdresseSimulee>();
         e_->telephonie = std::make_unique<TelephonieSimulee>();
+        // La démonstration n'éteint pas la machine : l'arrêt est noté seulement.
+        e_->arret = std::make_unique<ArretSimule>();
     } else {
         auto acces = std::make_unique<AccesDistantPpp>();
         e_->adresse = std::make_unique<AdressePpp>(*acces);
+        e_->trafic = std::make_unique<TraficPpp>(*acces);
+        e_->arret = std::make_unique<ArretLogind>();
         e_->acces = std::move(acces);
         e_->telephonie = std::make_unique<TelephonieAbsente>();
     }
+
+    // Les fenêtres des autres programmes, sous X11 seulement (Wayland ne les montre pas).
+    e_->fenetres = std::make_unique<FenetresX11>();
 
     ReglagesCompteur reglages;
     reglages.locale = lire_valeurs_locales_systeme();

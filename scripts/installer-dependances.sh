@@ -26,6 +26,12 @@ paquets=(
     trayer
     openbox
     python3
+    # Déconnexion programmée : fenêtres des autres programmes (xcb), arrêt par logind sur D-Bus
+    # (Qt D-Bus, essayé contre python3-dbusmock sur un bus privé), alarme refaite avec sox
+    libxcb1-dev
+    dbus
+    python3-dbusmock
+    sox
     # make fuzz : clang et les bibliothèques de libFuzzer et des assainisseurs de clang
     clang
     libclang-rt-14-dev

@@ -696,6 +696,34 @@ std::string AccesDistantPpp::adresse_premiere_connexion() const {
     return interface ? interface->ipv4 : std::string();
 }
 
+std::string AccesDistantPpp::interface_premiere_connexion() const {
+    suivi_->mettre_a_jour();
+    return suivi_->instances.empty() ? std::string() : suivi_->instances.front().interface;
+}
+
+std::optional<std::uint64_t> AccesDistantPpp::octets_recus_premiere_connexion() const {
+    const std::string interface = interface_premiere_connexion();
+    if (interface.empty()) return std::nullopt;
+    return suivi_->noyau->octets_recus(interface);
+}
+
+std::optional<std::uint64_t> TraficPpp::octets_recus() const {
+    try {
+        return acces_.octets_recus_premiere_connexion();
+    } catch (const std::exception&) {
+        return std::nullopt;  // le noyau ne répond pas : pas de trafic vu
+    }
+}
+
+std::string TraficPpp::interface() const {
+    try {
+        const std::string nom = acces_.interface_premiere_connexion();
+        if (!nom.empty()) return nom;
+    } catch (const std::exception&) {
+    }
+    return "l'interface de la connexion";
+}
+
 const ReglagesPpp& AccesDistantPpp::reglages() const {
     return suivi_->reglages;
 }

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "core/acces_distant.hpp"
+#include "core/telechargements.hpp"
 #include "platform/linux/noyau_reseau.hpp"
 
 namespace lumi {
@@ -79,6 +80,9 @@ public:
 
     // L'adresse IPv4 de l'interface de la première connexion ; vide sans connexion ou sans adresse.
     std::string adresse_premiere_connexion() const;
+    // L'interface de la première connexion (vide sans connexion) et les octets qu'elle a reçus.
+    std::string interface_premiere_connexion() const;
+    std::optional<std::uint64_t> octets_recus_premiere_connexion() const;
 
     const ReglagesPpp& reglages() const;
     // Nombre de lectures du dossier d'exécution (mesures et essais).
@@ -91,6 +95,18 @@ private:
 
 // L'adresse de la machine : celle de l'interface de la connexion en cours, sinon la première
 // adresse IPv4 du nom d'hôte, sinon un texte vide.
+// Le trafic de la connexion pour la fin d'un téléchargement : les compteurs du noyau de
+// l'interface de la première connexion.
+class TraficPpp final : public TraficReseau {
+public:
+    explicit TraficPpp(const AccesDistantPpp& acces) : acces_(acces) {}
+    std::optional<std::uint64_t> octets_recus() const override;
+    std::string interface() const override;
+
+private:
+    const AccesDistantPpp& acces_;
+};
+
 class AdressePpp final : public SourceAdresse {
 public:
     explicit AdressePpp(const AccesDistantPpp& acces) : acces_(acces) {}

@@ -191,4 +191,64 @@ void NoyauNetlink::relire() {
     ++relectures_;
 }
 
+std::optional<std::uint64_t> NoyauNetlink::octets_recus(std::string_view nom) {
+    if (nom.empty() || nom.size() >= IFNAMSIZ) return std::nullopt;
+    if (!compteurs_.valide()) compteurs_ = ouvrir_netlink(0);
+    if (!compteurs_.valide()) return std::nullopt;
+    struct {
+        nlmsghdr entete;
+        ifinfomsg lien;
+        alignas(RTA_ALIGNTO) char attributs[RTA_SPACE(IFNAMSIZ)];
+    } requete{};
+    requete.entete.nlmsg_type = RTM_GETLINK;
+    requete.entete.nlmsg_flags = NLM_F_REQUEST;
+    requete.entete.nlmsg_seq = ++sequence_;
+    requete.lien.ifi_family = AF_UNSPEC;
+    auto* attribut = reinterpret_cast<rtattr*>(requete.attributs);
+    attribut->rta_type = IFLA_IFNAME;
+    attribut->rta_len = static_cast<unsigned short>(RTA_LENGTH(nom.size() + 1));
+    std::memcpy(RTA_DATA(attribut), nom.data(), nom.size());
+    requete.entete.nlmsg_len = NLMSG_LENGTH(sizeof(ifinfomsg)) + RTA_SPACE(nom.size() + 1);
+    sockaddr_nl noyau{};
+    noyau.nl_family = AF_NETLINK;
+    if (::sendto(compteurs_.get(), &requete, requete.entete.nlmsg_len, 0, reinterpret_cast<const sockaddr*>(&noyau),
+                 sizeof noyau) < 0) {
+        compteurs_.fermer();
+        return std::nullopt;
+    }
+    alignas(nlmsghdr) char tampon[8192];
+    for (;;) {
+        const auto n = ::recv(compteurs_.get(), tampon, sizeof tampon, 0);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            pollfd attente{compteurs_.get(), POLLIN, 0};
+            if ((errno == EAGAIN || errno == EWOULDBLOCK) && ::poll(&attente, 1, 1000) > 0) continue;
+            compteurs_.fermer();
+            return std::nullopt;
+        }
+        const auto taille = static_cast<std::size_t>(n);
+        for (std::size_t position = 0; taille - position >= sizeof(nlmsghdr);) {
+            const auto* message = reinterpret_cast<const nlmsghdr*>(tampon + position);
+            if (message->nlmsg_len < sizeof(nlmsghdr) || message->nlmsg_len > taille - position) break;
+            position += NLMSG_ALIGN(message->nlmsg_len);
+            if (message->nlmsg_seq != sequence_) continue;
+            if (message->nlmsg_type == NLMSG_ERROR) return std::nullopt;  // ENODEV : pas d'interface
+            if (message->nlmsg_type != RTM_NEWLINK) continue;
+            std::optional<std::uint64_t> octets;
+            parcourir_attributs<ifinfomsg>(message, [&](const rtattr* a) {
+                if (a->rta_type == IFLA_STATS64 && RTA_PAYLOAD(a) >= sizeof(rtnl_link_stats64)) {
+                    rtnl_link_stats64 stats;
+                    std::memcpy(&stats, RTA_DATA(a), sizeof stats);
+                    octets = stats.rx_bytes;
+                } else if (a->rta_type == IFLA_STATS && !octets && RTA_PAYLOAD(a) >= sizeof(rtnl_link_stats)) {
+                    rtnl_link_stats stats;
+                    std::memcpy(&stats, RTA_DATA(a), sizeof stats);
+                    octets = stats.rx_bytes;
+                }
+            });
+            return octets;
+        }
+    }
+}
+
 }  // namespace lumi

@@ -3,6 +3,7 @@
 // NoyauNetlink la tient à jour sans rien relire tant que le noyau n'annonce aucun changement :
 // une socket abonnée aux événements de liens et d'adresses IPv4 devient lisible à chaque
 // changement, et la vue n'est relue (RTM_GETLINK, RTM_GETADDR) qu'à ce moment-là.
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -30,6 +31,9 @@ public:
     virtual bool rafraichir() = 0;
     // L'interface de ce nom, absente si elle n'existe pas.
     virtual std::optional<EtatInterface> interface(std::string_view nom) const = 0;
+    // Les octets reçus par l'interface depuis sa création, lus à l'instant (les compteurs changent
+    // sans que le noyau l'annonce) ; rien si elle n'existe pas ou que le noyau ne répond pas.
+    virtual std::optional<std::uint64_t> octets_recus(std::string_view /*nom*/) { return std::nullopt; }
 };
 
 class NoyauNetlink final : public NoyauReseau {
@@ -40,6 +44,7 @@ public:
     int descripteur() const override { return evenements_.get(); }
     bool rafraichir() override;
     std::optional<EtatInterface> interface(std::string_view nom) const override;
+    std::optional<std::uint64_t> octets_recus(std::string_view nom) override;
 
     // Nombre de relectures complètes (mesures et essais).
     unsigned long relectures() const { return relectures_; }
@@ -51,6 +56,7 @@ private:
 
     Descripteur evenements_;  // abonnée à RTMGRP_LINK | RTMGRP_IPV4_IFADDR
     Descripteur requetes_;
+    Descripteur compteurs_;  // RTM_GETLINK d'une seule interface, à part des relectures
     std::map<std::string, EtatInterface, std::less<>> interfaces_;
     bool a_relire_ = true;
     unsigned sequence_ = 0;
