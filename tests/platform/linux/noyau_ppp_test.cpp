@@ -3,12 +3,19 @@
 // Il faut être root (ou avoir CAP_SYS_ADMIN) ; sinon l'essai dit pourquoi et se saute.
 #include <gtest/gtest.h>
 
+#include <linux/if_packet.h>
+#include <net/if.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "base/texte.hpp"
 #include "commun/soutien.hpp"
 #include "core/compteur.hpp"
 #include "core/detection.hpp"
+#include "core/telechargements.hpp"
+#include "settings/fichier_ini.hpp"
 #include "core/essai_compteur.hpp"
 #include "netlink_essai.hpp"
 #include "platform/linux/acces_distant_ppp.hpp"
@@ -127,6 +134,71 @@ TEST(NoyauPpp, CompteurMeneParLaDetectionSurLeNoyau) {
     EXPECT_EQ(ligne(0), "Fin de connexion");
     EXPECT_EQ(enregistrements(dossier.chemin()).size(), 1u);
     EXPECT_TRUE(acces.connexions().empty());
+}
+
+// Des trames Ethernet envoyées par le pair de la veth : ppp0 les reçoit et ses compteurs montent.
+void envoyer_trames(const std::string& depuis, int nombre, std::size_t taille) {
+    const int fd = ::socket(AF_PACKET, SOCK_RAW | SOCK_CLOEXEC, 0);
+    ASSERT_GE(fd, 0) << std::strerror(errno);
+    sockaddr_ll adresse{};
+    adresse.sll_family = AF_PACKET;
+    adresse.sll_ifindex = index_interface(depuis);
+    adresse.sll_halen = 6;
+    std::fill(std::begin(adresse.sll_addr), std::begin(adresse.sll_addr) + 6, 0xFF);
+    std::string trame(taille, '\0');
+    std::fill(trame.begin(), trame.begin() + 6, '\xFF');  // diffusion
+    trame[12] = '\x88';                                    // un type local (expérimental)
+    trame[13] = '\xB5';
+    for (int i = 0; i < nombre; ++i) {
+        ASSERT_EQ(::sendto(fd, trame.data(), trame.size(), 0, reinterpret_cast<const sockaddr*>(&adresse),
+                           sizeof adresse),
+                  static_cast<ssize_t>(trame.size()))
+            << std::strerror(errno);
+    }
+    ::close(fd);
+}
+
+TEST(NoyauPpp, LeTraficDeLaConnexionDitUnTelechargement) {
+    EspaceReseauEssai espace;
+    if (espace.raison_refus()) GTEST_SKIP() << *espace.raison_refus();
+    DossierTemporaire dossier("lumi-trafic");
+    std::filesystem::create_directory(dossier / "run");
+    ProcessusEssai pppd;
+    ReglagesPpp reglages;
+    reglages.dossier_pairs = dossier / "peers";
+    reglages.dossier_execution = dossier / "run";
+    AccesDistantPpp acces(reglages);
+    TraficPpp trafic(acces);
+    EXPECT_FALSE(trafic.octets_recus());  // pas de connexion
+
+    ecrire_octets(dossier / "run" / "ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n");
+    creer_veth("ppp0", "pair0");
+    monter("ppp0");
+    monter("pair0");
+    ASSERT_TRUE(trafic.octets_recus());
+    EXPECT_EQ(trafic.interface(), "ppp0");
+
+    HorlogeFactice horloge;
+    SurveillanceTelechargements surveillance(horloge, FichierIni(dossier / "lumicompteur.ini"), nullptr,
+                                             &trafic);
+    // 4 × 1000 octets tous les quarts de seconde : 16 000 octets par seconde pendant 5 s.
+    const auto avant = *trafic.octets_recus();
+    for (int i = 0; i < 20; ++i) {
+        envoyer_trames("pair0", 4, 1000);
+        horloge.avancer_ms(250);
+        surveillance.telechargement_en_cours();
+    }
+    EXPECT_GE(*trafic.octets_recus() - avant, 80000u);
+    EXPECT_TRUE(surveillance.telechargement_en_cours());
+    // Le flux s'arrête : moins de dix secondes plus tard, plus de téléchargement.
+    int quarts = 0;
+    while (surveillance.telechargement_en_cours() && quarts < 80) {
+        horloge.avancer_ms(250);
+        ++quarts;
+    }
+    EXPECT_LE(quarts, 40);
+    supprimer_lien("ppp0");
+    EXPECT_FALSE(trafic.octets_recus());
 }
 
 }  // namespace
