@@ -10,6 +10,7 @@ paquets=(
     ninja-build
     pkg-config
     libsqlite3-dev
+    libsodium-dev
     sqlite3
     libgtest-dev
     libgmock-dev
