@@ -203,6 +203,29 @@ TEST(ToptionForm, ValiderPendantUneConnexionPrevientSansRechoisirLeTarif) {
     }
 }
 
+TEST(ToptionForm, FichierDesTarifsIllisibleLesAutresOngletsRestent) {
+    BancOptions b;
+    b.e.demarrer();
+    b.commandes = std::make_unique<CommandesFenetre>(b.e.compteur(), b.e.registre(), b.e.banc->acces,
+                                                     b.e.banc->dialogue, b.e.dossier.chemin());
+    FichierIni(b.e.dossier / fichier_tarifs).ecrire("liste options tarifaires", "nb_total_options", "beaucoup");
+    b.e.registre().ecrire_valeur(cles::section(cles::forfaits), "time F60", "125");
+    try {
+        b.ouvrir();
+        FAIL() << "une erreur était attendue";
+    } catch (const std::exception& e) {
+        EXPECT_NE(std::string(e.what()).find("nb_total_options"), std::string::npos) << e.what();
+    }
+    auto& m = *b.modele;
+    EXPECT_TRUE(m.generale().etat(I::detection_1));
+    EXPECT_EQ(m.fournisseurs().fournisseurs().size(), 2u);
+    m.generale().appuyer(I::cacher_auto);
+    m.valider();
+    EXPECT_EQ(b.e.lire(cles::options, "cacher auto"), "oui");
+    EXPECT_EQ(b.e.registre().lire_valeur(cles::section(cles::forfaits), "time F60"), "125");
+    EXPECT_FALSE(b.e.registre().cle_existe(cles::section(cles::temp_forfaits)));
+}
+
 TEST(PageForfaits, LignesDeLaListe) {
     BancOptions b;
     b.e.registre().ecrire_valeur(cles::section(cles::forfaits), "time F60", "125");

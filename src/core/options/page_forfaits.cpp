@@ -13,8 +13,9 @@
 namespace lumi {
 
 void PageForfaits::charger(Registre& registre, const FichierIni& tarifs) {
-    registre.copier_arborescence(cles::section(cles::forfaits), cles::section(cles::temp_forfaits), false);
     lignes_.clear();
+    modifiee_ = false;
+    registre.copier_arborescence(cles::section(cles::forfaits), cles::section(cles::temp_forfaits), false);
     const std::string temp = cles::section(cles::temp_forfaits);
     const std::string temp_raz = cles::section(cles::temp_raz_forfaits);
     const int nombre = std::min(nombre_options_tarifaires(tarifs), 500);

@@ -21,6 +21,11 @@ std::string textes_fournisseurs::conflit(std::string_view option, std::string_vi
 void PageFournisseurs::charger(Registre& registre, const AccesDistant& acces, const FichierIni& tarifs) {
     registre_ = &registre;
     tarifs_ini_ = &tarifs;
+    modifiee_ = false;
+    fournisseur_ = -1;
+    tarif_ = -1;
+    tarifs_.clear();
+    options_.clear();
     fournisseurs_ = {std::string(cles::provider_selection_auto)};
     std::vector<std::string> annuaire;
     try {

@@ -1,6 +1,8 @@
 #include "core/options/toptionform.hpp"
 
 #include <exception>
+#include <functional>
+#include <stdexcept>
 
 #include "core/acces_distant.hpp"
 #include "core/commandes_fenetre.hpp"
@@ -33,6 +35,9 @@ ModeleToptionform::~ModeleToptionform() {
 void ModeleToptionform::ouvrir(int page) {
     Registre& r = liens_.registre;
     onglet_ = page == 1 ? OngletOptions::utilisateurs : OngletOptions::generale;
+    // Ouverte dès maintenant : même si un onglet ne se charge pas, la fermeture efface les copies.
+    ouverte_ = true;
+    modifiee_ = false;
     const FichierIni reglages(liens_.dossier_donnees / fichier_reglages);
     bool demarrage = false;
     if (liens_.systeme != nullptr) {
@@ -42,10 +47,18 @@ void ModeleToptionform::ouvrir(int page) {
     liens_.utilisateurs.relire_mots_de_passe();
     utilisateurs_ = std::make_unique<PageUtilisateurs>(liens_.utilisateurs);
     tarifs_ = std::make_unique<FichierIni>(liens_.dossier_donnees / fichier_tarifs);
-    fournisseurs_.charger(r, liens_.acces_distant, *tarifs_);
-    forfaits_.charger(r, *tarifs_);
-    modifiee_ = false;
-    ouverte_ = true;
+    // Un fichier des tarifs illisible n'empêche pas les autres onglets : chacun garde ce qu'il a pu
+    // lire, et la première erreur est rendue à l'appelant, qui la montre.
+    std::string erreur;
+    for (const auto& charger : {std::function<void()>([&] { fournisseurs_.charger(r, liens_.acces_distant, *tarifs_); }),
+                                std::function<void()>([&] { forfaits_.charger(r, *tarifs_); })}) {
+        try {
+            charger();
+        } catch (const std::exception& e) {
+            if (erreur.empty()) erreur = e.what();
+        }
+    }
+    if (!erreur.empty()) throw std::runtime_error(erreur);
 }
 
 void ModeleToptionform::fermer() {

@@ -62,7 +62,9 @@ public:
     ModeleToptionform(const ModeleToptionform&) = delete;
     ModeleToptionform& operator=(const ModeleToptionform&) = delete;
 
-    // Remplit chaque onglet et fait les copies de travail ; `page` 1 montre les utilisateurs.
+    // Remplit chaque onglet et fait les copies de travail ; `page` 1 montre les utilisateurs. Un
+    // fichier des tarifs illisible lève l'erreur (message français) une fois tous les onglets
+    // remplis de ce qui a pu être lu.
     void ouvrir(int page = 0);
     // Efface les copies de travail ("\temp providers", "\temp forfaits", "\temp raz forfaits").
     void fermer();
