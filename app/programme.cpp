@@ -27,6 +27,7 @@
 #include "settings/dossier_donnees.hpp"
 #include "settings/registre_sqlite.hpp"
 #include "ui/dialogue_qt.hpp"
+#include "ui/options/toptionform.hpp"
 #include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
@@ -168,6 +169,7 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
     e_->fenetre = std::make_unique<TForm1>(
         *e_->compteur, CouturesFenetre{*e_->registre, *e_->acces, e_->dialogue, e_->dossier, {}});
     e_->dialogue.definir_parent(e_->fenetre.get());
+    definir_route_options();
     e_->fenetre->routeur().definir_route(
         FenetreSecondaire::programmation,
         [this](QWidget* parent) -> QDialog* { return new ui::Tdeconectform(e_->compteur->programmation(), parent); },
@@ -215,6 +217,14 @@ bool Programme::demarrer() {
     if (e_->options.demo) programmer_demo(*e_->options.demo);
     if (e_->options.capture) programmer_capture();
     return true;
+}
+
+void Programme::definir_route_options() {
+    // En démonstration, l'entrée de démarrage de la session n'est ni lue ni écrite.
+    ui::definir_route_options(*e_->fenetre,
+                              {e_->horloge, *e_->registre, e_->dialogue, e_->dossier, *e_->acces,
+                               e_->options.demo ? nullptr : &e_->systeme,
+                               [this] { return e_->demarrage->commande_demarrage_automatique(); }});
 }
 
 void Programme::programmer_demo(int secondes) {

@@ -10,6 +10,7 @@ paquets=(
     ninja-build
     pkg-config
     libsqlite3-dev
+    libsodium-dev
     sqlite3
     libgtest-dev
     libgmock-dev
@@ -26,6 +27,11 @@ paquets=(
     trayer
     openbox
     python3
+    # make paquet et son essai : l'icône en PNG, les dépendances du paquet, ses vérifications
+    librsvg2-bin
+    dpkg-dev
+    lintian
+    desktop-file-utils
     # Déconnexion programmée : fenêtres des autres programmes (xcb), arrêt par logind sur D-Bus
     # (Qt D-Bus, essayé contre python3-dbusmock sur un bus privé), alarme refaite avec sox
     libxcb1-dev
