@@ -144,12 +144,6 @@ ImageIcone CommandesFenetre::image_icone() {
         reaffichages_vus_ = compteur_.fenetre().reaffichages_icone;
         icone_ = ImageIcone::application;
     }
-    // La programmation désarmée (déclenchée ou annulée) : l'icône du produit, le voyant vide.
-    if (compteur_.effet_Timer2() != EffetTimer2::programmation &&
-        (icone_ == ImageIcone::Image3 || icone_ == ImageIcone::Image4 || icone_ == ImageIcone::Image5)) {
-        icone_ = ImageIcone::application;
-        Image6_image_ = false;
-    }
     return icone_;
 }
 

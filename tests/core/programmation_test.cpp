@@ -242,7 +242,8 @@ TEST(Programmation, DureeAtteinteSansDecompteAlarmePuisRaccrochageAussitot) {
     EXPECT_EQ(x.banc().son.joues().size(), 1u);
     EXPECT_EQ(x.banc().ecrans.journal,
               (std::vector<std::string>{"fenetre=Déconnexion en cours...", "attente=1500", "fenetre_fermee"}));
-    EXPECT_EQ(x.e.compteur().Timer2().intervalle(), 660);
+    // Raccrochée pendant l'attente : la fin de connexion a repris Timer2, arrêté.
+    EXPECT_NE(x.e.compteur().effet_Timer2(), EffetTimer2::programmation);
     EXPECT_FALSE(x.e.compteur().Timer2().active());
     x.banc().avancer(2);
     EXPECT_FALSE(x.e.etat().compteur_actif);
