@@ -20,6 +20,7 @@ constexpr std::array table{
              "--fin \"JJ/MM/AAAA HH:MM:SS\" [--manuel] [--anticipation S] [--tuer-apres S] | "
              "simuler [--dossier DIR] --reprendre [--refuser] [--debut \"JJ/MM/AAAA HH:MM:SS\"]",
              &commande_simuler},
+    Commande{"importer", "importer [--dossier DIR] [--depuis DOSSIER] [--remplacer]", &commande_importer},
 };
 }  // namespace
 
