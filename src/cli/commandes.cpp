@@ -20,6 +20,11 @@ constexpr std::array table{
              "--fin \"JJ/MM/AAAA HH:MM:SS\" [--manuel] [--anticipation S] [--tuer-apres S] | "
              "simuler [--dossier DIR] --reprendre [--refuser] [--debut \"JJ/MM/AAAA HH:MM:SS\"]",
              &commande_simuler},
+    Commande{"historique",
+             "historique [--dossier DIR] [--type 0..5] [--du JJ/MM/AAAA --au JJ/MM/AAAA] [--mois MM/AAAA] "
+             "[--utilisateur NOM] [--tarification NOM] [--provider NOM] [--option CODE] [--ht] "
+             "[--sans-reductions] [--lignes] [--facture]",
+             &commande_historique},
 };
 }  // namespace
 

@@ -4,6 +4,10 @@
 #include <map>
 
 #include "base/texte.hpp"
+#include "history/facture.hpp"
+#include "settings/parametres.hpp"
+#include "tariff/chargeur.hpp"
+#include "tariff/monnaie.hpp"
 
 namespace lumi {
 
@@ -75,6 +79,23 @@ std::optional<std::pair<NumeroJour, NumeroJour>> plage_du_mois(std::string_view 
     const auto debut = numero_jour(ym / 1);
     const auto fin = numero_jour(year_month_day{ym / last});
     return std::pair{debut, fin};
+}
+
+ReglagesAffichageHistorique lire_reglages_historique(const FichierIni& reglages, const FichierIni& tarifs,
+                                                     const Registre& registre, const ValeursLocales& locale) {
+    ReglagesAffichageHistorique r;
+    r.ttc = lire_affichage_ttc(reglages);
+    r.nb_decimales = lire_nb_decimales(reglages);
+    r.taux_tva = lire_taux_tva(tarifs);
+    r.avec_reductions = actif(registre, parametres::total_avec_reduc);
+    r.separateur = locale.separateur_decimal;
+    r.devise = texte_devise(locale.symbole_monetaire);
+    return r;
+}
+
+NumeroJour lire_date_facture(const FichierIni& reglages, NumeroJour aujourdhui) {
+    const auto texte = reglages.lire(parametres::section_parametres_historique, cle_date_fin_derniere_facture);
+    return lire_date(texte).value_or(aujourdhui - 30);
 }
 
 std::string legende_date_facture(NumeroJour debut) { return "Consommation depuis le " + formater_date(debut); }
@@ -248,6 +269,7 @@ void VueHistorique::remise_a_zero_variable() {
 void VueHistorique::oublier_derniere_plage() { derniere_plage_.reset(); }
 
 bool VueHistorique::calcul_mois_historique() {
+    if (differee_) return false;
     if (fin_ < debut_) std::swap(debut_, fin_);
     const std::pair plage{debut_, fin_};
     if (derniere_plage_ == plage && !force_) return false;

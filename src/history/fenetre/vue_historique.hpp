@@ -14,8 +14,11 @@
 #include <vector>
 
 #include "base/dates.hpp"
+#include "base/locale.hpp"
 #include "history/fenetre/passage_historique.hpp"
 #include "history/fichiers_historique.hpp"
+#include "settings/fichier_ini.hpp"
+#include "settings/registre.hpp"
 
 namespace lumi {
 
@@ -60,6 +63,14 @@ struct CorrectionDateFacture {
     std::string avertissement;
 };
 CorrectionDateFacture corriger_date_facture(NumeroJour debut, NumeroJour aujourdhui);
+
+// Les réglages d'affichage rangés : TTC et décimales (lumicompteur.ini), taux de TVA (tarifs.ini),
+// "TOTAL avec reduc" (magasin), séparateur et devise de la locale.
+ReglagesAffichageHistorique lire_reglages_historique(const FichierIni& reglages, const FichierIni& tarifs,
+                                                     const Registre& registre, const ValeursLocales& locale);
+// Le début de la facture en cours ("date fin derniere facture") ; aujourd'hui - 30 s'il manque ou ne
+// se lit pas.
+NumeroJour lire_date_facture(const FichierIni& reglages, NumeroJour aujourdhui);
 
 // Les deux lignes d'avis au-dessus d'une liste vide.
 struct LignesAvis {
@@ -111,6 +122,9 @@ public:
 
     // --- Le passage ---
     void forcer() { force_ = true; }
+    // Pendant la mise en place (réglages, filtres et dates rangés), aucune lecture : la première
+    // sélection après la reprise lit une seule fois.
+    void differer_lecture(bool differer) { differee_ = differer; }
     // Lit la plage ; rend faux (rien de relu) pour la même plage sans force.
     bool calcul_mois_historique();
     void remise_a_zero_variable();
@@ -153,6 +167,7 @@ private:
     CriteresHistorique criteres_;
     std::optional<std::pair<NumeroJour, NumeroJour>> derniere_plage_;
     bool force_ = true;
+    bool differee_ = false;
     bool facture_a_relire_ = false;
 
     AccumulateursHistorique acc_;
