@@ -286,6 +286,7 @@ bool VueHistorique::calcul_mois_historique() {
     // Chaque ligne lue va en haut de la liste : la plus récente en tête.
     std::reverse(lignes_.begin(), lignes_.end());
     if (type_ == TypeHistorique::facture_en_cours) facture_a_relire_ = true;
+    ++lectures_;
     return true;
 }
 

@@ -127,6 +127,8 @@ public:
     void differer_lecture(bool differer) { differee_ = differer; }
     // Lit la plage ; rend faux (rien de relu) pour la même plage sans force.
     bool calcul_mois_historique();
+    // Le nombre de passages faits : la fenêtre sait ainsi qu'il faut remontrer la liste.
+    int lectures() const { return lectures_; }
     void remise_a_zero_variable();
     // Après une fermeture : la prochaine ouverture relit.
     void oublier_derniere_plage();
@@ -168,6 +170,7 @@ private:
     std::optional<std::pair<NumeroJour, NumeroJour>> derniere_plage_;
     bool force_ = true;
     bool differee_ = false;
+    int lectures_ = 0;
     bool facture_a_relire_ = false;
 
     AccumulateursHistorique acc_;
