@@ -81,6 +81,12 @@ bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
             for (int c = 0; c < fin; ++c) {
                 const QString t = c < 8 ? QString::fromLatin1(entetes_rapport_historique[static_cast<std::size_t>(c)].data())
                                         : contenu.liste->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+                // Un en-tête plus large que sa colonne est rapetissé pour y tenir.
+                QFont f = entete;
+                const int place = x[c + 1] - x[c] - g.w(4);
+                const int large = QFontMetrics(entete, &imprimante).horizontalAdvance(t);
+                if (large > place) f.setPointSizeF(entete.pointSizeF() * place / large);
+                p.setFont(f);
                 p.drawText(QRect(x[c], t1 + g.h(2), x[c + 1] - x[c], g.h(11)), Qt::AlignCenter, t);
             }
         }

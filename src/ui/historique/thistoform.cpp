@@ -331,7 +331,9 @@ void ThistoForm::preparer() {
         resize(cote("largeur " + std::to_string(s.width()), largeur_dessinee),
                cote("hauteur " + std::to_string(s.height()), hauteur_dessinee));
     }
-    const int defaut = std::max(20, (ListView1->width() - 21) / LigneListeHistorique::nb_colonnes);
+    // La liste n'a pas encore sa taille : sa largeur suit celle de la fenêtre, marges ôtées.
+    const int largeur_liste = width() - layout()->contentsMargins().left() - layout()->contentsMargins().right();
+    const int defaut = std::max(20, (largeur_liste - 21) / LigneListeHistorique::nb_colonnes);
     for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) {
         const auto l = lire_entier(
             reglages.lire(parametres::section_taille_des_colonnes, "colonne " + std::to_string(c + 1)));
