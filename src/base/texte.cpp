@@ -145,6 +145,11 @@ std::string utf8_vers_cp1252(std::string_view utf8) {
 bool est_utf8_valide(std::string_view texte) {
     std::size_t pos = 0;
     while (pos < texte.size()) {
+        // L'ASCII, presque tout un fichier d'historique, passe sans décodage.
+        if (static_cast<unsigned char>(texte[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
         const Decodage d = decoder_un(texte, pos);
         if (d.longueur == 0) return false;
         pos += d.longueur;

@@ -105,6 +105,7 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
         VueHistorique vue(donnees.dossier / "Historique", affichage, aujourdhui,
                           [&](int n) { return message_utilisateur(reglages, n); });
         vue.differer_lecture(true);
+        vue.garder_lignes(o.drapeau("--lignes"));
         if (du) vue.definir_periode(*du, *au);
         vue.changer_date_facture(lire_date_facture(reglages, aujourdhui));
         if (mois) {

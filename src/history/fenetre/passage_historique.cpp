@@ -106,6 +106,12 @@ bool lecture_historique(const fs::path& chemin, unsigned mois, int annee, const 
         if (e.mode == "A") ++acc.nb_auto;
         if (e.mode == "M") ++acc.nb_manuelles;
 
+        if (!rappel) {
+            // Sans liste à remplir (l'outil sans --lignes), seuls les filtres des noms rencontrés.
+            if (!rogner(e.utilisateur).empty()) ajouter_sans_doublon(acc.utilisateurs, e.utilisateur);
+            if (!e.provider.empty() && e.provider != "0") ajouter_sans_doublon(acc.providers, e.provider);
+            continue;
+        }
         LigneListeHistorique l;
         l.utilisateur = std::string(rogner(e.utilisateur));
         if (!l.utilisateur.empty()) ajouter_sans_doublon(acc.utilisateurs, e.utilisateur);
@@ -134,7 +140,7 @@ bool lecture_historique(const fs::path& chemin, unsigned mois, int annee, const 
         l.localisateur = localisateur(static_cast<std::int32_t>(numero), mois, annee).value_or(0);
         l.jour = e.jour.value_or(0);
         l.secondes = e.secondes;
-        if (rappel) rappel(std::move(l), e);
+        rappel(std::move(l), e);
     }
     if (illisibles > 0) acc.illisibles.push_back({chemin.filename().string(), illisibles});
     acc.rien_affiche = acc.nb == 0;

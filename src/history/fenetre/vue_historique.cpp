@@ -279,10 +279,11 @@ bool VueHistorique::calcul_mois_historique() {
     criteres_.debut = debut_;
     criteres_.fin = fin_;
     criteres_.effacees = type_ == TypeHistorique::effacees;
-    parcourir_plage_historique(dossier_, criteres_, reglages_, acc_,
-                               [this](LigneListeHistorique&& l, const EnregistrementHistorique&) {
-                                   lignes_.push_back(std::move(l));
-                               });
+    LigneMontree rappel;
+    if (garder_lignes_) {
+        rappel = [this](LigneListeHistorique&& l, const EnregistrementHistorique&) { lignes_.push_back(std::move(l)); };
+    }
+    parcourir_plage_historique(dossier_, criteres_, reglages_, acc_, rappel);
     // Chaque ligne lue va en haut de la liste : la plus récente en tête.
     std::reverse(lignes_.begin(), lignes_.end());
     if (type_ == TypeHistorique::facture_en_cours) facture_a_relire_ = true;

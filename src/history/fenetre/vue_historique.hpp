@@ -125,6 +125,8 @@ public:
     // Pendant la mise en place (réglages, filtres et dates rangés), aucune lecture : la première
     // sélection après la reprise lit une seule fois.
     void differer_lecture(bool differer) { differee_ = differer; }
+    // Sans liste (l'outil qui ne veut que les totaux) : les lignes ne sont pas construites.
+    void garder_lignes(bool garder) { garder_lignes_ = garder; }
     // Lit la plage ; rend faux (rien de relu) pour la même plage sans force.
     bool calcul_mois_historique();
     // Le nombre de passages faits : la fenêtre sait ainsi qu'il faut remontrer la liste.
@@ -170,6 +172,7 @@ private:
     std::optional<std::pair<NumeroJour, NumeroJour>> derniere_plage_;
     bool force_ = true;
     bool differee_ = false;
+    bool garder_lignes_ = true;
     int lectures_ = 0;
     bool facture_a_relire_ = false;
 
