@@ -182,6 +182,11 @@ std::string decoder_fichier_texte(std::string_view octets) {
     return cp1252_vers_utf8(octets);
 }
 
+std::string decoder_fichier_texte(std::string&& octets) {
+    if (octets.rfind("\xEF\xBB\xBF", 0) != 0 && est_utf8_valide(octets)) return std::move(octets);
+    return decoder_fichier_texte(std::string_view(octets));
+}
+
 std::string plier_casse(std::string_view utf8) {
     if (est_ascii(utf8)) {
         std::string sortie(utf8);

@@ -357,10 +357,10 @@ std::vector<std::string> FichierHistoriqueLu::enregistrements() const {
 }
 
 std::optional<FichierHistoriqueLu> lire_fichier_historique(const fs::path& chemin) {
-    const auto octets = lire_fichier(chemin);
+    auto octets = lire_fichier(chemin);
     if (!octets) return std::nullopt;
     FichierHistoriqueLu lu;
-    lu.texte_ = decoder_fichier_texte(*octets);
+    lu.texte_ = decoder_fichier_texte(std::move(*octets));
     const std::string_view texte = lu.texte_;
     lu.lignes_.reserve(texte.size() / 64 + 8);
     std::size_t debut = 0;

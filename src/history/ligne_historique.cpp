@@ -165,10 +165,11 @@ std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_vie
     if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
     if (rogner(ligne).empty() || est_ligne_coupee(ligne)) return std::nullopt;
     // Les champs vus en place, sans copie : le lecteur passe ici pour chaque enregistrement.
+    // Des champs de quelques caractères : un simple parcours vaut mieux qu'un memchr par champ.
     std::array<std::string_view, nb_champs_ligne> c{};
     for (std::size_t n = 0, debut = 0; n < c.size() && debut < ligne.size(); ++n) {
-        auto fin = ligne.find(';', debut);
-        if (fin == std::string_view::npos) fin = ligne.size();
+        std::size_t fin = debut;
+        while (fin < ligne.size() && ligne[fin] != ';') ++fin;
         c[n] = ligne.substr(debut, fin - debut);
         debut = fin + 1;
     }
