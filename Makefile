@@ -3,7 +3,7 @@ BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 
-.PHONY: all dependances configurer compiler programme run demo captures test test-asan fuzz clean format
+.PHONY: all dependances configurer compiler programme run demo captures paquet test test-asan fuzz clean format
 
 all: compiler
 
@@ -35,6 +35,12 @@ demo: programme
 # Images de la fenêtre sous Xvfb dans docs/captures/.
 captures: programme
 	bash scripts/captures.sh $(BUILD)
+
+# Le paquet Debian, posé ici : « apt install ./lumicompteur_*.deb » l'installe.
+paquet: configurer
+	cmake --build $(BUILD) -j $(JOBS) --target lumicompteur lumicompteur-outil fichiers_paquet
+	cd $(BUILD) && cpack -G DEB -B deb
+	cp $(BUILD)/deb/lumicompteur_*.deb .
 
 test: compiler
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

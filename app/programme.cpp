@@ -25,6 +25,7 @@
 #include "settings/registre_sqlite.hpp"
 #include "ui/dialogue_qt.hpp"
 #include "ui/historique/thistoform.hpp"
+#include "ui/options/toptionform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
 
@@ -168,6 +169,7 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
                 parent);
         },
         [](QDialog& fenetre, int) { static_cast<ui::ThistoForm&>(fenetre).preparer(); });
+    definir_route_options();
 
     OptionsDemarrage options_demarrage;
     options_demarrage.chemin_programme = e_->chemin_programme;
@@ -209,6 +211,14 @@ bool Programme::demarrer() {
     if (e_->options.demo) programmer_demo(*e_->options.demo);
     if (e_->options.capture) programmer_capture();
     return true;
+}
+
+void Programme::definir_route_options() {
+    // En démonstration, l'entrée de démarrage de la session n'est ni lue ni écrite.
+    ui::definir_route_options(*e_->fenetre,
+                              {e_->horloge, *e_->registre, e_->dialogue, e_->dossier, *e_->acces,
+                               e_->options.demo ? nullptr : &e_->systeme,
+                               [this] { return e_->demarrage->commande_demarrage_automatique(); }});
 }
 
 void Programme::programmer_demo(int secondes) {

@@ -10,6 +10,7 @@ paquets=(
     ninja-build
     pkg-config
     libsqlite3-dev
+    libsodium-dev
     sqlite3
     libgtest-dev
     libgmock-dev
@@ -29,6 +30,11 @@ paquets=(
     trayer
     openbox
     python3
+    # make paquet et son essai : l'icône en PNG, les dépendances du paquet, ses vérifications
+    librsvg2-bin
+    dpkg-dev
+    lintian
+    desktop-file-utils
     # make fuzz : clang et les bibliothèques de libFuzzer et des assainisseurs de clang
     clang
     libclang-rt-14-dev

@@ -100,12 +100,14 @@ fs::path choisir_dossier_donnees(const std::optional<fs::path>& option_dossier,
 }
 
 fs::path dossier_donnees_par_defaut(const fs::path& dossier_executable) {
+    // L'installation d'abord : un programme installé (paquet) prend ses fichiers à côté de lui,
+    // même sur la machine qui l'a compilé, où les sources existent encore.
+    const fs::path installe = (dossier_executable / ".." / "share" / "lumicompteur").lexically_normal();
+    if (est_dossier(installe)) return installe;
 #ifdef LUMI_DOSSIER_DATA_SOURCE
     const fs::path sources(LUMI_DOSSIER_DATA_SOURCE);
     if (!sources.empty() && est_dossier(sources)) return sources;
 #endif
-    const fs::path installe = (dossier_executable / ".." / "share" / "lumicompteur").lexically_normal();
-    if (est_dossier(installe)) return installe;
     return dossier_executable / "data";
 }
 

@@ -26,8 +26,8 @@ std::filesystem::path choisir_dossier_donnees(const std::optional<std::filesyste
                                               const std::filesystem::path& dossier_executable,
                                               const LecteurEnvironnement& environnement = lire_environnement);
 
-// Dossier des fichiers par défaut livrés avec le programme (data/ des sources, ou
-// share/lumicompteur à côté de l'exécutable installé).
+// Dossier des fichiers par défaut livrés avec le programme : share/lumicompteur à côté de
+// l'exécutable installé (../share/lumicompteur depuis bin), sinon data/ des sources.
 std::filesystem::path dossier_donnees_par_defaut(const std::filesystem::path& dossier_executable);
 
 // Crée le dossier s'il manque et y copie chaque fichier par défaut absent (jamais n'écrase) ;

@@ -121,8 +121,12 @@ TEST_F(DossierDonneesTest, SansHomeLeCompteDonneLeDossierPersonnel) {
     EXPECT_EQ(choisi.parent_path().filename(), "share");
 }
 
-TEST_F(DossierDonneesTest, DonneesParDefautDesSources) {
-    EXPECT_EQ(dossier_donnees_par_defaut(racine_), fs::path(LUMI_DOSSIER_DATA_SOURCE));
+TEST_F(DossierDonneesTest, DonneesParDefautInstalleesAvantLesSources) {
+    EXPECT_EQ(dossier_donnees_par_defaut(racine_ / "bin"), fs::path(LUMI_DOSSIER_DATA_SOURCE));
+    // Un programme installé sur la machine qui l'a compilé prend les fichiers de son installation.
+    fs::create_directories(racine_ / "usr" / "bin");
+    fs::create_directories(racine_ / "usr" / "share" / "lumicompteur");
+    EXPECT_EQ(dossier_donnees_par_defaut(racine_ / "usr" / "bin"), racine_ / "usr" / "share" / "lumicompteur");
 }
 
 TEST_F(DossierDonneesTest, DossierDeLExecutableCourant) {
