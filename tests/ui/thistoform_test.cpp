@@ -132,6 +132,13 @@ private slots:
         f.choisir_type(2);
         QCOMPARE(b.colonne(2), (QStringList{"07/01/2000", "05/01/2000"}));
 
+        // Un clic sur le fond de la fenêtre : plus de ligne choisie.
+        b.choisir_ligne("05/01/2000");
+        QVERIFY(f.SpeedButton2->isEnabled());
+        QTest::mouseClick(&f, Qt::LeftButton, {}, QPoint(2, 2));
+        QVERIFY(!f.SpeedButton2->isEnabled());
+        QVERIFY(!f.ListView1->selectionModel()->hasSelection());
+
         // Répondre "&Non" ne touche à rien.
         b.choisir_ligne("05/01/2000");
         b.dialogue.prevoir_reponse(Reponse::non);

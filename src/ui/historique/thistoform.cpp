@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -574,6 +575,14 @@ void ThistoForm::keyReleaseEvent(QKeyEvent* evenement) {
         SpeedButton3->setText(QString::fromStdString(vue_->legende_bouton(false)));
     }
     DialogueLumi::keyReleaseEvent(evenement);
+}
+
+void ThistoForm::mousePressEvent(QMouseEvent* evenement) {
+    // Un clic hors des contrôles : plus de ligne choisie, plus rien à effacer ni à restaurer.
+    ListView1->clearSelection();
+    SpeedButton2->setEnabled(false);
+    SpeedButton3->setEnabled(false);
+    DialogueLumi::mousePressEvent(evenement);
 }
 
 void ThistoForm::contextMenuEvent(QContextMenuEvent* evenement) {

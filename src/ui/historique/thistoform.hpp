@@ -93,6 +93,7 @@ protected:
     void keyPressEvent(QKeyEvent* evenement) override;
     void keyReleaseEvent(QKeyEvent* evenement) override;
     void contextMenuEvent(QContextMenuEvent* evenement) override;
+    void mousePressEvent(QMouseEvent* evenement) override;
 
 private:
     void construire();
