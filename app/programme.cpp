@@ -25,6 +25,7 @@
 #include "settings/registre_sqlite.hpp"
 #include "ui/accueil/taccueilform.hpp"
 #include "ui/dialogue_qt.hpp"
+#include "ui/historique/thistoform.hpp"
 #include "ui/options/toptionform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
@@ -157,6 +158,20 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
     e_->fenetre = std::make_unique<TForm1>(
         *e_->compteur, CouturesFenetre{*e_->registre, *e_->acces, e_->dialogue, e_->dossier, {}});
     e_->dialogue.definir_parent(e_->fenetre.get());
+    // La fenêtre de l'historique : créée au premier usage, relue à chaque ouverture.
+    e_->fenetre->routeur().definir_route(
+        FenetreSecondaire::historique,
+        [this](QWidget* parent) -> QDialog* {
+            TForm1& principale = *e_->fenetre;
+            return new ui::ThistoForm(
+                ui::CouturesHistorique{e_->dossier, *e_->registre, e_->dialogue,
+                                       [this] { return e_->horloge.aujourdhui(); },
+                                       [&principale](int sujet) { principale.ouvrir_aide(sujet); },
+                                       [this] { return e_->acces->entrees_annuaire(); },
+                                       [this] { e_->compteur->lecture_total_facure_en_cours(); }},
+                parent);
+        },
+        [](QDialog& fenetre, int) { static_cast<ui::ThistoForm&>(fenetre).preparer(); });
     definir_route_options();
     // La démonstration a son propre dossier : rien à y reprendre de l'édition précédente.
     if (!e_->options.demo) ui::definir_route_accueil(*e_->fenetre, {e_->dossier, *e_->registre});

@@ -21,6 +21,11 @@ constexpr std::array table{
              "simuler [--dossier DIR] --reprendre [--refuser] [--debut \"JJ/MM/AAAA HH:MM:SS\"]",
              &commande_simuler},
     Commande{"importer", "importer [--dossier DIR] [--depuis DOSSIER] [--remplacer]", &commande_importer},
+    Commande{"historique",
+             "historique [--dossier DIR] [--type 0..5] [--du JJ/MM/AAAA --au JJ/MM/AAAA] [--mois MM/AAAA] "
+             "[--utilisateur NOM] [--tarification NOM] [--provider NOM] [--option CODE] [--ht] "
+             "[--sans-reductions] [--lignes] [--facture]",
+             &commande_historique},
 };
 }  // namespace
 
