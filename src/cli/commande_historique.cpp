@@ -30,7 +30,8 @@ constexpr std::string_view details_usage =
     "  --utilisateur, --tarification, --provider NOM, --option CODE : les filtres\n"
     "  --ht                  montants hors taxes ; --sans-reductions : réductions rajoutées au coût\n"
     "  --lignes              une ligne= par ligne de la liste\n"
-    "  --facture             type 0 : range le recomptage comme facture en cours\n";
+    "  --facture             type 0 : range le recomptage comme facture en cours\n"
+    "  --pdf FICHIER         écrit le rapport imprimé dans ce fichier PDF (pdf=FICHIER)\n";
 
 int usage(Flux flux, std::string_view detail) {
     const int code = erreur_usage(flux, "historique", detail);
@@ -58,7 +59,7 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
     OptionsCommande o;
     if (auto detail = analyser_options(arguments,
                                        {"--dossier", "--type", "--du", "--au", "--mois", "--utilisateur",
-                                        "--tarification", "--provider", "--option"},
+                                        "--tarification", "--provider", "--option", "--pdf"},
                                        {"--ht", "--sans-reductions", "--lignes", "--facture"}, o);
         !detail.empty()) {
         return usage(flux, detail);
@@ -105,7 +106,12 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
         VueHistorique vue(donnees.dossier / "Historique", affichage, aujourdhui,
                           [&](int n) { return message_utilisateur(reglages, n); });
         vue.differer_lecture(true);
-        vue.garder_lignes(o.drapeau("--lignes"));
+        const auto pdf = o.valeur("--pdf");
+        if (pdf && !export_pdf()) {
+            flux.erreur << "Erreur : l'export PDF n'est pas disponible dans ce programme.\n";
+            return sortie_erreur;
+        }
+        vue.garder_lignes(o.drapeau("--lignes") || pdf);
         if (du) vue.definir_periode(*du, *au);
         vue.changer_date_facture(lire_date_facture(reglages, aujourdhui));
         if (mois) {
@@ -148,6 +154,16 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
                 for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) out << (c ? ";" : "") << l.colonne(c);
                 out << '\n';
             }
+        }
+        if (pdf) {
+            // Les mêmes pages que « Exporter en PDF... » de la fenêtre.
+            const RapportPdf rapport{"Du " + date_longue_avec_jour(vue.debut()) + " au " + date_longue_avec_jour(vue.fin()),
+                                     &vue.lignes(), s, vue.titre_colonne_total(), affichage.devise};
+            if (!export_pdf()(*pdf, rapport)) {
+                flux.erreur << "Erreur : le fichier « " << *pdf << " » n'a pu être écrit.\n";
+                return sortie_erreur;
+            }
+            out << "pdf=" << *pdf << '\n';
         }
         if (o.drapeau("--facture")) {
             // Le recomptage remplace la facture : il faut pouvoir écrire dans le magasin.

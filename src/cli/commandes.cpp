@@ -24,10 +24,25 @@ constexpr std::array table{
     Commande{"historique",
              "historique [--dossier DIR] [--type 0..5] [--du JJ/MM/AAAA --au JJ/MM/AAAA] [--mois MM/AAAA] "
              "[--utilisateur NOM] [--tarification NOM] [--provider NOM] [--option CODE] [--ht] "
-             "[--sans-reductions] [--lignes] [--facture]",
+             "[--sans-reductions] [--lignes] [--facture] [--pdf FICHIER]",
              &commande_historique},
 };
 }  // namespace
+
+namespace {
+ExportPdf& exporteur_pdf() {
+    static ExportPdf exporteur;
+    return exporteur;
+}
+}  // namespace
+
+void definir_export_pdf(ExportPdf exporter) {
+    exporteur_pdf() = std::move(exporter);
+}
+
+const ExportPdf& export_pdf() {
+    return exporteur_pdf();
+}
 
 std::span<const Commande> commandes() {
     return table;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "settings/registre_sqlite.hpp"
@@ -94,6 +95,21 @@ TEST(HistoriqueCli, LaFactureNestRecompteeQueSurDemande) {
     ASSERT_EQ(avec.statut, 0) << avec.texte;
     EXPECT_EQ(valeur(avec.texte, "nb"), "1");
     EXPECT_EQ(registre.lire_valeur(cles::section(cles::options), "total time"), std::to_string(1800 + 751 + 3600));
+}
+
+// Le rapport sans boîte de dialogue ni écran : le PDF relu par pdftotext tient le titre, la
+// période, les lignes et le pied de page.
+TEST(HistoriqueCli, RapportEnPdfSansEcran) {
+    if (std::system("command -v pdftotext > /dev/null") != 0) GTEST_SKIP() << "pdftotext manque";
+    DossierTroisMois d;
+    const std::string pdf = d.chemin() + "/rapport.pdf";
+    const auto r = d.lancer("--du 01/12/1999 --au 31/03/2000 --pdf '" + pdf + "'");
+    ASSERT_TRUE(WIFEXITED(r.statut) && WEXITSTATUS(r.statut) == 0) << r.texte;
+    EXPECT_EQ(valeur(r.texte, "pdf"), pdf);
+    const auto texte = lancer_commande("pdftotext -layout '" + pdf + "' -");
+    for (const char* attendu : {"Historique des connexions", "Du mercredi 1er décembre 1999 au vendredi 31 mars 2000",
+                                "UTILISATEUR", "mode manuel", "29/02/2000", "TOTAL TTC", "Page 1/1"})
+        EXPECT_NE(texte.find(attendu), std::string::npos) << attendu << "\n" << texte;
 }
 
 TEST(HistoriqueCli, MauvaisArguments) {

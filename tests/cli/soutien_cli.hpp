@@ -18,15 +18,22 @@ struct Sortie {
     std::string texte;
 };
 
-// Lance l'outil par le shell (`arguments` déjà cités), sorties d'erreur comprises.
-inline Sortie lancer_programme(const std::string& arguments) {
-    const std::string commande = std::string(LUMI_OUTIL) + " " + arguments + " 2>&1";
-    FILE* tube = ::popen(commande.c_str(), "r");
+// Une commande du shell, sorties d'erreur comprises.
+inline Sortie lancer_shell(const std::string& commande) {
+    FILE* tube = ::popen((commande + " 2>&1").c_str(), "r");
     if (tube == nullptr) return {-1, ""};
     std::string texte;
     char tampon[256];
     while (const auto n = std::fread(tampon, 1, sizeof tampon, tube)) texte.append(tampon, n);
     return {::pclose(tube), texte};
+}
+inline std::string lancer_commande(const std::string& commande) {
+    return lancer_shell(commande).texte;
+}
+
+// Lance l'outil par le shell (`arguments` déjà cités), sorties d'erreur comprises.
+inline Sortie lancer_programme(const std::string& arguments) {
+    return lancer_shell(std::string(LUMI_OUTIL) + " " + arguments);
 }
 
 // Les enregistrements (UTF-8) du fichier du mois, en-tête ôté ; une ligne coupée par un arrêt
