@@ -10,6 +10,7 @@ paquets=(
     ninja-build
     pkg-config
     libsqlite3-dev
+    libsodium-dev
     sqlite3
     libgtest-dev
     libgmock-dev
@@ -20,6 +21,9 @@ paquets=(
     qt6-qpa-plugins
     libgl-dev
     fonts-dejavu-core
+    # le rapport de l'historique : une police serif métrique (Times) et pdftotext pour ses essais
+    fonts-liberation
+    poppler-utils
     xvfb
     xauth
     xdotool

@@ -74,7 +74,17 @@ Compteur::Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donn
     mise_a_jour_prix();
 
     enregistrer_historique = [this] {
-        historique_.enregistrer_historique([this] { return donnees_connexion(); });
+        historique_.enregistrer_historique([this] { return donnees_connexion(); },
+                                           [this] {
+                                               if (anti_crash_ && enregistrer_parametres_de_sauvegarde) {
+                                                   enregistrer_parametres_de_sauvegarde();
+                                               }
+                                           });
+    };
+    historique_.instantane_apres_selection = [this] {
+        if (etat_.compteur_actif && anti_crash_ && enregistrer_parametres_de_sauvegarde) {
+            enregistrer_parametres_de_sauvegarde();
+        }
     };
     // La facture augmentée après l'arrêt (ou quand une attente se termine) : la ligne d'état 3 ne
     // doit pas garder les anciens chiffres.

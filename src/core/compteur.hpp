@@ -129,6 +129,18 @@ public:
     void montrer_fenetre();
     void cacher_fenetre();
 
+    // --- Opérations de la fenêtre des options ---
+    // Instantanés anti-crash : marche et période (secondes).
+    void definir_sauvegardes_crash(bool actives, int periode_secondes);
+    void definir_alsace(bool alsace) { moteur_.definir_alsace(alsace); }
+    // Hors connexion : le tarif et l'option rechoisis après la validation (mode automatique pour
+    // "Sélection automatique et mode manuel", sinon l'option de la liste appliquée de nouveau).
+    // Pendant une connexion, rien : son prix ne change pas en route.
+    void rechoisir_apres_options();
+    // Le temps restant d'un forfait corrigé à la main : le prochain top refait le jour (plages et
+    // remise à zéro quotidienne des forfaits).
+    void reevaluer_le_jour();
+
     // --- Lecture de l'état ---
     const EtatCompteur& etat() const { return etat_; }
     const ModeleTForm1& fenetre() const { return fenetre_; }

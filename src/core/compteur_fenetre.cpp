@@ -102,4 +102,23 @@ void Compteur::definir_mode_barre(bool barre) {
     if (barre) fenetre_.SpeedButton2.visible = false;
 }
 
+void Compteur::definir_sauvegardes_crash(bool actives, int periode_secondes) {
+    anti_crash_ = actives;
+    Timer4_.definir_intervalle(periode_secondes * 1000);
+    if (!actives) Timer4_.activer(false);
+}
+
+void Compteur::rechoisir_apres_options() {
+    if (etat_.compteur_actif) return;
+    if (choix_.mode_automatique()) {
+        traitement_mode_auto();
+    } else {
+        action_tarification_reduction_changer(EmetteurChangement::liste_options);
+    }
+}
+
+void Compteur::reevaluer_le_jour() {
+    etat_.derniere_date = horloge_.maintenant().jour - 1;
+}
+
 }  // namespace lumi

@@ -201,18 +201,29 @@ void HistoriqueCompteur::completer(DonneesConnexion& connexion, const std::strin
     }
 }
 
-void HistoriqueCompteur::enregistrer_historique(std::function<DonneesConnexion()> connexion) {
-    auto ecrire = [this, connexion](const std::string& utilisateur) {
-        ecrire_enregistrement(connexion(), utilisateur);
-    };
+void HistoriqueCompteur::enregistrer_historique(const std::function<DonneesConnexion()>& connexion,
+                                                const std::function<void()>& instantane) {
     const auto selectionne = selection_->utilisateur_selectionne();
     if (!selectionne) {
-        ecrire(std::string(nom_utilisateur_non_identifie));
-    } else if (!selection_->utilisateur_protege() && !actif(registre_, parametres::selection_auto)) {
-        ecrire(*selectionne);
-    } else {
-        selection_->demander_utilisateur(std::move(ecrire));
+        ecrire_enregistrement(connexion(), std::string(nom_utilisateur_non_identifie));
+        return;
     }
+    if (!selection_->utilisateur_protege() && !actif(registre_, parametres::selection_auto)) {
+        ecrire_enregistrement(connexion(), *selectionne);
+        return;
+    }
+    // La connexion est prise maintenant : une autre peut commencer avant la réponse.
+    attendent_selection_.push_back(connexion());
+    if (selection_en_cours_) return;
+    selection_en_cours_ = true;
+    if (instantane) instantane();
+    selection_->demander_utilisateur([this](const std::string& utilisateur) {
+        selection_en_cours_ = false;
+        auto connexions = std::move(attendent_selection_);
+        attendent_selection_.clear();
+        for (auto& c : connexions) ecrire_enregistrement(std::move(c), utilisateur);
+        if (instantane_apres_selection) instantane_apres_selection();
+    });
 }
 
 void HistoriqueCompteur::ecrire_enregistrement(DonneesConnexion connexion, const std::string& utilisateur) {
@@ -313,6 +324,8 @@ void HistoriqueCompteur::effacer_cle_sauvegarde_crash() {
     // L'instantané reste s'il garde un enregistrement que le magasin n'a pu prendre, ou la connexion
     // d'une reprise qui n'a pu être rangée (elle sera proposée au prochain démarrage).
     if (instantane_a_garder_) return;
+    // La boîte de sélection attend encore : l'instantané garde la connexion pour le prochain démarrage.
+    if (selection_en_cours_) return;
     if (ranger_en_attente(SauvegardeCrash::operations_effacement())) terminer_enregistrements_en_attente();
 }
 

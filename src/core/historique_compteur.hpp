@@ -80,9 +80,18 @@ public:
 
     // Fin d'une connexion établie ou d'un comptage manuel : choisit l'utilisateur (aucun sélectionné :
     // "non identifié" ; protégé ou "selection auto" : la boîte de sélection) puis range
-    // l'enregistrement de `connexion` (relue au moment de l'écriture). Un échec est montré sans
-    // attendre, et l'enregistrement réessayé.
-    void enregistrer_historique(std::function<DonneesConnexion()> connexion);
+    // l'enregistrement de `connexion`. Un échec est montré sans attendre, et l'enregistrement réessayé.
+    // Pendant que la boîte est ouverte, la connexion est prise telle quelle, l'instantané la garde
+    // (`instantane` le récrit avec ses derniers chiffres) et une fermeture du programme ne l'efface
+    // pas : rien n'est perdu si personne ne répond. Une connexion qui finit pendant ce temps attend la
+    // même réponse (la boîte ne s'ouvre pas deux fois).
+    void enregistrer_historique(const std::function<DonneesConnexion()>& connexion,
+                                const std::function<void()>& instantane = {});
+    // Vrai tant que la boîte de sélection attend sa réponse.
+    bool selection_en_cours() const { return selection_en_cours_; }
+    // Après la réponse, l'instantané de la connexion qui aurait commencé entre-temps est récrit
+    // (l'enregistrement vient d'effacer l'instantané).
+    std::function<void()> instantane_apres_selection;
 
     // Un instantané de la connexion en cours.
     void enregistrer_parametres_de_sauvegarde(DonneesConnexion connexion, std::int32_t temps_restant_forfait);
@@ -162,6 +171,8 @@ private:
     int tops_avant_essai_ = 0;
     bool instantane_a_garder_ = false;  // une reprise acceptée n'a pu être rangée
     std::set<std::string> avertissements_montres_;
+    bool selection_en_cours_ = false;
+    std::vector<DonneesConnexion> attendent_selection_;
 };
 
 }  // namespace lumi

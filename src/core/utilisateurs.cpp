@@ -23,12 +23,10 @@ void ListeUtilisateurs::lire_liste() {
 }
 
 void ListeUtilisateurs::lire_mots_de_passe() {
-    proteges_.assign(noms_.size(), false);
+    empreintes_.assign(noms_.size(), {});
     for (std::size_t i = 0; i < noms_.size(); ++i) {
-        proteges_[i] =
-            !registre_
-                 .lire_valeur(cles::section(cles::options), parametres::nom_pdata(static_cast<int>(i) + 1))
-                 .empty();
+        empreintes_[i] =
+            registre_.lire_valeur(cles::section(cles::options), parametres::nom_pdata(static_cast<int>(i) + 1));
     }
 }
 
@@ -80,6 +78,24 @@ void ListeUtilisateurs::selection_au_demarrage(const std::vector<std::string>& p
     }
 }
 
+void ListeUtilisateurs::ranger(const std::vector<std::string>& noms,
+                                const std::vector<std::string>& empreintes) {
+    const auto n = lire_entier(lire(registre_, parametres::nb_d_utilisateurs));
+    const int anciens = n && *n > 0 ? std::min(*n, 10000) : 0;
+    for (int i = 1; i <= anciens; ++i) {
+        registre_.effacer_valeur(cles::section(cles::utilisateurs), parametres::nom_utilisateur(i));
+        registre_.effacer_valeur(cles::section(cles::options), parametres::nom_pdata(i));
+    }
+    for (std::size_t i = 0; i < noms.size(); ++i) {
+        const int numero = static_cast<int>(i) + 1;
+        registre_.ecrire_valeur(cles::section(cles::utilisateurs), parametres::nom_utilisateur(numero), noms[i]);
+        registre_.ecrire_valeur(cles::section(cles::options), parametres::nom_pdata(numero),
+                                i < empreintes.size() ? empreintes[i] : std::string());
+    }
+    ecrire(registre_, parametres::nb_d_utilisateurs, std::to_string(noms.size()));
+    relire();
+}
+
 void ListeUtilisateurs::relire() {
     const std::string en_cours = utilisateur_en_cours_;
     lire_liste();
@@ -125,8 +141,8 @@ bool ListeUtilisateurs::selectionner_params(std::string_view params) {
 }
 
 bool ListeUtilisateurs::protege(int position) const {
-    return position >= 0 && position < static_cast<int>(proteges_.size()) &&
-           proteges_[static_cast<std::size_t>(position)];
+    return position >= 0 && position < static_cast<int>(empreintes_.size()) &&
+           !empreintes_[static_cast<std::size_t>(position)].empty();
 }
 
 std::vector<LigneUtilisateur> ListeUtilisateurs::lignes() const {
@@ -144,6 +160,10 @@ std::optional<std::string> ListeUtilisateurs::utilisateur_selectionne() const {
 }
 
 void ListeUtilisateurs::demander_utilisateur(std::function<void(const std::string&)> enregistrer) {
+    if (boite_selection) {
+        boite_selection(std::move(enregistrer));
+        return;
+    }
     enregistrer(utilisateur_en_cours_.empty() ? std::string(nom_utilisateur_non_identifie)
                                               : utilisateur_en_cours_);
 }

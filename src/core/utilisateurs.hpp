@@ -1,7 +1,8 @@
 #pragma once
 // Les utilisateurs de la fenêtre principale : la liste rangée, la ligne choisie dans le sélecteur
-// (ComboBox1), l'utilisateur en cours (celui des enregistrements) et la marque du cadenas. Un mot de
-// passe ne verrouille rien ici : il ne fait que montrer le cadenas à côté du nom.
+// (ComboBox1), l'utilisateur en cours (celui des enregistrements), la marque du cadenas et la liste
+// des mots de passe (leurs empreintes, jamais le clair). Un mot de passe ne verrouille rien ici : il
+// montre le cadenas et protège le choix de l'utilisateur dans la boîte de la fin de connexion.
 #include <functional>
 #include <optional>
 #include <string>
@@ -34,6 +35,13 @@ public:
     void selection_au_demarrage(const std::vector<std::string>& profils,
                                 std::string_view utilisateur_systeme);
 
+    // Rangement de la fenêtre des options : les anciens "utilisateur " + n et "pdata " + n effacés,
+    // la liste éditée et ses empreintes écrites, leur nombre ; l'utilisateur en cours reste choisi
+    // s'il est encore là, sinon la première ligne.
+    void ranger(const std::vector<std::string>& noms, const std::vector<std::string>& empreintes);
+    // Relit les mots de passe rangés (la fenêtre des options annulée).
+    void relire_mots_de_passe() { lire_mots_de_passe(); }
+
     // Relit les utilisateurs rangés (après la fenêtre des options) ; l'utilisateur en cours reste
     // choisi s'il est encore là, sinon la première ligne.
     void relire();
@@ -50,6 +58,8 @@ public:
 
     const std::vector<std::string>& noms() const { return noms_; }
     bool protege(int position) const;
+    // Empreinte de chaque utilisateur, même ordre ; vide : non protégé.
+    const std::vector<std::string>& empreintes() const { return empreintes_; }
     int position() const { return position_; }
     const std::string& utilisateur_en_cours() const { return utilisateur_en_cours_; }
     // Aucun utilisateur déclaré : liste vide, ou première ligne vide.
@@ -60,22 +70,25 @@ public:
     bool Image12_visible() const { return protege(position_); }
     std::vector<LigneUtilisateur> lignes() const;
 
-    // SelectionUtilisateur : la ligne choisie, son cadenas. La boîte de sélection de la fin de
-    // connexion n'existe pas encore : la connexion va à l'utilisateur en cours ("non identifié"
-    // s'il n'y en a pas).
+    // La boîte de sélection de la fin de connexion, que la coquille fournit ; elle rappelle
+    // `enregistrer` avec l'utilisateur confirmé. Sans elle, la connexion va à l'utilisateur en cours
+    // ("non identifié" s'il n'y en a pas).
+    std::function<void(std::function<void(const std::string&)> enregistrer)> boite_selection;
+
+    // SelectionUtilisateur : la ligne choisie, son cadenas, la boîte.
     std::optional<std::string> utilisateur_selectionne() const override;
     bool utilisateur_protege() const override { return protege(position_); }
     void demander_utilisateur(std::function<void(const std::string&)> enregistrer) override;
 
 private:
     void lire_liste();
-    void lire_mots_de_passe();  // liste_des_utilisateur_proteges, sans déchiffrer : présence seule
+    void lire_mots_de_passe();  // liste_des_utilisateur_proteges : les empreintes rangées
     void ecrire_utilisateur(int numero, std::string_view nom);
     int indice(std::string_view nom) const;
 
     Registre& registre_;
     std::vector<std::string> noms_;
-    std::vector<bool> proteges_;
+    std::vector<std::string> empreintes_;
     int position_ = -1;
     std::string utilisateur_en_cours_;
 };

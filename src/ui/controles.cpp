@@ -255,7 +255,7 @@ BoutonRapide::BoutonRapide(const QString& nom, const QIcon& image, const QString
 
 void LigneDessinee::peindre(QPainter& p, const QRect& rect, bool choisie, const StyleListe& style) const {
     p.save();
-    p.fillRect(rect, style.fond);
+    p.fillRect(rect, choisie && style.fond_actif.isValid() ? style.fond_actif : style.fond);
     if (choisie && style.marque) {
         const QPixmap& m = *style.marque;
         p.drawPixmap(rect.left() + 4, rect.center().y() - m.height() / 2, m);

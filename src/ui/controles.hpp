@@ -135,6 +135,8 @@ struct StyleListe {
     QColor fond{Qt::white};
     QColor texte{Qt::black};
     QColor texte_actif{Qt::blue};
+    // Fond de la ligne choisie ; invalide : le fond de la liste.
+    QColor fond_actif;
     int marge = 20;
     const QPixmap* marque = nullptr;
     const QPixmap* cadenas = nullptr;

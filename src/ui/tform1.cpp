@@ -42,6 +42,8 @@
 #include "ui/controles.hpp"
 #include "ui/dialogue_qt.hpp"
 #include "ui/icones.hpp"
+#include "core/selection_fin_connexion.hpp"
+#include "ui/options/boites_options.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tfinforfait.hpp"
 #include "ui/tinfoform.hpp"
@@ -101,6 +103,9 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
         apres_evenement();
     });
     compteur_.historique().definir_selection_utilisateur(*utilisateurs_);
+    utilisateurs_->boite_selection = [this](std::function<void(const std::string&)> enregistrer) {
+        ouvrir_selection_utilisateur(std::move(enregistrer));
+    };
     icones_ = std::make_unique<ui::IconesLumi>();
     setWindowIcon(icones_->application());
     ouvreur_url = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
@@ -892,6 +897,40 @@ void TForm1::ouvrir_url(const QString& url) {
         dialogue_.avertissement("Impossible d'ouvrir « " + url.toStdString() +
                                 " » : aucun programme ne l'a pris.");
     }
+}
+
+void TForm1::ouvrir_selection_utilisateur(std::function<void(const std::string&)> enregistrer) {
+    std::string refus;
+    try {
+        const FichierIni ini(dossier_ / fichier_reglages);
+        refus = textes_selection::refus(message_utilisateur(ini, 42), message_utilisateur(ini, 43),
+                                        message_utilisateur(ini, 44));
+    } catch (const std::exception&) {
+        refus = textes_selection::refus("", "", "");
+    }
+    try {
+        const CouleursFenetre c = couleurs_->affect_color();
+        style_selection_.fond = ui::couleur_qt(c.fond_combobox);
+        style_selection_.texte = ui::couleur_qt(c.texte_combobox);
+    } catch (const std::exception&) {
+        // Couleurs illisibles : celles par défaut des listes.
+    }
+    style_selection_.fond_actif = ui::couleur_qt(0x800000);
+    style_selection_.texte_actif = Qt::white;
+    style_selection_.marge = 3;
+    style_selection_.cadenas = &icones_->cadenas();
+    // Non bloquante : le top continue ; l'enregistrement attend la réponse (l'instantané le garde).
+    auto* boite = new ui::Tutilisateur(ModeleTutilisateur(*utilisateurs_, refus), dialogue_, style_selection_,
+                                       [this, enregistrer = std::move(enregistrer)](const std::string& nom) {
+                                           enregistrer(nom);
+                                           apres_evenement();
+                                       },
+                                       this);
+    boite->setWindowFlag(Qt::Window);
+    boite->setWindowModality(Qt::ApplicationModal);
+    boite->show();
+    boite->raise();
+    boite->activateWindow();
 }
 
 void TForm1::demander_options(int page) {

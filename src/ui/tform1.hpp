@@ -34,6 +34,7 @@
 #include "core/commandes_fenetre.hpp"
 #include "core/modes_affichage.hpp"
 #include "core/utilisateurs.hpp"
+#include "ui/controles.hpp"
 #include "tariff/affichage_tarif.hpp"
 
 class QAction;
@@ -151,6 +152,7 @@ public:
     ListeUtilisateurs& utilisateurs() { return *utilisateurs_; }
     ui::RouteurFenetres& routeur() { return *routeur_; }
     const JeuCouleurs& couleurs() const { return *couleurs_; }
+    const ui::IconesLumi& icones() const { return *icones_; }
     QSystemTrayIcon* icone_notification() const { return icone_; }
 
     // Relit les modèles et met chaque contrôle à jour (appelé après chaque événement).
@@ -256,6 +258,9 @@ public:
     void icone_cliquee(Qt::MouseButton bouton, QPoint position);
     // Ouvre l'aide HTML au sujet donné.
     void ouvrir_aide(int sujet);
+    // La boîte de sélection de la fin de connexion (Tutilisateur), non bloquante ; `enregistrer`
+    // reçoit l'utilisateur confirmé.
+    void ouvrir_selection_utilisateur(std::function<void(const std::string&)> enregistrer);
 
     // Ouvre une adresse (aide, courrier, page web) ; les essais la remplacent. Faux : rien ne l'a prise.
     std::function<bool(const QUrl&)> ouvreur_url;
@@ -372,6 +377,7 @@ private:
     std::optional<ModelePopupMenu5> menu5_applique_;
     std::vector<std::string> lignes_ComboBox2_, lignes_ComboBox3_;
     std::vector<LigneUtilisateur> lignes_ComboBox1_;
+    ui::StyleListe style_selection_;
     std::string titre_applique_, info_bulle_appliquee_;
 
     bool demarrage_fini_ = false;

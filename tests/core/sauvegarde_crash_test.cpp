@@ -12,7 +12,11 @@
 #include "base/texte.hpp"
 #include "commun/soutien.hpp"
 #include "core/historique_compteur.hpp"
+#include "core/mots_de_passe.hpp"
+#include "core/selection_fin_connexion.hpp"
+#include "core/utilisateurs.hpp"
 #include "essai_compteur.hpp"
+#include "history/fichiers_historique.hpp"
 #include "settings/cles.hpp"
 #include "settings/registre_memoire.hpp"
 
@@ -27,17 +31,8 @@ const std::string options = cles::section(cles::options);
 const std::string ligne_paul = "Paul;Seconde;10/03/2000;14H00;00:20:01;Rouge;A;12,010;-4;0;0,000;|;MonFAI;";
 
 std::vector<std::string> enregistrements(const fs::path& dossier, const std::string& fichier = "mars00.fct") {
-    std::vector<std::string> lignes;
-    const fs::path chemin = dossier / "Historique" / fichier;
-    if (!fs::exists(chemin)) return lignes;
-    const std::string contenu = cp1252_vers_utf8(essai::lire_octets(chemin));
-    std::size_t debut = 0;
-    for (int numero = 1; debut < contenu.size(); ++numero) {
-        const auto fin = contenu.find("\r\n", debut);
-        if (numero > 5) lignes.push_back(contenu.substr(debut, fin - debut));
-        debut = fin + 2;
-    }
-    return lignes;
+    const auto lu = lire_fichier_historique(dossier / "Historique" / fichier);
+    return lu ? lu->enregistrements() : std::vector<std::string>{};
 }
 
 TEST(SauvegardeCrash, ValeursDeLInstantane) {
@@ -253,6 +248,44 @@ TEST_F(CompteurAvecHistorique, ConnexionEnregistreeEtAjouteeALaFacture) {
     EXPECT_EQ(lire("sauv crash"), "");
     EXPECT_EQ(lire("sauv total facture"), "");
     EXPECT_EQ(banc_->compteur.historique().ecrivain().texte_derniere_duree(), "00:02:05");
+}
+
+TEST_F(CompteurAvecHistorique, LaBoiteDeSelectionFaitAttendreLEnregistrement) {
+    ListeUtilisateurs utilisateurs(registre_);
+    utilisateurs.ranger({"Anne", "Paul"}, {"", hacher_mot_de_passe("secret")});
+    utilisateurs.choisir(1);
+    std::vector<std::function<void(const std::string&)>> boites;
+    utilisateurs.boite_selection = [&](auto enregistrer) { boites.push_back(std::move(enregistrer)); };
+    demarrer();
+    banc_->compteur.historique().definir_selection_utilisateur(utilisateurs);
+    connexion(debut_ms, debut_ms + 125000);
+    avancer_jusqu_a(debut_ms + 130000);
+
+    // La boîte est ouverte (une fois) : rien n'est écrit, l'instantané garde toute la connexion,
+    // et une fermeture du programme ne l'efface pas.
+    ASSERT_EQ(boites.size(), 1u);
+    EXPECT_TRUE(banc_->compteur.historique().selection_en_cours());
+    EXPECT_TRUE(enregistrements(dossier_.chemin()).empty());
+    EXPECT_TRUE(lire("sauv crash").starts_with("Paul;Seconde;10/03/2000;14H00;00:02:05;")) << lire("sauv crash");
+    banc_->compteur.effacer_cle_sauvegarde_crash();
+    EXPECT_NE(lire("sauv crash"), "");
+
+    // Une seconde connexion finie pendant ce temps attend la même réponse.
+    connexion(debut_ms + 140000, debut_ms + 200000);
+    avancer_jusqu_a(debut_ms + 210000);
+    EXPECT_EQ(boites.size(), 1u);
+
+    ModeleTutilisateur boite(utilisateurs, "refusé");
+    boite.choisir(2);  // non identifié
+    boites.front()(*boite.valider());
+    const auto lignes = enregistrements(dossier_.chemin());
+    ASSERT_EQ(lignes.size(), 2u);
+    EXPECT_TRUE(lignes[0].starts_with("non identifié;Seconde;10/03/2000;14H00;00:02:05;")) << lignes[0];
+    EXPECT_TRUE(lignes[1].starts_with("non identifié;")) << lignes[1];
+    EXPECT_EQ(lire("sauv crash"), "");
+    EXPECT_FALSE(banc_->compteur.historique().selection_en_cours());
+    EXPECT_EQ(utilisateurs.utilisateur_en_cours(), "Paul") << "non identifié ne vaut que pour ces enregistrements";
+    banc_->compteur.historique().oublier_selection_utilisateur();
 }
 
 TEST_F(CompteurAvecHistorique, SansAntiCrashAucunInstantane) {

@@ -1,0 +1,182 @@
+// La fenêtre des options et la boîte de fin de connexion, vraies fenêtres menées par QtTest
+// (plate-forme offscreen) : le câblage seul. Les règles sont essayées sur les modèles (tests/core).
+// Avec LUMI_CAPTURES=<dossier>, chaque onglet y est aussi enregistré en PNG.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "banc_tform1.hpp"
+#include "core/mots_de_passe.hpp"
+#include "platform/simulation/systeme_simule.hpp"
+#include "ui/options/boites_options.hpp"
+#include "ui/options/toptionform.hpp"
+#include "ui/routeur_fenetres.hpp"
+
+namespace lumi::essai {
+
+namespace {
+
+// La fenêtre principale d'essai avec la route des options.
+struct BancOptions {
+    BancOptions() {
+        b.e.banc->acces.definir_annuaire({"MonFAI"});
+        ui::definir_route_options(*b.fenetre, {b.e.banc->horloge, b.e.registre(), b.e.banc->dialogue,
+                                               b.e.dossier.chemin(), b.e.banc->acces, &systeme,
+                                               [] { return CommandeSysteme{"/usr/bin/lumicompteur", "-invisible"}; }});
+    }
+    // Ouvre les options depuis la fenêtre principale et mène `pendant` dans la fenêtre modale.
+    void ouvrir(int page, const std::function<void(ui::Toptionform&)>& pendant) {
+        QTimer::singleShot(0, [this, pendant] {
+            auto* t = static_cast<ui::Toptionform*>(b.fenetre->routeur().fenetre(FenetreSecondaire::options));
+            QVERIFY(t != nullptr);
+            pendant(*t);
+            if (t->isVisible()) t->reject();
+        });
+        QVERIFY(b.fenetre->routeur().ouvrir(FenetreSecondaire::options, page));
+    }
+    std::string lire(std::string_view section, std::string_view nom) { return b.e.lire(section, nom); }
+
+    Banc b;
+    SystemeSimule systeme;
+};
+
+void capturer(QWidget& w, const QString& nom) {
+    const QString dossier = qEnvironmentVariable("LUMI_CAPTURES");
+    if (!dossier.isEmpty()) w.grab().save(dossier + "/" + nom + ".png");
+}
+
+}  // namespace
+
+class EssaisOptions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void unChangementParOngletEstRangeParValider() {
+        BancOptions o;
+        o.b.e.registre().ecrire_valeur(cles::section(cles::forfaits), "time F60", "125");
+        o.ouvrir(0, [&](ui::Toptionform& t) {
+            QCOMPARE(t.windowTitle(), QString(" Options et configuration"));
+            QCOMPARE(t.PageControl1->count(), 4);
+            QVERIFY(!t.BitBtn2->isEnabled());
+            QCOMPARE(t.sujet_aide(), 2);
+            capturer(t, "options-generales");
+
+            // Onglet général : un interrupteur.
+            t.interrupteurs[static_cast<std::size_t>(Interrupteur::cacher_auto)]->click();
+            QVERIFY(t.BitBtn2->isEnabled());
+
+            // Utilisateurs : un nouvel utilisateur par sa boîte.
+            t.PageControl1->setCurrentIndex(1);
+            QCOMPARE(t.sujet_aide(), 3);
+            t.executer = [](QDialog& d) {
+                auto& n = static_cast<ui::Tnewuserform&>(d);
+                n.Edit1->setText("Zoé");
+                n.Valider->click();
+                return d.result();
+            };
+            t.AjouterUtilisateur->click();
+            QCOMPARE(t.ListBox1->count(), 3);
+            QCOMPARE(t.ListBox1->currentItem()->text(), QString("Zoé"));
+            capturer(t, "options-utilisateurs");
+
+            // Fournisseurs : le tarif de MonFAI.
+            t.PageControl1->setCurrentIndex(2);
+            QCOMPARE(t.sujet_aide(), 4);
+            QCOMPARE(t.ListBox2->count(), 2);
+            t.ListBox2->setCurrentRow(1);
+            QVERIFY(t.findChild<QCheckBox*>("hot_checkbox1") != nullptr);
+            t.ComboBox2->setCurrentIndex(2);
+            emit t.ComboBox2->activated(2);
+            capturer(t, "options-fournisseurs");
+
+            // Forfaits : le mode de remise à zéro du premier, par sa boîte.
+            t.PageControl1->setCurrentIndex(3);
+            QCOMPARE(t.sujet_aide(), 28);
+            QVERIFY(!t.ModifierDate->isEnabled());
+            t.ListView1->selectRow(0);
+            QVERIFY(t.ModifierDate->isEnabled());
+            t.executer = [](QDialog& d) {
+                auto& r = static_cast<ui::Traz_type_forfait_form&>(d);
+                r.RadioButton3->click();
+                r.Valider->click();
+                return d.result();
+            };
+            t.ModifierDate->click();
+            QCOMPARE(t.ListView1->model()->index(0, 2).data().toString(), QString("Manuelle"));
+            QCOMPARE(t.ListView1->model()->index(0, 1).data().toString(), QString("00h02m05s"));
+            capturer(t, "options-forfaits");
+
+            t.BitBtn2->click();
+        });
+        QCOMPARE(o.lire(cles::options, "cacher auto"), std::string("oui"));
+        QCOMPARE(o.lire(cles::utilisateurs, "utilisateur 3"), std::string("Zoé"));
+        QCOMPARE(o.b.e.registre().lire_valeur(cles::cle_provider("MonFAI"), "tarification"),
+                 std::string("Nuit seule"));
+        QCOMPARE(FichierIni(o.b.e.dossier / "tarifs.ini").lire("F60", "raz"), std::string("4"));
+        QCOMPARE(o.b.ini("detection automatique", "only RAS"), std::string("non"));
+        QCOMPARE(o.b.ini("gestion afficheur", "nb de decimales"), std::string("2"));
+        QVERIFY(!o.b.e.registre().cle_existe(cles::section(cles::temp_providers)));
+        // La fenêtre principale relit ses utilisateurs à la fermeture.
+        QCOMPARE(o.b.fenetre->ComboBox1->count(), 3);
+    }
+
+    void annulerNeRangeRien() {
+        BancOptions o;
+        o.ouvrir(1, [&](ui::Toptionform& t) {
+            QCOMPARE(t.PageControl1->currentIndex(), 1);
+            t.interrupteurs[static_cast<std::size_t>(Interrupteur::cacher_auto)]->click();
+            t.ListBox1->setCurrentRow(0);
+            o.b.e.banc->dialogue.prevoir_reponse(Reponse::oui);
+            t.SupprimerUtilisateur->click();
+            QCOMPARE(t.ListBox1->count(), 1);
+            t.BitBtn1->click();
+        });
+        QCOMPARE(o.lire(cles::options, "cacher auto"), std::string(""));
+        QCOMPARE(o.lire(cles::utilisateurs, "nb d'utilisateurs"), std::string("2"));
+        QVERIFY(!o.b.e.registre().cle_existe(cles::section(cles::temp_forfaits)));
+    }
+
+    void laBoiteDeSelectionAttendLeMotDePasseALaFinDUneConnexion() {
+        Banc b([](EssaiCompteur& e) { e.ecrire(cles::options, "pdata 2", hacher_mot_de_passe("secret")); });
+        auto& c = b.e.compteur();
+        c.enregistrer_historique = [&c] {
+            c.historique().enregistrer_historique([&c] { return c.donnees_connexion(); });
+        };
+        b.fenetre->utilisateurs().choisir(1);  // Paul, protégé
+        b.e.connexion("MonFAI", 5500, 5500 + 60000);
+        b.e.banc->avancer(70);
+        auto* boite = b.fenetre->findChild<ui::Tutilisateur*>("Tutilisateur");
+        QVERIFY(boite != nullptr);
+        QVERIFY(boite->isVisible());
+        QCOMPARE(boite->windowTitle(), QString("Sélection de l'utilisateur"));
+        QCOMPARE(boite->ListBox1->count(), 3);
+        QCOMPARE(boite->ListBox1->item(2)->text(), QString("non identifié"));
+        QCOMPARE(boite->ListBox1->currentRow(), 1);
+        QVERIFY(!boite->Valider->isEnabled());
+        capturer(*boite, "selection-utilisateur");
+        const auto fichier = b.e.dossier / "Historique" / "mars00.fct";
+        QVERIFY(!std::filesystem::exists(fichier));
+
+        QTest::keyClicks(boite->Password, "faux");
+        boite->Valider->click();
+        QVERIFY(b.e.banc->dialogue.boites().back().texte.starts_with("Mot de passe incorrect !"));
+        QVERIFY(!std::filesystem::exists(fichier));
+        QTest::keyClicks(boite->Password, "SECRET");
+        QCOMPARE(boite->Password->text(), QString("secret"));
+        QTest::keyClick(boite->Password, Qt::Key_Return);
+        QVERIFY(std::filesystem::exists(fichier));
+        QVERIFY(lire_octets(fichier).find("\r\nPaul;Seconde;10/03/2000;") != std::string::npos);
+    }
+};
+
+}  // namespace lumi::essai
+
+QTEST_MAIN(lumi::essai::EssaisOptions)
+#include "toptionform_test.moc"
