@@ -5,15 +5,19 @@
 #include <charconv>
 #include <string>
 
+#include "base/dates.hpp"
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
 #include "base/horloge.hpp"
 #include "base/locale.hpp"
+#include "base/texte.hpp"
 #include "cli/commandes.hpp"
 #include "cli/outils_tarif.hpp"
 #include "history/facture.hpp"
+#include "history/fenetre/analyses_historique.hpp"
 #include "history/fenetre/vue_historique.hpp"
 #include "settings/dossier_donnees.hpp"
+#include "settings/parametres.hpp"
 #include "settings/registre_sqlite.hpp"
 #include "tariff/monnaie.hpp"
 
@@ -31,7 +35,10 @@ constexpr std::string_view details_usage =
     "  --ht                  montants hors taxes ; --sans-reductions : réductions rajoutées au coût\n"
     "  --lignes              une ligne= par ligne de la liste\n"
     "  --facture             type 0 : range le recomptage comme facture en cours\n"
-    "  --pdf FICHIER         écrit le rapport imprimé dans ce fichier PDF (pdf=FICHIER)\n";
+    "  --pdf FICHIER         écrit le rapport imprimé dans ce fichier PDF (pdf=FICHIER)\n"
+    "  --graphique FICHIER   le coût des douze derniers mois en image PNG (graphique=FICHIER)\n"
+    "  --retarifer TARIF     les connexions montrées reprises sous ce tarif (et --retarifer-option REF)\n"
+    "  Le type 0 écrit aussi projection_cout= et projection_date= (fin de la période de 60 jours).\n";
 
 int usage(Flux flux, std::string_view detail) {
     const int code = erreur_usage(flux, "historique", detail);
@@ -59,7 +66,8 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
     OptionsCommande o;
     if (auto detail = analyser_options(arguments,
                                        {"--dossier", "--type", "--du", "--au", "--mois", "--utilisateur",
-                                        "--tarification", "--provider", "--option", "--pdf"},
+                                        "--tarification", "--provider", "--option", "--pdf", "--graphique",
+                                        "--retarifer", "--retarifer-option"},
                                        {"--ht", "--sans-reductions", "--lignes", "--facture"}, o);
         !detail.empty()) {
         return usage(flux, detail);
@@ -111,7 +119,13 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
             flux.erreur << "Erreur : l'export PDF n'est pas disponible dans ce programme.\n";
             return sortie_erreur;
         }
-        vue.garder_lignes(o.drapeau("--lignes") || pdf);
+        const auto graphique = o.valeur("--graphique");
+        if (graphique && !export_graphique()) {
+            flux.erreur << "Erreur : le graphique n'est pas disponible dans ce programme.\n";
+            return sortie_erreur;
+        }
+        const auto retarifer = o.valeur("--retarifer");
+        vue.garder_lignes(o.drapeau("--lignes") || pdf || retarifer);
         if (du) vue.definir_periode(*du, *au);
         vue.changer_date_facture(lire_date_facture(reglages, aujourdhui));
         if (mois) {
@@ -154,6 +168,33 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
                 for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) out << (c ? ";" : "") << l.colonne(c);
                 out << '\n';
             }
+        }
+        if (*type == TypeHistorique::facture_en_cours) {
+            const auto p = projection_de_la_vue(vue, aujourdhui);
+            out << "projection_cout=" << texte_montant(p.montant) << '\n'
+                << "projection_date=" << formater_date(p.date) << '\n';
+        }
+        if (retarifer) {
+            const auto c = comparer_tarification(vue, donnees.fichier_tarifs(), *retarifer,
+                                                 o.valeur("--retarifer-option").value_or(""),
+                                                 actif(*donnees.registre, parametres::alsace));
+            out << "total_ht_retarife=" << texte_montant(c.total_ht_retarife) << '\n'
+                << "total_ttc_retarife=" << texte_montant(c.total_ttc_retarife) << '\n'
+                << "difference_ht=" << texte_montant(c.total_ht_retarife - c.total_ht) << '\n'
+                << "difference_ttc=" << texte_montant(c.total_ttc_retarife - c.total_ttc) << '\n'
+                << "retarifes=" << c.comptees << '\n'
+                << "retarifes_ignores=" << c.ignorees << '\n'
+                << "note=" << note_forfaits_recomptes << '\n';
+        }
+        if (graphique) {
+            ReglagesMonnaie monnaie;
+            monnaie.locale.separateur_decimal = affichage.separateur;
+            monnaie.locale.symbole_monetaire = std::string(rogner(affichage.devise));
+            if (!export_graphique()(*graphique, graphique_de_la_vue(vue, aujourdhui, monnaie))) {
+                flux.erreur << "Erreur : le fichier « " << *graphique << " » n'a pu être écrit.\n";
+                return sortie_erreur;
+            }
+            out << "graphique=" << *graphique << '\n';
         }
         if (pdf) {
             // Les mêmes pages que « Exporter en PDF... » de la fenêtre.

@@ -24,7 +24,8 @@ constexpr std::array table{
     Commande{"historique",
              "historique [--dossier DIR] [--type 0..5] [--du JJ/MM/AAAA --au JJ/MM/AAAA] [--mois MM/AAAA] "
              "[--utilisateur NOM] [--tarification NOM] [--provider NOM] [--option CODE] [--ht] "
-             "[--sans-reductions] [--lignes] [--facture] [--pdf FICHIER]",
+             "[--sans-reductions] [--lignes] [--facture] [--pdf FICHIER] [--graphique FICHIER.png] "
+             "[--retarifer TARIF [--retarifer-option REF]]",
              &commande_historique},
 };
 }  // namespace
@@ -42,6 +43,21 @@ void definir_export_pdf(ExportPdf exporter) {
 
 const ExportPdf& export_pdf() {
     return exporteur_pdf();
+}
+
+namespace {
+ExportGraphique& exporteur_graphique() {
+    static ExportGraphique exporteur;
+    return exporteur;
+}
+}  // namespace
+
+void definir_export_graphique(ExportGraphique exporter) {
+    exporteur_graphique() = std::move(exporter);
+}
+
+const ExportGraphique& export_graphique() {
+    return exporteur_graphique();
 }
 
 std::span<const Commande> commandes() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "history/fenetre/passage_historique.hpp"
+#include "history/graphique_mois.hpp"
 
 namespace lumi::cli {
 
@@ -51,6 +52,10 @@ struct RapportPdf {
 using ExportPdf = std::function<bool(const std::string& fichier, const RapportPdf& rapport)>;
 void definir_export_pdf(ExportPdf exporter);
 const ExportPdf& export_pdf();
+// Le graphique des mois en image PNG, de même fourni par le programme.
+using ExportGraphique = std::function<bool(const std::string& fichier, const GraphiqueMois& graphique)>;
+void definir_export_graphique(ExportGraphique exporter);
+const ExportGraphique& export_graphique();
 
 // Déclarations des commandes, une par fichier commande_*.cpp.
 int commande_registre(std::span<const std::string> arguments, Flux flux);

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "settings/registre_sqlite.hpp"
 #include "settings/cles.hpp"
@@ -110,6 +111,35 @@ TEST(HistoriqueCli, RapportEnPdfSansEcran) {
     for (const char* attendu : {"Historique des connexions", "Du mercredi 1er décembre 1999 au vendredi 31 mars 2000",
                                 "UTILISATEUR", "mode manuel", "29/02/2000", "TOTAL TTC", "Page 1/1"})
         EXPECT_NE(texte.find(attendu), std::string::npos) << attendu << "\n" << texte;
+}
+
+// Ce que l'historique dit de plus : la reprise sous un autre tarif, la projection du type 0 et le
+// graphique des mois en PNG.
+TEST(HistoriqueCli, RetarificationProjectionEtGraphique) {
+    DossierTroisMois d;
+    fs::copy_file(fs::path(LUMI_DOSSIER_DATA_SOURCE) / "tarifs.ini", d.chemin() + "/tarifs.ini",
+                  fs::copy_options::overwrite_existing);
+    const std::string png = d.chemin() + "/mois.png";
+    const auto r = d.lancer("--du 01/12/1999 --au 31/03/2000 --retarifer 'Tarification locale' --graphique '" + png + "'");
+    ASSERT_TRUE(WIFEXITED(r.statut) && WEXITSTATUS(r.statut) == 0) << r.texte;
+    EXPECT_EQ(valeur(r.texte, "retarifes"), "5");
+    EXPECT_EQ(valeur(r.texte, "retarifes_ignores"), "0");
+    const double reel = std::stod(valeur(r.texte, "total_ttc"));
+    const double autre = std::stod(valeur(r.texte, "total_ttc_retarife"));
+    EXPECT_GT(autre, 0);
+    EXPECT_NEAR(std::stod(valeur(r.texte, "difference_ttc")), autre - reel, 1e-9);
+    EXPECT_NE(valeur(r.texte, "note").find("forfaits"), std::string::npos);
+    EXPECT_EQ(valeur(r.texte, "graphique"), png);
+    EXPECT_EQ(essai::lire_octets(png).substr(1, 3), "PNG");
+    EXPECT_EQ(valeur(r.texte, "projection_cout"), "<absent>");  // seulement pour la facture en cours
+
+    const auto inconnu = d.lancer("--du 01/12/1999 --au 31/03/2000 --retarifer 'Pas un tarif'");
+    EXPECT_TRUE(WIFEXITED(inconnu.statut) && WEXITSTATUS(inconnu.statut) == 1) << inconnu.texte;
+
+    const auto type0 = d.lancer("--type 0");
+    ASSERT_TRUE(WIFEXITED(type0.statut) && WEXITSTATUS(type0.statut) == 0) << type0.texte;
+    EXPECT_NE(valeur(type0.texte, "projection_cout"), "<absent>");
+    EXPECT_NE(valeur(type0.texte, "projection_date"), "<absent>");
 }
 
 TEST(HistoriqueCli, MauvaisArguments) {

@@ -16,14 +16,6 @@ namespace {
 
 constexpr std::string_view texte_inconnu = ".........";
 
-// Arrondi aux décimales affichées, comme le texte que l'utilisateur lit (moitiés loin de zéro).
-double arrondi_affiche(double valeur, int decimales) {
-    const std::string texte = formater_decimal(valeur, decimales, '.');
-    double v = 0;
-    std::from_chars(texte.data(), texte.data() + texte.size(), v);
-    return v;
-}
-
 void ajouter_sans_doublon(std::vector<std::string>& liste, std::string_view nom) {
     if (std::find(liste.begin(), liste.end(), nom) == liste.end()) liste.emplace_back(nom);
 }
@@ -55,6 +47,13 @@ int AccumulateursHistorique::lignes_illisibles() const {
     int n = 0;
     for (const auto& i : illisibles) n += i.nombre;
     return n;
+}
+
+double arrondi_affiche(double valeur, int decimales) {
+    const std::string texte = formater_decimal(valeur, decimales, '.');
+    double v = 0;
+    std::from_chars(texte.data(), texte.data() + texte.size(), v);
+    return v;
 }
 
 bool lecture_historique(const fs::path& chemin, unsigned mois, int annee, const CriteresHistorique& criteres,

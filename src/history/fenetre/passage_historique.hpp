@@ -81,6 +81,9 @@ struct AccumulateursHistorique {
 // Rappel pour chaque enregistrement montré, dans l'ordre des fichiers (le plus ancien d'abord).
 using LigneMontree = std::function<void(LigneListeHistorique&& ligne, const EnregistrementHistorique& e)>;
 
+// Arrondi aux décimales affichées, comme le texte que l'utilisateur lit (moitiés loin de zéro).
+double arrondi_affiche(double valeur, int decimales);
+
 // Lit un fichier mensuel (`mois`, `annee` forment les localisateurs) dans les accumulateurs. Un
 // enregistrement qui ne se décode pas est sauté et compté : ceux qui le suivent restent comptés.
 // Rend faux si le fichier n'existe pas.
