@@ -106,6 +106,24 @@ private slots:
         QVERIFY(ini.find("selection=0") != std::string::npos);
     }
 
+    // Le type 0 montre la facture projetée ; la comparaison reprend les lignes montrées sous un
+    // autre tarif de tarifs.ini.
+    void projectionEtComparaison() {
+        Banc b;
+        fs::copy_file(fs::path(LUMI_DOSSIER_DATA_SOURCE) / "tarifs.ini", b.dossier.chemin() / "tarifs.ini",
+                      fs::copy_options::overwrite_existing);
+        auto& f = *b.fenetre;
+        QVERIFY(f.LabelProjection->isVisibleTo(&f));
+        QVERIFY2(f.LabelProjection->text().startsWith("Projection fin de période : "), qPrintable(f.LabelProjection->text()));
+        QVERIFY(f.LabelProjection->text().endsWith(", le 12/02/2000"));
+        QVERIFY(f.Comparer1->isEnabled());
+        const QString texte = QString::fromStdString(f.comparer("Tarification locale", ""));
+        QVERIFY2(texte.contains("Avec « Tarification locale » : ") && texte.contains("Différence : "), qPrintable(texte));
+        QVERIFY(texte.contains("forfaits sont recomptés"));
+        f.choisir_type(2);
+        QVERIFY(!f.LabelProjection->isVisibleTo(&f));
+    }
+
     void effacerPuisRestaurer() {
         Banc b;
         auto& f = *b.fenetre;

@@ -7,6 +7,7 @@
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPrintDialog>
+#include <QPixmap>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -23,8 +25,12 @@
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
 #include "base/locale.hpp"
+#include "base/texte.hpp"
 #include "core/couleurs.hpp"
 #include "history/facture.hpp"
+#include "history/fenetre/analyses_historique.hpp"
+#include "tariff/moteur_tarifaire.hpp"
+#include "ui/graphique_mois.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
@@ -152,6 +158,11 @@ void ThistoForm::construire() {
     Label8->setObjectName("Label8");
     Label8->setStyleSheet(QStringLiteral("color: red"));
     tout->addWidget(Label8);
+    LabelProjection = new QLabel(this);
+    LabelProjection->setObjectName("LabelProjection");
+    LabelProjection->setToolTip(QStringLiteral(
+        "Le coût par jour depuis le début de la facture en cours, prolongé jusqu'au 60e jour de la période"));
+    tout->addWidget(LabelProjection);
 
     // --- Les filtres ---
     auto* filtres = new QHBoxLayout;
@@ -210,6 +221,11 @@ void ThistoForm::construire() {
     AvecReductions1 = PopupMenu1->addAction(QStringLiteral("Afficher Total  AVEC réductions"));
     SansReductions1 = PopupMenu1->addAction(QStringLiteral("Afficher Total  SANS réductions"));
     for (QAction* a : {AvecReductions1, SansReductions1}) a->setCheckable(true);
+    PopupMenu1->addSeparator();
+    Comparer1 = PopupMenu1->addAction(QStringLiteral("Comparer avec une autre tarification..."));
+    Graphique1 = PopupMenu1->addAction(QStringLiteral("Graphique des mois..."));
+    connect(Comparer1, &QAction::triggered, this, [this] { comparer_tarification(); });
+    connect(Graphique1, &QAction::triggered, this, [this] { montrer_graphique(); });
 
     // --- Les événements vers le modèle ---
     const auto apres = [this] { appliquer(); };
@@ -453,6 +469,12 @@ void ThistoForm::apres_lecture() {
     Label7->setText(QString::fromStdString(avis.seconde));
     Label8->setText(QString::fromStdString(v.texte_illisibles()));
     Label8->setVisible(v.accumulateurs().lignes_illisibles() > 0);
+    const bool facture = v.type() == TypeHistorique::facture_en_cours;
+    LabelProjection->setVisible(facture);
+    if (facture)
+        LabelProjection->setText(QString::fromStdString(
+            texte_projection(projection_de_la_vue(v, c_.aujourdhui()), v.reglages())));
+    Comparer1->setEnabled(v.impression_possible());
     SpeedButton1->setEnabled(v.impression_possible());
     SpeedButton7->setEnabled(v.impression_possible());
     const bool effacees = v.type() == TypeHistorique::effacees;
@@ -501,6 +523,77 @@ bool ThistoForm::exporter_pdf(const QString& fichier) {
                                                   date_longue_avec_jour(vue_->fin())),
                            modele_, vue_->statistiques()};
     return exporter_rapport_pdf(fichier, contenu);
+}
+
+std::string ThistoForm::comparer(const std::string& tarif, const std::string& option) {
+    const auto c = lumi::comparer_tarification(*vue_, c_.dossier / fichier_tarifs, tarif, option,
+                                         actif(c_.registre, parametres::alsace));
+    return texte_comparaison(c, vue_->reglages());
+}
+
+void ThistoForm::comparer_tarification() {
+    // Les tarifs et les options de tarifs.ini, lus à chaque ouverture de la boîte.
+    std::vector<std::string> tarifs, options;
+    try {
+        const MoteurTarifaire moteur(c_.dossier / fichier_tarifs, c_.registre);
+        tarifs = moteur.liste_des_tarifications();
+        options = moteur.lecture_liste_reduc_tarifaires(true);
+    } catch (const std::exception& e) {
+        c_.dialogue.avertissement(e.what());
+        return;
+    }
+    std::erase(tarifs, std::string());
+    std::erase(options, std::string());
+    QDialog boite(this);
+    boite.setWindowTitle(QStringLiteral("Comparer avec une autre tarification"));
+    auto* grille = new QGridLayout(&boite);
+    auto* choix_tarif = new QComboBox(&boite);
+    choix_tarif->setObjectName("ComboTarif");
+    for (const auto& t : tarifs) choix_tarif->addItem(QString::fromStdString(t));
+    auto* choix_option = new QComboBox(&boite);
+    choix_option->setObjectName("ComboOption");
+    choix_option->addItem(QStringLiteral("Aucune option"));
+    for (const auto& o : options) choix_option->addItem(QString::fromStdString(o));
+    grille->addWidget(new QLabel(QStringLiteral("Tarification :"), &boite), 0, 0);
+    grille->addWidget(choix_tarif, 0, 1);
+    grille->addWidget(new QLabel(QStringLiteral("Option :"), &boite), 1, 0);
+    grille->addWidget(choix_option, 1, 1);
+    auto* ok = new QPushButton(QStringLiteral("&Comparer"), &boite);
+    auto* annuler = new QPushButton(QStringLiteral("&Annuler"), &boite);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, &boite, &QDialog::accept);
+    connect(annuler, &QPushButton::clicked, &boite, &QDialog::reject);
+    auto* ligne = new QHBoxLayout;
+    ligne->addStretch();
+    ligne->addWidget(ok);
+    ligne->addWidget(annuler);
+    grille->addLayout(ligne, 2, 0, 1, 2);
+    if (boite.exec() != QDialog::Accepted || choix_tarif->currentIndex() < 0) return;
+    const std::string option =
+        choix_option->currentIndex() > 0 ? choix_option->currentText().toStdString() : std::string();
+    try {
+        c_.dialogue.information(comparer(choix_tarif->currentText().toStdString(), option));
+    } catch (const std::exception& e) {
+        c_.dialogue.avertissement(e.what());
+    }
+}
+
+void ThistoForm::montrer_graphique() {
+    ReglagesMonnaie monnaie;
+    monnaie.locale.separateur_decimal = vue_->reglages().separateur;
+    monnaie.locale.symbole_monetaire = std::string(rogner(vue_->reglages().devise));
+    const auto graphique = graphique_de_la_vue(*vue_, c_.aujourdhui(), monnaie);
+    QDialog boite(this);
+    boite.setObjectName("Graphique");
+    boite.setWindowTitle(QStringLiteral("Graphique des mois"));
+    auto* l = new QVBoxLayout(&boite);
+    auto* image = new QLabel(&boite);
+    image->setPixmap(QPixmap::fromImage(image_graphique_mois(graphique, {760, 420})));
+    l->addWidget(image);
+    auto* fermer = new QPushButton(QStringLiteral("&Fermer"), &boite);
+    connect(fermer, &QPushButton::clicked, &boite, &QDialog::accept);
+    l->addWidget(fermer, 0, Qt::AlignRight);
+    boite.exec();
 }
 
 void ThistoForm::exporter() {

@@ -53,6 +53,10 @@ public:
     void choisir_type(int indice);
     void effacer_selection();  // "&Effacer" ou "&Restaurer" sur la ligne choisie
     bool exporter_pdf(const QString& fichier);
+    // Les connexions montrées reprises sous `tarif` et `option` : le texte de la boîte.
+    std::string comparer(const std::string& tarif, const std::string& option);
+    void comparer_tarification();  // la boîte de choix, puis le résultat
+    void montrer_graphique();      // le coût des douze derniers mois
     VueHistorique& vue() { return *vue_; }
     ModeleListeHistorique& liste() { return *modele_; }
 
@@ -73,6 +77,7 @@ public:
     QLabel* Label6 = nullptr;              // lignes d'avis sur la liste vide
     QLabel* Label7 = nullptr;
     QLabel* Label8 = nullptr;              // lignes illisibles
+    QLabel* LabelProjection = nullptr;     // type 0 : la facture projetée à la fin de la période
     QTreeView* ListView1 = nullptr;
     QPushButton* SpeedButton1 = nullptr;  // &Imprimer
     QPushButton* SpeedButton7 = nullptr;  // Exporter en PDF...
@@ -83,6 +88,8 @@ public:
     QPushButton* SpeedButton6 = nullptr;  // &Fermer
     QMenu* PopupMenu1 = nullptr;
     QAction* AvecReductions1 = nullptr;
+    QAction* Comparer1 = nullptr;   // « Comparer avec une autre tarification... »
+    QAction* Graphique1 = nullptr;  // « Graphique des mois... »
     QAction* SansReductions1 = nullptr;
     // Les panneaux des statistiques et des totaux, dans l'ordre du modèle.
     std::vector<QLabel*> panneaux_statistiques;
