@@ -20,8 +20,12 @@ dossier="$tmp/donnees"
 ancien="$HOME/.wine/drive_c/Program Files/Lumicompteur 98"
 mkdir -p "$ancien" "$HOME/.wine/dosdevices"
 ln -s ../drive_c "$HOME/.wine/dosdevices/c:"
-printf 'Paul;Tarification locale;02/03/1999;21h05;00:10:00;Bleu;A;1,5;0;0;0;|;MonFAI;\r\n' > "$ancien/mars99.fct"
-printf 'Paul;Tarification locale;03/04/1999;21h05;00:20:00;Bleu;A;3;0;0;0;|;MonFAI;\r\n' > "$ancien/avril99.fct"
+# Un fichier du mois : cinq lignes d'en-tête, puis une connexion.
+fichier_98() {
+    printf 'Attention, modifier ce fichier peut provoquer des erreurs de lecture !\r\nLumicompteur 98\r\n%s\r\ntva : 20,6\r\n\r\n%s\r\n' "$1" "$2"
+}
+fichier_98 "mars 1999" 'Paul;Tarification locale;02/03/1999;21h05;00:10:00;Bleu;A;1,5;0;0;0;|;MonFAI;' > "$ancien/mars99.fct"
+fichier_98 "avril 1999" 'Paul;Tarification locale;03/04/1999;21h05;00:20:00;Bleu;A;3;0;0;0;|;MonFAI;' > "$ancien/avril99.fct"
 printf 'pas un mois\r\n' > "$ancien/notes.fct"
 cat > "$HOME/.wine/system.reg" <<'REG'
 WINE REGISTRY Version 2
@@ -91,4 +95,9 @@ done
 [ ! -e "$dossier/Historique/notes.fct" ] || echec "notes.fct a été repris"
 premiere=$("$outil" registre lire --dossier "$dossier" '\options' '1ere utilisation2000' | sed 's/^[^=]*=//')
 [ "$premiere" = non ] || echec "1ere utilisation2000 vaut « $premiere »"
+# La liste des mois de l'historique les montre : l'outil mène la même vue que la fenêtre.
+for mois in 03/1999 04/1999; do
+    nb=$("$outil" historique --dossier "$dossier" --mois "$mois" | sed -n 's/^nb=//p')
+    [ "$nb" = 1 ] || echec "le mois $mois de l'historique montre « $nb » connexion(s)"
+done
 echo "première utilisation de bout en bout : réussie"
