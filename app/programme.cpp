@@ -26,7 +26,9 @@
 #include "platform/simulation/telephonie_simulee.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/registre_sqlite.hpp"
+#include "ui/accueil/taccueilform.hpp"
 #include "ui/dialogue_qt.hpp"
+#include "ui/historique/thistoform.hpp"
 #include "ui/options/toptionform.hpp"
 #include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
@@ -56,7 +58,7 @@ constexpr const char* entree_demo = "MonFAI";
 // Le démarrage vu par la fenêtre Qt.
 class CoquilleQt final : public CoquilleDemarrage {
 public:
-    explicit CoquilleQt(TForm1& fenetre) : fenetre_(fenetre) {}
+    CoquilleQt(TForm1& fenetre, DialogueQt& dialogue) : fenetre_(fenetre), dialogue_(dialogue) {}
     void selection_utilisateurs(const std::vector<std::string>& profils,
                                 const std::string& session) override {
         fenetre_.selection_utilisateurs_au_demarrage(profils, session);
@@ -73,17 +75,19 @@ public:
     void montrer() override { fenetre_.montrer(); }
     void cacher() override { fenetre_.cacher(); }
     void fin_du_demarrage() override { fenetre_.fin_du_demarrage(); }
-    // La fenêtre d'accueil et d'import de l'historique, quand sa route existe (sans elle, pas de boîte
-    // « pas encore disponible » au premier démarrage). Modale, elle sera fermée par la fin de la
-    // session comme les boîtes : après son ouverture, lever BoiteAbandonnee si DialogueQt::abandonnee().
+    // La fenêtre d'accueil et d'import de l'historique, quand sa route existe (la démonstration n'en
+    // a pas). Modale, elle est fermée par la fin de la session comme les boîtes : la première
+    // utilisation n'est alors pas finie, et l'accueil revient au démarrage suivant.
     void premiere_utilisation() override {
         if (fenetre_.routeur().disponible(FenetreSecondaire::accueil)) {
             fenetre_.routeur().ouvrir(FenetreSecondaire::accueil);
+            if (dialogue_.abandonnee()) throw BoiteAbandonnee{};
         }
     }
 
 private:
     TForm1& fenetre_;
+    DialogueQt& dialogue_;
 };
 
 }  // namespace
@@ -169,7 +173,23 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
     e_->fenetre = std::make_unique<TForm1>(
         *e_->compteur, CouturesFenetre{*e_->registre, *e_->acces, e_->dialogue, e_->dossier, {}});
     e_->dialogue.definir_parent(e_->fenetre.get());
+    // La fenêtre de l'historique : créée au premier usage, relue à chaque ouverture.
+    e_->fenetre->routeur().definir_route(
+        FenetreSecondaire::historique,
+        [this](QWidget* parent) -> QDialog* {
+            TForm1& principale = *e_->fenetre;
+            return new ui::ThistoForm(
+                ui::CouturesHistorique{e_->dossier, *e_->registre, e_->dialogue,
+                                       [this] { return e_->horloge.aujourdhui(); },
+                                       [&principale](int sujet) { principale.ouvrir_aide(sujet); },
+                                       [this] { return e_->acces->entrees_annuaire(); },
+                                       [this] { e_->compteur->lecture_total_facure_en_cours(); }},
+                parent);
+        },
+        [](QDialog& fenetre, int) { static_cast<ui::ThistoForm&>(fenetre).preparer(); });
     definir_route_options();
+    // La démonstration a son propre dossier : rien à y reprendre de l'édition précédente.
+    if (!e_->options.demo) ui::definir_route_accueil(*e_->fenetre, {e_->dossier, *e_->registre});
     e_->fenetre->routeur().definir_route(
         FenetreSecondaire::programmation,
         [this](QWidget* parent) -> QDialog* { return new ui::Tdeconectform(e_->compteur->programmation(), parent); },
@@ -185,7 +205,7 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
                                                 CouturesDemarrage{*e_->registre, e_->dialogue, e_->systeme},
                                                 e_->dossier, options_demarrage);
     e_->demarrage->definir_detection(e_->detection.get());
-    e_->coquille = std::make_unique<CoquilleQt>(*e_->fenetre);
+    e_->coquille = std::make_unique<CoquilleQt>(*e_->fenetre, e_->dialogue);
 
     connect(e_->fenetre.get(), &TForm1::fermeture_acceptee, this, [this](bool fin) { fermer(fin); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {

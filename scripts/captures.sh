@@ -30,6 +30,8 @@ capture() {
     echo "$sortie/$nom.png"
 }
 
+# L'accueil de la première utilisation, modal, cacherait la fenêtre : il est passé.
+"$outil" registre ecrire --dossier "$dossier" '\options' '1ere utilisation2000' non > /dev/null
 capture repos --capture-apres 3
 # La fenêtre des messages du début de connexion cacherait l'afficheur : elle ne s'ouvre pas ici.
 "$outil" registre ecrire --dossier "$dossier" '\options' 'message 1' non > /dev/null

@@ -21,6 +21,9 @@ paquets=(
     qt6-qpa-plugins
     libgl-dev
     fonts-dejavu-core
+    # le rapport de l'historique : une police serif métrique (Times) et pdftotext pour ses essais
+    fonts-liberation
+    poppler-utils
     xvfb
     xauth
     xdotool

@@ -113,17 +113,27 @@ int vider_dossier(const fs::path& dossier) {
 std::optional<std::string> lire_fichier(const fs::path& chemin) {
     Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valide()) return std::nullopt;
+    // Lu en place, à la taille annoncée (un fichier qui grandit entre-temps est lu jusqu'au bout) :
+    // l'historique relit des mégaoctets à chaque sélection.
+    struct stat etat {};
     std::string contenu;
-    char tampon[65536];
+    if (::fstat(fd.get(), &etat) == 0 && S_ISREG(etat.st_mode) && etat.st_size > 0) {
+        contenu.resize(static_cast<std::size_t>(etat.st_size) + 1);
+    } else {
+        contenu.resize(65536);
+    }
+    std::size_t lus = 0;
     for (;;) {
-        const ssize_t n = ::read(fd.get(), tampon, sizeof tampon);
+        if (lus == contenu.size()) contenu.resize(contenu.size() * 2);
+        const ssize_t n = ::read(fd.get(), contenu.data() + lus, contenu.size() - lus);
         if (n < 0) {
             if (errno == EINTR) continue;
             return std::nullopt;  // dossier, erreur d'entrée-sortie...
         }
         if (n == 0) break;
-        contenu.append(tampon, static_cast<std::size_t>(n));
+        lus += static_cast<std::size_t>(n);
     }
+    contenu.resize(lus);
     return contenu;
 }
 

@@ -145,6 +145,11 @@ std::string utf8_vers_cp1252(std::string_view utf8) {
 bool est_utf8_valide(std::string_view texte) {
     std::size_t pos = 0;
     while (pos < texte.size()) {
+        // L'ASCII, presque tout un fichier d'historique, passe sans décodage.
+        if (static_cast<unsigned char>(texte[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
         const Decodage d = decoder_un(texte, pos);
         if (d.longueur == 0) return false;
         pos += d.longueur;
@@ -175,6 +180,11 @@ std::string decoder_fichier_texte(std::string_view octets) {
     }
     if (est_utf8_valide(octets)) return std::string(octets);
     return cp1252_vers_utf8(octets);
+}
+
+std::string decoder_fichier_texte(std::string&& octets) {
+    if (octets.rfind("\xEF\xBB\xBF", 0) != 0 && est_utf8_valide(octets)) return std::move(octets);
+    return decoder_fichier_texte(std::string_view(octets));
 }
 
 std::string plier_casse(std::string_view utf8) {

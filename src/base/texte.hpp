@@ -21,6 +21,8 @@ bool est_ascii(std::string_view texte);
 // Texte d'un fichier : UTF-8 s'il l'est en entier, sinon lu comme Windows-1252. Un fichier qui
 // commence par la BOM UTF-8 (ôtée) reste UTF-8 : seuls ses octets invalides sont lus en Windows-1252.
 std::string decoder_fichier_texte(std::string_view octets);
+// Le même, sans copie quand les octets sont déjà de l'UTF-8 sans marque.
+std::string decoder_fichier_texte(std::string&& octets);
 
 // Forme sans casse d'un nom, pour comparer comme le registre ou les fichiers INI :
 // lettres ASCII et latines accentuées (Latin-1, Latin étendu A, œ, š, ÿ...) en minuscules.

@@ -20,8 +20,45 @@ constexpr std::array table{
              "--fin \"JJ/MM/AAAA HH:MM:SS\" [--manuel] [--anticipation S] [--tuer-apres S] | "
              "simuler [--dossier DIR] --reprendre [--refuser] [--debut \"JJ/MM/AAAA HH:MM:SS\"]",
              &commande_simuler},
+    Commande{"importer", "importer [--dossier DIR] [--depuis DOSSIER] [--remplacer]", &commande_importer},
+    Commande{"historique",
+             "historique [--dossier DIR] [--type 0..5] [--du JJ/MM/AAAA --au JJ/MM/AAAA] [--mois MM/AAAA] "
+             "[--utilisateur NOM] [--tarification NOM] [--provider NOM] [--option CODE] [--ht] "
+             "[--sans-reductions] [--lignes] [--facture] [--pdf FICHIER] [--graphique FICHIER.png] "
+             "[--retarifer TARIF [--retarifer-option REF]]",
+             &commande_historique},
 };
 }  // namespace
+
+namespace {
+ExportPdf& exporteur_pdf() {
+    static ExportPdf exporteur;
+    return exporteur;
+}
+}  // namespace
+
+void definir_export_pdf(ExportPdf exporter) {
+    exporteur_pdf() = std::move(exporter);
+}
+
+const ExportPdf& export_pdf() {
+    return exporteur_pdf();
+}
+
+namespace {
+ExportGraphique& exporteur_graphique() {
+    static ExportGraphique exporteur;
+    return exporteur;
+}
+}  // namespace
+
+void definir_export_graphique(ExportGraphique exporter) {
+    exporteur_graphique() = std::move(exporter);
+}
+
+const ExportGraphique& export_graphique() {
+    return exporteur_graphique();
+}
 
 std::span<const Commande> commandes() {
     return table;

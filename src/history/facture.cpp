@@ -76,6 +76,12 @@ std::vector<OperationRegistre> FactureEnCours::operations(const Totaux& totaux, 
             {options, std::string(parametres::total_time.nom), std::to_string(totaux.total_time)}};
 }
 
+bool FactureEnCours::remplacer(const Totaux& totaux) {
+    if (!registre_.appliquer_et_vider(operations(totaux, separateur_decimal_))) return false;
+    prendre(totaux);
+    return true;
+}
+
 bool FactureEnCours::ajouter_connexion(std::int32_t secondes, double cout) {
     const auto totaux = totaux_avec(secondes, cout);
     if (!registre_.appliquer_et_vider(operations(totaux, separateur_decimal_))) return false;

@@ -52,6 +52,10 @@ public:
     // faux (facture en mémoire inchangée) si le magasin n'a pu les écrire.
     bool ajouter_connexion(std::int32_t secondes, double cout);
 
+    // Le recomptage de la fenêtre de l'historique remplace les deux valeurs, ensemble et durablement ;
+    // rend faux (facture en mémoire inchangée) si le magasin n'a pu les écrire.
+    bool remplacer(const Totaux& totaux);
+
     char separateur_decimal() const { return separateur_decimal_; }
 
     // Nouvelle période : "0" dans les deux valeurs, et en mémoire.

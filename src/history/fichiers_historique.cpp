@@ -254,7 +254,7 @@ bool EcrivainHistorique::enregistrement_dans_historique(std::string_view ligne, 
     return ajoutee;
 }
 
-bool modifier_ligne_historique(bool oter, bool restaurer, std::int32_t numero, const fs::path& dossier,
+bool modifier_ligne_historique(ActionLigne action, std::int32_t numero, const fs::path& dossier,
                                const std::string& nom_fichier, std::string* erreur,
                                const std::function<void(EtapeReecriture)>& point_arret) {
     const fs::path chemin = dossier / nom_fichier;
@@ -272,13 +272,13 @@ bool modifier_ligne_historique(bool oter, bool restaurer, std::int32_t numero, c
                         chemin.string() + " ».");
     }
     const auto i = static_cast<std::size_t>(cible);
-    if (oter) {
+    if (action == ActionLigne::oter) {
         lignes.erase(lignes.begin() + static_cast<std::ptrdiff_t>(i));
     } else {
         // Un fichier récrit en UTF-8 garde son codage ; sinon Windows-1252, à l'octet près.
         const bool utf8 = !est_ascii(*ancien) && est_utf8_valide(*ancien);
         const std::string texte = utf8 ? lignes[i] : cp1252_vers_utf8(lignes[i]);
-        const std::string change = changer_marque(texte, restaurer);
+        const std::string change = changer_marque(texte, action == ActionLigne::restaurer);
         lignes[i] = utf8 ? change : utf8_vers_cp1252(change);
     }
     std::string nouveau;
@@ -343,6 +343,36 @@ bool rapatrier_fichiers_historique(const fs::path& dossier_programme, const fs::
     }
     if (premiere_erreur) throw ErreurFichier(*premiere_erreur);
     return deplace;
+}
+
+std::string_view FichierHistoriqueLu::ligne(std::size_t indice) const {
+    if (indice >= lignes_.size()) return {};
+    return std::string_view(texte_).substr(lignes_[indice].first, lignes_[indice].second);
+}
+
+std::vector<std::string> FichierHistoriqueLu::enregistrements() const {
+    std::vector<std::string> lignes;
+    for (std::size_t n = 1; n <= nb_enregistrements(); ++n) lignes.emplace_back(enregistrement(n));
+    return lignes;
+}
+
+std::optional<FichierHistoriqueLu> lire_fichier_historique(const fs::path& chemin) {
+    auto octets = lire_fichier(chemin);
+    if (!octets) return std::nullopt;
+    FichierHistoriqueLu lu;
+    lu.texte_ = decoder_fichier_texte(std::move(*octets));
+    const std::string_view texte = lu.texte_;
+    lu.lignes_.reserve(texte.size() / 64 + 8);
+    std::size_t debut = 0;
+    while (debut < texte.size()) {
+        auto fin = texte.find('\n', debut);
+        if (fin == std::string_view::npos) fin = texte.size();
+        std::size_t longueur = fin - debut;
+        if (longueur > 0 && texte[debut + longueur - 1] == '\r') --longueur;
+        lu.lignes_.emplace_back(debut, longueur);
+        debut = fin + 1;
+    }
+    return lu;
 }
 
 }  // namespace lumi

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/dates.hpp"
 #include "history/ligne_historique.hpp"
@@ -81,6 +83,31 @@ bool ajouter_ligne_historique(const std::filesystem::path& chemin, std::string_v
                               const std::function<std::string()>& entete,
                               std::optional<std::int64_t> position = std::nullopt);
 
+// Un fichier mensuel relu : la ligne 4 (le taux de TVA) et les enregistrements, numérotés dès 1
+// pour la ligne 6 comme le localisateur les compte. Le texte est en UTF-8 (un fichier en
+// Windows-1252 est converti) ; une ligne coupée reste à sa place, c'est au décodage de la sauter.
+class FichierHistoriqueLu {
+public:
+    std::string_view ligne_tva() const { return ligne(lignes_entete_historique - 2); }
+    std::size_t nb_enregistrements() const {
+        return lignes_.size() > lignes_entete_historique ? lignes_.size() - lignes_entete_historique : 0;
+    }
+    // `numero` de 1 à nb_enregistrements().
+    std::string_view enregistrement(std::size_t numero) const {
+        return ligne(numero + lignes_entete_historique - 1);
+    }
+    std::vector<std::string> enregistrements() const;
+
+private:
+    friend std::optional<FichierHistoriqueLu> lire_fichier_historique(const std::filesystem::path&);
+    std::string_view ligne(std::size_t indice) const;
+    std::string texte_;
+    std::vector<std::pair<std::size_t, std::size_t>> lignes_;  // début et longueur, sans CR LF
+};
+
+// Lit un fichier mensuel ; rien s'il n'existe pas ou ne peut être lu.
+std::optional<FichierHistoriqueLu> lire_fichier_historique(const std::filesystem::path& chemin);
+
 // Les étapes de la réécriture d'un fichier, pour les essais qui l'interrompent.
 enum class EtapeReecriture {
     sauvegarde_ecrite,  // "historique.bak" tient l'ancien contenu
@@ -88,11 +115,15 @@ enum class EtapeReecriture {
     fichier_remplace,   // le nouveau fichier a pris la place de l'ancien
 };
 
-// Marque ("¤"), démarque ("|") ou ôte l'enregistrement `numero` (1 pour la ligne 6) du fichier
-// `nom_fichier` de `dossier`. À tout instant le fichier du mois est entier (l'ancien ou le nouveau) ;
+// Ce que la commande d'effacement fait d'un enregistrement : "&Effacer" le marque "¤",
+// "&Restaurer" le remet "|", "&Détruire" ôte sa ligne.
+enum class ActionLigne { marquer, restaurer, oter };
+
+// Applique `action` à l'enregistrement `numero` (1 pour la ligne 6) du fichier `nom_fichier` de
+// `dossier`. À tout instant le fichier du mois est entier (l'ancien ou le nouveau) ;
 // "historique.bak" garde le contenu d'avant. Rend faux, fichier intact, si le fichier ou
 // l'enregistrement n'existe pas ou si une écriture échoue ; `erreur` reçoit alors la raison.
-bool modifier_ligne_historique(bool oter, bool restaurer, std::int32_t numero,
+bool modifier_ligne_historique(ActionLigne action, std::int32_t numero,
                                const std::filesystem::path& dossier, const std::string& nom_fichier,
                                std::string* erreur = nullptr,
                                const std::function<void(EtapeReecriture)>& point_arret = {});

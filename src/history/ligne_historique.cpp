@@ -32,7 +32,7 @@ std::string heure_minute(std::int32_t seconde_du_jour) {
 }
 
 // Champ numérique d'un enregistrement : vide vaut 0 (champ manquant), sinon un nombre.
-double nombre(const std::string& texte, int numero) {
+double nombre(std::string_view texte, int numero) {
     if (rogner(texte).empty()) return 0;
     const auto v = lire_decimal(texte);
     if (!v || !std::isfinite(*v)) champ_non_numerique(numero, texte);
@@ -48,7 +48,7 @@ bool chiffres(std::string_view t) {
 }
 
 // "HH:MM:SS" (heures sur deux chiffres ou plus) -> secondes ; vide vaut 0.
-std::int32_t lire_duree_champ(const std::string& texte) {
+std::int32_t lire_duree_champ(std::string_view texte) {
     const std::string_view t = rogner(texte);
     if (t.empty()) return 0;
     const auto p1 = t.find(':');
@@ -164,7 +164,15 @@ bool est_ligne_coupee(std::string_view ligne) {
 std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_view ligne) {
     if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
     if (rogner(ligne).empty() || est_ligne_coupee(ligne)) return std::nullopt;
-    const auto c = champs_ligne(ligne);
+    // Les champs vus en place, sans copie : le lecteur passe ici pour chaque enregistrement.
+    // Des champs de quelques caractères : un simple parcours vaut mieux qu'un memchr par champ.
+    std::array<std::string_view, nb_champs_ligne> c{};
+    for (std::size_t n = 0, debut = 0; n < c.size() && debut < ligne.size(); ++n) {
+        std::size_t fin = debut;
+        while (fin < ligne.size() && ligne[fin] != ';') ++fin;
+        c[n] = ligne.substr(debut, fin - debut);
+        debut = fin + 1;
+    }
 
     EnregistrementHistorique e;
     e.utilisateur = c[0];

@@ -29,8 +29,10 @@
 #include "core/utilisateurs.hpp"
 #include "programme.hpp"
 #include "settings/cles.hpp"
+#include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/registre_sqlite.hpp"
+#include "ui/accueil/taccueilform.hpp"
 #include "ui/controles.hpp"
 #include "ui/instance_unique.hpp"
 #include "ui/tform1.hpp"
@@ -67,11 +69,17 @@ struct Poste {
     essai::DossierTemporaire racine{"lumi-programme"};
     fs::path donnees = racine / "donnees";
 
-    Poste() {
+    // Sauf demande, la première utilisation est passée : son accueil modal attendrait une réponse.
+    explicit Poste(bool premiere_utilisation = false) {
         fs::create_directories(racine / "run");
         fs::permissions(racine / "run", fs::perms::owner_all, fs::perm_options::replace);
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((racine / "run").string()));
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((racine / "config").string()));
+        if (!premiere_utilisation) {
+            amorcer_dossier_donnees(donnees, dossier_donnees_par_defaut(dossier_executable_courant()));
+            RegistreSqlite(donnees / RegistreSqlite::nom_fichier)
+                .ecrire_valeur(cles::section(cles::options), "1ere utilisation2000", "non");
+        }
     }
 
     std::unique_ptr<Programme> lancer(std::vector<std::string> arguments) {
@@ -343,6 +351,49 @@ private slots:
         pppd.kill();
         QVERIFY(pppd.waitForFinished());
         QTRY_COMPARE(ligne_0(), std::string("Echec connexion"));
+    }
+
+    // Le premier démarrage : l'accueil trouve l'édition précédente par son entrée de démarrage,
+    // copie ses fichiers, et ne revient pas au démarrage suivant.
+    void premiere_utilisation_accueil_une_seule_fois() {
+        Poste poste(true);
+        const fs::path ancien = poste.racine / "Lumicompteur 98";
+        fs::create_directories(ancien);
+        essai::ecrire_octets(ancien / "mars99.fct", "Lumicompteur 98\r\n");
+        fs::create_directories(poste.racine / "config" / "autostart");
+        essai::ecrire_octets(poste.racine / "config" / "autostart" / "Lumicompteur 98.desktop",
+                             "[Desktop Entry]\nExec=\"" + (ancien / "lumi98.exe").string() + "\" -invisible\n");
+        QStringList pages;
+        int accueils = 0;
+        QTimer mener;
+        mener.setInterval(20);
+        connect(&mener, &QTimer::timeout, this, [&] {
+            auto* accueil = qobject_cast<ui::Taccueilform*>(QApplication::activeModalWidget());
+            if (accueil == nullptr || !accueil->isVisible()) return;
+            if (pages.isEmpty()) ++accueils;
+            QVERIFY(accueil->windowFlags() & Qt::WindowStaysOnTopHint);
+            pages << QString::number(static_cast<int>(accueil->modele().page()));
+            if (accueil->bouton_suivant()->isVisible()) {
+                accueil->bouton_suivant()->click();
+            } else {
+                accueil->bouton_terminer()->click();
+            }
+        });
+        mener.start();
+        {
+            auto programme = poste.lancer({});
+            QVERIFY(programme->demarrer());
+            QCOMPARE(programme->registre().lire_valeur(cles::section(cles::options), "1ere utilisation2000"),
+                     std::string("non"));
+        }
+        // Bienvenue, recherche, liste, copiés, fin de la reprise, dernière page.
+        QCOMPARE(pages, (QStringList{"0", "1", "3", "4", "5", "6"}));
+        QCOMPARE(essai::lire_octets(poste.donnees / "Historique" / "mars99.fct"), std::string("Lumicompteur 98\r\n"));
+        auto suivant = poste.lancer({});
+        QVERIFY(suivant->demarrer());
+        QTest::qWait(100);
+        mener.stop();
+        QCOMPARE(accueils, 1);
     }
 
     // La connexion simulée de la démonstration n'a pas de veille : ses 100 ms restent.

@@ -8,6 +8,7 @@
 
 #include "../commun/soutien.hpp"
 #include "base/texte.hpp"
+#include "history/fichiers_historique.hpp"
 #include "history/ligne_historique.hpp"
 
 namespace lumi::cli {
@@ -17,32 +18,33 @@ struct Sortie {
     std::string texte;
 };
 
-// Lance l'outil par le shell (`arguments` déjà cités), sorties d'erreur comprises.
-inline Sortie lancer_programme(const std::string& arguments) {
-    const std::string commande = std::string(LUMI_OUTIL) + " " + arguments + " 2>&1";
-    FILE* tube = ::popen(commande.c_str(), "r");
+// Une commande du shell, sorties d'erreur comprises.
+inline Sortie lancer_shell(const std::string& commande) {
+    FILE* tube = ::popen((commande + " 2>&1").c_str(), "r");
     if (tube == nullptr) return {-1, ""};
     std::string texte;
     char tampon[256];
     while (const auto n = std::fread(tampon, 1, sizeof tampon, tube)) texte.append(tampon, n);
     return {::pclose(tube), texte};
 }
+inline std::string lancer_commande(const std::string& commande) {
+    return lancer_shell(commande).texte;
+}
+
+// Lance l'outil par le shell (`arguments` déjà cités), sorties d'erreur comprises.
+inline Sortie lancer_programme(const std::string& arguments) {
+    return lancer_shell(std::string(LUMI_OUTIL) + " " + arguments);
+}
 
 // Les enregistrements (UTF-8) du fichier du mois, en-tête ôté ; une ligne coupée par un arrêt
 // brutal n'en est pas un : le lecteur la saute.
 inline std::vector<std::string> enregistrements_du_mois(const std::filesystem::path& dossier,
                                                         const std::string& fichier = "mars00.fct") {
-    const std::filesystem::path chemin = dossier / "Historique" / fichier;
     std::vector<std::string> lignes;
-    if (!std::filesystem::exists(chemin)) return lignes;
-    const std::string contenu = cp1252_vers_utf8(essai::lire_octets(chemin));
-    std::size_t debut = 0;
-    for (int numero = 1; debut < contenu.size(); ++numero) {
-        auto fin = contenu.find("\r\n", debut);
-        if (fin == std::string::npos) fin = contenu.size();
-        const std::string ligne = contenu.substr(debut, fin - debut);
-        if (numero > 5 && decoder_ligne_historique(ligne)) lignes.push_back(ligne);
-        debut = fin + 2;
+    const auto lu = lire_fichier_historique(dossier / "Historique" / fichier);
+    if (!lu) return lignes;
+    for (auto& ligne : lu->enregistrements()) {
+        if (decoder_ligne_historique(ligne)) lignes.push_back(std::move(ligne));
     }
     return lignes;
 }

@@ -16,6 +16,7 @@
 #include "core/selection_fin_connexion.hpp"
 #include "core/utilisateurs.hpp"
 #include "essai_compteur.hpp"
+#include "history/fichiers_historique.hpp"
 #include "settings/cles.hpp"
 #include "settings/registre_memoire.hpp"
 
@@ -30,17 +31,8 @@ const std::string options = cles::section(cles::options);
 const std::string ligne_paul = "Paul;Seconde;10/03/2000;14H00;00:20:01;Rouge;A;12,010;-4;0;0,000;|;MonFAI;";
 
 std::vector<std::string> enregistrements(const fs::path& dossier, const std::string& fichier = "mars00.fct") {
-    std::vector<std::string> lignes;
-    const fs::path chemin = dossier / "Historique" / fichier;
-    if (!fs::exists(chemin)) return lignes;
-    const std::string contenu = cp1252_vers_utf8(essai::lire_octets(chemin));
-    std::size_t debut = 0;
-    for (int numero = 1; debut < contenu.size(); ++numero) {
-        const auto fin = contenu.find("\r\n", debut);
-        if (numero > 5) lignes.push_back(contenu.substr(debut, fin - debut));
-        debut = fin + 2;
-    }
-    return lignes;
+    const auto lu = lire_fichier_historique(dossier / "Historique" / fichier);
+    return lu ? lu->enregistrements() : std::vector<std::string>{};
 }
 
 TEST(SauvegardeCrash, ValeursDeLInstantane) {

@@ -23,6 +23,12 @@ preparer_dossier_essai() {
     export XDG_RUNTIME_DIR="$tmp/run" XDG_CONFIG_HOME="$tmp/config" HOME="$tmp" LANG=C.UTF-8 TZ=Europe/Paris
 }
 
+# Un dossier de données dont la première utilisation est passée : l'accueil, modal, ne s'ouvre pas
+# devant les essais qui ne le concernent pas. $1 : l'outil, $2 : le dossier (amorcé s'il manque).
+passer_premiere_utilisation() {
+    "$1" registre ecrire --dossier "$2" '\options' '1ere utilisation2000' non > /dev/null
+}
+
 # Répond « &Oui » à la question de la fermeture : sans gestionnaire de fenêtres, le clavier va à la
 # fenêtre sous le pointeur, qui est donc posé au milieu de la boîte.
 repondre_oui() {

@@ -84,6 +84,7 @@ attendre_boite() {
 # Un dossier de données en service : un premier démarrage sans boîte, fini par SIGTERM.
 modele="$tmp/modele"
 cas=modele dossier=$modele
+passer_premiere_utilisation "$outil" "$dossier"
 lancer
 attendre_fenetres 1 || rate "la fenêtre n'est pas apparue"
 terminer "fenêtre principale"

@@ -4,10 +4,11 @@
 # l'afficheur puis à la normale ; le bouton doit rester au même point de l'écran (à 2 pixels près),
 # mesuré par la position de la fenêtre que donne le serveur X plus la place du bouton dans la
 # fenêtre, que le programme trace (LUMI_TRACE_BOUTON_TAILLE). L'afficheur n'a pas de cadre.
-# Usage : modes_e2e.sh PROGRAMME
+# Usage : modes_e2e.sh PROGRAMME OUTIL
 set -euo pipefail
 
 programme=$1
+outil=$2
 
 source "$(dirname "$0")/bureau.sh"
 
@@ -17,6 +18,7 @@ preparer_dossier_essai lumi-modes
 unset DBUS_SESSION_BUS_ADDRESS
 export LUMI_TRACE_BOUTON_TAILLE=1
 dossier="$tmp/donnees"
+passer_premiere_utilisation "$outil" "$dossier"
 
 cat > "$tmp/scenario.sh" <<'SCENARIO'
 set -euo pipefail

@@ -16,6 +16,7 @@ exiger_commandes xvfb-run xdotool
 
 preparer_dossier_essai lumi-selection
 dossier="$tmp/donnees"
+passer_premiere_utilisation "$outil" "$dossier"
 
 cat > "$tmp/scenario.sh" <<'SCENARIO'
 set -euo pipefail

@@ -3,10 +3,11 @@
 # bord XEmbed) sous Xvfb. Lancé avec -invisible, il n'a que son icône : la fenêtre est cachée, pas
 # réduite. Un clic gauche sur l'icône la montre, un second la cache, un clic droit ouvre le menu
 # principal, dont « &Quitter Lumicompteur 2000 » ferme le programme (question acceptée).
-# Usage : zone_notification_e2e.sh PROGRAMME
+# Usage : zone_notification_e2e.sh PROGRAMME OUTIL
 set -euo pipefail
 
 programme=$1
+outil=$2
 
 source "$(dirname "$0")/bureau.sh"
 
@@ -16,6 +17,7 @@ preparer_dossier_essai lumi-zone
 # Sans bus de session, Qt prend la zone XEmbed que tient trayer.
 unset DBUS_SESSION_BUS_ADDRESS
 dossier="$tmp/donnees"
+passer_premiere_utilisation "$outil" "$dossier"
 
 cat > "$tmp/scenario.sh" <<'SCENARIO'
 set -euo pipefail

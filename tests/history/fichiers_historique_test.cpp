@@ -132,14 +132,11 @@ TEST_F(Historique, LigneCoupeeParUnArretBrutal) {
 
     // Le lecteur saute la ligne coupée et garde celles d'avant et d'après.
     std::vector<std::string> lus;
-    std::size_t debut = 0;
-    int numero = 0;
-    while (debut < contenu.size()) {
-        const auto fin = contenu.find('\n', debut);
-        const auto ligne = contenu.substr(debut, fin - debut);
-        debut = fin + 1;
-        if (++numero <= 5) continue;
-        if (const auto e = decoder_ligne_historique(cp1252_vers_utf8(ligne))) lus.push_back(e->date);
+    const auto lu = lire_fichier_historique(fichier("janvier00.fct"));
+    ASSERT_TRUE(lu);
+    EXPECT_EQ(lu->ligne_tva(), "tva : 19,6");
+    for (const auto& ligne : lu->enregistrements()) {
+        if (const auto e = decoder_ligne_historique(ligne)) lus.push_back(e->date);
     }
     EXPECT_EQ(lus, (std::vector<std::string>{"04/01/2000", "05/01/2000"}));
 }
@@ -235,7 +232,7 @@ TEST(ReecritureHistorique, LaSauvegardePrendLesDroitsDuFichierDuMois) {
                               static_cast<mode_t>(c.droits_ancienne_sauvegarde)),
                       0);
         }
-        ASSERT_TRUE(modifier_ligne_historique(false, false, 2, dossier.chemin(), "mars00.fct", nullptr));
+        ASSERT_TRUE(modifier_ligne_historique(ActionLigne::marquer, 2, dossier.chemin(), "mars00.fct", nullptr));
         EXPECT_EQ(droits_de(dossier / "mars00.fct"), c.droits_mois);
         EXPECT_EQ(droits_de(dossier / "historique.bak"), c.droits_sauvegarde);
     }
@@ -245,24 +242,24 @@ TEST(ReecritureHistorique, MarquerDemarquerOter) {
     struct Cas {
         const char* nom;
         std::string avant;
-        bool oter, restaurer;
+        ActionLigne action;
         int numero;
         std::string apres;
     };
     const Cas cas[] = {
-        {"effacer : seul le | devient ¤", fichier_mars(r1, r2, r3), false, false, 2,
+        {"effacer : seul le | devient ¤", fichier_mars(r1, r2, r3), ActionLigne::marquer, 2,
          fichier_mars(r1, r2_efface, r3)},
-        {"restaurer : le ¤ redevient |", fichier_mars(r1, r2_efface, r3), false, true, 2,
+        {"restaurer : le ¤ redevient |", fichier_mars(r1, r2_efface, r3), ActionLigne::restaurer, 2,
          fichier_mars(r1, r2, r3)},
-        {"ligne sans marque : ¤; ajouté", fichier_mars(r1, r2, r3), false, false, 3,
+        {"ligne sans marque : ¤; ajouté", fichier_mars(r1, r2, r3), ActionLigne::marquer, 3,
          fichier_mars(r1, r2, r3 + "\xA4;")},
-        {"le plus tard l'emporte : | suivi de ¤, rien à effacer", fichier_mars(r1, "P|ul;\xA4;X;", r3), false,
-         false, 2, fichier_mars(r1, "P|ul;\xA4;X;", r3)},
-        {"restaurer le ¤ qui suit le |", fichier_mars(r1, "P|ul;\xA4;X;", r3), false, true, 2,
+        {"le plus tard l'emporte : | suivi de ¤, rien à effacer", fichier_mars(r1, "P|ul;\xA4;X;", r3), ActionLigne::marquer,
+         2, fichier_mars(r1, "P|ul;\xA4;X;", r3)},
+        {"restaurer le ¤ qui suit le |", fichier_mars(r1, "P|ul;\xA4;X;", r3), ActionLigne::restaurer, 2,
          fichier_mars(r1, "P|ul;|;X;", r3)},
-        {"ôter : la ligne disparaît", fichier_mars(r1, r2, r3), true, false, 1,
+        {"ôter : la ligne disparaît", fichier_mars(r1, r2, r3), ActionLigne::oter, 1,
          entete_mars + r2 + "\r\n" + r3 + "\r\n"},
-        {"fichier en UTF-8 : ¤ en UTF-8", fichier_mars("é" + r1, r2, r3), false, false, 2,
+        {"fichier en UTF-8 : ¤ en UTF-8", fichier_mars("é" + r1, r2, r3), ActionLigne::marquer, 2,
          fichier_mars("é" + r1, "b;t;02/03/2000;10H00;00:01:00;Rouge;A;1,000;-4;0;0,000;¤;X;", r3)},
     };
     for (const auto& c : cas) {
@@ -271,7 +268,7 @@ TEST(ReecritureHistorique, MarquerDemarquerOter) {
         ecrire_octets(dossier / "mars00.fct", c.avant);
         std::string erreur;
         EXPECT_TRUE(
-            modifier_ligne_historique(c.oter, c.restaurer, c.numero, dossier.chemin(), "mars00.fct", &erreur))
+            modifier_ligne_historique(c.action, c.numero, dossier.chemin(), "mars00.fct", &erreur))
             << erreur;
         EXPECT_EQ(lire_octets(dossier / "mars00.fct"), c.apres);
         EXPECT_EQ(lire_octets(dossier / "historique.bak"), c.avant);
@@ -285,15 +282,15 @@ TEST(ReecritureHistorique, EchecsLaissentLeFichierIntact) {
     std::string erreur;
     for (const int numero : {0, 4, -1}) {
         EXPECT_FALSE(
-            modifier_ligne_historique(false, false, numero, dossier.chemin(), "mars00.fct", &erreur));
+            modifier_ligne_historique(ActionLigne::marquer, numero, dossier.chemin(), "mars00.fct", &erreur));
         EXPECT_NE(erreur.find("n'existe pas"), std::string::npos) << erreur;
     }
     EXPECT_FALSE(fs::exists(dossier / "historique.bak"));
-    EXPECT_FALSE(modifier_ligne_historique(false, false, 1, dossier.chemin(), "avril00.fct", &erreur));
+    EXPECT_FALSE(modifier_ligne_historique(ActionLigne::marquer, 1, dossier.chemin(), "avril00.fct", &erreur));
 
     // "historique.bak" ne peut être écrit : rien n'est touché, l'échec est dit.
     fs::create_directories(dossier / "historique.bak" / "occupe");
-    EXPECT_FALSE(modifier_ligne_historique(true, false, 1, dossier.chemin(), "mars00.fct", &erreur));
+    EXPECT_FALSE(modifier_ligne_historique(ActionLigne::oter, 1, dossier.chemin(), "mars00.fct", &erreur));
     EXPECT_NE(erreur.find("historique.bak"), std::string::npos) << erreur;
     EXPECT_EQ(lire_octets(dossier / "mars00.fct"), avant);
 }
@@ -316,7 +313,7 @@ TEST(ReecritureHistorique, ArretBrutalEntreLesEtapes) {
         ASSERT_GE(enfant, 0);
         if (enfant == 0) {
             // Le processus se tue lui-même à l'étape choisie, sans rien nettoyer.
-            modifier_ligne_historique(true, false, 2, dossier.chemin(), "mars00.fct", nullptr,
+            modifier_ligne_historique(ActionLigne::oter, 2, dossier.chemin(), "mars00.fct", nullptr,
                                       [&](EtapeReecriture e) {
                                           if (e == c.etape) ::raise(SIGKILL);
                                       });

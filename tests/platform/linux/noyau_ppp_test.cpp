@@ -17,6 +17,7 @@
 #include "core/telechargements.hpp"
 #include "settings/fichier_ini.hpp"
 #include "core/essai_compteur.hpp"
+#include "history/fichiers_historique.hpp"
 #include "netlink_essai.hpp"
 #include "platform/linux/acces_distant_ppp.hpp"
 #include "platform/linux/telephonie_absente.hpp"
@@ -28,18 +29,8 @@ namespace {
 
 // Les enregistrements du mois de mars 2000, après les cinq lignes d'en-tête du fichier.
 std::vector<std::string> enregistrements(const std::filesystem::path& dossier) {
-    const auto chemin = dossier / "Historique" / "mars00.fct";
-    if (!std::filesystem::exists(chemin)) return {};
-    const std::string contenu = cp1252_vers_utf8(lire_octets(chemin));
-    std::vector<std::string> lignes;
-    std::size_t debut = 0;
-    for (int numero = 1; debut < contenu.size(); ++numero) {
-        const auto fin = contenu.find("\r\n", debut);
-        if (numero > 5) lignes.push_back(contenu.substr(debut, fin - debut));
-        if (fin == std::string::npos) break;
-        debut = fin + 2;
-    }
-    return lignes;
+    const auto lu = lire_fichier_historique(dossier / "Historique" / "mars00.fct");
+    return lu ? lu->enregistrements() : std::vector<std::string>{};
 }
 
 TEST(NoyauPpp, EtatsDeLaConnexionLusDansLeNoyau) {

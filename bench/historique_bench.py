@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Banc de l'historique : un historique de 1 000 000 d'enregistrements sur 120 fichiers mensuels
+(janvier 1990 à décembre 1999), lu par « lumicompteur-outil historique » avec un filtre
+d'utilisateur, contre une passe awk sur les mêmes fichiers, dans la même exécution. Objectifs :
+moins d'une seconde, et au moins trois fois plus vite que awk (médianes de plusieurs lancements).
+
+Usage : historique_bench.py OUTIL [--enregistrements N] [--lancements N] [--verifier]
+(--verifier rend le code 1 si un objectif n'est pas tenu)."""
+import argparse
+import os
+import random
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+MOIS = ["janvier", "février", "mars", "avril", "mai", "juin", "juillet", "aout", "septembre",
+        "octobre", "novembre", "décembre"]
+UTILISATEURS = ["Paul", "Anne", "Marc", "Julie"]
+
+
+def generer(dossier, total):
+    historique = os.path.join(dossier, "Historique")
+    os.makedirs(historique)
+    alea = random.Random(2000)
+    par_mois = total // 120
+    for rang in range(120):
+        annee, mois = 1990 + rang // 12, rang % 12 + 1
+        lignes = ["Attention, modifier ce fichier peut provoquer des erreurs de lecture !",
+                  "Lumicompteur 2000 v1.0", f"{MOIS[mois - 1]} {annee}", "tva : 19,6", ""]
+        for n in range(par_mois):
+            jour = n * 28 // par_mois + 1
+            duree = alea.randrange(30, 7200)
+            cout = duree * 0.0021
+            lignes.append(f"{alea.choice(UTILISATEURS)};Heures pleines;{jour:02d}/{mois:02d}/{annee};"
+                          f"{alea.randrange(24):02d}H{alea.randrange(60):02d};"
+                          f"{duree // 3600:02d}:{duree % 3600 // 60:02d}:{duree % 60:02d};Rouge;A;"
+                          f"{cout:.3f}".replace(".", ",") + ";-4;0;0,000;|;MonFAI;")
+        nom = f"{MOIS[mois - 1]}{str(annee)[2:4]}.fct"
+        with open(os.path.join(historique, nom), "wb") as f:
+            f.write(("\r\n".join(lignes) + "\r\n").encode("cp1252"))
+    return par_mois * 120
+
+
+def chronometrer(commande, dossier, lancements):
+    temps = []
+    sortie = ""
+    for _ in range(lancements):
+        debut = time.perf_counter()
+        r = subprocess.run(commande, cwd=dossier, shell=isinstance(commande, str), capture_output=True,
+                           text=True, check=True)
+        temps.append(time.perf_counter() - debut)
+        sortie = r.stdout
+    return statistics.median(temps), sortie
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("outil")
+    p.add_argument("--enregistrements", type=int, default=1_000_000)
+    p.add_argument("--lancements", type=int, default=5)
+    p.add_argument("--verifier", action="store_true")
+    a = p.parse_args()
+    a.outil = os.path.abspath(a.outil)
+    with tempfile.TemporaryDirectory(prefix="lumi-banc-histo-") as dossier:
+        total = generer(dossier, a.enregistrements)
+        outil = [a.outil, "historique", "--dossier", dossier, "--du", "01/01/1990", "--au", "31/12/2009",
+                 "--utilisateur", "Paul"]
+        awk = ("LC_ALL=C awk -F';' 'FNR>5 && $1==\"Paul\" {n++; s+=$8} END {print n, s}' Historique/*.fct")
+        t_outil, s_outil = chronometrer(outil, dossier, a.lancements)
+        t_awk, s_awk = chronometrer(awk, dossier, a.lancements)
+        nb = [l for l in s_outil.splitlines() if l.startswith("nb=")][0]
+        print(f"enregistrements={total} fichiers=120")
+        print(f"outil_s={t_outil:.3f} ({nb})")
+        print(f"awk_s={t_awk:.3f} (awk : {s_awk.strip()})")
+        print(f"rapport_awk_sur_outil={t_awk / t_outil:.2f}")
+        ok = t_outil < 1.0 and t_awk / t_outil >= 3.0
+        print("objectifs " + ("tenus" if ok else "NON tenus") + " : < 1 s et au moins 3 fois plus vite que awk")
+        return 0 if ok or not a.verifier else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,227 @@
+// lumicompteur-outil historique : la vue de la fenêtre de l'historique sans fenêtre. Les totaux et
+// les statistiques en lignes cle=valeur (point décimal, pleine précision), et avec --lignes une
+// ligne= par ligne de la liste, dans l'ordre de la liste.
+#include <algorithm>
+#include <charconv>
+#include <string>
+
+#include "base/dates.hpp"
+#include "base/decimal.hpp"
+#include "base/erreurs.hpp"
+#include "base/horloge.hpp"
+#include "base/locale.hpp"
+#include "base/texte.hpp"
+#include "cli/commandes.hpp"
+#include "cli/outils_tarif.hpp"
+#include "history/facture.hpp"
+#include "history/fenetre/analyses_historique.hpp"
+#include "history/fenetre/vue_historique.hpp"
+#include "settings/dossier_donnees.hpp"
+#include "settings/parametres.hpp"
+#include "settings/registre_sqlite.hpp"
+#include "tariff/monnaie.hpp"
+
+namespace lumi::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view details_usage =
+    "  --type 0..5           0 facture en cours, 1 période définie, 2 mois, 3 semaine, 4 jour,\n"
+    "                        5 connexions effacées (par défaut : 1 avec --du, 2 avec --mois, sinon 0)\n"
+    "  --du/--au JJ/MM/AAAA  la période définie ; --mois MM/AAAA le mois\n"
+    "  --utilisateur, --tarification, --provider NOM, --option CODE : les filtres\n"
+    "  --ht                  montants hors taxes ; --sans-reductions : réductions rajoutées au coût\n"
+    "  --lignes              une ligne= par ligne de la liste\n"
+    "  --facture             type 0 : range le recomptage comme facture en cours\n"
+    "  --pdf FICHIER         écrit le rapport imprimé dans ce fichier PDF (pdf=FICHIER)\n"
+    "  --graphique FICHIER   le coût des douze derniers mois en image PNG (graphique=FICHIER)\n"
+    "  --retarifer TARIF     les connexions montrées reprises sous ce tarif (et --retarifer-option REF)\n"
+    "  Le type 0 écrit aussi projection_cout= et projection_date= (fin de la période de 60 jours).\n";
+
+int usage(Flux flux, std::string_view detail) {
+    const int code = erreur_usage(flux, "historique", detail);
+    flux.erreur << details_usage;
+    return code;
+}
+
+std::optional<std::pair<int, unsigned>> lire_mois(std::string_view texte) {
+    const auto jour = lire_date_commande("01/" + std::string(texte));
+    if (!jour) return std::nullopt;
+    const auto d = date_du_jour(*jour);
+    return std::pair{static_cast<int>(d.year()), static_cast<unsigned>(d.month())};
+}
+
+// Le coût de la période est en simple précision : ses chiffres à lui, sans le bruit du double.
+std::string texte_simple_precision(float valeur) {
+    char tampon[32];
+    const auto [fin, erreur] = std::to_chars(tampon, tampon + sizeof tampon, valeur);
+    return erreur == std::errc{} ? std::string(tampon, fin) : std::string("0");
+}
+
+}  // namespace
+
+int commande_historique(std::span<const std::string> arguments, Flux flux) {
+    OptionsCommande o;
+    if (auto detail = analyser_options(arguments,
+                                       {"--dossier", "--type", "--du", "--au", "--mois", "--utilisateur",
+                                        "--tarification", "--provider", "--option", "--pdf", "--graphique",
+                                        "--retarifer", "--retarifer-option"},
+                                       {"--ht", "--sans-reductions", "--lignes", "--facture"}, o);
+        !detail.empty()) {
+        return usage(flux, detail);
+    }
+    std::optional<TypeHistorique> type;
+    if (const auto t = o.valeur("--type")) {
+        const auto n = lire_entier(*t);
+        type = n ? type_historique(*n) : std::nullopt;
+        if (!type) return usage(flux, "--type « " + *t + " » : un nombre de 0 à 5.");
+    }
+    std::optional<NumeroJour> du, au;
+    for (const auto& [nom, date] : {std::pair{"--du", &du}, std::pair{"--au", &au}}) {
+        if (const auto t = o.valeur(nom)) {
+            *date = lire_date_commande(*t);
+            if (!*date) return usage(flux, std::string(nom) + " « " + *t + " » n'est pas une date JJ/MM/AAAA.");
+        }
+    }
+    if (du.has_value() != au.has_value()) return usage(flux, "--du et --au vont ensemble.");
+    std::optional<std::pair<int, unsigned>> mois;
+    if (const auto t = o.valeur("--mois")) {
+        mois = lire_mois(*t);
+        if (!mois) return usage(flux, "--mois « " + *t + " » n'est pas un mois MM/AAAA.");
+    }
+    if (!type) {
+        type = du ? TypeHistorique::periode_definie : mois ? TypeHistorique::mensuel : TypeHistorique::facture_en_cours;
+    }
+    if (*type == TypeHistorique::periode_definie && !du) return usage(flux, "--type 1 attend --du et --au.");
+    if (*type == TypeHistorique::mensuel && !mois) return usage(flux, "--type 2 attend --mois.");
+    if (o.drapeau("--facture") && *type != TypeHistorique::facture_en_cours) {
+        return usage(flux, "--facture ne sert qu'avec le type 0.");
+    }
+
+    try {
+        const auto donnees = ouvrir_dossier_tarifaire(o.valeur("--dossier"));
+        const FichierIni reglages(donnees.dossier / fichier_reglages);
+        const FichierIni tarifs(donnees.fichier_tarifs());
+        const HorlogeSysteme horloge;
+        const NumeroJour aujourdhui = horloge.aujourdhui();
+        auto affichage =
+            lire_reglages_historique(reglages, tarifs, *donnees.registre, lire_valeurs_locales_systeme());
+        if (o.drapeau("--ht")) affichage.ttc = false;
+        if (o.drapeau("--sans-reductions")) affichage.avec_reductions = false;
+
+        VueHistorique vue(donnees.dossier / "Historique", affichage, aujourdhui,
+                          [&](int n) { return message_utilisateur(reglages, n); });
+        vue.differer_lecture(true);
+        const auto pdf = o.valeur("--pdf");
+        if (pdf && !export_pdf()) {
+            flux.erreur << "Erreur : l'export PDF n'est pas disponible dans ce programme.\n";
+            return sortie_erreur;
+        }
+        const auto graphique = o.valeur("--graphique");
+        if (graphique && !export_graphique()) {
+            flux.erreur << "Erreur : le graphique n'est pas disponible dans ce programme.\n";
+            return sortie_erreur;
+        }
+        const auto retarifer = o.valeur("--retarifer");
+        vue.garder_lignes(o.drapeau("--lignes") || pdf || retarifer);
+        if (du) vue.definir_periode(*du, *au);
+        vue.changer_date_facture(lire_date_facture(reglages, aujourdhui));
+        if (mois) {
+            const std::string entree = "mois de " + nom_fichier_historique(mois->second, mois->first).mois + " " +
+                                       std::to_string(mois->first);
+            const auto& entrees = vue.liste_mois().entrees;
+            const auto it = std::find(entrees.begin(), entrees.end(), entree);
+            if (it == entrees.end()) {
+                flux.erreur << "Erreur : aucun fichier d'historique pour le " << entree << ".\n";
+                return sortie_erreur;
+            }
+            vue.choisir_mois(static_cast<int>(it - entrees.begin()));
+        }
+        vue.filtrer_utilisateur(o.valeur("--utilisateur").value_or(""));
+        vue.filtrer_tarification(o.valeur("--tarification").value_or(""));
+        vue.filtrer_provider(o.valeur("--provider").value_or(""));
+        vue.filtrer_option(o.valeur("--option").value_or(""));
+        vue.differer_lecture(false);
+        vue.choisir_type(*type);
+
+        const auto& a = vue.accumulateurs();
+        const auto s = vue.statistiques();
+        const double total = affichage.ttc ? a.total_ttc : a.total_ht;
+        auto& out = flux.sortie;
+        out << "nb=" << a.nb << '\n'
+            << "nb_auto=" << a.nb_auto << '\n'
+            << "nb_manuelles=" << a.nb_manuelles << '\n'
+            << "duree_totale=" << s.duree_totale << '\n'
+            << "duree_moyenne=" << s.duree_moyenne << '\n'
+            << "cout_moyen=" << texte_montant(a.nb > 0 ? total / a.nb : 0.0) << '\n'
+            << "total_ht=" << texte_montant(a.total_ht) << '\n'
+            << "tva=" << texte_montant(a.total_ttc - a.total_ht) << '\n'
+            << "total_ttc=" << texte_montant(a.total_ttc) << '\n'
+            << "periode_cout=" << texte_simple_precision(a.cout_periode) << '\n'
+            << "periode_secondes=" << a.secondes_periode << '\n'
+            << "lignes_illisibles=" << a.lignes_illisibles() << '\n';
+        if (o.drapeau("--lignes")) {
+            for (const auto& l : vue.lignes()) {
+                out << "ligne=";
+                for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) out << (c ? ";" : "") << l.colonne(c);
+                out << '\n';
+            }
+        }
+        if (*type == TypeHistorique::facture_en_cours) {
+            const auto p = projection_de_la_vue(vue, aujourdhui);
+            out << "projection_cout=" << texte_montant(p.montant) << '\n'
+                << "projection_date=" << formater_date(p.date) << '\n';
+        }
+        if (retarifer) {
+            const auto c = comparer_tarification(vue, donnees.fichier_tarifs(), *retarifer,
+                                                 o.valeur("--retarifer-option").value_or(""),
+                                                 actif(*donnees.registre, parametres::alsace));
+            out << "total_ht_retarife=" << texte_montant(c.total_ht_retarife) << '\n'
+                << "total_ttc_retarife=" << texte_montant(c.total_ttc_retarife) << '\n'
+                << "difference_ht=" << texte_montant(c.total_ht_retarife - c.total_ht) << '\n'
+                << "difference_ttc=" << texte_montant(c.total_ttc_retarife - c.total_ttc) << '\n'
+                << "retarifes=" << c.comptees << '\n'
+                << "retarifes_ignores=" << c.ignorees << '\n'
+                << "note=" << note_forfaits_recomptes << '\n';
+        }
+        if (graphique) {
+            ReglagesMonnaie monnaie;
+            monnaie.locale.separateur_decimal = affichage.separateur;
+            monnaie.locale.symbole_monetaire = std::string(rogner(affichage.devise));
+            if (!export_graphique()(*graphique, graphique_de_la_vue(vue, aujourdhui, monnaie))) {
+                flux.erreur << "Erreur : le fichier « " << *graphique << " » n'a pu être écrit.\n";
+                return sortie_erreur;
+            }
+            out << "graphique=" << *graphique << '\n';
+        }
+        if (pdf) {
+            // Les mêmes pages que « Exporter en PDF... » de la fenêtre.
+            const RapportPdf rapport{"Du " + date_longue_avec_jour(vue.debut()) + " au " + date_longue_avec_jour(vue.fin()),
+                                     &vue.lignes(), s, vue.titre_colonne_total(), affichage.devise};
+            if (!export_pdf()(*pdf, rapport)) {
+                flux.erreur << "Erreur : le fichier « " << *pdf << " » n'a pu être écrit.\n";
+                return sortie_erreur;
+            }
+            out << "pdf=" << *pdf << '\n';
+        }
+        if (o.drapeau("--facture")) {
+            // Le recomptage remplace la facture : il faut pouvoir écrire dans le magasin.
+            RegistreSqlite registre(donnees.dossier / RegistreSqlite::nom_fichier);
+            FactureEnCours facture(registre, affichage.separateur);
+            if (!facture.remplacer({a.cout_periode, static_cast<std::int32_t>(a.secondes_periode)})) {
+                flux.erreur << "Erreur : la facture en cours n'a pu être rangée.\n";
+                return sortie_erreur;
+            }
+        }
+        return sortie_ok;
+    } catch (const ErreurConversion& e) {
+        flux.erreur << "Erreur : " << e.what() << '\n';
+    } catch (const ErreurFichier& e) {
+        flux.erreur << "Erreur : " << e.what() << '\n';
+    }
+    return sortie_erreur;
+}
+
+}  // namespace lumi::cli

@@ -1,0 +1,166 @@
+#include "ui/historique/impression_historique.hpp"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrinter>
+
+#include "history/fenetre/rapport_historique.hpp"
+#include "ui/historique/modele_liste_historique.hpp"
+
+namespace lumi::ui {
+
+namespace {
+
+// La police du rapport : Times, ou la serif aux mêmes métriques que donne le système.
+QFont police(double points, bool gras, QPaintDevice* appareil) {
+    QFont f(QStringLiteral("Times New Roman"));
+    f.setStyleHint(QFont::Serif);
+    f.setPointSizeF(points);
+    f.setBold(gras);
+    return QFont(f, appareil);
+}
+
+void texte_colonne(QPainter& p, int gauche, int droite, int y, int hauteur, const QString& texte,
+                   Qt::Alignment alignement, int marge) {
+    p.drawText(QRect(gauche + marge, y, droite - gauche - 2 * marge, hauteur), alignement | Qt::AlignVCenter,
+               texte);
+}
+
+}  // namespace
+
+void preparer_imprimante(QPrinter& imprimante) {
+    imprimante.setDocName(QString::fromUtf8(titre_rapport_historique.data(), titre_rapport_historique.size()));
+    imprimante.setPageOrientation(QPageLayout::Portrait);
+}
+
+bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
+    if (contenu.liste == nullptr || contenu.liste->rowCount() == 0) return false;
+    QPainter p;
+    if (!p.begin(&imprimante)) return false;
+    const QFont ligne = police(8, false, &imprimante);
+    const QFont entete = police(10, true, &imprimante);
+    const QFont titre = police(13, true, &imprimante);
+
+    GeometrieRapport g;
+    g.hauteur_page = imprimante.height();
+    g.largeur_page = imprimante.width();
+    g.hauteur_ligne = QFontMetrics(ligne, &imprimante)
+                          .boundingRect(QString::fromLatin1(texte_mesure_ligne.data(), texte_mesure_ligne.size()))
+                          .height();
+    g.hauteur_entete = QFontMetrics(entete, &imprimante).height();
+    const auto m = mise_en_page_rapport(g, contenu.liste->rowCount());
+    const auto& x = m.colonnes;
+    const int rh = g.hauteur_ligne;
+    const int hh = g.hauteur_entete;
+    const int fin = LigneListeHistorique::nb_colonnes;
+    QPen trait(Qt::black);
+    trait.setWidth(std::max(1, g.w(1) / 2));
+    p.setPen(trait);
+
+    for (int n = 0; n < m.nb_pages(); ++n) {
+        if (n > 0) imprimante.newPage();
+        const auto& page = m.pages[static_cast<std::size_t>(n)];
+        if (n == 0) {
+            // La période dans un cadre blanc à l'ombre grise, le titre, les en-têtes entre deux filets.
+            p.setFont(ligne);
+            const QRect texte = p.fontMetrics().boundingRect(contenu.periode);
+            QRect cadre(0, 0, texte.width() + g.w(40), texte.height() + g.h(10));
+            cadre.moveCenter(QPoint(g.largeur_page / 2, g.h(55)));
+            p.fillRect(cadre.translated(g.w(6), g.h(4)), QColor(0xC0, 0xC0, 0xC0));
+            p.fillRect(cadre, Qt::white);
+            p.drawRect(cadre);
+            p.drawText(cadre, Qt::AlignCenter, contenu.periode);
+            p.setFont(titre);
+            p.drawText(QRect(0, g.h(20) - g.h(10), g.largeur_page, g.h(20)), Qt::AlignCenter,
+                       QString::fromUtf8(titre_rapport_historique.data(), titre_rapport_historique.size()));
+            p.setFont(entete);
+            const int t1 = m.haut_premiere_page;
+            p.drawLine(x[0], t1, x[9], t1);
+            p.drawLine(x[0], t1 + g.h(15), x[9], t1 + g.h(15));
+            for (int c = 0; c < fin; ++c) {
+                const QString t = c < 8 ? QString::fromLatin1(entetes_rapport_historique[static_cast<std::size_t>(c)].data())
+                                        : contenu.liste->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+                // Un en-tête plus large que sa colonne est rapetissé pour y tenir.
+                QFont f = entete;
+                const int place = x[c + 1] - x[c] - g.w(4);
+                const int large = QFontMetrics(entete, &imprimante).horizontalAdvance(t);
+                if (large > place) f.setPointSizeF(entete.pointSizeF() * place / large);
+                p.setFont(f);
+                p.drawText(QRect(x[c], t1 + g.h(2), x[c + 1] - x[c], g.h(11)), Qt::AlignCenter, t);
+            }
+        }
+        if (page.nb_lignes > 0) {
+            p.setFont(ligne);
+            for (int i = 0; i < page.nb_lignes; ++i) {
+                const int rang = page.premiere_ligne + i;
+                const int y = page.haut_lignes + i * rh;
+                const int marge = g.w(5);
+                for (int c = 0; c < fin; ++c) {
+                    Qt::Alignment a = Qt::AlignLeft;
+                    if (c >= 2 && c <= 4) a = Qt::AlignHCenter;
+                    if (c >= 7) a = Qt::AlignRight;
+                    texte_colonne(p, x[c], x[c + 1], y, rh, contenu.liste->texte(rang, c), a, marge);
+                }
+            }
+            const int haut = n == 0 ? m.haut_premiere_page : page.haut_lignes;
+            const int bas = page.haut_lignes + page.nb_lignes * rh;
+            for (int c = 0; c <= fin; ++c) p.drawLine(x[c], haut, x[c], bas);
+            p.drawLine(x[0], bas, x[9], bas);
+        }
+        const auto& s = contenu.statistiques;
+        if (page.y_totaux >= 0) {
+            // Les totaux, encadrés, sous les deux dernières colonnes.
+            const int y = page.y_totaux + g.h(10);
+            const QRect cadre(x[6], y, x[9] - x[6], 3 * hh + g.h(10));
+            p.drawRect(cadre);
+            p.setFont(entete);
+            const std::pair<const char*, std::string> lignes[] = {
+                {"Total HT", s.total_ht}, {"+ TVA", s.tva}, {"TOTAL TTC", s.total_ttc}};
+            for (int i = 0; i < 3; ++i) {
+                const QRect r(x[6] + g.w(10), y + g.h(5) + i * hh, x[9] - x[6] - g.w(20), hh);
+                p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(lignes[i].first));
+                p.drawText(r, Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(lignes[i].second));
+            }
+        }
+        if (page.y_statistiques >= 0) {
+            int y = page.y_statistiques;
+            p.setFont(entete);
+            p.drawText(QRect(x[0], y, x[9] - x[0], hh), Qt::AlignLeft | Qt::AlignVCenter,
+                       QStringLiteral("Statistiques des connexions"));
+            y += hh + g.h(5);
+            p.drawText(QRect(x[0], y, x[9] - x[0], hh), Qt::AlignLeft | Qt::AlignVCenter,
+                       QStringLiteral("NB de connexions"));
+            y += hh;
+            p.setFont(ligne);
+            const std::array<std::array<std::string, 4>, 3> paires = {{
+                {" Nb connexions Auto.", s.nb_auto, " Durée totale des connexions", s.duree_totale},
+                {" Nb connexions Manuelles", s.nb_manuelles, " Durée moyenne d'une connexion", s.duree_moyenne},
+                {" Nb total de connexions", s.nb_total, s.titre_cout_moyen, s.cout_moyen},
+            }};
+            const int milieu = (x[0] + x[9]) / 2;
+            for (const auto& pa : paires) {
+                p.drawText(QRect(x[0], y, milieu - x[0] - g.w(60), rh), Qt::AlignLeft, QString::fromStdString(pa[0]));
+                p.drawText(QRect(x[0], y, milieu - x[0] - g.w(60), rh), Qt::AlignRight, QString::fromStdString(pa[1]));
+                p.drawText(QRect(milieu, y, x[9] - milieu, rh), Qt::AlignLeft, QString::fromStdString(pa[2]));
+                p.drawText(QRect(milieu, y, x[9] - milieu, rh), Qt::AlignRight, QString::fromStdString(pa[3]));
+                y += rh + g.h(3);
+            }
+        }
+        p.setFont(ligne);
+        p.drawText(QRect(0, m.y_pied - rh, x[9], rh), Qt::AlignRight | Qt::AlignBottom,
+                   QString::fromStdString(m.pied(n + 1)));
+    }
+    return p.end();
+}
+
+bool exporter_rapport_pdf(const QString& fichier, const ContenuRapport& contenu) {
+    QPrinter imprimante(QPrinter::HighResolution);
+    imprimante.setOutputFormat(QPrinter::PdfFormat);
+    imprimante.setOutputFileName(fichier);
+    imprimante.setPageSize(QPageSize(QPageSize::A4));
+    preparer_imprimante(imprimante);
+    return dessiner_rapport(imprimante, contenu);
+}
+
+}  // namespace lumi::ui

@@ -1,0 +1,685 @@
+#include "ui/historique/thistoform.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPrintDialog>
+#include <QPixmap>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "base/decimal.hpp"
+#include "base/erreurs.hpp"
+#include "base/locale.hpp"
+#include "base/texte.hpp"
+#include "core/couleurs.hpp"
+#include "history/facture.hpp"
+#include "history/fenetre/analyses_historique.hpp"
+#include "tariff/moteur_tarifaire.hpp"
+#include "ui/graphique_mois.hpp"
+#include "settings/cles.hpp"
+#include "settings/dossier_donnees.hpp"
+#include "settings/fichier_ini.hpp"
+#include "settings/parametres.hpp"
+#include "ui/controles.hpp"
+#include "ui/historique/impression_historique.hpp"
+#include "ui/historique/modele_liste_historique.hpp"
+
+namespace lumi::ui {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view section_parametres = parametres::section_parametres_historique;
+constexpr std::string_view cle_debut_periode = "date debut periode definie";
+constexpr std::string_view cle_fin_periode = "date fin periode definie";
+constexpr int largeur_dessinee = 661;
+constexpr int hauteur_dessinee = 484;
+constexpr int sujet_aide_historique = 6;
+constexpr int sujet_aide_a_propos = 25;
+
+const QDate origine(1899, 12, 30);
+QDate date_qt(NumeroJour jour) { return origine.addDays(jour); }
+NumeroJour numero(const QDate& date) { return static_cast<NumeroJour>(origine.daysTo(date)); }
+QString qs(std::string_view t) { return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())); }
+
+QDateEdit* champ_date(QWidget* parent, const char* nom, const char* bulle) {
+    auto* d = new QDateEdit(parent);
+    d->setObjectName(nom);
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    d->setToolTip(QString::fromUtf8(bulle));
+    return d;
+}
+
+QComboBox* liste_deroulante(QWidget* parent, const char* nom, const char* bulle) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(nom);
+    c->setToolTip(QString::fromUtf8(bulle));
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(16);
+    return c;
+}
+
+}  // namespace
+
+ThistoForm::ThistoForm(CouturesHistorique coutures, QWidget* parent)
+    : DialogueLumi("ThistoForm", QStringLiteral("Historique des connexions"), parent), c_(std::move(coutures)) {
+    definir_aide(sujet_aide_historique, c_.ouvrir_aide);
+    construire();
+}
+
+ThistoForm::~ThistoForm() = default;
+
+void ThistoForm::construire() {
+    setSizeGripEnabled(true);
+    auto* tout = new QVBoxLayout(this);
+
+    // --- Le type et ses dates ---
+    auto* haut = new QHBoxLayout;
+    ComboBox1 = liste_deroulante(this, "ComboBox1", "Choisissez ici le type d'historique que vous désirez.");
+    for (const auto entree : entrees_type_historique) ComboBox1->addItem(qs(entree));
+    haut->addWidget(ComboBox1);
+    DateTimePicker1 = champ_date(this, "DateTimePicker1", "Sélection de la date de début d'historique");
+    DateTimePicker2 = champ_date(this, "DateTimePicker2", "Sélection de la date de fin de l'historique");
+    Label2 = new QLabel(this);
+    Label2->setObjectName("Label2");
+    Label3 = new QLabel(this);
+    Label3->setObjectName("Label3");
+    ComboBox2 = liste_deroulante(this, "ComboBox2", "Sélection du mois");
+    DateTimePicker3 = champ_date(this, "DateTimePicker3", "");
+    Label4 = new QLabel(this);
+    Label4->setObjectName("Label4");
+    Label5 = new QLabel(this);
+    Label5->setObjectName("Label5");
+    auto* dates = new QGridLayout;
+    dates->addWidget(Label2, 0, 0);
+    dates->addWidget(DateTimePicker1, 0, 1);
+    dates->addWidget(Label3, 1, 0);
+    dates->addWidget(DateTimePicker2, 1, 1);
+    dates->addWidget(ComboBox2, 0, 2);
+    dates->addWidget(Label4, 0, 3);
+    dates->addWidget(DateTimePicker3, 0, 4);
+    dates->addWidget(Label5, 1, 3, 1, 2);
+    haut->addLayout(dates, 1);
+    tout->addLayout(haut);
+    Label1 = new QLabel(this);
+    Label1->setObjectName("Label1");
+    Label1->setAlignment(Qt::AlignCenter);
+    QFont gras = Label1->font();
+    gras.setBold(true);
+    Label1->setFont(gras);
+    tout->addWidget(Label1);
+
+    // --- La liste, les lignes d'avis par-dessus quand elle est vide ---
+    modele_ = new ModeleListeHistorique(this);
+    ListView1 = new QTreeView(this);
+    ListView1->setObjectName("ListView1");
+    ListView1->setModel(modele_);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setSortingEnabled(true);
+    ListView1->header()->setSortIndicatorShown(true);
+    ListView1->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setContextMenuPolicy(Qt::DefaultContextMenu);
+    auto* avis = new QVBoxLayout(ListView1->viewport());
+    Label6 = new QLabel(ListView1->viewport());
+    Label6->setObjectName("Label6");
+    Label7 = new QLabel(ListView1->viewport());
+    Label7->setObjectName("Label7");
+    for (QLabel* l : {Label6, Label7}) {
+        l->setAlignment(Qt::AlignCenter);
+        l->setWordWrap(true);
+        l->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    avis->addStretch();
+    avis->addWidget(Label6);
+    avis->addWidget(Label7);
+    avis->addStretch();
+    tout->addWidget(ListView1, 1);
+    Label8 = new QLabel(this);
+    Label8->setObjectName("Label8");
+    Label8->setStyleSheet(QStringLiteral("color: red"));
+    tout->addWidget(Label8);
+    LabelProjection = new QLabel(this);
+    LabelProjection->setObjectName("LabelProjection");
+    LabelProjection->setToolTip(QStringLiteral(
+        "Le coût par jour depuis le début de la facture en cours, prolongé jusqu'au 60e jour de la période"));
+    tout->addWidget(LabelProjection);
+
+    // --- Les filtres ---
+    auto* filtres = new QHBoxLayout;
+    ComboBox3 = liste_deroulante(this, "ComboBox3", "Filtrer l'historique suivant l'utilisateur");
+    ComboBox4 = liste_deroulante(this, "ComboBox4", "Filtrer l'historique pour un provider donné");
+    ComboBox5 = liste_deroulante(this, "ComboBox5", "Filtrer l'historique suivant la tarification");
+    ComboBox6 = liste_deroulante(this, "ComboBox6", "");
+    for (QComboBox* c : {ComboBox3, ComboBox4, ComboBox5, ComboBox6}) filtres->addWidget(c, 1);
+    tout->addLayout(filtres);
+
+    // --- Statistiques et totaux : trois boîtes ---
+    auto* bas = new QHBoxLayout;
+    const auto boite = [&](const char* nom, std::initializer_list<const char*> titres) {
+        auto* g = new QGroupBox(this);
+        g->setObjectName(nom);
+        auto* grille = new QGridLayout(g);
+        int rang = 0;
+        for (const char* t : titres) {
+            auto* titre = new QLabel(QString::fromUtf8(t), g);
+            auto* valeur = new QLabel(g);
+            valeur->setObjectName(QStringLiteral("Panel_%1").arg(panneaux_statistiques.size()));
+            valeur->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            valeur->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            grille->addWidget(titre, rang, 0);
+            grille->addWidget(valeur, rang, 1);
+            panneaux_statistiques.push_back(valeur);
+            ++rang;
+        }
+        bas->addWidget(g, 1);
+    };
+    boite("GroupBox1", {" Durée totale des connexions", " Durée moyenne d'une connexion",
+                        " Coût  moyen TTC d'une connexion"});
+    boite("GroupBox2", {" Nb connexions Auto.", " Nb connexions Manuelles", " Nb total de connexions"});
+    boite("GroupBox3", {"    Total HT", "  + TVA", "   Total TTC"});
+    tout->addLayout(bas);
+
+    // --- Les boutons ---
+    auto* boutons = new QHBoxLayout;
+    const auto b = [&](const char* texte, const char* nom, const char* bulle) {
+        auto* bouton_ = bouton(QString::fromUtf8(texte), nom);
+        bouton_->setToolTip(QString::fromUtf8(bulle));
+        boutons->addWidget(bouton_, 1, Qt::AlignHCenter);
+        return bouton_;
+    };
+    SpeedButton1 = b("&Imprimer", "SpeedButton1", "Imprimer l'historique des connexions");
+    SpeedButton7 = b("Exporter en PDF...", "SpeedButton7", "Enregistrer le rapport dans un fichier PDF");
+    SpeedButton2 = b("&Effacer", "SpeedButton2", "Effacer une connexion de l'historique");
+    SpeedButton3 = b("&Restaurer", "SpeedButton3", "Restaurer une connexion effacée");
+    SpeedButton4 = b("A &propos...", "SpeedButton4", "A propos de Lumicompteur 99");
+    SpeedButton5 = b("&Aide", "SpeedButton5", "Obtenir de l'aide");
+    SpeedButton6 = b("&Fermer", "SpeedButton6", "Fermer l'historique");
+    tout->addLayout(boutons);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    AvecReductions1 = PopupMenu1->addAction(QStringLiteral("Afficher Total  AVEC réductions"));
+    SansReductions1 = PopupMenu1->addAction(QStringLiteral("Afficher Total  SANS réductions"));
+    for (QAction* a : {AvecReductions1, SansReductions1}) a->setCheckable(true);
+    PopupMenu1->addSeparator();
+    Comparer1 = PopupMenu1->addAction(QStringLiteral("Comparer avec une autre tarification..."));
+    Graphique1 = PopupMenu1->addAction(QStringLiteral("Graphique des mois..."));
+    connect(Comparer1, &QAction::triggered, this, [this] { comparer_tarification(); });
+    connect(Graphique1, &QAction::triggered, this, [this] { montrer_graphique(); });
+
+    // --- Les événements vers le modèle ---
+    const auto apres = [this] { appliquer(); };
+    connect(ComboBox1, &QComboBox::activated, this, [this](int i) { choisir_type(i); });
+    connect(ComboBox2, &QComboBox::activated, this, [this, apres](int i) {
+        vue_->choisir_mois(i);
+        apres();
+    });
+    const auto periode = [this, apres] {
+        if (mise_a_jour_) return;
+        vue_->definir_periode(numero(DateTimePicker1->date()), numero(DateTimePicker2->date()));
+        apres();
+    };
+    connect(DateTimePicker1, &QDateEdit::editingFinished, this, periode);
+    connect(DateTimePicker2, &QDateEdit::editingFinished, this, periode);
+    connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { montrer_dates(); });
+    connect(DateTimePicker2, &QDateEdit::dateChanged, this, [this] { montrer_dates(); });
+    connect(DateTimePicker3, &QDateEdit::dateChanged, this, [this](const QDate& d) {
+        if (mise_a_jour_) return;
+        vue_->changer_date_facture(numero(d));
+        montrer_dates();
+    });
+    connect(DateTimePicker3, &QDateEdit::editingFinished, this, [this, apres] {
+        if (mise_a_jour_) return;
+        const std::string avertissement = vue_->quitter_date_facture();
+        if (!avertissement.empty()) c_.dialogue.avertissement(avertissement);
+        apres();
+    });
+    connect(ComboBox3, &QComboBox::activated, this, [this, apres] {
+        vue_->filtrer_utilisateur(ComboBox3->currentText().toStdString());
+        apres();
+    });
+    connect(ComboBox4, &QComboBox::activated, this, [this, apres] {
+        vue_->filtrer_provider(ComboBox4->currentText().toStdString());
+        apres();
+    });
+    connect(ComboBox5, &QComboBox::activated, this, [this, apres] {
+        vue_->filtrer_tarification(ComboBox5->currentText().toStdString());
+        apres();
+    });
+    connect(ComboBox6, &QComboBox::activated, this, [this, apres](int i) {
+        vue_->filtrer_option(codes_options_.at(static_cast<std::size_t>(i)));
+        apres();
+    });
+    connect(AvecReductions1, &QAction::triggered, this, [this, apres] {
+        vue_->choisir_total_avec_reductions(true);
+        ecrire(c_.registre, parametres::total_avec_reduc, "oui");
+        apres();
+    });
+    connect(SansReductions1, &QAction::triggered, this, [this, apres] {
+        vue_->choisir_total_avec_reductions(false);
+        ecrire(c_.registre, parametres::total_avec_reduc, "non");
+        apres();
+    });
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const bool choisie = ListView1->selectionModel()->hasSelection();
+        const bool effacees = vue_ && vue_->type() == TypeHistorique::effacees;
+        SpeedButton2->setVisible(!effacees);
+        SpeedButton3->setVisible(effacees);
+        SpeedButton2->setEnabled(choisie && !effacees);
+        SpeedButton3->setEnabled(choisie && effacees);
+    });
+    connect(SpeedButton1, &QPushButton::clicked, this, [this] { imprimer(); });
+    connect(SpeedButton7, &QPushButton::clicked, this, [this] { exporter(); });
+    connect(SpeedButton2, &QPushButton::clicked, this, [this] { effacer_selection(); });
+    connect(SpeedButton3, &QPushButton::clicked, this, [this] { effacer_selection(); });
+    connect(SpeedButton4, &QPushButton::clicked, this, [this] {
+        if (c_.ouvrir_aide) c_.ouvrir_aide(sujet_aide_a_propos);
+    });
+    connect(SpeedButton5, &QPushButton::clicked, this, [this] {
+        if (c_.ouvrir_aide) c_.ouvrir_aide(sujet_aide_historique);
+    });
+    connect(SpeedButton6, &QPushButton::clicked, this, &QDialog::close);
+}
+
+QString ThistoForm::titre_fenetre() const {
+    return QStringLiteral("Historique des connexions  : ") + QString::fromStdString(date_longue_avec_jour(c_.aujourdhui()));
+}
+
+void ThistoForm::preparer() {
+    const FichierIni reglages(c_.dossier / fichier_reglages);
+    const FichierIni tarifs(c_.dossier / fichier_tarifs);
+    const NumeroJour aujourdhui = c_.aujourdhui();
+    setWindowTitle(titre_fenetre());
+    facture_recomptee_ = false;
+    const auto affichage = lire_reglages_historique(reglages, tarifs, c_.registre, lire_valeurs_locales_systeme());
+    vue_ = std::make_unique<VueHistorique>(c_.dossier / "Historique", affichage, aujourdhui,
+                                           [reglages](int n) { return message_utilisateur(reglages, n); });
+    vue_->differer_lecture(true);
+    const auto date_rangee = [&](std::string_view cle) {
+        return lire_date(reglages.lire(section_parametres, cle)).value_or(aujourdhui);
+    };
+    vue_->definir_periode(date_rangee(cle_debut_periode), date_rangee(cle_fin_periode));
+    vue_->changer_date_facture(lire_date_facture(reglages, aujourdhui));
+
+    // Les couleurs de Couleur.ini : lignes paires et impaires, fond des champs de date.
+    const QScreen* ecran = screen();
+    try {
+        const JeuCouleurs couleurs(c_.dossier / fichier_couleurs, ecran != nullptr ? ecran->depth() : 24);
+        modele_->definir_couleurs(couleur_qt(couleurs.couleur("tableau historique", 0xFFFFFF)),
+                                  couleur_qt(couleurs.couleur("ligne tableau historique", 0xC0C0C0)));
+    } catch (const ErreurConversion& e) {
+        c_.dialogue.avertissement(e.what());
+    }
+    modele_->definir_devise(QString::fromStdString(affichage.devise));
+
+    remplir_filtres();
+    DateTimePicker3->setToolTip([&] {
+        QStringList lignes;
+        for (int n = 32; n <= 39; ++n) lignes << QString::fromStdString(message_utilisateur(reglages, n));
+        return lignes.join('\n');
+    }());
+
+    // La taille de cette résolution d'écran, sinon la taille dessinée.
+    if (ecran != nullptr) {
+        const QSize s = ecran->size();
+        const auto cote = [&](const std::string& cle, int defaut) {
+            return lire_entier(reglages.lire(section_parametres, cle)).value_or(defaut);
+        };
+        resize(cote("largeur " + std::to_string(s.width()), largeur_dessinee),
+               cote("hauteur " + std::to_string(s.height()), hauteur_dessinee));
+    }
+    // La liste n'a pas encore sa taille : sa largeur suit celle de la fenêtre, marges ôtées.
+    const int largeur_liste = width() - layout()->contentsMargins().left() - layout()->contentsMargins().right();
+    const int defaut = std::max(20, (largeur_liste - 21) / LigneListeHistorique::nb_colonnes);
+    for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) {
+        const auto l = lire_entier(
+            reglages.lire(parametres::section_taille_des_colonnes, "colonne " + std::to_string(c + 1)));
+        ListView1->setColumnWidth(c, l.value_or(defaut));
+    }
+
+    const int selection = lire_entier(lire(reglages, parametres::selection)).value_or(0);
+    vue_->differer_lecture(false);
+    choisir_type(std::clamp(selection, 0, 5));
+}
+
+void ThistoForm::remplir_filtres() {
+    mise_a_jour_ = true;
+    ComboBox2->clear();
+    for (const auto& e : vue_->liste_mois().entrees) ComboBox2->addItem(QString::fromStdString(e));
+    ComboBox2->setCurrentIndex(vue_->liste_mois().choisi);
+
+    ComboBox3->clear();
+    ComboBox3->addItem(qs(tous_les_utilisateurs));
+    const int nb = lire_entier(lire(c_.registre, parametres::nb_d_utilisateurs)).value_or(0);
+    for (int i = 1; i <= nb; ++i) {
+        const auto nom = c_.registre.lire_valeur(cles::utilisateurs, parametres::nom_utilisateur(i));
+        if (!nom.empty()) ComboBox3->addItem(QString::fromStdString(nom));
+    }
+    ComboBox4->clear();
+    ComboBox4->addItem(qs(tous_les_providers));
+    if (c_.entrees_annuaire) {
+        // Cent entrées au plus, comme l'annuaire les donnait.
+        const auto entrees = c_.entrees_annuaire();
+        for (std::size_t i = 0; i < entrees.size() && i < 100; ++i) ComboBox4->addItem(QString::fromStdString(entrees[i]));
+    }
+
+    const FichierIni tarifs(c_.dossier / fichier_tarifs);
+    ComboBox5->clear();
+    ComboBox5->addItem(qs(toutes_les_tarifications));
+    const int nb_tarifs = lire_entier(tarifs.lire("Nombre de tarifications", "nb tarifs", "0")).value_or(0);
+    for (int i = 1; i <= nb_tarifs; ++i) {
+        const auto t = tarifs.lire("liste des tarifications", "tarif n° " + std::to_string(i));
+        if (!t.empty()) ComboBox5->addItem(QString::fromStdString(t));
+    }
+    ComboBox6->clear();
+    codes_options_.clear();
+    ComboBox6->addItem(qs(toutes_les_reductions));
+    codes_options_.emplace_back();
+    for (int i = 1;; ++i) {
+        const auto code = tarifs.lire("liste options tarifaires", "option" + std::to_string(i));
+        if (code.empty()) break;
+        ComboBox6->addItem(QString::fromStdString(tarifs.lire(code, "designation", code)));
+        codes_options_.push_back(code);
+    }
+    mise_a_jour_ = false;
+}
+
+void ThistoForm::choisir_type(int indice) {
+    const auto type = type_historique(indice);
+    if (!type || !vue_) return;
+    // Le filtre des utilisateurs et celui des tarifications tels qu'affichés à ce moment.
+    vue_->differer_lecture(true);
+    vue_->filtrer_utilisateur(ComboBox3->currentText().toStdString());
+    vue_->filtrer_tarification(ComboBox5->currentText().toStdString());
+    vue_->differer_lecture(false);
+    ComboBox1->setCurrentIndex(indice);
+    vue_->choisir_type(*type);
+    appliquer();
+}
+
+void ThistoForm::montrer_dates() {
+    Label2->setText("Du " + QString::fromStdString(date_longue_avec_jour(numero(DateTimePicker1->date()))));
+    Label3->setText("Au " + QString::fromStdString(date_longue_avec_jour(numero(DateTimePicker2->date()))));
+    const NumeroJour debut = numero(DateTimePicker3->date());
+    Label4->setText(QString::fromStdString(legende_date_facture(debut)));
+    const auto note = note_date_facture(debut, c_.aujourdhui());
+    Label5->setText(QString::fromStdString(note.texte));
+    Label5->setStyleSheet(note.rouge ? QStringLiteral("color: red") : QStringLiteral("color: black"));
+}
+
+void ThistoForm::appliquer() {
+    const auto type = vue_->type();
+    mise_a_jour_ = true;
+    DateTimePicker1->setDate(date_qt(vue_->periode_definie().first));
+    DateTimePicker2->setDate(date_qt(vue_->periode_definie().second));
+    DateTimePicker3->setDate(date_qt(vue_->date_facture()));
+    mise_a_jour_ = false;
+    montrer_dates();
+    for (QWidget* w : {static_cast<QWidget*>(DateTimePicker1), static_cast<QWidget*>(DateTimePicker2),
+                       static_cast<QWidget*>(Label2), static_cast<QWidget*>(Label3)}) {
+        w->setVisible(type == TypeHistorique::periode_definie);
+    }
+    ComboBox2->setVisible(type == TypeHistorique::mensuel);
+    for (QWidget* w : {static_cast<QWidget*>(DateTimePicker3), static_cast<QWidget*>(Label4),
+                       static_cast<QWidget*>(Label5)}) {
+        w->setVisible(type == TypeHistorique::facture_en_cours);
+    }
+    if (vue_->lectures() != lectures_montrees_) {
+        lectures_montrees_ = vue_->lectures();
+        apres_lecture();
+    }
+}
+
+void ThistoForm::apres_lecture() {
+    const auto& v = *vue_;
+    modele_->definir_titre_total(QString::fromStdString(v.titre_colonne_total()));
+    modele_->remplacer(v.lignes());
+    ListView1->clearSelection();
+    Label1->setText(QString::fromStdString(v.titre()));
+    const auto s = v.statistiques();
+    const std::string* textes[] = {&s.duree_totale, &s.duree_moyenne, &s.cout_moyen, &s.nb_auto,
+                                   &s.nb_manuelles, &s.nb_total,      &s.total_ht,   &s.tva,
+                                   &s.total_ttc};
+    for (std::size_t i = 0; i < panneaux_statistiques.size(); ++i)
+        panneaux_statistiques[i]->setText(QString::fromStdString(*textes[i]));
+    const auto avis = v.avis();
+    Label6->setVisible(avis.visibles);
+    Label7->setVisible(avis.visibles && !avis.seconde.empty());
+    Label6->setText(QString::fromStdString(avis.premiere));
+    Label7->setText(QString::fromStdString(avis.seconde));
+    Label8->setText(QString::fromStdString(v.texte_illisibles()));
+    Label8->setVisible(v.accumulateurs().lignes_illisibles() > 0);
+    const bool facture = v.type() == TypeHistorique::facture_en_cours;
+    LabelProjection->setVisible(facture);
+    if (facture)
+        LabelProjection->setText(QString::fromStdString(
+            texte_projection(projection_de_la_vue(v, c_.aujourdhui()), v.reglages())));
+    Comparer1->setEnabled(v.impression_possible());
+    SpeedButton1->setEnabled(v.impression_possible());
+    SpeedButton7->setEnabled(v.impression_possible());
+    const bool effacees = v.type() == TypeHistorique::effacees;
+    SpeedButton2->setVisible(!effacees);
+    SpeedButton3->setVisible(effacees);
+    SpeedButton2->setEnabled(false);
+    SpeedButton3->setEnabled(false);
+    AvecReductions1->setChecked(v.reglages().avec_reductions);
+    SansReductions1->setChecked(!v.reglages().avec_reductions);
+    // Les utilisateurs et providers rencontrés rejoignent leurs filtres.
+    for (const auto& [combo, noms] : {std::pair{ComboBox3, &v.accumulateurs().utilisateurs},
+                                      std::pair{ComboBox4, &v.accumulateurs().providers}}) {
+        for (const auto& n : *noms) {
+            const QString q = QString::fromStdString(n);
+            if (combo->findText(q, Qt::MatchFixedString) < 0) combo->addItem(q);
+        }
+    }
+    // La facture en cours recomptée remplace celle du magasin.
+    if (v.type() == TypeHistorique::facture_en_cours) {
+        FactureEnCours facture(c_.registre, v.reglages().separateur);
+        if (facture.remplacer({v.accumulateurs().cout_periode,
+                               static_cast<std::int32_t>(v.accumulateurs().secondes_periode)})) {
+            facture_recomptee_ = true;
+        }
+    }
+}
+
+void ThistoForm::effacer_selection() {
+    const auto choisies = ListView1->selectionModel()->selectedRows();
+    if (choisies.isEmpty()) return;
+    const std::int32_t loc = modele_->ligne(choisies.first().row()).localisateur;
+    const bool ctrl = QApplication::keyboardModifiers().testFlag(Qt::ControlModifier);
+    const ActionLigne action = vue_->action_suppression(ctrl);
+    if (c_.dialogue.question(VueHistorique::question_suppression(action)) == Reponse::oui) {
+        std::string erreur;
+        if (!vue_->supprimer(loc, action, &erreur)) c_.dialogue.avertissement(erreur);
+    }
+    appliquer();
+    ListView1->clearSelection();
+    SpeedButton2->setEnabled(false);
+    SpeedButton3->setEnabled(false);
+}
+
+bool ThistoForm::exporter_pdf(const QString& fichier) {
+    ContenuRapport contenu{QString::fromStdString("Du " + date_longue_avec_jour(vue_->debut()) + " au " +
+                                                  date_longue_avec_jour(vue_->fin())),
+                           modele_, vue_->statistiques()};
+    return exporter_rapport_pdf(fichier, contenu);
+}
+
+std::string ThistoForm::comparer(const std::string& tarif, const std::string& option) {
+    const auto c = lumi::comparer_tarification(*vue_, c_.dossier / fichier_tarifs, tarif, option,
+                                         actif(c_.registre, parametres::alsace));
+    return texte_comparaison(c, vue_->reglages());
+}
+
+void ThistoForm::comparer_tarification() {
+    // Les tarifs et les options de tarifs.ini, lus à chaque ouverture de la boîte.
+    std::vector<std::string> tarifs, options;
+    try {
+        const MoteurTarifaire moteur(c_.dossier / fichier_tarifs, c_.registre);
+        tarifs = moteur.liste_des_tarifications();
+        options = moteur.lecture_liste_reduc_tarifaires(true);
+    } catch (const std::exception& e) {
+        c_.dialogue.avertissement(e.what());
+        return;
+    }
+    std::erase(tarifs, std::string());
+    std::erase(options, std::string());
+    QDialog boite(this);
+    boite.setWindowTitle(QStringLiteral("Comparer avec une autre tarification"));
+    auto* grille = new QGridLayout(&boite);
+    auto* choix_tarif = new QComboBox(&boite);
+    choix_tarif->setObjectName("ComboTarif");
+    for (const auto& t : tarifs) choix_tarif->addItem(QString::fromStdString(t));
+    auto* choix_option = new QComboBox(&boite);
+    choix_option->setObjectName("ComboOption");
+    choix_option->addItem(QStringLiteral("Aucune option"));
+    for (const auto& o : options) choix_option->addItem(QString::fromStdString(o));
+    grille->addWidget(new QLabel(QStringLiteral("Tarification :"), &boite), 0, 0);
+    grille->addWidget(choix_tarif, 0, 1);
+    grille->addWidget(new QLabel(QStringLiteral("Option :"), &boite), 1, 0);
+    grille->addWidget(choix_option, 1, 1);
+    auto* ok = new QPushButton(QStringLiteral("&Comparer"), &boite);
+    auto* annuler = new QPushButton(QStringLiteral("&Annuler"), &boite);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, &boite, &QDialog::accept);
+    connect(annuler, &QPushButton::clicked, &boite, &QDialog::reject);
+    auto* ligne = new QHBoxLayout;
+    ligne->addStretch();
+    ligne->addWidget(ok);
+    ligne->addWidget(annuler);
+    grille->addLayout(ligne, 2, 0, 1, 2);
+    if (boite.exec() != QDialog::Accepted || choix_tarif->currentIndex() < 0) return;
+    const std::string option =
+        choix_option->currentIndex() > 0 ? choix_option->currentText().toStdString() : std::string();
+    try {
+        c_.dialogue.information(comparer(choix_tarif->currentText().toStdString(), option));
+    } catch (const std::exception& e) {
+        c_.dialogue.avertissement(e.what());
+    }
+}
+
+void ThistoForm::montrer_graphique() {
+    ReglagesMonnaie monnaie;
+    monnaie.locale.separateur_decimal = vue_->reglages().separateur;
+    monnaie.locale.symbole_monetaire = std::string(rogner(vue_->reglages().devise));
+    const auto graphique = graphique_de_la_vue(*vue_, c_.aujourdhui(), monnaie);
+    QDialog boite(this);
+    boite.setObjectName("Graphique");
+    boite.setWindowTitle(QStringLiteral("Graphique des mois"));
+    auto* l = new QVBoxLayout(&boite);
+    auto* image = new QLabel(&boite);
+    image->setPixmap(QPixmap::fromImage(image_graphique_mois(graphique, {760, 420})));
+    l->addWidget(image);
+    auto* fermer = new QPushButton(QStringLiteral("&Fermer"), &boite);
+    connect(fermer, &QPushButton::clicked, &boite, &QDialog::accept);
+    l->addWidget(fermer, 0, Qt::AlignRight);
+    boite.exec();
+}
+
+void ThistoForm::exporter() {
+    const QString fichier = QFileDialog::getSaveFileName(this, QStringLiteral("Exporter en PDF"),
+                                                         QStringLiteral("historique.pdf"),
+                                                         QStringLiteral("Documents PDF (*.pdf)"));
+    if (fichier.isEmpty()) return;
+    if (!exporter_pdf(fichier)) c_.dialogue.avertissement("Le fichier « " + fichier.toStdString() + " » n'a pu être écrit.");
+}
+
+void ThistoForm::imprimer() {
+    QPrinter imprimante(QPrinter::HighResolution);
+    preparer_imprimante(imprimante);
+    QPrintDialog boite(&imprimante, this);
+    if (boite.exec() != QDialog::Accepted) return;
+    ContenuRapport contenu{QString::fromStdString("Du " + date_longue_avec_jour(vue_->debut()) + " au " +
+                                                  date_longue_avec_jour(vue_->fin())),
+                           modele_, vue_->statistiques()};
+    if (!dessiner_rapport(imprimante, contenu)) c_.dialogue.avertissement("L'impression n'a pu commencer.");
+}
+
+void ThistoForm::enregistrer() {
+    if (!vue_) return;
+    try {
+        FichierIni reglages(c_.dossier / fichier_reglages);
+        for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) {
+            reglages.ecrire(parametres::section_taille_des_colonnes, "colonne " + std::to_string(c + 1),
+                            std::to_string(ListView1->columnWidth(c)));
+        }
+        reglages.ecrire(section_parametres, cle_debut_periode, formater_date(vue_->periode_definie().first));
+        reglages.ecrire(section_parametres, cle_fin_periode, formater_date(vue_->periode_definie().second));
+        reglages.ecrire(section_parametres, cle_date_fin_derniere_facture, formater_date(vue_->date_facture()));
+        reglages.ecrire(section_parametres, "selection", std::to_string(static_cast<int>(vue_->type())));
+        if (const QScreen* ecran = screen()) {
+            reglages.ecrire(section_parametres, "hauteur " + std::to_string(ecran->size().height()),
+                            std::to_string(height()));
+            reglages.ecrire(section_parametres, "largeur " + std::to_string(ecran->size().width()),
+                            std::to_string(width()));
+        }
+    } catch (const ErreurFichier& e) {
+        c_.dialogue.avertissement(e.what());
+    }
+}
+
+void ThistoForm::done(int resultat) {
+    enregistrer();
+    if (vue_) vue_->oublier_derniere_plage();
+    if (facture_recomptee_ && c_.facture_recomptee) c_.facture_recomptee();
+    facture_recomptee_ = false;
+    DialogueLumi::done(resultat);
+}
+
+void ThistoForm::changeEvent(QEvent* evenement) {
+    if (evenement->type() == QEvent::ActivationChange && isActiveWindow()) setWindowTitle(titre_fenetre());
+    DialogueLumi::changeEvent(evenement);
+}
+
+void ThistoForm::keyPressEvent(QKeyEvent* evenement) {
+    if (evenement->key() == Qt::Key_Delete && ListView1->hasFocus()) {
+        effacer_selection();
+        return;
+    }
+    if (evenement->key() == Qt::Key_Control && vue_ && vue_->type() == TypeHistorique::effacees) {
+        SpeedButton3->setText(QString::fromStdString(vue_->legende_bouton(true)));
+    }
+    DialogueLumi::keyPressEvent(evenement);
+}
+
+void ThistoForm::keyReleaseEvent(QKeyEvent* evenement) {
+    // Ctrl relâché : "&Détruire" redevient "&Restaurer".
+    if (evenement->key() == Qt::Key_Control && vue_) {
+        SpeedButton3->setText(QString::fromStdString(vue_->legende_bouton(false)));
+    }
+    DialogueLumi::keyReleaseEvent(evenement);
+}
+
+void ThistoForm::mousePressEvent(QMouseEvent* evenement) {
+    // Un clic hors des contrôles : plus de ligne choisie, plus rien à effacer ni à restaurer.
+    ListView1->clearSelection();
+    SpeedButton2->setEnabled(false);
+    SpeedButton3->setEnabled(false);
+    DialogueLumi::mousePressEvent(evenement);
+}
+
+void ThistoForm::contextMenuEvent(QContextMenuEvent* evenement) {
+    PopupMenu1->exec(evenement->globalPos());
+}
+
+}  // namespace lumi::ui

@@ -1,0 +1,156 @@
+// lumicompteur-outil historique, le vrai programme sur un dossier de trois mois (dont une ligne
+// illisible, un enregistrement effacé, une disposition ancienne et un mois de février bissextile).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "settings/registre_sqlite.hpp"
+#include "settings/cles.hpp"
+#include "soutien_cli.hpp"
+
+namespace lumi::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string valeur(const std::string& texte, const std::string& cle) {
+    const std::string tout = "\n" + texte;
+    const auto debut = tout.find("\n" + cle + "=");
+    if (debut == std::string::npos) return "<absent>";
+    const auto suite = debut + cle.size() + 2;
+    return tout.substr(suite, tout.find('\n', suite) - suite);
+}
+
+class DossierTroisMois {
+public:
+    DossierTroisMois() {
+        fs::copy(LUMI_DONNEES_TESTS "/historique", d_.chemin(), fs::copy_options::recursive);
+    }
+    std::string chemin() const { return d_.chemin().string(); }
+    Sortie lancer(const std::string& arguments) const {
+        return lancer_programme("historique --dossier '" + chemin() + "' " + arguments);
+    }
+
+private:
+    essai::DossierTemporaire d_{"lumi-histo-cli"};
+};
+
+TEST(HistoriqueCli, TroisMoisAvecUneLigneIllisible) {
+    DossierTroisMois d;
+    struct Cas {
+        const char* nom;
+        const char* arguments;
+        std::vector<std::pair<std::string, std::string>> attendu;
+    };
+    const Cas cas[] = {
+        {"les trois mois : la ligne illisible n'arrête pas janvier",
+         "--du 01/12/1999 --au 29/02/2000",
+         {{"nb", "5"}, {"nb_auto", "4"}, {"nb_manuelles", "1"}, {"duree_totale", "02h15m02s"},
+          {"duree_moyenne", "00h27m00s"}, {"total_ht", "20.024"}, {"total_ttc", "23.96"},
+          {"tva", "3.936"}, {"cout_moyen", "4.792"}, {"periode_cout", "20.024"},
+          {"periode_secondes", "8102"}, {"lignes_illisibles", "1"}}},
+        {"un mois, hors taxes, sans réductions, filtre en minuscules",
+         "--mois 12/1999 --ht --sans-reductions --utilisateur anne",
+         {{"nb", "1"}, {"total_ht", "2.5"}, {"total_ttc", "2.99"}, {"cout_moyen", "2.5"},
+          {"periode_cout", "6.512"}, {"periode_secondes", "2551"}, {"lignes_illisibles", "0"}}},
+        {"février 2000 jusqu'au 29, option FL de l'ancienne disposition",
+         "--mois 02/2000 --option FL", {{"nb", "1"}, {"total_ht", "6"}}},
+        {"les connexions effacées", "--type 5", {{"nb", "1"}, {"total_ht", "1.25"}, {"periode_cout", "20.024"}}},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        const auto r = d.lancer(c.arguments);
+        ASSERT_TRUE(WIFEXITED(r.statut) && WEXITSTATUS(r.statut) == 0) << r.texte;
+        for (const auto& [cle, attendu] : c.attendu) EXPECT_EQ(valeur(r.texte, cle), attendu) << cle << "\n" << r.texte;
+    }
+}
+
+TEST(HistoriqueCli, LignesDansLOrdreDeLaListe) {
+    DossierTroisMois d;
+    const auto r = d.lancer("--du 01/01/2000 --au 31/01/2000 --lignes");
+    ASSERT_EQ(r.statut, 0) << r.texte;
+    EXPECT_NE(r.texte.find("ligne=Anne;mode manuel;07/01/2000;23H30;01:00:00;Bleu;Heures creuses; 0.00 F;3.59\n"
+                           "ligne=Paul;MonFAI;05/01/2000;21H14;00:12:31;Rouge;Heures pleines; 0.00 F;5.40\n"),
+              std::string::npos)
+        << r.texte;
+}
+
+TEST(HistoriqueCli, LaFactureNestRecompteeQueSurDemande) {
+    DossierTroisMois d;
+    // Le magasin existe : la commande sans --facture ne doit pas y toucher.
+    {
+        RegistreSqlite registre(fs::path(d.chemin()) / RegistreSqlite::nom_fichier);
+        registre.ecrire_valeur(cles::section(cles::options), "cout total", "99,000");
+    }
+    const auto sans = d.lancer("--type 0");
+    ASSERT_EQ(sans.statut, 0) << sans.texte;
+    // Du 15/12/1999 au 13/02/2000 : Anne (décembre), Paul et Anne (janvier) ; l'effacée et la
+    // ligne illisible ne comptent pas.
+    EXPECT_EQ(valeur(sans.texte, "periode_secondes"), std::to_string(1800 + 751 + 3600));
+    RegistreSqlite registre(fs::path(d.chemin()) / RegistreSqlite::nom_fichier);
+    EXPECT_EQ(registre.lire_valeur(cles::section(cles::options), "cout total"), "99,000");
+    const auto avec = d.lancer("--type 0 --facture --utilisateur Paul");
+    ASSERT_EQ(avec.statut, 0) << avec.texte;
+    EXPECT_EQ(valeur(avec.texte, "nb"), "1");
+    EXPECT_EQ(registre.lire_valeur(cles::section(cles::options), "total time"), std::to_string(1800 + 751 + 3600));
+}
+
+// Le rapport sans boîte de dialogue ni écran : le PDF relu par pdftotext tient le titre, la
+// période, les lignes et le pied de page.
+TEST(HistoriqueCli, RapportEnPdfSansEcran) {
+    if (std::system("command -v pdftotext > /dev/null") != 0) GTEST_SKIP() << "pdftotext manque";
+    DossierTroisMois d;
+    const std::string pdf = d.chemin() + "/rapport.pdf";
+    const auto r = d.lancer("--du 01/12/1999 --au 31/03/2000 --pdf '" + pdf + "'");
+    ASSERT_TRUE(WIFEXITED(r.statut) && WEXITSTATUS(r.statut) == 0) << r.texte;
+    EXPECT_EQ(valeur(r.texte, "pdf"), pdf);
+    const auto texte = lancer_commande("pdftotext -layout '" + pdf + "' -");
+    for (const char* attendu : {"Historique des connexions", "Du mercredi 1er décembre 1999 au vendredi 31 mars 2000",
+                                "UTILISATEUR", "mode manuel", "29/02/2000", "TOTAL TTC", "Page 1/1"})
+        EXPECT_NE(texte.find(attendu), std::string::npos) << attendu << "\n" << texte;
+}
+
+// Ce que l'historique dit de plus : la reprise sous un autre tarif, la projection du type 0 et le
+// graphique des mois en PNG.
+TEST(HistoriqueCli, RetarificationProjectionEtGraphique) {
+    DossierTroisMois d;
+    fs::copy_file(fs::path(LUMI_DOSSIER_DATA_SOURCE) / "tarifs.ini", d.chemin() + "/tarifs.ini",
+                  fs::copy_options::overwrite_existing);
+    const std::string png = d.chemin() + "/mois.png";
+    const auto r = d.lancer("--du 01/12/1999 --au 31/03/2000 --retarifer 'Tarification locale' --graphique '" + png + "'");
+    ASSERT_TRUE(WIFEXITED(r.statut) && WEXITSTATUS(r.statut) == 0) << r.texte;
+    EXPECT_EQ(valeur(r.texte, "retarifes"), "5");
+    EXPECT_EQ(valeur(r.texte, "retarifes_ignores"), "0");
+    const double reel = std::stod(valeur(r.texte, "total_ttc"));
+    const double autre = std::stod(valeur(r.texte, "total_ttc_retarife"));
+    EXPECT_GT(autre, 0);
+    EXPECT_NEAR(std::stod(valeur(r.texte, "difference_ttc")), autre - reel, 1e-9);
+    EXPECT_NE(valeur(r.texte, "note").find("forfaits"), std::string::npos);
+    EXPECT_EQ(valeur(r.texte, "graphique"), png);
+    EXPECT_EQ(essai::lire_octets(png).substr(1, 3), "PNG");
+    EXPECT_EQ(valeur(r.texte, "projection_cout"), "<absent>");  // seulement pour la facture en cours
+
+    const auto inconnu = d.lancer("--du 01/12/1999 --au 31/03/2000 --retarifer 'Pas un tarif'");
+    EXPECT_TRUE(WIFEXITED(inconnu.statut) && WEXITSTATUS(inconnu.statut) == 1) << inconnu.texte;
+
+    const auto type0 = d.lancer("--type 0");
+    ASSERT_TRUE(WIFEXITED(type0.statut) && WEXITSTATUS(type0.statut) == 0) << type0.texte;
+    EXPECT_NE(valeur(type0.texte, "projection_cout"), "<absent>");
+    EXPECT_NE(valeur(type0.texte, "projection_date"), "<absent>");
+}
+
+TEST(HistoriqueCli, MauvaisArguments) {
+    for (const char* arguments : {"--type 6", "--du 01/01/2000", "--mois 13/2000", "--type 2", "--du 1/1 --au 2/2",
+                                  "--type 1 --facture --du 01/01/2000 --au 02/01/2000", "--inconnu"}) {
+        SCOPED_TRACE(arguments);
+        const auto r = lancer_programme(std::string("historique ") + arguments);
+        EXPECT_TRUE(WIFEXITED(r.statut) && WEXITSTATUS(r.statut) == 2) << r.texte;
+        EXPECT_NE(r.texte.find("Usage"), std::string::npos) << r.texte;
+    }
+}
+
+}  // namespace
+}  // namespace lumi::cli

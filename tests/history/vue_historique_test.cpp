@@ -1,0 +1,297 @@
+// Le modèle de la fenêtre de l'historique : plages, filtres, totaux, lignes, effacement, date de la
+// facture, mise en page du rapport. Sur de petits fichiers mensuels écrits pour chaque cas.
+#include "history/fenetre/vue_historique.hpp"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "base/texte.hpp"
+#include "commun/soutien.hpp"
+#include "history/fenetre/rapport_historique.hpp"
+
+namespace lumi {
+namespace {
+
+namespace fs = std::filesystem;
+
+NumeroJour jour(int a, unsigned m, unsigned j) {
+    return numero_jour(
+        std::chrono::year_month_day{std::chrono::year{a}, std::chrono::month{m}, std::chrono::day{j}});
+}
+
+// Un enregistrement actuel : utilisateur, date, heure, durée, mode, coût, option, réduction, marque,
+// provider.
+std::string ligne(std::string_view u, std::string_view date, std::string_view duree = "00:10:00",
+                  std::string_view mode = "A", std::string_view cout = "1,000", std::string_view option = "0",
+                  std::string_view reduction = "0,000", std::string_view marque = "|",
+                  std::string_view provider = "MonFAI") {
+    return std::string(u) + ";Heures pleines;" + std::string(date) + ";10H00;" + std::string(duree) + ";Rouge;" +
+           std::string(mode) + ";" + std::string(cout) + ";-4;" + std::string(option) + ";" +
+           std::string(reduction) + ";" + std::string(marque) + ";" + std::string(provider) + ";";
+}
+
+class DossierHistorique {
+public:
+    fs::path dossier() const { return d_.chemin(); }
+    // Le fichier du mois, en Windows-1252 comme l'écrivain le laisse.
+    void mois(unsigned m, int a, std::initializer_list<std::string> lignes, std::string_view tva = "19,6") {
+        const auto nom = nom_fichier_historique(m, a);
+        std::string texte = entete_historique(nom.mois, a, tva);
+        for (const auto& l : lignes) texte += l + "\r\n";
+        essai::ecrire_octets(d_.chemin() / nom.fichier, utf8_vers_cp1252(texte));
+    }
+    std::string octets(unsigned m, int a) const {
+        return cp1252_vers_utf8(essai::lire_octets(d_.chemin() / nom_fichier_historique(m, a).fichier));
+    }
+
+private:
+    essai::DossierTemporaire d_{"lumi-vue"};
+};
+
+ReglagesAffichageHistorique reglages(bool ttc = true) {
+    ReglagesAffichageHistorique r;
+    r.ttc = ttc;
+    r.nb_decimales = 2;
+    r.taux_tva = 19.6;
+    return r;
+}
+
+std::vector<std::string> dates(const VueHistorique& v) {
+    std::vector<std::string> d;
+    for (const auto& l : v.lignes()) d.push_back(l.date);
+    return d;
+}
+
+TEST(VueHistorique, PlageSurDeuxAnneesLitDeuxFichiersEtLesSeulsJoursDedans) {
+    DossierHistorique h;
+    h.mois(11, 1999, {ligne("Paul", "30/11/1999")});
+    h.mois(12, 1999, {ligne("Paul", "14/12/1999"), ligne("Paul", "15/12/1999"), ligne("Paul", "31/12/1999")});
+    h.mois(1, 2000, {ligne("Paul", "10/01/2000"), ligne("Paul", "11/01/2000")});
+    h.mois(2, 2000, {ligne("Paul", "01/02/2000")});
+    VueHistorique v(h.dossier(), reglages(), jour(2000, 1, 20));
+    v.definir_periode(jour(2000, 1, 10), jour(1999, 12, 15));  // dans le désordre
+    v.choisir_type(TypeHistorique::periode_definie);
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"10/01/2000", "31/12/1999", "15/12/1999"}));
+    EXPECT_EQ(v.accumulateurs().secondes_periode, 3 * 600);
+    EXPECT_EQ(v.lignes()[0].localisateur, 1 * 10000 + 1 * 100 + 0);
+    EXPECT_EQ(v.lignes()[2].localisateur, 2 * 10000 + 12 * 100 + 99);
+}
+
+TEST(VueHistorique, MemeMoisPasRelu_UnFiltreQuiChangeRelit) {
+    DossierHistorique h;
+    h.mois(3, 2000, {ligne("Paul", "05/03/2000"), ligne("Anne", "06/03/2000")});
+    VueHistorique v(h.dossier(), reglages(), jour(2000, 3, 20));
+    v.choisir_type(TypeHistorique::mensuel);
+    ASSERT_EQ(v.lignes().size(), 2u);
+    // Un fichier ajouté ne se voit pas tant que la même plage est choisie sans changement.
+    h.mois(3, 2000, {ligne("Paul", "05/03/2000"), ligne("Anne", "06/03/2000"), ligne("Paul", "07/03/2000")});
+    v.choisir_mois(v.liste_mois().choisi);
+    EXPECT_FALSE(v.calcul_mois_historique());
+    EXPECT_EQ(v.lignes().size(), 2u);
+    EXPECT_FALSE(v.filtrer_utilisateur(std::string(tous_les_utilisateurs)));
+    EXPECT_TRUE(v.filtrer_utilisateur("paul"));  // sans tenir compte de la casse
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"07/03/2000", "05/03/2000"}));
+    // Le compte de la facture garde tous les utilisateurs.
+    EXPECT_EQ(v.accumulateurs().secondes_periode, 3 * 600);
+    EXPECT_FLOAT_EQ(v.accumulateurs().cout_periode, 3.0f);
+    EXPECT_EQ(v.accumulateurs().utilisateurs, (std::vector<std::string>{"Paul"}));
+}
+
+TEST(VueHistorique, FiltresUtilisateurEtOption) {
+    DossierHistorique h;
+    h.mois(3, 2000, {ligne("Paul", "05/03/2000", "00:10:00", "A", "1,000", "FL", "0,500"),
+                     ligne("Anne", "06/03/2000", "00:10:00", "A", "1,000", "FL", "0,500"),
+                     ligne("Paul", "07/03/2000", "00:10:00", "A", "1,000", "P", "0,200"),
+                     "Paul;Heures pleines;08/03/2000;10H00;00:10:00;Rouge;A;1,000;-1;0;2,500;|;MonFAI;"});
+    VueHistorique v(h.dossier(), reglages(false), jour(2000, 3, 20));
+    v.choisir_type(TypeHistorique::mensuel);
+    v.filtrer_utilisateur("Paul");
+    v.filtrer_option("fl");
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"08/03/2000", "05/03/2000"}));
+    EXPECT_EQ(v.lignes()[0].reduction, " 2.50 F (FL)");
+    EXPECT_TRUE(v.filtrer_option("1"));  // l'entrée "Toutes les réductions" : inactif
+    EXPECT_EQ(v.lignes().size(), 3u);
+}
+
+TEST(VueHistorique, EffaceesCacheesSaufDansLeType5) {
+    DossierHistorique h;
+    h.mois(3, 2000, {ligne("Paul", "05/03/2000"),
+                     ligne("Paul", "06/03/2000", "00:20:00", "A", "2,000", "0", "0", "¤")});
+    VueHistorique v(h.dossier(), reglages(), jour(2000, 3, 20));
+    v.changer_date_facture(jour(2000, 3, 1));
+    v.choisir_type(TypeHistorique::facture_en_cours);
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"05/03/2000"}));
+    EXPECT_EQ(v.accumulateurs().secondes_periode, 600);
+    EXPECT_TRUE(v.facture_a_relire());
+    for (const auto type : {TypeHistorique::periode_definie, TypeHistorique::mensuel, TypeHistorique::semaine,
+                            TypeHistorique::jour}) {
+        v.definir_periode(jour(2000, 3, 1), jour(2000, 3, 31));
+        v.choisir_type(type);
+        for (const auto& l : v.lignes()) EXPECT_NE(l.date, "06/03/2000");
+    }
+    v.choisir_type(TypeHistorique::effacees);
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"06/03/2000"}));
+    EXPECT_EQ(v.titre(), "Liste des connexions effacées de l'historique.");
+}
+
+TEST(VueHistorique, ModesProvidersEtTotalTtcArrondiParLigne) {
+    DossierHistorique h;
+    h.mois(3, 2000, {ligne("Paul", "05/03/2000", "01:00:05", "accidentelle", "0,005"),
+                     ligne("Paul", "06/03/2000", "00:00:07", "M", "0,005", "0", "0", "|", ""),
+                     ligne("Anne", "07/03/2000", "00:00:50", "A", "0,005", "0", "0", "|", "0")});
+    VueHistorique v(h.dossier(), reglages(), jour(2000, 3, 20));
+    v.choisir_type(TypeHistorique::mensuel);
+    const auto& a = v.accumulateurs();
+    EXPECT_EQ(a.nb_auto, 2);
+    EXPECT_EQ(a.nb_manuelles, 1);
+    EXPECT_EQ(v.lignes()[1].provider, "mode manuel");
+    EXPECT_EQ(v.lignes()[0].provider, "    ? ? ?");
+    EXPECT_EQ(a.providers, (std::vector<std::string>{"MonFAI"}));
+    // 0,005 × 1,196 = 0,00598 : 0,01 chacun, 0,03 en tout (et non 0,02 pour le total arrondi).
+    EXPECT_NEAR(a.total_ttc, 0.03, 1e-9);
+    const auto s = v.statistiques();
+    EXPECT_EQ(s.duree_totale, "01h01m02s");
+    EXPECT_EQ(s.duree_moyenne, "00h20m20s");
+    EXPECT_EQ(s.total_ttc, "0,03 F");
+    EXPECT_EQ(s.total_ht, "0,02 F");
+    EXPECT_EQ(s.nb_total, "3");
+    EXPECT_EQ(s.titre_cout_moyen, " Coût  moyen TTC d'une connexion");
+}
+
+TEST(VueHistorique, LigneIllisibleSauteeEtCompteeLesSuivantesGardees) {
+    DossierHistorique h;
+    h.mois(1, 2000, {ligne("Paul", "03/01/2000"), ligne("Paul", "04/01/2000", "00:10:00", "A", "deux"),
+                     ligne("Paul", "05/01/2000", "dix"), ligne("Paul", "06/01/2000"),
+                     ligne("Paul", "pas une date")});
+    VueHistorique v(h.dossier(), reglages(), jour(2000, 1, 20));
+    v.choisir_type(TypeHistorique::mensuel);
+    EXPECT_EQ(v.accumulateurs().lignes_illisibles(), 2);
+    EXPECT_EQ(v.texte_illisibles(), "2 lignes illisibles dans janvier00.fct");
+    // La date illisible reste montrée, sans compter dans la facture.
+    ASSERT_EQ(v.lignes().size(), 3u);
+    EXPECT_EQ(v.lignes()[0].tarification, ".........");
+    EXPECT_EQ(v.lignes()[0].provider, "terminée,");
+    EXPECT_EQ(v.accumulateurs().secondes_periode, 2 * 600);
+}
+
+TEST(VueHistorique, FinsDeFevrierEtListeDesMois) {
+    EXPECT_EQ(plage_du_mois("mois de février 2000")->second, jour(2000, 2, 29));
+    EXPECT_EQ(plage_du_mois("mois de février 1999")->second, jour(1999, 2, 28));
+    EXPECT_EQ(plage_du_mois("mois de décembre 1999")->first, jour(1999, 12, 1));
+    EXPECT_FALSE(plage_du_mois("mois de brumaire 2000"));
+    DossierHistorique h;
+    h.mois(12, 1999, {});
+    h.mois(2, 2000, {});
+    h.mois(1, 2000, {});
+    const auto l = liste_mois_historique(h.dossier(), jour(2000, 3, 4));
+    EXPECT_EQ(l.entrees, (std::vector<std::string>{"mois de mars 2000", "mois de février 2000",
+                                                   "mois de janvier 2000", "mois de décembre 1999"}));
+    EXPECT_EQ(l.choisi, 0);
+    EXPECT_EQ(liste_mois_historique(h.dossier(), jour(2000, 1, 4)).choisi, 1);
+}
+
+TEST(VueHistorique, DateDeLaFacture) {
+    const NumeroJour aujourdhui = jour(2000, 4, 29);
+    struct Cas {
+        const char* nom;
+        NumeroJour debut, corrigee;
+        const char* avertissement;
+    };
+    for (const auto& c : {
+             Cas{"dans le futur : aujourd'hui", aujourdhui + 3, aujourdhui, "supérieur à la date d'aujourd'hui"},
+             Cas{"70 jours avant : aujourd'hui - 59", aujourdhui - 70, aujourdhui - 59, "supérieur à 60 jours !\r"},
+             Cas{"60 jours avant : gardée", aujourdhui - 60, aujourdhui - 60, ""},
+         }) {
+        SCOPED_TRACE(c.nom);
+        const auto r = corriger_date_facture(c.debut, aujourdhui);
+        EXPECT_EQ(r.debut, c.corrigee);
+        if (*c.avertissement == '\0') {
+            EXPECT_EQ(r.avertissement, "");
+        } else {
+            EXPECT_NE(r.avertissement.find(c.avertissement), std::string::npos) << r.avertissement;
+        }
+    }
+    EXPECT_EQ(legende_date_facture(jour(2000, 3, 1)), "Consommation depuis le 01/03/2000");
+    const auto rouge = note_date_facture(aujourdhui - 60, aujourdhui);
+    EXPECT_TRUE(rouge.rouge);
+    EXPECT_EQ(rouge.texte, "Période de facturation supérieur à 60 jours !");
+    const auto noire = note_date_facture(jour(2000, 3, 1), aujourdhui);
+    EXPECT_FALSE(noire.rouge);
+    EXPECT_EQ(noire.texte, "Prochaine période de facturation dans 1 jours environ, vers le 30/04/2000.");
+}
+
+TEST(VueHistorique, EffacerRestaurerDetruire) {
+    DossierHistorique h;
+    h.mois(3, 2000, {ligne("Paul", "05/03/2000"), ligne("Anne", "06/03/2000")});
+    VueHistorique v(h.dossier(), reglages(), jour(2000, 3, 20));
+    v.choisir_type(TypeHistorique::mensuel);
+    EXPECT_EQ(v.legende_bouton(true), "&Effacer");
+    const auto anne = v.lignes()[0].localisateur;
+    ASSERT_TRUE(v.supprimer(anne, v.action_suppression(false)));
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"05/03/2000"}));
+    EXPECT_NE(h.octets(3, 2000).find("Anne;Heures pleines;06/03/2000;10H00;00:10:00;Rouge;A;1,000;-4;0;0,000;¤;"),
+              std::string::npos);
+
+    v.choisir_type(TypeHistorique::effacees);
+    ASSERT_EQ(dates(v), (std::vector<std::string>{"06/03/2000"}));
+    EXPECT_EQ(v.legende_bouton(false), "&Restaurer");
+    EXPECT_EQ(v.legende_bouton(true), "&Détruire");
+    ASSERT_TRUE(v.supprimer(v.lignes()[0].localisateur, v.action_suppression(false)));
+    EXPECT_TRUE(v.lignes().empty());
+    EXPECT_TRUE(v.avis().visibles);
+    v.choisir_type(TypeHistorique::mensuel);
+    EXPECT_EQ(v.lignes().size(), 2u);
+
+    EXPECT_TRUE(v.supprimer(v.lignes()[1].localisateur, ActionLigne::oter));
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"06/03/2000"}));
+    std::string erreur;
+    EXPECT_FALSE(v.supprimer(9 * 10000 + 3 * 100, ActionLigne::marquer, &erreur));
+    EXPECT_NE(erreur.find("n'existe pas"), std::string::npos) << erreur;
+}
+
+TEST(VueHistorique, AvisDeLaListeVide) {
+    DossierHistorique h;
+    VueHistorique v(h.dossier(), reglages(), jour(2000, 3, 20),
+                    [](int n) { return "message " + std::to_string(n); });
+    v.choisir_type(TypeHistorique::jour);
+    EXPECT_FALSE(v.impression_possible());
+    EXPECT_EQ(v.avis().premiere, "message 1");
+    EXPECT_EQ(v.avis().seconde, "message 3");
+    v.definir_periode(jour(2000, 3, 1), jour(2000, 3, 2));
+    v.choisir_type(TypeHistorique::periode_definie);
+    EXPECT_EQ(v.avis().seconde, "message 2 01/03/2000 au 02/03/2000");
+    v.choisir_type(TypeHistorique::effacees);
+    EXPECT_EQ(v.avis().premiere, "message 31");
+    EXPECT_EQ(v.avis().seconde, "");
+}
+
+TEST(RapportHistorique, PagesEtPieds) {
+    GeometrieRapport g{14031, 9921, 160, 200};
+    const auto une = mise_en_page_rapport(g, 3);
+    ASSERT_EQ(une.nb_pages(), 1);
+    EXPECT_GE(une.pages[0].y_totaux, 0);
+    EXPECT_GT(une.pages[0].y_statistiques, une.pages[0].y_totaux);
+    EXPECT_EQ(une.pied(1), "Page 1/1");
+
+    // Juste ce qui tient sur la première page : les totaux partent sur la seconde.
+    const int r1 = une.lignes_premiere_page;
+    EXPECT_EQ(r1, (14031 - g.h(85) - g.h(17)) / 160 - 1);
+    const auto pleine = mise_en_page_rapport(g, r1);
+    ASSERT_EQ(pleine.nb_pages(), 2);
+    EXPECT_EQ(pleine.pages[0].nb_lignes, r1);
+    EXPECT_EQ(pleine.pages[0].y_totaux, -1);
+    EXPECT_EQ(pleine.pages[1].nb_lignes, 0);
+    EXPECT_GE(pleine.pages[1].y_totaux, 0);
+    EXPECT_EQ(pleine.pied(1), "Page 1/2");
+    EXPECT_EQ(pleine.pied(2), "Page 2/2");
+
+    const auto longue = mise_en_page_rapport(g, r1 + une.lignes_autres_pages + 1);
+    EXPECT_EQ(longue.pages[1].premiere_ligne, r1);
+    EXPECT_EQ(longue.pages[2].premiere_ligne, r1 + une.lignes_autres_pages);
+    EXPECT_EQ(longue.pages[2].nb_lignes, 1);
+    EXPECT_EQ(longue.colonnes[9], 9921 - 9921 / 30);
+}
+
+}  // namespace
+}  // namespace lumi

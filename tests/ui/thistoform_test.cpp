@@ -1,0 +1,201 @@
+// La vraie fenêtre de l'historique sur la plate-forme offscreen, sur un dossier de trois mois : les
+// contrôles et leurs textes, un changement de type qui relit, un effacement confirmé par "&Oui" qui
+// marque la ligne du fichier, la restauration dans les connexions effacées, le PDF exporté relu par
+// pdftotext.
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <filesystem>
+
+#include "base/texte.hpp"
+#include "commun/soutien.hpp"
+#include "core/dialogue.hpp"
+#include "settings/cles.hpp"
+#include "settings/registre_memoire.hpp"
+#include "ui/historique/modele_liste_historique.hpp"
+#include "ui/historique/thistoform.hpp"
+
+using namespace lumi;
+namespace fs = std::filesystem;
+
+namespace {
+
+NumeroJour le_20_janvier_2000() {
+    return numero_jour(std::chrono::year_month_day{std::chrono::year{2000}, std::chrono::January,
+                                                   std::chrono::day{20}});
+}
+
+struct Banc {
+    essai::DossierTemporaire dossier{"lumi-histo-qt"};
+    RegistreMemoire registre;
+    DialogueScripte dialogue;
+    int aides = 0;
+    bool facture_relue = false;
+    std::unique_ptr<ui::ThistoForm> fenetre;
+
+    Banc() {
+        fs::copy(LUMI_DONNEES_TESTS "/historique", dossier.chemin(), fs::copy_options::recursive);
+        fenetre = std::make_unique<ui::ThistoForm>(ui::CouturesHistorique{
+            dossier.chemin(), registre, dialogue, [] { return le_20_janvier_2000(); },
+            [this](int sujet) { aides = sujet; }, [] { return std::vector<std::string>{"MonFAI"}; },
+            [this] { facture_relue = true; }});
+        fenetre->preparer();
+    }
+    QStringList colonne(int c) const {
+        QStringList t;
+        for (int r = 0; r < fenetre->liste().rowCount(); ++r) t << fenetre->liste().texte(r, c);
+        return t;
+    }
+    void choisir_ligne(const QString& date) {
+        auto& l = fenetre->liste();
+        for (int r = 0; r < l.rowCount(); ++r) {
+            if (l.texte(r, 2) == date) {
+                fenetre->ListView1->selectionModel()->select(
+                    l.index(r, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                return;
+            }
+        }
+        QFAIL("ligne absente");
+    }
+    std::string mois_de_janvier() const {
+        return cp1252_vers_utf8(essai::lire_octets(dossier.chemin() / "Historique" / "janvier00.fct"));
+    }
+};
+
+}  // namespace
+
+class EssaiThistoForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void controlesEtFactureEnCours() {
+        Banc b;
+        auto& f = *b.fenetre;
+        QCOMPARE(f.objectName(), QStringLiteral("ThistoForm"));
+        QVERIFY(f.windowTitle().startsWith("Historique des connexions  : jeudi 20 janvier 2000"));
+        QCOMPARE(f.ComboBox1->count(), 6);
+        QCOMPARE(f.ComboBox1->itemText(5), QStringLiteral("Connexions effacées"));
+        QCOMPARE(f.SpeedButton1->text(), QStringLiteral("&Imprimer"));
+        QCOMPARE(f.SpeedButton7->text(), QStringLiteral("Exporter en PDF..."));
+        QCOMPARE(f.SpeedButton6->toolTip(), QStringLiteral("Fermer l'historique"));
+        QCOMPARE(f.ComboBox3->itemText(0), QStringLiteral("Tous les utilisateurs"));
+        QCOMPARE(f.ComboBox4->itemText(1), QStringLiteral("MonFAI"));
+        // Type 0 : du 15/12/1999 au 13/02/2000, l'effacée et la ligne illisible hors compte.
+        QCOMPARE(f.ComboBox1->currentIndex(), 0);
+        QCOMPARE(b.colonne(2), (QStringList{"07/01/2000", "05/01/2000", "20/12/1999"}));
+        QCOMPARE(f.Label8->text(), QStringLiteral("1 ligne illisible dans janvier00.fct"));
+        QCOMPARE(f.liste().headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Total TTC AR"));
+        QCOMPARE(b.colonne(1).at(0), QStringLiteral("mode manuel"));
+        QCOMPARE(b.registre.lire_valeur(cles::section(cles::options), "total time"), std::string("6151"));
+        QVERIFY(f.SpeedButton1->isEnabled());
+        QVERIFY(!f.SpeedButton2->isEnabled());
+        f.SpeedButton5->click();
+        QCOMPARE(b.aides, 6);
+        f.SpeedButton4->click();
+        QCOMPARE(b.aides, 25);
+        f.show();
+        f.SpeedButton6->click();
+        QVERIFY(!f.isVisible());
+        QVERIFY(b.facture_relue);
+        const std::string ini = essai::lire_octets(b.dossier.chemin() / "lumicompteur.ini");
+        QVERIFY(ini.find("colonne 9=") != std::string::npos);
+        QVERIFY(ini.find("selection=0") != std::string::npos);
+    }
+
+    // Le type 0 montre la facture projetée ; la comparaison reprend les lignes montrées sous un
+    // autre tarif de tarifs.ini.
+    void projectionEtComparaison() {
+        Banc b;
+        fs::copy_file(fs::path(LUMI_DOSSIER_DATA_SOURCE) / "tarifs.ini", b.dossier.chemin() / "tarifs.ini",
+                      fs::copy_options::overwrite_existing);
+        auto& f = *b.fenetre;
+        QVERIFY(f.LabelProjection->isVisibleTo(&f));
+        QVERIFY2(f.LabelProjection->text().startsWith("Projection fin de période : "), qPrintable(f.LabelProjection->text()));
+        QVERIFY(f.LabelProjection->text().endsWith(", le 12/02/2000"));
+        QVERIFY(f.Comparer1->isEnabled());
+        const QString texte = QString::fromStdString(f.comparer("Tarification locale", ""));
+        QVERIFY2(texte.contains("Avec « Tarification locale » : ") && texte.contains("Différence : "), qPrintable(texte));
+        QVERIFY(texte.contains("forfaits sont recomptés"));
+        f.choisir_type(2);
+        QVERIFY(!f.LabelProjection->isVisibleTo(&f));
+    }
+
+    void effacerPuisRestaurer() {
+        Banc b;
+        auto& f = *b.fenetre;
+        f.choisir_type(2);  // le mois d'aujourd'hui : janvier 2000
+        QCOMPARE(b.colonne(2), (QStringList{"07/01/2000", "05/01/2000"}));
+        b.choisir_ligne("07/01/2000");
+        QVERIFY(f.SpeedButton2->isEnabled());
+        b.dialogue.prevoir_reponse(Reponse::oui);
+        f.SpeedButton2->click();
+        QCOMPARE(b.dialogue.boites().back().texte,
+                 std::string("Etes vous sûr(e) de vouloir effacer cette connexion\rde l'historique ?"));
+        QVERIFY(b.mois_de_janvier().find("Anne;Heures creuses;07/01/2000;23H30;01:00:00;Bleu;M;3,000;-4;0;0,000;¤;;") !=
+                std::string::npos);
+        QCOMPARE(b.colonne(2), (QStringList{"05/01/2000"}));
+
+        f.choisir_type(5);
+        QVERIFY(f.SpeedButton3->isVisibleTo(&f));
+        QVERIFY(!f.SpeedButton2->isVisibleTo(&f));
+        QCOMPARE(b.colonne(2), (QStringList{"08/01/2000", "07/01/2000"}));
+        b.choisir_ligne("07/01/2000");
+        b.dialogue.prevoir_reponse(Reponse::oui);
+        f.SpeedButton3->click();
+        QCOMPARE(b.colonne(2), (QStringList{"08/01/2000"}));
+        f.choisir_type(2);
+        QCOMPARE(b.colonne(2), (QStringList{"07/01/2000", "05/01/2000"}));
+
+        // Un clic sur le fond de la fenêtre : plus de ligne choisie.
+        b.choisir_ligne("05/01/2000");
+        QVERIFY(f.SpeedButton2->isEnabled());
+        QTest::mouseClick(&f, Qt::LeftButton, {}, QPoint(2, 2));
+        QVERIFY(!f.SpeedButton2->isEnabled());
+        QVERIFY(!f.ListView1->selectionModel()->hasSelection());
+
+        // Répondre "&Non" ne touche à rien.
+        b.choisir_ligne("05/01/2000");
+        b.dialogue.prevoir_reponse(Reponse::non);
+        const auto avant = b.mois_de_janvier();
+        f.SpeedButton2->click();
+        QCOMPARE(b.mois_de_janvier(), avant);
+    }
+
+    void exportPdfLuParPdftotext() {
+        Banc b;
+        auto& f = *b.fenetre;
+        f.choisir_type(2);
+        const QString pdf = QString::fromStdString((b.dossier.chemin() / "historique.pdf").string());
+        QVERIFY(f.exporter_pdf(pdf));
+        if (const char* copie = std::getenv("LUMI_CAPTURES_HISTORIQUE")) {
+            // Pour regarder le rendu : le PDF et la fenêtre.
+            fs::copy_file(pdf.toStdString(), fs::path(copie) / "historique.pdf", fs::copy_options::overwrite_existing);
+            f.resize(900, 560);
+            f.show();
+            QTest::qWait(50);
+            f.grab().save(QString::fromStdString((fs::path(copie) / "historique.png").string()));
+        }
+        QProcess p;
+        p.start("pdftotext", {"-layout", pdf, "-"});
+        if (!p.waitForStarted()) QSKIP("pdftotext (poppler-utils) manque");
+        QVERIFY(p.waitForFinished());
+        const QString texte = QString::fromUtf8(p.readAllStandardOutput());
+        for (const char* attendu : {"Historique des connexions", "UTILISATEUR", "TARIFICATION", "REDUCTION",
+                                    "Total TTC AR", "05/01/2000", "Heures pleines", "mode manuel",
+                                    "Statistiques des connexions", "Page 1/1"}) {
+            QVERIFY2(texte.contains(QString::fromUtf8(attendu)), attendu);
+        }
+        // Sans ligne, ni impression ni export.
+        f.choisir_type(4);
+        QVERIFY(!f.SpeedButton1->isEnabled());
+        QVERIFY(!f.SpeedButton7->isEnabled());
+        QVERIFY(!f.exporter_pdf(pdf + ".vide"));
+    }
+};
+
+QTEST_MAIN(EssaiThistoForm)
+#include "thistoform_test.moc"
