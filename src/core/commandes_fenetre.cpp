@@ -144,6 +144,13 @@ ImageIcone CommandesFenetre::image_icone() {
         reaffichages_vus_ = compteur_.fenetre().reaffichages_icone;
         icone_ = ImageIcone::application;
     }
+    // La programmation finie ou annulée (voyant éteint, l'icône ne tourne plus), l'icône redevient
+    // celle du produit ; armée, elle garde son image même quand le raccrochage la fige.
+    const bool image_programmation =
+        icone_ == ImageIcone::Image3 || icone_ == ImageIcone::Image4 || icone_ == ImageIcone::Image5;
+    if (image_programmation && !compteur_.fenetre().Image6_visible &&
+        compteur_.effet_Timer2() != EffetTimer2::programmation)
+        icone_ = ImageIcone::application;
     return icone_;
 }
 

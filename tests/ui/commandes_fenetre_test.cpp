@@ -203,7 +203,8 @@ TEST_F(Commandes, Timer2SelonSonIntervalle) {
     e.banc->avancer_ms(2000);
     EXPECT_EQ(commandes->image_icone(), ImageIcone::application);
 
-    // 650 ms, une déconnexion programmée : le voyant clignote, l'icône tourne.
+    // 650 ms, une déconnexion programmée (son voyant allumé) : le voyant clignote, l'icône tourne.
+    e.compteur().montrer_voyant_programmation();
     e.compteur().Timer2().definir_intervalle(650);
     std::vector<ImageIcone> images;
     std::vector<bool> voyant;
@@ -222,6 +223,10 @@ TEST_F(Commandes, Timer2SelonSonIntervalle) {
     commandes->Timer2Timer();
     EXPECT_EQ(commandes->image_icone(), ImageIcone::Image3);
     EXPECT_EQ(e.fenetre().Panel1, fenetre_avant);
+
+    // La programmation désarmée éteint le voyant : l'icône redevient celle du produit.
+    e.compteur().arreter_effets_Timer2();
+    EXPECT_EQ(commandes->image_icone(), ImageIcone::application);
 }
 
 // --- Montrer et cacher, icône -----------------------------------------------------------------
