@@ -51,6 +51,9 @@ void ModeleTdeconectform::FormCreate() {
     quitter.enabled = deconnecter.coche;
     alarme.coche = actif(r, parametres::alarme_download);
     boutons_son_enabled = alarme.coche;
+    fin_du_pas.caption = "Attendre la fin du pas de taxation en cours";
+    fin_du_pas.enabled = p_.compteur().moteur().tarification().pas_tarif > 1;
+    fin_du_pas.coche = fin_du_pas.enabled;
 
     const std::int32_t dans_un_instant = (p_.horloge().seconde_du_jour() + 86) % secondes_par_jour;
     heure = dans_un_instant / 3600;
@@ -318,6 +321,7 @@ bool ModeleTdeconectform::Programmer() {
             break;
         }
     }
+    armee.attendre_fin_du_pas = fin_du_pas.enabled && fin_du_pas.coche;
     ranger_reglages();
     p_.armer(std::move(armee));
     return true;

@@ -70,6 +70,8 @@ public:
     CaseProgrammation deconnecter;
     CaseProgrammation quitter;
     CaseProgrammation alarme;
+    // Active quand le tarif en cours a un pas au-dessus d'une seconde ; cochée alors d'emblée.
+    CaseProgrammation fin_du_pas;
     bool boutons_son_enabled = false;  // "Tester l'alarme" et le choix du son
     int delai = 10;
     std::string legende_delai;

@@ -1,5 +1,7 @@
 #include "core/programmation.hpp"
 
+#include "tariff/pas_paye.hpp"
+
 #include <exception>
 
 #include "base/dates.hpp"
@@ -45,6 +47,7 @@ void Programmation::armer(ProgrammationArmee programmation) {
 void Programmation::desarmer() {
     compteur_.arreter_effets_Timer2();
     armee_.reset();
+    fin_du_pas_.reset();
     Timer3_.activer(false);
 }
 
@@ -91,7 +94,18 @@ void Programmation::Timer3Timer() {
     if (compteur_.effet_Timer2() != EffetTimer2::programmation || !compteur_.Timer2().active()) {
         compteur_.regler_Timer2(EffetTimer2::programmation, true);
     }
-    if (declencheur_atteint()) fin_programmation();
+    if (!fin_du_pas_ && declencheur_atteint()) {
+        const Moment maintenant = horloge_.maintenant();
+        const auto& etat = compteur_.etat();
+        fin_du_pas_ = armee_->attendre_fin_du_pas && etat.compteur_actif
+                          ? lumi::raccrochage_fin_du_pas(compteur_.moteur().tarification(),
+                                                         {etat.date_debut, etat.seconde_debut}, maintenant)
+                          : maintenant;
+    }
+    if (fin_du_pas_ && horloge_.maintenant() >= *fin_du_pas_) {
+        fin_du_pas_.reset();
+        fin_programmation();
+    }
 }
 
 std::filesystem::path Programmation::chemin_alarme() const {
@@ -185,10 +199,17 @@ std::string Programmation::texte_resume() const {
             break;
     }
     const auto oui_non = [this](const ParametreRegistre& p) { return actif(registre_, p) ? "oui" : "non"; };
+    // L'attente de la fin du pas, quand elle est demandée, et l'instant du raccrochage une fois le
+    // déclencheur atteint.
+    std::string fin_du_pas;
+    if (armee_->attendre_fin_du_pas) {
+        fin_du_pas = "\r- FIN DU PAS DE TAXATION : oui";
+        if (fin_du_pas_) fin_du_pas += ", raccrochage à " + formater_heure(fin_du_pas_->seconde);
+    }
     return message(18) + "\r\r" + message(45 + type) + " " + seuil + "\r" + "- ALARME : " +
            oui_non(parametres::alarme_download) + "\r" + "- DECONNEXION : " +
            oui_non(parametres::se_deconnecter_execution) + "\r" + "- QUITTER WINDOWS : " +
-           oui_non(parametres::exit_window) + "\r\r" + message(19);
+           oui_non(parametres::exit_window) + fin_du_pas + "\r\r" + message(19);
 }
 
 bool Programmation::Programmation1Click() {

@@ -30,6 +30,9 @@ enum class TypeProgrammation : int { telechargement = 0, heure = 1, duree = 2, c
 struct ProgrammationArmee {
     TypeProgrammation type = TypeProgrammation::telechargement;
     std::string seuil;
+    // Le pas de taxation commencé est payé en entier : le raccrochage attend sa fin (3 s avant le
+    // pas suivant).
+    bool attendre_fin_du_pas = false;
 };
 
 // Les fenêtres que la coquille montre pendant l'exécution.
@@ -124,6 +127,8 @@ public:
     // Le nombre de déclenchements et l'instant du dernier (pour les rejeux).
     int declenchements() const { return declenchements_; }
     const std::optional<Moment>& dernier_declenchement() const { return dernier_declenchement_; }
+    // Le déclencheur est atteint et le raccrochage attend la fin du pas en cours : son instant.
+    const std::optional<Moment>& raccrochage_fin_du_pas() const { return fin_du_pas_; }
 
 private:
     bool raccrocher();
@@ -143,6 +148,7 @@ private:
     Minuterie Timer3_{"Timer3", 250, false};
     int declenchements_ = 0;
     std::optional<Moment> dernier_declenchement_;
+    std::optional<Moment> fin_du_pas_;
 };
 
 }  // namespace lumi

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/fenetre_programmation.hpp"
+#include "tariff/pas_paye.hpp"
 #include "essai_compteur.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
@@ -21,7 +22,8 @@ constexpr std::int64_t apres(std::int64_t secondes) {
 
 // Un compteur démarré dont les messages portent leur numéro ("M23"...).
 struct Essai {
-    explicit Essai(Moment depart = le_10_mars(14, 0, 0)) : e(depart) {
+    explicit Essai(Moment depart = le_10_mars(14, 0, 0), std::string_view tarifs = "compteur_tarifs.ini")
+        : e(depart, nullptr, tarifs) {
         FichierIni ini(e.dossier.chemin() / fichier_reglages);
         for (int n : {18, 19, 21, 22, 23, 24, 25, 29, 45, 46, 47, 48, 57, 58}) {
             ini.ecrire("messages utilisateurs", "message " + std::to_string(n), "M" + std::to_string(n));
@@ -248,6 +250,37 @@ TEST(Programmation, DureeAtteinteSansDecompteAlarmePuisRaccrochageAussitot) {
     x.banc().avancer(2);
     EXPECT_FALSE(x.e.etat().compteur_actif);
     EXPECT_EQ(x.e.historiques, 1);
+}
+
+// Le pas commencé est payé : avec « Attendre la fin du pas de taxation en cours », le raccrochage
+// attend 3 s avant le pas suivant, puis suit le même chemin.
+TEST(Programmation, LeRaccrochageAttendLaFinDuPasEnCours) {
+    // Le tarif des essais, au pas de 60 s.
+    Essai x(le_10_mars(14, 0, 0), "compteur_tarifs_pas60.ini");
+    x.reglage("se deconnecter", "oui");
+    x.reglage("delai auto validation", "0");
+    x.e.connexion("MonFAI", debut_ms, apres(5000));
+    x.banc().avancer_ms(apres(10));
+    const auto& tarif = x.e.compteur().moteur().tarification();
+    ASSERT_GT(tarif.pas_tarif, 1);
+    x.p().armer({TypeProgrammation::duree, "60", true});
+    // Le déclencheur part à 60 s de connexion ; le raccrochage est attendu à la fin du pas.
+    for (int i = 0; i < 60 * 4 && !x.p().raccrochage_fin_du_pas(); ++i) x.banc().avancer_ms(250);
+    ASSERT_TRUE(x.p().raccrochage_fin_du_pas());
+    const Moment prevu = *x.p().raccrochage_fin_du_pas();
+    const auto& etat = x.e.etat();
+    EXPECT_EQ(prevu, raccrochage_fin_du_pas(tarif, {etat.date_debut, etat.seconde_debut}, x.banc().horloge.maintenant()));
+    EXPECT_EQ(x.p().declenchements(), 0);
+    EXPECT_TRUE(x.p().armee());
+    EXPECT_NE(x.p().texte_resume().find("- FIN DU PAS DE TAXATION : oui, raccrochage à " + formater_heure(prevu.seconde)),
+              std::string::npos)
+        << x.p().texte_resume();
+    while (x.p().declenchements() == 0 && x.banc().horloge.maintenant() < prevu) x.banc().avancer_ms(250);
+    x.banc().avancer_ms(250);
+    EXPECT_EQ(x.p().declenchements(), 1);
+    ASSERT_TRUE(x.p().dernier_declenchement());
+    EXPECT_EQ(*x.p().dernier_declenchement(), prevu);
+    EXPECT_FALSE(x.p().raccrochage_fin_du_pas());
 }
 
 TEST(Programmation, AlarmeSeuleLeCompteurContinue) {

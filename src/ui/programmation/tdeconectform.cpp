@@ -123,6 +123,10 @@ Tdeconectform::Tdeconectform(Programmation& programmation, QWidget* parent, Choi
         modele_.CheckBox_alarme(c);
         appliquer();
     });
+    CheckBox4 = new QCheckBox(actions);
+    CheckBox4->setObjectName("CheckBox4");
+    CheckBox4->setToolTip("Le pas commencé est payé en entier : le raccrochage a lieu 3 secondes avant le pas suivant");
+    connect(CheckBox4, &QCheckBox::clicked, this, [this](bool c) { modele_.fin_du_pas.coche = c; });
     SpeedButton6 = new QPushButton("Tester l'alarme", actions);
     SpeedButton6->setObjectName("SpeedButton6");
     connect(SpeedButton6, &QPushButton::clicked, this, [this] { modele_.tester_alarme(); });
@@ -153,6 +157,7 @@ Tdeconectform::Tdeconectform(Programmation& programmation, QWidget* parent, Choi
     auto* dans_actions = new QVBoxLayout(actions);
     dans_actions->addWidget(CheckBox1);
     dans_actions->addWidget(CheckBox2);
+    dans_actions->addWidget(CheckBox4);
     dans_actions->addLayout(son);
     dans_actions->addWidget(Label3);
     dans_actions->addWidget(TrackBar1);
@@ -268,6 +273,9 @@ void Tdeconectform::appliquer() {
     CheckBox2->setText(qs(m.quitter.caption));
     CheckBox2->setChecked(m.quitter.coche);
     CheckBox2->setEnabled(m.quitter.enabled);
+    CheckBox4->setText(qs(m.fin_du_pas.caption));
+    CheckBox4->setChecked(m.fin_du_pas.coche);
+    CheckBox4->setEnabled(m.fin_du_pas.enabled);
     CheckBox3->setText(qs(m.alarme.caption));
     CheckBox3->setChecked(m.alarme.coche);
     SpeedButton6->setEnabled(m.boutons_son_enabled);

@@ -51,6 +51,7 @@ public:
     QCheckBox* CheckBox1 = nullptr;       // "Se déconnecter"
     QCheckBox* CheckBox2 = nullptr;       // "Quitter Windows"
     QCheckBox* CheckBox3 = nullptr;       // alarme sonore
+    QCheckBox* CheckBox4 = nullptr;       // attendre la fin du pas de taxation
     QPushButton* SpeedButton6 = nullptr;  // "Tester l'alarme"
     QPushButton* SpeedButton7 = nullptr;  // choix du son
     QSlider* TrackBar1 = nullptr;
