@@ -45,9 +45,13 @@ void DialogueLumi::centrer() {
     if (ecran != nullptr) move(ecran->geometry().center() - rect().center());
 }
 
+void DialogueLumi::ouvrir_sujet_aide() {
+    if (sujet_aide_ > 0 && ouvrir_aide_) ouvrir_aide_(sujet_aide_);
+}
+
 void DialogueLumi::keyPressEvent(QKeyEvent* evenement) {
     if (evenement->key() == Qt::Key_F1 && sujet_aide_ > 0 && ouvrir_aide_) {
-        ouvrir_aide_(sujet_aide_);
+        ouvrir_sujet_aide();
         return;
     }
     QDialog::keyPressEvent(evenement);

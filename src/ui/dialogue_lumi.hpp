@@ -22,6 +22,8 @@ public:
     // Le sujet d'aide qu'ouvre F1 (0 : aucun) et qui l'ouvre.
     void definir_aide(int sujet, std::function<void(int)> ouvrir_aide);
     int sujet_aide() const { return sujet_aide_; }
+    // Ouvre le sujet d'aide, comme F1 (un bouton « &Aide » s'y relie).
+    void ouvrir_sujet_aide();
 
 protected:
     // Le panneau coloré, enfoncé, texte noir, nommé `nom` (Panel1 le plus souvent).

@@ -281,10 +281,7 @@ Tdelaiform::Tdelaiform(ModeleTdelaiform modele, QColor fond, QWidget* parent)
     });
     connect(Valider, &QPushButton::clicked, this, &QDialog::accept);
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
-    connect(aide, &QPushButton::clicked, this, [this] {
-        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-        keyPressEvent(&f1);
-    });
+    connect(aide, &QPushButton::clicked, this, &DialogueLumi::ouvrir_sujet_aide);
     centrer();
 }
 
@@ -334,10 +331,7 @@ Trectiforfait::Trectiforfait(ModeleTrectiforfait modele, Dialogue& dialogue, QWi
         else dialogue_.avertissement(modele_.refus());
     });
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
-    connect(aide, &QPushButton::clicked, this, [this] {
-        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-        keyPressEvent(&f1);
-    });
+    connect(aide, &QPushButton::clicked, this, &DialogueLumi::ouvrir_sujet_aide);
     centrer();
 }
 
@@ -436,10 +430,7 @@ Traz_type_forfait_form::Traz_type_forfait_form(ModeleTraz_type_forfait_form mode
         (modele_.choix() == C::mensuel ? MaskEdit1 : Edit1)->setFocus();
     });
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
-    connect(aide, &QPushButton::clicked, this, [this] {
-        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-        keyPressEvent(&f1);
-    });
+    connect(aide, &QPushButton::clicked, this, &DialogueLumi::ouvrir_sujet_aide);
     centrer();
 }
 
