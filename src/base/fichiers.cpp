@@ -110,22 +110,21 @@ int vider_dossier(const fs::path& dossier) {
 
 }  // namespace
 
-std::optional<std::string> lire_fichier(const fs::path& chemin) {
+std::optional<std::string_view> lire_fichier_dans(const fs::path& chemin, std::string& tampon) {
     Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valide()) return std::nullopt;
     // Lu en place, à la taille annoncée (un fichier qui grandit entre-temps est lu jusqu'au bout) :
     // l'historique relit des mégaoctets à chaque sélection.
     struct stat etat {};
-    std::string contenu;
+    std::size_t attendu = 65536;
     if (::fstat(fd.get(), &etat) == 0 && S_ISREG(etat.st_mode) && etat.st_size > 0) {
-        contenu.resize(static_cast<std::size_t>(etat.st_size) + 1);
-    } else {
-        contenu.resize(65536);
+        attendu = static_cast<std::size_t>(etat.st_size) + 1;
     }
+    if (tampon.size() < attendu) tampon.resize(attendu);
     std::size_t lus = 0;
     for (;;) {
-        if (lus == contenu.size()) contenu.resize(contenu.size() * 2);
-        const ssize_t n = ::read(fd.get(), contenu.data() + lus, contenu.size() - lus);
+        if (lus == tampon.size()) tampon.resize(tampon.size() * 2);
+        const ssize_t n = ::read(fd.get(), tampon.data() + lus, tampon.size() - lus);
         if (n < 0) {
             if (errno == EINTR) continue;
             return std::nullopt;  // dossier, erreur d'entrée-sortie...
@@ -133,7 +132,14 @@ std::optional<std::string> lire_fichier(const fs::path& chemin) {
         if (n == 0) break;
         lus += static_cast<std::size_t>(n);
     }
-    contenu.resize(lus);
+    return std::string_view(tampon.data(), lus);
+}
+
+std::optional<std::string> lire_fichier(const fs::path& chemin) {
+    std::string contenu;
+    const auto lu = lire_fichier_dans(chemin, contenu);
+    if (!lu) return std::nullopt;
+    contenu.resize(lu->size());
     return contenu;
 }
 

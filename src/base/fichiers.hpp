@@ -13,6 +13,9 @@ namespace lumi {
 
 // Tout le contenu d'un fichier ; rien s'il n'existe pas ou ne se lit pas.
 std::optional<std::string> lire_fichier(const std::filesystem::path& chemin);
+// Le même contenu lu dans `tampon`, gardé d'un appel à l'autre pour qui lit beaucoup de fichiers à
+// la suite (sa taille ne redescend pas) ; la vue rendue couvre les octets lus.
+std::optional<std::string_view> lire_fichier_dans(const std::filesystem::path& chemin, std::string& tampon);
 
 // Droits d'un fichier que le programme crée, et d'un dossier.
 inline constexpr std::filesystem::perms droits_fichier_prive =

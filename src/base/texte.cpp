@@ -3,11 +3,24 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace lumi {
 
 namespace {
+
+// Combien d'octets ASCII en tête de `texte`, huit par huit : les fichiers lus sont presque tout ASCII.
+std::size_t longueur_ascii(std::string_view texte) {
+    std::size_t i = 0;
+    for (; i + 8 <= texte.size(); i += 8) {
+        std::uint64_t mot;
+        std::memcpy(&mot, texte.data() + i, 8);
+        if (mot & 0x8080808080808080ULL) break;
+    }
+    while (i < texte.size() && static_cast<unsigned char>(texte[i]) < 0x80) ++i;
+    return i;
+}
 
 // Caractères des octets 0x80 .. 0x9F ; les cinq octets sans caractère gardent leur propre valeur
 // (U+0081, U+008D, U+008F, U+0090, U+009D) pour que l'aller-retour soit sans perte.
@@ -104,8 +117,7 @@ char minuscule_ascii(char c) {
 }  // namespace
 
 bool est_ascii(std::string_view texte) {
-    return std::none_of(texte.begin(), texte.end(),
-                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return longueur_ascii(texte) == texte.size();
 }
 
 std::string cp1252_vers_utf8(std::string_view octets) {
@@ -147,7 +159,7 @@ bool est_utf8_valide(std::string_view texte) {
     while (pos < texte.size()) {
         // L'ASCII, presque tout un fichier d'historique, passe sans décodage.
         if (static_cast<unsigned char>(texte[pos]) < 0x80) {
-            ++pos;
+            pos += longueur_ascii(texte.substr(pos));
             continue;
         }
         const Decodage d = decoder_un(texte, pos);

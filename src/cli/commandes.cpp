@@ -1,5 +1,6 @@
 #include "cli/commandes.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace lumi::cli {
@@ -36,6 +37,15 @@ ExportPdf& exporteur_pdf() {
     return exporteur;
 }
 }  // namespace
+
+bool commande_qui_dessine(std::span<const std::string> arguments) {
+    if (arguments.empty() || arguments.front() != "historique") return false;
+    return std::any_of(arguments.begin() + 1, arguments.end(),
+                       [](std::string_view a) {
+                           return a == "--pdf" || a == "--graphique" || a.starts_with("--pdf=") ||
+                                  a.starts_with("--graphique=");
+                       });
+}
 
 void definir_export_pdf(ExportPdf exporter) {
     exporteur_pdf() = std::move(exporter);

@@ -41,7 +41,7 @@ int executer(std::span<const std::string> arguments, Flux flux);
 int erreur_usage(Flux flux, std::string_view commande, std::string_view detail = {});
 
 // Le rapport de l'historique à écrire en PDF : le dessin demande Qt, que la bibliothèque de l'outil
-// ne lie pas ; le programme lumicompteur-outil le fournit (definir_export_pdf).
+// ne lie pas ; le programme lumicompteur-outil-dessin le fournit (definir_export_pdf).
 struct RapportPdf {
     std::string periode;  // "Du ... au ..."
     const std::vector<LigneListeHistorique>* lignes = nullptr;
@@ -56,6 +56,10 @@ const ExportPdf& export_pdf();
 using ExportGraphique = std::function<bool(const std::string& fichier, const GraphiqueMois& graphique)>;
 void definir_export_graphique(ExportGraphique exporter);
 const ExportGraphique& export_graphique();
+
+// Vrai si la commande dessine avec Qt (« historique » avec --pdf ou --graphique) : lumicompteur-outil
+// la passe alors à lumicompteur-outil-dessin.
+bool commande_qui_dessine(std::span<const std::string> arguments);
 
 // Déclarations des commandes, une par fichier commande_*.cpp.
 int commande_registre(std::span<const std::string> arguments, Flux flux);

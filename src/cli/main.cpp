@@ -1,48 +1,45 @@
-#include <QApplication>
+// lumicompteur-outil : sans Qt. Une commande qui dessine (« historique --pdf », « --graphique »)
+// est reprise telle quelle par lumicompteur-outil-dessin, rangé à côté ou dans lib/lumicompteur.
+#include <unistd.h>
+
+#include <filesystem>
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/commandes.hpp"
-#include "ui/graphique_mois.hpp"
-#include "ui/historique/impression_historique.hpp"
-#include "ui/historique/modele_liste_historique.hpp"
+#include "settings/dossier_donnees.hpp"
 
 namespace {
 
-// Le rapport PDF dessiné comme par la fenêtre de l'historique.
-bool exporter_pdf(const std::string& fichier, const lumi::cli::RapportPdf& rapport) {
-    lumi::ui::ModeleListeHistorique liste;
-    liste.definir_titre_total(QString::fromStdString(rapport.titre_total));
-    liste.definir_devise(QString::fromStdString(rapport.devise));
-    liste.remplacer(*rapport.lignes);
-    const lumi::ui::ContenuRapport contenu{QString::fromStdString(rapport.periode), &liste, rapport.statistiques};
-    return lumi::ui::exporter_rapport_pdf(QString::fromStdString(fichier), contenu);
+namespace fs = std::filesystem;
+
+constexpr const char* programme_dessin = "lumicompteur-outil-dessin";
+
+// Le programme qui dessine : à côté de l'outil (arbre de construction), sinon là où le paquet le
+// range (../lib/lumicompteur depuis bin).
+fs::path chemin_programme_dessin() {
+    const fs::path ici = lumi::dossier_executable_courant();
+    if (ici.empty()) return {};
+    std::error_code ec;
+    for (const fs::path& chemin : {ici / programme_dessin, ici.parent_path() / "lib" / "lumicompteur" / programme_dessin}) {
+        if (fs::is_regular_file(chemin, ec) && ::access(chemin.c_str(), X_OK) == 0) return chemin;
+    }
+    return {};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
-    // Qt n'est démarré que pour le PDF, sur la plate-forme sans écran (l'outil sert aussi sur une
-    // machine sans affichage), et s'arrête avant la fin de main.
-    std::unique_ptr<QApplication> application;
-    const auto demarrer_qt = [&] {
-        if (application) return;
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        application = std::make_unique<QApplication>(argc, argv);
-    };
-    lumi::cli::definir_export_pdf([&](const std::string& fichier, const lumi::cli::RapportPdf& rapport) {
-        demarrer_qt();
-        return exporter_pdf(fichier, rapport);
-    });
-    lumi::cli::definir_export_graphique([&](const std::string& fichier, const lumi::GraphiqueMois& graphique) {
-        demarrer_qt();
-        return lumi::ui::image_graphique_mois(graphique).save(QString::fromStdString(fichier), "PNG");
-    });
-    const int code = lumi::cli::executer(arguments, {std::cout, std::cerr});
-    lumi::cli::definir_export_pdf({});
-    lumi::cli::definir_export_graphique({});
-    return code;
+    if (lumi::cli::commande_qui_dessine(arguments)) {
+        if (const fs::path dessin = chemin_programme_dessin(); !dessin.empty()) {
+            std::vector<char*> args{const_cast<char*>(dessin.c_str())};
+            for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+            args.push_back(nullptr);
+            ::execv(dessin.c_str(), args.data());
+        }
+        // Sans lui, la commande dit elle-même que le dessin n'est pas disponible.
+    }
+    return lumi::cli::executer(arguments, {std::cout, std::cerr});
 }

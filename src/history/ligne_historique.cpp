@@ -1,9 +1,11 @@
 #include "history/ligne_historique.hpp"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "base/decimal.hpp"
@@ -31,8 +33,37 @@ std::string heure_minute(std::int32_t seconde_du_jour) {
                            std::string(texte) + " ») n'est pas un nombre.");
 }
 
+// Le cas courant d'un champ numérique, "-12,345" ou "7.5" (au plus 15 chiffres), lu sans détour :
+// le quotient de deux entiers exacts n'est arrondi qu'une fois, c'est le double que rend la lecture
+// complète. Rien pour tout autre texte, qui passe par celle-ci.
+std::optional<double> decimal_simple(std::string_view t) {
+    static constexpr double puissances[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0;
+    const bool negatif = !t.empty() && t[0] == '-';
+    if (negatif) ++i;
+    std::uint64_t mantisse = 0;
+    int avant = 0, apres = 0;
+    bool separateur = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c >= '0' && c <= '9') {
+            mantisse = mantisse * 10 + static_cast<unsigned>(c - '0');
+            ++(separateur ? apres : avant);
+        } else if ((c == ',' || c == '.') && !separateur) {
+            separateur = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (avant == 0 || (separateur && apres == 0) || avant + apres > 15) return std::nullopt;
+    const double v = static_cast<double>(mantisse) / puissances[apres];
+    return negatif ? -v : v;
+}
+
 // Champ numérique d'un enregistrement : vide vaut 0 (champ manquant), sinon un nombre.
 double nombre(std::string_view texte, int numero) {
+    if (const auto v = decimal_simple(texte)) return *v;
     if (rogner(texte).empty()) return 0;
     const auto v = lire_decimal(texte);
     if (!v || !std::isfinite(*v)) champ_non_numerique(numero, texte);
@@ -49,6 +80,17 @@ bool chiffres(std::string_view t) {
 
 // "HH:MM:SS" (heures sur deux chiffres ou plus) -> secondes ; vide vaut 0.
 std::int32_t lire_duree_champ(std::string_view texte) {
+    // "HH:MM:SS", la forme que le programme écrit, lue sans détour.
+    if (texte.size() == 8 && texte[2] == ':' && texte[5] == ':') {
+        int v[6];
+        bool ok = true;
+        for (int i = 0, k = 0; i < 8; ++i) {
+            if (i == 2 || i == 5) continue;
+            v[k++] = texte[i] - '0';
+            ok = ok && texte[i] >= '0' && texte[i] <= '9';
+        }
+        if (ok) return (v[0] * 10 + v[1]) * 3600 + (v[2] * 10 + v[3]) * 60 + v[4] * 10 + v[5];
+    }
     const std::string_view t = rogner(texte);
     if (t.empty()) return 0;
     const auto p1 = t.find(':');
@@ -66,6 +108,43 @@ std::int32_t lire_duree_champ(std::string_view texte) {
         return v;
     };
     return entier(h) * 3600 + entier(m) * 60 + entier(s);
+}
+
+// Les octets de `mot` égaux à `octet`, marqués 0x80 à leur place (sans retenue d'un octet sur l'autre,
+// donc sans fausse alerte). L'ordre des octets est celui de la mémoire sur une machine petit-boutiste.
+static_assert(std::endian::native == std::endian::little, "octets_egaux lit les mots en petit-boutiste");
+std::uint64_t octets_egaux(std::uint64_t mot, char octet) {
+    constexpr std::uint64_t bas = 0x7F7F7F7F7F7F7F7FULL;
+    const std::uint64_t x = mot ^ (0x0101010101010101ULL * static_cast<unsigned char>(octet));
+    return ~(((x & bas) + bas) | x | bas);
+}
+
+// La date d'un enregistrement, "dd/mm/yyyy" lu sans détour (presque toutes les lignes), une année
+// sur deux chiffres prise dans les années 1900, tout autre texte comme lire_date le lit.
+std::optional<NumeroJour> jour_enregistrement(std::string_view d) {
+    // Les connexions d'un même jour se suivent : la date de la ligne d'avant resservira souvent.
+    thread_local char date_precedente[10] = {};
+    thread_local std::optional<NumeroJour> jour_precedent;
+    const auto chiffre = [&](std::size_t i) { return d[i] >= '0' && d[i] <= '9'; };
+    if (d.size() == 10 && std::memcmp(d.data(), date_precedente, 10) == 0) return jour_precedent;
+    if (d.size() == 10 && d[2] == '/' && d[5] == '/' && chiffre(0) && chiffre(1) && chiffre(3) && chiffre(4) &&
+        chiffre(6) && chiffre(7) && chiffre(8) && chiffre(9)) {
+        const auto valeur = [&](std::size_t i, std::size_t n) {
+            int v = 0;
+            for (std::size_t k = i; k < i + n; ++k) v = v * 10 + (d[k] - '0');
+            return v;
+        };
+        const int j = valeur(0, 2), m = valeur(3, 2), a = valeur(6, 4);
+        if (j < 1 || m < 1 || a < 1) return std::nullopt;
+        const std::chrono::year_month_day date{std::chrono::year{a}, std::chrono::month{static_cast<unsigned>(m)},
+                                               std::chrono::day{static_cast<unsigned>(j)}};
+        if (!date.ok()) return std::nullopt;
+        std::memcpy(date_precedente, d.data(), 10);
+        jour_precedent = numero_jour(date);
+        return jour_precedent;
+    }
+    if (d.size() == 8) return lire_date(date_enregistrement(d));
+    return lire_date(d);
 }
 
 // Un texte venu d'ailleurs (nom d'utilisateur, de tarif, d'option, d'entrée d'annuaire) ne doit
@@ -161,52 +240,80 @@ bool est_ligne_coupee(std::string_view ligne) {
     return ligne.empty() || ligne.back() != ';';
 }
 
-std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_view ligne) {
-    if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
-    if (rogner(ligne).empty() || est_ligne_coupee(ligne)) return std::nullopt;
-    // Les champs vus en place, sans copie : le lecteur passe ici pour chaque enregistrement.
-    // Des champs de quelques caractères : un simple parcours vaut mieux qu'un memchr par champ.
-    std::array<std::string_view, nb_champs_ligne> c{};
-    for (std::size_t n = 0, debut = 0; n < c.size() && debut < ligne.size(); ++n) {
-        std::size_t fin = debut;
-        while (fin < ligne.size() && ligne[fin] != ';') ++fin;
-        c[n] = ligne.substr(debut, fin - debut);
-        debut = fin + 1;
-    }
-
-    EnregistrementHistorique e;
-    e.utilisateur = c[0];
-    e.tarification = c[1];
-    e.date = c[2];
+std::string date_enregistrement(std::string_view date_ecrite) {
+    std::string date(date_ecrite);
     // Les anciennes éditions écrivaient l'année sur deux chiffres : ce sont des années 1900.
-    if (e.date.size() == 8) e.date.insert(6, "19");
-    e.jour = lire_date(e.date);
-    e.heure = c[3];
-    e.duree = c[4];
-    e.secondes = lire_duree_champ(c[4]);
-    e.periode = c[5];
+    if (date.size() == 8) date.insert(6, "19");
+    return date;
+}
+
+bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHistorique& e) {
+    if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
+    // Une ligne coupée (pas de ";" final, ou des octets nuls, cherchés avec les ";") est écartée.
+    if (rogner(ligne).empty() || ligne.back() != ';') return false;
+    // Les champs vus en place, sans copie : le lecteur passe ici pour chaque enregistrement. Des
+    // champs de quelques caractères : un simple parcours vaut mieux qu'un memchr par champ. Rien
+    // n'est mis à zéro d'avance (un million de lignes, c'est le temps d'une lecture).
+    struct Borne {
+        std::size_t debut, longueur;
+    };
+    Borne b[nb_champs_ligne];
+    // Les ";" cherchés huit octets à la fois, puis un par un dans la fin de la ligne. La ligne finit
+    // par ";" : chaque champ est entre deux ";".
+    std::size_t n = 0, debut = 0, i = 0;
+    std::uint64_t nuls = 0;
+    for (; i + 8 <= ligne.size(); i += 8) {
+        std::uint64_t mot;
+        std::memcpy(&mot, ligne.data() + i, 8);
+        nuls |= octets_egaux(mot, '\0');
+        for (std::uint64_t m = octets_egaux(mot, ';'); m != 0 && n < nb_champs_ligne; m &= m - 1) {
+            const std::size_t fin = i + static_cast<std::size_t>(std::countr_zero(m) / 8);
+            b[n++] = {debut, fin - debut};
+            debut = fin + 1;
+        }
+    }
+    for (; i < ligne.size(); ++i) {
+        if (ligne[i] == '\0') nuls = 1;
+        if (ligne[i] != ';' || n == nb_champs_ligne) continue;
+        b[n++] = {debut, i - debut};
+        debut = i + 1;
+    }
+    if (nuls != 0) return false;
+    for (; n < nb_champs_ligne; ++n) b[n] = {ligne.size(), 0};
+    const auto c = [&](std::size_t i) { return ligne.substr(b[i].debut, b[i].longueur); };
+
+    e.utilisateur = c(0);
+    e.tarification = c(1);
+    e.date = c(2);
+    e.jour = jour_enregistrement(c(2));
+    e.heure = c(3);
+    e.duree = c(4);
+    e.secondes = lire_duree_champ(c(4));
+    e.periode = c(5);
     // Les anciens mots du mode de départ.
-    const std::string_view mode = c[6];
+    const std::string_view mode = c(6);
     e.mode = mode == "accidentelle" || mode == "auto" ? std::string_view("A")
              : mode == "manuelle"                     ? std::string_view("M")
                                                       : mode;
-    e.cout = nombre(c[7], 8);
+    e.cout = nombre(c(7), 8);
+    e.code_option = {};
+    e.reduction = 0;
 
-    const double champ9 = nombre(c[8], 9);
+    const double champ9 = nombre(c(8), 9);
     const double disposition = std::trunc(champ9);
     bool disposition_connue = true;
     if (disposition == -4) {
-        e.code_option = c[9];
-        e.reduction = nombre(c[10], 11);
+        e.code_option = c(9);
+        e.reduction = nombre(c(10), 11);
     } else if (disposition == -3) {
         e.code_option = "FLA";
-        e.reduction = nombre(c[10], 11);
+        e.reduction = nombre(c(10), 11);
     } else if (disposition == -2) {
         e.code_option = "Itoo";
-        e.reduction = nombre(c[10], 11);
+        e.reduction = nombre(c(10), 11);
     } else if (disposition == -1) {
         e.code_option = "FL";
-        e.reduction = nombre(c[10], 11);
+        e.reduction = nombre(c(10), 11);
     } else {
         disposition_connue = false;
     }
@@ -217,11 +324,11 @@ std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_vie
             code = "T";
             e.reduction = champ9;
         }
-        if (const double v = nombre(c[9], 10); v != 0) {
+        if (const double v = nombre(c(9), 10); v != 0) {
             code = "P";
             e.reduction = v;
         }
-        if (const double v = nombre(c[10], 11); v != 0) {
+        if (const double v = nombre(c(10), 11); v != 0) {
             code = "Pi";
             e.reduction = v;
         }
@@ -229,8 +336,29 @@ std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_vie
     }
     if (e.code_option.empty() || e.code_option == "0") e.reduction = 0;
 
-    e.efface = c[11] == marque_efface;
-    e.provider = c[12];
+    e.efface = c(11) == marque_efface;
+    e.provider = c(12);
+    return true;
+}
+
+std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_view ligne) {
+    std::optional<VueEnregistrementHistorique> v{std::in_place};
+    if (!decoder_vue_ligne_historique(ligne, *v)) return std::nullopt;
+    EnregistrementHistorique e;
+    e.utilisateur = v->utilisateur;
+    e.tarification = v->tarification;
+    e.date = date_enregistrement(v->date);
+    e.jour = v->jour;
+    e.heure = v->heure;
+    e.duree = v->duree;
+    e.secondes = v->secondes;
+    e.periode = v->periode;
+    e.mode = v->mode;
+    e.cout = v->cout;
+    e.code_option = v->code_option;
+    e.reduction = v->reduction;
+    e.efface = v->efface;
+    e.provider = v->provider;
     return e;
 }
 

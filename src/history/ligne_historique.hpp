@@ -76,6 +76,28 @@ struct EnregistrementHistorique {
     friend bool operator==(const EnregistrementHistorique&, const EnregistrementHistorique&) = default;
 };
 
+// Le même enregistrement vu en place, sans copie : ses textes pointent dans la ligne décodée, qui
+// doit vivre autant que lui. Le lecteur de l'historique passe ainsi sur chaque ligne d'un mois.
+struct VueEnregistrementHistorique {
+    std::string_view utilisateur;
+    std::string_view tarification;
+    std::string_view date;  // tel qu'écrit : "dd/mm/yy" pour les anciennes éditions
+    std::optional<NumeroJour> jour;
+    std::string_view heure;
+    std::string_view duree;
+    std::int32_t secondes = 0;
+    std::string_view periode;
+    std::string_view mode;  // "A" ou "M" (les anciens mots sont traduits)
+    double cout = 0;
+    std::string_view code_option;
+    double reduction = 0;
+    bool efface = false;
+    std::string_view provider;
+};
+
+// La date d'un enregistrement telle qu'on la montre : "19" ajouté devant une année sur deux chiffres.
+std::string date_enregistrement(std::string_view date_ecrite);
+
 // Une ligne coupée par un arrêt brutal pendant son écriture : elle ne finit pas par ";" ou porte
 // des octets nuls. Le lecteur la saute sans perdre les autres.
 bool est_ligne_coupee(std::string_view ligne);
@@ -84,6 +106,9 @@ bool est_ligne_coupee(std::string_view ligne);
 // (message français citant le champ) quand un champ numérique (5, 8, 9, 10 ou 11) n'est pas un
 // nombre ; un champ numérique vide vaut 0.
 std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_view ligne);
+// La même lecture, sans copier les textes, dans `e` que le lecteur garde d'une ligne à l'autre
+// (chaque champ y est récrit) ; faux pour une ligne coupée ou vide.
+bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHistorique& e);
 
 // Nom du mois et nom du fichier : (3, 2000) -> "mars", "mars00.fct". Mois hors 1..12 : noms vides.
 struct NomFichierHistorique {

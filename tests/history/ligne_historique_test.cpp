@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/decimal.hpp"
 #include "base/erreurs.hpp"
+#include "base/texte.hpp"
 
 namespace lumi {
 namespace {
@@ -213,6 +220,99 @@ TEST(LectureHistorique, LignesCoupeesSauteesEtNombresIllisibles) {
                               "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;0;P;0;|;;"}) {
         SCOPED_TRACE(ligne);
         EXPECT_THROW(decoder_ligne_historique(ligne), ErreurConversion);
+    }
+}
+
+// La lecture rapide (champs cherchés huit octets à la fois, nombres et dates courants lus sans
+// détour) rend ce que rend la lecture complète, sur des lignes tirées au hasard : champs de toutes
+// longueurs (les ";" tombent à toutes les places d'un mot), accents, nombres de toutes formes.
+TEST(LectureHistorique, LectureRapideCommeLaLectureComplete) {
+    std::mt19937 alea(2000);
+    const auto tirer = [&](int n) { return static_cast<int>(alea() % static_cast<unsigned>(n)); };
+    const auto texte = [&](int longueur_max) {
+        static const std::vector<std::string> morceaux = {"a", "Z", " ", "é", "0", "-", ",", "¤", "\t"};
+        std::string t;
+        for (int i = tirer(longueur_max + 1); i > 0; --i) t += morceaux[static_cast<std::size_t>(tirer(9))];
+        return t;
+    };
+    const auto nombre = [&]() -> std::string {
+        static const std::vector<std::string> curieux = {"",   " 2,5", "+1,5", "1e3", ",5",  "5,",     "1,2,3",
+                                                         "-0", "--1",  "0x10", "inf", "1 5", "١٢", "12345678901234567"};
+        if (tirer(4) == 0) return curieux[static_cast<std::size_t>(tirer(static_cast<int>(curieux.size())))];
+        std::string t = tirer(3) == 0 ? "-" : "";
+        const int avant = 1 + tirer(9), apres = tirer(8);
+        for (int i = 0; i < avant; ++i) t += static_cast<char>('0' + tirer(10));
+        if (apres > 0) t += tirer(2) ? ',' : '.';
+        for (int i = 0; i < apres; ++i) t += static_cast<char>('0' + tirer(10));
+        return t;
+    };
+    for (int essai = 0; essai < 3000; ++essai) {
+        const std::vector<std::string> champs = {
+            texte(20), texte(20), "05/01/2000", "21H14", "00:12:31", texte(6), "A", nombre(), "-4", "F20H",
+            nombre(), tirer(2) ? "|" : "¤", texte(12)};
+        std::string ligne;
+        for (const auto& c : champs) ligne += c + ";";
+        SCOPED_TRACE(ligne);
+        const auto attendu = [](const std::string& c) -> std::optional<double> {
+            if (rogner(c).empty()) return 0.0;
+            return lire_decimal(c);
+        };
+        const auto cout = attendu(champs[7]), reduction = attendu(champs[10]);
+        if (!cout || !reduction) {
+            EXPECT_THROW(decoder_ligne_historique(ligne), ErreurConversion);
+            continue;
+        }
+        const auto e = decoder_ligne_historique(ligne);
+        ASSERT_TRUE(e);
+        const auto coupes = champs_ligne(ligne);
+        EXPECT_EQ(e->utilisateur, coupes[0]);
+        EXPECT_EQ(e->tarification, coupes[1]);
+        EXPECT_EQ(e->periode, coupes[5]);
+        EXPECT_EQ(e->provider, coupes[12]);
+        EXPECT_EQ(e->efface, champs[11] == "¤");
+        EXPECT_EQ(e->cout, *cout);  // au bit près
+        EXPECT_EQ(e->reduction, *reduction);
+
+        // Un octet nul n'importe où, et la ligne est coupée.
+        std::string abimee = ligne;
+        abimee[static_cast<std::size_t>(tirer(static_cast<int>(ligne.size()) - 1))] = '\0';
+        EXPECT_FALSE(decoder_ligne_historique(abimee));
+    }
+}
+
+TEST(LectureHistorique, DureesEtDatesCourantesOuNon) {
+    const auto ligne = [](std::string_view date, std::string_view duree) {
+        return "u;t;" + std::string(date) + ";10H00;" + std::string(duree) + ";Rouge;A;1;-4;0;0;|;;";
+    };
+    struct Duree {
+        const char* texte;
+        std::optional<std::int32_t> secondes;  // rien : champ illisible
+    };
+    for (const Duree& d : {Duree{"01:02:03", 3723}, Duree{"99:59:59", 99 * 3600 + 59 * 60 + 59},
+                           Duree{"1:02:03", 3723}, Duree{" 01:02:03", 3723}, Duree{"12345:00:00", 12345 * 3600},
+                           Duree{"", 0}, Duree{"0a:00:00", std::nullopt}, Duree{"01:02:0x", std::nullopt},
+                           Duree{"01-02-03", std::nullopt}, Duree{"01:02", std::nullopt}}) {
+        SCOPED_TRACE(d.texte);
+        if (!d.secondes) {
+            EXPECT_THROW(decoder_ligne_historique(ligne("05/01/2000", d.texte)), ErreurConversion);
+        } else {
+            EXPECT_EQ(decoder_ligne_historique(ligne("05/01/2000", d.texte))->secondes, *d.secondes);
+        }
+    }
+    struct Date {
+        const char* texte;
+        std::optional<NumeroJour> jour;
+    };
+    // Dans cet ordre : une date sûre, puis des dates fausses qui la suivent (la date de la ligne
+    // d'avant, gardée, ne doit pas leur être prêtée), puis elle de nouveau.
+    for (const Date& d : {Date{"29/02/2000", jour(2000, 2, 29)}, Date{"29/02/1999", std::nullopt},
+                          Date{"29/02/2000", jour(2000, 2, 29)}, Date{"00/01/2000", std::nullopt},
+                          Date{"01/13/2000", std::nullopt}, Date{"01/01/0000", std::nullopt},
+                          Date{"01/01/99", jour(1999, 1, 1)}, Date{"1/12/2000", jour(2000, 12, 1)},
+                          Date{"01/01/2000 ", jour(2000, 1, 1)}, Date{"lundi", std::nullopt},
+                          Date{"29/02/2000", jour(2000, 2, 29)}}) {
+        SCOPED_TRACE(d.texte);
+        EXPECT_EQ(decoder_ligne_historique(ligne(d.texte, "00:01:00"))->jour, d.jour);
     }
 }
 

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <initializer_list>
+#include <random>
 
+#include "base/decimal.hpp"
 #include "base/texte.hpp"
 #include "commun/soutien.hpp"
 #include "history/fenetre/rapport_historique.hpp"
@@ -264,6 +267,81 @@ TEST(VueHistorique, AvisDeLaListeVide) {
     v.choisir_type(TypeHistorique::effacees);
     EXPECT_EQ(v.avis().premiere, "message 31");
     EXPECT_EQ(v.avis().seconde, "");
+}
+
+// Deux fils lisent les mois d'une longue plage : les totaux, au bit près, les noms rencontrés, les
+// lignes illisibles et l'ordre des lignes sont ceux d'une lecture mois par mois.
+TEST(PassageHistorique, LectureAPlusieursFilsCommeMoisParMois) {
+    DossierHistorique h;
+    std::mt19937 alea(1999);
+    const auto tirer = [&](int n) { return static_cast<int>(alea() % static_cast<unsigned>(n)); };
+    const std::vector<std::string> noms = {"Paul", "Anne", "paul", "Élodie", " "};
+    for (int rang = 0; rang < 30; ++rang) {
+        const unsigned m = static_cast<unsigned>(rang % 12 + 1);
+        const int a = 1998 + rang / 12;
+        std::string texte = entete_historique(nom_fichier_historique(m, a).mois, a, rang % 5 ? "19,6" : "5,5");
+        for (int n = tirer(200); n > 0; --n) {
+            const std::string date = champ_2(1 + tirer(28)) + "/" + champ_2(static_cast<int>(m)) + "/" + std::to_string(a);
+            const std::string cout = std::to_string(tirer(5000)) + "," + champ_2(tirer(100)) + std::to_string(tirer(10));
+            texte += (tirer(40) == 0 ? ligne("Paul", date, "00:10:00", "A", "deux")
+                                     : ligne(noms[static_cast<std::size_t>(tirer(5))], date,
+                                             "0" + std::to_string(tirer(10)) + ":" + champ_2(tirer(60)) + ":00",
+                                             tirer(3) ? "A" : "M", cout, tirer(4) ? "0" : "F20H", "0,125",
+                                             tirer(10) ? "|" : "¤", tirer(6) ? "MonFAI" : "")) +
+                     "\r\n";
+        }
+        essai::ecrire_octets(h.dossier() / nom_fichier_historique(m, a).fichier, utf8_vers_cp1252(texte));
+    }
+    CriteresHistorique c;
+    c.debut = jour(1998, 1, 5);
+    c.fin = jour(2000, 6, 20);
+    c.utilisateur = {"paul", true};
+    ReglagesAffichageHistorique r = reglages();
+    r.avec_reductions = false;
+
+    AccumulateursHistorique ensemble, un_a_un;
+    std::vector<std::int32_t> lignes_ensemble, lignes_un_a_un;
+    parcourir_plage_historique(h.dossier(), c, r, ensemble,
+                               [&](LigneListeHistorique&& l) { lignes_ensemble.push_back(l.localisateur); });
+    for (int rang = 0; rang < 30; ++rang) {
+        const unsigned m = static_cast<unsigned>(rang % 12 + 1);
+        const int a = 1998 + rang / 12;
+        lecture_historique(h.dossier() / nom_fichier_historique(m, a).fichier, m, a, c, r, un_a_un,
+                           [&](LigneListeHistorique&& l) { lignes_un_a_un.push_back(l.localisateur); });
+    }
+    EXPECT_GT(ensemble.nb, 500);
+    EXPECT_EQ(ensemble.nb, un_a_un.nb);
+    EXPECT_EQ(ensemble.nb_auto, un_a_un.nb_auto);
+    EXPECT_EQ(ensemble.nb_manuelles, un_a_un.nb_manuelles);
+    EXPECT_EQ(ensemble.total_ht, un_a_un.total_ht);
+    EXPECT_EQ(ensemble.total_ttc, un_a_un.total_ttc);
+    EXPECT_EQ(ensemble.secondes, un_a_un.secondes);
+    EXPECT_EQ(ensemble.cout_periode, un_a_un.cout_periode);
+    EXPECT_EQ(ensemble.secondes_periode, un_a_un.secondes_periode);
+    EXPECT_EQ(ensemble.utilisateurs, un_a_un.utilisateurs);
+    EXPECT_EQ(ensemble.providers, un_a_un.providers);
+    EXPECT_EQ(texte_lignes_illisibles(ensemble.illisibles), texte_lignes_illisibles(un_a_un.illisibles));
+    EXPECT_GT(ensemble.lignes_illisibles(), 0);
+    EXPECT_EQ(lignes_ensemble, lignes_un_a_un);
+}
+
+// L'arrondi des montants TTC, calculé pour les montants courants, vaut la lecture du texte affiché,
+// moitiés et bruit des flottants compris.
+TEST(PassageHistorique, ArrondiAfficheCommeLeTexte) {
+    std::mt19937 alea(7);
+    std::vector<double> valeurs = {0.0005, 1.0005, 2.345, -2.345, 0.125, -0.0004, -0.0005, 1e12, -1e-12,
+                                   0.1 * 3, 4999.9995, 1234567.8945};
+    std::uniform_real_distribution<double> montants(-10000, 10000);
+    for (int i = 0; i < 20000; ++i) valeurs.push_back(montants(alea));
+    for (int i = 0; i < 2000; ++i) valeurs.push_back((static_cast<int>(alea() % 2000000) - 1000000) / 1000.0 + 0.0005);
+    for (const double v : valeurs) {
+        for (const int d : {0, 2, 3, 6}) {
+            const std::string texte = formater_decimal(v, d, '.');
+            double attendu = 0;
+            std::from_chars(texte.data(), texte.data() + texte.size(), attendu);
+            ASSERT_EQ(arrondi_affiche(v, d), attendu) << v << " à " << d << " décimales (« " << texte << " »)";
+        }
+    }
 }
 
 TEST(RapportHistorique, PagesEtPieds) {

@@ -43,6 +43,7 @@ hors_usr=$(printf '%s\n' "$liste" | grep -v -e '^/$' -e '^/usr/' -e '^/usr$' || 
 attendus=(
     /usr/bin/lumicompteur
     /usr/bin/lumicompteur-outil
+    /usr/lib/lumicompteur/lumicompteur-outil-dessin
     /usr/share/lumicompteur/tarifs.ini
     /usr/share/lumicompteur/lumicompteur.ini
     /usr/share/lumicompteur/Couleur.ini

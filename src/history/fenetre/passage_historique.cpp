@@ -1,10 +1,18 @@
 #include "history/fenetre/passage_historique.hpp"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <charconv>
+#include <cmath>
+#include <cstring>
 
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
+#include "base/fichiers.hpp"
 #include "base/texte.hpp"
 #include "history/fichiers_historique.hpp"
 
@@ -50,32 +58,114 @@ int AccumulateursHistorique::lignes_illisibles() const {
 }
 
 double arrondi_affiche(double valeur, int decimales) {
+    // Le cas courant (un montant de quelques milliers de francs, loin d'une moitié) se calcule :
+    // le texte montré aurait les mêmes chiffres, et le quotient de deux entiers exacts est le
+    // double que sa lecture rendrait. Tout le reste passe par le texte.
+    static constexpr double puissances[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    if (decimales >= 0 && decimales <= 6 && std::isfinite(valeur)) {
+        const double echelle = puissances[decimales];
+        const double x = std::fabs(valeur) * echelle;
+        const double entier = std::floor(x);
+        if (x < 1e10 && std::fabs(x - entier - 0.5) > 0.01) {
+            const double unites = x - entier > 0.5 ? entier + 1 : entier;
+            if (unites == 0) return 0;  // jamais "-0"
+            return (valeur < 0 ? -unites : unites) / echelle;
+        }
+    }
     const std::string texte = formater_decimal(valeur, decimales, '.');
     double v = 0;
     std::from_chars(texte.data(), texte.data() + texte.size(), v);
     return v;
 }
 
-bool lecture_historique(const fs::path& chemin, unsigned mois, int annee, const CriteresHistorique& criteres,
-                        const ReglagesAffichageHistorique& reglages, AccumulateursHistorique& acc,
-                        const LigneMontree& rappel) {
-    const auto lu = lire_fichier_historique(chemin);
-    if (!lu) return false;
-    const double taux = taux_du_fichier(lu->ligne_tva(), reglages.taux_tva);
-    const double facteur_tva = 1 + taux / 100;
-    int illisibles = 0;
+namespace {
 
-    for (std::size_t numero = 1; numero <= lu->nb_enregistrements(); ++numero) {
-        std::optional<EnregistrementHistorique> lu_ligne;
+// Les octets d'un fichier mensuel vus ligne à ligne, en UTF-8 : un fichier en Windows-1252 n'a que
+// ses lignes accentuées converties (les enregistrements sont presque tous ASCII), un fichier marqué
+// UTF-8 est décodé d'un bloc comme le lecteur des fichiers le fait.
+class LignesFichier {
+public:
+    explicit LignesFichier(std::string_view octets) : octets_(octets) {
+        constexpr std::string_view bom = "\xEF\xBB\xBF";
+        if (octets_.starts_with(bom)) {
+            decode_ = decoder_fichier_texte(octets_);
+            octets_ = decode_;
+        } else {
+            cp1252_ = !est_utf8_valide(octets_);
+        }
+    }
+
+    // La ligne suivante sans sa fin de ligne ; faux à la fin du fichier.
+    bool suivante(std::string_view& ligne) {
+        if (pos_ >= octets_.size()) return false;
+        const char* debut = octets_.data() + pos_;
+        const auto* nl = static_cast<const char*>(std::memchr(debut, '\n', octets_.size() - pos_));
+        std::size_t longueur = nl ? static_cast<std::size_t>(nl - debut) : octets_.size() - pos_;
+        pos_ += longueur + 1;
+        if (longueur > 0 && debut[longueur - 1] == '\r') --longueur;
+        ligne = std::string_view(debut, longueur);
+        if (cp1252_ && !est_ascii(ligne)) {
+            convertie_ = cp1252_vers_utf8(ligne);
+            ligne = convertie_;
+        }
+        return true;
+    }
+
+private:
+    std::string_view octets_;
+    std::string decode_;
+    std::string convertie_;
+    bool cp1252_ = false;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+namespace {
+
+// Ce qu'un fichier donne. Les montants y restent un à un, dans l'ordre des lignes : additionnés
+// ensuite dans l'ordre des fichiers, les totaux sont au bit près ceux d'une lecture d'un seul
+// tenant, quel que soit le partage du travail entre les fils d'exécution.
+struct PassageFichier {
+    bool lu = false;
+    std::string fichier;
+    int nb = 0, nb_auto = 0, nb_manuelles = 0, illisibles = 0;
+    std::int64_t secondes = 0, secondes_periode = 0;
+    std::vector<double> ht, ttc;
+    std::vector<float> periode;
+    std::vector<std::string> utilisateurs, providers;
+    std::vector<LigneListeHistorique> lignes;
+    std::exception_ptr erreur;
+};
+
+PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee, const CriteresHistorique& criteres,
+                              const ReglagesAffichageHistorique& reglages, bool avec_lignes) {
+    PassageFichier p;
+    // Un passage lit des dizaines de fichiers à la suite : le même tampon sert à tous.
+    thread_local std::string tampon;
+    const auto octets = lire_fichier_dans(chemin, tampon);
+    if (!octets) return p;
+    p.lu = true;
+    p.fichier = chemin.filename().string();
+    LignesFichier lignes(*octets);
+    double taux = reglages.taux_tva;
+
+    std::string_view ligne;
+    for (std::size_t indice = 1; indice <= static_cast<std::size_t>(lignes_entete_historique); ++indice) {
+        if (!lignes.suivante(ligne)) break;
+        if (indice == lignes_entete_historique - 1) taux = taux_du_fichier(ligne, reglages.taux_tva);
+    }
+    const double facteur_tva = 1 + taux / 100;
+
+    VueEnregistrementHistorique e;
+    for (std::size_t numero = 1; lignes.suivante(ligne); ++numero) {
         try {
-            lu_ligne = decoder_ligne_historique(lu->enregistrement(numero));
+            if (!decoder_vue_ligne_historique(ligne, e)) continue;  // ligne vide ou coupée par un arrêt brutal
         } catch (const ErreurConversion&) {
             // Un enregistrement abîmé ne cache pas ceux qui le suivent : sauté, compté, signalé.
-            ++illisibles;
+            ++p.illisibles;
             continue;
         }
-        if (!lu_ligne) continue;  // ligne vide ou coupée par un arrêt brutal
-        const EnregistrementHistorique& e = *lu_ligne;
 
         const bool dans_plage = e.jour && *e.jour >= criteres.debut && *e.jour <= criteres.fin;
         bool montre = !criteres.utilisateur.actif || egal_sans_casse(e.utilisateur, criteres.utilisateur.valeur);
@@ -91,36 +181,33 @@ bool lecture_historique(const fs::path& chemin, unsigned mois, int annee, const 
         // La facture compte le coût net de chaque connexion vivante de la période, quel que soit
         // l'affichage choisi.
         if (dans_plage && !e.efface) {
-            acc.cout_periode += static_cast<float>(e.cout);
-            acc.secondes_periode += e.secondes;
+            p.periode.push_back(static_cast<float>(e.cout));
+            p.secondes_periode += e.secondes;
         }
         if (!montre) continue;
 
         double cout = e.cout;
         if (!reglages.avec_reductions) cout += e.reduction;
-        ++acc.nb;
-        acc.total_ht += cout;
-        acc.total_ttc += arrondi_affiche(cout * facteur_tva, reglages.nb_decimales);
-        acc.secondes += e.secondes;
-        if (e.mode == "A") ++acc.nb_auto;
-        if (e.mode == "M") ++acc.nb_manuelles;
+        ++p.nb;
+        p.ht.push_back(cout);
+        p.ttc.push_back(arrondi_affiche(cout * facteur_tva, reglages.nb_decimales));
+        p.secondes += e.secondes;
+        if (e.mode == "A") ++p.nb_auto;
+        if (e.mode == "M") ++p.nb_manuelles;
+        // Les noms rencontrés, pour les listes des filtres.
+        if (!rogner(e.utilisateur).empty()) ajouter_sans_doublon(p.utilisateurs, e.utilisateur);
+        const bool avec_provider = !e.provider.empty() && e.provider != "0";
+        if (avec_provider) ajouter_sans_doublon(p.providers, e.provider);
+        if (!avec_lignes) continue;
 
-        if (!rappel) {
-            // Sans liste à remplir (l'outil sans --lignes), seuls les filtres des noms rencontrés.
-            if (!rogner(e.utilisateur).empty()) ajouter_sans_doublon(acc.utilisateurs, e.utilisateur);
-            if (!e.provider.empty() && e.provider != "0") ajouter_sans_doublon(acc.providers, e.provider);
-            continue;
-        }
         LigneListeHistorique l;
         l.utilisateur = std::string(rogner(e.utilisateur));
-        if (!l.utilisateur.empty()) ajouter_sans_doublon(acc.utilisateurs, e.utilisateur);
-        if (!e.provider.empty() && e.provider != "0") {
-            ajouter_sans_doublon(acc.providers, e.provider);
-            l.provider = e.provider;
+        if (avec_provider) {
+            l.provider = std::string(e.provider);
         } else {
             l.provider = e.mode == "M" ? "mode manuel" : "    ? ? ?";
         }
-        l.date = e.date;
+        l.date = date_enregistrement(e.date);
         l.heure = e.heure;
         l.duree = e.duree;
         l.periode = e.periode;
@@ -134,16 +221,44 @@ bool lecture_historique(const fs::path& chemin, unsigned mois, int annee, const 
         l.montant_reduction = e.reduction * facteur;
         l.montant_total = cout * facteur;
         l.reduction = " " + formater_decimal(l.montant_reduction, reglages.nb_decimales, '.') + reglages.devise;
-        if (!e.code_option.empty() && e.code_option != "0") l.reduction += " (" + e.code_option + ")";
+        if (!e.code_option.empty() && e.code_option != "0") l.reduction += " (" + std::string(e.code_option) + ")";
         l.total = formater_decimal(l.montant_total, reglages.nb_decimales, '.');
         l.localisateur = localisateur(static_cast<std::int32_t>(numero), mois, annee).value_or(0);
         l.jour = e.jour.value_or(0);
         l.secondes = e.secondes;
-        rappel(std::move(l), e);
+        p.lignes.push_back(std::move(l));
     }
-    if (illisibles > 0) acc.illisibles.push_back({chemin.filename().string(), illisibles});
+    return p;
+}
+
+// Ajoute aux accumulateurs ce qu'un fichier a donné, les montants dans l'ordre de ses lignes.
+void ajouter_passage(AccumulateursHistorique& acc, PassageFichier&& p, const LigneMontree& rappel) {
+    acc.nb += p.nb;
+    acc.nb_auto += p.nb_auto;
+    acc.nb_manuelles += p.nb_manuelles;
+    acc.secondes += p.secondes;
+    acc.secondes_periode += p.secondes_periode;
+    for (const double v : p.ht) acc.total_ht += v;
+    for (const double v : p.ttc) acc.total_ttc += v;
+    for (const float v : p.periode) acc.cout_periode += v;
+    for (const auto& nom : p.utilisateurs) ajouter_sans_doublon(acc.utilisateurs, nom);
+    for (const auto& nom : p.providers) ajouter_sans_doublon(acc.providers, nom);
+    if (p.illisibles > 0) acc.illisibles.push_back({std::move(p.fichier), p.illisibles});
+    if (rappel) {
+        for (auto& l : p.lignes) rappel(std::move(l));
+    }
     acc.rien_affiche = acc.nb == 0;
-    return true;
+}
+
+}  // namespace
+
+bool lecture_historique(const fs::path& chemin, unsigned mois, int annee, const CriteresHistorique& criteres,
+                        const ReglagesAffichageHistorique& reglages, AccumulateursHistorique& acc,
+                        const LigneMontree& rappel) {
+    PassageFichier p = passer_fichier(chemin, mois, annee, criteres, reglages, static_cast<bool>(rappel));
+    const bool lu = p.lu;
+    if (lu) ajouter_passage(acc, std::move(p), rappel);
+    return lu;
 }
 
 void parcourir_plage_historique(const fs::path& dossier_historique, const CriteresHistorique& criteres,
@@ -151,6 +266,12 @@ void parcourir_plage_historique(const fs::path& dossier_historique, const Criter
                                 const LigneMontree& rappel) {
     CriteresHistorique c = criteres;
     if (c.fin < c.debut) std::swap(c.debut, c.fin);
+    struct Mois {
+        fs::path chemin;
+        unsigned mois;
+        int annee;
+    };
+    std::vector<Mois> liste;
     const auto debut = date_du_jour(c.debut);
     const auto fin = date_du_jour(c.fin);
     int annee = static_cast<int>(debut.year());
@@ -158,11 +279,76 @@ void parcourir_plage_historique(const fs::path& dossier_historique, const Criter
     const int annee_fin = static_cast<int>(fin.year());
     const unsigned mois_fin = static_cast<unsigned>(fin.month());
     while (annee < annee_fin || (annee == annee_fin && mois <= mois_fin)) {
-        const auto nom = nom_fichier_historique(mois, annee);
-        lecture_historique(dossier_historique / nom.fichier, mois, annee, c, reglages, acc, rappel);
+        liste.push_back({dossier_historique / nom_fichier_historique(mois, annee).fichier, mois, annee});
         if (++mois > 12) {
             mois = 1;
             ++annee;
+        }
+    }
+    const bool avec_lignes = static_cast<bool>(rappel);
+    const auto passer = [&](std::size_t i) {
+        PassageFichier p;
+        try {
+            p = passer_fichier(liste[i].chemin, liste[i].mois, liste[i].annee, c, reglages, avec_lignes);
+        } catch (...) {
+            p.erreur = std::current_exception();
+        }
+        return p;
+    };
+
+    // Plusieurs mois et plusieurs cœurs : un second fil lit les fichiers avec celui-ci, qui ajoute
+    // chaque fichier lu dans l'ordre des mois (les totaux et la liste sont ceux d'une seule lecture).
+    const std::size_t n = liste.size();
+    if (n < 2 || std::thread::hardware_concurrency() < 2) {
+        for (std::size_t i = 0; i < n; ++i) {
+            PassageFichier p = passer(i);
+            if (p.erreur) std::rethrow_exception(p.erreur);
+            if (p.lu) ajouter_passage(acc, std::move(p), rappel);
+        }
+        acc.rien_affiche = acc.nb == 0;
+        return;
+    }
+    std::vector<PassageFichier> resultats(n);
+    std::vector<bool> prets(n, false);
+    std::mutex verrou;
+    std::condition_variable pret;
+    std::atomic<std::size_t> prochain{0};
+    const auto ranger = [&](std::size_t i, PassageFichier&& p) {
+        {
+            const std::lock_guard garde(verrou);
+            resultats[i] = std::move(p);
+            prets[i] = true;
+        }
+        pret.notify_all();
+    };
+    {
+        // Déclaré après tout ce qu'il touche : arrêté (plus de fichier à prendre) puis attendu avant
+        // que rien ne disparaisse, même si un rappel lève une exception.
+        struct Arret {
+            std::atomic<std::size_t>& prochain;
+            std::size_t n;
+            ~Arret() { prochain = n; }
+        };
+        std::jthread second([&] {
+            for (std::size_t i; (i = prochain++) < n;) ranger(i, passer(i));
+        });
+        const Arret arret{prochain, n};
+        for (std::size_t suivant = 0; suivant < n;) {
+            std::unique_lock attente(verrou);
+            if (!prets[suivant]) {
+                attente.unlock();
+                if (const std::size_t i = prochain++; i < n) {
+                    ranger(i, passer(i));
+                    continue;
+                }
+                attente.lock();
+                pret.wait(attente, [&] { return prets[suivant]; });
+            }
+            PassageFichier p = std::move(resultats[suivant]);
+            attente.unlock();
+            ++suivant;
+            if (p.erreur) std::rethrow_exception(p.erreur);
+            if (p.lu) ajouter_passage(acc, std::move(p), rappel);
         }
     }
     acc.rien_affiche = acc.nb == 0;

@@ -79,7 +79,7 @@ struct AccumulateursHistorique {
 };
 
 // Rappel pour chaque enregistrement montré, dans l'ordre des fichiers (le plus ancien d'abord).
-using LigneMontree = std::function<void(LigneListeHistorique&& ligne, const EnregistrementHistorique& e)>;
+using LigneMontree = std::function<void(LigneListeHistorique&& ligne)>;
 
 // Arrondi aux décimales affichées, comme le texte que l'utilisateur lit (moitiés loin de zéro).
 double arrondi_affiche(double valeur, int decimales);
@@ -91,7 +91,8 @@ bool lecture_historique(const std::filesystem::path& chemin, unsigned mois, int 
                         const CriteresHistorique& criteres, const ReglagesAffichageHistorique& reglages,
                         AccumulateursHistorique& acc, const LigneMontree& rappel);
 
-// Lit les mois de la plage (début et fin échangés au besoin), du plus ancien au plus récent.
+// Lit les mois de la plage (début et fin échangés au besoin), du plus ancien au plus récent. Deux
+// fils peuvent lire les fichiers ; le rappel est appelé dans celui de l'appelant, dans l'ordre.
 void parcourir_plage_historique(const std::filesystem::path& dossier_historique,
                                 const CriteresHistorique& criteres,
                                 const ReglagesAffichageHistorique& reglages, AccumulateursHistorique& acc,
