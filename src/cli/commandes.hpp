@@ -48,6 +48,7 @@ struct RapportPdf {
     StatistiquesHistorique statistiques;
     std::string titre_total;
     std::string devise;
+    char separateur = ',';  // séparateur décimal des montants de la liste
 };
 using ExportPdf = std::function<bool(const std::string& fichier, const RapportPdf& rapport)>;
 void definir_export_pdf(ExportPdf exporter);

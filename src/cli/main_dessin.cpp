@@ -19,6 +19,7 @@ bool exporter_pdf(const std::string& fichier, const lumi::cli::RapportPdf& rappo
     lumi::ui::ModeleListeHistorique liste;
     liste.definir_titre_total(QString::fromStdString(rapport.titre_total));
     liste.definir_devise(QString::fromStdString(rapport.devise));
+    liste.definir_separateur(QLatin1Char(rapport.separateur));
     liste.remplacer(*rapport.lignes);
     const lumi::ui::ContenuRapport contenu{QString::fromStdString(rapport.periode), &liste, rapport.statistiques};
     return lumi::ui::exporter_rapport_pdf(QString::fromStdString(fichier), contenu);

@@ -2,7 +2,10 @@
 // contrôles et leurs textes, un changement de type qui relit, un effacement confirmé par "&Oui" qui
 // marque la ligne du fichier, la restauration dans les connexions effacées, le PDF exporté relu par
 // pdftotext.
+#include <QCalendarWidget>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QProcess>
@@ -163,6 +166,50 @@ private slots:
         const auto avant = b.mois_de_janvier();
         f.SpeedButton2->click();
         QCOMPARE(b.mois_de_janvier(), avant);
+    }
+
+    // Les images de la liste des types, l'en-tête trié en bleu et l'en-tête pressé en blanc, une
+    // liste ou un calendrier qui s'ouvre retire le bouton d'effacement, les couleurs de Couleur.ini.
+    void dessinEtCouleurs() {
+        Banc b;
+        auto& f = *b.fenetre;
+        for (int i = 0; i < f.ComboBox1->count(); ++i) QVERIFY(!f.ComboBox1->itemIcon(i).isNull());
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+
+        auto* entete = f.ListView1->header();
+        QTest::mouseClick(entete->viewport(), Qt::LeftButton, {}, QPoint(entete->sectionViewportPosition(2) + 5, 5));
+        QCOMPARE(f.liste().headerData(2, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(), QColor(Qt::blue));
+        QVERIFY(!f.liste().headerData(3, Qt::Horizontal, Qt::ForegroundRole).isValid());
+        QTest::mousePress(entete->viewport(), Qt::LeftButton, {}, QPoint(entete->sectionViewportPosition(3) + 5, 5));
+        QCOMPARE(f.liste().headerData(3, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(), QColor(Qt::white));
+        QTest::mouseRelease(entete->viewport(), Qt::LeftButton, {}, QPoint(entete->sectionViewportPosition(3) + 5, 5));
+        QCOMPARE(f.liste().headerData(3, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(), QColor(Qt::blue));
+        f.choisir_type(5);  // aucune connexion effacée dans la facture : pas de bleu sur une liste vide
+        f.choisir_type(4);
+        QCOMPARE(f.liste().rowCount(), 0);
+        QVERIFY(!f.liste().headerData(3, Qt::Horizontal, Qt::ForegroundRole).isValid());
+
+        f.choisir_type(2);
+        b.choisir_ligne("05/01/2000");
+        QVERIFY(f.SpeedButton2->isEnabled());
+        f.ComboBox3->showPopup();
+        QVERIFY(!f.SpeedButton2->isEnabled());
+        f.ComboBox3->hidePopup();
+        b.choisir_ligne("07/01/2000");
+        QVERIFY(f.SpeedButton2->isEnabled());
+        f.choisir_type(1);
+        f.DateTimePicker1->calendarWidget()->window()->show();
+        QVERIFY(!f.SpeedButton2->isEnabled());
+        f.DateTimePicker1->calendarWidget()->window()->hide();
+
+        essai::ecrire_octets(b.dossier.chemin() / "Couleur.ini",
+                             "[couleurs 16bits]\r\nfond combobox=$00FFFF\r\nnb de panel=1\r\npanel1=clRed\r\n"
+                             "panel2=clLime\r\n");
+        f.preparer();
+        QCOMPARE(f.Label2->palette().color(QPalette::Window), QColor(Qt::yellow));
+        QCOMPARE(f.Panel1->palette().color(QPalette::Window), QColor(Qt::red));
+        QVERIFY(f.Panel2->palette().color(QPalette::Window) != QColor(Qt::green));  // "nb de panel=1"
     }
 
     void exportPdfLuParPdftotext() {

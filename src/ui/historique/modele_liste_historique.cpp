@@ -32,6 +32,13 @@ void ModeleListeHistorique::definir_couleurs(QColor paire, QColor impaire) {
 QString ModeleListeHistorique::texte(int rang, int colonne) const {
     const auto& l = ligne(rang);
     QString t = QString::fromStdString(l.colonne(colonne));
+    if (colonne >= LigneListeHistorique::nb_colonnes - 2 && separateur_ != QLatin1Char('.')) {
+        // Le montant est en tête (après une espace pour la réduction) : son point, entre deux chiffres.
+        const qsizetype point = t.indexOf(QLatin1Char('.'));
+        if (point > 0 && point + 1 < t.size() && t[point - 1].isDigit() && t[point + 1].isDigit()) {
+            t[point] = separateur_;
+        }
+    }
     if (colonne == LigneListeHistorique::nb_colonnes - 1) t += devise_;
     return t;
 }
@@ -66,7 +73,18 @@ QVariant ModeleListeHistorique::data(const QModelIndex& index, int role) const {
     }
 }
 
+void ModeleListeHistorique::definir_section_pressee(int section) {
+    if (section == section_pressee_) return;
+    section_pressee_ = section;
+    emit headerDataChanged(Qt::Horizontal, 0, LigneListeHistorique::nb_colonnes - 1);
+}
+
 QVariant ModeleListeHistorique::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::ForegroundRole) {
+        if (section == section_pressee_) return QColor(Qt::white);
+        if (section == colonne_tri_ && !lignes_.empty()) return QColor(Qt::blue);
+        return {};
+    }
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     if (section == LigneListeHistorique::nb_colonnes - 1) return titre_total_;
     if (section < 0 || section >= static_cast<int>(titres.size())) return {};

@@ -1,21 +1,25 @@
 #include "ui/historique/thistoform.hpp"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPrintDialog>
+#include <QPainter>
 #include <QPixmap>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -76,6 +80,42 @@ QComboBox* liste_deroulante(QWidget* parent, const char* nom, const char* bulle)
     return c;
 }
 
+// L'image d'un type d'historique dans sa liste : une page de calendrier marquée de ce qu'elle
+// couvre ("F" la facture, "↔" une période, "31" le mois, "7" la semaine, "1" le jour), une croix
+// rouge pour les connexions effacées.
+QIcon image_type_historique(int type) {
+    QPixmap image(16, 16);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(1.5, 2.5, 13, 12));
+    p.fillRect(QRectF(2, 3, 12, 3), type == 5 ? QColor(0xA0, 0xA0, 0xA0) : QColor(0x20, 0x50, 0xC0));
+    if (type == 5) {
+        p.setPen(QPen(Qt::red, 2));
+        p.drawLine(QPointF(5, 8), QPointF(11, 13));
+        p.drawLine(QPointF(11, 8), QPointF(5, 13));
+        return QIcon(image);
+    }
+    static const char* const marques[] = {"F", "\u2194", "31", "7", "1"};
+    QFont police = p.font();
+    police.setPixelSize(8);
+    police.setBold(true);
+    p.setFont(police);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(1, 6, 14, 9), Qt::AlignCenter, QString::fromUtf8(marques[type]));
+    return QIcon(image);
+}
+
+// Un panneau de la fenêtre peint de la couleur que Couleur.ini lui donne.
+void peindre_fond(QWidget* w, QColor couleur) {
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, couleur);
+    w->setPalette(p);
+}
+
 }  // namespace
 
 ThistoForm::ThistoForm(CouturesHistorique coutures, QWidget* parent)
@@ -91,9 +131,13 @@ void ThistoForm::construire() {
     auto* tout = new QVBoxLayout(this);
 
     // --- Le type et ses dates ---
-    auto* haut = new QHBoxLayout;
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName("Panel1");
+    auto* haut = new QHBoxLayout(Panel1);
+    haut->setContentsMargins(0, 0, 0, 0);
     ComboBox1 = liste_deroulante(this, "ComboBox1", "Choisissez ici le type d'historique que vous désirez.");
-    for (const auto entree : entrees_type_historique) ComboBox1->addItem(qs(entree));
+    int rang_type = 0;
+    for (const auto entree : entrees_type_historique) ComboBox1->addItem(image_type_historique(rang_type++), qs(entree));
     haut->addWidget(ComboBox1);
     DateTimePicker1 = champ_date(this, "DateTimePicker1", "Sélection de la date de début d'historique");
     DateTimePicker2 = champ_date(this, "DateTimePicker2", "Sélection de la date de fin de l'historique");
@@ -117,7 +161,9 @@ void ThistoForm::construire() {
     dates->addWidget(DateTimePicker3, 0, 4);
     dates->addWidget(Label5, 1, 3, 1, 2);
     haut->addLayout(dates, 1);
-    tout->addLayout(haut);
+    tout->addWidget(Panel1);
+    // Les champs qui couvrent les dates ("Du ...", "Au ...", "Consommation depuis le ...").
+    for (QLabel* l : {Label2, Label3, Label4}) l->setMargin(2);
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
     Label1->setAlignment(Qt::AlignCenter);
@@ -164,14 +210,19 @@ void ThistoForm::construire() {
         "Le coût par jour depuis le début de la facture en cours, prolongé jusqu'au 60e jour de la période"));
     tout->addWidget(LabelProjection);
 
-    // --- Les filtres ---
+    // --- Le bas : filtres, statistiques et totaux, boutons ---
+    Panel2 = new QWidget(this);
+    Panel2->setObjectName("Panel2");
+    auto* colonne_bas = new QVBoxLayout(Panel2);
+    colonne_bas->setContentsMargins(0, 0, 0, 0);
+    tout->addWidget(Panel2);
     auto* filtres = new QHBoxLayout;
     ComboBox3 = liste_deroulante(this, "ComboBox3", "Filtrer l'historique suivant l'utilisateur");
     ComboBox4 = liste_deroulante(this, "ComboBox4", "Filtrer l'historique pour un provider donné");
     ComboBox5 = liste_deroulante(this, "ComboBox5", "Filtrer l'historique suivant la tarification");
     ComboBox6 = liste_deroulante(this, "ComboBox6", "");
     for (QComboBox* c : {ComboBox3, ComboBox4, ComboBox5, ComboBox6}) filtres->addWidget(c, 1);
-    tout->addLayout(filtres);
+    colonne_bas->addLayout(filtres);
 
     // --- Statistiques et totaux : trois boîtes ---
     auto* bas = new QHBoxLayout;
@@ -197,7 +248,7 @@ void ThistoForm::construire() {
                         " Coût  moyen TTC d'une connexion"});
     boite("GroupBox2", {" Nb connexions Auto.", " Nb connexions Manuelles", " Nb total de connexions"});
     boite("GroupBox3", {"    Total HT", "  + TVA", "   Total TTC"});
-    tout->addLayout(bas);
+    colonne_bas->addLayout(bas);
 
     // --- Les boutons ---
     auto* boutons = new QHBoxLayout;
@@ -214,7 +265,7 @@ void ThistoForm::construire() {
     SpeedButton4 = b("A &propos...", "SpeedButton4", "A propos de Lumicompteur 99");
     SpeedButton5 = b("&Aide", "SpeedButton5", "Obtenir de l'aide");
     SpeedButton6 = b("&Fermer", "SpeedButton6", "Fermer l'historique");
-    tout->addLayout(boutons);
+    colonne_bas->addLayout(boutons);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
@@ -288,6 +339,15 @@ void ThistoForm::construire() {
         SpeedButton2->setEnabled(choisie && !effacees);
         SpeedButton3->setEnabled(choisie && effacees);
     });
+    // Une liste qui s'ouvre, un calendrier qui se montre : plus rien à effacer ni à restaurer.
+    for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6}) {
+        c->view()->installEventFilter(this);
+    }
+    for (QDateEdit* d : {DateTimePicker1, DateTimePicker2, DateTimePicker3}) d->calendarWidget()->installEventFilter(this);
+    // L'en-tête de la colonne triée en bleu, celui qu'on presse en blanc.
+    connect(ListView1->header(), &QHeaderView::sectionPressed, this,
+            [this](int section) { modele_->definir_section_pressee(section); });
+    ListView1->header()->viewport()->installEventFilter(this);
     connect(SpeedButton1, &QPushButton::clicked, this, [this] { imprimer(); });
     connect(SpeedButton7, &QPushButton::clicked, this, [this] { exporter(); });
     connect(SpeedButton2, &QPushButton::clicked, this, [this] { effacer_selection(); });
@@ -327,10 +387,20 @@ void ThistoForm::preparer() {
         const JeuCouleurs couleurs(c_.dossier / fichier_couleurs, ecran != nullptr ? ecran->depth() : 24);
         modele_->definir_couleurs(couleur_qt(couleurs.couleur("tableau historique", 0xFFFFFF)),
                                   couleur_qt(couleurs.couleur("ligne tableau historique", 0xC0C0C0)));
+        // Le fond des champs qui couvrent les dates, puis les panneaux "panel" + n.
+        const QColor fond = couleur_qt(couleurs.couleur("fond combobox", clWindow));
+        for (QLabel* l : {Label2, Label3, Label4}) peindre_fond(l, fond);
+        const int nb_panneaux = lire_entier(FichierIni(c_.dossier / fichier_couleurs)
+                                                .lire(couleurs.section(), "nb de panel", "0"))
+                                    .value_or(0);
+        for (int n = 1; n <= std::min(nb_panneaux, 2); ++n) {
+            peindre_fond(n == 1 ? Panel1 : Panel2, couleur_qt(couleurs.couleur("panel" + std::to_string(n), clBtnFace)));
+        }
     } catch (const ErreurConversion& e) {
         c_.dialogue.avertissement(e.what());
     }
     modele_->definir_devise(QString::fromStdString(affichage.devise));
+    modele_->definir_separateur(QLatin1Char(affichage.separateur));
 
     remplir_filtres();
     DateTimePicker3->setToolTip([&] {
@@ -676,6 +746,16 @@ void ThistoForm::mousePressEvent(QMouseEvent* evenement) {
     SpeedButton2->setEnabled(false);
     SpeedButton3->setEnabled(false);
     DialogueLumi::mousePressEvent(evenement);
+}
+
+bool ThistoForm::eventFilter(QObject* objet, QEvent* evenement) {
+    if (evenement->type() == QEvent::Show && objet != ListView1->header()->viewport()) {
+        SpeedButton2->setEnabled(false);
+        SpeedButton3->setEnabled(false);
+    } else if (evenement->type() == QEvent::MouseButtonRelease && objet == ListView1->header()->viewport()) {
+        modele_->definir_section_pressee(-1);
+    }
+    return DialogueLumi::eventFilter(objet, evenement);
 }
 
 void ThistoForm::contextMenuEvent(QContextMenuEvent* evenement) {

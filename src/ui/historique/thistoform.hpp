@@ -93,6 +93,8 @@ public:
     QAction* SansReductions1 = nullptr;
     // Les panneaux des statistiques et des totaux, dans l'ordre du modèle.
     std::vector<QLabel*> panneaux_statistiques;
+    QWidget* Panel1 = nullptr;  // le haut : type et dates
+    QWidget* Panel2 = nullptr;  // le bas : filtres, statistiques et boutons
 
 protected:
     void done(int resultat) override;
@@ -101,6 +103,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* evenement) override;
     void contextMenuEvent(QContextMenuEvent* evenement) override;
     void mousePressEvent(QMouseEvent* evenement) override;
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
 
 private:
     void construire();
