@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
+#include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
 #include <mutex>
 #include <thread>
-#include <charconv>
-#include <cmath>
-#include <cstring>
 
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
@@ -118,10 +118,6 @@ private:
     bool cp1252_ = false;
     std::size_t pos_ = 0;
 };
-
-}  // namespace
-
-namespace {
 
 // Ce qu'un fichier donne. Les montants y restent un à un, dans l'ordre des lignes : additionnés
 // ensuite dans l'ordre des fichiers, les totaux sont au bit près ceux d'une lecture d'un seul
