@@ -324,8 +324,18 @@ void HistoriqueCompteur::effacer_cle_sauvegarde_crash() {
     // L'instantané reste s'il garde un enregistrement que le magasin n'a pu prendre, ou la connexion
     // d'une reprise qui n'a pu être rangée (elle sera proposée au prochain démarrage).
     if (instantane_a_garder_) return;
-    // La boîte de sélection attend encore : l'instantané garde la connexion pour le prochain démarrage.
-    if (selection_en_cours_) return;
+    if (selection_en_cours_) {
+        // La boîte de sélection attend encore : l'instantané garde la connexion pour le prochain
+        // démarrage. Sans instantané ("anti crash" à "non"), rien ne la garderait : elle est écrite
+        // maintenant, au nom de personne plutôt que d'un utilisateur qui ne l'a pas confirmée ; une
+        // réponse venue ensuite n'écrit plus rien.
+        if (!sauvegarde_.ligne_sauvegardee().empty()) return;
+        selection_en_cours_ = false;
+        auto connexions = std::move(attendent_selection_);
+        attendent_selection_.clear();
+        for (auto& c : connexions) ecrire_enregistrement(std::move(c), std::string(nom_utilisateur_non_identifie));
+        return;
+    }
     if (ranger_en_attente(SauvegardeCrash::operations_effacement())) terminer_enregistrements_en_attente();
 }
 

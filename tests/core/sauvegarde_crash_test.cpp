@@ -288,6 +288,35 @@ TEST_F(CompteurAvecHistorique, LaBoiteDeSelectionFaitAttendreLEnregistrement) {
     banc_->compteur.historique().oublier_selection_utilisateur();
 }
 
+// Sans instantané, rien ne garderait la connexion que la boîte attend : la fermeture l'écrit, au nom
+// de personne, et la réponse arrivée ensuite n'écrit rien de plus.
+TEST_F(CompteurAvecHistorique, SansAntiCrashLaFermeturePendantLaBoiteEcritLaConnexion) {
+    registre_.ecrire_valeur(options, "anti crash", "non");
+    ListeUtilisateurs utilisateurs(registre_);
+    utilisateurs.ranger({"Anne", "Paul"}, {"", hacher_mot_de_passe("secret")});
+    utilisateurs.choisir(1);
+    std::vector<std::function<void(const std::string&)>> boites;
+    utilisateurs.boite_selection = [&](auto enregistrer) { boites.push_back(std::move(enregistrer)); };
+    demarrer();
+    banc_->compteur.historique().definir_selection_utilisateur(utilisateurs);
+    connexion(debut_ms, debut_ms + 125000);
+    avancer_jusqu_a(debut_ms + 130000);
+    ASSERT_EQ(boites.size(), 1u);
+    EXPECT_TRUE(enregistrements(dossier_.chemin()).empty());
+    EXPECT_EQ(lire("sauv crash"), "");
+
+    banc_->compteur.effacer_cle_sauvegarde_crash();
+    auto lignes = enregistrements(dossier_.chemin());
+    ASSERT_EQ(lignes.size(), 1u);
+    EXPECT_TRUE(lignes[0].starts_with("non identifié;Seconde;10/03/2000;14H00;00:02:05;")) << lignes[0];
+    EXPECT_EQ(lire("total time"), "125");
+    EXPECT_FALSE(banc_->compteur.historique().selection_en_cours());
+
+    boites.front()("Paul");
+    EXPECT_EQ(enregistrements(dossier_.chemin()).size(), 1u);
+    banc_->compteur.historique().oublier_selection_utilisateur();
+}
+
 TEST_F(CompteurAvecHistorique, SansAntiCrashAucunInstantane) {
     registre_.ecrire_valeur(options, "anti crash", "non");
     demarrer();
