@@ -22,6 +22,16 @@ struct Moment {
     friend constexpr auto operator<=>(const Moment&, const Moment&) = default;
 };
 
+// Un instant en secondes depuis l'origine des jours, et retour : pour compter d'un instant à l'autre.
+constexpr std::int64_t en_secondes(Moment m) {
+    return std::int64_t{m.jour} * secondes_par_jour + m.seconde;
+}
+constexpr Moment en_moment(std::int64_t secondes) {
+    std::int64_t jour = secondes / secondes_par_jour;
+    if (secondes % secondes_par_jour < 0) --jour;
+    return {static_cast<NumeroJour>(jour), static_cast<std::int32_t>(secondes - jour * secondes_par_jour)};
+}
+
 NumeroJour numero_jour(std::chrono::year_month_day date);
 std::chrono::year_month_day date_du_jour(NumeroJour jour);
 

@@ -346,8 +346,7 @@ void ModeleTdeconectform::ranger_reglages() {
 
 ModeleTcofirmForm::ModeleTcofirmForm(Programmation& programmation) : p_(programmation) {
     texte = p_.message(21) + " " + p_.message(22);
-    const auto lu = lire_entier(lire(p_.registre(), parametres::delai_auto_validation));
-    delai_ = lu && *lu > 0 ? *lu : 10;
+    delai_ = p_.secondes_decompte();
     maximum = 10 * delai_;
 }
 

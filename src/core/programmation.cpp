@@ -40,6 +40,7 @@ std::string Programmation::message(int numero) const {
 
 void Programmation::armer(ProgrammationArmee programmation) {
     armee_ = std::move(programmation);
+    decompte_fin_du_pas_.reset();
     compteur_.montrer_voyant_programmation();
     Timer3_.activer(true);
 }
@@ -97,10 +98,21 @@ void Programmation::Timer3Timer() {
     if (!fin_du_pas_ && declencheur_atteint()) {
         const Moment maintenant = horloge_.maintenant();
         const auto& etat = compteur_.etat();
-        fin_du_pas_ = armee_->attendre_fin_du_pas && etat.compteur_actif
-                          ? lumi::raccrochage_fin_du_pas(compteur_.moteur().tarification(),
-                                                         {etat.date_debut, etat.seconde_debut}, maintenant)
-                          : maintenant;
+        fin_du_pas_ = maintenant;
+        if (armee_->attendre_fin_du_pas && etat.compteur_actif) {
+            // Un décompte montré mène au raccrochage : celui-ci tombe au plus tôt à la fin du délai
+            // réglé, 3 s avant un pas, et le décompte s'ouvre tout de suite pour toute l'attente.
+            // Sans décompte, l'attente se fait en silence (le résumé donne l'instant).
+            const int delai = decompte_montre() ? delai_decompte() : 0;
+            const Moment raccrochage = lumi::raccrochage_fin_du_pas(
+                compteur_.moteur().tarification(), {etat.date_debut, etat.seconde_debut},
+                en_moment(en_secondes(maintenant) + delai));
+            if (delai > 0) {
+                decompte_fin_du_pas_ = static_cast<int>(en_secondes(raccrochage) - en_secondes(maintenant));
+            } else {
+                fin_du_pas_ = raccrochage;
+            }
+        }
     }
     if (fin_du_pas_ && horloge_.maintenant() >= *fin_du_pas_) {
         fin_du_pas_.reset();
@@ -118,17 +130,29 @@ void Programmation::jouer_alarme() {
     son_.jouer(chemin_alarme());
 }
 
+bool Programmation::decompte_montre() const {
+    return actif(registre_, parametres::se_deconnecter_execution) &&
+           lire(registre_, parametres::delai_auto_validation) != "0" && coutures_.ecrans != nullptr;
+}
+
+int Programmation::delai_decompte() const {
+    const auto lu = lire_entier(lire(registre_, parametres::delai_auto_validation));
+    return lu && *lu > 0 ? *lu : 10;
+}
+
+int Programmation::secondes_decompte() const {
+    return decompte_fin_du_pas_.value_or(delai_decompte());
+}
+
 void Programmation::fin_programmation() {
     ++declenchements_;
     dernier_declenchement_ = horloge_.maintenant();
     desarmer();
     const bool alarme = actif(registre_, parametres::alarme_download);
     if (actif(registre_, parametres::se_deconnecter_execution)) {
-        if (lire(registre_, parametres::delai_auto_validation) != "0") {
-            if (coutures_.ecrans != nullptr) {
-                coutures_.ecrans->ouvrir_decompte();
-                return;
-            }
+        if (decompte_montre()) {
+            coutures_.ecrans->ouvrir_decompte();
+            return;
         }
         if (alarme) jouer_alarme();
         sequence_deconnexion();

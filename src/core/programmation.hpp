@@ -129,9 +129,15 @@ public:
     const std::optional<Moment>& dernier_declenchement() const { return dernier_declenchement_; }
     // Le déclencheur est atteint et le raccrochage attend la fin du pas en cours : son instant.
     const std::optional<Moment>& raccrochage_fin_du_pas() const { return fin_du_pas_; }
+    // La durée du décompte qui s'ouvre : toute l'attente jusqu'au raccrochage en fin de pas quand
+    // elle est demandée, sinon le délai réglé (10 s s'il ne se lit pas).
+    int secondes_decompte() const;
 
 private:
     bool raccrocher();
+    // Le décompte s'ouvrira-t-il au déclenchement, et pour combien de secondes réglées.
+    bool decompte_montre() const;
+    int delai_decompte() const;
 
     Compteur& compteur_;
     const Horloge& horloge_;
@@ -149,6 +155,7 @@ private:
     int declenchements_ = 0;
     std::optional<Moment> dernier_declenchement_;
     std::optional<Moment> fin_du_pas_;
+    std::optional<int> decompte_fin_du_pas_;
 };
 
 }  // namespace lumi

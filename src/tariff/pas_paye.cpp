@@ -5,19 +5,6 @@
 
 namespace lumi {
 
-namespace {
-
-std::int64_t en_secondes(Moment m) {
-    return std::int64_t{m.jour} * secondes_par_jour + m.seconde;
-}
-
-Moment en_moment(std::int64_t secondes) {
-    const std::int64_t jour = secondes / secondes_par_jour;  // les jours comptent depuis 1899 : positifs
-    return {static_cast<NumeroJour>(jour), static_cast<std::int32_t>(secondes - jour * secondes_par_jour)};
-}
-
-}  // namespace
-
 Moment raccrochage_fin_du_pas(const tparametre_de_la_tarification& tarif, Moment debut, Moment declenchement) {
     const std::int64_t pas = tarif.pas_tarif;
     if (pas <= 1 || declenchement < debut) return declenchement;

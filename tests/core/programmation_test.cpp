@@ -283,6 +283,40 @@ TEST(Programmation, LeRaccrochageAttendLaFinDuPasEnCours) {
     EXPECT_FALSE(x.p().raccrochage_fin_du_pas());
 }
 
+// Avec un décompte, il s'ouvre dès le déclenchement et couvre toute l'attente : le raccrochage tombe
+// au plus tôt à la fin du délai réglé, 3 s avant le pas suivant.
+TEST(Programmation, LeDecompteCouvreLAttenteDeLaFinDuPas) {
+    Essai x(le_10_mars(14, 0, 0), "compteur_tarifs_pas60.ini");
+    x.reglage("se deconnecter", "oui");
+    x.reglage("delai auto validation", "5");
+    x.e.connexion("MonFAI", debut_ms, apres(5000));
+    x.banc().avancer_ms(apres(10));
+    x.p().armer({TypeProgrammation::duree, "60", true});
+    for (int i = 0; i < 60 * 4 && x.banc().ecrans.decompte() == nullptr; ++i) x.banc().avancer_ms(250);
+    ASSERT_NE(x.banc().ecrans.decompte(), nullptr);
+    ASSERT_TRUE(x.p().dernier_declenchement());
+    const Moment declenchement = *x.p().dernier_declenchement();
+    const auto& etat = x.e.etat();
+    const Moment prevu = raccrochage_fin_du_pas(x.e.compteur().moteur().tarification(),
+                                                {etat.date_debut, etat.seconde_debut},
+                                                en_moment(en_secondes(declenchement) + 5));
+    const auto attente = static_cast<int>(en_secondes(prevu) - en_secondes(declenchement));
+    EXPECT_EQ(attente, 57);  // déclenché à 60 s, en début de pas : raccroché à 117 s
+    const auto& d = *x.banc().ecrans.decompte();
+    EXPECT_EQ(d.maximum, 10 * attente);
+    EXPECT_EQ(x.banc().ecrans.journal[1], "legende= Attention, déconnexion dans 57 secondes !");
+    x.banc().avancer(attente - 1);
+    EXPECT_FALSE(d.fermee);
+    EXPECT_EQ(x.e.historiques, 0);
+    x.banc().avancer(2);
+    EXPECT_TRUE(d.fermee);
+    EXPECT_EQ(x.e.historiques, 1);
+
+    // Une programmation suivante sans attente retrouve le délai réglé.
+    x.p().armer({TypeProgrammation::duree, "60"});
+    EXPECT_EQ(x.p().secondes_decompte(), 5);
+}
+
 TEST(Programmation, AlarmeSeuleLeCompteurContinue) {
     Essai x;
     x.reglage("se deconnecter", "non");
