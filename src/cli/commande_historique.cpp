@@ -198,9 +198,13 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
         }
         if (pdf) {
             // Les mêmes pages que « Exporter en PDF... » de la fenêtre.
-            const RapportPdf rapport{"Du " + date_longue_avec_jour(vue.debut()) + " au " + date_longue_avec_jour(vue.fin()),
-                                     &vue.lignes(), s, vue.titre_colonne_total(), affichage.devise,
-                                     affichage.separateur};
+            const RapportPdf rapport{
+                "Du " + date_longue_avec_jour(vue.debut()) + " au " + date_longue_avec_jour(vue.fin()),
+                &vue.lignes(),
+                s,
+                vue.titre_colonne_total(),
+                affichage.devise,
+                affichage.separateur};
             if (!export_pdf()(*pdf, rapport)) {
                 flux.erreur << "Erreur : le fichier « " << *pdf << " » n'a pu être écrit.\n";
                 return sortie_erreur;

@@ -40,11 +40,9 @@ ExportPdf& exporteur_pdf() {
 
 bool commande_qui_dessine(std::span<const std::string> arguments) {
     if (arguments.empty() || arguments.front() != "historique") return false;
-    return std::any_of(arguments.begin() + 1, arguments.end(),
-                       [](std::string_view a) {
-                           return a == "--pdf" || a == "--graphique" || a.starts_with("--pdf=") ||
-                                  a.starts_with("--graphique=");
-                       });
+    return std::any_of(arguments.begin() + 1, arguments.end(), [](std::string_view a) {
+        return a == "--pdf" || a == "--graphique" || a.starts_with("--pdf=") || a.starts_with("--graphique=");
+    });
 }
 
 void definir_export_pdf(ExportPdf exporter) {

@@ -22,7 +22,8 @@ fs::path chemin_programme_dessin() {
     const fs::path ici = lumi::dossier_executable_courant();
     if (ici.empty()) return {};
     std::error_code ec;
-    for (const fs::path& chemin : {ici / programme_dessin, ici.parent_path() / "lib" / "lumicompteur" / programme_dessin}) {
+    for (const fs::path& chemin :
+         {ici / programme_dessin, ici.parent_path() / "lib" / "lumicompteur" / programme_dessin}) {
         if (fs::is_regular_file(chemin, ec) && ::access(chemin.c_str(), X_OK) == 0) return chemin;
     }
     return {};

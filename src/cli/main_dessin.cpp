@@ -21,7 +21,8 @@ bool exporter_pdf(const std::string& fichier, const lumi::cli::RapportPdf& rappo
     liste.definir_devise(QString::fromStdString(rapport.devise));
     liste.definir_separateur(QLatin1Char(rapport.separateur));
     liste.remplacer(*rapport.lignes);
-    const lumi::ui::ContenuRapport contenu{QString::fromStdString(rapport.periode), &liste, rapport.statistiques};
+    const lumi::ui::ContenuRapport contenu{QString::fromStdString(rapport.periode), &liste,
+                                           rapport.statistiques};
     return lumi::ui::exporter_rapport_pdf(QString::fromStdString(fichier), contenu);
 }
 
@@ -41,10 +42,11 @@ int main(int argc, char** argv) {
         demarrer_qt();
         return exporter_pdf(fichier, rapport);
     });
-    lumi::cli::definir_export_graphique([&](const std::string& fichier, const lumi::GraphiqueMois& graphique) {
-        demarrer_qt();
-        return lumi::ui::image_graphique_mois(graphique).save(QString::fromStdString(fichier), "PNG");
-    });
+    lumi::cli::definir_export_graphique(
+        [&](const std::string& fichier, const lumi::GraphiqueMois& graphique) {
+            demarrer_qt();
+            return lumi::ui::image_graphique_mois(graphique).save(QString::fromStdString(fichier), "PNG");
+        });
     const int code = lumi::cli::executer(arguments, {std::cout, std::cerr});
     lumi::cli::definir_export_pdf({});
     lumi::cli::definir_export_graphique({});

@@ -132,18 +132,25 @@ CouleursFenetre JeuCouleurs::affect_color() const {
     c.texte_combobox = ou_defaut("texte combobox", couleur_noir);
     c.texte_actif_combobox = ou_defaut("texte actif combobox", couleur_bleu);
 
+    c.panneaux = panneaux("nb de ppanel", "ppanel");
+    return c;
+}
+
+std::vector<std::pair<int, std::uint32_t>> JeuCouleurs::panneaux(std::string_view cle_nombre,
+                                                                 std::string_view prefixe) const {
     // Un nombre illisible vaut "0" : aucun panneau.
     int nombre = 0;
-    const std::string texte_nombre(rogner(ini_.lire(section_, "nb de ppanel", "0")));
+    const std::string texte_nombre(rogner(ini_.lire(section_, cle_nombre, "0")));
     std::from_chars(texte_nombre.data(), texte_nombre.data() + texte_nombre.size(), nombre);
+    std::vector<std::pair<int, std::uint32_t>> liste;
     for (int i = 1; i <= nombre && i <= 1000; ++i) {
-        const std::string texte = ini_.lire(section_, "ppanel" + std::to_string(i));
+        const std::string texte = ini_.lire(section_, std::string(prefixe) + std::to_string(i));
         if (rogner(texte).empty()) continue;
         const auto lue = lire_couleur(texte);
         if (!lue) break;
-        c.panneaux.emplace_back(i, *lue);
+        liste.emplace_back(i, *lue);
     }
-    return c;
+    return liste;
 }
 
 }  // namespace lumi

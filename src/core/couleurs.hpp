@@ -65,6 +65,12 @@ public:
     // affect_color : jauge du forfait, panneaux "ppanel" + n, couleurs des sélecteurs.
     CouleursFenetre affect_color() const;
 
+    // Les panneaux numérotés d'une fenêtre : (n, couleur) des clés `prefixe` + n, n de 1 au nombre
+    // que donne `cle_nombre` (illisible : aucun), dans l'ordre ; une couleur vide est passée, une
+    // couleur invalide arrête la liste et les suivants gardent leur couleur d'origine.
+    std::vector<std::pair<int, std::uint32_t>> panneaux(std::string_view cle_nombre,
+                                                        std::string_view prefixe) const;
+
 private:
     FichierIni ini_;
     std::string section_;

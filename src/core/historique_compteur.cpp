@@ -333,7 +333,8 @@ void HistoriqueCompteur::effacer_cle_sauvegarde_crash() {
         selection_en_cours_ = false;
         auto connexions = std::move(attendent_selection_);
         attendent_selection_.clear();
-        for (auto& c : connexions) ecrire_enregistrement(std::move(c), std::string(nom_utilisateur_non_identifie));
+        for (auto& c : connexions)
+            ecrire_enregistrement(std::move(c), std::string(nom_utilisateur_non_identifie));
         return;
     }
     if (ranger_en_attente(SauvegardeCrash::operations_effacement())) terminer_enregistrements_en_attente();

@@ -127,8 +127,8 @@ std::optional<NumeroJour> jour_enregistrement(std::string_view d) {
     thread_local std::optional<NumeroJour> jour_precedent;
     const auto chiffre = [&](std::size_t i) { return d[i] >= '0' && d[i] <= '9'; };
     if (d.size() == 10 && std::memcmp(d.data(), date_precedente, 10) == 0) return jour_precedent;
-    if (d.size() == 10 && d[2] == '/' && d[5] == '/' && chiffre(0) && chiffre(1) && chiffre(3) && chiffre(4) &&
-        chiffre(6) && chiffre(7) && chiffre(8) && chiffre(9)) {
+    if (d.size() == 10 && d[2] == '/' && d[5] == '/' && chiffre(0) && chiffre(1) && chiffre(3) &&
+        chiffre(4) && chiffre(6) && chiffre(7) && chiffre(8) && chiffre(9)) {
         const auto valeur = [&](std::size_t i, std::size_t n) {
             int v = 0;
             for (std::size_t k = i; k < i + n; ++k) v = v * 10 + (d[k] - '0');
@@ -136,7 +136,8 @@ std::optional<NumeroJour> jour_enregistrement(std::string_view d) {
         };
         const int j = valeur(0, 2), m = valeur(3, 2), a = valeur(6, 4);
         if (j < 1 || m < 1 || a < 1) return std::nullopt;
-        const std::chrono::year_month_day date{std::chrono::year{a}, std::chrono::month{static_cast<unsigned>(m)},
+        const std::chrono::year_month_day date{std::chrono::year{a},
+                                               std::chrono::month{static_cast<unsigned>(m)},
                                                std::chrono::day{static_cast<unsigned>(j)}};
         if (!date.ok()) return std::nullopt;
         std::memcpy(date_precedente, d.data(), 10);

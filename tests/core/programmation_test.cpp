@@ -297,9 +297,9 @@ TEST(Programmation, LeDecompteCouvreLAttenteDeLaFinDuPas) {
     ASSERT_TRUE(x.p().dernier_declenchement());
     const Moment declenchement = *x.p().dernier_declenchement();
     const auto& etat = x.e.etat();
-    const Moment prevu = raccrochage_fin_du_pas(x.e.compteur().moteur().tarification(),
-                                                {etat.date_debut, etat.seconde_debut},
-                                                en_moment(en_secondes(declenchement) + 5));
+    const Moment prevu =
+        raccrochage_fin_du_pas(x.e.compteur().moteur().tarification(), {etat.date_debut, etat.seconde_debut},
+                               en_moment(en_secondes(declenchement) + 5));
     const auto attente = static_cast<int>(en_secondes(prevu) - en_secondes(declenchement));
     EXPECT_EQ(attente, 57);  // déclenché à 60 s, en début de pas : raccroché à 117 s
     const auto& d = *x.banc().ecrans.decompte();

@@ -236,8 +236,9 @@ TEST(LectureHistorique, LectureRapideCommeLaLectureComplete) {
         return t;
     };
     const auto nombre = [&]() -> std::string {
-        static const std::vector<std::string> curieux = {"",   " 2,5", "+1,5", "1e3", ",5",  "5,",     "1,2,3",
-                                                         "-0", "--1",  "0x10", "inf", "1 5", "١٢", "12345678901234567"};
+        static const std::vector<std::string> curieux = {
+            "",   " 2,5", "+1,5", "1e3", ",5",  "5,", "1,2,3",
+            "-0", "--1",  "0x10", "inf", "1 5", "١٢", "12345678901234567"};
         if (tirer(4) == 0) return curieux[static_cast<std::size_t>(tirer(static_cast<int>(curieux.size())))];
         std::string t = tirer(3) == 0 ? "-" : "";
         const int avant = 1 + tirer(9), apres = tirer(8);
@@ -248,8 +249,8 @@ TEST(LectureHistorique, LectureRapideCommeLaLectureComplete) {
     };
     for (int essai = 0; essai < 3000; ++essai) {
         const std::vector<std::string> champs = {
-            texte(20), texte(20), "05/01/2000", "21H14", "00:12:31", texte(6), "A", nombre(), "-4", "F20H",
-            nombre(), tirer(2) ? "|" : "¤", texte(12)};
+            texte(20), texte(20), "05/01/2000", "21H14",  "00:12:31",           texte(6), "A",
+            nombre(),  "-4",      "F20H",       nombre(), tirer(2) ? "|" : "¤", texte(12)};
         std::string ligne;
         for (const auto& c : champs) ligne += c + ";";
         SCOPED_TRACE(ligne);
@@ -288,10 +289,11 @@ TEST(LectureHistorique, DureesEtDatesCourantesOuNon) {
         const char* texte;
         std::optional<std::int32_t> secondes;  // rien : champ illisible
     };
-    for (const Duree& d : {Duree{"01:02:03", 3723}, Duree{"99:59:59", 99 * 3600 + 59 * 60 + 59},
-                           Duree{"1:02:03", 3723}, Duree{" 01:02:03", 3723}, Duree{"12345:00:00", 12345 * 3600},
-                           Duree{"", 0}, Duree{"0a:00:00", std::nullopt}, Duree{"01:02:0x", std::nullopt},
-                           Duree{"01-02-03", std::nullopt}, Duree{"01:02", std::nullopt}}) {
+    for (const Duree& d :
+         {Duree{"01:02:03", 3723}, Duree{"99:59:59", 99 * 3600 + 59 * 60 + 59}, Duree{"1:02:03", 3723},
+          Duree{" 01:02:03", 3723}, Duree{"12345:00:00", 12345 * 3600}, Duree{"", 0},
+          Duree{"0a:00:00", std::nullopt}, Duree{"01:02:0x", std::nullopt}, Duree{"01-02-03", std::nullopt},
+          Duree{"01:02", std::nullopt}}) {
         SCOPED_TRACE(d.texte);
         if (!d.secondes) {
             EXPECT_THROW(decoder_ligne_historique(ligne("05/01/2000", d.texte)), ErreurConversion);

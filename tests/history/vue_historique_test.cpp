@@ -279,16 +279,20 @@ TEST(PassageHistorique, LectureAPlusieursFilsCommeMoisParMois) {
     for (int rang = 0; rang < 30; ++rang) {
         const unsigned m = static_cast<unsigned>(rang % 12 + 1);
         const int a = 1998 + rang / 12;
-        std::string texte = entete_historique(nom_fichier_historique(m, a).mois, a, rang % 5 ? "19,6" : "5,5");
+        std::string texte =
+            entete_historique(nom_fichier_historique(m, a).mois, a, rang % 5 ? "19,6" : "5,5");
         for (int n = tirer(200); n > 0; --n) {
-            const std::string date = champ_2(1 + tirer(28)) + "/" + champ_2(static_cast<int>(m)) + "/" + std::to_string(a);
-            const std::string cout = std::to_string(tirer(5000)) + "," + champ_2(tirer(100)) + std::to_string(tirer(10));
-            texte += (tirer(40) == 0 ? ligne("Paul", date, "00:10:00", "A", "deux")
-                                     : ligne(noms[static_cast<std::size_t>(tirer(5))], date,
-                                             "0" + std::to_string(tirer(10)) + ":" + champ_2(tirer(60)) + ":00",
-                                             tirer(3) ? "A" : "M", cout, tirer(4) ? "0" : "F20H", "0,125",
-                                             tirer(10) ? "|" : "¤", tirer(6) ? "MonFAI" : "")) +
-                     "\r\n";
+            const std::string date =
+                champ_2(1 + tirer(28)) + "/" + champ_2(static_cast<int>(m)) + "/" + std::to_string(a);
+            const std::string cout =
+                std::to_string(tirer(5000)) + "," + champ_2(tirer(100)) + std::to_string(tirer(10));
+            texte +=
+                (tirer(40) == 0 ? ligne("Paul", date, "00:10:00", "A", "deux")
+                                : ligne(noms[static_cast<std::size_t>(tirer(5))], date,
+                                        "0" + std::to_string(tirer(10)) + ":" + champ_2(tirer(60)) + ":00",
+                                        tirer(3) ? "A" : "M", cout, tirer(4) ? "0" : "F20H", "0,125",
+                                        tirer(10) ? "|" : "¤", tirer(6) ? "MonFAI" : "")) +
+                "\r\n";
         }
         essai::ecrire_octets(h.dossier() / nom_fichier_historique(m, a).fichier, utf8_vers_cp1252(texte));
     }
@@ -329,17 +333,19 @@ TEST(PassageHistorique, LectureAPlusieursFilsCommeMoisParMois) {
 // moitiés et bruit des flottants compris.
 TEST(PassageHistorique, ArrondiAfficheCommeLeTexte) {
     std::mt19937 alea(7);
-    std::vector<double> valeurs = {0.0005, 1.0005, 2.345, -2.345, 0.125, -0.0004, -0.0005, 1e12, -1e-12,
-                                   0.1 * 3, 4999.9995, 1234567.8945};
+    std::vector<double> valeurs = {0.0005,  1.0005, 2.345,  -2.345,  0.125,     -0.0004,
+                                   -0.0005, 1e12,   -1e-12, 0.1 * 3, 4999.9995, 1234567.8945};
     std::uniform_real_distribution<double> montants(-10000, 10000);
     for (int i = 0; i < 20000; ++i) valeurs.push_back(montants(alea));
-    for (int i = 0; i < 2000; ++i) valeurs.push_back((static_cast<int>(alea() % 2000000) - 1000000) / 1000.0 + 0.0005);
+    for (int i = 0; i < 2000; ++i)
+        valeurs.push_back((static_cast<int>(alea() % 2000000) - 1000000) / 1000.0 + 0.0005);
     for (const double v : valeurs) {
         for (const int d : {0, 2, 3, 6}) {
             const std::string texte = formater_decimal(v, d, '.');
             double attendu = 0;
             std::from_chars(texte.data(), texte.data() + texte.size(), attendu);
-            ASSERT_EQ(arrondi_affiche(v, d), attendu) << v << " à " << d << " décimales (« " << texte << " »)";
+            ASSERT_EQ(arrondi_affiche(v, d), attendu)
+                << v << " à " << d << " décimales (« " << texte << " »)";
         }
     }
 }

@@ -178,13 +178,19 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f));
 
         auto* entete = f.ListView1->header();
-        QTest::mouseClick(entete->viewport(), Qt::LeftButton, {}, QPoint(entete->sectionViewportPosition(2) + 5, 5));
-        QCOMPARE(f.liste().headerData(2, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(), QColor(Qt::blue));
+        QTest::mouseClick(entete->viewport(), Qt::LeftButton, {},
+                          QPoint(entete->sectionViewportPosition(2) + 5, 5));
+        QCOMPARE(f.liste().headerData(2, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+                 QColor(Qt::blue));
         QVERIFY(!f.liste().headerData(3, Qt::Horizontal, Qt::ForegroundRole).isValid());
-        QTest::mousePress(entete->viewport(), Qt::LeftButton, {}, QPoint(entete->sectionViewportPosition(3) + 5, 5));
-        QCOMPARE(f.liste().headerData(3, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(), QColor(Qt::white));
-        QTest::mouseRelease(entete->viewport(), Qt::LeftButton, {}, QPoint(entete->sectionViewportPosition(3) + 5, 5));
-        QCOMPARE(f.liste().headerData(3, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(), QColor(Qt::blue));
+        QTest::mousePress(entete->viewport(), Qt::LeftButton, {},
+                          QPoint(entete->sectionViewportPosition(3) + 5, 5));
+        QCOMPARE(f.liste().headerData(3, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+                 QColor(Qt::white));
+        QTest::mouseRelease(entete->viewport(), Qt::LeftButton, {},
+                            QPoint(entete->sectionViewportPosition(3) + 5, 5));
+        QCOMPARE(f.liste().headerData(3, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+                 QColor(Qt::blue));
         f.choisir_type(5);  // aucune connexion effacée dans la facture : pas de bleu sur une liste vide
         f.choisir_type(4);
         QCOMPARE(f.liste().rowCount(), 0);

@@ -134,8 +134,9 @@ struct PassageFichier {
     std::exception_ptr erreur;
 };
 
-PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee, const CriteresHistorique& criteres,
-                              const ReglagesAffichageHistorique& reglages, bool avec_lignes) {
+PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee,
+                              const CriteresHistorique& criteres, const ReglagesAffichageHistorique& reglages,
+                              bool avec_lignes) {
     PassageFichier p;
     // Un passage lit des dizaines de fichiers à la suite : le même tampon sert à tous.
     thread_local std::string tampon;
@@ -156,7 +157,8 @@ PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee, 
     VueEnregistrementHistorique e;
     for (std::size_t numero = 1; lignes.suivante(ligne); ++numero) {
         try {
-            if (!decoder_vue_ligne_historique(ligne, e)) continue;  // ligne vide ou coupée par un arrêt brutal
+            if (!decoder_vue_ligne_historique(ligne, e))
+                continue;  // ligne vide ou coupée par un arrêt brutal
         } catch (const ErreurConversion&) {
             // Un enregistrement abîmé ne cache pas ceux qui le suivent : sauté, compté, signalé.
             ++p.illisibles;
@@ -217,7 +219,8 @@ PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee, 
         l.montant_reduction = e.reduction * facteur;
         l.montant_total = cout * facteur;
         l.reduction = " " + formater_decimal(l.montant_reduction, reglages.nb_decimales, '.') + reglages.devise;
-        if (!e.code_option.empty() && e.code_option != "0") l.reduction += " (" + std::string(e.code_option) + ")";
+        if (!e.code_option.empty() && e.code_option != "0")
+            l.reduction += " (" + std::string(e.code_option) + ")";
         l.total = formater_decimal(l.montant_total, reglages.nb_decimales, '.');
         l.localisateur = localisateur(static_cast<std::int32_t>(numero), mois, annee).value_or(0);
         l.jour = e.jour.value_or(0);

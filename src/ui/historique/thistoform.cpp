@@ -137,7 +137,8 @@ void ThistoForm::construire() {
     haut->setContentsMargins(0, 0, 0, 0);
     ComboBox1 = liste_deroulante(this, "ComboBox1", "Choisissez ici le type d'historique que vous désirez.");
     int rang_type = 0;
-    for (const auto entree : entrees_type_historique) ComboBox1->addItem(image_type_historique(rang_type++), qs(entree));
+    for (const auto entree : entrees_type_historique)
+        ComboBox1->addItem(image_type_historique(rang_type++), qs(entree));
     haut->addWidget(ComboBox1);
     DateTimePicker1 = champ_date(this, "DateTimePicker1", "Sélection de la date de début d'historique");
     DateTimePicker2 = champ_date(this, "DateTimePicker2", "Sélection de la date de fin de l'historique");
@@ -343,7 +344,8 @@ void ThistoForm::construire() {
     for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6}) {
         c->view()->installEventFilter(this);
     }
-    for (QDateEdit* d : {DateTimePicker1, DateTimePicker2, DateTimePicker3}) d->calendarWidget()->installEventFilter(this);
+    for (QDateEdit* d : {DateTimePicker1, DateTimePicker2, DateTimePicker3})
+        d->calendarWidget()->installEventFilter(this);
     // L'en-tête de la colonne triée en bleu, celui qu'on presse en blanc.
     connect(ListView1->header(), &QHeaderView::sectionPressed, this,
             [this](int section) { modele_->definir_section_pressee(section); });
@@ -390,11 +392,8 @@ void ThistoForm::preparer() {
         // Le fond des champs qui couvrent les dates, puis les panneaux "panel" + n.
         const QColor fond = couleur_qt(couleurs.couleur("fond combobox", clWindow));
         for (QLabel* l : {Label2, Label3, Label4}) peindre_fond(l, fond);
-        const int nb_panneaux = lire_entier(FichierIni(c_.dossier / fichier_couleurs)
-                                                .lire(couleurs.section(), "nb de panel", "0"))
-                                    .value_or(0);
-        for (int n = 1; n <= std::min(nb_panneaux, 2); ++n) {
-            peindre_fond(n == 1 ? Panel1 : Panel2, couleur_qt(couleurs.couleur("panel" + std::to_string(n), clBtnFace)));
+        for (const auto& [n, couleur] : couleurs.panneaux("nb de panel", "panel")) {
+            if (n == 1 || n == 2) peindre_fond(n == 1 ? Panel1 : Panel2, couleur_qt(couleur));
         }
     } catch (const ErreurConversion& e) {
         c_.dialogue.avertissement(e.what());
