@@ -113,6 +113,29 @@ TEST(HistoriqueCli, RapportEnPdfSansEcran) {
         EXPECT_NE(texte.find(attendu), std::string::npos) << attendu << "\n" << texte;
 }
 
+// L'outil démarre sans Qt : le dessin est l'affaire de son programme de dessin, rangé à côté. Seul,
+// l'outil lit toujours l'historique et refuse en clair ce qu'il ne peut dessiner.
+TEST(HistoriqueCli, LOutilSansQtEtSansSonProgrammeDeDessin) {
+    EXPECT_EQ(lancer_commande("ldd '" LUMI_OUTIL "' | grep -c libQt6"), "0\n");
+    DossierTroisMois d;
+    const fs::path seul = fs::path(d.chemin()) / "seul";
+    fs::create_directory(seul);
+    fs::copy_file(LUMI_OUTIL, seul / "lumicompteur-outil");
+    const std::string outil = (seul / "lumicompteur-outil").string();
+    const std::string base =
+        "'" + outil + "' historique --dossier '" + d.chemin() + "' --du 01/12/1999 --au 31/03/2000";
+    const auto lu = lancer_shell(base);
+    ASSERT_TRUE(WIFEXITED(lu.statut) && WEXITSTATUS(lu.statut) == 0) << lu.texte;
+    EXPECT_EQ(valeur(lu.texte, "nb"), "5");
+    for (const char* option : {" --pdf=", " --graphique "}) {
+        const std::string fichier = d.chemin() + "/sortie";
+        const auto r = lancer_shell(base + option + "'" + fichier + "'");
+        EXPECT_TRUE(WIFEXITED(r.statut) && WEXITSTATUS(r.statut) == 1) << option << r.texte;
+        EXPECT_NE(r.texte.find("n'est pas disponible dans ce programme"), std::string::npos) << r.texte;
+        EXPECT_FALSE(fs::exists(fichier)) << option;
+    }
+}
+
 // Ce que l'historique dit de plus : la reprise sous un autre tarif, la projection du type 0 et le
 // graphique des mois en PNG.
 TEST(HistoriqueCli, RetarificationProjectionEtGraphique) {
