@@ -217,9 +217,27 @@ protected:
     const std::string& ligne_etat(int i) {
         return banc_->compteur.fenetre().lignes_etat[static_cast<std::size_t>(i)];
     }
+    // Anne, et Paul protégé et choisi : la connexion de 2 min 5 s finie, la boîte de sélection est
+    // ouverte et son rappel gardé dans `boites_`.
+    void connexion_devant_la_boite() {
+        utilisateurs_.ranger({"Anne", "Paul"}, {"", hacher_mot_de_passe("secret")});
+        utilisateurs_.choisir(1);
+        utilisateurs_.boite_selection = [this](auto enregistrer) {
+            boites_.push_back(std::move(enregistrer));
+        };
+        demarrer();
+        banc_->compteur.historique().definir_selection_utilisateur(utilisateurs_);
+        connexion(debut_ms, debut_ms + 125000);
+        avancer_jusqu_a(debut_ms + 130000);
+    }
+    void TearDown() override {
+        if (banc_) banc_->compteur.historique().oublier_selection_utilisateur();
+    }
 
     DossierCompteur dossier_;
     RegistreMemoire registre_;
+    ListeUtilisateurs utilisateurs_{registre_};
+    std::vector<std::function<void(const std::string&)>> boites_;
     std::unique_ptr<BancCompteur> banc_;
 };
 
@@ -251,15 +269,9 @@ TEST_F(CompteurAvecHistorique, ConnexionEnregistreeEtAjouteeALaFacture) {
 }
 
 TEST_F(CompteurAvecHistorique, LaBoiteDeSelectionFaitAttendreLEnregistrement) {
-    ListeUtilisateurs utilisateurs(registre_);
-    utilisateurs.ranger({"Anne", "Paul"}, {"", hacher_mot_de_passe("secret")});
-    utilisateurs.choisir(1);
-    std::vector<std::function<void(const std::string&)>> boites;
-    utilisateurs.boite_selection = [&](auto enregistrer) { boites.push_back(std::move(enregistrer)); };
-    demarrer();
-    banc_->compteur.historique().definir_selection_utilisateur(utilisateurs);
-    connexion(debut_ms, debut_ms + 125000);
-    avancer_jusqu_a(debut_ms + 130000);
+    connexion_devant_la_boite();
+    auto& boites = boites_;
+    auto& utilisateurs = utilisateurs_;
 
     // La boîte est ouverte (une fois) : rien n'est écrit, l'instantané garde toute la connexion,
     // et une fermeture du programme ne l'efface pas.
@@ -284,24 +296,16 @@ TEST_F(CompteurAvecHistorique, LaBoiteDeSelectionFaitAttendreLEnregistrement) {
     EXPECT_TRUE(lignes[1].starts_with("non identifié;")) << lignes[1];
     EXPECT_EQ(lire("sauv crash"), "");
     EXPECT_FALSE(banc_->compteur.historique().selection_en_cours());
-    EXPECT_EQ(utilisateurs.utilisateur_en_cours(), "Paul") << "non identifié ne vaut que pour ces enregistrements";
-    banc_->compteur.historique().oublier_selection_utilisateur();
+    EXPECT_EQ(utilisateurs.utilisateur_en_cours(), "Paul")
+        << "non identifié ne vaut que pour ces enregistrements";
 }
 
 // Sans instantané, rien ne garderait la connexion que la boîte attend : la fermeture l'écrit, au nom
 // de personne, et la réponse arrivée ensuite n'écrit rien de plus.
 TEST_F(CompteurAvecHistorique, SansAntiCrashLaFermeturePendantLaBoiteEcritLaConnexion) {
     registre_.ecrire_valeur(options, "anti crash", "non");
-    ListeUtilisateurs utilisateurs(registre_);
-    utilisateurs.ranger({"Anne", "Paul"}, {"", hacher_mot_de_passe("secret")});
-    utilisateurs.choisir(1);
-    std::vector<std::function<void(const std::string&)>> boites;
-    utilisateurs.boite_selection = [&](auto enregistrer) { boites.push_back(std::move(enregistrer)); };
-    demarrer();
-    banc_->compteur.historique().definir_selection_utilisateur(utilisateurs);
-    connexion(debut_ms, debut_ms + 125000);
-    avancer_jusqu_a(debut_ms + 130000);
-    ASSERT_EQ(boites.size(), 1u);
+    connexion_devant_la_boite();
+    ASSERT_EQ(boites_.size(), 1u);
     EXPECT_TRUE(enregistrements(dossier_.chemin()).empty());
     EXPECT_EQ(lire("sauv crash"), "");
 
@@ -312,9 +316,8 @@ TEST_F(CompteurAvecHistorique, SansAntiCrashLaFermeturePendantLaBoiteEcritLaConn
     EXPECT_EQ(lire("total time"), "125");
     EXPECT_FALSE(banc_->compteur.historique().selection_en_cours());
 
-    boites.front()("Paul");
+    boites_.front()("Paul");
     EXPECT_EQ(enregistrements(dossier_.chemin()).size(), 1u);
-    banc_->compteur.historique().oublier_selection_utilisateur();
 }
 
 TEST_F(CompteurAvecHistorique, SansAntiCrashAucunInstantane) {

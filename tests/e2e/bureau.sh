@@ -70,3 +70,18 @@ plus_petite_fenetre() {
         echo "$((WIDTH * HEIGHT)) $w"
     done | sort -n | head -1 | cut -d' ' -f2
 }
+
+# Les enregistrements de l'entrée de démonstration « MonFAI » (UTF-8) dans l'historique du dossier $1 ;
+# rien tant qu'il n'y en a pas.
+enregistrements_monfai() {
+    cat "$1"/Historique/*.fct 2> /dev/null | iconv -f WINDOWS-1252 -t UTF-8 | grep -a 'MonFAI' || true
+}
+
+# Le seul enregistrement de l'historique du dossier $1 ; l'essai échoue s'il n'y en a pas exactement un.
+seul_enregistrement() {
+    local contenu
+    contenu=$(iconv -f WINDOWS-1252 -t UTF-8 "$1"/Historique/*.fct | tr -d '\r' | grep ';')
+    [ "$(printf '%s\n' "$contenu" | wc -l)" -eq 1 ] || echec "un enregistrement attendu :
+$contenu"
+    printf '%s\n' "$contenu"
+}

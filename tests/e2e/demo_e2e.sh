@@ -36,7 +36,7 @@ done
 # La connexion numérote à 3 s, compte dès 6 s, se termine à 6 s + durée : l'enregistrement suit.
 enregistrement=""
 for _ in $(seq 300); do
-    enregistrement=$(cat "$dossier"/Historique/*.fct 2> /dev/null | iconv -f WINDOWS-1252 -t UTF-8 | grep -a 'MonFAI' || true)
+    enregistrement=$(enregistrements_monfai "$dossier")
     [ -n "$enregistrement" ] && break
     sleep 0.1
 done

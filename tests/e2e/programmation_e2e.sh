@@ -81,7 +81,7 @@ decompte=0
 enregistrement=""
 for _ in $(seq 2000); do
     [ "$(fenetres_visibles | wc -l)" -ge 2 ] && decompte=1
-    enregistrement=$(cat "$dossier"/Historique/*.fct 2> /dev/null | iconv -f WINDOWS-1252 -t UTF-8 | grep -a 'MonFAI' || true)
+    enregistrement=$(enregistrements_monfai "$dossier")
     [ -n "$enregistrement" ] && break
     sleep 0.1
 done
@@ -102,9 +102,7 @@ BUREAU_E2E="$(dirname "$0")/bureau.sh" xvfb-run -a -s "-screen 0 1024x768x24" \
     echec "le scénario a échoué (code $code)"
 }
 
-contenu=$(iconv -f WINDOWS-1252 -t UTF-8 "$dossier"/Historique/*.fct | tr -d '\r' | grep ';')
-[ "$(printf '%s\n' "$contenu" | wc -l)" -eq 1 ] || echec "un enregistrement attendu :
-$contenu"
+contenu=$(seul_enregistrement "$dossier")
 echo "enregistrement : $contenu"
 # Raccrochée par la programmation : moins de quatre minutes, loin des $duree s de la démonstration.
 secondes=$(printf '%s\n' "$contenu" | cut -d';' -f5 | awk -F: '{print $1 * 3600 + $2 * 60 + $3}')

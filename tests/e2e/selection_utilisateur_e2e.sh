@@ -66,7 +66,7 @@ for essai in 1 2 3; do
     sleep 0.5
     xdotool key Return
     for _ in $(seq 50); do
-        enregistrement=$(cat "$dossier"/Historique/*.fct 2> /dev/null | iconv -f WINDOWS-1252 -t UTF-8 | grep -a 'MonFAI' || true)
+        enregistrement=$(enregistrements_monfai "$dossier")
         [ -n "$enregistrement" ] && break 2
         sleep 0.1
     done
@@ -85,9 +85,7 @@ BUREAU_E2E="$(dirname "$0")/bureau.sh" xvfb-run -a -s "-screen 0 1024x768x24" \
     echec "le scénario a échoué (code $code)"
 }
 
-contenu=$(iconv -f WINDOWS-1252 -t UTF-8 "$dossier"/Historique/*.fct | tr -d '\r' | grep ';')
-[ "$(printf '%s\n' "$contenu" | wc -l)" -eq 1 ] || echec "un enregistrement attendu :
-$contenu"
+contenu=$(seul_enregistrement "$dossier")
 echo "enregistrement : $contenu"
 [ "${contenu%%;*}" = "Anne" ] || echec "enregistré pour « ${contenu%%;*} » au lieu d'Anne"
 instantane=$("$outil" registre lire --dossier "$dossier" '\options' 'sauv crash' | sed 's/^[^=]*=//')
