@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/dates.hpp"
 #include "base/erreurs.hpp"
 #include "base/texte.hpp"
 #include "fuzz/commun.hpp"
+#include "history/fenetre/passage_historique.hpp"
+#include "history/fichiers_historique.hpp"
 #include "history/ligne_historique.hpp"
 #include "tariff/enregistrements.hpp"
 
@@ -33,6 +36,51 @@ void lire_fichier_mensuel(std::string_view octets) {
         }
         resume_connexion(ligne, ReglagesMonnaie{});
     }
+}
+
+// Le passage sur un mois (lecture en place, conversion ligne à ligne, nombres et dates lus sans
+// détour) voit ce que voient le lecteur des fichiers et le décodeur complet : mêmes lignes montrées
+// dans le même ordre, mêmes montants au bit près, mêmes lignes illisibles.
+void comparer_passage(std::string_view octets) {
+    const auto chemin = fuzz::fichier_temporaire("janvier00.fct", octets);
+    CriteresHistorique criteres;  // toutes les dates, aucun filtre, les enregistrements vivants
+    criteres.debut = numero_jour(year{1} / 1 / 1);
+    criteres.fin = numero_jour(year{9999} / 12 / 31);
+    ReglagesAffichageHistorique reglages;
+    AccumulateursHistorique acc;
+    std::vector<std::string> montrees;
+    if (!lecture_historique(chemin, 1, 2000, criteres, reglages, acc, [&](LigneListeHistorique&& l) {
+            montrees.push_back(l.utilisateur + ";" + l.duree);
+        }))
+        echec("un fichier écrit se lit");
+
+    const auto lu = lire_fichier_historique(chemin);
+    if (!lu) echec("un fichier écrit se lit");
+    std::vector<std::string> attendues;
+    double total_ht = 0;
+    int illisibles = 0;
+    for (std::size_t numero = 1; numero <= lu->nb_enregistrements(); ++numero) {
+        try {
+            const auto e = decoder_ligne_historique(lu->enregistrement(numero));
+            if (!e || e->efface) continue;
+            attendues.push_back(std::string(rogner(e->utilisateur)) + ";" + e->duree);
+            total_ht += e->cout;
+        } catch (const ErreurConversion&) {
+            ++illisibles;
+        }
+    }
+    if (montrees != attendues) {
+        const auto liste = [](const std::vector<std::string>& v) {
+            std::string t;
+            for (const auto& l : v) t += "\n  « " + l + " »";
+            return t;
+        };
+        echec("le passage montre les lignes du lecteur",
+              "passage :" + liste(montrees) + "\nlecteur :" + liste(attendues));
+    }
+    if (acc.nb != static_cast<int>(attendues.size())) echec("le passage compte les lignes montrées");
+    if (acc.total_ht != total_ht) echec("le passage additionne les coûts du lecteur");
+    if (acc.lignes_illisibles() != illisibles) echec("le passage compte les lignes illisibles");
 }
 
 // Un nom de n'importe quels octets, comme les fichiers et l'annuaire peuvent en donner.
@@ -118,6 +166,7 @@ void aller_retour(fuzz::LecteurOctets& lecteur) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
     lire_fichier_mensuel({reinterpret_cast<const char*>(donnees), taille});
+    comparer_passage({reinterpret_cast<const char*>(donnees), taille});
     fuzz::LecteurOctets lecteur(donnees, taille);
     aller_retour(lecteur);
     return 0;
