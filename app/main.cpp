@@ -15,6 +15,7 @@
 #include "programme.hpp"
 #include "settings/parametres.hpp"
 #include "settings/registre_sqlite.hpp"
+#include "ui/francais.hpp"
 #include "ui/instance_unique.hpp"
 #include "ui/session.hpp"
 
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(lumi::titre_application_demarrage.data()));
+    lumi::installer_francais(application);
     // Cachée dans la zone de notification, la fenêtre n'est pas fermée : seul « Quitter » finit.
     QApplication::setQuitOnLastWindowClosed(false);
     instance.ecouter();

@@ -19,6 +19,8 @@ paquets=(
     qt6-base-dev
     qt6-base-dev-tools
     qt6-qpa-plugins
+    # les boîtes et menus de Qt lui-même en français (qtbase_fr.qm)
+    qt6-translations-l10n
     libgl-dev
     fonts-dejavu-core
     # le rapport de l'historique : une police serif métrique (Times) et pdftotext pour ses essais

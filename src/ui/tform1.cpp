@@ -993,6 +993,13 @@ void TForm1::appliquer_disposition(ModeAffichage mode) {
         w->layout()->invalidate();
         w->updateGeometry();
     }
+    // Chaque zone de la fenêtre : sa taille gardée en mémoire par la disposition est oubliée. Fenêtre
+    // cachée, Qt ne le fait pas pour une zone dont les textes ont changé (l'information tarifaire,
+    // remplie après la dernière mesure, comptait pour sa taille d'avant et la fenêtre se centrait
+    // 67 pixels trop courte).
+    for (int i = 0; i < layout()->count(); ++i) {
+        if (QWidget* zone = layout()->itemAt(i)->widget()) zone->updateGeometry();
+    }
     layout()->invalidate();
     layout()->activate();
     zone_afficheur->layout()->setGeometry(zone_afficheur->contentsRect());
@@ -1056,6 +1063,9 @@ void TForm1::restaurer_position() {
         // Fichier illisible : la fenêtre est centrée.
     }
     const ModeAffichage mode = modes_->mode();
+    // Mesurée à nouveau : les textes montrés depuis la dernière mesure (tarif, forfait, lignes
+    // d'état) ont pu changer la hauteur, et la fenêtre se centre sur sa vraie taille.
+    appliquer_disposition(mode);
     const Disposition d = disposition(mode);
     const Cadre c = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
     const TailleFenetre exterieur{d.taille.largeur + c.gauche + c.droite, d.taille.hauteur + c.haut + c.bas};

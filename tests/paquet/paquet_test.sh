@@ -31,7 +31,7 @@ champ() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(champ Version)" ] && [ -n "$(champ Architecture)" ] || echec "Version ou Architecture manque"
 [[ "$(champ Maintainer)" =~ \<.+@.+\> ]] || echec "Maintainer « $(champ Maintainer) »"
 depends=$(champ Depends)
-for dependance in libc6 libsqlite3-0 libsodium23 libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins; do
+for dependance in libc6 libsqlite3-0 libsodium23 libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins qt6-translations-l10n; do
     [[ "$depends" == *"$dependance"* ]] || echec "Depends ne nomme pas $dependance : $depends"
 done
 [[ "$(champ Description)" == *"accès à distance"* ]] || echec "Description « $(champ Description) »"

@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -32,6 +33,7 @@
 #include "settings/fichier_ini.hpp"
 #include "ui/controles.hpp"
 #include "ui/dialogue_qt.hpp"
+#include "ui/francais.hpp"
 #include "ui/icones.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
@@ -649,6 +651,23 @@ private slots:
         QCOMPARE(texte_pour_boite("a\r\nb\rc\nd"), QString("a\nb\nc\nd"));
     }
 
+    // Les contrôles de Qt lui-même parlent français même sur un système en anglais (LANG=C.UTF-8
+    // ici) : le calendrier et le menu contextuel d'un champ de texte.
+    void lesControlesDeQtParlentFrancais() {
+        QVERIFY(installer_francais(*qApp));
+        QCOMPARE(QLocale().monthName(9), QString("septembre"));
+        QCOMPARE(QLocale().dayName(1, QLocale::ShortFormat), QString("lun."));
+        QCOMPARE(QLocale().firstDayOfWeek(), Qt::Monday);
+        QLineEdit champ;
+        std::unique_ptr<QMenu> menu(champ.createStandardContextMenu());
+        QStringList textes;
+        for (const QAction* a : menu->actions()) {
+            if (!a->isSeparator()) textes << a->text().remove('&').section('\t', 0, 0);
+        }
+        QVERIFY2(textes.contains("Coller") && textes.contains("Annuler"), qPrintable(textes.join(" | ")));
+        QLocale::setDefault(QLocale::c());
+    }
+
     // Un avis d'une minuterie rend la main aussitôt : la boîte reste ouverte, non modale, et se
     // détruit à sa fermeture.
     void unAvisNAttendPas() {
@@ -800,6 +819,24 @@ private slots:
         f.move(10, 10);
         f.restaurer_position();
         QCOMPARE(f.SpeedButton10->mapToGlobal(QPoint()), bouton);
+    }
+
+    // Sans place rangée, la fenêtre est centrée sur la taille qu'elle montre, même quand ses textes
+    // ont changé depuis la dernière mesure (l'information tarifaire remplie pendant le démarrage).
+    void sansPlaceRangeeLaFenetreEstCentreeSurSaVraieTaille() {
+        auto& f = *b->fenetre;
+        f.hide();
+        auto* legende = f.zone_information->findChild<QWidget*>("legende");
+        QVERIFY(legende != nullptr);
+        legende->setVisible(!legende->isVisibleTo(f.zone_information));
+        f.restaurer_position();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QCoreApplication::processEvents();
+        const QRect ecran = f.screen()->geometry();
+        QVERIFY2(std::abs(f.geometry().center().y() - ecran.center().y()) <= 1,
+                 qPrintable(QString("%1 + %2 sur %3").arg(f.y()).arg(f.height()).arg(ecran.height())));
+        QVERIFY(std::abs(f.geometry().center().x() - ecran.center().x()) <= 1);
     }
 
     void lesFenetresSecondairesPassentParLeRouteur() {
