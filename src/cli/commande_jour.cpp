@@ -59,6 +59,8 @@ int commande_jour(std::span<const std::string> arguments, Flux flux) {
         verifier_section(donnees.fichier_tarifs(), "Tarif inconnu", *tarif);
         MoteurTarifaire moteur(donnees.fichier_tarifs(), *donnees.registre);
         moteur.definir_alsace(alsace);
+        // Le fichier lu comme le programme le lit : un fichier qu'il refuse ne donne aucune bande.
+        moteur.lecture_taux_tva_et_valeurs_taux();
         moteur.lecture_parametres_tarification_en_cours_2000(*tarif, "");
         const int liste = moteur.get_nb_plage_horaire_par_rapport_au_jour_passe(jour);
         const int bande = moteur.bande_courante(liste, *heure);

@@ -221,11 +221,13 @@ TroisListes lire_3_listes_plages_horaires(const FichierIni& ini, std::string_vie
 }
 
 float lire_taux_tva(const FichierIni& ini) {
-    const auto texte = ini.lire(sections_tarifs::tva, "taux", "19.6");
+    const auto texte = ini.lire(sections_tarifs::tva, "taux");
+    // Une clé absente ou vide : le taux habituel.
+    if (texte.empty()) return taux_tva_par_defaut;
     const auto valeur = lire_decimal(texte);
-    if (!valeur) return taux_tva_par_defaut;
-    // Un nombre lisible mais hors de 0 à 100 fausserait chaque montant TTC : il est refusé.
-    if (!(*valeur >= 0 && *valeur <= 100)) {
+    // Un taux illisible ou hors de 0 à 100 fausserait sans un mot chaque montant TTC : il est refusé
+    // comme toute autre valeur du fichier, et non remplacé par 19,6.
+    if (!valeur || !(*valeur >= 0 && *valeur <= 100)) {
         erreur_nombre(ini, sections_tarifs::tva, "taux", texte, "un taux de TVA de 0 à 100");
     }
     return static_cast<float>(*valeur);

@@ -43,7 +43,8 @@ void affectation_des_3_listes_plages_horaires(const FichierIni& ini, std::string
                                               ListePlages& L1, ListePlages& L2, ListePlages& L3);
 TroisListes lire_3_listes_plages_horaires(const FichierIni& ini, std::string_view section);
 
-// [TVA] taux : 19.6 quand le texte n'est pas un nombre ; un nombre hors de 0 à 100 est refusé.
+// [TVA] taux : 19.6 quand la clé manque ou est vide ; un texte qui n'est pas un nombre de 0 à 100
+// est refusé (ErreurConversion nommant le fichier, la section et la clé).
 float lire_taux_tva(const FichierIni& ini);
 // [valeur taux] taux0 .. taux20, de 0 à 100.
 ValeursTaux lire_valeurs_taux(const FichierIni& ini);

@@ -71,10 +71,8 @@ void MoteurTarifaire::lecture_parametres_tarification_en_cours_2000(std::string_
         auto listes_courantes = option.empty() ? listes_tarif : lire_3_listes_plages_horaires(ini, option);
         if (!absent) {
             // Hors des plages d'une option, elle ne s'applique pas : ses listes peuvent avoir des trous.
-            for (const auto& liste : listes_tarif) liste.verifier(true);
-            if (!option.empty()) {
-                for (const auto& liste : listes_courantes) liste.verifier(false);
-            }
+            verifier_listes(listes_tarif, true);
+            if (!option.empty()) verifier_listes(listes_courantes, false);
         }
 
         tarification_ = std::move(nouveau_tarif);
@@ -126,7 +124,7 @@ double MoteurTarifaire::calcul_prix_communication_sans_reduction(const tparametr
                                                               fin_seconde, avec_credit);
     } else {
         const auto listes = lire_3_listes_plages_horaires(FichierIni(fichier_tarifs_), tarif.nom);
-        for (const auto& liste : listes) liste.verifier(true);
+        verifier_listes(listes, true);
         prix = lumi::calcul_prix_communication_sans_reduction(tarif, listes, valeur_taux_, alsace_,
                                                               debut_seconde, debut_date, fin_date,
                                                               fin_seconde, avec_credit);

@@ -195,4 +195,19 @@ void ListePlages::verifier(bool toute_la_journee) const {
     }
 }
 
+void verifier_listes(const TroisListes& listes, bool toute_la_journee) {
+    for (const auto& liste : listes) liste.verifier(toute_la_journee);
+    for (std::size_t i = 0; i < listes.size(); ++i) {
+        for (std::size_t j = i + 1; j < listes.size(); ++j) {
+            if (listes[i].code_jour() != listes[j].code_jour()) continue;
+            const auto& a = listes[i].origine();
+            const auto& b = listes[j].origine();
+            throw ErreurConversion("Deux listes de plages horaires pour les mêmes jours (code jour " +
+                                   std::to_string(listes[i].code_jour()) + ") : clés « " + a.cle +
+                                   " » et « " + b.cle + " » de la section [" + b.section +
+                                   "] du fichier « " + b.fichier + " ».");
+        }
+    }
+}
+
 }  // namespace lumi

@@ -75,4 +75,9 @@ private:
 // Les trois listes p1, p2, p3 d'une section.
 using TroisListes = std::array<ListePlages, 3>;
 
+// Vérifie chaque liste (ListePlages::verifier) et refuse deux listes du même code jour : la
+// dernière gagnerait sans un mot et l'autre ne servirait jamais. Lève ErreurConversion (fichier,
+// section, clés).
+void verifier_listes(const TroisListes& listes, bool toute_la_journee);
+
 }  // namespace lumi

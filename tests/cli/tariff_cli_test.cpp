@@ -207,6 +207,15 @@ TEST(CommandeJour, ClasseListeEtBande) {
 
 TEST(CommandeJour, Erreurs) {
     const DossierEssai d("tarifs_invalides.ini");
+    const DossierEssai tva;
+    {
+        const fs::path chemin = fs::path(tva.chemin()) / "tarifs.ini";
+        std::stringstream texte;
+        texte << std::ifstream(chemin).rdbuf();
+        std::string octets = texte.str();
+        octets.replace(octets.find("taux=19,6"), 9, "taux=abc");
+        std::ofstream(chemin, std::ios::binary | std::ios::trunc) << octets;
+    }
     struct Cas {
         std::vector<std::string> arguments;
         int code;
@@ -226,6 +235,10 @@ TEST(CommandeJour, Erreurs) {
         {{"--date", "03/01/2000", "--dossier", d.chemin(), "--tarif", "Absent", "--heure", "10:00:00"},
          1,
          "Tarif inconnu"},
+        // Un fichier que le programme refuse ailleurs que dans ce tarif ne donne pas de bande non plus.
+        {{"--date", "03/01/2000", "--dossier", tva.chemin(), "--tarif", "Pas de 60", "--heure", "10:00:00"},
+         1,
+         "« abc »"},
     };
     for (const auto& c : cas) {
         std::vector<std::string> a{"jour"};

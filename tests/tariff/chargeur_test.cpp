@@ -136,7 +136,7 @@ TEST(TvaEtValeursTaux, LecturesDuDemarrage) {
     EXPECT_FLOAT_EQ(valeurs[20], 10.0f);
     EXPECT_FLOAT_EQ(valeurs[4], 0.0f);
 
-    // "dix-neuf" n'est pas un nombre : 19,6.
+    // Sans section [TVA] : 19,6.
     EXPECT_FLOAT_EQ(lire_taux_tva(FichierIni(invalides)), 19.6f);
     // Fichier absent : 19,6 et des réductions nulles.
     const FichierIni absent(LUMI_DONNEES_TESTS "/nexiste_pas.ini");
@@ -303,6 +303,15 @@ TEST(FichierDesTarifs, ValeursFaussesRefuseesAuChargement) {
          "taux2=-300",
          {"« -300 »", "pourcentage de 0 à 100", "[valeur taux]", "« taux2 »"}},
         {"TVA négative", "[TVA]\r\ntaux=19.6", "[TVA]\r\ntaux=-5", {"« -5 »", "TVA", "[TVA]", "« taux »"}},
+        {"TVA illisible", "[TVA]\r\ntaux=19.6", "[TVA]\r\ntaux=abc", {"« abc »", "TVA", "[TVA]", "« taux »"}},
+        {"deux listes pour la semaine",
+         "p2=7,taux2,0,86399\r\np3=8",
+         "p2=9,taux2,0,86399\r\np3=8",
+         {"mêmes jours", "code jour 9", "« p1 » et « p2 »", "[Local]"}},
+        {"option aux listes du même jour",
+         "p3=8,taux1,0,86399",
+         "p3=7,taux1,0,86399",
+         {"mêmes jours", "code jour 7", "« p2 » et « p3 »", "[R]"}},
         {"trou de 19 h à minuit",
          "p1=9,taux2,0,28799,68400,86399,taux1,28800,68399",
          "p1=9,taux2,0,28799,taux1,28800,68399",
