@@ -153,4 +153,18 @@ std::vector<std::pair<int, std::uint32_t>> JeuCouleurs::panneaux(std::string_vie
     return liste;
 }
 
+std::vector<std::string> couleurs_illisibles(const std::filesystem::path& fichier) {
+    std::vector<std::string> illisibles;
+    const FichierIni ini(fichier);
+    for (const std::string_view section : {section_couleurs_16bits, section_couleurs_8bits}) {
+        for (const auto& cle : ini.cles(section)) {
+            if (plier_casse(cle).starts_with("nb de")) continue;
+            const std::string texte = ini.lire(section, cle);
+            if (rogner(texte).empty() || lire_couleur(texte)) continue;
+            illisibles.push_back("[" + std::string(section) + "] " + cle + " = « " + texte + " »");
+        }
+    }
+    return illisibles;
+}
+
 }  // namespace lumi

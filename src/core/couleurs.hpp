@@ -77,4 +77,10 @@ private:
     bool present_ = false;
 };
 
+// Les couleurs du fichier qui ne se lisent pas (un nom inconnu, un nombre de plus de 32 bits) dans
+// les deux sections de couleurs, « [section] clé = « valeur » », dans l'ordre du fichier. Chacune
+// prend sa couleur par défaut ; le démarrage le dit une fois. Les clés « nb de ... » sont des
+// nombres et ne sont pas regardées.
+std::vector<std::string> couleurs_illisibles(const std::filesystem::path& fichier);
+
 }  // namespace lumi

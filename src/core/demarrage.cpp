@@ -6,6 +6,7 @@
 
 #include "base/fichiers.hpp"
 #include "core/compteur.hpp"
+#include "core/couleurs.hpp"
 #include "core/detection.hpp"
 #include "history/fichiers_historique.hpp"
 #include "settings/cles.hpp"
@@ -30,6 +31,23 @@ std::string texte_fichier_manquant(std::string_view nom) {
            " est manquant !\r"
            "Ce fichier est nécessaire au bon fonctionnement du logiciel.\r"
            "Il est recommandé de réinstaller le logiciel complètement...";
+}
+
+std::string texte_fichier_inutilisable(std::string_view defaut) {
+    return std::string(defaut) +
+           "\rCe fichier est nécessaire au bon fonctionnement du logiciel.\r"
+           "Il est recommandé de réinstaller le logiciel complètement...";
+}
+
+std::string texte_couleurs_illisibles(const std::vector<std::string>& illisibles) {
+    constexpr std::size_t montrees = 5;
+    std::string texte = "Des couleurs du fichier " + std::string(fichier_couleurs) +
+                        " ne se lisent pas ; les couleurs par défaut les remplacent :";
+    for (std::size_t i = 0; i < illisibles.size() && i < montrees; ++i) texte += "\r" + illisibles[i];
+    if (illisibles.size() > montrees) {
+        texte += "\r(et " + std::to_string(illisibles.size() - montrees) + " autres)";
+    }
+    return texte;
 }
 
 std::string concatener_arguments(const std::vector<std::string>& arguments) {
@@ -73,6 +91,20 @@ void Demarrage::FormCreate(CoquilleDemarrage& coquille) {
     etape(EtapeDemarrage::verif_fichiers_ini);
     if (const auto manquant = verif_fichiers_ini(dossier_))
         dialogue_.avertissement(texte_fichier_manquant(*manquant));
+    // Un fichier présent mais inutilisable se dit comme un fichier manquant : sans cela le
+    // programme partirait sans un mot sur les réglages ou les couleurs par défaut. Le fichier des
+    // tarifs a sa propre boîte, au chargement du tarif.
+    for (const auto& [nom, designation] : {std::pair{fichier_reglages, "Le fichier des réglages"},
+                                           std::pair{fichier_couleurs, "Le fichier des couleurs"}}) {
+        const fs::path chemin = dossier_ / nom;
+        if (std::error_code erreur; !fs::exists(chemin, erreur) && !erreur) continue;
+        if (const auto defaut = defaut_fichier_ini(chemin, designation + (" « " + chemin.string() + " »"))) {
+            dialogue_.avertissement(texte_fichier_inutilisable(*defaut));
+        } else if (nom == fichier_couleurs) {
+            if (const auto illisibles = couleurs_illisibles(chemin); !illisibles.empty())
+                dialogue_.avertissement(texte_couleurs_illisibles(illisibles));
+        }
+    }
 
     etape(EtapeDemarrage::fermeture_windows);
     fermeture_windows_ = false;

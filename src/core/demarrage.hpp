@@ -100,6 +100,10 @@ public:
 std::optional<std::string> verif_fichiers_ini(const std::filesystem::path& dossier);
 // Les trois lignes de l'avertissement, jointes par des retours chariot.
 std::string texte_fichier_manquant(std::string_view nom);
+// Le même avertissement pour un fichier présent mais inutilisable : `defaut` dit ce qui ne va pas.
+std::string texte_fichier_inutilisable(std::string_view defaut);
+// L'avertissement unique des couleurs illisibles (couleurs_illisibles), les cinq premières nommées.
+std::string texte_couleurs_illisibles(const std::vector<std::string>& illisibles);
 
 // Le texte "params" d'un second lancement : les arguments mis bout à bout, sans séparateur.
 std::string concatener_arguments(const std::vector<std::string>& arguments);

@@ -5,6 +5,7 @@
 // Windows-1252 sur le disque ; un fichier UTF-8 est accepté à la lecture.
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,15 @@ private:
 
 // Longueur maximale d'une valeur lue, comme GetPrivateProfileString avec un tampon de 1024.
 inline constexpr std::size_t longueur_max_valeur_ini = 1023;
+
+// Une ligne plus longue n'a pu être écrite par le programme ni par un éditeur de réglages.
+inline constexpr std::size_t longueur_max_ligne_ini = 64 * 1024;
+
+// Ce qui rend un fichier INI inutilisable en entier, dit en une phrase qui commence par
+// `designation` (« Le fichier des tarifs « /x/tarifs.ini » ») : introuvable, dossier, illisible, vide,
+// pas un texte en Windows-1252 ou UTF-8 (UTF-16, binaire), lignes finies par un retour chariot seul,
+// ligne démesurée. Rien s'il se lit comme un fichier INI.
+std::optional<std::string> defaut_fichier_ini(const std::filesystem::path& chemin, std::string_view designation);
 
 // Le message numéroté n : section "messages utilisateurs", clé "message " + n, vide par défaut.
 std::string message_utilisateur(const FichierIni& reglages, int numero);

@@ -85,39 +85,7 @@ float lire_pourcentage_decimal(const FichierIni& ini, std::string_view section, 
 }  // namespace
 
 std::optional<std::string> defaut_fichier_tarifs(const fs::path& chemin) {
-    const std::string fichier = "Le fichier des tarifs « " + chemin.string() + " »";
-    std::error_code ec;
-    const auto genre = fs::status(chemin, ec).type();
-    if (genre == fs::file_type::not_found) return fichier + " est introuvable.";
-    if (ec) return fichier + " ne se lit pas : " + raison_erreur_fichier(ec.value()) + ".";
-    if (genre == fs::file_type::directory) return fichier + " est un dossier, pas un fichier.";
-    // Un tube ou un périphérique bloquerait la lecture.
-    if (genre != fs::file_type::regular) return fichier + " n'est pas un fichier ordinaire.";
-    const auto octets = lire_fichier(chemin);
-    if (!octets) return fichier + " ne se lit pas : " + raison_erreur_fichier(errno) + ".";
-    const std::string_view texte = *octets;
-    if (rogner(texte).empty()) return fichier + " est vide.";
-    const std::string attendu = " : il doit être un texte en Windows-1252 ou en UTF-8.";
-    if (texte.starts_with("\xFF\xFE") || texte.starts_with("\xFE\xFF"))
-        return fichier + " est en UTF-16" + attendu;
-    // Aucun texte de ces deux codages n'a d'octet de contrôle hors des blancs (0x1A : fin de
-    // fichier des vieux éditeurs).
-    const auto controle = std::find_if(texte.begin(), texte.end(), [](char c) {
-        const auto o = static_cast<unsigned char>(c);
-        return (o < 0x20 && o != '\t' && o != '\n' && o != '\r' && o != '\f' && o != '\v' && o != 0x1A) ||
-               o == 0x7F;
-    });
-    if (controle != texte.end()) {
-        char octet[8];
-        std::snprintf(octet, sizeof octet, "0x%02X", static_cast<unsigned char>(*controle));
-        return fichier + " n'est pas un fichier texte (octet " + octet + " à la position " +
-               std::to_string(controle - texte.begin()) + ")" + attendu;
-    }
-    // Fins de ligne d'un vieux Macintosh : tout le fichier ne ferait qu'une ligne.
-    if (texte.find('\n') == std::string_view::npos && texte.find('\r') != std::string_view::npos) {
-        return fichier + " a des lignes terminées par un retour chariot seul (CR) : il faut CR LF ou LF.";
-    }
-    return std::nullopt;
+    return defaut_fichier_ini(chemin, "Le fichier des tarifs « " + chemin.string() + " »");
 }
 
 std::int32_t lire_entier_tarifs(const FichierIni& ini, std::string_view section, std::string_view cle,

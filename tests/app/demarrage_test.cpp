@@ -205,6 +205,52 @@ TEST(Demarrage, SansFichierManquantNiInstantaneAucuneBoite) {
               (std::vector<std::string>{"utilisateurs@0", "detection@0", "icone@0", "montrer@0", "fin@0"}));
 }
 
+// Un fichier de réglages ou de couleurs présent mais inutilisable : la boîte du fichier manquant,
+// qui dit ce qui ne va pas ; des couleurs illisibles : un seul avertissement, le démarrage continue.
+TEST(Demarrage, FichiersAbimesDitsAuDemarrage) {
+    struct Cas {
+        const char* nom;
+        const char* fichier;
+        std::optional<std::string> octets;  // rien : un dossier à la place du fichier
+        std::vector<std::string> extraits;
+    };
+    const std::string utf16("\xFF\xFE[\0o\0]\0", 8);
+    const std::vector<Cas> cas{
+        {"réglages binaires", "lumicompteur.ini", std::string("\x7F" "ELF\x02\0\0", 7),
+         {"Le fichier des réglages", "n'est pas un fichier texte", "nécessaire"}},
+        {"réglages vides", "lumicompteur.ini", "", {"lumicompteur.ini", "est vide"}},
+        {"réglages en UTF-16", "lumicompteur.ini", utf16, {"lumicompteur.ini", "UTF-16"}},
+        {"réglages d'une ligne de 10 Mo", "lumicompteur.ini", "[a]\nb=" + std::string(10 << 20, 'x'),
+         {"lumicompteur.ini", "une ligne de 10485762 octets"}},
+        {"réglages en dossier", "lumicompteur.ini", std::nullopt, {"lumicompteur.ini", "est un dossier"}},
+        {"couleurs binaires", "Couleur.ini", std::string("\0\x01\x02", 3),
+         {"Le fichier des couleurs", "Couleur.ini", "n'est pas un fichier texte"}},
+        {"couleurs vides", "Couleur.ini", "  \r\n", {"Couleur.ini", "est vide"}},
+        {"couleurs absurdes", "Couleur.ini",
+         "[couleurs 16bits]\r\nnb de panel=2\r\ntaux1=99999999999\r\nfond gauge=vert pomme\r\n"
+         "taux2=clBlue\r\nppanel3=\r\n",
+         {"Des couleurs du fichier Couleur.ini ne se lisent pas",
+          "[couleurs 16bits] taux1 = « 99999999999 »\r[couleurs 16bits] fond gauge = « vert pomme »"}},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        Poste poste;
+        poste.registre.ecrire_valeur(options, "1ere utilisation2000", "non");
+        fs::remove(poste.dossier / c.fichier);
+        if (c.octets) {
+            essai::ecrire_octets(poste.dossier / c.fichier, *c.octets);
+        } else {
+            fs::create_directory(poste.dossier / c.fichier);
+        }
+        Programme p(poste, {});
+        p.demarrage.FormCreate(p.coquille);
+        ASSERT_EQ(p.boites().size(), 1u);
+        for (const auto& extrait : c.extraits)
+            EXPECT_NE(p.boites()[0].texte.find(extrait), std::string::npos) << p.boites()[0].texte;
+        EXPECT_EQ(p.coquille.appels.back(), "fin@1");
+    }
+}
+
 // La session se termine pendant une boîte du démarrage : la boîte n'a pas de réponse, la suite
 // s'arrête là, et rien de ce qu'elle aurait fait ou effacé ensuite ne l'est.
 struct CasAbandon {
