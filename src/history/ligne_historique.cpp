@@ -151,13 +151,25 @@ std::optional<NumeroJour> jour_enregistrement(std::string_view d) {
 // Un texte venu d'ailleurs (nom d'utilisateur, de tarif, d'option, d'entrée d'annuaire) ne doit
 // ni ajouter un champ ni couper la ligne : un ";" deviendrait un champ de plus et décalerait le
 // montant que la facture relit, une fin de ligne ou un octet nul la feraient prendre pour coupée.
+// Les deux marques d'état, "|" et "¤", n'y restent pas non plus : l'effacement cherche la dernière
+// marque de la ligne, et celle d'un nom d'entrée d'annuaire (le dernier champ) passerait avant la
+// vraie ; l'effacement dirait avoir réussi sans rien changer.
 std::string champ_texte(std::string_view texte) {
-    std::string champ(texte);
-    for (char& c : champ) {
+    std::string champ;
+    champ.reserve(texte.size());
+    for (std::size_t i = 0; i < texte.size(); ++i) {
+        const char c = texte[i];
         if (c == ';') {
-            c = ',';
+            champ += ',';
         } else if (c == '\r' || c == '\n' || c == '\0') {
-            c = ' ';
+            champ += ' ';
+        } else if (c == '|') {
+            champ += '/';
+        } else if (texte.substr(i).starts_with(marque_efface)) {
+            champ += '*';
+            i += marque_efface.size() - 1;
+        } else {
+            champ += c;
         }
     }
     return champ;

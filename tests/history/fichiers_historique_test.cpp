@@ -275,6 +275,26 @@ TEST(ReecritureHistorique, MarquerDemarquerOter) {
     }
 }
 
+// Un nom qui porte une marque d'état ("¤", "|") la perd à l'écriture : l'effacement de
+// l'enregistrement marque la vraie marque et l'enregistrement se relit effacé.
+TEST(ReecritureHistorique, UnNomAvecUneMarqueNeTrompePasLEffacement) {
+    DonneesConnexion d;
+    d.utilisateur = "Jo¤";
+    d.tarif_en_cours = "Local";
+    d.nom_connexion = "Net|Sat¤";
+    const std::string ligne = get_donnees_a_enregistrer(d);
+    EXPECT_EQ(champs_ligne(ligne)[0], "Jo*");
+    EXPECT_EQ(champs_ligne(ligne)[12], "Net/Sat*");
+    essai::DossierTemporaire dossier;
+    ecrire_octets(dossier / "mars00.fct", fichier_mars(r1, ligne, r3));
+    ASSERT_TRUE(modifier_ligne_historique(ActionLigne::marquer, 2, dossier.chemin(), "mars00.fct"));
+    const auto lu = lire_fichier_historique(dossier / "mars00.fct");
+    ASSERT_TRUE(lu);
+    const auto e = decoder_ligne_historique(lu->enregistrement(2));
+    ASSERT_TRUE(e);
+    EXPECT_TRUE(e->efface);
+}
+
 TEST(ReecritureHistorique, EchecsLaissentLeFichierIntact) {
     essai::DossierTemporaire dossier;
     const auto avant = fichier_mars(r1, r2, r3);
