@@ -1,6 +1,7 @@
 #include "base/fichiers.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "base/descripteur.hpp"
@@ -67,6 +70,33 @@ fs::path nom_temporaire(const fs::path& cible) {
     fs::path nom = cible;
     nom.replace_filename("." + cible.filename().string() + suffixe);
     return nom;
+}
+
+// Le numéro du processus qui a créé le temporaire `nom` (".CIBLE.PID-N-TIC.tmp") pour la cible
+// `cible` (toute cible si vide) ; rien si le nom n'est pas celui d'un temporaire.
+std::optional<pid_t> processus_du_temporaire(std::string_view nom, std::string_view cible) {
+    constexpr std::string_view fin = ".tmp";
+    if (nom.size() < 2 || nom.front() != '.' || !nom.ends_with(fin)) return std::nullopt;
+    nom.remove_suffix(fin.size());
+    const auto point = nom.rfind('.');
+    if (point == std::string_view::npos || point < 2) return std::nullopt;
+    if (!cible.empty() && nom.substr(1, point - 1) != cible) return std::nullopt;
+    const std::string_view suffixe = nom.substr(point + 1);
+    // PID-N-TIC : décimal, décimal, hexadécimal.
+    const auto tiret1 = suffixe.find('-');
+    const auto tiret2 = suffixe.find('-', tiret1 == std::string_view::npos ? 0 : tiret1 + 1);
+    if (tiret1 == std::string_view::npos || tiret2 == std::string_view::npos) return std::nullopt;
+    const auto chiffres = [](std::string_view t, bool hexa) {
+        return !t.empty() &&
+               t.find_first_not_of(hexa ? "0123456789abcdef" : "0123456789") == std::string_view::npos;
+    };
+    const std::string_view pid = suffixe.substr(0, tiret1);
+    if (!chiffres(pid, false) || pid.size() > 9 ||
+        !chiffres(suffixe.substr(tiret1 + 1, tiret2 - tiret1 - 1), false) ||
+        !chiffres(suffixe.substr(tiret2 + 1), true)) {
+        return std::nullopt;
+    }
+    return static_cast<pid_t>(std::stol(std::string(pid)));
 }
 
 int ecrire_tout(int fd, std::string_view contenu) {
@@ -198,6 +228,19 @@ void remplacer_fichier(const fs::path& chemin, std::string_view contenu) {
     remplacer_fichier(chemin, contenu, {});
 }
 
+int oter_temporaires_abandonnes(const fs::path& dossier, std::string_view cible) {
+    int otes = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
+        const std::string nom = it->path().filename().string();
+        const auto pid = processus_du_temporaire(nom, cible);
+        // En vie, ou d'un autre utilisateur (EPERM) : il écrit peut-être encore.
+        if (!pid || *pid <= 0 || ::kill(*pid, 0) == 0 || errno != ESRCH) continue;
+        if (::unlink(it->path().c_str()) == 0) ++otes;
+    }
+    return otes;
+}
+
 void remplacer_fichier(const fs::path& chemin, std::string_view contenu,
                        const std::function<void(EtapeRemplacement)>& point_arret,
                        std::optional<fs::perms> droits) {
@@ -214,6 +257,10 @@ void remplacer_fichier(const fs::path& chemin, std::string_view contenu,
     struct stat ancien {};
     const bool existe = ::stat(cible.c_str(), &ancien) == 0;
     if (existe && S_ISDIR(ancien.st_mode)) echec(chemin, EISDIR);
+    // Les temporaires de cette cible laissés par un arrêt brutal (un mois de l'historique peut en
+    // laisser de plusieurs dizaines de mégaoctets) partent avant d'en écrire un autre.
+    oter_temporaires_abandonnes(cible.parent_path().empty() ? fs::path(".") : cible.parent_path(),
+                                cible.filename().string());
 
     fs::path nom;
     int fd_brut = -1;

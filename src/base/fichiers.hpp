@@ -39,6 +39,11 @@ void remplacer_fichier(const std::filesystem::path& chemin, std::string_view con
                        const std::function<void(EtapeRemplacement)>& point_arret,
                        std::optional<std::filesystem::perms> droits = std::nullopt);
 
+// Ôte du dossier les fichiers temporaires de remplacer_fichier laissés par un processus tué (son
+// numéro de processus, dans le nom, n'est plus en vie) : ceux de `cible` seule, ou, sans cible,
+// ceux de tous les fichiers du dossier. Rend le nombre de fichiers ôtés ; une erreur n'arrête rien.
+int oter_temporaires_abandonnes(const std::filesystem::path& dossier, std::string_view cible = {});
+
 // Ouvre `chemin` avec les drapeaux d'open(2) ; s'il manque, le crée privé (0600) quel que soit le
 // masque. Rend le descripteur, ou -1 avec errno.
 int ouvrir_ou_creer_prive(const std::filesystem::path& chemin, int drapeaux);

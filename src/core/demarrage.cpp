@@ -85,6 +85,10 @@ void Demarrage::FormCreate(CoquilleDemarrage& coquille) {
         }
     }
 
+    // Les temporaires d'une réécriture interrompue par un arrêt brutal ne restent pas.
+    oter_temporaires_abandonnes(dossier_);
+    oter_temporaires_abandonnes(dossier_ / dossier_historique);
+
     etape(EtapeDemarrage::chemin_programme);
     ecrire(registre_, parametres::path, options_.chemin_programme.string());
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -522,7 +522,8 @@ std::optional<std::string> defaut_fichier_ini(const fs::path& chemin, std::strin
         const auto fin = std::min(texte.find('\n', debut), texte.size());
         if (fin - debut > longueur_max_ligne_ini) {
             return fichier + " a une ligne de " + std::to_string(fin - debut) + " octets (" +
-                   std::to_string(longueur_max_ligne_ini / 1024) + " Kio au plus) : ce n'est pas un fichier de réglages.";
+                   std::to_string(longueur_max_ligne_ini / 1024) +
+                   " Kio au plus) : ce n'est pas un fichier de réglages.";
         }
         debut = fin + 1;
     }

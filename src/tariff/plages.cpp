@@ -204,8 +204,8 @@ void verifier_listes(const TroisListes& listes, bool toute_la_journee) {
             const auto& b = listes[j].origine();
             throw ErreurConversion("Deux listes de plages horaires pour les mêmes jours (code jour " +
                                    std::to_string(listes[i].code_jour()) + ") : clés « " + a.cle +
-                                   " » et « " + b.cle + " » de la section [" + b.section +
-                                   "] du fichier « " + b.fichier + " ».");
+                                   " » et « " + b.cle + " » de la section [" + b.section + "] du fichier « " +
+                                   b.fichier + " ».");
         }
     }
 }

@@ -4,6 +4,8 @@
 #include "core/demarrage.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <optional>
@@ -216,17 +218,26 @@ TEST(Demarrage, FichiersAbimesDitsAuDemarrage) {
     };
     const std::string utf16("\xFF\xFE[\0o\0]\0", 8);
     const std::vector<Cas> cas{
-        {"réglages binaires", "lumicompteur.ini", std::string("\x7F" "ELF\x02\0\0", 7),
+        {"réglages binaires",
+         "lumicompteur.ini",
+         std::string("\x7F"
+                     "ELF\x02\0\0",
+                     7),
          {"Le fichier des réglages", "n'est pas un fichier texte", "nécessaire"}},
         {"réglages vides", "lumicompteur.ini", "", {"lumicompteur.ini", "est vide"}},
         {"réglages en UTF-16", "lumicompteur.ini", utf16, {"lumicompteur.ini", "UTF-16"}},
-        {"réglages d'une ligne de 10 Mo", "lumicompteur.ini", "[a]\nb=" + std::string(10 << 20, 'x'),
+        {"réglages d'une ligne de 10 Mo",
+         "lumicompteur.ini",
+         "[a]\nb=" + std::string(10 << 20, 'x'),
          {"lumicompteur.ini", "une ligne de 10485762 octets"}},
         {"réglages en dossier", "lumicompteur.ini", std::nullopt, {"lumicompteur.ini", "est un dossier"}},
-        {"couleurs binaires", "Couleur.ini", std::string("\0\x01\x02", 3),
+        {"couleurs binaires",
+         "Couleur.ini",
+         std::string("\0\x01\x02", 3),
          {"Le fichier des couleurs", "Couleur.ini", "n'est pas un fichier texte"}},
         {"couleurs vides", "Couleur.ini", "  \r\n", {"Couleur.ini", "est vide"}},
-        {"couleurs absurdes", "Couleur.ini",
+        {"couleurs absurdes",
+         "Couleur.ini",
          "[couleurs 16bits]\r\nnb de panel=2\r\ntaux1=99999999999\r\nfond gauge=vert pomme\r\n"
          "taux2=clBlue\r\nppanel3=\r\n",
          {"Des couleurs du fichier Couleur.ini ne se lisent pas",
@@ -249,6 +260,22 @@ TEST(Demarrage, FichiersAbimesDitsAuDemarrage) {
             EXPECT_NE(p.boites()[0].texte.find(extrait), std::string::npos) << p.boites()[0].texte;
         EXPECT_EQ(p.coquille.appels.back(), "fin@1");
     }
+}
+
+// Le temporaire d'une réécriture d'un mois qu'un arrêt brutal a laissé part au démarrage suivant.
+TEST(Demarrage, LesTemporairesDUnArretBrutalPartent) {
+    Poste poste;
+    poste.registre.ecrire_valeur(options, "1ere utilisation2000", "non");
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    fs::create_directories(poste.dossier / "Historique");
+    const fs::path reste =
+        poste.dossier / "Historique" / (".janvier00.fct." + std::to_string(pid) + "-0-2a.tmp");
+    essai::ecrire_octets(reste, std::string(1 << 20, 'x'));
+    Programme p(poste, {});
+    p.demarrage.FormCreate(p.coquille);
+    EXPECT_FALSE(fs::exists(reste));
 }
 
 // La session se termine pendant une boîte du démarrage : la boîte n'a pas de réponse, la suite

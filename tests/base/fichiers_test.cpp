@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -66,6 +68,33 @@ TEST_F(Fichiers, RemplacerCreePuisRemplaceSansLaisserDeTemporaire) {
     remplacer_fichier(chemin, "");
     EXPECT_EQ(lire_fichier(chemin), "");
     EXPECT_EQ(contenu_du_dossier(), std::vector<std::string>{"tarifs.ini"});
+}
+
+// Le numéro d'un processus fini : un arrêt brutal a laissé son temporaire.
+pid_t processus_fini() {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+// Les temporaires d'un processus tué partent avant la réécriture de leur fichier, et tous au
+// démarrage ; ceux d'un processus en vie, d'un autre fichier ou d'un autre nom restent.
+TEST_F(Fichiers, LesTemporairesDUnProcessusTuePartent) {
+    const std::string mort = std::to_string(processus_fini());
+    const std::string vivant = std::to_string(::getpid());
+    const std::vector<std::string> noms{
+        ".janvier00.fct." + mort + "-0-1a2b.tmp", ".janvier00.fct." + vivant + "-3-ff.tmp",
+        ".mars00.fct." + mort + "-1-0.tmp", ".janvier00.fct.tmp", "janvier00.fct." + mort + "-0-1.tmp"};
+    for (const auto& nom : noms) ecrire_brut(dossier_ / nom, "x");
+    remplacer_fichier(dossier_ / "janvier00.fct", "y");
+    auto attendus = std::vector<std::string>{noms[1], noms[2], noms[3], noms[4], "janvier00.fct"};
+    std::sort(attendus.begin(), attendus.end());
+    EXPECT_EQ(contenu_du_dossier(), attendus);
+
+    EXPECT_EQ(oter_temporaires_abandonnes(dossier_), 1);  // celui de mars
+    std::erase(attendus, noms[2]);
+    EXPECT_EQ(contenu_du_dossier(), attendus);
 }
 
 TEST_F(Fichiers, GardeLesDroitsDeLAncienFichier) {

@@ -232,7 +232,8 @@ TEST(ReecritureHistorique, LaSauvegardePrendLesDroitsDuFichierDuMois) {
                               static_cast<mode_t>(c.droits_ancienne_sauvegarde)),
                       0);
         }
-        ASSERT_TRUE(modifier_ligne_historique(ActionLigne::marquer, 2, dossier.chemin(), "mars00.fct", nullptr));
+        ASSERT_TRUE(
+            modifier_ligne_historique(ActionLigne::marquer, 2, dossier.chemin(), "mars00.fct", nullptr));
         EXPECT_EQ(droits_de(dossier / "mars00.fct"), c.droits_mois);
         EXPECT_EQ(droits_de(dossier / "historique.bak"), c.droits_sauvegarde);
     }
@@ -253,8 +254,8 @@ TEST(ReecritureHistorique, MarquerDemarquerOter) {
          fichier_mars(r1, r2, r3)},
         {"ligne sans marque : ¤; ajouté", fichier_mars(r1, r2, r3), ActionLigne::marquer, 3,
          fichier_mars(r1, r2, r3 + "\xA4;")},
-        {"le plus tard l'emporte : | suivi de ¤, rien à effacer", fichier_mars(r1, "P|ul;\xA4;X;", r3), ActionLigne::marquer,
-         2, fichier_mars(r1, "P|ul;\xA4;X;", r3)},
+        {"le plus tard l'emporte : | suivi de ¤, rien à effacer", fichier_mars(r1, "P|ul;\xA4;X;", r3),
+         ActionLigne::marquer, 2, fichier_mars(r1, "P|ul;\xA4;X;", r3)},
         {"restaurer le ¤ qui suit le |", fichier_mars(r1, "P|ul;\xA4;X;", r3), ActionLigne::restaurer, 2,
          fichier_mars(r1, "P|ul;|;X;", r3)},
         {"ôter : la ligne disparaît", fichier_mars(r1, r2, r3), ActionLigne::oter, 1,
@@ -267,8 +268,7 @@ TEST(ReecritureHistorique, MarquerDemarquerOter) {
         essai::DossierTemporaire dossier;
         ecrire_octets(dossier / "mars00.fct", c.avant);
         std::string erreur;
-        EXPECT_TRUE(
-            modifier_ligne_historique(c.action, c.numero, dossier.chemin(), "mars00.fct", &erreur))
+        EXPECT_TRUE(modifier_ligne_historique(c.action, c.numero, dossier.chemin(), "mars00.fct", &erreur))
             << erreur;
         EXPECT_EQ(lire_octets(dossier / "mars00.fct"), c.apres);
         EXPECT_EQ(lire_octets(dossier / "historique.bak"), c.avant);
@@ -306,7 +306,8 @@ TEST(ReecritureHistorique, EchecsLaissentLeFichierIntact) {
         EXPECT_NE(erreur.find("n'existe pas"), std::string::npos) << erreur;
     }
     EXPECT_FALSE(fs::exists(dossier / "historique.bak"));
-    EXPECT_FALSE(modifier_ligne_historique(ActionLigne::marquer, 1, dossier.chemin(), "avril00.fct", &erreur));
+    EXPECT_FALSE(
+        modifier_ligne_historique(ActionLigne::marquer, 1, dossier.chemin(), "avril00.fct", &erreur));
 
     // "historique.bak" ne peut être écrit : rien n'est touché, l'échec est dit.
     fs::create_directories(dossier / "historique.bak" / "occupe");
