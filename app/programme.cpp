@@ -74,7 +74,13 @@ public:
     void installer_icone() override { fenetre_.installer_icone(); }
     void montrer() override { fenetre_.montrer(); }
     void cacher() override { fenetre_.cacher(); }
-    void fin_du_demarrage() override { fenetre_.fin_du_demarrage(); }
+    // La fenêtre montrée, le compteur tourne : ce qui suit (l'accueil, les boîtes de la fin du
+    // démarrage) est modal, et une connexion faite pendant ce temps est détectée, comptée et
+    // enregistrée comme à l'ordinaire.
+    void fin_du_demarrage() override {
+        fenetre_.fin_du_demarrage();
+        fenetre_.demarrer();
+    }
     // La fenêtre d'accueil et d'import de l'historique, quand sa route existe (la démonstration n'en
     // a pas). Modale, elle est fermée par la fin de la session comme les boîtes : la première
     // utilisation n'est alors pas finie, et l'accueil revient au démarrage suivant.
@@ -233,7 +239,7 @@ bool Programme::demarrer() {
         fermer(true);
         return false;
     }
-    e_->fenetre->demarrer();
+    e_->fenetre->demarrer();  // déjà fait à la fin du démarrage, sauf s'il s'est arrêté avant
     if (e_->options.demo) programmer_demo(*e_->options.demo);
     if (e_->options.capture) programmer_capture();
     return true;

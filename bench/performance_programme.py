@@ -18,7 +18,9 @@ plus que pour son top. Les réveils par seconde (commutations volontaires de tou
 écrits à côté : eux ne dépendent que du programme.
 
 Usage : performance_programme.py LUMICOMPTEUR FENETRE_NUE [--duree S] [--lancements N] [--pause S]
-[--verifier] (à lancer sous xvfb-run ; --verifier rend le code 1 si un objectif n'est pas tenu).
+[--verifier] [--outil LUMICOMPTEUR_OUTIL] (à lancer sous xvfb-run ; --verifier rend le code 1 si un
+objectif n'est pas tenu). Le dossier de données mesuré a fini sa première utilisation, et le banc
+vérifie que le programme mesuré ne montre que sa fenêtre principale.
 
 Entre deux lancements, le serveur X est laissé au repos un instant (--pause, 0,2 s) : il défait
 encore la fenêtre du programme arrêté, et un programme lancé aussitôt l'attendait. Sans pause, la
@@ -36,6 +38,7 @@ import tempfile
 import time
 
 TIC = os.sysconf("SC_CLK_TCK")
+TITRE_FENETRE_PRINCIPALE = "Lumicompteur 2000"
 
 
 def lancer(commande, env):
@@ -107,10 +110,11 @@ def demarrages(commandes, env, lancements, pause):
     return [statistics.median(t) for t in temps]
 
 
-def repos(commandes, env, duree):
+def repos(commandes, env, duree, principal):
     """Mémoire résidente et processeur au repos (pour cent d'un cœur) de chaque commande, toutes
     lancées ensemble et mesurées pendant les mêmes `duree` secondes. Une commande (commande,
-    dessine) qui ne dessine pas (-invisible) n'est pas attendue."""
+    dessine) qui ne dessine pas (-invisible) n'est pas attendue. La commande d'indice `principal`
+    doit montrer sa fenêtre principale seule."""
     processus = []
     try:
         for commande, dessine in commandes:
@@ -120,6 +124,7 @@ def repos(commandes, env, duree):
                 processus.append(subprocess.Popen(commande, env=env, stdout=subprocess.DEVNULL,
                                                   stderr=subprocess.DEVNULL))
         time.sleep(3)  # les processus se posent
+        verifier_fenetre_principale(processus[principal].pid)
         rss = [rss_ko(p.pid) for p in processus]
         cpu_avant = [temps_cpu_s(p.pid) for p in processus]
         reveils_avant = [reveils(p.pid) for p in processus]
@@ -133,6 +138,28 @@ def repos(commandes, env, duree):
         for p in processus:
             arreter(p)
     return list(zip(rss, cpu, par_s))
+
+
+def fenetres_visibles(pid):
+    """Les titres des fenêtres montrées du processus (xdotool), sans doublon (l'icône de la zone de
+    notification porte le titre du programme), triés."""
+    ids = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", ""],
+                         capture_output=True, text=True).stdout.split()
+    titres = []
+    for i in ids:
+        titre = subprocess.run(["xdotool", "getwindowname", i], capture_output=True, text=True).stdout.strip()
+        if titre:
+            titres.append(titre)
+    return sorted(set(titres))
+
+
+def verifier_fenetre_principale(pid):
+    """Le programme mesuré est au repos dans sa fenêtre principale, seule montrée : ni l'accueil ni
+    une boîte ne l'arrêtent (un programme arrêté derrière une boîte modale ne fait rien et ses
+    chiffres ne diraient rien)."""
+    titres = fenetres_visibles(pid)
+    if titres != [TITRE_FENETRE_PRINCIPALE]:
+        sys.exit(f"le programme mesuré n'est pas au repos dans sa fenêtre principale : fenêtres montrées {titres}")
 
 
 def zone_de_notification():
@@ -154,7 +181,11 @@ def main():
     p.add_argument("--lancements", type=int, default=21)
     p.add_argument("--pause", type=float, default=0.2)
     p.add_argument("--verifier", action="store_true")
+    p.add_argument("--outil", help="lumicompteur-outil (par défaut, celui de la même compilation)")
     a = p.parse_args()
+    if a.outil is None:
+        a.outil = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(a.lumicompteur))), "src", "cli",
+                               "lumicompteur-outil")
 
     tmp = tempfile.mkdtemp(prefix="lumi-banc-")
     try:
@@ -163,9 +194,13 @@ def main():
         env = dict(os.environ, XDG_RUNTIME_DIR=run, XDG_CONFIG_HOME=os.path.join(tmp, "config"),
                    HOME=tmp, LUMI_MESURE_PREMIERE_IMAGE="1")
         dossier = os.path.join(tmp, "donnees")
-        # Un premier lancement amorce le dossier (copie des fichiers par défaut, base neuve).
+        # Un premier lancement amorce le dossier (copie des fichiers par défaut, base neuve), puis
+        # l'accueil de la première utilisation est marqué fait, comme chez un utilisateur qui l'a
+        # fini : sinon chaque lancement mesuré s'arrêterait derrière lui.
         processus, _ = lancer([a.lumicompteur, "--dossier", dossier], env)
         arreter(processus)
+        subprocess.run([a.outil, "registre", "ecrire", "--dossier", dossier, "\\options", "1ere utilisation2000",
+                        "non"], check=True, stdout=subprocess.DEVNULL)
 
         commande_nue = [a.fenetre_nue]
         commande_lumi = [a.lumicompteur, "--dossier", dossier]
@@ -178,7 +213,7 @@ def main():
             shutil.copytree(dossier, cache)
             commandes.append(([a.lumicompteur, "--dossier", cache, "-invisible"], False))
         try:
-            mesures = repos(commandes, env, a.duree)
+            mesures = repos(commandes, env, a.duree, 2)
         finally:
             if zone is not None:
                 arreter(zone)

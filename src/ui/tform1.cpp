@@ -738,6 +738,7 @@ void TForm1::installer_icone() {
 }
 
 void TForm1::demarrer() {
+    if (minuteries_lancees_) return;
     // FormActivate : Panel2 repeint, un top tout de suite, boutons selon l'état des connexions.
     Panel2->repaint();
     compteur_.Timer1Timer();

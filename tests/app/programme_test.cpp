@@ -10,6 +10,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
@@ -27,6 +28,9 @@
 #include "core/compteur.hpp"
 #include "core/detection.hpp"
 #include "core/utilisateurs.hpp"
+#include "history/fichiers_historique.hpp"
+#include "platform/linux/netlink_essai.hpp"
+#include "platform/linux/processus_essai.hpp"
 #include "programme.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
@@ -394,6 +398,68 @@ private slots:
         QTest::qWait(100);
         mener.stop();
         QCOMPARE(accueils, 1);
+    }
+
+    // L'accueil du premier démarrage reste ouvert pendant toute une connexion (un pppd et une
+    // vraie interface du noyau, dans un espace de noms réseau à l'essai) : le compteur tourne
+    // derrière lui, détecte, compte et enregistre la connexion une fois.
+    void une_connexion_pendant_l_accueil_est_enregistree() {
+        essai::EspaceReseauEssai espace;
+        if (espace.raison_refus()) QSKIP(espace.raison_refus()->c_str());
+        Poste poste(true);
+        const fs::path execution = poste.racine / "ppp-run";
+        fs::create_directories(execution);
+        qputenv("LUMICOMPTEUR_PPP_RUN", QByteArray::fromStdString(execution.string()));
+        auto programme = poste.lancer({});
+        qunsetenv("LUMICOMPTEUR_PPP_RUN");
+        Repondeur repondeur;
+        essai::ProcessusEssai pppd;
+        const auto ligne_0 = [&] { return programme->compteur().fenetre().lignes_etat[0]; };
+        int etape = 0;
+        int fin_vue_pendant_l_accueil = 0;
+        QElapsedTimer connecte;
+        QElapsedTimer depuis;
+        depuis.start();
+        QTimer mener;
+        mener.setInterval(50);
+        connect(&mener, &QTimer::timeout, this, [&] {
+            auto* accueil = qobject_cast<ui::Taccueilform*>(QApplication::activeModalWidget());
+            if (accueil == nullptr || !accueil->isVisible()) return;
+            if (etape == 0) {
+                essai::ecrire_octets(execution / "ppp-MonFAI.pid", std::to_string(pppd.pid()) + "\nppp0\n");
+                etape = 1;
+            } else if (etape == 1 && ligne_0() == "Numérotation en cours") {
+                essai::creer_veth("ppp0", "pair0");
+                etape = 2;
+            } else if (etape == 2 && ligne_0() == "Connecté au service") {
+                essai::monter("ppp0");
+                essai::ajouter_ipv4("ppp0", "10.64.64.2", 32);
+                connecte.start();
+                etape = 3;
+            } else if (etape == 3 && connecte.elapsed() > 2500) {
+                essai::supprimer_lien("ppp0");
+                pppd.tuer();
+                etape = 4;
+            } else if (etape == 4 && ligne_0() == "Fin de connexion") {
+                ++fin_vue_pendant_l_accueil;
+                etape = 5;
+            } else if (etape == 5 || depuis.elapsed() > 30000) {
+                accueil->reject();  // la connexion finie (ou jamais vue), l'accueil est fermé
+            }
+        });
+        mener.start();
+        QVERIFY(programme->demarrer());
+        mener.stop();
+        QCOMPARE(fin_vue_pendant_l_accueil, 1);
+        std::vector<std::string> enregistrements;
+        for (const auto& f : fs::directory_iterator(poste.donnees / "Historique")) {
+            if (f.path().extension() != ".fct") continue;
+            const auto lu = lire_fichier_historique(f.path());
+            QVERIFY(lu.has_value());
+            for (const auto& e : lu->enregistrements()) enregistrements.push_back(e);
+        }
+        QCOMPARE(enregistrements.size(), std::size_t{1});
+        QVERIFY2(enregistrements[0].find(";MonFAI;") != std::string::npos, enregistrements[0].c_str());
     }
 
     // La connexion simulée de la démonstration n'a pas de veille : ses 100 ms restent.
