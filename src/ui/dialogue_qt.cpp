@@ -59,7 +59,7 @@ Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::v
     // donné (« &Oui », « &Non », « &Tout ») au lieu de regrouper les deux boutons qui disent oui.
     const bool avec_tout = std::find(liste.begin(), liste.end(), Reponse::tout) != liste.end();
     for (const Reponse r : liste) {
-        const auto role = avec_tout          ? QMessageBox::ActionRole
+        const auto role = avec_tout           ? QMessageBox::ActionRole
                           : r == Reponse::non ? QMessageBox::NoRole
                           : r == Reponse::ok  ? QMessageBox::AcceptRole
                                               : QMessageBox::YesRole;

@@ -410,7 +410,8 @@ private slots:
         accueil.show();
         accueil.bouton_suivant()->click();
         accueil.bouton_suivant()->click();
-        if (accueil.modele().page() != PageAccueil::manuelle) QSKIP("une édition précédente est installée ici");
+        if (accueil.modele().page() != PageAccueil::manuelle)
+            QSKIP("une édition précédente est installée ici");
         QString titre;
         QStringList filtres;
         bool fichiers = false;
@@ -428,7 +429,8 @@ private slots:
             fichiers = choix->fileMode() == QFileDialog::ExistingFile;
             choix->setDirectory(QString::fromStdString(ancien.string()));
             // Le nom tapé dans la boîte, comme l'utilisateur le ferait.
-            if (auto* nom = choix->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) nom->setText("avril99.fct");
+            if (auto* nom = choix->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                nom->setText("avril99.fct");
             static_cast<QDialog*>(choix)->accept();
             // Un fichier refusé laisserait la boîte ouverte : l'essai échoue sans attendre.
             if (choix->isVisible()) choix->reject();

@@ -45,8 +45,8 @@ TEST(ImporterCli, CopieSansRemplacerPuisAvecRemplacer) {
 // Un mois de l'édition précédente : en-tête et un enregistrement, en Windows-1252.
 std::string mois_ancien(const std::string& entete_mois, const std::string& date, const std::string& cout) {
     return "Attention, modifier ce fichier peut provoquer des erreurs de lecture !\r\nLumicompteur 98\r\n" +
-           entete_mois + "\r\ntva : 19,6\r\n\r\nPaul;Heures pleines;" + date + ";10H00;00:10:00;Rouge;A;" + cout +
-           ";-4;0;0,000;|;MonFAI;\r\n";
+           entete_mois + "\r\ntva : 19,6\r\n\r\nPaul;Heures pleines;" + date + ";10H00;00:10:00;Rouge;A;" +
+           cout + ";-4;0;0,000;|;MonFAI;\r\n";
 }
 
 std::string valeur(const std::string& texte, const std::string& cle) {
@@ -62,7 +62,11 @@ std::string valeur(const std::string& texte, const std::string& cle) {
 TEST(ImporterCli, FevrierEtDecembreSousLeursAnciensNomsLusSurPlaceEtApresImport) {
     const std::pair<const char*, std::string> anciens[] = {
         {"f\xe9vrier00.fct", mois_ancien("f\xe9vrier 2000", "01/02/2000", "1,000")},
-        {"d\xe9" "cembre99.fct", mois_ancien("d\xe9" "cembre 1999", "01/12/1999", "2,000")},
+        {"d\xe9"
+         "cembre99.fct",
+         mois_ancien("d\xe9"
+                     "cembre 1999",
+                     "01/12/1999", "2,000")},
         {"fevrier99.fct", mois_ancien("fevrier 1999", "01/02/1999", "4,000")},
         {"decembre98.fct", mois_ancien("decembre 1998", "01/12/1998", "8,000")},
     };
@@ -91,9 +95,11 @@ TEST(ImporterCli, FevrierEtDecembreSousLeursAnciensNomsLusSurPlaceEtApresImport)
     const auto r = lancer({"importer", "--dossier", donnees.string(), "--depuis", ancien.string()});
     ASSERT_EQ(r.code, 0) << r.erreur;
     std::vector<std::string> noms;
-    for (const auto& e : fs::directory_iterator(donnees / "Historique")) noms.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(donnees / "Historique"))
+        noms.push_back(e.path().filename().string());
     std::sort(noms.begin(), noms.end());
-    EXPECT_EQ(noms, (std::vector<std::string>{"décembre98.fct", "décembre99.fct", "février00.fct", "février99.fct"}));
+    EXPECT_EQ(noms, (std::vector<std::string>{"décembre98.fct", "décembre99.fct", "février00.fct",
+                                              "février99.fct"}));
     // Le contenu arrive tel quel, en Windows-1252.
     EXPECT_EQ(essai::lire_octets(donnees / "Historique" / "février00.fct"), anciens[0].second);
     verifier(donnees, "fichiers repris par l'import");

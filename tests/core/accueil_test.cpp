@@ -87,21 +87,24 @@ TEST(ImportHistorique, RechercheAutomatique) {
              const fs::path prefixe = p.home / ".wine";
              p.fichier(prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "LUMI98.EXE");
              p.fichier(prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "janvier00.fct");
-             p.fichier(prefixe / "system.reg",
-                       "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run] "
-                       "1700000000\n\"Lumicompteur 98\"=\"\\\"C:\\\\Program Files\\\\Lumicompteur "
-                       "98\\\\LUMI98.EXE\\\" -invisible\"\n");
+             p.fichier(
+                 prefixe / "system.reg",
+                 "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run] "
+                 "1700000000\n\"Lumicompteur 98\"=\"\\\"C:\\\\Program Files\\\\Lumicompteur "
+                 "98\\\\LUMI98.EXE\\\" -invisible\"\n");
              return prefixe / "drive_c" / "Program Files" / "Lumicompteur 98";
          }},
         {"clé Run en noms courts, fichiers dans le sous-dossier historique",
          [](PosteImport& p) {
              const fs::path prefixe = p.home / ".wine";
              p.fichier(prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "LUMI98.EXE");
-             p.fichier(prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "historique" / "fevrier98.fct");
+             p.fichier(prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "historique" /
+                       "fevrier98.fct");
              fs::create_directories(prefixe / "drive_c" / "ProgramData");
-             p.fichier(prefixe / "system.reg",
-                       "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run] "
-                       "1700000000\n\"Lumicompteur 98\"=\"C:\\\\PROGRA~1\\\\LUMICO~1\\\\LUMI98.EXE -invisible\"\n");
+             p.fichier(
+                 prefixe / "system.reg",
+                 "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run] "
+                 "1700000000\n\"Lumicompteur 98\"=\"C:\\\\PROGRA~1\\\\LUMICO~1\\\\LUMI98.EXE -invisible\"\n");
              return prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "historique";
          }},
         {"« Path » du magasin, son sous-dossier Historique d'abord",

@@ -210,7 +210,10 @@ TEST(VueHistorique, MoisSousToutesLesGraphiesLusEtEffacesDansLeurFichier) {
     ecrire("f\xe9vrier00.fct", 2, 2000, {ligne("Paul", "01/02/2000"), ligne("Anne", "02/02/2000")});
     ecrire("fevrier00.fct", 2, 2000, {ligne("Zoé", "03/02/2000")});
     h.mois(2, 2000, {ligne("Paul", "04/02/2000")});  // février00.fct, celui que cette édition écrit
-    ecrire("d\xe9" "cembre99.fct", 12, 1999, {ligne("Paul", "30/12/1999")});
+    ecrire(
+        "d\xe9"
+        "cembre99.fct",
+        12, 1999, {ligne("Paul", "30/12/1999")});
     ecrire("DECEMBRE98.FCT", 12, 1998, {ligne("Paul", "24/12/1998")});
 
     const auto liste = liste_mois_historique(h.dossier(), jour(2000, 2, 20));
@@ -219,7 +222,8 @@ TEST(VueHistorique, MoisSousToutesLesGraphiesLusEtEffacesDansLeurFichier) {
 
     VueHistorique v(h.dossier(), reglages(), jour(2000, 2, 20));
     v.choisir_type(TypeHistorique::mensuel);
-    // Les autres graphies d'abord, le fichier au nom UTF-8 en dernier (la liste montre le dernier lu en tête).
+    // Les autres graphies d'abord, le fichier au nom UTF-8 en dernier (la liste montre le dernier lu en
+    // tête).
     EXPECT_EQ(dates(v), (std::vector<std::string>{"04/02/2000", "02/02/2000", "01/02/2000", "03/02/2000"}));
     v.choisir_mois(1);
     EXPECT_EQ(dates(v), (std::vector<std::string>{"30/12/1999"}));

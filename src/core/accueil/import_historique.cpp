@@ -100,7 +100,8 @@ std::optional<fs::path> nom_court(const fs::path& dossier, std::string_view elem
     const auto tilde = element.find('~');
     if (tilde == std::string_view::npos || tilde == 0) return std::nullopt;
     const auto point = element.find('.', tilde);
-    const std::string_view chiffres = element.substr(tilde + 1, point == std::string_view::npos ? point : point - tilde - 1);
+    const std::string_view chiffres =
+        element.substr(tilde + 1, point == std::string_view::npos ? point : point - tilde - 1);
     int rang = 0;
     for (const char c : chiffres) {
         if (c < '0' || c > '9') return std::nullopt;
@@ -108,7 +109,8 @@ std::optional<fs::path> nom_court(const fs::path& dossier, std::string_view elem
     }
     if (chiffres.empty() || rang < 1) return std::nullopt;
     const std::string debut = plier_casse(element.substr(0, tilde));
-    const std::string extension = point == std::string_view::npos ? "" : plier_casse(element.substr(point + 1));
+    const std::string extension =
+        point == std::string_view::npos ? "" : plier_casse(element.substr(point + 1));
     std::vector<fs::path> candidats;
     std::error_code ec;
     for (fs::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
@@ -118,8 +120,10 @@ std::optional<fs::path> nom_court(const fs::path& dossier, std::string_view elem
         for (const char c : nom.substr(0, dernier_point)) {
             if (c != ' ' && c != '.') base += c;
         }
-        const std::string ext = dernier_point == std::string::npos ? "" : plier_casse(nom.substr(dernier_point + 1));
-        if (plier_casse(base).starts_with(debut) && ext.starts_with(extension)) candidats.push_back(it->path());
+        const std::string ext =
+            dernier_point == std::string::npos ? "" : plier_casse(nom.substr(dernier_point + 1));
+        if (plier_casse(base).starts_with(debut) && ext.starts_with(extension))
+            candidats.push_back(it->path());
     }
     std::sort(candidats.begin(), candidats.end());
     if (static_cast<std::size_t>(rang) > candidats.size()) return std::nullopt;
@@ -134,10 +138,12 @@ std::string programme_windows(std::string_view commande, const fs::path& prefixe
         const auto fin = commande.find('"', 1);
         return std::string(commande.substr(1, fin == std::string_view::npos ? fin : fin - 1));
     }
-    for (auto blanc = commande.find(' '); blanc != std::string_view::npos; blanc = commande.find(' ', blanc + 1)) {
+    for (auto blanc = commande.find(' '); blanc != std::string_view::npos;
+         blanc = commande.find(' ', blanc + 1)) {
         const std::string debut(commande.substr(0, blanc));
         std::error_code ec;
-        if (const auto chemin = chemin_wine(prefixe, debut); chemin && fs::is_regular_file(*chemin, ec)) return debut;
+        if (const auto chemin = chemin_wine(prefixe, debut); chemin && fs::is_regular_file(*chemin, ec))
+            return debut;
     }
     return std::string(commande);
 }
@@ -225,7 +231,8 @@ std::vector<std::string> recherche_des_fichiers(const fs::path& dossier) {
 }
 
 FichiersTrouves recherche_dans_dossier(const fs::path& dossier) {
-    if (auto fichiers = recherche_des_fichiers(dossier); !fichiers.empty()) return {dossier, std::move(fichiers)};
+    if (auto fichiers = recherche_des_fichiers(dossier); !fichiers.empty())
+        return {dossier, std::move(fichiers)};
     // Le sous-dossier où l'édition précédente rangeait ses mois, quelle que soit sa casse.
     std::error_code ec;
     for (fs::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
@@ -340,7 +347,8 @@ ResultatCopie copie_des_fichiers(const fs::path& source, const std::vector<std::
             deja_la.push_back(vers);
         }
         if (!tout && !deja_la.empty()) {
-            const Reponse reponse = question(texte_question_remplacement(est_utf8_valide(nom) ? nom : cp1252_vers_utf8(nom)));
+            const Reponse reponse =
+                question(texte_question_remplacement(est_utf8_valide(nom) ? nom : cp1252_vers_utf8(nom)));
             if (reponse == Reponse::tout) tout = true;
             if (reponse == Reponse::non) {
                 r.laisses.push_back(nom);
