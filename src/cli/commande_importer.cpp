@@ -46,8 +46,7 @@ int commande_importer(std::span<const std::string> arguments, Flux flux) {
         amorcer_dossier_donnees(dossier, dossier_donnees_par_defaut(executable));
         FichiersTrouves trouves;
         if (const auto depuis = o.valeur("--depuis")) {
-            auto fichiers = recherche_des_fichiers(*depuis);
-            if (!fichiers.empty()) trouves = {fs::path(*depuis), std::move(fichiers)};
+            trouves = recherche_dans_dossier(*depuis);
         } else {
             RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
             trouves = recherche_automatique(EnvironnementImport::du_processus(), registre);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 #include <vector>
@@ -343,6 +344,57 @@ bool rapatrier_fichiers_historique(const fs::path& dossier_programme, const fs::
     }
     if (premiere_erreur) throw ErreurFichier(*premiere_erreur);
     return deplace;
+}
+
+InventaireHistorique::InventaireHistorique(const fs::path& dossier) {
+    std::error_code ec;
+    for (fs::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
+        const std::string nom = it->path().filename().string();
+        const auto m = mois_du_fichier_historique(nom);
+        if (!m) continue;
+        std::error_code e;
+        if (it->is_directory(e)) continue;
+        mois_[{m->annee, m->mois}].push_back(it->path());
+    }
+    for (auto& [cle, fichiers] : mois_) {
+        const std::string utf8 = MoisDuFichier{cle.second, cle.first}.nom_utf8();
+        std::sort(fichiers.begin(), fichiers.end(), [&](const fs::path& a, const fs::path& b) {
+            const bool a_utf8 = a.filename().string() == utf8;
+            const bool b_utf8 = b.filename().string() == utf8;
+            if (a_utf8 != b_utf8) return b_utf8;
+            return a.filename().string() < b.filename().string();
+        });
+    }
+}
+
+const std::vector<fs::path>& InventaireHistorique::fichiers(unsigned mois, int annee) const {
+    return fichiers(mois, annee_fichier_historique(annee));
+}
+
+const std::vector<fs::path>& InventaireHistorique::fichiers(unsigned mois, const std::string& annee) const {
+    static const std::vector<fs::path> aucun;
+    const auto it = mois_.find({annee, mois});
+    return it == mois_.end() ? aucun : it->second;
+}
+
+std::vector<std::pair<unsigned, std::string>> InventaireHistorique::mois_presents() const {
+    std::vector<std::pair<unsigned, std::string>> presents;
+    for (const auto& [cle, fichiers] : mois_) presents.emplace_back(cle.second, cle.first);
+    return presents;
+}
+
+std::optional<EnregistrementSitue> situer_enregistrement(const fs::path& dossier, unsigned mois, int annee,
+                                                         std::int32_t numero) {
+    if (numero < 1) return std::nullopt;
+    const InventaireHistorique inventaire(dossier);
+    for (const auto& chemin : inventaire.fichiers(mois, annee)) {
+        const auto lu = lire_fichier_historique(chemin);
+        if (!lu) continue;
+        const auto nb = static_cast<std::int32_t>(lu->nb_enregistrements());
+        if (numero <= nb) return EnregistrementSitue{chemin, numero};
+        numero -= nb;
+    }
+    return std::nullopt;
 }
 
 std::string_view FichierHistoriqueLu::ligne(std::size_t indice) const {

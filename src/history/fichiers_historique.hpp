@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -127,6 +128,37 @@ bool modifier_ligne_historique(ActionLigne action, std::int32_t numero,
                                const std::filesystem::path& dossier, const std::string& nom_fichier,
                                std::string* erreur = nullptr,
                                const std::function<void(EtapeReecriture)>& point_arret = {});
+
+// Les fichiers mensuels d'un dossier Historique, relevés d'un seul parcours du dossier, sous toutes
+// les graphies de leur nom (mois_du_fichier_historique). Quand un mois en a plusieurs (un fichier
+// de l'édition précédente en Windows-1252 ou sans accent à côté de celui de cette édition), tous
+// sont lus, les autres graphies d'abord (dans l'ordre de leurs octets), le nom UTF-8 en dernier :
+// c'est lui que les ajouts allongent, et les enregistrements des autres gardent ainsi leur numéro.
+// Les enregistrements d'un mois sont numérotés à la suite d'un fichier à l'autre, dans cet ordre.
+class InventaireHistorique {
+public:
+    explicit InventaireHistorique(const std::filesystem::path& dossier);
+
+    // Les fichiers du mois, dans l'ordre de lecture ; vide s'il n'en a aucun.
+    const std::vector<std::filesystem::path>& fichiers(unsigned mois, int annee) const;
+    // Le même, le mois nommé par les deux caractères d'année de ses noms ("99", "00").
+    const std::vector<std::filesystem::path>& fichiers(unsigned mois, const std::string& annee) const;
+
+    // Chaque mois présent : son numéro et ses deux caractères d'année, une seule fois.
+    std::vector<std::pair<unsigned, std::string>> mois_presents() const;
+
+private:
+    std::map<std::pair<std::string, unsigned>, std::vector<std::filesystem::path>> mois_;
+};
+
+// Où se trouve l'enregistrement `numero` (numéroté à la suite sur les fichiers du mois) : le fichier
+// et son numéro dans ce fichier. Rien si le mois n'a pas autant d'enregistrements.
+struct EnregistrementSitue {
+    std::filesystem::path fichier;
+    std::int32_t numero = 0;
+};
+std::optional<EnregistrementSitue> situer_enregistrement(const std::filesystem::path& dossier, unsigned mois,
+                                                         int annee, std::int32_t numero);
 
 // Range chaque "*.fct" du dossier du programme dans `dossier_historique` (un fichier du même nom y
 // est remplacé). Un nom en Windows-1252 est converti en UTF-8. Rend vrai si au moins un fichier a

@@ -263,7 +263,14 @@ std::string date_enregistrement(std::string_view date_ecrite) {
 bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHistorique& e) {
     if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
     // Une ligne coupée (pas de ";" final, ou des octets nuls, cherchés avec les ";") est écartée.
-    if (rogner(ligne).empty() || ligne.back() != ';') return false;
+    if (rogner(ligne).empty()) return false;
+    if (ligne.back() != ';') {
+        // Un arrêt brutal coupe une ligne après quelques champs ou la laisse pleine d'octets nuls ;
+        // une ligne sans aucun ";" n'a jamais été un enregistrement : elle est illisible, et comptée.
+        if (ligne.find(';') == std::string_view::npos && ligne.find('\0') == std::string_view::npos)
+            throw ErreurConversion("La ligne d'historique « " + std::string(ligne) + " » n'a aucun champ.");
+        return false;
+    }
     // Les champs vus en place, sans copie : le lecteur passe ici pour chaque enregistrement. Des
     // champs de quelques caractères : un simple parcours vaut mieux qu'un memchr par champ. Rien
     // n'est mis à zéro d'avance (un million de lignes, c'est le temps d'une lecture).
@@ -375,16 +382,36 @@ std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_vie
     return e;
 }
 
-NomFichierHistorique nom_fichier_historique(unsigned mois, int annee) {
-    if (mois < 1 || mois > 12) return {};
+std::string annee_fichier_historique(int annee) {
     const std::string texte_annee = std::to_string(annee);
     // Les caractères 3 et 4 de l'année : 2000 -> "00", 1999 -> "99".
-    const std::string deux_chiffres =
-        texte_annee.size() >= 4 && annee > 0 ? texte_annee.substr(2, 2) : champ_2(std::abs(annee) % 100);
+    return texte_annee.size() >= 4 && annee > 0 ? texte_annee.substr(2, 2) : champ_2(std::abs(annee) % 100);
+}
+
+NomFichierHistorique nom_fichier_historique(unsigned mois, int annee) {
+    if (mois < 1 || mois > 12) return {};
     NomFichierHistorique n;
     n.mois = mois_historique[mois - 1];
-    n.fichier = n.mois + deux_chiffres + ".fct";
+    n.fichier = n.mois + annee_fichier_historique(annee) + ".fct";
     return n;
+}
+
+std::string MoisDuFichier::nom_utf8() const {
+    if (mois < 1 || mois > 12) return {};
+    return std::string(mois_historique[mois - 1]) + annee + ".fct";
+}
+
+std::optional<MoisDuFichier> mois_du_fichier_historique(std::string_view nom) {
+    const std::string texte = est_utf8_valide(nom) ? std::string(nom) : cp1252_vers_utf8(nom);
+    if (texte.size() <= 6) return std::nullopt;
+    const std::string plie = plier_casse(texte);
+    if (!plie.ends_with(".fct")) return std::nullopt;
+    const std::string rang = rang_du_mois(std::string_view(plie).substr(0, plie.size() - 6));
+    if (rang == "-1") return std::nullopt;
+    MoisDuFichier m;
+    m.mois = 13 - static_cast<unsigned>(std::stoi(rang));
+    m.annee = texte.substr(texte.size() - 6, 2);
+    return m;
 }
 
 std::string rang_du_mois(std::string_view nom) {

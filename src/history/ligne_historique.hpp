@@ -104,7 +104,7 @@ bool est_ligne_coupee(std::string_view ligne);
 
 // Lit une ligne d'enregistrement (UTF-8). Rien pour une ligne coupée ou vide. Lève ErreurConversion
 // (message français citant le champ) quand un champ numérique (5, 8, 9, 10 ou 11) n'est pas un
-// nombre ; un champ numérique vide vaut 0.
+// nombre ou quand la ligne n'a aucun ";" ; un champ numérique vide vaut 0.
 std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_view ligne);
 // La même lecture, sans copier les textes, dans `e` que le lecteur garde d'une ligne à l'autre
 // (chaque champ y est récrit) ; faux pour une ligne coupée ou vide.
@@ -119,6 +119,20 @@ NomFichierHistorique nom_fichier_historique(unsigned mois, int annee);
 
 // Clé de tri décroissant des mois : "janvier" "12" ... "décembre" "01" ; "-1" pour un autre nom.
 std::string rang_du_mois(std::string_view nom);
+
+// Le mois d'un nom de fichier mensuel sous toute graphie qu'on rencontre : UTF-8 ("février00.fct",
+// celle que cette édition écrit), Windows-1252 des éditions précédentes (un octet pour "é"), sans
+// accent ("fevrier00.fct"), en capitales ("MARS99.FCT"). Rien pour un autre nom.
+struct MoisDuFichier {
+    unsigned mois = 0;
+    std::string annee;  // les deux caractères avant ".fct", tels qu'écrits
+    // Le nom que cette édition donne au fichier de ce mois.
+    std::string nom_utf8() const;
+};
+std::optional<MoisDuFichier> mois_du_fichier_historique(std::string_view nom);
+
+// Les deux caractères d'année d'un nom de fichier : 2000 -> "00", 1999 -> "99".
+std::string annee_fichier_historique(int annee);
 
 // Le localisateur d'un enregistrement dans la liste : numéro × 10000 + mois × 100 + année sur deux
 // chiffres. Rien s'il ne tient pas sur 32 bits signés.

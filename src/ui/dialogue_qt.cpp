@@ -1,5 +1,7 @@
 #include "ui/dialogue_qt.hpp"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
@@ -53,10 +55,14 @@ Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::v
     preparer(boite, genre, texte);
     const std::vector<Reponse> liste = boutons.empty() ? std::vector<Reponse>{Reponse::ok} : boutons;
     std::vector<std::pair<QAbstractButton*, Reponse>> correspondance;
+    // Avec « &Tout », un seul rôle pour les trois boutons : la boîte les range alors dans l'ordre
+    // donné (« &Oui », « &Non », « &Tout ») au lieu de regrouper les deux boutons qui disent oui.
+    const bool avec_tout = std::find(liste.begin(), liste.end(), Reponse::tout) != liste.end();
     for (const Reponse r : liste) {
-        const auto role = r == Reponse::non  ? QMessageBox::NoRole
-                          : r == Reponse::ok ? QMessageBox::AcceptRole
-                                             : QMessageBox::YesRole;
+        const auto role = avec_tout           ? QMessageBox::ActionRole
+                          : r == Reponse::non ? QMessageBox::NoRole
+                          : r == Reponse::ok  ? QMessageBox::AcceptRole
+                                              : QMessageBox::YesRole;
         const std::string_view legende = texte_bouton(r);
         auto* bouton =
             boite.addButton(QString::fromUtf8(legende.data(), static_cast<qsizetype>(legende.size())), role);

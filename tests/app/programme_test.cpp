@@ -11,7 +11,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -460,6 +462,55 @@ private slots:
         }
         QCOMPARE(enregistrements.size(), std::size_t{1});
         QVERIFY2(enregistrements[0].find(";MonFAI;") != std::string::npos, enregistrements[0].c_str());
+    }
+
+    // La recherche à la main : « ... » ouvre le choix d'un fichier du mois (pas d'un dossier), et
+    // le dossier du fichier choisi devient le chemin cherché.
+    void accueil_choix_d_un_fichier_historique() {
+        Poste poste;
+        const fs::path ancien = poste.racine / "L98" / "historique";
+        fs::create_directories(ancien);
+        essai::ecrire_octets(ancien / "avril99.fct", "Lumicompteur 98\r\n");
+        RegistreSqlite registre(poste.donnees / RegistreSqlite::nom_fichier);
+        ui::Taccueilform accueil({poste.donnees, registre}, QIcon());
+        accueil.show();
+        accueil.bouton_suivant()->click();
+        accueil.bouton_suivant()->click();
+        if (accueil.modele().page() != PageAccueil::manuelle)
+            QSKIP("une édition précédente est installée ici");
+        QString titre;
+        QStringList filtres;
+        bool fichiers = false;
+        QTimer mener;
+        mener.setInterval(50);
+        connect(&mener, &QTimer::timeout, this, [&] {
+            QFileDialog* choix = nullptr;
+            for (auto* w : QApplication::topLevelWidgets()) {
+                if (auto* d = qobject_cast<QFileDialog*>(w); d != nullptr && d->isVisible()) choix = d;
+            }
+            if (choix == nullptr) return;
+            mener.stop();
+            titre = choix->windowTitle();
+            filtres = choix->nameFilters();
+            fichiers = choix->fileMode() == QFileDialog::ExistingFile;
+            choix->setDirectory(QString::fromStdString(ancien.string()));
+            // Le nom tapé dans la boîte, comme l'utilisateur le ferait.
+            if (auto* nom = choix->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                nom->setText("avril99.fct");
+            static_cast<QDialog*>(choix)->accept();
+            // Un fichier refusé laisserait la boîte ouverte : l'essai échoue sans attendre.
+            if (choix->isVisible()) choix->reject();
+        });
+        mener.start();
+        accueil.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+        QCOMPARE(titre, QString("Restauration des fichiers Historique"));
+        QCOMPARE(filtres, QStringList{"Fichiers Historique (*.fct *.FCT)"});
+        QVERIFY(fichiers);
+        QCOMPARE(accueil.champ_chemin()->text(), QString::fromStdString(ancien.string()));
+        QVERIFY(accueil.bouton_suivant()->isEnabled());
+        accueil.bouton_suivant()->click();
+        QCOMPARE(accueil.modele().page(), PageAccueil::liste);
+        QCOMPARE(accueil.modele().fichiers(), std::vector<std::string>{"avril99.fct"});
     }
 
     // La connexion simulée de la démonstration n'a pas de veille : ses 100 ms restent.

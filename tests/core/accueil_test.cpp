@@ -82,6 +82,31 @@ TEST(ImportHistorique, RechercheAutomatique) {
                        "98\\\\lumi98.exe\"\n");
              return prefixe / "dosdevices" / "c:" / "Program Files" / "Lumicompteur 98";
          }},
+        {"clé Run entre guillemets, suivie de -invisible",
+         [](PosteImport& p) {
+             const fs::path prefixe = p.home / ".wine";
+             p.fichier(prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "LUMI98.EXE");
+             p.fichier(prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "janvier00.fct");
+             p.fichier(
+                 prefixe / "system.reg",
+                 "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run] "
+                 "1700000000\n\"Lumicompteur 98\"=\"\\\"C:\\\\Program Files\\\\Lumicompteur "
+                 "98\\\\LUMI98.EXE\\\" -invisible\"\n");
+             return prefixe / "drive_c" / "Program Files" / "Lumicompteur 98";
+         }},
+        {"clé Run en noms courts, fichiers dans le sous-dossier historique",
+         [](PosteImport& p) {
+             const fs::path prefixe = p.home / ".wine";
+             p.fichier(prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "LUMI98.EXE");
+             p.fichier(prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "historique" /
+                       "fevrier98.fct");
+             fs::create_directories(prefixe / "drive_c" / "ProgramData");
+             p.fichier(
+                 prefixe / "system.reg",
+                 "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run] "
+                 "1700000000\n\"Lumicompteur 98\"=\"C:\\\\PROGRA~1\\\\LUMICO~1\\\\LUMI98.EXE -invisible\"\n");
+             return prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "historique";
+         }},
         {"« Path » du magasin, son sous-dossier Historique d'abord",
          [](PosteImport& p) {
              p.fichier(p.racine / "vieux" / "Historique" / "mai99.fct");
@@ -117,8 +142,10 @@ TEST(ImportHistorique, ToutRemplaceSansAutreQuestionEtUnEchecLaisseLaDestination
     ASSERT_EQ(p.dialogue.boites().size(), 1u);
     EXPECT_EQ(p.dialogue.boites()[0].texte, "Le fichier fevrier99.fct existe déjà !\nVoulez-vous le remplacer ?");
     EXPECT_EQ(r.copies.size(), 3u);
-    for (const char* nom : {"janvier99.fct", "fevrier99.fct", "mars99.fct"})
+    // Février arrive sous le nom que cette édition écrit, et remplace l'ancien nom sans accent.
+    for (const char* nom : {"janvier99.fct", "février99.fct", "mars99.fct"})
         EXPECT_EQ(essai::lire_octets(p.historique / nom), "nouveau") << nom;
+    EXPECT_FALSE(fs::exists(p.historique / "fevrier99.fct"));
 
     // « &Non » laisse le fichier ; une source illisible laisse la destination intacte et est nommée.
     p.fichier(source / "avril99.fct", "nouveau");
@@ -191,10 +218,14 @@ TEST(ModeleAccueil, RechercheManuelle) {
     ASSERT_EQ(p.dialogue.boites().size(), 1u);
     EXPECT_NE(p.dialogue.boites()[0].texte.find('\n'), std::string::npos);
     EXPECT_TRUE(m.chemin_manuel().empty());
-    p.fichier(p.racine / "ici" / "avril00.fct");
+    // Le dossier de l'édition précédente : ses mois sont dans son sous-dossier « historique ».
+    p.fichier(p.racine / "ici" / "historique" / "avril00.fct");
+    p.fichier(p.racine / "ici" / "LUMI98.EXE");
     m.changer_chemin((p.racine / "ici").string());
     m.suivant();
     EXPECT_EQ(m.page(), PageAccueil::liste);
+    EXPECT_EQ(p.dialogue.boites().size(), 1u);
+    EXPECT_EQ(m.fichiers(), std::vector<std::string>{"avril00.fct"});
     // « &Annuler » de la recherche mène à la fin de la reprise.
     auto m2 = p.modele();
     m2.suivant();

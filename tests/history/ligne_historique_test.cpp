@@ -217,7 +217,9 @@ TEST(LectureHistorique, LignesCoupeesSauteesEtNombresIllisibles) {
                               "u;t;05/01/2000;10H00;1 minute;Rouge;A;1;-4;0;0;|;;",
                               "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;x;0;0;|;;",
                               "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;-4;0;douze;|;;",
-                              "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;0;P;0;|;;"}) {
+                              "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;0;P;0;|;;",
+                              // Aucun ";" : jamais un enregistrement, compté illisible et non sauté.
+                              "Paul Heures pleines 05/01/2000 21H14 00:12:31"}) {
         SCOPED_TRACE(ligne);
         EXPECT_THROW(decoder_ligne_historique(ligne), ErreurConversion);
     }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <initializer_list>
 #include <random>
@@ -12,6 +13,7 @@
 #include "base/texte.hpp"
 #include "commun/soutien.hpp"
 #include "history/fenetre/rapport_historique.hpp"
+#include "history/fichiers_historique.hpp"
 
 namespace lumi {
 namespace {
@@ -164,13 +166,14 @@ TEST(VueHistorique, ModesProvidersEtTotalTtcArrondiParLigne) {
 
 TEST(VueHistorique, LigneIllisibleSauteeEtCompteeLesSuivantesGardees) {
     DossierHistorique h;
-    h.mois(1, 2000, {ligne("Paul", "03/01/2000"), ligne("Paul", "04/01/2000", "00:10:00", "A", "deux"),
-                     ligne("Paul", "05/01/2000", "dix"), ligne("Paul", "06/01/2000"),
-                     ligne("Paul", "pas une date")});
+    h.mois(1, 2000,
+           {ligne("Paul", "03/01/2000"), ligne("Paul", "04/01/2000", "00:10:00", "A", "deux"),
+            ligne("Paul", "05/01/2000", "dix"), ligne("Paul", "06/01/2000"), ligne("Paul", "pas une date"),
+            "une ligne sans aucun champ"});
     VueHistorique v(h.dossier(), reglages(), jour(2000, 1, 20));
     v.choisir_type(TypeHistorique::mensuel);
-    EXPECT_EQ(v.accumulateurs().lignes_illisibles(), 2);
-    EXPECT_EQ(v.texte_illisibles(), "2 lignes illisibles dans janvier00.fct");
+    EXPECT_EQ(v.accumulateurs().lignes_illisibles(), 3);
+    EXPECT_EQ(v.texte_illisibles(), "3 lignes illisibles dans janvier00.fct");
     // La date illisible reste montrée, sans compter dans la facture.
     ASSERT_EQ(v.lignes().size(), 3u);
     EXPECT_EQ(v.lignes()[0].tarification, ".........");
@@ -192,6 +195,61 @@ TEST(VueHistorique, FinsDeFevrierEtListeDesMois) {
                                                    "mois de janvier 2000", "mois de décembre 1999"}));
     EXPECT_EQ(l.choisi, 0);
     EXPECT_EQ(liste_mois_historique(h.dossier(), jour(2000, 1, 4)).choisi, 1);
+}
+
+// Les fichiers des éditions précédentes gardent leurs noms : "f\xe9vrier" en Windows-1252 (un octet
+// pour "é"), "fevrier" sans accent. Le mois en a ici trois à la fois, décembre deux.
+TEST(VueHistorique, MoisSousToutesLesGraphiesLusEtEffacesDansLeurFichier) {
+    DossierHistorique h;
+    const auto ecrire = [&](const std::string& nom, unsigned m, int a,
+                            std::initializer_list<std::string> lignes) {
+        std::string texte = entete_historique(nom_fichier_historique(m, a).mois, a, "19,6");
+        for (const auto& l : lignes) texte += l + "\r\n";
+        essai::ecrire_octets(h.dossier() / nom, utf8_vers_cp1252(texte));
+    };
+    ecrire("f\xe9vrier00.fct", 2, 2000, {ligne("Paul", "01/02/2000"), ligne("Anne", "02/02/2000")});
+    ecrire("fevrier00.fct", 2, 2000, {ligne("Zoé", "03/02/2000")});
+    h.mois(2, 2000, {ligne("Paul", "04/02/2000")});  // février00.fct, celui que cette édition écrit
+    ecrire(
+        "d\xe9"
+        "cembre99.fct",
+        12, 1999, {ligne("Paul", "30/12/1999")});
+    ecrire("DECEMBRE98.FCT", 12, 1998, {ligne("Paul", "24/12/1998")});
+
+    const auto liste = liste_mois_historique(h.dossier(), jour(2000, 2, 20));
+    EXPECT_EQ(liste.entrees, (std::vector<std::string>{"mois de février 2000", "mois de décembre 1999",
+                                                       "mois de décembre 1998"}));
+
+    VueHistorique v(h.dossier(), reglages(), jour(2000, 2, 20));
+    v.choisir_type(TypeHistorique::mensuel);
+    // Les autres graphies d'abord, le fichier au nom UTF-8 en dernier (la liste montre le dernier lu en
+    // tête).
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"04/02/2000", "02/02/2000", "01/02/2000", "03/02/2000"}));
+    v.choisir_mois(1);
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"30/12/1999"}));
+    v.choisir_mois(2);
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"24/12/1998"}));
+
+    // "&Effacer" sur Anne (2e enregistrement du fichier en Windows-1252) récrit ce fichier-là, en
+    // Windows-1252, sans créer ni toucher février00.fct.
+    v.choisir_mois(0);
+    const auto anne = std::find_if(v.lignes().begin(), v.lignes().end(),
+                                   [](const auto& l) { return l.utilisateur == "Anne"; });
+    ASSERT_NE(anne, v.lignes().end());
+    const std::string utf8_avant = essai::lire_octets(h.dossier() / "février00.fct");
+    ASSERT_TRUE(v.supprimer(anne->localisateur, ActionLigne::marquer));
+    EXPECT_NE(essai::lire_octets(h.dossier() / "f\xe9vrier00.fct")
+                  .find("Anne;Heures pleines;02/02/2000;10H00;00:10:00;Rouge;A;1,000;-4;0;0,000;\xa4;"),
+              std::string::npos);
+    EXPECT_EQ(essai::lire_octets(h.dossier() / "février00.fct"), utf8_avant);
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"04/02/2000", "01/02/2000", "03/02/2000"}));
+    // Le dernier du mois, dans le fichier au nom UTF-8, reste joignable après les autres.
+    const auto dernier = std::find_if(v.lignes().begin(), v.lignes().end(),
+                                      [](const auto& l) { return l.date == "04/02/2000"; });
+    ASSERT_TRUE(v.supprimer(dernier->localisateur, ActionLigne::marquer));
+    EXPECT_NE(h.octets(2, 2000).find("04/02/2000;10H00;00:10:00;Rouge;A;1,000;-4;0;0,000;¤;"),
+              std::string::npos);
+    EXPECT_EQ(dates(v), (std::vector<std::string>{"01/02/2000", "03/02/2000"}));
 }
 
 TEST(VueHistorique, DateDeLaFacture) {

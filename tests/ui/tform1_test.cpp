@@ -23,6 +23,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -620,7 +621,12 @@ private slots:
                 for (auto* w : QApplication::topLevelWidgets()) {
                     auto* boite = qobject_cast<QMessageBox*>(w);
                     if (!boite || !boite->isVisible()) continue;
-                    for (auto* b : boite->buttons()) *vus << b->text();
+                    // Dans l'ordre où l'utilisateur les lit, de gauche à droite.
+                    auto boutons = boite->buttons();
+                    std::sort(boutons.begin(), boutons.end(), [boite](auto* g, auto* d) {
+                        return g->mapTo(boite, QPoint(0, 0)).x() < d->mapTo(boite, QPoint(0, 0)).x();
+                    });
+                    for (auto* b : boutons) *vus << b->text();
                     if (bouton.isEmpty()) {
                         boite->reject();
                     } else {
@@ -639,8 +645,7 @@ private slots:
         vus.clear();
         repondre({}, &vus);
         QCOMPARE(dialogue.question("Quitter ?", true), Reponse::non);
-        vus.sort();
-        QCOMPARE(vus, (QStringList{"&Non", "&Oui", "&Tout"}));
+        QCOMPARE(vus, (QStringList{"&Oui", "&Non", "&Tout"}));
         vus.clear();
         repondre("&Tout", &vus);
         QCOMPARE(dialogue.question("Tous ?", true), Reponse::tout);

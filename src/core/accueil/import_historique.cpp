@@ -11,6 +11,7 @@
 #include "base/erreurs.hpp"
 #include "base/fichiers.hpp"
 #include "base/texte.hpp"
+#include "history/fichiers_historique.hpp"
 #include "history/ligne_historique.hpp"
 #include "settings/fichier_ini.hpp"
 
@@ -90,6 +91,61 @@ std::optional<fs::path> dossier_de(const std::string& programme, const fs::path&
     }
     if (programme.empty() || programme.front() != '/') return std::nullopt;
     return fs::path(programme).parent_path();
+}
+
+// Le nom court "PROGRA~1" d'un élément sans nom court sur ce disque : le n-ième (dans l'ordre des
+// noms, comme Windows les a numérotés en général) des noms dont la forme sans blancs ni points
+// commence comme lui et dont l'extension commence comme la sienne.
+std::optional<fs::path> nom_court(const fs::path& dossier, std::string_view element) {
+    const auto tilde = element.find('~');
+    if (tilde == std::string_view::npos || tilde == 0) return std::nullopt;
+    const auto point = element.find('.', tilde);
+    const std::string_view chiffres =
+        element.substr(tilde + 1, point == std::string_view::npos ? point : point - tilde - 1);
+    int rang = 0;
+    for (const char c : chiffres) {
+        if (c < '0' || c > '9') return std::nullopt;
+        rang = rang * 10 + (c - '0');
+    }
+    if (chiffres.empty() || rang < 1) return std::nullopt;
+    const std::string debut = plier_casse(element.substr(0, tilde));
+    const std::string extension =
+        point == std::string_view::npos ? "" : plier_casse(element.substr(point + 1));
+    std::vector<fs::path> candidats;
+    std::error_code ec;
+    for (fs::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
+        const std::string nom = it->path().filename().string();
+        const auto dernier_point = nom.rfind('.');
+        std::string base;
+        for (const char c : nom.substr(0, dernier_point)) {
+            if (c != ' ' && c != '.') base += c;
+        }
+        const std::string ext =
+            dernier_point == std::string::npos ? "" : plier_casse(nom.substr(dernier_point + 1));
+        if (plier_casse(base).starts_with(debut) && ext.starts_with(extension))
+            candidats.push_back(it->path());
+    }
+    std::sort(candidats.begin(), candidats.end());
+    if (static_cast<std::size_t>(rang) > candidats.size()) return std::nullopt;
+    return candidats[static_cast<std::size_t>(rang) - 1];
+}
+
+// Le programme d'une commande de démarrage Windows : entre guillemets (« "C:\Program Files\...\
+// LUMI98.EXE" -invisible »), sinon le plus court début, coupé à un blanc, qui existe dans le préfixe.
+std::string programme_windows(std::string_view commande, const fs::path& prefixe) {
+    commande = rogner(commande);
+    if (commande.starts_with('"')) {
+        const auto fin = commande.find('"', 1);
+        return std::string(commande.substr(1, fin == std::string_view::npos ? fin : fin - 1));
+    }
+    for (auto blanc = commande.find(' '); blanc != std::string_view::npos;
+         blanc = commande.find(' ', blanc + 1)) {
+        const std::string debut(commande.substr(0, blanc));
+        std::error_code ec;
+        if (const auto chemin = chemin_wine(prefixe, debut); chemin && fs::is_regular_file(*chemin, ec))
+            return debut;
+    }
+    return std::string(commande);
 }
 
 // "\\" du registre de Wine rendu en "\" ; les autres échappements ne servent pas aux chemins.
@@ -174,6 +230,20 @@ std::vector<std::string> recherche_des_fichiers(const fs::path& dossier) {
     return noms;
 }
 
+FichiersTrouves recherche_dans_dossier(const fs::path& dossier) {
+    if (auto fichiers = recherche_des_fichiers(dossier); !fichiers.empty())
+        return {dossier, std::move(fichiers)};
+    // Le sous-dossier où l'édition précédente rangeait ses mois, quelle que soit sa casse.
+    std::error_code ec;
+    for (fs::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
+        std::error_code e;
+        if (!it->is_directory(e) || !egal_sans_casse(it->path().filename().string(), "historique")) continue;
+        if (auto fichiers = recherche_des_fichiers(it->path()); !fichiers.empty())
+            return {it->path(), std::move(fichiers)};
+    }
+    return {};
+}
+
 std::optional<fs::path> chemin_wine(const fs::path& prefixe, std::string_view windows) {
     if (windows.size() < 2 || windows[1] != ':') return std::nullopt;
     const std::string lecteur = plier_casse(windows.substr(0, 2));
@@ -192,11 +262,16 @@ std::optional<fs::path> chemin_wine(const fs::path& prefixe, std::string_view wi
         std::error_code ec;
         if (!fs::exists(suivant, ec)) {
             // Windows ne tient pas compte de la casse : « program files » est « Program Files ».
+            bool trouve = false;
             for (fs::directory_iterator it(chemin, ec), fin_it; !ec && it != fin_it; it.increment(ec)) {
                 if (egal_sans_casse(it->path().filename().string(), element)) {
                     suivant = it->path();
+                    trouve = true;
                     break;
                 }
+            }
+            if (!trouve) {
+                if (auto court = nom_court(chemin, element)) suivant = *court;
             }
         }
         chemin = suivant;
@@ -213,7 +288,7 @@ std::optional<fs::path> dossier_commande_edition_98(const EnvironnementImport& e
             if (auto dossier = dossier_du_programme(*exec, prefixe)) return dossier;
         }
     }
-    if (const auto run = run_wine(prefixe)) return dossier_de(*run, prefixe);
+    if (const auto run = run_wine(prefixe)) return dossier_de(programme_windows(*run, prefixe), prefixe);
     return std::nullopt;
 }
 
@@ -228,9 +303,7 @@ FichiersTrouves recherche_automatique(const EnvironnementImport& env, const Regi
         return {dossier, std::move(fichiers)};
     };
     if (const auto dossier = dossier_commande_edition_98(env)) {
-        if (auto t = essayer(*dossier); t.source) return t;
-        if (auto t = essayer(*dossier / "historique"); t.source) return t;
-        if (auto t = essayer(*dossier / "Historique"); t.source) return t;
+        if (auto t = recherche_dans_dossier(*dossier); t.source) return t;
     }
     const std::string chemin = registre.lire_valeur(cle_chemin_edition_98(), "Path");
     if (chemin.empty() || !est_dossier(chemin)) return {};
@@ -259,9 +332,23 @@ ResultatCopie copie_des_fichiers(const fs::path& source, const std::vector<std::
     bool tout = false;
     for (const auto& nom : fichiers) {
         const fs::path depuis = source / nom;
-        const fs::path vers = historique / nom;
-        if (!tout && fs::exists(vers, ec)) {
-            const Reponse reponse = question(texte_question_remplacement(nom));
+        // Le fichier arrive sous le nom que cette édition écrit ("f\xe9vrier98.fct" et
+        // "fevrier98.fct" deviennent "février98.fct") : un mois n'a qu'un fichier dans l'historique.
+        // Un mois déjà là sous une autre graphie est le même fichier pour la question.
+        const auto mois = mois_du_fichier_historique(nom);
+        const std::string nom_utf8 =
+            mois ? mois->nom_utf8() : (est_utf8_valide(nom) ? nom : cp1252_vers_utf8(nom));
+        const fs::path vers = historique / nom_utf8;
+        // Les fichiers du mois déjà là, sous toute graphie : remplacés ensemble, ou gardés ensemble.
+        std::vector<fs::path> deja_la;
+        if (mois) {
+            deja_la = InventaireHistorique(historique).fichiers(mois->mois, mois->annee);
+        } else if (fs::exists(vers, ec)) {
+            deja_la.push_back(vers);
+        }
+        if (!tout && !deja_la.empty()) {
+            const Reponse reponse =
+                question(texte_question_remplacement(est_utf8_valide(nom) ? nom : cp1252_vers_utf8(nom)));
             if (reponse == Reponse::tout) tout = true;
             if (reponse == Reponse::non) {
                 r.laisses.push_back(nom);
@@ -272,6 +359,11 @@ ResultatCopie copie_des_fichiers(const fs::path& source, const std::vector<std::
         try {
             errno = 0;
             copier_fichier_sur(depuis, vers);
+            // Le mois remplacé ne doit pas compter deux fois : ses autres graphies s'en vont.
+            for (const auto& ancien : deja_la) {
+                std::error_code e;
+                if (!fs::equivalent(ancien, vers, e)) fs::remove(ancien, e);
+            }
             r.copies.push_back(nom);
         } catch (const ErreurFichier& e) {
             r.echecs.emplace_back(nom, e.what());

@@ -27,6 +27,9 @@ struct FichiersTrouves {
 // nom de mois français ; un nom écrit en Windows-1252 est rendu en UTF-8.
 std::vector<std::string> recherche_des_fichiers(const std::filesystem::path& dossier);
 
+// Les fichiers du mois d'un dossier, sinon ceux de son sous-dossier « historique » (toute casse).
+FichiersTrouves recherche_dans_dossier(const std::filesystem::path& dossier);
+
 // Où l'environnement dit que vivait l'édition précédente.
 struct EnvironnementImport {
     std::filesystem::path personnel;                      // HOME

@@ -95,13 +95,13 @@ void ModeleAccueil::suivant() {
             break;
         case PageAccueil::manuelle: {
             if (!boutons().suivant_actif) break;
-            auto fichiers = recherche_des_fichiers(chemin_manuel_);
-            if (fichiers.empty()) {
+            auto trouves = recherche_dans_dossier(chemin_manuel_);
+            if (!trouves.source) {
                 c_.dialogue.avertissement(message(94) + "\n" + message(95));
                 chemin_manuel_.clear();
                 break;
             }
-            trouves_ = {fs::path(chemin_manuel_), std::move(fichiers)};
+            trouves_ = std::move(trouves);
             page_ = PageAccueil::liste;
             break;
         }

@@ -103,8 +103,7 @@ GraphiqueMois graphique_de_la_vue(const VueHistorique& vue, NumeroJour aujourdhu
         criteres.fin = plage->second;
         criteres.effacees = false;
         AccumulateursHistorique acc;
-        const fs::path fichier = vue.dossier_historique() / nom_fichier_historique(mois, annee).fichier;
-        if (!lecture_historique(fichier, mois, annee, criteres, r, acc, {})) continue;
+        if (!lecture_mois_historique(vue.dossier_historique(), mois, annee, criteres, r, acc, {})) continue;
         totaux.push_back({mois, annee, r.ttc ? acc.total_ttc : acc.total_ht});
         if (totaux.size() == nb_mois_graphique) break;  // la liste va du plus récent au plus ancien
     }

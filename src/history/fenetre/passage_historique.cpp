@@ -125,6 +125,7 @@ private:
 struct PassageFichier {
     bool lu = false;
     std::string fichier;
+    std::int32_t nb_enregistrements = 0;  // lignes après l'en-tête, comme le localisateur les numérote
     int nb = 0, nb_auto = 0, nb_manuelles = 0, illisibles = 0;
     std::int64_t secondes = 0, secondes_periode = 0;
     std::vector<double> ht, ttc;
@@ -156,6 +157,7 @@ PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee,
 
     VueEnregistrementHistorique e;
     for (std::size_t numero = 1; lignes.suivante(ligne); ++numero) {
+        p.nb_enregistrements = static_cast<std::int32_t>(numero);
         try {
             if (!decoder_vue_ligne_historique(ligne, e))
                 continue;  // ligne vide ou coupée par un arrêt brutal
@@ -231,7 +233,10 @@ PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee,
 }
 
 // Ajoute aux accumulateurs ce qu'un fichier a donné, les montants dans l'ordre de ses lignes.
-void ajouter_passage(AccumulateursHistorique& acc, PassageFichier&& p, const LigneMontree& rappel) {
+// `decalage` : les enregistrements des fichiers du même mois lus avant lui, que ses localisateurs
+// suivent.
+void ajouter_passage(AccumulateursHistorique& acc, PassageFichier&& p, const LigneMontree& rappel,
+                     unsigned mois = 0, int annee = 0, std::int32_t decalage = 0) {
     acc.nb += p.nb;
     acc.nb_auto += p.nb_auto;
     acc.nb_manuelles += p.nb_manuelles;
@@ -244,9 +249,29 @@ void ajouter_passage(AccumulateursHistorique& acc, PassageFichier&& p, const Lig
     for (const auto& nom : p.providers) ajouter_sans_doublon(acc.providers, nom);
     if (p.illisibles > 0) acc.illisibles.push_back({std::move(p.fichier), p.illisibles});
     if (rappel) {
-        for (auto& l : p.lignes) rappel(std::move(l));
+        for (auto& l : p.lignes) {
+            if (decalage > 0 && l.localisateur > 0)
+                l.localisateur = localisateur(l.localisateur / 10000 + decalage, mois, annee).value_or(0);
+            rappel(std::move(l));
+        }
     }
     acc.rien_affiche = acc.nb == 0;
+}
+
+struct FichierALire {
+    fs::path chemin;
+    unsigned mois;
+    int annee;
+    bool premier_du_mois;
+};
+
+void ajouter_fichiers_du_mois(std::vector<FichierALire>& liste, const InventaireHistorique& inventaire,
+                              unsigned mois, int annee) {
+    bool premier = true;
+    for (const auto& chemin : inventaire.fichiers(mois, annee)) {
+        liste.push_back({chemin, mois, annee, premier});
+        premier = false;
+    }
 }
 
 }  // namespace
@@ -260,17 +285,30 @@ bool lecture_historique(const fs::path& chemin, unsigned mois, int annee, const 
     return lu;
 }
 
+bool lecture_mois_historique(const fs::path& dossier_historique, unsigned mois, int annee,
+                             const CriteresHistorique& criteres, const ReglagesAffichageHistorique& reglages,
+                             AccumulateursHistorique& acc, const LigneMontree& rappel) {
+    const InventaireHistorique inventaire(dossier_historique);
+    bool lu = false;
+    std::int32_t decalage = 0;
+    for (const auto& chemin : inventaire.fichiers(mois, annee)) {
+        PassageFichier p = passer_fichier(chemin, mois, annee, criteres, reglages, static_cast<bool>(rappel));
+        if (!p.lu) continue;
+        lu = true;
+        const std::int32_t nb = p.nb_enregistrements;
+        ajouter_passage(acc, std::move(p), rappel, mois, annee, decalage);
+        decalage += nb;
+    }
+    return lu;
+}
+
 void parcourir_plage_historique(const fs::path& dossier_historique, const CriteresHistorique& criteres,
                                 const ReglagesAffichageHistorique& reglages, AccumulateursHistorique& acc,
                                 const LigneMontree& rappel) {
     CriteresHistorique c = criteres;
     if (c.fin < c.debut) std::swap(c.debut, c.fin);
-    struct Mois {
-        fs::path chemin;
-        unsigned mois;
-        int annee;
-    };
-    std::vector<Mois> liste;
+    std::vector<FichierALire> liste;
+    const InventaireHistorique inventaire(dossier_historique);
     const auto debut = date_du_jour(c.debut);
     const auto fin = date_du_jour(c.fin);
     int annee = static_cast<int>(debut.year());
@@ -278,13 +316,22 @@ void parcourir_plage_historique(const fs::path& dossier_historique, const Criter
     const int annee_fin = static_cast<int>(fin.year());
     const unsigned mois_fin = static_cast<unsigned>(fin.month());
     while (annee < annee_fin || (annee == annee_fin && mois <= mois_fin)) {
-        liste.push_back({dossier_historique / nom_fichier_historique(mois, annee).fichier, mois, annee});
+        ajouter_fichiers_du_mois(liste, inventaire, mois, annee);
         if (++mois > 12) {
             mois = 1;
             ++annee;
         }
     }
     const bool avec_lignes = static_cast<bool>(rappel);
+    std::int32_t decalage = 0;
+    // Dans l'ordre des fichiers : ceux d'un même mois numérotent leurs enregistrements à la suite.
+    const auto ajouter = [&](std::size_t i, PassageFichier&& p) {
+        if (liste[i].premier_du_mois) decalage = 0;
+        if (!p.lu) return;
+        const std::int32_t nb = p.nb_enregistrements;
+        ajouter_passage(acc, std::move(p), rappel, liste[i].mois, liste[i].annee, decalage);
+        decalage += nb;
+    };
     const auto passer = [&](std::size_t i) {
         PassageFichier p;
         try {
@@ -302,7 +349,7 @@ void parcourir_plage_historique(const fs::path& dossier_historique, const Criter
         for (std::size_t i = 0; i < n; ++i) {
             PassageFichier p = passer(i);
             if (p.erreur) std::rethrow_exception(p.erreur);
-            if (p.lu) ajouter_passage(acc, std::move(p), rappel);
+            ajouter(i, std::move(p));
         }
         acc.rien_affiche = acc.nb == 0;
         return;
@@ -347,7 +394,7 @@ void parcourir_plage_historique(const fs::path& dossier_historique, const Criter
             attente.unlock();
             ++suivant;
             if (p.erreur) std::rethrow_exception(p.erreur);
-            if (p.lu) ajouter_passage(acc, std::move(p), rappel);
+            ajouter(suivant - 1, std::move(p));
         }
     }
     acc.rien_affiche = acc.nb == 0;

@@ -91,6 +91,12 @@ bool lecture_historique(const std::filesystem::path& chemin, unsigned mois, int 
                         const CriteresHistorique& criteres, const ReglagesAffichageHistorique& reglages,
                         AccumulateursHistorique& acc, const LigneMontree& rappel);
 
+// Lit tous les fichiers du mois (InventaireHistorique), les enregistrements numérotés à la suite d'un
+// fichier à l'autre. Rend faux si le mois n'a aucun fichier.
+bool lecture_mois_historique(const std::filesystem::path& dossier_historique, unsigned mois, int annee,
+                             const CriteresHistorique& criteres, const ReglagesAffichageHistorique& reglages,
+                             AccumulateursHistorique& acc, const LigneMontree& rappel);
+
 // Lit les mois de la plage (début et fin échangés au besoin), du plus ancien au plus récent. Deux
 // fils peuvent lire les fichiers ; le rappel est appelé dans celui de l'appelant, dans l'ordre.
 void parcourir_plage_historique(const std::filesystem::path& dossier_historique,

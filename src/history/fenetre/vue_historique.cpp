@@ -5,6 +5,7 @@
 
 #include "base/texte.hpp"
 #include "history/facture.hpp"
+#include "history/fichiers_historique.hpp"
 #include "settings/parametres.hpp"
 #include "tariff/chargeur.hpp"
 #include "tariff/monnaie.hpp"
@@ -32,18 +33,13 @@ std::optional<TypeHistorique> type_historique(int indice) {
 ListeMois liste_mois_historique(const fs::path& dossier_historique, NumeroJour aujourdhui) {
     // Clé de tri : 3000 moins l'année, puis le rang du mois : le plus récent vient en tête.
     std::map<std::string, std::string> tries;
-    std::error_code ec;
-    for (fs::directory_iterator it(dossier_historique, ec), fin; !ec && it != fin; it.increment(ec)) {
-        const std::string nom = it->path().filename().string();
-        if (nom.size() <= 6 || nom.substr(nom.size() - 4) != ".fct") continue;
-        const std::string chiffres = nom.substr(nom.size() - 6, 2);
+    // Un mois dont les fichiers portent plusieurs graphies n'a qu'une entrée, au nom de cette édition.
+    for (const auto& [mois, chiffres] : InventaireHistorique(dossier_historique).mois_presents()) {
         if (chiffres[0] < '0' || chiffres[0] > '9' || chiffres[1] < '0' || chiffres[1] > '9') continue;
-        const int deux = std::stoi(chiffres);
+        const int deux = (chiffres[0] - '0') * 10 + (chiffres[1] - '0');
         const int annee = deux > 96 ? 1900 + deux : 2000 + deux;
-        const std::string mois = nom.substr(0, nom.size() - 6);
-        const std::string rang = rang_du_mois(mois);
-        if (rang == "-1") continue;
-        tries[std::to_string(3000 - annee) + rang] = entree_mois(mois, annee);
+        tries[std::to_string(3000 - annee) + rang_du_mois(nom_fichier_historique(mois, annee).mois)] =
+            entree_mois(nom_fichier_historique(mois, annee).mois, annee);
     }
     ListeMois liste;
     for (auto& [cle, entree] : tries) liste.entrees.push_back(std::move(entree));
@@ -340,7 +336,14 @@ bool VueHistorique::supprimer(std::int32_t localisateur, ActionLigne action, std
         if (erreur) *erreur = "Cette ligne ne désigne aucun enregistrement de l'historique.";
         return false;
     }
-    if (!modifier_ligne_historique(action, l->numero, dossier_, l->fichier, erreur)) return false;
+    // Le numéro suit les fichiers du mois sous toutes leurs graphies : c'est celui qui porte
+    // l'enregistrement qu'on récrit, sous son nom à lui.
+    const auto situe = situer_enregistrement(dossier_, l->mois, 1900 + localisateur % 100, l->numero);
+    // Hors des fichiers du mois : le fichier de ce nom dit lui-même ce qui manque.
+    const bool ok = situe ? modifier_ligne_historique(action, situe->numero, dossier_,
+                                                      situe->fichier.filename().string(), erreur)
+                          : modifier_ligne_historique(action, l->numero, dossier_, l->fichier, erreur);
+    if (!ok) return false;
     derniere_plage_.reset();
     calcul_mois_historique();
     return true;

@@ -99,9 +99,17 @@ Taccueilform::Taccueilform(CouturesAccueil coutures, const QIcon& icone, QWidget
             appliquer();
         });
         connect(parcourir, &QPushButton::clicked, this, [this] {
-            const QString dossier = QFileDialog::getExistingDirectory(
-                this, q(std::string(titre_choix_dossier)), chemin_->text());
+            // On montre les fichiers du mois eux-mêmes : l'utilisateur reconnaît le dossier à ce qu'il
+            // contient, et c'est ce dossier qui est retenu.
+            QFileDialog choix(this, q(std::string(titre_choix_dossier)), chemin_->text(),
+                              QStringLiteral("Fichiers Historique (*.fct *.FCT)"));
+            choix.setObjectName(QStringLiteral("OpenDialog1"));
+            choix.setFileMode(QFileDialog::ExistingFile);
+            choix.setAcceptMode(QFileDialog::AcceptOpen);
+            if (choix.exec() != QDialog::Accepted) return;
+            const QString dossier = choix.directory().absolutePath();
             if (dossier.isEmpty()) return;
+            chemin_->setText(dossier);
             modele_->choisir_dossier(dossier.toStdString());
             appliquer();
         });
