@@ -185,12 +185,11 @@ void ThistoForm::construire() {
     gras.setBold(true);
     Label1->setFont(gras);
     tout->addWidget(Label1);
-    // Les textes qui changent avec le type et les dates passent à la ligne plutôt que d'élargir la
-    // fenêtre : elle garde la taille choisie, quel que soit le type.
-    for (QLabel* l : {Label1, Label2, Label3, Label4, Label5}) {
-        l->setWordWrap(true);
-        l->setMinimumWidth(0);
-    }
+    // Les textes qui changent avec le type et les dates n'élargissent pas la fenêtre : elle garde la
+    // taille choisie, quel que soit le type. Les lignes pleine largeur passent à la ligne ; les
+    // légendes des dates gardent leur texte sur une ligne tant qu'il y a la place.
+    for (QLabel* l : {Label1, Label5}) l->setWordWrap(true);
+    for (QLabel* l : {Label2, Label3, Label4}) l->setMinimumWidth(1);
 
     // --- La liste, les lignes d'avis par-dessus quand elle est vide ---
     modele_ = new ModeleListeHistorique(this);
