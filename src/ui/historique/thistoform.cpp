@@ -816,14 +816,20 @@ void ThistoForm::mousePressEvent(QMouseEvent* evenement) {
 
 bool ThistoForm::eventFilter(QObject* objet, QEvent* evenement) {
     if (evenement->type() == QEvent::KeyPress) {
-        // Une date tapée par-dessus tout le texte choisi (Ctrl+A, double clic) commence par le jour :
-        // sinon le premier chiffre tombait dans la section du curseur et le jour était perdu.
+        // Une date tapée par-dessus tout le texte choisi (Ctrl+A, double clic) commence par le jour ;
+        // un chiffre tapé au début d'une section, après un clic, remplace cette section. Sinon le
+        // premier chiffre tombait ailleurs ou était refusé, et le jour était perdu.
         auto* champ = qobject_cast<QDateEdit*>(objet);
         const auto* touche = static_cast<QKeyEvent*>(evenement);
         const auto* texte = champ != nullptr ? champ->findChild<QLineEdit*>() : nullptr;
-        if (texte != nullptr && !touche->text().isEmpty() && touche->text().front().isDigit() &&
-            texte->selectedText() == texte->text()) {
-            champ->setSelectedSection(QDateTimeEdit::DaySection);
+        if (texte != nullptr && !touche->text().isEmpty() && touche->text().front().isDigit()) {
+            const int position = texte->cursorPosition();
+            if (texte->hasSelectedText() && texte->selectedText() == texte->text()) {
+                champ->setSelectedSection(QDateTimeEdit::DaySection);
+            } else if (!texte->hasSelectedText() &&
+                       (position == 0 || texte->text().at(position - 1) == QLatin1Char('/'))) {
+                champ->setSelectedSection(champ->currentSection());
+            }
         }
         // Un "/" tapé juste après un séparateur : le champ est déjà passé de lui-même à la section
         // suivante quand la précédente était complète ; sauter encore perdrait le mois.
