@@ -38,7 +38,7 @@ constexpr std::string_view details_usage =
     "  --pdf FICHIER         écrit le rapport imprimé dans ce fichier PDF (pdf=FICHIER)\n"
     "  --graphique FICHIER   le coût des douze derniers mois en image PNG (graphique=FICHIER)\n"
     "  --retarifer TARIF     les connexions montrées reprises sous ce tarif (et --retarifer-option REF)\n"
-    "  Le type 0 écrit aussi projection_cout= et projection_date= (fin de la période de 60 jours).\n";
+    "  Le type 0 écrit aussi projection_cout= et projection_date= (début de la facture + 60 jours).\n";
 
 int usage(Flux flux, std::string_view detail) {
     const int code = erreur_usage(flux, "historique", detail);

@@ -7,7 +7,7 @@ namespace lumi {
 
 struct ProjectionFacture {
     double montant = 0;   // même base que le total donné (HT ou TTC)
-    NumeroJour date = 0;  // dernier jour de la période
+    NumeroJour date = 0;  // début + 60 : la date de la période suivante, dernier jour montré
 };
 
 // Le coût par jour depuis le début de la période (aujourd'hui compris), multiplié par les 60 jours

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "history/fichiers_historique.hpp"
 #include "settings/registre_sqlite.hpp"
 #include "settings/cles.hpp"
 #include "soutien_cli.hpp"
@@ -111,6 +113,76 @@ TEST(HistoriqueCli, RapportEnPdfSansEcran) {
     for (const char* attendu : {"Historique des connexions", "Du mercredi 1er décembre 1999 au vendredi 31 mars 2000",
                                 "UTILISATEUR", "mode manuel", "29/02/2000", "TOTAL TTC", "Page 1/1"})
         EXPECT_NE(texte.find(attendu), std::string::npos) << attendu << "\n" << texte;
+}
+
+// Un mois de longs montants et de longs noms de tarification, sur plusieurs pages : chaque montant
+// de la liste se relit entier dans le PDF (un texte calé à droite plus large que sa colonne en
+// perdait le début), les en-têtes reviennent sur chaque page et chaque pied de page est lisible.
+TEST(HistoriqueCli, RapportPdfMontantsEntiersSurPlusieursPages) {
+    if (std::system("command -v pdftotext > /dev/null") != 0) GTEST_SKIP() << "pdftotext manque";
+    DossierTroisMois d;
+    EcrivainHistorique ecrivain(d.chemin(), ',');
+    const char* codes[] = {"R50HC", "RDUREE", "0"};
+    for (int i = 0; i < 200; ++i) {
+        const int j = 1 + i % 28;
+        char date[16];
+        std::snprintf(date, sizeof date, "%02d/03/2000", j);
+        const std::string cout = std::to_string(98765 + i * 1111) + "," + std::to_string(100 + i);
+        const std::string reduction = i % 3 == 0 ? "1,476" : std::to_string(12345 + i) + ",678";
+        const std::string ligne = "Utilisatrice numero " + std::to_string(i) +
+                                  ";Tarification de nuit et de fin de semaine tres longue " +
+                                  std::to_string(i) + ";" + date + ";10H00;01:00:00;Rouge;A;" + cout +
+                                  ";-4;" + codes[i % 3] + ";" + reduction +
+                                  ";|;Fournisseur au nom interminable;";
+        ASSERT_TRUE(ecrivain.enregistrement_dans_historique(
+            ligne, {numero_jour(std::chrono::year{2000} / 3 / j), 36000 + i}));
+    }
+    const std::string pdf = d.chemin() + "/long.pdf";
+    const auto dessin = d.lancer("--du 01/03/2000 --au 31/03/2000 --pdf '" + pdf + "'");
+    ASSERT_TRUE(WIFEXITED(dessin.statut) && WEXITSTATUS(dessin.statut) == 0) << dessin.texte;
+    const auto r = d.lancer("--du 01/03/2000 --au 31/03/2000 --lignes");
+    ASSERT_EQ(valeur(r.texte, "nb"), "200");
+    // Le PDF écrit les montants avec le séparateur du système, la sortie texte avec un point.
+    auto texte = lancer_commande("pdftotext -layout '" + pdf + "' -");
+    std::replace(texte.begin(), texte.end(), ',', '.');
+
+    // Chaque réduction et chaque total de la liste, tels que la liste les écrit.
+    std::size_t montants = 0;
+    for (std::size_t debut = r.texte.find("\nligne="); debut != std::string::npos;
+         debut = r.texte.find("\nligne=", debut + 1)) {
+        std::vector<std::string> champs(1);
+        for (const char c : r.texte.substr(debut + 7, r.texte.find('\n', debut + 1) - debut - 7)) {
+            if (c == ';')
+                champs.emplace_back();
+            else
+                champs.back() += c;
+        }
+        ASSERT_EQ(champs.size(), 9u) << r.texte.substr(debut, 200);
+        const std::string reduction = champs[7].substr(champs[7].find_first_not_of(' '));
+        EXPECT_NE(texte.find(reduction), std::string::npos) << "réduction « " << reduction << " »";
+        EXPECT_NE(texte.find(champs[8] + " F"), std::string::npos) << "total « " << champs[8] << " »";
+        ++montants;
+    }
+    EXPECT_EQ(montants, 200u);
+    EXPECT_NE(texte.find("(RDUREE)"), std::string::npos);
+
+    // Une page par saut de page : chacune a ses en-têtes de colonnes et son pied.
+    std::vector<std::string> pages;
+    for (std::size_t debut = 0, fin; (fin = texte.find('\f', debut)) != std::string::npos; debut = fin + 1)
+        pages.push_back(texte.substr(debut, fin - debut));
+    ASSERT_GE(pages.size(), 3u);
+    for (std::size_t n = 0; n < pages.size(); ++n) {
+        SCOPED_TRACE("page " + std::to_string(n + 1));
+        const bool de_lignes = pages[n].find("10H00") != std::string::npos;
+        if (de_lignes) {
+            EXPECT_NE(pages[n].find("REDUCTION"), std::string::npos);
+        }
+        EXPECT_NE(pages[n].find("Page " + std::to_string(n + 1) + "/" + std::to_string(pages.size())),
+                  std::string::npos)
+            << pages[n];
+    }
+    // Le nom de tarification trop long finit par des points de suspension, pas au milieu d'un mot.
+    EXPECT_NE(texte.find("…"), std::string::npos);
 }
 
 // L'outil démarre sans Qt : le dessin est l'affaire de son programme de dessin, rangé à côté. Seul,

@@ -23,7 +23,7 @@ TEST(ProjectionFacture, CoutParJourProlongeJusquALaFinDeLaPeriode) {
     for (const auto& c : cas) {
         const auto p = projeter_facture(c.total, debut, c.aujourdhui);
         EXPECT_DOUBLE_EQ(p.montant, c.projection) << c.nom;
-        EXPECT_EQ(p.date, debut + 59) << c.nom;  // le 1er mars 2001, dernier des 60 jours
+        EXPECT_EQ(p.date, debut + 60) << c.nom;  // le 2 mars 2001, comme la prochaine période
     }
 }
 

@@ -435,5 +435,60 @@ TEST(RapportHistorique, PagesEtPieds) {
     EXPECT_EQ(longue.colonnes[9], 9921 - 9921 / 30);
 }
 
+// Quelle que soit la hauteur de ligne, ni les lignes ni les blocs ne descendent sur le pied de
+// page, et chaque page de lignes a ses en-têtes de colonnes au-dessus d'elles.
+TEST(RapportHistorique, RienNeChevaucheLePied) {
+    for (const int rh : {120, 133, 150, 160, 171, 190, 230}) {
+        SCOPED_TRACE("ligne de " + std::to_string(rh));
+        const GeometrieRapport g{14031, 9921, rh, rh + 40};
+        const auto seule = mise_en_page_rapport(g, 1);
+        for (const int n :
+             {seule.lignes_premiere_page, seule.lignes_premiere_page + 2 * seule.lignes_autres_pages}) {
+            const auto m = mise_en_page_rapport(g, n);
+            const int haut_pied = m.y_pied - rh;
+            for (const auto& page : m.pages) {
+                EXPECT_LE(page.haut_lignes + page.nb_lignes * rh, haut_pied);
+                if (page.nb_lignes > 0) {
+                    EXPECT_GE(page.haut_entetes, 0);
+                    EXPECT_EQ(page.haut_lignes, page.haut_entetes + g.h(15));
+                }
+                if (page.y_totaux >= 0) EXPECT_LE(page.y_totaux + m.hauteur_totaux, haut_pied);
+                if (page.y_statistiques >= 0)
+                    EXPECT_LE(page.y_statistiques + m.hauteur_statistiques, haut_pied);
+            }
+        }
+    }
+}
+
+// Les montants prennent la place qui leur manque, d'abord aux colonnes plus larges que leur texte,
+// puis aux textes ; une page où tout tient garde ses colonnes.
+TEST(RapportHistorique, ColonnesSelonLeContenu) {
+    const GeometrieRapport g{14031, 9921, 160, 200};
+    const auto x = mise_en_page_rapport(g, 1).colonnes;
+    const std::array<bool, 9> entiere{false, false, false, false, false, false, false, true, true};
+    std::array<int, 9> besoins{};
+    for (std::size_t c = 0; c < 9; ++c) besoins[c] = (x[c + 1] - x[c]) / 2;
+    EXPECT_EQ(colonnes_selon_contenu(x, besoins, entiere), x);
+
+    struct Cas {
+        const char* nom;
+        int reduction, total;  // besoins des deux montants
+    };
+    for (const Cas c : {Cas{"réduction plus large que sa colonne", 1800, 500},
+                        Cas{"les deux montants trop larges", 2000, 1900},
+                        Cas{"de quoi prendre aussi aux textes", 2900, 2400}}) {
+        SCOPED_TRACE(c.nom);
+        auto b = besoins;
+        b[7] = c.reduction;
+        b[8] = c.total;
+        const auto y = colonnes_selon_contenu(x, b, entiere);
+        EXPECT_EQ(y[0], x[0]);
+        EXPECT_EQ(y[9], x[9]);
+        EXPECT_GE(y[8] - y[7], c.reduction);
+        EXPECT_GE(y[9] - y[8], c.total);
+        for (std::size_t k = 0; k < 7; ++k) EXPECT_GE(y[k + 1] - y[k], (x[k + 1] - x[k]) / 2) << k;
+    }
+}
+
 }  // namespace
 }  // namespace lumi

@@ -8,16 +8,23 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <numeric>
 
 #include "base/texte.hpp"
 #include "commun/soutien.hpp"
 #include "core/dialogue.hpp"
 #include "settings/cles.hpp"
+#include "settings/parametres.hpp"
 #include "settings/registre_memoire.hpp"
 #include "ui/historique/modele_liste_historique.hpp"
 #include "ui/historique/thistoform.hpp"
@@ -32,10 +39,22 @@ NumeroJour le_20_janvier_2000() {
                                                    std::chrono::day{20}});
 }
 
+// Les réponses prévues, et ce que l'utilisateur fait pendant qu'une boîte est ouverte.
+struct DialogueEssai final : Dialogue {
+    DialogueScripte scripte;
+    std::function<void()> pendant;
+    Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) override {
+        if (pendant) std::exchange(pendant, {})();
+        return scripte.boite(genre, texte, boutons);
+    }
+    void prevoir_reponse(Reponse r) { scripte.prevoir_reponse(r); }
+    const auto& boites() const { return scripte.boites(); }
+};
+
 struct Banc {
     essai::DossierTemporaire dossier{"lumi-histo-qt"};
     RegistreMemoire registre;
-    DialogueScripte dialogue;
+    DialogueEssai dialogue;
     int aides = 0;
     bool facture_relue = false;
     std::unique_ptr<ui::ThistoForm> fenetre;
@@ -63,6 +82,11 @@ struct Banc {
             }
         }
         QFAIL("ligne absente");
+    }
+    // Ajoute des lignes à lumicompteur.ini (texte ASCII) ; la prochaine préparation les lit.
+    void ajouter_reglages(const std::string& texte) {
+        const auto ini = dossier.chemin() / "lumicompteur.ini";
+        essai::ecrire_octets(ini, essai::lire_octets(ini) + texte);
     }
     std::string mois_de_janvier() const {
         return cp1252_vers_utf8(essai::lire_octets(dossier.chemin() / "Historique" / "janvier00.fct"));
@@ -118,7 +142,20 @@ private slots:
         auto& f = *b.fenetre;
         QVERIFY(f.LabelProjection->isVisibleTo(&f));
         QVERIFY2(f.LabelProjection->text().startsWith("Projection fin de période : "), qPrintable(f.LabelProjection->text()));
-        QVERIFY(f.LabelProjection->text().endsWith(", le 12/02/2000"));
+        // La même date que la note de la prochaine période, juste au-dessus.
+        QVERIFY2(f.Label5->text().endsWith("vers le 13/02/2000."), qPrintable(f.Label5->text()));
+        QVERIFY2(f.LabelProjection->text().endsWith(", le 13/02/2000"),
+                 qPrintable(f.LabelProjection->text()));
+        // Les décimales de la fenêtre, ici trois, comme les totaux.
+        const auto ini = b.dossier.chemin() / "lumicompteur.ini";
+        auto texte_ini = essai::lire_octets(ini);
+        texte_ini.replace(texte_ini.find("decimales=2"), 11, "decimales=3");
+        essai::ecrire_octets(ini, texte_ini);
+        f.preparer();
+        const QRegularExpression trois(QStringLiteral(" : \\d+[.,]\\d{3} F TTC, le 13/02/2000$"));
+        QVERIFY2(trois.match(f.LabelProjection->text()).hasMatch(), qPrintable(f.LabelProjection->text()));
+        QVERIFY2(f.panneaux_statistiques.back()->text().contains(QRegularExpression("[.,]\\d{3}")),
+                 qPrintable(f.panneaux_statistiques.back()->text()));
         QVERIFY(f.Comparer1->isEnabled());
         const QString texte = QString::fromStdString(f.comparer("Tarification locale", ""));
         QVERIFY2(texte.contains("Avec « Tarification locale » : ") && texte.contains("Différence : "), qPrintable(texte));
@@ -216,6 +253,137 @@ private slots:
         QCOMPARE(f.Label2->palette().color(QPalette::Window), QColor(Qt::yellow));
         QCOMPARE(f.Panel1->palette().color(QPalette::Window), QColor(Qt::red));
         QVERIFY(f.Panel2->palette().color(QPalette::Window) != QColor(Qt::green));  // "nb de panel=1"
+    }
+
+    // Les utilisateurs rangés, même sans connexion, sont dans le filtre ; une seconde ouverture
+    // remplit les filtres et la liste comme la première.
+    void filtresALOuverture() {
+        Banc b;
+        auto& f = *b.fenetre;
+        ecrire(b.registre, parametres::nb_d_utilisateurs, "2");
+        b.registre.ecrire_valeur(cles::section(cles::utilisateurs), parametres::nom_utilisateur(1), "Anne");
+        b.registre.ecrire_valeur(cles::section(cles::utilisateurs), parametres::nom_utilisateur(2), "Zoé");
+        f.preparer();
+        QVERIFY(f.ComboBox3->findText("Zoé") >= 0);
+        QVERIFY(f.ComboBox3->findText("Paul") >= 0);  // rencontré dans les connexions
+        f.show();
+        f.SpeedButton6->click();
+        f.preparer();
+        QVERIFY(f.ComboBox3->findText("Paul") >= 0);
+        QCOMPARE(b.colonne(2), (QStringList{"07/01/2000", "05/01/2000", "20/12/1999"}));
+    }
+
+    // Sans dates rangées, la période définie va d'aujourd'hui - 30 à aujourd'hui + 30.
+    void periodeDefinieParDefaut() {
+        Banc b;
+        auto& f = *b.fenetre;
+        f.choisir_type(1);
+        QCOMPARE(f.DateTimePicker1->date(), QDate(1999, 12, 21));
+        QCOMPARE(f.DateTimePicker2->date(), QDate(2000, 2, 19));
+    }
+
+    // Ctrl relâché pendant la question : le bouton suivant dit ce qu'il fait.
+    void legendeEtActionDAccord() {
+        Banc b;
+        auto& f = *b.fenetre;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.choisir_type(5);
+        b.choisir_ligne("08/01/2000");
+        // Par la fenêtre du système, comme un vrai clavier : l'état des touches suit.
+        QTest::keyPress(f.windowHandle(), Qt::Key_Control, Qt::ControlModifier);
+        QCOMPARE(f.SpeedButton3->text(), QStringLiteral("&Détruire"));
+        // La question a le clavier : la fenêtre ne voit pas Ctrl relâché.
+        QWidget ailleurs;
+        ailleurs.show();
+        b.dialogue.pendant = [&] { QTest::keyRelease(ailleurs.windowHandle(), Qt::Key_Control); };
+        b.dialogue.prevoir_reponse(Reponse::non);
+        f.SpeedButton3->click();
+        QCOMPARE(b.dialogue.boites().back().texte, VueHistorique::question_suppression(ActionLigne::oter));
+        const QString legende = f.SpeedButton3->text();
+        b.choisir_ligne("08/01/2000");
+        b.dialogue.prevoir_reponse(Reponse::non);
+        f.SpeedButton3->click();
+        const auto attendue =
+            legende == QStringLiteral("&Détruire") ? ActionLigne::oter : ActionLigne::restaurer;
+        QCOMPARE(b.dialogue.boites().back().texte, VueHistorique::question_suppression(attendue));
+        QCOMPARE(legende, QStringLiteral("&Restaurer"));
+    }
+
+    // Une date tapée par-dessus le texte choisi garde son jour et son mois ; un jour pris au
+    // calendrier relit la liste sans attendre.
+    void saisieEtCalendrier() {
+        Banc b;
+        auto& f = *b.fenetre;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.choisir_type(1);
+        auto* du = f.DateTimePicker1;
+        du->setFocus();
+        QTest::keyClick(du, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(du, "05/01/2000");
+        QCOMPARE(du->date(), QDate(2000, 1, 5));
+        QTest::keyClick(du, Qt::Key_Return);
+        QCOMPARE(f.vue().periode_definie().first, numero_jour(std::chrono::year{2000} / 1 / 5));
+        QCOMPARE(b.colonne(2), (QStringList{"07/01/2000", "05/01/2000"}));
+
+        auto* texte_du = du->findChild<QLineEdit*>();
+        // Un clic au début du champ, puis la date tapée d'un trait.
+        QTest::mouseClick(texte_du, Qt::LeftButton, {}, QPoint(3, texte_du->height() / 2));
+        QTest::keyClicks(du, "15/08/1999");
+        QCOMPARE(du->date(), QDate(1999, 8, 15));
+
+        auto* calendrier = f.DateTimePicker2->calendarWidget();
+        calendrier->setSelectedDate(QDate(2000, 1, 6));
+        emit calendrier->clicked(QDate(2000, 1, 6));
+        QTest::qWait(0);
+        QCOMPARE(f.DateTimePicker2->date(), QDate(2000, 1, 6));
+        QCOMPARE(b.colonne(2).first(), QStringLiteral("05/01/2000"));
+        QVERIFY(!b.colonne(2).contains("07/01/2000"));
+    }
+
+    // La fenêtre garde sa taille d'un type à l'autre et tient à sa taille dessinée ; la liste des
+    // types se lit en entier ; une largeur de colonne rangée ne cache aucune colonne ; la bulle
+    // d'une cellule la montre entière.
+    void tailleEtColonnes() {
+        Banc b;
+        auto& f = *b.fenetre;
+        f.resize(750, 484);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        for (int type = 0; type < 6; ++type) {
+            f.choisir_type(type);
+            QApplication::processEvents();
+            QVERIFY2(f.width() == 750, qPrintable(QString("type %1 : %2").arg(type).arg(f.width())));
+            QVERIFY2(f.minimumSizeHint().width() <= 661,
+                     qPrintable(QString("type %1 : %2").arg(type).arg(f.minimumSizeHint().width())));
+        }
+        const int texte = f.ComboBox1->fontMetrics().horizontalAdvance("Historique de la semaine");
+        QVERIFY(f.ComboBox1->width() >= texte + f.ComboBox1->iconSize().width());
+
+        f.SpeedButton6->click();
+        const auto largeurs = [&] {
+            QList<int> l;
+            for (int c = 0; c < 9; ++c) l << f.ListView1->columnWidth(c);
+            return l;
+        };
+        // Rien de rangé : des colonnes égales (la dernière prend en plus ce qui reste de la liste).
+        essai::ecrire_octets(b.dossier.chemin() / "lumicompteur.ini",
+                             "[Param\xE8tres de l'historique]\r\ndate fin derniere facture=15/12/1999\r\n");
+        f.preparer();
+        const auto egales = largeurs();
+        QVERIFY(std::all_of(egales.begin(), egales.end() - 1, [&](int l) { return l == egales.front(); }));
+        QVERIFY(egales.back() >= egales.front());
+        b.ajouter_reglages("[taille des colonnes]\r\ncolonne 1=0\r\ncolonne 9=3000\r\n");
+        f.preparer();
+        f.show();
+        QApplication::processEvents();
+        const auto l = largeurs();
+        QVERIFY(*std::min_element(l.begin(), l.end()) >= 20);
+        QVERIFY2(std::accumulate(l.begin(), l.end(), 0) <= f.ListView1->viewport()->width(),
+                 qPrintable(QString::number(std::accumulate(l.begin(), l.end(), 0))));
+        QVERIFY(!f.ListView1->horizontalScrollBar()->isVisible());
+        QCOMPARE(f.liste().data(f.liste().index(0, 6), Qt::ToolTipRole).toString(), f.liste().texte(0, 6));
     }
 
     void exportPdfLuParPdftotext() {

@@ -37,8 +37,10 @@ ProjectionFacture projection_de_la_vue(const VueHistorique& vue, NumeroJour aujo
 }
 
 std::string texte_projection(const ProjectionFacture& p, const ReglagesAffichageHistorique& reglages) {
-    return "Projection fin de période : " + montant(p.montant, reglages) + (reglages.ttc ? " TTC" : " HT") +
-           ", le " + formater_date(p.date);
+    // Les décimales de la fenêtre, comme les totaux à côté.
+    return "Projection fin de période : " +
+           formater_decimal(p.montant, reglages.nb_decimales, reglages.separateur) + reglages.devise +
+           (reglages.ttc ? " TTC" : " HT") + ", le " + formater_date(p.date);
 }
 
 ComparaisonTarification comparer_tarification(const VueHistorique& vue, const fs::path& fichier_tarifs,

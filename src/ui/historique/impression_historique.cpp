@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
+#include <array>
 
 #include "history/fenetre/rapport_historique.hpp"
 #include "ui/historique/modele_liste_historique.hpp"
@@ -21,16 +23,33 @@ QFont police(double points, bool gras, QPaintDevice* appareil) {
     return QFont(f, appareil);
 }
 
+// Un texte dans sa colonne. Un montant n'est jamais coupé : trop large, il est écrit plus petit ;
+// un autre texte trop large finit par des points de suspension.
 void texte_colonne(QPainter& p, int gauche, int droite, int y, int hauteur, const QString& texte,
-                   Qt::Alignment alignement, int marge) {
-    p.drawText(QRect(gauche + marge, y, droite - gauche - 2 * marge, hauteur), alignement | Qt::AlignVCenter,
-               texte);
+                   Qt::Alignment alignement, int marge, bool entier) {
+    const QRect cadre(gauche + marge, y, std::max(1, droite - gauche - 2 * marge), hauteur);
+    const QFont police_ligne = p.font();
+    const int large = p.fontMetrics().horizontalAdvance(texte);
+    if (large <= cadre.width()) {
+        p.drawText(cadre, alignement | Qt::AlignVCenter, texte);
+    } else if (entier) {
+        QFont f = police_ligne;
+        f.setPointSizeF(police_ligne.pointSizeF() * cadre.width() / large);
+        p.setFont(f);
+        // La mesure au corps réduit peut dépasser d'un rien : le cadre s'élargit sur la marge.
+        p.drawText(cadre.adjusted(-marge, 0, 0, 0), alignement | Qt::AlignVCenter, texte);
+        p.setFont(police_ligne);
+    } else {
+        p.drawText(cadre, alignement | Qt::AlignVCenter,
+                   p.fontMetrics().elidedText(texte, Qt::ElideRight, cadre.width()));
+    }
 }
 
 }  // namespace
 
 void preparer_imprimante(QPrinter& imprimante) {
-    imprimante.setDocName(QString::fromUtf8(titre_rapport_historique.data(), titre_rapport_historique.size()));
+    imprimante.setDocName(
+        QString::fromUtf8(titre_rapport_historique.data(), titre_rapport_historique.size()));
     imprimante.setPageOrientation(QPageLayout::Portrait);
 }
 
@@ -45,15 +64,27 @@ bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
     GeometrieRapport g;
     g.hauteur_page = imprimante.height();
     g.largeur_page = imprimante.width();
-    g.hauteur_ligne = QFontMetrics(ligne, &imprimante)
-                          .boundingRect(QString::fromLatin1(texte_mesure_ligne.data(), texte_mesure_ligne.size()))
-                          .height();
+    g.hauteur_ligne =
+        QFontMetrics(ligne, &imprimante)
+            .boundingRect(QString::fromLatin1(texte_mesure_ligne.data(), texte_mesure_ligne.size()))
+            .height();
     g.hauteur_entete = QFontMetrics(entete, &imprimante).height();
     const auto m = mise_en_page_rapport(g, contenu.liste->rowCount());
-    const auto& x = m.colonnes;
     const int rh = g.hauteur_ligne;
     const int hh = g.hauteur_entete;
     const int fin = LigneListeHistorique::nb_colonnes;
+    const int marge = g.w(5);
+    // Les montants (réduction et total) prennent la place que leur texte demande.
+    std::array<int, 9> besoins{};
+    const QFontMetrics mesure_ligne(ligne, &imprimante);
+    for (int rang = 0; rang < contenu.liste->rowCount(); ++rang)
+        for (int c = 0; c < fin; ++c)
+            besoins[static_cast<std::size_t>(c)] =
+                std::max(besoins[static_cast<std::size_t>(c)],
+                         mesure_ligne.horizontalAdvance(contenu.liste->texte(rang, c)) + 2 * marge + 1);
+    const auto entiere = [](int c) { return c >= 7; };
+    const auto x = colonnes_selon_contenu(m.colonnes, besoins,
+                                          {false, false, false, false, false, false, false, true, true});
     QPen trait(Qt::black);
     trait.setWidth(std::max(1, g.w(1) / 2));
     p.setPen(trait);
@@ -62,7 +93,7 @@ bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
         if (n > 0) imprimante.newPage();
         const auto& page = m.pages[static_cast<std::size_t>(n)];
         if (n == 0) {
-            // La période dans un cadre blanc à l'ombre grise, le titre, les en-têtes entre deux filets.
+            // La période dans un cadre blanc à l'ombre grise, le titre.
             p.setFont(ligne);
             const QRect texte = p.fontMetrics().boundingRect(contenu.periode);
             QRect cadre(0, 0, texte.width() + g.w(40), texte.height() + g.h(10));
@@ -74,13 +105,17 @@ bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
             p.setFont(titre);
             p.drawText(QRect(0, g.h(20) - g.h(10), g.largeur_page, g.h(20)), Qt::AlignCenter,
                        QString::fromUtf8(titre_rapport_historique.data(), titre_rapport_historique.size()));
-            p.setFont(entete);
-            const int t1 = m.haut_premiere_page;
+        }
+        if (page.haut_entetes >= 0) {
+            // Les en-têtes entre deux filets, sur chaque page de lignes.
+            const int t1 = page.haut_entetes;
             p.drawLine(x[0], t1, x[9], t1);
             p.drawLine(x[0], t1 + g.h(15), x[9], t1 + g.h(15));
             for (int c = 0; c < fin; ++c) {
-                const QString t = c < 8 ? QString::fromLatin1(entetes_rapport_historique[static_cast<std::size_t>(c)].data())
-                                        : contenu.liste->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+                const QString t =
+                    c < 8
+                        ? QString::fromLatin1(entetes_rapport_historique[static_cast<std::size_t>(c)].data())
+                        : contenu.liste->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
                 // Un en-tête plus large que sa colonne est rapetissé pour y tenir.
                 QFont f = entete;
                 const int place = x[c + 1] - x[c] - g.w(4);
@@ -95,15 +130,15 @@ bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
             for (int i = 0; i < page.nb_lignes; ++i) {
                 const int rang = page.premiere_ligne + i;
                 const int y = page.haut_lignes + i * rh;
-                const int marge = g.w(5);
                 for (int c = 0; c < fin; ++c) {
                     Qt::Alignment a = Qt::AlignLeft;
                     if (c >= 2 && c <= 4) a = Qt::AlignHCenter;
                     if (c >= 7) a = Qt::AlignRight;
-                    texte_colonne(p, x[c], x[c + 1], y, rh, contenu.liste->texte(rang, c), a, marge);
+                    texte_colonne(p, x[c], x[c + 1], y, rh, contenu.liste->texte(rang, c), a, marge,
+                                  entiere(c));
                 }
             }
-            const int haut = n == 0 ? m.haut_premiere_page : page.haut_lignes;
+            const int haut = page.haut_entetes >= 0 ? page.haut_entetes : page.haut_lignes;
             const int bas = page.haut_lignes + page.nb_lignes * rh;
             for (int c = 0; c <= fin; ++c) p.drawLine(x[c], haut, x[c], bas);
             p.drawLine(x[0], bas, x[9], bas);
@@ -135,15 +170,19 @@ bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
             p.setFont(ligne);
             const std::array<std::array<std::string, 4>, 3> paires = {{
                 {" Nb connexions Auto.", s.nb_auto, " Durée totale des connexions", s.duree_totale},
-                {" Nb connexions Manuelles", s.nb_manuelles, " Durée moyenne d'une connexion", s.duree_moyenne},
+                {" Nb connexions Manuelles", s.nb_manuelles, " Durée moyenne d'une connexion",
+                 s.duree_moyenne},
                 {" Nb total de connexions", s.nb_total, s.titre_cout_moyen, s.cout_moyen},
             }};
             const int milieu = (x[0] + x[9]) / 2;
             for (const auto& pa : paires) {
-                p.drawText(QRect(x[0], y, milieu - x[0] - g.w(60), rh), Qt::AlignLeft, QString::fromStdString(pa[0]));
-                p.drawText(QRect(x[0], y, milieu - x[0] - g.w(60), rh), Qt::AlignRight, QString::fromStdString(pa[1]));
+                p.drawText(QRect(x[0], y, milieu - x[0] - g.w(60), rh), Qt::AlignLeft,
+                           QString::fromStdString(pa[0]));
+                p.drawText(QRect(x[0], y, milieu - x[0] - g.w(60), rh), Qt::AlignRight,
+                           QString::fromStdString(pa[1]));
                 p.drawText(QRect(milieu, y, x[9] - milieu, rh), Qt::AlignLeft, QString::fromStdString(pa[2]));
-                p.drawText(QRect(milieu, y, x[9] - milieu, rh), Qt::AlignRight, QString::fromStdString(pa[3]));
+                p.drawText(QRect(milieu, y, x[9] - milieu, rh), Qt::AlignRight,
+                           QString::fromStdString(pa[3]));
                 y += rh + g.h(3);
             }
         }

@@ -56,6 +56,9 @@ QVariant ModeleListeHistorique::data(const QModelIndex& index, int role) const {
     const int colonne = index.column();
     switch (role) {
         case Qt::DisplayRole:
+        // Une colonne trop étroite finit son texte par des points de suspension : la bulle le
+        // montre entier.
+        case Qt::ToolTipRole:
             return texte(index.row(), colonne);
         case Qt::TextAlignmentRole:
             if (colonne == LigneListeHistorique::nb_colonnes - 1)

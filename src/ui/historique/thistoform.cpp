@@ -15,6 +15,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -25,21 +26,24 @@
 #include <QScreen>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
 #include "base/locale.hpp"
 #include "base/texte.hpp"
 #include "core/couleurs.hpp"
+#include "core/utilisateurs.hpp"
 #include "history/facture.hpp"
 #include "history/fenetre/analyses_historique.hpp"
-#include "tariff/moteur_tarifaire.hpp"
-#include "ui/graphique_mois.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/parametres.hpp"
+#include "tariff/moteur_tarifaire.hpp"
 #include "ui/controles.hpp"
+#include "ui/graphique_mois.hpp"
 #include "ui/historique/impression_historique.hpp"
 #include "ui/historique/modele_liste_historique.hpp"
 
@@ -56,6 +60,7 @@ constexpr int largeur_dessinee = 661;
 constexpr int hauteur_dessinee = 484;
 constexpr int sujet_aide_historique = 6;
 constexpr int sujet_aide_a_propos = 25;
+constexpr int largeur_min_colonne = 20;
 
 const QDate origine(1899, 12, 30);
 QDate date_qt(NumeroJour jour) { return origine.addDays(jour); }
@@ -124,7 +129,13 @@ ThistoForm::ThistoForm(CouturesHistorique coutures, QWidget* parent)
     construire();
 }
 
-ThistoForm::~ThistoForm() = default;
+ThistoForm::~ThistoForm() {
+    // Le dialogue détruit encore ouvert se cache après ses membres : un champ de date qui perd alors
+    // le focus ne doit plus parler à une vue qui n'existe plus.
+    for (QObject* o : {static_cast<QObject*>(DateTimePicker1), static_cast<QObject*>(DateTimePicker2),
+                       static_cast<QObject*>(DateTimePicker3)})
+        disconnect(o, nullptr, this, nullptr);
+}
 
 void ThistoForm::construire() {
     setSizeGripEnabled(true);
@@ -139,6 +150,8 @@ void ThistoForm::construire() {
     int rang_type = 0;
     for (const auto entree : entrees_type_historique)
         ComboBox1->addItem(image_type_historique(rang_type++), qs(entree));
+    // Les types se lisent en entier ("Historique de la semaine" compris).
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     haut->addWidget(ComboBox1);
     DateTimePicker1 = champ_date(this, "DateTimePicker1", "Sélection de la date de début d'historique");
     DateTimePicker2 = champ_date(this, "DateTimePicker2", "Sélection de la date de fin de l'historique");
@@ -172,6 +185,11 @@ void ThistoForm::construire() {
     gras.setBold(true);
     Label1->setFont(gras);
     tout->addWidget(Label1);
+    // Les textes qui changent avec le type et les dates n'élargissent pas la fenêtre : elle garde la
+    // taille choisie, quel que soit le type. Les lignes pleine largeur passent à la ligne ; les
+    // légendes des dates gardent leur texte sur une ligne tant qu'il y a la place.
+    for (QLabel* l : {Label1, Label5}) l->setWordWrap(true);
+    for (QLabel* l : {Label2, Label3, Label4}) l->setMinimumWidth(1);
 
     // --- La liste, les lignes d'avis par-dessus quand elle est vide ---
     modele_ = new ModeleListeHistorique(this);
@@ -210,6 +228,7 @@ void ThistoForm::construire() {
     LabelProjection->setToolTip(QStringLiteral(
         "Le coût par jour depuis le début de la facture en cours, prolongé jusqu'au 60e jour de la période"));
     tout->addWidget(LabelProjection);
+    for (QLabel* l : {Label8, LabelProjection}) l->setWordWrap(true);
 
     // --- Le bas : filtres, statistiques et totaux, boutons ---
     Panel2 = new QWidget(this);
@@ -222,7 +241,13 @@ void ThistoForm::construire() {
     ComboBox4 = liste_deroulante(this, "ComboBox4", "Filtrer l'historique pour un provider donné");
     ComboBox5 = liste_deroulante(this, "ComboBox5", "Filtrer l'historique suivant la tarification");
     ComboBox6 = liste_deroulante(this, "ComboBox6", "");
-    for (QComboBox* c : {ComboBox3, ComboBox4, ComboBox5, ComboBox6}) filtres->addWidget(c, 1);
+    // Les filtres se partagent la largeur ; leur minimum reste court pour que la fenêtre tienne à
+    // sa taille dessinée, les listes déroulées montrant les noms entiers.
+    for (QComboBox* c : {ComboBox3, ComboBox4, ComboBox5, ComboBox6}) {
+        c->setMinimumContentsLength(10);
+        c->view()->setTextElideMode(Qt::ElideNone);
+        filtres->addWidget(c, 1);
+    }
     colonne_bas->addLayout(filtres);
 
     // --- Statistiques et totaux : trois boîtes ---
@@ -234,6 +259,8 @@ void ThistoForm::construire() {
         int rang = 0;
         for (const char* t : titres) {
             auto* titre = new QLabel(QString::fromUtf8(t), g);
+            // Un titre long passe à la ligne plutôt que d'élargir la fenêtre.
+            titre->setWordWrap(true);
             auto* valeur = new QLabel(g);
             valeur->setObjectName(QStringLiteral("Panel_%1").arg(panneaux_statistiques.size()));
             valeur->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -300,12 +327,23 @@ void ThistoForm::construire() {
         vue_->changer_date_facture(numero(d));
         montrer_dates();
     });
-    connect(DateTimePicker3, &QDateEdit::editingFinished, this, [this, apres] {
+    const auto quitter_facture = [this, apres] {
         if (mise_a_jour_) return;
         const std::string avertissement = vue_->quitter_date_facture();
         if (!avertissement.empty()) c_.dialogue.avertissement(avertissement);
         apres();
-    });
+    };
+    connect(DateTimePicker3, &QDateEdit::editingFinished, this, quitter_facture);
+    // Un jour choisi dans le calendrier vaut une saisie achevée : la liste est relue aussitôt. Le
+    // champ reçoit la date après le signal du calendrier, d'où l'appel différé.
+    for (auto [champ, action] :
+         {std::pair<QDateEdit*, std::function<void()>>{DateTimePicker1, periode},
+          std::pair<QDateEdit*, std::function<void()>>{DateTimePicker2, periode},
+          std::pair<QDateEdit*, std::function<void()>>{DateTimePicker3, quitter_facture}}) {
+        for (auto signal : {&QCalendarWidget::clicked, &QCalendarWidget::activated})
+            connect(champ->calendarWidget(), signal, this,
+                    [this, action] { QMetaObject::invokeMethod(this, action, Qt::QueuedConnection); });
+    }
     connect(ComboBox3, &QComboBox::activated, this, [this, apres] {
         vue_->filtrer_utilisateur(ComboBox3->currentText().toStdString());
         apres();
@@ -344,8 +382,10 @@ void ThistoForm::construire() {
     for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6}) {
         c->view()->installEventFilter(this);
     }
-    for (QDateEdit* d : {DateTimePicker1, DateTimePicker2, DateTimePicker3})
+    for (QDateEdit* d : {DateTimePicker1, DateTimePicker2, DateTimePicker3}) {
         d->calendarWidget()->installEventFilter(this);
+        d->installEventFilter(this);
+    }
     // L'en-tête de la colonne triée en bleu, celui qu'on presse en blanc.
     connect(ListView1->header(), &QHeaderView::sectionPressed, this,
             [this](int section) { modele_->definir_section_pressee(section); });
@@ -373,14 +413,18 @@ void ThistoForm::preparer() {
     const NumeroJour aujourdhui = c_.aujourdhui();
     setWindowTitle(titre_fenetre());
     facture_recomptee_ = false;
+    // Une vue neuve recompte ses lectures : la première doit remplir la liste et les filtres.
+    lectures_montrees_ = -1;
     const auto affichage = lire_reglages_historique(reglages, tarifs, c_.registre, lire_valeurs_locales_systeme());
     vue_ = std::make_unique<VueHistorique>(c_.dossier / "Historique", affichage, aujourdhui,
                                            [reglages](int n) { return message_utilisateur(reglages, n); });
     vue_->differer_lecture(true);
-    const auto date_rangee = [&](std::string_view cle) {
-        return lire_date(reglages.lire(section_parametres, cle)).value_or(aujourdhui);
+    // Sans dates rangées, la période définie entoure aujourd'hui d'un mois de chaque côté.
+    const auto date_rangee = [&](std::string_view cle, NumeroJour defaut) {
+        return lire_date(reglages.lire(section_parametres, cle)).value_or(defaut);
     };
-    vue_->definir_periode(date_rangee(cle_debut_periode), date_rangee(cle_fin_periode));
+    vue_->definir_periode(date_rangee(cle_debut_periode, aujourdhui - 30),
+                          date_rangee(cle_fin_periode, aujourdhui + 30));
     vue_->changer_date_facture(lire_date_facture(reglages, aujourdhui));
 
     // Les couleurs de Couleur.ini : lignes paires et impaires, fond des champs de date.
@@ -419,11 +463,25 @@ void ThistoForm::preparer() {
     }
     // La liste n'a pas encore sa taille : sa largeur suit celle de la fenêtre, marges ôtées.
     const int largeur_liste = width() - layout()->contentsMargins().left() - layout()->contentsMargins().right();
-    const int defaut = std::max(20, (largeur_liste - 21) / LigneListeHistorique::nb_colonnes);
+    const int place = largeur_liste - 21;
+    const int defaut = std::max(largeur_min_colonne, place / LigneListeHistorique::nb_colonnes);
+    std::array<int, LigneListeHistorique::nb_colonnes> largeurs{};
+    long long somme = 0;
     for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) {
         const auto l = lire_entier(
             reglages.lire(parametres::section_taille_des_colonnes, "colonne " + std::to_string(c + 1)));
-        ListView1->setColumnWidth(c, l.value_or(defaut));
+        // Une largeur rangée ne cache jamais une colonne : ni nulle, ni plus large que la liste.
+        largeurs[static_cast<std::size_t>(c)] =
+            std::clamp(l.value_or(defaut), largeur_min_colonne, std::max(largeur_min_colonne, place));
+        somme += largeurs[static_cast<std::size_t>(c)];
+    }
+    // Des largeurs rangées plus larges ensemble que la liste poussaient le total hors de vue, derrière
+    // l'ascenseur horizontal : elles sont ramenées à la liste, dans leurs proportions.
+    for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) {
+        int l = largeurs[static_cast<std::size_t>(c)];
+        if (somme > place && place > 0)
+            l = std::max(largeur_min_colonne, static_cast<int>(l * place / somme));
+        ListView1->setColumnWidth(c, l);
     }
 
     const int selection = lire_entier(lire(reglages, parametres::selection)).value_or(0);
@@ -439,9 +497,9 @@ void ThistoForm::remplir_filtres() {
 
     ComboBox3->clear();
     ComboBox3->addItem(qs(tous_les_utilisateurs));
-    const int nb = lire_entier(lire(c_.registre, parametres::nb_d_utilisateurs)).value_or(0);
-    for (int i = 1; i <= nb; ++i) {
-        const auto nom = c_.registre.lire_valeur(cles::utilisateurs, parametres::nom_utilisateur(i));
+    ListeUtilisateurs utilisateurs(c_.registre);
+    utilisateurs.relire();
+    for (const auto& nom : utilisateurs.noms()) {
         if (!nom.empty()) ComboBox3->addItem(QString::fromStdString(nom));
     }
     ComboBox4->clear();
@@ -575,12 +633,16 @@ void ThistoForm::effacer_selection() {
     const auto choisies = ListView1->selectionModel()->selectedRows();
     if (choisies.isEmpty()) return;
     const std::int32_t loc = modele_->ligne(choisies.first().row()).localisateur;
+    // Le bouton dit ce que le clic fait : sa légende suit Ctrl tel qu'il est au moment du clic.
     const bool ctrl = QApplication::keyboardModifiers().testFlag(Qt::ControlModifier);
+    montrer_legende(ctrl);
     const ActionLigne action = vue_->action_suppression(ctrl);
     if (c_.dialogue.question(VueHistorique::question_suppression(action)) == Reponse::oui) {
         std::string erreur;
         if (!vue_->supprimer(loc, action, &erreur)) c_.dialogue.avertissement(erreur);
     }
+    // Ctrl a pu être relâché pendant la question, que la fenêtre n'a pas vu : l'état réel du clavier.
+    montrer_legende(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
     appliquer();
     ListView1->clearSelection();
     SpeedButton2->setEnabled(false);
@@ -716,7 +778,11 @@ void ThistoForm::done(int resultat) {
 }
 
 void ThistoForm::changeEvent(QEvent* evenement) {
-    if (evenement->type() == QEvent::ActivationChange && isActiveWindow()) setWindowTitle(titre_fenetre());
+    if (evenement->type() == QEvent::ActivationChange && isActiveWindow()) {
+        setWindowTitle(titre_fenetre());
+        // Ctrl a pu changer pendant que la fenêtre était inactive.
+        montrer_legende(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
+    }
     DialogueLumi::changeEvent(evenement);
 }
 
@@ -725,18 +791,19 @@ void ThistoForm::keyPressEvent(QKeyEvent* evenement) {
         effacer_selection();
         return;
     }
-    if (evenement->key() == Qt::Key_Control && vue_ && vue_->type() == TypeHistorique::effacees) {
-        SpeedButton3->setText(QString::fromStdString(vue_->legende_bouton(true)));
-    }
+    if (evenement->key() == Qt::Key_Control) montrer_legende(true);
     DialogueLumi::keyPressEvent(evenement);
 }
 
 void ThistoForm::keyReleaseEvent(QKeyEvent* evenement) {
     // Ctrl relâché : "&Détruire" redevient "&Restaurer".
-    if (evenement->key() == Qt::Key_Control && vue_) {
-        SpeedButton3->setText(QString::fromStdString(vue_->legende_bouton(false)));
-    }
+    if (evenement->key() == Qt::Key_Control) montrer_legende(false);
     DialogueLumi::keyReleaseEvent(evenement);
+}
+
+void ThistoForm::montrer_legende(bool ctrl) {
+    if (vue_ && vue_->type() == TypeHistorique::effacees)
+        SpeedButton3->setText(QString::fromStdString(vue_->legende_bouton(ctrl)));
 }
 
 void ThistoForm::mousePressEvent(QMouseEvent* evenement) {
@@ -748,6 +815,29 @@ void ThistoForm::mousePressEvent(QMouseEvent* evenement) {
 }
 
 bool ThistoForm::eventFilter(QObject* objet, QEvent* evenement) {
+    if (evenement->type() == QEvent::KeyPress) {
+        // Une date tapée par-dessus tout le texte choisi (Ctrl+A, double clic) commence par le jour ;
+        // un chiffre tapé au début d'une section, après un clic, remplace cette section. Sinon le
+        // premier chiffre tombait ailleurs ou était refusé, et le jour était perdu.
+        auto* champ = qobject_cast<QDateEdit*>(objet);
+        const auto* touche = static_cast<QKeyEvent*>(evenement);
+        const auto* texte = champ != nullptr ? champ->findChild<QLineEdit*>() : nullptr;
+        if (texte != nullptr && !touche->text().isEmpty() && touche->text().front().isDigit()) {
+            const int position = texte->cursorPosition();
+            if (texte->hasSelectedText() && texte->selectedText() == texte->text()) {
+                champ->setSelectedSection(QDateTimeEdit::DaySection);
+            } else if (!texte->hasSelectedText() &&
+                       (position == 0 || texte->text().at(position - 1) == QLatin1Char('/'))) {
+                champ->setSelectedSection(champ->currentSection());
+            }
+        }
+        // Un "/" tapé juste après un séparateur : le champ est déjà passé de lui-même à la section
+        // suivante quand la précédente était complète ; sauter encore perdrait le mois.
+        if (texte != nullptr && touche->text() == QStringLiteral("/")) {
+            const int position = texte->hasSelectedText() ? texte->selectionStart() : texte->cursorPosition();
+            if (position > 0 && texte->text().at(position - 1) == QLatin1Char('/')) return true;
+        }
+    }
     if (evenement->type() == QEvent::Show && objet != ListView1->header()->viewport()) {
         SpeedButton2->setEnabled(false);
         SpeedButton3->setEnabled(false);

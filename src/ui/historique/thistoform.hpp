@@ -114,6 +114,7 @@ private:
     void exporter();
     void enregistrer();
     void montrer_dates();
+    void montrer_legende(bool ctrl);  // "&Restaurer" ou, Ctrl enfoncé, "&Détruire"
     QString titre_fenetre() const;
 
     CouturesHistorique c_;
