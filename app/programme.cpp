@@ -207,6 +207,14 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
     options_demarrage.chemin_programme = e_->chemin_programme;
     options_demarrage.arguments = e_->options.arguments;
     options_demarrage.gerer_demarrage_automatique = !e_->options.demo;
+    // Un dossier de données donné à la main : la session relance le programme sur ce même dossier,
+    // pas sur celui qu'il trouverait seul.
+    if (e_->options.dossier && dossier_choisi({}) != e_->dossier) {
+        std::error_code erreur;
+        const fs::path absolu = fs::absolute(e_->dossier, erreur);
+        options_demarrage.options_demarrage_automatique = {"--dossier",
+                                                           (erreur ? e_->dossier : absolu).string()};
+    }
     e_->demarrage = std::make_unique<Demarrage>(*e_->compteur,
                                                 CouturesDemarrage{*e_->registre, e_->dialogue, e_->systeme},
                                                 e_->dossier, options_demarrage);

@@ -66,7 +66,11 @@ Demarrage::Demarrage(Compteur& compteur, CouturesDemarrage coutures, fs::path do
       options_(std::move(options)) {}
 
 CommandeSysteme Demarrage::commande_demarrage_automatique() const {
-    return {options_.chemin_programme.string(), std::string(argument_invisible)};
+    CommandeSysteme commande{options_.chemin_programme.string()};
+    commande.insert(commande.end(), options_.options_demarrage_automatique.begin(),
+                    options_.options_demarrage_automatique.end());
+    commande.emplace_back(argument_invisible);
+    return commande;
 }
 
 void Demarrage::FormCreate(CoquilleDemarrage& coquille) {

@@ -121,6 +121,9 @@ struct OptionsDemarrage {
     std::vector<std::string> arguments;
     // Faux en démonstration : l'entrée de démarrage automatique de la session n'est pas touchée.
     bool gerer_demarrage_automatique = true;
+    // Les options propres au programme que l'entrée de démarrage automatique doit redonner, placées
+    // avant "-invisible" (le dossier de données en service quand on l'a choisi à la main).
+    std::vector<std::string> options_demarrage_automatique;
 };
 
 class Demarrage {
@@ -151,7 +154,8 @@ public:
     // démarrage s'est arrêté avant de poser le mode d'affichage : le mode rangé reste alors).
     void FormDestroy(bool mode_reduit_barre);
 
-    // La commande de l'entrée de démarrage automatique : le programme suivi de "-invisible".
+    // La commande de l'entrée de démarrage automatique : le programme, ses options propres, puis
+    // "-invisible".
     CommandeSysteme commande_demarrage_automatique() const;
 
 private:

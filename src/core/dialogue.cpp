@@ -19,14 +19,18 @@ std::string_view texte_bouton(Reponse bouton) {
     return "OK";
 }
 
-Reponse Dialogue::question(std::string_view texte, bool avec_tout) {
-    if (avec_tout) return boite(GenreBoite::question, texte, {Reponse::oui, Reponse::non, Reponse::tout});
-    return boite(GenreBoite::question, texte, {Reponse::oui, Reponse::non});
+Reponse Dialogue::question(std::string_view texte, bool avec_tout, std::optional<Reponse> par_defaut) {
+    if (avec_tout)
+        return boite(GenreBoite::question, texte, {Reponse::oui, Reponse::non, Reponse::tout}, par_defaut);
+    return boite(GenreBoite::question, texte, {Reponse::oui, Reponse::non}, par_defaut);
 }
 
-Reponse DialogueScripte::boite(GenreBoite genre, std::string_view texte,
-                               const std::vector<Reponse>& boutons) {
+Reponse DialogueScripte::boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons,
+                               std::optional<Reponse> par_defaut) {
     std::optional<Reponse> reponse = boutons.empty() ? Reponse::ok : boutons.front();
+    if (par_defaut && std::find(boutons.begin(), boutons.end(), *par_defaut) != boutons.end()) {
+        reponse = par_defaut;
+    }
     if (!reponses_.empty()) {
         reponse = reponses_.front();
         reponses_.pop_front();
@@ -36,7 +40,7 @@ Reponse DialogueScripte::boite(GenreBoite genre, std::string_view texte,
                                    std::string(texte) + " »");
         }
     }
-    boites_.push_back({genre, std::string(texte), boutons, reponse});
+    boites_.push_back({genre, std::string(texte), boutons, reponse, par_defaut});
     if (!reponse) throw BoiteAbandonnee{};
     return *reponse;
 }

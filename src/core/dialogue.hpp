@@ -25,8 +25,10 @@ struct BoiteAbandonnee {};
 class Dialogue {
 public:
     virtual ~Dialogue() = default;
-    // Montre la boîte et attend le bouton choisi (l'un de `boutons`).
-    virtual Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) = 0;
+    // Montre la boîte et attend le bouton choisi (l'un de `boutons`). Entrée choisit `par_defaut`,
+    // le premier bouton si rien n'est dit.
+    virtual Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons,
+                          std::optional<Reponse> par_defaut = std::nullopt) = 0;
 
     // Un avis qui n'attend pas de réponse et ne retient pas l'appelant : une minuterie qui signale
     // un échec continue aussitôt son travail. Par défaut (essais, outil), une boîte ordinaire.
@@ -35,10 +37,12 @@ public:
     void avertissement(std::string_view texte) { boite(GenreBoite::avertissement, texte, {Reponse::ok}); }
     void information(std::string_view texte) { boite(GenreBoite::information, texte, {Reponse::ok}); }
     // Question "&Oui" / "&Non", ou "&Oui" / "&Non" / "&Tout".
-    Reponse question(std::string_view texte, bool avec_tout = false);
+    Reponse question(std::string_view texte, bool avec_tout = false,
+                     std::optional<Reponse> par_defaut = std::nullopt);
 };
 
-// Boîtes notées dans l'ordre, réponses tirées d'un script ; sans réponse prévue, le premier bouton.
+// Boîtes notées dans l'ordre, réponses tirées d'un script ; sans réponse prévue, le bouton par
+// défaut (comme Entrée).
 // Une boîte abandonnée est notée sans réponse, puis lève BoiteAbandonnee.
 class DialogueScripte final : public Dialogue {
 public:
@@ -47,9 +51,11 @@ public:
         std::string texte;
         std::vector<Reponse> boutons;
         std::optional<Reponse> reponse;  // rien : abandonnée
+        std::optional<Reponse> par_defaut;
     };
 
-    Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) override;
+    Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons,
+                  std::optional<Reponse> par_defaut = std::nullopt) override;
 
     // La réponse de la prochaine boîte (file : plusieurs réponses se suivent).
     void prevoir_reponse(Reponse reponse) { reponses_.push_back(reponse); }

@@ -362,7 +362,6 @@ bool ModeleTcofirmForm::Timer1Timer() {
     caption = legende_decompte((maximum - position) / 10 + 1);
     if (position < maximum) return false;
     minuterie_active = false;
-    SeDeconnecter();
     return true;
 }
 

@@ -125,7 +125,8 @@ public:
     explicit ModeleTcofirmForm(Programmation& programmation);
 
     void FormActivate();
-    // Un pas ; vrai quand la jauge est pleine (la déconnexion vient d'être lancée).
+    // Un pas ; vrai quand la jauge est pleine. La coquille fait alors exactement ce que fait
+    // "&Se déconnecter..." : la fenêtre cachée d'abord, puis SeDeconnecter.
     bool Timer1Timer();
     // "&Se déconnecter..." : la séquence de déconnexion.
     void SeDeconnecter();

@@ -193,14 +193,26 @@ void Programmation::sequence_deconnexion() {
     }
     if (actif(registre_, parametres::exit_window)) {
         if (ecrans != nullptr) ecrans->montrer_deconnexion(textes_programmation::fermeture_systeme);
-        const bool eteinte = coutures_.arret != nullptr && coutures_.arret->eteindre();
-        if (!eteinte) {
-            if (ecrans != nullptr) ecrans->fermer_deconnexion();
-            dialogue_.information(textes_programmation::echec_fermeture);
+        if (coutures_.arret == nullptr) {
+            fin_arret(false, "Aucun moyen d'arrêter la machine.");
             return;
         }
+        arret_en_attente_ = true;
+        coutures_.arret->eteindre(
+            [this](bool eteinte, const std::string& raison) { fin_arret(eteinte, raison); });
+        return;
     }
     if (ecrans != nullptr) ecrans->fermer_deconnexion();
+}
+
+void Programmation::fin_arret(bool eteinte, const std::string& raison) {
+    arret_en_attente_ = false;
+    if (coutures_.ecrans != nullptr) coutures_.ecrans->fermer_deconnexion();
+    if (eteinte) return;
+    // La réponse arrive d'une minuterie ou du bus : l'avis ne retient personne.
+    std::string texte(textes_programmation::echec_fermeture);
+    if (!raison.empty()) texte += "\n" + raison;
+    dialogue_.avis(GenreBoite::information, texte);
 }
 
 std::string Programmation::texte_resume() const {

@@ -5,6 +5,7 @@
 // Le chemin du déclenchement au raccrochage est écrit une seule fois, ici.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,11 +50,14 @@ public:
     virtual void attendre(int ms) = 0;
 };
 
-// L'arrêt de la machine ; faux s'il est refusé ou impossible.
+// L'arrêt de la machine. La réponse peut tarder (une autorisation demandée à l'utilisateur, un
+// service qui ne répond pas) : elle arrive par `fin`, tout de suite ou plus tard, et le programme
+// continue de tourner entre-temps. Refusé ou impossible, `raison` dit pourquoi, en français.
 class ArretSysteme {
 public:
+    using Fin = std::function<void(bool eteinte, const std::string& raison)>;
     virtual ~ArretSysteme() = default;
-    virtual bool eteindre() = 0;
+    virtual void eteindre(Fin fin) = 0;
 };
 
 struct CouturesProgrammation {
@@ -105,7 +109,10 @@ public:
     // Les actions, une fois le déclencheur atteint.
     void fin_programmation();
     // Raccroche, puis éteint la machine si on l'a demandé (fin_programmation et le décompte).
+    // L'arrêt demandé, la séquence rend la main : sa réponse ferme la fenêtre et dit l'échec.
     void sequence_deconnexion();
+    // Un arrêt est demandé et sa réponse n'est pas encore venue.
+    bool arret_en_attente() const { return arret_en_attente_; }
     void jouer_alarme();
     std::filesystem::path chemin_alarme() const;
 
@@ -135,6 +142,7 @@ public:
 
 private:
     bool raccrocher();
+    void fin_arret(bool eteinte, const std::string& raison);
     // Le décompte s'ouvrira-t-il au déclenchement, et pour combien de secondes réglées.
     bool decompte_montre() const;
     int delai_decompte() const;
@@ -156,6 +164,7 @@ private:
     std::optional<Moment> dernier_declenchement_;
     std::optional<Moment> fin_du_pas_;
     std::optional<int> decompte_fin_du_pas_;
+    bool arret_en_attente_ = false;
 };
 
 }  // namespace lumi

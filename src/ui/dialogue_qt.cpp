@@ -49,7 +49,8 @@ void DialogueQt::avis(GenreBoite genre, std::string_view texte) {
     boite->show();
 }
 
-Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) {
+Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons,
+                          std::optional<Reponse> par_defaut) {
     if (abandonnee_) throw BoiteAbandonnee{};
     QMessageBox boite(parent_);
     preparer(boite, genre, texte);
@@ -68,7 +69,11 @@ Reponse DialogueQt::boite(GenreBoite genre, std::string_view texte, const std::v
             boite.addButton(QString::fromUtf8(legende.data(), static_cast<qsizetype>(legende.size())), role);
         correspondance.emplace_back(bouton, r);
     }
-    boite.setDefaultButton(static_cast<QPushButton*>(correspondance.front().first));
+    auto defaut = correspondance.front();
+    for (const auto& c : correspondance) {
+        if (par_defaut && c.second == *par_defaut) defaut = c;
+    }
+    boite.setDefaultButton(static_cast<QPushButton*>(defaut.first));
     // Fermer la boîte sans choisir : "&Non" s'il est offert (une question annulée ne dit pas oui).
     auto echap = correspondance.front();
     for (const auto& c : correspondance) {

@@ -18,7 +18,8 @@ public:
     // La fenêtre au-dessus de laquelle les boîtes s'ouvrent (la fenêtre principale, une fois créée).
     void definir_parent(QWidget* parent) { parent_ = parent; }
 
-    Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) override;
+    Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons,
+                  std::optional<Reponse> par_defaut = std::nullopt) override;
     // Une boîte non modale, détruite à sa fermeture : l'appelant (une minuterie) n'attend pas.
     void avis(GenreBoite genre, std::string_view texte) override;
 

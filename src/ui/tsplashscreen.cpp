@@ -11,7 +11,11 @@
 namespace lumi::ui {
 
 Tsplashscreen::Tsplashscreen(const QIcon& icone, QWidget* parent)
-    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    // Pas une fenêtre surgissante : celle-ci prendrait la souris et le clavier pendant tout l'arrêt
+    // (la demande d'autorisation comprise), et le gestionnaire de fenêtres la laisserait passer sous
+    // la boîte de sélection de l'utilisateur qui s'ouvre à la fin de la connexion.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setObjectName("Tsplashscreen");
     auto* cadre = new QFrame(this);
     cadre->setFrameStyle(QFrame::Panel | QFrame::Raised);

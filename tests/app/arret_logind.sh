@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Lance l'essai de l'arrêt par logind sur un bus privé tenu par un faux logind (python3-dbusmock) :
-# d'abord un logind qui accepte, puis un qui refuse. 77 (sauté) si dbus-daemon ou dbusmock manquent.
+# un logind qui accepte, un qui refuse, puis un qui répond au bout de 3 s. 77 (sauté) si dbus-daemon
+# ou dbusmock manquent.
 # Usage : arret_logind.sh ESSAI
 set -euo pipefail
 essai=$1
@@ -18,12 +19,12 @@ nettoyer() {
 trap nettoyer EXIT
 
 un_passage() {
-    local refuse=$1
+    local cas=$1
     # Un bus neuf à chaque passage : le faux logind s'y inscrit sous org.freedesktop.login1.
-    dbus-daemon --session --nofork --address="unix:path=$tmp/bus-$refuse" --print-address=3 3> "$tmp/adresse" &
+    dbus-daemon --session --nofork --address="unix:path=$tmp/bus-$cas" --print-address=3 3> "$tmp/adresse-$cas" &
     pids+=($!)
-    for _ in $(seq 50); do [ -s "$tmp/adresse" ] && break; sleep 0.1; done
-    export DBUS_SYSTEM_BUS_ADDRESS=$(head -1 "$tmp/adresse")
+    for _ in $(seq 50); do [ -s "$tmp/adresse-$cas" ] && break; sleep 0.1; done
+    export DBUS_SYSTEM_BUS_ADDRESS=$(head -1 "$tmp/adresse-$cas")
     "$python" -m dbusmock --system --template logind &
     pids+=($!)
     for _ in $(seq 100); do
@@ -35,17 +36,23 @@ dbus.SystemBus().call_blocking("org.freedesktop.login1", "/org/freedesktop/login
 PY
         sleep 0.1
     done
-    if [ "$refuse" = 1 ]; then
-        "$python" - <<'PY'
+    case "$cas" in
+        refuse) code='raise dbus.exceptions.DBusException("Accès refusé.", name="org.freedesktop.DBus.Error.AccessDenied")' ;;
+        tardif) code='__import__("time").sleep(3)' ;;
+        *) code="" ;;
+    esac
+    if [ -n "$code" ]; then
+        CODE=$code "$python" - <<'PY'
+import os
 import dbus
 mock = dbus.Interface(dbus.SystemBus().get_object("org.freedesktop.login1", "/org/freedesktop/login1"),
                       "org.freedesktop.DBus.Mock")
-mock.AddMethod("org.freedesktop.login1.Manager", "PowerOff", "b", "",
-               'raise dbus.exceptions.DBusException("Accès refusé.", name="org.freedesktop.DBus.Error.AccessDenied")')
+mock.AddMethod("org.freedesktop.login1.Manager", "PowerOff", "b", "", os.environ["CODE"])
 PY
     fi
-    LUMI_LOGIND_REFUSE=$refuse "$essai" --gtest_filter='ArretLogind.PowerOff*'
+    LUMI_LOGIND=$cas "$essai" --gtest_filter='ArretLogind.PowerOff*'
 }
 
-un_passage 0
-un_passage 1
+un_passage accepte
+un_passage refuse
+un_passage tardif

@@ -1,6 +1,6 @@
 // L'arrêt de la machine par logind contre un vrai bus D-Bus : arret_logind.sh lance un bus privé
 // et le faux logind de python3-dbusmock, dont l'adresse arrive par DBUS_SYSTEM_BUS_ADDRESS.
-// LUMI_LOGIND_REFUSE=1 : le faux logind refuse PowerOff.
+// LUMI_LOGIND dit ce que fait le faux logind de PowerOff : il accepte, refuse, ou répond tard.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,6 +8,9 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QElapsedTimer>
+#include <optional>
+#include <vector>
 
 #include "arret_logind.hpp"
 #include "core/essai_compteur.hpp"
@@ -43,37 +46,74 @@ QList<QString> appels_power_off(QList<bool>& arguments) {
     return methodes;
 }
 
-TEST(ArretLogind, PowerOffInteractifEtRefusSansArreterLeProgramme) {
+// Fait tourner la boucle d'événements jusqu'à la réponse de logind (10 s au plus).
+bool attendre_reponse(const Programmation& p) {
+    QElapsedTimer montre;
+    montre.start();
+    while (p.arret_en_attente() && montre.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return !p.arret_en_attente();
+}
+
+// LUMI_LOGIND : "accepte", "refuse", ou "tardif" (PowerOff répond au bout de 3 s).
+TEST(ArretLogind, PowerOffInteractifSansBloquerLeProgramme) {
     if (qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS")) GTEST_SKIP() << "pas de bus privé";
-    const bool refuse = qEnvironmentVariable("LUMI_LOGIND_REFUSE") == "1";
+    const QString cas = qEnvironmentVariable("LUMI_LOGIND");
+    // Tardif : un logind qui répond après le délai de l'appel, puis un qui répond à temps.
+    const std::vector<int> attentes = cas == "tardif"
+                                          ? std::vector<int>{1000, ArretLogind::attente_par_defaut_ms}
+                                          : std::vector<int>{ArretLogind::attente_par_defaut_ms};
+    int appels_attendus = 0;
+    for (const int attente : attentes) {
+        SCOPED_TRACE(attente);
+        essai::EssaiCompteur e(essai::le_10_mars(14, 0, 0));
+        e.ecrire(cles::options, "se deconnecter", "oui");
+        e.ecrire(cles::options, "exit window", "oui");
+        e.ecrire(cles::options, "delai auto validation", "0");
+        auto& banc = e.demarrer();
+        ArretLogind arret(attente);
+        auto& p = banc.compteur.programmation();
+        p.brancher({&banc.ecrans, &arret, nullptr, nullptr});
+        e.connexion("MonFAI", 5500, 600000);
+        banc.avancer(20);
+        p.armer({TypeProgrammation::duree, "30"});
+        banc.avancer(20);
+        EXPECT_EQ(p.declenchements(), 1);
 
-    essai::EssaiCompteur e(essai::le_10_mars(14, 0, 0));
-    e.ecrire(cles::options, "se deconnecter", "oui");
-    e.ecrire(cles::options, "exit window", "oui");
-    e.ecrire(cles::options, "delai auto validation", "0");
-    auto& banc = e.demarrer();
-    ArretLogind arret;
-    banc.compteur.programmation().brancher({&banc.ecrans, &arret, nullptr, nullptr});
-    e.connexion("MonFAI", 5500, 600000);
-    banc.avancer(20);
-    banc.compteur.programmation().armer({TypeProgrammation::duree, "30"});
-    banc.avancer(20);
-
-    EXPECT_EQ(banc.compteur.programmation().declenchements(), 1);
-    QList<bool> interactif;
-    EXPECT_EQ(appels_power_off(interactif).size(), 1);
-    EXPECT_EQ(interactif, QList<bool>{true});
-    if (refuse) {
-        ASSERT_FALSE(e.boites().empty());
-        EXPECT_EQ(e.boites().back(), "Echec fermeture de Windows.");
-        EXPECT_FALSE(arret.derniere_erreur().isEmpty());
-        // Le programme continue : le top suivant tourne.
+        // La demande est partie et la main est rendue : le compteur tourne pendant l'attente, la
+        // fenêtre "Fermeture de Windows..." reste montrée.
+        ASSERT_TRUE(p.arret_en_attente());
+        EXPECT_EQ(banc.ecrans.journal.back(), "fenetre=Fermeture de Windows...");
         const auto appels = banc.ordonnanceur.appels();
         banc.avancer(2);
         EXPECT_GT(banc.ordonnanceur.appels(), appels);
-    } else {
-        EXPECT_TRUE(e.boites().empty()) << e.boites().back();
-        EXPECT_TRUE(arret.derniere_erreur().isEmpty()) << arret.derniere_erreur().toStdString();
+        EXPECT_TRUE(e.boites().empty());
+
+        ASSERT_TRUE(attendre_reponse(p));
+        EXPECT_EQ(banc.ecrans.journal.back(), "fenetre_fermee");
+        QList<bool> interactif;
+        appels_attendus += 1;
+        EXPECT_EQ(appels_power_off(interactif).size(), appels_attendus);
+        EXPECT_EQ(interactif.back(), true);
+        std::string raison;
+        if (cas == "refuse") {
+            raison = "Arrêt refusé : Accès refusé.";
+        } else if (attente < ArretLogind::attente_par_defaut_ms) {
+            raison = "Le service d'arrêt (logind) n'a pas répondu à temps.";
+        }
+        if (raison.empty()) {
+            EXPECT_TRUE(e.boites().empty()) << e.boites().back();
+            EXPECT_TRUE(arret.derniere_erreur().isEmpty()) << arret.derniere_erreur().toStdString();
+        } else {
+            // La raison sur la seconde ligne de la boîte, et le programme continue.
+            ASSERT_FALSE(e.boites().empty());
+            EXPECT_EQ(e.boites().back(), "Echec fermeture de Windows.\n" + raison);
+            EXPECT_EQ(arret.derniere_erreur().toStdString(), raison);
+            const auto apres = banc.ordonnanceur.appels();
+            banc.avancer(2);
+            EXPECT_GT(banc.ordonnanceur.appels(), apres);
+        }
     }
 }
 
@@ -82,7 +122,11 @@ TEST(ArretLogind, SansLogindLArretEchoue) {
     // Un bus système injoignable : faux, sans bloquer.
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/lumi-bus");
     ArretLogind arret;
-    EXPECT_FALSE(arret.eteindre());
+    std::optional<std::pair<bool, std::string>> reponse;
+    arret.eteindre([&](bool eteinte, const std::string& raison) { reponse.emplace(eteinte, raison); });
+    ASSERT_TRUE(reponse.has_value());
+    EXPECT_FALSE(reponse->first);
+    EXPECT_TRUE(reponse->second.starts_with("Bus système injoignable")) << reponse->second;
 }
 
 }  // namespace

@@ -33,6 +33,8 @@
 #include "history/fichiers_historique.hpp"
 #include "platform/linux/netlink_essai.hpp"
 #include "platform/linux/processus_essai.hpp"
+#include "options_programme.hpp"
+#include "platform/linux/systeme_linux.hpp"
 #include "programme.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
@@ -511,6 +513,25 @@ private slots:
         accueil.bouton_suivant()->click();
         QCOMPARE(accueil.modele().page(), PageAccueil::liste);
         QCOMPARE(accueil.modele().fichiers(), std::vector<std::string>{"avril99.fct"});
+    }
+
+    // Lancé sur un dossier de données donné à la main, le programme récrit son entrée de démarrage
+    // automatique pour que la session le relance sur ce même dossier.
+    void entree_de_demarrage_sur_le_dossier_en_service() {
+        Poste poste;
+        SystemeLinux systeme;
+        QVERIFY(systeme.ecrire_demarrage_automatique("Lumicompteur 2000",
+                                                     {"/ancien/lumicompteur", "-invisible"}));
+        auto programme = poste.lancer({});
+        QVERIFY(programme->demarrer());
+        const auto commande = systeme.lire_demarrage_automatique("Lumicompteur 2000");
+        QVERIFY(commande.has_value());
+        QCOMPARE(*commande,
+                 (CommandeSysteme{LUMI_PROGRAMME, "--dossier", poste.donnees.string(), "-invisible"}));
+        OptionsProgramme relu;
+        QCOMPARE(analyser_ligne_de_commande({commande->begin() + 1, commande->end()}, relu), std::string());
+        QCOMPARE(Programme::dossier_choisi(relu), poste.donnees);
+        QCOMPARE(relu.arguments, std::vector<std::string>{"-invisible"});
     }
 
     // La connexion simulée de la démonstration n'a pas de veille : ses 100 ms restent.

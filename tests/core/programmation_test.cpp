@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "core/fenetre_programmation.hpp"
-#include "tariff/pas_paye.hpp"
 #include "essai_compteur.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
+#include "tariff/pas_paye.hpp"
 
 namespace lumi {
 namespace {
@@ -351,8 +351,9 @@ TEST(Programmation, DecompteDUneSecondeDeconnecteAuDixiemeTic) {
     x.banc().avancer(2);
     EXPECT_EQ(d.position, 10);
     EXPECT_TRUE(d.fermee);
-    EXPECT_EQ(std::vector<std::string>(j.end() - 4, j.end()),
-              (std::vector<std::string>{"fenetre=Déconnexion en cours...", "attente=1500",
+    // Comme « &Se déconnecter... » : le décompte caché avant le raccrochage et l'arrêt.
+    EXPECT_EQ(std::vector<std::string>(j.end() - 5, j.end()),
+              (std::vector<std::string>{"decompte_cache", "fenetre=Déconnexion en cours...", "attente=1500",
                                         "fenetre=Fermeture de Windows...", "fenetre_fermee"}));
     EXPECT_EQ(x.banc().arret.demandes, 1);
     EXPECT_EQ(x.e.historiques, 1);
@@ -374,8 +375,36 @@ TEST(Programmation, EchecsDuRaccrochageEtDeLArret) {
     x.banc().avancer_ms(apres(10));
     x.banc().arret.accepte = false;
     x.p().sequence_deconnexion();
-    EXPECT_EQ(x.boites().back(), "Echec fermeture de Windows.");
+    EXPECT_EQ(x.boites().back(), "Echec fermeture de Windows.\nArrêt refusé par le système.");
     EXPECT_EQ(x.banc().arret.demandes, 1);
+    EXPECT_FALSE(x.p().arret_en_attente());
+}
+
+TEST(Programmation, LArretQuiTardeNeRetientPasLeCompteur) {
+    Essai x;
+    x.reglage("se deconnecter", "oui");
+    x.reglage("exit window", "oui");
+    x.e.connexion("MonFAI", debut_ms, apres(5000));
+    x.banc().avancer_ms(apres(10));
+    auto& arret = x.banc().arret;
+    arret.differer = true;
+    arret.accepte = false;
+    arret.raison = "Le service d'arrêt (logind) n'a pas répondu à temps.";
+    const auto boites = x.boites().size();
+    x.p().sequence_deconnexion();
+    // La demande part, la séquence rend la main : la fenêtre reste, pas encore de boîte.
+    EXPECT_TRUE(x.p().arret_en_attente());
+    EXPECT_EQ(x.banc().ecrans.journal.back(), "fenetre=Fermeture de Windows...");
+    const auto appels = x.banc().ordonnanceur.appels();
+    x.banc().avancer(3);
+    EXPECT_GT(x.banc().ordonnanceur.appels(), appels);
+    EXPECT_EQ(x.boites().size(), boites);
+    // La réponse ferme la fenêtre et dit pourquoi sur la seconde ligne.
+    arret.repondre();
+    EXPECT_FALSE(x.p().arret_en_attente());
+    EXPECT_EQ(x.banc().ecrans.journal.back(), "fenetre_fermee");
+    EXPECT_EQ(x.boites().back(),
+              "Echec fermeture de Windows.\nLe service d'arrêt (logind) n'a pas répondu à temps.");
 }
 
 // --- La surveillance des téléchargements -------------------------------------------------------

@@ -13,13 +13,15 @@
 #include <QToolButton>
 #include <QtTest>
 #include <filesystem>
+#include <optional>
 
 #include "core/essai_compteur.hpp"
 #include "settings/fichier_ini.hpp"
+#include "ui/controles.hpp"
 #include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
-#include "ui/controles.hpp"
 #include "ui/tform1.hpp"
+#include "ui/tsplashscreen.hpp"
 
 namespace lumi::essai {
 
@@ -142,6 +144,61 @@ private slots:
         // Dix pas de 100 ms : la déconnexion, la pause de 1500 ms, puis la fin de la connexion.
         QTRY_VERIFY_WITH_TIMEOUT(b.fenetre->ecrans_programmation().decompte() == nullptr, 5000);
         QVERIFY(b.e.banc->acces.connexions().empty());
+    }
+
+    // La jauge pleine fait ce que fait « &Se déconnecter... » : le décompte est caché avant le
+    // raccrochage, « Déconnexion en cours... » se voit pendant celui-ci, puis « Fermeture de
+    // Windows... » pendant l'arrêt, qui n'est pas couvert par le décompte.
+    void laFinDuDecompteLeCacheAvantLeRaccrochageEtLArret() {
+        Banc b;
+        b.e.ecrire(cles::options, "se deconnecter", "oui");
+        b.e.ecrire(cles::options, "exit window", "oui");
+        auto& arret = b.e.banc->arret;
+        arret.differer = true;
+        arret.accepte = false;
+        b.e.connexion("MonFAI", 5500, 5500 + 3600 * 1000);
+        b.e.banc->avancer_ms(15500);
+        auto& ecrans = b.fenetre->ecrans_programmation();
+        b.e.compteur().programmation().fin_programmation();
+        QPointer<ui::TcofirmForm> d = ecrans.decompte();
+        QVERIFY(d != nullptr);
+        QTRY_VERIFY(d->isVisible());
+
+        // Une sonde pendant l'attente qui suit le raccrochage (la boucle d'événements tourne).
+        struct Vu {
+            bool decompte_visible;
+            bool splash_visible;
+            QString texte;
+        };
+        std::optional<Vu> au_raccrochage;
+        QTimer sonde;
+        sonde.setInterval(20);
+        connect(&sonde, &QTimer::timeout, [&] {
+            if (au_raccrochage || !b.e.banc->acces.connexions().empty()) return;
+            ui::Tsplashscreen* s = ecrans.deconnexion();
+            au_raccrochage = Vu{d && d->isVisible(), s && s->isVisible(),
+                                s ? s->findChild<QLabel*>("Label1")->text() : QString()};
+        });
+        sonde.start();
+        QTRY_VERIFY_WITH_TIMEOUT(arret.demandes == 1, 5000);
+        QVERIFY(au_raccrochage.has_value());
+        QVERIFY(!au_raccrochage->decompte_visible);
+        QVERIFY(au_raccrochage->splash_visible);
+        QCOMPARE(au_raccrochage->texte, QString("Déconnexion en cours..."));
+
+        // L'arrêt demandé : le décompte est fermé, la fenêtre d'arrêt reste montrée sans retenir
+        // le programme.
+        QTRY_VERIFY(d.isNull());
+        ui::Tsplashscreen* s = ecrans.deconnexion();
+        QVERIFY(s != nullptr && s->isVisible());
+        QCOMPARE(s->findChild<QLabel*>("Label1")->text(), QString("Fermeture de Windows..."));
+        QCOMPARE(s->windowType(), Qt::SplashScreen);
+        QVERIFY(s->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(b.e.compteur().programmation().arret_en_attente());
+        arret.repondre();
+        QVERIFY(!s->isVisible());
+        QCOMPARE(b.e.boites().back(),
+                 std::string("Echec fermeture de Windows.\nArrêt refusé par le système."));
     }
 };
 

@@ -28,6 +28,7 @@
 #include <functional>
 #include <memory>
 
+#include "banc_tform1.hpp"
 #include "base/descripteur.hpp"
 #include "core/detection.hpp"
 #include "core/essai_compteur.hpp"
@@ -38,7 +39,6 @@
 #include "ui/icones.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
-#include "banc_tform1.hpp"
 #include "ui/tinfoform.hpp"
 #include "ui/zones_tform1.hpp"
 
@@ -654,6 +654,18 @@ private slots:
         dialogue.information("Echec déconnexion.\nAucune connexion n'est en cours.");
         QCOMPARE(vus, QStringList{"OK"});
         QCOMPARE(texte_pour_boite("a\r\nb\rc\nd"), QString("a\nb\nc\nd"));
+        // Entrée choisit le bouton par défaut : le premier, ou celui que la question désigne.
+        const std::pair<std::optional<Reponse>, Reponse> entrees[] = {{std::nullopt, Reponse::oui},
+                                                                      {Reponse::non, Reponse::non}};
+        for (const auto& [defaut, attendu] : entrees) {
+            QTimer::singleShot(50, [] {
+                for (auto* w : QApplication::topLevelWidgets()) {
+                    auto* boite = qobject_cast<QMessageBox*>(w);
+                    if (boite && boite->isVisible()) QTest::keyClick(boite, Qt::Key_Return);
+                }
+            });
+            QCOMPARE(dialogue.question("Effacer ?", false, defaut), attendu);
+        }
     }
 
     // Les contrôles de Qt lui-même parlent français même sur un système en anglais (LANG=C.UTF-8

@@ -143,6 +143,30 @@ private slots:
         QVERIFY(!o.b.e.registre().cle_existe(cles::section(cles::temp_forfaits)));
     }
 
+    // Alt+Suppr efface tous les mots de passe : une réponse donnée par Entrée ne le fait pas.
+    void altSupprNEffaceQueSurOui_data() {
+        QTest::addColumn<bool>("oui");
+        QTest::addColumn<bool>("efface");
+        QTest::newRow("entree_dit_non") << false << false;
+        QTest::newRow("oui_efface") << true << true;
+    }
+    void altSupprNEffaceQueSurOui() {
+        QFETCH(bool, oui);
+        QFETCH(bool, efface);
+        BancOptions o;
+        o.ouvrir(1, [&](ui::Toptionform& t) {
+            t.ListBox1->setCurrentRow(0);
+            if (oui) o.b.e.banc->dialogue.prevoir_reponse(Reponse::oui);
+            QTest::keyClick(t.ListBox1, Qt::Key_Delete, Qt::AltModifier);
+            const auto& boite = o.b.e.banc->dialogue.boites().back();
+            QCOMPARE(boite.texte, std::string(textes_utilisateurs::effacer_tous));
+            QVERIFY(boite.par_defaut == Reponse::non);
+            QCOMPARE(t.BitBtn2->isEnabled(), efface);
+            if (t.BitBtn2->isEnabled()) t.BitBtn2->click();
+        });
+        QCOMPARE(o.lire(cles::options, "pdata 2").empty(), efface);
+    }
+
     void laBoiteDeSelectionAttendLeMotDePasseALaFinDUneConnexion() {
         Banc b([](EssaiCompteur& e) { e.ecrire(cles::options, "pdata 2", hacher_mot_de_passe("secret")); });
         auto& c = b.e.compteur();

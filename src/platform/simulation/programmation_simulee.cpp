@@ -46,7 +46,13 @@ void EcransSimules::tic() {
     const std::string avant = decompte_->caption;
     const bool fini = decompte_->Timer1Timer();
     if (decompte_->caption != avant) journal.push_back("legende=" + decompte_->caption);
-    if (!fini) ordonnanceur_.planifier_dans(ModeleTcofirmForm::intervalle_ms, [this] { tic(); });
+    if (!fini) {
+        ordonnanceur_.planifier_dans(ModeleTcofirmForm::intervalle_ms, [this] { tic(); });
+        return;
+    }
+    // Comme le bouton : la fenêtre cachée avant le raccrochage.
+    journal.emplace_back("decompte_cache");
+    decompte_->SeDeconnecter();
 }
 
 void EcransSimules::annuler_decompte() {

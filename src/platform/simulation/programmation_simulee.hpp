@@ -48,12 +48,26 @@ public:
 
 class ArretSimule final : public ArretSysteme {
 public:
-    bool eteindre() override {
+    // La réponse vient aussitôt, sauf si `differer` la garde pour repondre().
+    void eteindre(Fin fin) override {
         ++demandes;
-        return accepte;
+        if (differer) {
+            en_attente = std::move(fin);
+            return;
+        }
+        fin(accepte, accepte ? std::string() : raison);
+    }
+    void repondre() {
+        if (!en_attente) return;
+        auto fin = std::move(en_attente);
+        en_attente = nullptr;
+        fin(accepte, accepte ? std::string() : raison);
     }
     bool accepte = true;
+    bool differer = false;
+    std::string raison = "Arrêt refusé par le système.";
     int demandes = 0;
+    Fin en_attente;
 };
 
 // Les fenêtres de la coquille, notées ("decompte", "deconnexion=...", "fermee", "attente=1500",

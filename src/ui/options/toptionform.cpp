@@ -545,11 +545,12 @@ void Toptionform::appliquer_fournisseurs() {
 }
 
 bool Toptionform::eventFilter(QObject* objet, QEvent* evenement) {
-    // Alt+Suppr dans la liste des utilisateurs : tous les mots de passe effacés.
+    // Alt+Suppr dans la liste des utilisateurs : tous les mots de passe effacés. Rien ne se
+    // rattrape : Entrée répond "&Non".
     if (objet == ListBox1 && evenement->type() == QEvent::KeyPress) {
         const auto* touche = static_cast<QKeyEvent*>(evenement);
         if (touche->key() == Qt::Key_Delete && (touche->modifiers() & Qt::AltModifier)) {
-            if (dialogue_.question(textes_utilisateurs::effacer_tous) == Reponse::oui) {
+            if (dialogue_.question(textes_utilisateurs::effacer_tous, false, Reponse::non) == Reponse::oui) {
                 modele_.utilisateurs().effacer_tous_mots_de_passe();
                 appliquer();
             }

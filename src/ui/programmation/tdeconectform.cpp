@@ -314,16 +314,12 @@ TcofirmForm::TcofirmForm(Programmation& programmation, QWidget* parent)
     Timer1->setInterval(ModeleTcofirmForm::intervalle_ms);
     connect(Timer1, &QTimer::timeout, this, [this] {
         const bool fini = modele_.Timer1Timer();
-        if (fini) Timer1->stop();
         appliquer();
-        if (fini) close();
+        // La jauge pleine fait ce que fait le bouton : sinon la fenêtre resterait figée au-dessus de
+        // tout pendant le raccrochage et l'arrêt.
+        if (fini) se_deconnecter();
     });
-    connect(Button1, &QPushButton::clicked, this, [this] {
-        Timer1->stop();
-        hide();
-        modele_.SeDeconnecter();
-        close();
-    });
+    connect(Button1, &QPushButton::clicked, this, [this] { se_deconnecter(); });
     connect(Button2, &QPushButton::clicked, this, [this] {
         Timer1->stop();
         modele_.Annuler();
@@ -340,6 +336,13 @@ TcofirmForm::TcofirmForm(Programmation& programmation, QWidget* parent)
     tout->addLayout(boutons);
     setMinimumWidth(420);
     centrer();
+}
+
+void TcofirmForm::se_deconnecter() {
+    Timer1->stop();
+    hide();
+    modele_.SeDeconnecter();
+    close();
 }
 
 void TcofirmForm::showEvent(QShowEvent* evenement) {

@@ -94,6 +94,8 @@ protected:
 
 private:
     void appliquer();
+    // "&Se déconnecter..." et la fin du décompte : cachée, la séquence, puis fermée.
+    void se_deconnecter();
     ModeleTcofirmForm modele_;
     bool active_ = false;
 };
