@@ -3,10 +3,13 @@
 // Avec LUMI_CAPTURES=<dossier>, chaque onglet y est aussi enregistré en PNG.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -143,6 +146,61 @@ private slots:
         QVERIFY(!o.b.e.registre().cle_existe(cles::section(cles::temp_forfaits)));
     }
 
+    // Rouvrir les options dans la même session laisse les interrupteurs du fournisseur à leur place :
+    // leur disposition ne garde rien des ouvertures précédentes (un ressort de plus à chaque fois les
+    // poussait vers le bas).
+    void lesInterrupteursDuFournisseurNeDescendentPasAChaqueOuverture() {
+        BancOptions o;
+        QList<int> elements;
+        for (int fois = 0; fois < 3; ++fois) {
+            o.ouvrir(2, [&](ui::Toptionform& t) {
+                const int interrupteurs =
+                    static_cast<int>(t.findChildren<QCheckBox*>(QRegularExpression("^hot_checkbox")).size());
+                QVERIFY(interrupteurs > 0);
+                elements << t.ScrollBox1->widget()->layout()->count() - interrupteurs;
+            });
+        }
+        QCOMPARE(elements, QList<int>({1, 1, 1}));  // le seul ressort du bas
+    }
+
+    // L'explication du délai d'anticipation : des paragraphes entiers, aucune phrase coupée en deux.
+    void lExplicationDuDelaiTientEnParagraphesEntiers() {
+        BancOptions o;
+        o.ouvrir(2, [&](ui::Toptionform& t) {
+            t.ListBox2->setCurrentRow(1);
+            QStringList paragraphes;
+            t.executer = [&paragraphes](QDialog& d) {
+                for (auto* l : d.findChild<QFrame*>("Panel1")->findChildren<QLabel*>())
+                    paragraphes << l->text();
+                return int(QDialog::Rejected);
+            };
+            t.BoutonDelai->click();
+            QCOMPARE(paragraphes.size(), 3);
+            for (const QString& p : paragraphes) QVERIFY2(p.endsWith('.'), qPrintable(p));
+            QVERIFY(paragraphes[0].contains("chronométrage de la durée de connexion en ajoutant"));
+        });
+    }
+
+    // Les boîtes de mot de passe des options masquent comme celle de la fin de connexion : "×".
+    void lesMotsDePasseDesOptionsSontMasquesParDesCroix() {
+        BancOptions o;
+        o.ouvrir(1, [&](ui::Toptionform& t) {
+            QStringList vus;
+            t.executer = [&vus](QDialog& d) {
+                for (auto* champ : d.findChildren<QLineEdit*>()) {
+                    QTest::keyClicks(champ, "Abc");
+                    vus << champ->text() + " " + champ->displayText();
+                }
+                return int(QDialog::Rejected);
+            };
+            t.ListBox1->setCurrentRow(0);
+            t.ProtegerUtilisateur->click();  // deux champs
+            t.ListBox1->setCurrentRow(1);    // Paul, protégé
+            t.SupprimerMotDePasse->click();  // un champ
+            QCOMPARE(vus, QStringList({"abc ×××", "abc ×××", "abc ×××"}));
+        });
+    }
+
     void laBoiteDeSelectionAttendLeMotDePasseALaFinDUneConnexion() {
         Banc b([](EssaiCompteur& e) { e.ecrire(cles::options, "pdata 2", hacher_mot_de_passe("secret")); });
         auto& c = b.e.compteur();
@@ -164,7 +222,16 @@ private slots:
         const auto fichier = b.e.dossier / "Historique" / "mars00.fct";
         QVERIFY(!std::filesystem::exists(fichier));
 
+        // Un utilisateur sans mot de passe : le champ éteint le dit en clair.
+        boite->ListBox1->setCurrentRow(0);
+        QVERIFY(!boite->Password->isEnabled());
+        QCOMPARE(boite->Password->displayText(), QString("Utilisateur non protégé"));
+        boite->ListBox1->setCurrentRow(1);
+        QVERIFY(boite->Password->isEnabled());
+        QCOMPARE(boite->Password->text(), QString());
+
         QTest::keyClicks(boite->Password, "faux");
+        QCOMPARE(boite->Password->displayText(), QString("××××"));
         boite->Valider->click();
         QVERIFY(b.e.banc->dialogue.boites().back().texte.starts_with("Mot de passe incorrect !"));
         QVERIFY(!std::filesystem::exists(fichier));
