@@ -1,6 +1,7 @@
 // La fenêtre des options et la boîte de fin de connexion, vraies fenêtres menées par QtTest
 // (plate-forme offscreen) : le câblage seul. Les règles sont essayées sur les modèles (tests/core).
 // Avec LUMI_CAPTURES=<dossier>, chaque onglet y est aussi enregistré en PNG.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTableView>
@@ -50,9 +52,29 @@ struct BancOptions {
     SystemeSimule systeme;
 };
 
+// Sous un vrai serveur X (QT_QPA_PLATFORM=xcb, gestionnaire de fenêtres lancé), l'écran entier est
+// pris : la barre de titre dessinée par le gestionnaire s'y voit.
 void capturer(QWidget& w, const QString& nom) {
     const QString dossier = qEnvironmentVariable("LUMI_CAPTURES");
-    if (!dossier.isEmpty()) w.grab().save(dossier + "/" + nom + ".png");
+    if (dossier.isEmpty()) return;
+    if (QGuiApplication::platformName() != "xcb") {
+        w.grab().save(dossier + "/" + nom + ".png");
+        return;
+    }
+    w.show();
+    w.raise();
+    w.activateWindow();
+    if (!QTest::qWaitForWindowExposed(&w)) return;
+    QTest::qWait(400);
+    w.screen()->grabWindow(0).save(dossier + "/" + nom + ".png");
+}
+
+// Le titre d'une boîte tient dans sa barre : sa largeur laisse la place du texte en gras et des
+// boutons que le gestionnaire de fenêtres y dessine.
+bool titre_entier(const QWidget& w) {
+    QFont gras = QApplication::font();
+    gras.setBold(true);
+    return w.width() >= QFontMetrics(gras).horizontalAdvance(w.windowTitle()) + ui::DialogueLumi::marge_titre;
 }
 
 }  // namespace
@@ -181,6 +203,38 @@ private slots:
         });
     }
 
+    // Chaque petite boîte ouverte depuis les options montre son titre entier à sa taille conçue.
+    void lesPetitesBoitesMontrentLeurTitreEntier() {
+        BancOptions o;
+        o.b.e.registre().ecrire_valeur(cles::section(cles::forfaits), "time F60", "125");
+        o.ouvrir(1, [&](ui::Toptionform& t) {
+            QStringList coupes, vus;
+            t.executer = [&](QDialog& d) {
+                capturer(d, d.objectName());
+                vus << d.objectName();
+                if (!titre_entier(d)) coupes << QString("%1 (%2 px)").arg(d.windowTitle()).arg(d.width());
+                // Une taille fixe : pas de poignée de redimensionnement sous les boutons.
+                if (d.minimumSize() != d.maximumSize()) coupes << d.objectName() + " redimensionnable";
+                return int(QDialog::Rejected);
+            };
+            t.ListBox1->setCurrentRow(0);
+            t.AjouterUtilisateur->click();
+            t.ProtegerUtilisateur->click();
+            t.ListBox1->setCurrentRow(1);  // Paul, protégé
+            t.SupprimerMotDePasse->click();
+            t.PageControl1->setCurrentIndex(2);
+            t.ListBox2->setCurrentRow(1);
+            t.BoutonDelai->click();
+            t.PageControl1->setCurrentIndex(3);
+            t.ListView1->selectRow(0);
+            t.ModifierTemps->click();
+            t.ModifierDate->click();
+            QCOMPARE(vus, QStringList({"Tnewuserform", "TPasswordDlg", "Tsimple_password", "Tdelaiform",
+                                       "Trectiforfait", "Traz_type_forfait_form"}));
+            QVERIFY2(coupes.isEmpty(), qPrintable(coupes.join(", ")));
+        });
+    }
+
     // Les boîtes de mot de passe des options masquent comme celle de la fin de connexion : "×".
     void lesMotsDePasseDesOptionsSontMasquesParDesCroix() {
         BancOptions o;
@@ -219,6 +273,8 @@ private slots:
         QCOMPARE(boite->ListBox1->currentRow(), 1);
         QVERIFY(!boite->Valider->isEnabled());
         capturer(*boite, "selection-utilisateur");
+        QVERIFY(titre_entier(*boite));
+        QCOMPARE(boite->minimumSize(), boite->maximumSize());
         const auto fichier = b.e.dossier / "Historique" / "mars00.fct";
         QVERIFY(!std::filesystem::exists(fichier));
 

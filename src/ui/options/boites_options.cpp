@@ -112,7 +112,7 @@ Tnewuserform::Tnewuserform(BoiteNouvelUtilisateur modele, Dialogue& dialogue, QW
     });
     connect(Valider, &QPushButton::clicked, this, &Tnewuserform::valider);
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
-    centrer();
+    centrer(true);
 }
 
 void Tnewuserform::valider() {
@@ -164,7 +164,7 @@ TPasswordDlg::TPasswordDlg(BoiteMotDePasse modele, Dialogue& dialogue, QWidget* 
     connect(Valider, &QPushButton::clicked, this, &TPasswordDlg::valider);
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
     appliquer();
-    centrer();
+    centrer(true);
 }
 
 void TPasswordDlg::appliquer() {
@@ -226,7 +226,7 @@ Tutilisateur::Tutilisateur(ModeleTutilisateur modele, Dialogue& dialogue, const 
     connect(Valider, &QPushButton::clicked, this, &Tutilisateur::valider);
     appliquer();
     resize(300, 320);
-    centrer();
+    centrer(true);
 }
 
 void Tutilisateur::appliquer() {
@@ -304,7 +304,7 @@ Tdelaiform::Tdelaiform(ModeleTdelaiform modele, QColor fond, QWidget* parent)
     connect(Valider, &QPushButton::clicked, this, &QDialog::accept);
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
     connect(aide, &QPushButton::clicked, this, &DialogueLumi::ouvrir_sujet_aide);
-    centrer();
+    centrer(true);
 }
 
 // --- Trectiforfait ---
@@ -354,7 +354,7 @@ Trectiforfait::Trectiforfait(ModeleTrectiforfait modele, Dialogue& dialogue, QWi
     });
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
     connect(aide, &QPushButton::clicked, this, &DialogueLumi::ouvrir_sujet_aide);
-    centrer();
+    centrer(true);
 }
 
 // --- Traz_type_forfait_form ---
@@ -453,7 +453,7 @@ Traz_type_forfait_form::Traz_type_forfait_form(ModeleTraz_type_forfait_form mode
     });
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
     connect(aide, &QPushButton::clicked, this, &DialogueLumi::ouvrir_sujet_aide);
-    centrer();
+    centrer(true);
 }
 
 }  // namespace lumi::ui
