@@ -245,6 +245,7 @@ private slots:
                     QTest::keyClicks(champ, "Abc");
                     vus << champ->text() + " " + champ->displayText();
                 }
+                capturer(d, d.objectName() + "-saisi");
                 return int(QDialog::Rejected);
             };
             t.ListBox1->setCurrentRow(0);
@@ -282,12 +283,14 @@ private slots:
         boite->ListBox1->setCurrentRow(0);
         QVERIFY(!boite->Password->isEnabled());
         QCOMPARE(boite->Password->displayText(), QString("Utilisateur non protégé"));
+        capturer(*boite, "selection-utilisateur-non-protege");
         boite->ListBox1->setCurrentRow(1);
         QVERIFY(boite->Password->isEnabled());
         QCOMPARE(boite->Password->text(), QString());
 
         QTest::keyClicks(boite->Password, "faux");
         QCOMPARE(boite->Password->displayText(), QString("××××"));
+        capturer(*boite, "selection-utilisateur-saisi");
         boite->Valider->click();
         QVERIFY(b.e.banc->dialogue.boites().back().texte.starts_with("Mot de passe incorrect !"));
         QVERIFY(!std::filesystem::exists(fichier));
