@@ -83,9 +83,54 @@ QSize EtiquetteElidee::minimumSizeHint() const {
     return sizeHint();
 }
 
+void EtiquetteElidee::definir_lignes_max(int lignes) {
+    lignes_max_ = std::max(1, lignes);
+    // Sur plusieurs lignes, la hauteur suit la largeur au lieu d'être celle d'une ligne.
+    QSizePolicy p = sizePolicy();
+    p.setVerticalPolicy(lignes_max_ > 1 ? QSizePolicy::Preferred : QSizePolicy::Fixed);
+    p.setHeightForWidth(lignes_max_ > 1);
+    setSizePolicy(p);
+    suivre();
+}
+
+bool EtiquetteElidee::hasHeightForWidth() const {
+    return lignes_max_ > 1;
+}
+
+int EtiquetteElidee::heightForWidth(int largeur) const {
+    const QMargins m = contentsMargins();
+    const int cadre = 2 * frameWidth();
+    const auto lignes = static_cast<int>(lignes_dans(largeur - m.left() - m.right() - cadre).size());
+    return lignes * fontMetrics().height() + m.top() + m.bottom() + cadre;
+}
+
+QStringList EtiquetteElidee::lignes_dans(int largeur) const {
+    const QFontMetrics mesure = fontMetrics();
+    QStringList lignes;
+    QString reste = texte_;
+    while (lignes.size() + 1 < lignes_max_ && mesure.horizontalAdvance(reste) > largeur) {
+        // Le dernier blanc avant le bord.
+        qsizetype coupure = -1;
+        for (qsizetype i = reste.indexOf(' '); i > 0; i = reste.indexOf(' ', i + 1)) {
+            if (mesure.horizontalAdvance(reste.left(i)) > largeur) break;
+            coupure = i;
+        }
+        if (coupure <= 0) break;
+        lignes << reste.left(coupure);
+        reste = reste.mid(coupure + 1);
+    }
+    lignes << mesure.elidedText(reste, Qt::ElideRight, largeur);
+    return lignes;
+}
+
 void EtiquetteElidee::suivre() {
-    vu_ = fontMetrics().elidedText(texte_, Qt::ElideRight, contentsRect().width());
-    coupe_ = vu_ != texte_;
+    const QStringList lignes = lignes_dans(contentsRect().width());
+    vu_ = lignes.join('\n');
+    coupe_ = lignes.join(' ') != texte_;
+    if (lignes.size() != lignes_vues_) {
+        lignes_vues_ = static_cast<int>(lignes.size());
+        updateGeometry();
+    }
     QString bulle = bulle_;
     if (coupe_) bulle = bulle_.isEmpty() ? texte_ : bulle_ + " : " + texte_;
     if (toolTip() != bulle) setToolTip(bulle);

@@ -63,7 +63,9 @@ private:
 
 // Une étiquette d'une ligne dont la largeur ne suit pas le texte : la fenêtre normale garde sa taille
 // quel que soit le nom d'un tarif, d'une option ou d'un utilisateur. Un texte trop long est coupé
-// (« … ») et se lit en entier dans l'info-bulle, après celle de l'étiquette s'il y en a une.
+// (« … ») et se lit en entier dans l'info-bulle, après celle de l'étiquette s'il y en a une. Avec
+// plusieurs lignes permises, le texte va à la ligne entre deux mots avant d'être coupé, et
+// l'étiquette prend la hauteur des lignes qu'il occupe.
 class EtiquetteElidee final : public QFrame {
     Q_OBJECT
 
@@ -76,9 +78,13 @@ public:
     void definir_bulle(const QString& bulle);
     // Le texte ne tient pas : il est coupé.
     bool coupe() const { return coupe_; }
+    // Le nombre de lignes que le texte peut prendre (1 par défaut).
+    void definir_lignes_max(int lignes);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override;
+    int heightForWidth(int largeur) const override;
 
 protected:
     void paintEvent(QPaintEvent* evenement) override;
@@ -87,11 +93,15 @@ protected:
 
 private:
     void suivre();
+    // Les lignes montrées dans `largeur` pixels : coupées entre deux mots, la dernière élidée.
+    QStringList lignes_dans(int largeur) const;
 
     QString texte_;
     QString bulle_;
     QString vu_;
     bool coupe_ = false;
+    int lignes_max_ = 1;
+    int lignes_vues_ = 1;
 };
 
 // Une jauge horizontale : fond, barre proportionnelle à position / maximum, pourcentage en option.

@@ -1,5 +1,6 @@
 #include "ui/dialogue_lumi.hpp"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -38,8 +39,14 @@ QPushButton* DialogueLumi::bouton(const QString& texte, const QString& nom, bool
     return b;
 }
 
-void DialogueLumi::centrer() {
+void DialogueLumi::centrer(bool fixe) {
     adjustSize();
+    // La barre de titre est en gras chez la plupart des gestionnaires de fenêtres.
+    QFont gras = font();
+    gras.setBold(true);
+    const int largeur_titre = QFontMetrics(gras).horizontalAdvance(windowTitle()) + marge_titre;
+    if (width() < largeur_titre) resize(largeur_titre, height());
+    if (fixe) setFixedSize(size());
     const QScreen* ecran = parentWidget() != nullptr ? parentWidget()->screen() : screen();
     if (ecran == nullptr) ecran = QGuiApplication::primaryScreen();
     if (ecran != nullptr) move(ecran->geometry().center() - rect().center());

@@ -19,6 +19,9 @@ public:
     // `nom` : l'objectName établi de la fenêtre (TFinforfait, Tinfoform...).
     DialogueLumi(const QString& nom, const QString& titre, QWidget* parent = nullptr);
 
+    // La place que la barre de titre prend en plus du texte (icône, boutons, bords), en pixels.
+    static constexpr int marge_titre = 110;
+
     // Le sujet d'aide qu'ouvre F1 (0 : aucun) et qui l'ouvre.
     void definir_aide(int sujet, std::function<void(int)> ouvrir_aide);
     int sujet_aide() const { return sujet_aide_; }
@@ -30,8 +33,10 @@ protected:
     QFrame* panneau_colore(QColor fond, const QString& nom = QStringLiteral("Panel1"));
     // Un bouton français ("OK", "&Valider", "&Annuler"...) ; `defaut` : celui d'Entrée.
     QPushButton* bouton(const QString& texte, const QString& nom, bool defaut = false);
-    // Taille ajustée au contenu, puis centrée sur l'écran de la fenêtre.
-    void centrer();
+    // Taille ajustée au contenu, assez large pour que la barre de titre montre le titre entier, puis
+    // centrée sur l'écran de la fenêtre. `fixe` : une petite boîte garde cette taille ; le gestionnaire
+    // de fenêtres ne lui dessine alors ni poignée sous les boutons ni bouton d'agrandissement.
+    void centrer(bool fixe = false);
 
     void keyPressEvent(QKeyEvent* evenement) override;
 

@@ -384,10 +384,13 @@ ZoneInformation::ZoneInformation(IconesLumi& icones, QWidget* parent) : QFrame(p
     legende_l1 = etiquette_coupee("legende_l1", legende);
     legende_pastille2 = pastille("legende_pastille2", legende);
     legende_l2 = etiquette_coupee("legende_l2", legende);
+    // Les textes l1 et l2 des tarifs tiennent souvent sur une ligne et demie : ils vont à la ligne
+    // plutôt que d'être coupés.
+    for (auto* l : {legende_l1, legende_l2}) l->definir_lignes_max(2);
     legende_sans_avantage = etiquette("legende_sans_avantage", qs(texte_sans_avantage_horaire), legende);
-    rangee_l->addWidget(legende_pastille1, 0, 0);
+    rangee_l->addWidget(legende_pastille1, 0, 0, Qt::AlignTop);
     rangee_l->addWidget(legende_l1, 0, 1);
-    rangee_l->addWidget(legende_pastille2, 1, 0);
+    rangee_l->addWidget(legende_pastille2, 1, 0, Qt::AlignTop);
     rangee_l->addWidget(legende_l2, 1, 1);
     rangee_l->addWidget(legende_sans_avantage, 2, 0, 1, 2);
     rangee_l->setColumnStretch(1, 1);
@@ -450,9 +453,14 @@ ZoneDuForfait::ZoneDuForfait(QWidget* parent) : QFrame(parent) {
     Gauge2 = new JaugeQt("Gauge2", true, this);
     Gauge2->setFixedHeight(14);
     grille->addWidget(Gauge2, 1, 0, 1, 2);
-    grille->addWidget(etiquette({}, "Prochain forfait dans", this), 2, 0);
+    // La remise à zéro dit elle-même « dans 12 jours, le … » ou « Réinitialisation manuelle » : le
+    // titre n'en répète rien, et la date prend toute la largeur de la zone.
+    auto* prochain = new QHBoxLayout;
+    prochain->setSpacing(4);
+    prochain->addWidget(etiquette("titre_prochain_forfait", "Prochain forfait :", this));
     Label10 = etiquette_coupee("Label10", this);
-    grille->addWidget(Label10, 2, 1);
+    prochain->addWidget(Label10, 1);
+    grille->addLayout(prochain, 2, 0, 1, 2);
     label_decompte = etiquette_coupee("label_decompte", this);
     grille->addWidget(label_decompte, 3, 0, 1, 2);
     grille->setColumnStretch(1, 1);

@@ -281,6 +281,49 @@ TEST(PageForfaits, CorrectionEtModeRangesParValider) {
     EXPECT_FALSE(b.e.registre().cle_existe(cles::section(cles::temp_forfaits)));
 }
 
+// Ce que la ligne montre après "&Valider" est ce que la prochaine ouverture relira : un temps
+// saisi hors de la forme habituelle est normalisé aussitôt, un texte illisible est refusé en clair.
+TEST(PageForfaits, LaCorrectionMontreLeTempsTelQuIlSeraRelu) {
+    struct Cas {
+        const char* nom;
+        const char* saisi;
+        const char* montre;  // vide : refusé
+        const char* range;   // "time F60" de la copie de travail ; vide : forfait plein
+    };
+    const Cas cas[] = {
+        {"minutes au-delà de 59 reportées", "12h75m00s", "13h15m00s", "47700"},
+        {"secondes au-delà de 59 reportées", "00h01m90s", "00h02m30s", "150"},
+        {"chiffres seuls complétés", "1h2m3s", "01h02m03s", "3723"},
+        {"normalisé égal à la durée : forfait plein", "00h59m60s", "01h00m00s", ""},
+        {"illisible refusé", "12h75", "", "125"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        BancOptions b;
+        b.e.registre().ecrire_valeur(cles::section(cles::forfaits), "time F60", "125");
+        auto& m = b.ouvrir();
+        auto rectif = m.correction(0);
+        ASSERT_TRUE(rectif);
+        rectif->saisir(c.saisi);
+        const auto correction = rectif->valider();
+        if (std::string_view(c.montre).empty()) {
+            EXPECT_FALSE(correction);
+            EXPECT_NE(rectif->refus().find("n'est pas correct"), std::string::npos) << rectif->refus();
+        } else {
+            ASSERT_TRUE(correction);
+            m.correction_acceptee(0, *correction);
+            EXPECT_EQ(m.forfaits().lignes()[0].temps_restant, c.montre);
+            EXPECT_EQ(rectif->champ(), c.montre);
+        }
+        EXPECT_EQ(b.e.registre().lire_valeur(cles::section(cles::temp_forfaits), "time F60"), c.range);
+        // La ligne reconstruite à la réouverture dit la même chose que celle qui vient d'être corrigée.
+        if (correction) {
+            m.valider();
+            EXPECT_EQ(b.ouvrir().forfaits().lignes()[0].temps_restant, c.montre);
+        }
+    }
+}
+
 TEST(PageForfaits, BoutonsRefusesPendantUneConnexion) {
     BancOptions b;
     auto& m = b.ouvrir();

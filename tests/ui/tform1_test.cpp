@@ -241,6 +241,51 @@ private slots:
         QCOMPARE(disposee(), depart);
     }
 
+    // La ligne de la prochaine remise à zéro d'un forfait se lit en entier, sans « dans » répété.
+    void laRemiseAZeroDuForfaitSeLitEnEntier() {
+        b.reset();
+        b = std::make_unique<Banc>(
+            [](EssaiCompteur& e) { FichierIni(e.dossier / "tarifs.ini").ecrire("F60", "raz_le", "15"); });
+        auto& f = *b->fenetre;
+        bool forfait_vu = false;
+        for (int i = 0; i < f.ComboBox3->count() && !forfait_vu; ++i) {
+            f.commandes().choisir_option(i);
+            f.rafraichir();
+            for (int n = 0; n < 4; ++n) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            if (!f.zone_forfait->isVisible() || !f.Label10->text().startsWith("dans")) continue;
+            forfait_vu = true;
+            const QString ligne =
+                f.findChild<QLabel*>("titre_prochain_forfait")->text() + " " + f.Label10->text();
+            QCOMPARE(ligne, QString("Prochain forfait : dans 5 jours, le 15 mars 2000"));
+            QVERIFY2(!f.Label10->coupe(), qPrintable(ligne));
+        }
+        QVERIFY(forfait_vu);
+    }
+
+    // Une légende de tarif va à la ligne entre deux mots plutôt que d'être coupée ; au-delà des lignes
+    // permises, la dernière est coupée et l'info-bulle donne le texte entier.
+    void uneEtiquetteDeDeuxLignesVaALaLigneAvantDeCouper() {
+        const QString legende = "Compris dans le forfait : de 19h à 8h, le week-end et les jours fériés";
+        ui::EtiquetteElidee l("legende_l1");
+        l.setText(legende);
+        const int largeur = l.fontMetrics().horizontalAdvance(legende) * 2 / 3;
+        const int ligne = l.fontMetrics().height();
+        l.show();  // montrée, elle suit chaque changement de taille aussitôt
+        l.resize(largeur, ligne);
+        QVERIFY(l.coupe());
+        QVERIFY(!l.hasHeightForWidth());
+        l.definir_lignes_max(2);
+        QVERIFY(l.hasHeightForWidth());
+        QCOMPARE(l.heightForWidth(largeur), 2 * ligne);
+        QCOMPARE(l.heightForWidth(2 * largeur), ligne);
+        l.resize(largeur, 2 * ligne);
+        QVERIFY(!l.coupe());
+        QCOMPARE(l.toolTip(), QString());
+        l.resize(largeur / 3, 2 * ligne);
+        QVERIFY(l.coupe());
+        QCOMPARE(l.toolTip(), legende);
+    }
+
     // L'arrêt manuel met la connexion dans la facture : la ligne 3 la montre aussitôt, sans clic, et
     // aussi quand l'enregistrement n'a pu se faire qu'au nouvel essai du repos.
     void laLigneDeLaFactureSuitLArretManuel_data() {

@@ -1,12 +1,17 @@
 // La fenêtre des options et la boîte de fin de connexion, vraies fenêtres menées par QtTest
 // (plate-forme offscreen) : le câblage seul. Les règles sont essayées sur les modèles (tests/core).
 // Avec LUMI_CAPTURES=<dossier>, chaque onglet y est aussi enregistré en PNG.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -47,9 +52,29 @@ struct BancOptions {
     SystemeSimule systeme;
 };
 
+// Sous un vrai serveur X (QT_QPA_PLATFORM=xcb, gestionnaire de fenêtres lancé), l'écran entier est
+// pris : la barre de titre dessinée par le gestionnaire s'y voit.
 void capturer(QWidget& w, const QString& nom) {
     const QString dossier = qEnvironmentVariable("LUMI_CAPTURES");
-    if (!dossier.isEmpty()) w.grab().save(dossier + "/" + nom + ".png");
+    if (dossier.isEmpty()) return;
+    if (QGuiApplication::platformName() != "xcb") {
+        w.grab().save(dossier + "/" + nom + ".png");
+        return;
+    }
+    w.show();
+    w.raise();
+    w.activateWindow();
+    if (!QTest::qWaitForWindowExposed(&w)) return;
+    QTest::qWait(400);
+    w.screen()->grabWindow(0).save(dossier + "/" + nom + ".png");
+}
+
+// Le titre d'une boîte tient dans sa barre : sa largeur laisse la place du texte en gras et des
+// boutons que le gestionnaire de fenêtres y dessine.
+bool titre_entier(const QWidget& w) {
+    QFont gras = QApplication::font();
+    gras.setBold(true);
+    return w.width() >= QFontMetrics(gras).horizontalAdvance(w.windowTitle()) + ui::DialogueLumi::marge_titre;
 }
 
 }  // namespace
@@ -167,6 +192,94 @@ private slots:
         QCOMPARE(o.lire(cles::options, "pdata 2").empty(), efface);
     }
 
+    // Rouvrir les options dans la même session laisse les interrupteurs du fournisseur à leur place :
+    // leur disposition ne garde rien des ouvertures précédentes (un ressort de plus à chaque fois les
+    // poussait vers le bas).
+    void lesInterrupteursDuFournisseurNeDescendentPasAChaqueOuverture() {
+        BancOptions o;
+        QList<int> elements;
+        for (int fois = 0; fois < 3; ++fois) {
+            o.ouvrir(2, [&](ui::Toptionform& t) {
+                const int interrupteurs =
+                    static_cast<int>(t.findChildren<QCheckBox*>(QRegularExpression("^hot_checkbox")).size());
+                QVERIFY(interrupteurs > 0);
+                elements << t.ScrollBox1->widget()->layout()->count() - interrupteurs;
+            });
+        }
+        QCOMPARE(elements, QList<int>({1, 1, 1}));  // le seul ressort du bas
+    }
+
+    // L'explication du délai d'anticipation : des paragraphes entiers, aucune phrase coupée en deux.
+    void lExplicationDuDelaiTientEnParagraphesEntiers() {
+        BancOptions o;
+        o.ouvrir(2, [&](ui::Toptionform& t) {
+            t.ListBox2->setCurrentRow(1);
+            QStringList paragraphes;
+            t.executer = [&paragraphes](QDialog& d) {
+                for (auto* l : d.findChild<QFrame*>("Panel1")->findChildren<QLabel*>())
+                    paragraphes << l->text();
+                return int(QDialog::Rejected);
+            };
+            t.BoutonDelai->click();
+            QCOMPARE(paragraphes.size(), 3);
+            for (const QString& p : paragraphes) QVERIFY2(p.endsWith('.'), qPrintable(p));
+            QVERIFY(paragraphes[0].contains("chronométrage de la durée de connexion en ajoutant"));
+        });
+    }
+
+    // Chaque petite boîte ouverte depuis les options montre son titre entier à sa taille conçue.
+    void lesPetitesBoitesMontrentLeurTitreEntier() {
+        BancOptions o;
+        o.b.e.registre().ecrire_valeur(cles::section(cles::forfaits), "time F60", "125");
+        o.ouvrir(1, [&](ui::Toptionform& t) {
+            QStringList coupes, vus;
+            t.executer = [&](QDialog& d) {
+                capturer(d, d.objectName());
+                vus << d.objectName();
+                if (!titre_entier(d)) coupes << QString("%1 (%2 px)").arg(d.windowTitle()).arg(d.width());
+                // Une taille fixe : pas de poignée de redimensionnement sous les boutons.
+                if (d.minimumSize() != d.maximumSize()) coupes << d.objectName() + " redimensionnable";
+                return int(QDialog::Rejected);
+            };
+            t.ListBox1->setCurrentRow(0);
+            t.AjouterUtilisateur->click();
+            t.ProtegerUtilisateur->click();
+            t.ListBox1->setCurrentRow(1);  // Paul, protégé
+            t.SupprimerMotDePasse->click();
+            t.PageControl1->setCurrentIndex(2);
+            t.ListBox2->setCurrentRow(1);
+            t.BoutonDelai->click();
+            t.PageControl1->setCurrentIndex(3);
+            t.ListView1->selectRow(0);
+            t.ModifierTemps->click();
+            t.ModifierDate->click();
+            QCOMPARE(vus, QStringList({"Tnewuserform", "TPasswordDlg", "Tsimple_password", "Tdelaiform",
+                                       "Trectiforfait", "Traz_type_forfait_form"}));
+            QVERIFY2(coupes.isEmpty(), qPrintable(coupes.join(", ")));
+        });
+    }
+
+    // Les boîtes de mot de passe des options masquent comme celle de la fin de connexion : "×".
+    void lesMotsDePasseDesOptionsSontMasquesParDesCroix() {
+        BancOptions o;
+        o.ouvrir(1, [&](ui::Toptionform& t) {
+            QStringList vus;
+            t.executer = [&vus](QDialog& d) {
+                for (auto* champ : d.findChildren<QLineEdit*>()) {
+                    QTest::keyClicks(champ, "Abc");
+                    vus << champ->text() + " " + champ->displayText();
+                }
+                capturer(d, d.objectName() + "-saisi");
+                return int(QDialog::Rejected);
+            };
+            t.ListBox1->setCurrentRow(0);
+            t.ProtegerUtilisateur->click();  // deux champs
+            t.ListBox1->setCurrentRow(1);    // Paul, protégé
+            t.SupprimerMotDePasse->click();  // un champ
+            QCOMPARE(vus, QStringList({"abc ×××", "abc ×××", "abc ×××"}));
+        });
+    }
+
     void laBoiteDeSelectionAttendLeMotDePasseALaFinDUneConnexion() {
         Banc b([](EssaiCompteur& e) { e.ecrire(cles::options, "pdata 2", hacher_mot_de_passe("secret")); });
         auto& c = b.e.compteur();
@@ -185,10 +298,23 @@ private slots:
         QCOMPARE(boite->ListBox1->currentRow(), 1);
         QVERIFY(!boite->Valider->isEnabled());
         capturer(*boite, "selection-utilisateur");
+        QVERIFY(titre_entier(*boite));
+        QCOMPARE(boite->minimumSize(), boite->maximumSize());
         const auto fichier = b.e.dossier / "Historique" / "mars00.fct";
         QVERIFY(!std::filesystem::exists(fichier));
 
+        // Un utilisateur sans mot de passe : le champ éteint le dit en clair.
+        boite->ListBox1->setCurrentRow(0);
+        QVERIFY(!boite->Password->isEnabled());
+        QCOMPARE(boite->Password->displayText(), QString("Utilisateur non protégé"));
+        capturer(*boite, "selection-utilisateur-non-protege");
+        boite->ListBox1->setCurrentRow(1);
+        QVERIFY(boite->Password->isEnabled());
+        QCOMPARE(boite->Password->text(), QString());
+
         QTest::keyClicks(boite->Password, "faux");
+        QCOMPARE(boite->Password->displayText(), QString("××××"));
+        capturer(*boite, "selection-utilisateur-saisi");
         boite->Valider->click();
         QVERIFY(b.e.banc->dialogue.boites().back().texte.starts_with("Mot de passe incorrect !"));
         QVERIFY(!std::filesystem::exists(fichier));

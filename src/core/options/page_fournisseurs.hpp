@@ -2,6 +2,7 @@
 // L'onglet " Fournisseurs d'accès " : pour chaque entrée de l'annuaire (et l'entrée fixe
 // "Sélection automatique et mode manuel"), le tarif et les options tarifaires, dans la copie de
 // travail "\temp providers" ; la fenêtre du délai d'anticipation (Tdelaiform).
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,6 +80,15 @@ public:
     static constexpr std::string_view titre = "Paramètre avancé : délai d'anticipation";
     static constexpr std::string_view groupe = "Délai d'anticipation pour une connexion avec";
     static constexpr int sujet_aide = 5;
+    // L'explication, un paragraphe par idée : la phrase sur la durée de connexion n'est pas coupée.
+    static constexpr std::array<std::string_view, 3> explication = {
+        "La détection réelle de la prise de ligne d'une connexion (l'instant où vous commencez à payer) "
+        "n'est physiquement pas détectable. Le délai d'anticipation permet de rectifier le chronométrage "
+        "de la durée de connexion en ajoutant le laps de temps qui s'écoule jusqu'à la détection par "
+        "Lumicompteur 2000.",
+        "Ce laps de temps varie de 10 à 15 secondes suivant les fournisseurs d'accès.",
+        "Consultez l'aide pour savoir comment évaluer ce délai.",
+    };
     const std::string& fournisseur() const { return fournisseur_; }
     const std::string& champ() const { return champ_; }
     // Une touche : chiffre, retour arrière ou Entrée ; toute autre est refusée (faux).

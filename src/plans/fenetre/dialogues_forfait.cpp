@@ -41,6 +41,9 @@ std::optional<CorrectionForfait> ModeleTrectiforfait::valider() {
         refus_ = "Le temps restant « " + champ_ + " » n'est pas correct : il s'écrit 01h05m09s.";
         return std::nullopt;
     }
+    // La liste montre le temps tel qu'il sera relu : 12h75m00s y devient 13h15m00s tout de suite,
+    // et non à la prochaine ouverture.
+    champ_ = format_hms(v);
     const std::string forfaits = cles::section(cles::temp_forfaits);
     if (v == duree_) {
         registre_.effacer_valeur(forfaits, parametres::nom_time(reference_));

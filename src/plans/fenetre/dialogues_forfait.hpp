@@ -35,7 +35,8 @@ public:
     void saisir(std::string_view texte);
     void reinitialiser();
     bool valider_actif() const { return modifie_; }
-    // Rangée dans "\temp forfaits" ; rien si le champ ne se lit pas (refus() le dit).
+    // Rangée dans "\temp forfaits" ; rien si le champ ne se lit pas (refus() le dit). Des minutes ou
+    // des secondes au-delà de 59 sont reportées : le champ et la ligne montrent le temps normalisé.
     std::optional<CorrectionForfait> valider();
     const std::string& refus() const { return refus_; }
 

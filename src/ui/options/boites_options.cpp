@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -36,25 +39,50 @@ QHBoxLayout* boutons_bas(QPushButton* valider, QPushButton* annuler) {
     return l;
 }
 
-// Le champ des minuscules : ce qui est tapé est mis en minuscules avant d'être montré masqué.
+// Le champ des minuscules : ce qui est tapé est mis en minuscules avant d'être montré masqué. Le
+// texte d'un champ éteint, qui n'est pas un mot de passe (« Utilisateur non protégé »), reste tel quel.
 class ValideurMinuscules final : public QValidator {
 public:
-    using QValidator::QValidator;
+    explicit ValideurMinuscules(QLineEdit* champ) : QValidator(champ), champ_(champ) {}
     State validate(QString& texte, int&) const override {
-        texte = texte.toLower();
+        if (champ_->echoMode() == QLineEdit::Password) texte = texte.toLower();
         return Acceptable;
     }
+
+private:
+    const QLineEdit* champ_;
 };
+
+// Le caractère qui masque un mot de passe. Demandé au style du champ : une feuille de style posée sur
+// le champ était oubliée sous celle de la fenêtre des options, qui montrait alors "●".
+class StyleMotDePasse final : public QProxyStyle {
+public:
+    int styleHint(StyleHint indice, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* retour) const override {
+        if (indice == SH_LineEdit_PasswordCharacter) return caractere_mot_de_passe.unicode();
+        return QProxyStyle::styleHint(indice, option, widget, retour);
+    }
+};
+
+// Un seul style pour tous les champs, qui vit autant que l'application.
+QStyle* style_mot_de_passe() {
+    static QPointer<StyleMotDePasse> style;
+    if (style == nullptr) {
+        style = new StyleMotDePasse;
+        style->setParent(QCoreApplication::instance());
+    }
+    return style;
+}
 
 }  // namespace
 
 QLineEdit* champ_mot_de_passe(const QString& nom, QWidget* parent) {
     auto* champ = new QLineEdit(parent);
     champ->setObjectName(nom);
+    champ->setStyle(style_mot_de_passe());
     champ->setEchoMode(QLineEdit::Password);
     champ->setMaxLength(static_cast<int>(longueur_max_mot_de_passe));
     champ->setValidator(new ValideurMinuscules(champ));
-    champ->setStyleSheet(QStringLiteral("lineedit-password-character: 215"));  // ×
     return champ;
 }
 
@@ -84,7 +112,7 @@ Tnewuserform::Tnewuserform(BoiteNouvelUtilisateur modele, Dialogue& dialogue, QW
     });
     connect(Valider, &QPushButton::clicked, this, &Tnewuserform::valider);
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
-    centrer();
+    centrer(true);
 }
 
 void Tnewuserform::valider() {
@@ -136,7 +164,7 @@ TPasswordDlg::TPasswordDlg(BoiteMotDePasse modele, Dialogue& dialogue, QWidget* 
     connect(Valider, &QPushButton::clicked, this, &TPasswordDlg::valider);
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
     appliquer();
-    centrer();
+    centrer(true);
 }
 
 void TPasswordDlg::appliquer() {
@@ -198,7 +226,7 @@ Tutilisateur::Tutilisateur(ModeleTutilisateur modele, Dialogue& dialogue, const 
     connect(Valider, &QPushButton::clicked, this, &Tutilisateur::valider);
     appliquer();
     resize(300, 320);
-    centrer();
+    centrer(true);
 }
 
 void Tutilisateur::appliquer() {
@@ -241,14 +269,8 @@ Tdelaiform::Tdelaiform(ModeleTdelaiform modele, QColor fond, QWidget* parent)
     : DialogueLumi("Tdelaiform", qs(ModeleTdelaiform::titre), parent), modele_(std::move(modele)) {
     auto* explication = panneau_colore(fond);
     auto* le = new QVBoxLayout(explication);
-    for (const char* t :
-         {"La détection réelle de la prise de ligne d'une connexion (l'instant où vous commencez à payer) "
-          "n'est physiquement pas détectable. Le délai d'anticipation permet de rectifier le chronométrage de la",
-          "durée de connexion en ajoutant le laps de temps qui s'écoule    jusqu'a la détection par "
-          "Lumicompteur 2000.",
-          "Ce laps de temps varie de 10 à 15 secondes suivant les fournisseurs d'accès.",
-          "Consultez l'aide pour savoir comment évaluer ce délai."}) {
-        auto* label = new QLabel(QString::fromUtf8(t), explication);
+    for (std::string_view t : ModeleTdelaiform::explication) {
+        auto* label = new QLabel(qs(t), explication);
         label->setWordWrap(true);
         label->setFixedWidth(380);
         le->addWidget(label);
@@ -282,7 +304,7 @@ Tdelaiform::Tdelaiform(ModeleTdelaiform modele, QColor fond, QWidget* parent)
     connect(Valider, &QPushButton::clicked, this, &QDialog::accept);
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
     connect(aide, &QPushButton::clicked, this, &DialogueLumi::ouvrir_sujet_aide);
-    centrer();
+    centrer(true);
 }
 
 // --- Trectiforfait ---
@@ -332,7 +354,7 @@ Trectiforfait::Trectiforfait(ModeleTrectiforfait modele, Dialogue& dialogue, QWi
     });
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
     connect(aide, &QPushButton::clicked, this, &DialogueLumi::ouvrir_sujet_aide);
-    centrer();
+    centrer(true);
 }
 
 // --- Traz_type_forfait_form ---
@@ -431,7 +453,7 @@ Traz_type_forfait_form::Traz_type_forfait_form(ModeleTraz_type_forfait_form mode
     });
     connect(annuler, &QPushButton::clicked, this, &QDialog::reject);
     connect(aide, &QPushButton::clicked, this, &DialogueLumi::ouvrir_sujet_aide);
-    centrer();
+    centrer(true);
 }
 
 }  // namespace lumi::ui

@@ -4,6 +4,7 @@
 // l'utilisateur (Tutilisateur), le délai d'anticipation (Tdelaiform), la correction du temps restant
 // (Trectiforfait) et le mode de remise à zéro (Traz_type_forfait_form). Chacune est une coquille
 // sur son modèle sans Qt : elle transmet la saisie et montre ce qu'il dit.
+#include <QChar>
 #include <QColor>
 #include <functional>
 #include <optional>
@@ -29,6 +30,9 @@ namespace ui {
 
 class IconesLumi;
 struct StyleListe;
+
+// Le caractère que montrent tous les champs de mot de passe, une fois par caractère tapé.
+inline constexpr QChar caractere_mot_de_passe{0x00D7};  // ×
 
 // Le champ qui met en minuscules et montre "×" pour chaque caractère.
 QLineEdit* champ_mot_de_passe(const QString& nom, QWidget* parent);

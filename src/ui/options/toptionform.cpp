@@ -391,7 +391,12 @@ QWidget* Toptionform::page_fournisseurs() {
 }
 
 void Toptionform::construire_options() {
-    for (auto* c : hot_checkbox_) delete c;
+    // Tout ce que la disposition tient part, le ressort du bas compris : gardé, il s'ajouterait à
+    // chaque ouverture et pousserait les interrupteurs vers le bas.
+    while (QLayoutItem* element = disposition_options_->takeAt(0)) {
+        delete element->widget();
+        delete element;
+    }
     hot_checkbox_.clear();
     const QFontMetrics mesure(font());
     const auto& options = modele_.fournisseurs().options();
