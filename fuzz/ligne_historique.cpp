@@ -89,13 +89,25 @@ std::string nom(fuzz::LecteurOctets& lecteur) {
 }
 
 // Ce que la ligne garde d'un nom : ni ";" ni fin de ligne ni octet nul, qui la décaleraient ou la
-// couperaient.
+// couperaient, ni marque d'état ("|", "¤"), que l'effacement prendrait pour la vraie.
 std::string nom_ecrit(std::string t) {
-    for (char& c : t) {
-        if (c == ';') c = ',';
-        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+    std::string ecrit;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c == ';') {
+            ecrit += ',';
+        } else if (c == '\r' || c == '\n' || c == '\0') {
+            ecrit += ' ';
+        } else if (c == '|') {
+            ecrit += '/';
+        } else if (t.compare(i, 2, "\xC2\xA4") == 0) {
+            ecrit += '*';
+            ++i;
+        } else {
+            ecrit += c;
+        }
     }
-    return t;
+    return ecrit;
 }
 
 float montant(fuzz::LecteurOctets& lecteur) {

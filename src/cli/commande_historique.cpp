@@ -196,7 +196,14 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
             }
             out << "graphique=" << *graphique << '\n';
         }
-        if (pdf) {
+        bool rien_a_imprimer = false;
+        if (pdf && vue.lignes().empty()) {
+            // Comme « &Imprimer » de la fenêtre, grisé tant que la liste est vide : rien n'est écrit,
+            // et la raison est la vraie.
+            flux.erreur << "Rien à imprimer : aucune connexion dans la sélection ; le fichier « " << *pdf
+                        << " » n'est pas écrit.\n";
+            rien_a_imprimer = true;
+        } else if (pdf) {
             // Les mêmes pages que « Exporter en PDF... » de la fenêtre.
             const RapportPdf rapport{
                 "Du " + date_longue_avec_jour(vue.debut()) + " au " + date_longue_avec_jour(vue.fin()),
@@ -220,7 +227,7 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
                 return sortie_erreur;
             }
         }
-        return sortie_ok;
+        return rien_a_imprimer ? sortie_usage : sortie_ok;
     } catch (const ErreurConversion& e) {
         flux.erreur << "Erreur : " << e.what() << '\n';
     } catch (const ErreurFichier& e) {

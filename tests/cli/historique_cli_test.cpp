@@ -115,6 +115,20 @@ TEST(HistoriqueCli, RapportEnPdfSansEcran) {
         EXPECT_NE(texte.find(attendu), std::string::npos) << attendu << "\n" << texte;
 }
 
+// Une période sans connexion : rien à imprimer, dit comme tel (pas un faux « n'a pu être écrit »),
+// aucun fichier, et les totaux tout de même.
+TEST(HistoriqueCli, RapportDUnePeriodeVideRienAImprimer) {
+    DossierTroisMois d;
+    const std::string pdf = d.chemin() + "/vide.pdf";
+    const auto r = d.lancer("--du 01/06/2001 --au 30/06/2001 --pdf '" + pdf + "'");
+    ASSERT_TRUE(WIFEXITED(r.statut)) << r.texte;
+    EXPECT_EQ(WEXITSTATUS(r.statut), 2) << r.texte;
+    EXPECT_NE(r.texte.find("Rien à imprimer"), std::string::npos) << r.texte;
+    EXPECT_EQ(r.texte.find("n'a pu être écrit"), std::string::npos) << r.texte;
+    EXPECT_EQ(valeur(r.texte, "nb"), "0");
+    EXPECT_FALSE(fs::exists(pdf));
+}
+
 // Un mois de longs montants et de longs noms de tarification, sur plusieurs pages : chaque montant
 // de la liste se relit entier dans le PDF (un texte calé à droite plus large que sa colonne en
 // perdait le début), les en-têtes reviennent sur chaque page et chaque pied de page est lisible.

@@ -43,9 +43,10 @@ NumeroJour le_20_janvier_2000() {
 struct DialogueEssai final : Dialogue {
     DialogueScripte scripte;
     std::function<void()> pendant;
-    Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons) override {
+    Reponse boite(GenreBoite genre, std::string_view texte, const std::vector<Reponse>& boutons,
+                  std::optional<Reponse> par_defaut = std::nullopt) override {
         if (pendant) std::exchange(pendant, {})();
-        return scripte.boite(genre, texte, boutons);
+        return scripte.boite(genre, texte, boutons, par_defaut);
     }
     void prevoir_reponse(Reponse r) { scripte.prevoir_reponse(r); }
     const auto& boites() const { return scripte.boites(); }
