@@ -19,6 +19,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -76,8 +78,27 @@ QDateEdit* champ_date(QWidget* parent, const char* nom, const char* bulle) {
     return d;
 }
 
+// Une liste déroulante dont le texte trop long pour sa largeur finit par « … » au lieu d'être
+// coupé net ; la liste dépliée montre les noms entiers.
+class ListeElidee final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter p(this);
+        QStyleOptionComboBox o;
+        initStyleOption(&o);
+        p.drawComplexControl(QStyle::CC_ComboBox, o);
+        const QRect champ =
+            style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, this);
+        o.currentText = fontMetrics().elidedText(o.currentText, Qt::ElideRight, champ.width());
+        p.drawControl(QStyle::CE_ComboBoxLabel, o);
+    }
+};
+
 QComboBox* liste_deroulante(QWidget* parent, const char* nom, const char* bulle) {
-    auto* c = new QComboBox(parent);
+    auto* c = new ListeElidee(parent);
     c->setObjectName(nom);
     c->setToolTip(QString::fromUtf8(bulle));
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
