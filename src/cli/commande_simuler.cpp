@@ -442,6 +442,24 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
         for (const auto& son : banc.son.joues()) flux.sortie << "son=" << son.filename().string() << '\n';
         const auto& ligne = banc.compteur.historique().ecrivain().derniere_ligne();
         if (!ligne.empty()) flux.sortie << "ligne=" << ligne << '\n';
+        // Un enregistrement que seule la mémoire tient se perd avec la fin du rejeu : un échec, qui
+        // dit ce qui reste et où.
+        auto& historique = banc.compteur.historique();
+        if (historique.enregistrement_en_attente()) historique.terminer_enregistrements_en_attente();
+        if (const auto perdues = historique.lignes_en_memoire(); !perdues.empty()) {
+            for (const auto& l : perdues) flux.sortie << "non_enregistree=" << l << '\n';
+            const std::string instantane = historique.sauvegarde().ligne_sauvegardee();
+            if (!instantane.empty()) flux.sortie << "instantane=" << instantane << '\n';
+            flux.erreur << "Erreur : " << perdues.size()
+                        << (perdues.size() > 1 ? " connexions n'ont pu être enregistrées"
+                                               : " connexion n'a pu être enregistrée")
+                        << " (ni dans l'historique, ni dans la base de réglages) ; "
+                        << (instantane.empty() ? "rien n'en reste après ce rejeu."
+                                               : "il n'en reste que le dernier instantané (instantane=), "
+                                                 "proposé au prochain démarrage.")
+                        << '\n';
+            return sortie_erreur;
+        }
         // La durée est enregistrée, mais pas au prix du fichier des tarifs : ce n'est pas un succès.
         if (const auto echec = banc.compteur.moteur().echec_chargement()) {
             flux.erreur << "Erreur : " << *echec << '\n';

@@ -409,4 +409,12 @@ RepriseConnexion HistoriqueCompteur::proposer_reprise_connexion(const FichierIni
         {sauvegarde_, dialogue_, reglages, monnaie, aujourdhui, enregistrer, effacer});
 }
 
+std::vector<std::string> HistoriqueCompteur::lignes_en_memoire() const {
+    std::vector<std::string> lignes;
+    for (const auto& a : en_attente_) {
+        if (a.nom.empty()) lignes.push_back(a.ligne);
+    }
+    return lignes;
+}
+
 }  // namespace lumi

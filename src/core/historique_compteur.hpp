@@ -104,6 +104,9 @@ public:
 
     // Vrai tant qu'un enregistrement n'a pu être écrit.
     bool enregistrement_en_attente() const { return !en_attente_.empty(); }
+    // Les lignes des enregistrements qui n'ont pu être rangés ni dans le fichier du mois ni dans la
+    // base : seule la mémoire du programme les tient (un arrêt les perdrait).
+    std::vector<std::string> lignes_en_memoire() const;
 
     // Fermeture normale : les attentes sont tentées une dernière fois, puis l'instantané est
     // effacé, sauf s'il garde un enregistrement resté en mémoire.

@@ -70,7 +70,7 @@ private:
 TEST(DisquePlein, RienNEstNiTuNiPerduNiDouble) {
     if (::geteuid() != 0) GTEST_SKIP() << "Essai sauté : monter un petit disque (tmpfs) demande d'être root.";
     for (const std::size_t libre :
-         {std::size_t{0}, std::size_t{8192}, std::size_t{32768}, std::size_t{98304}}) {
+         {std::size_t{0}, std::size_t{8192}, std::size_t{32768}, std::size_t{65536}, std::size_t{98304}}) {
         SCOPED_TRACE("libre : " + std::to_string(libre) + " octets");
         PetitDisque disque;
         if (!disque.monte())
@@ -107,6 +107,13 @@ TEST(DisquePlein, RienNEstNiTuNiPerduNiDouble) {
             EXPECT_GT(fs::file_size(mois), 0u);
         }
         const bool gardee = ecrite || r.texte.find("gardée dans la base") != std::string::npos;
+        // Un enregistrement que seule la mémoire tenait : le rejeu échoue et dit ce qui reste.
+        if (r.texte.find("non_enregistree=") != std::string::npos) {
+            EXPECT_NE(WEXITSTATUS(r.statut), 0) << r.texte;
+            EXPECT_NE(r.texte.find("n'a pu être enregistrée"), std::string::npos) << r.texte;
+        } else if (!ecrite) {
+            EXPECT_TRUE(gardee || WEXITSTATUS(r.statut) != 0) << r.texte;
+        }
 
         disque.liberer();
         const auto reprise = lancer_programme("simuler --dossier '" + dossier.string() +
