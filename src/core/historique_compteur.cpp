@@ -321,6 +321,31 @@ void HistoriqueCompteur::enregistrer_parametres_de_sauvegarde(DonneesConnexion c
 }
 
 void HistoriqueCompteur::effacer_cle_sauvegarde_crash() {
+    fermer_instantane();
+    // Ce que seule la mémoire tient se perd avec le programme : il le dit, et dit ce qui en reste.
+    const auto perdues = lignes_en_memoire();
+    if (perdues.empty()) return;
+    std::string texte = perdues.size() > 1
+                            ? "Ces connexions n'ont pu être enregistrées (disque plein ?) ; elles "
+                              "seront perdues en quittant :"
+                            : "Cette connexion n'a pu être enregistrée (disque plein ?) ; elle "
+                              "sera perdue en quittant :";
+    const auto resume = [](const std::string& ligne) {
+        const auto c = champs_ligne(ligne);
+        return "le " + c[2] + " à " + c[3] + ", durée " + c[4] + ", " + c[7] + " HT";
+    };
+    for (const auto& l : perdues) texte += "\r- " + resume(l);
+    const std::string instantane = sauvegarde_.ligne_sauvegardee();
+    texte += instantane.empty()
+                 ? "\rAucun instantané ne la garde. Libérez de la place et laissez le programme ouvert : il "
+                   "réessaie."
+                 : "\rLe dernier instantané (" + resume(instantane) +
+                       ") sera proposé au prochain démarrage. Pour tout garder, libérez de la place et "
+                       "laissez le programme ouvert : il réessaie.";
+    dialogue_.avertissement(texte);
+}
+
+void HistoriqueCompteur::fermer_instantane() {
     // L'instantané reste s'il garde un enregistrement que le magasin n'a pu prendre, ou la connexion
     // d'une reprise qui n'a pu être rangée (elle sera proposée au prochain démarrage).
     if (instantane_a_garder_) return;

@@ -109,7 +109,8 @@ public:
     std::vector<std::string> lignes_en_memoire() const;
 
     // Fermeture normale : les attentes sont tentées une dernière fois, puis l'instantané est
-    // effacé, sauf s'il garde un enregistrement resté en mémoire.
+    // effacé, sauf s'il garde un enregistrement resté en mémoire. Un enregistrement que seule la
+    // mémoire tient encore est dit perdu, avec ce qu'en garde le dernier instantané.
     void effacer_cle_sauvegarde_crash();
 
     // Ligne d'état 2 et relecture de la facture ; une valeur illisible est montrée.
@@ -145,6 +146,8 @@ private:
         bool efface_instantane = true;         // l'instantané est celui de cette connexion
     };
 
+    // La fermeture de l'instantané (effacer_cle_sauvegarde_crash sans l'avertissement des pertes).
+    void fermer_instantane();
     void ecrire_enregistrement(DonneesConnexion connexion, const std::string& utilisateur);
     void completer(DonneesConnexion& connexion, const std::string& utilisateur);
     std::string utilisateur_courant() const;

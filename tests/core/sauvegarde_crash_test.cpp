@@ -439,9 +439,15 @@ TEST(FinDeConnexion, MagasinEnPannePuisRevenu) {
     EXPECT_NE(boites[1].texte.find("gardée en mémoire"), std::string::npos) << boites[1].texte;
     EXPECT_NE(boites[1].texte.find("dernier instantané"), std::string::npos) << boites[1].texte;
     EXPECT_TRUE(enregistrements(dossier.chemin()).empty());
-    // La fermeture à ce moment ne perd pas l'instantané.
+    // La fermeture à ce moment ne perd pas l'instantané, et dit ce qui sera perdu et ce qui reste.
     banc.compteur.effacer_cle_sauvegarde_crash();
     EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), sauv_56);
+    ASSERT_EQ(boites.size(), 3u);
+    EXPECT_NE(boites[2].texte.find("sera perdue en quittant"), std::string::npos) << boites[2].texte;
+    EXPECT_NE(boites[2].texte.find("durée 00:10:00"), std::string::npos) << boites[2].texte;
+    EXPECT_NE(boites[2].texte.find("Le dernier instantané (le 10/03/2000 à 14H00, durée 00:00:5"),
+              std::string::npos)
+        << boites[2].texte;
 
     // La place revenue, un essai du repos écrit la connexion entière, une fois, et efface l'instantané.
     registre.panne = false;
