@@ -90,6 +90,15 @@ struct Poste {
         }
     }
 
+    // Le programme, son pppd cherché dans `execution` (créé) au lieu de /run.
+    std::unique_ptr<Programme> lancer_sur_ppp(const fs::path& execution) {
+        fs::create_directories(execution);
+        qputenv("LUMICOMPTEUR_PPP_RUN", QByteArray::fromStdString(execution.string()));
+        auto programme = lancer({});
+        qunsetenv("LUMICOMPTEUR_PPP_RUN");
+        return programme;
+    }
+
     std::unique_ptr<Programme> lancer(std::vector<std::string> arguments) {
         OptionsProgramme options;
         options.dossier = donnees;
@@ -294,10 +303,7 @@ private slots:
     void detection_reveillee_par_l_acces_a_distance() {
         Poste poste;
         const fs::path execution = poste.racine / "ppp-run";
-        fs::create_directories(execution);
-        qputenv("LUMICOMPTEUR_PPP_RUN", QByteArray::fromStdString(execution.string()));
-        auto programme = poste.lancer({});
-        qunsetenv("LUMICOMPTEUR_PPP_RUN");
+        auto programme = poste.lancer_sur_ppp(execution);
         programme->demarrer();
         TForm1& f = programme->fenetre();
         QVERIFY(f.veille_Timer5 != nullptr);
@@ -327,10 +333,7 @@ private slots:
     void changement_de_source_sans_veille_inutile() {
         Poste poste;
         const fs::path execution = poste.racine / "ppp-run";
-        fs::create_directories(execution);
-        qputenv("LUMICOMPTEUR_PPP_RUN", QByteArray::fromStdString(execution.string()));
-        auto programme = poste.lancer({});
-        qunsetenv("LUMICOMPTEUR_PPP_RUN");
+        auto programme = poste.lancer_sur_ppp(execution);
         Repondeur repondeur;
         programme->demarrer();
         TForm1& f = programme->fenetre();
@@ -412,10 +415,7 @@ private slots:
         if (espace.raison_refus()) QSKIP(espace.raison_refus()->c_str());
         Poste poste(true);
         const fs::path execution = poste.racine / "ppp-run";
-        fs::create_directories(execution);
-        qputenv("LUMICOMPTEUR_PPP_RUN", QByteArray::fromStdString(execution.string()));
-        auto programme = poste.lancer({});
-        qunsetenv("LUMICOMPTEUR_PPP_RUN");
+        auto programme = poste.lancer_sur_ppp(execution);
         Repondeur repondeur;
         essai::ProcessusEssai pppd;
         const auto ligne_0 = [&] { return programme->compteur().fenetre().lignes_etat[0]; };

@@ -11,20 +11,13 @@
 #include "history/fichiers_historique.hpp"
 #include "settings/registre_sqlite.hpp"
 #include "settings/cles.hpp"
+#include "lancer_outil.hpp"
 #include "soutien_cli.hpp"
 
 namespace lumi::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string valeur(const std::string& texte, const std::string& cle) {
-    const std::string tout = "\n" + texte;
-    const auto debut = tout.find("\n" + cle + "=");
-    if (debut == std::string::npos) return "<absent>";
-    const auto suite = debut + cle.size() + 2;
-    return tout.substr(suite, tout.find('\n', suite) - suite);
-}
 
 class DossierTroisMois {
 public:

@@ -49,14 +49,6 @@ std::string mois_ancien(const std::string& entete_mois, const std::string& date,
            cout + ";-4;0;0,000;|;MonFAI;\r\n";
 }
 
-std::string valeur(const std::string& texte, const std::string& cle) {
-    const std::string tout = "\n" + texte;
-    const auto debut = tout.find("\n" + cle + "=");
-    if (debut == std::string::npos) return "<absent>";
-    const auto suite = debut + cle.size() + 2;
-    return tout.substr(suite, tout.find('\n', suite) - suite);
-}
-
 // Février et décembre sous les noms de l'édition précédente : "é" sur un octet, ou sans accent.
 // Lus sur place par l'outil, puis repris par l'import sous le nom UTF-8 et lus encore.
 TEST(ImporterCli, FevrierEtDecembreSousLeursAnciensNomsLusSurPlaceEtApresImport) {

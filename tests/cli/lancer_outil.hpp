@@ -20,4 +20,13 @@ inline Resultat lancer(const std::vector<std::string>& arguments) {
     return {code, sortie.str(), erreur.str()};
 }
 
+// La valeur de la ligne « cle=valeur » d'une sortie de l'outil ; "<absent>" sans cette ligne.
+inline std::string valeur(const std::string& texte, const std::string& cle) {
+    const std::string tout = "\n" + texte;
+    const auto debut = tout.find("\n" + cle + "=");
+    if (debut == std::string::npos) return "<absent>";
+    const auto suite = debut + cle.size() + 2;
+    return tout.substr(suite, tout.find('\n', suite) - suite);
+}
+
 }  // namespace lumi::cli
