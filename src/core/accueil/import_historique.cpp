@@ -336,9 +336,8 @@ ResultatCopie copie_des_fichiers(const fs::path& source, const std::vector<std::
         // "fevrier98.fct" deviennent "février98.fct") : un mois n'a qu'un fichier dans l'historique.
         // Un mois déjà là sous une autre graphie est le même fichier pour la question.
         const auto mois = mois_du_fichier_historique(nom);
-        const std::string nom_utf8 =
-            mois ? mois->nom_utf8() : (est_utf8_valide(nom) ? nom : cp1252_vers_utf8(nom));
-        const fs::path vers = historique / nom_utf8;
+        const std::string nom_lisible = est_utf8_valide(nom) ? nom : cp1252_vers_utf8(nom);
+        const fs::path vers = historique / (mois ? mois->nom_utf8() : nom_lisible);
         // Les fichiers du mois déjà là, sous toute graphie : remplacés ensemble, ou gardés ensemble.
         std::vector<fs::path> deja_la;
         if (mois) {
@@ -347,8 +346,7 @@ ResultatCopie copie_des_fichiers(const fs::path& source, const std::vector<std::
             deja_la.push_back(vers);
         }
         if (!tout && !deja_la.empty()) {
-            const Reponse reponse =
-                question(texte_question_remplacement(est_utf8_valide(nom) ? nom : cp1252_vers_utf8(nom)));
+            const Reponse reponse = question(texte_question_remplacement(nom_lisible));
             if (reponse == Reponse::tout) tout = true;
             if (reponse == Reponse::non) {
                 r.laisses.push_back(nom);

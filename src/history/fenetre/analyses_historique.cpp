@@ -12,8 +12,9 @@ namespace lumi {
 
 namespace {
 
+// Un montant aux décimales de la fenêtre, comme les totaux à côté.
 std::string montant(double valeur, const ReglagesAffichageHistorique& r) {
-    return formater_decimal(valeur, 2, r.separateur) + r.devise;
+    return formater_decimal(valeur, r.nb_decimales, r.separateur) + r.devise;
 }
 
 // "HH:MM:SS" en secondes ; rien si le texte ne se lit pas.
@@ -37,10 +38,8 @@ ProjectionFacture projection_de_la_vue(const VueHistorique& vue, NumeroJour aujo
 }
 
 std::string texte_projection(const ProjectionFacture& p, const ReglagesAffichageHistorique& reglages) {
-    // Les décimales de la fenêtre, comme les totaux à côté.
-    return "Projection fin de période : " +
-           formater_decimal(p.montant, reglages.nb_decimales, reglages.separateur) + reglages.devise +
-           (reglages.ttc ? " TTC" : " HT") + ", le " + formater_date(p.date);
+    return "Projection fin de période : " + montant(p.montant, reglages) + (reglages.ttc ? " TTC" : " HT") +
+           ", le " + formater_date(p.date);
 }
 
 ComparaisonTarification comparer_tarification(const VueHistorique& vue, const fs::path& fichier_tarifs,

@@ -38,8 +38,8 @@ ListeMois liste_mois_historique(const fs::path& dossier_historique, NumeroJour a
         if (chiffres[0] < '0' || chiffres[0] > '9' || chiffres[1] < '0' || chiffres[1] > '9') continue;
         const int deux = (chiffres[0] - '0') * 10 + (chiffres[1] - '0');
         const int annee = deux > 96 ? 1900 + deux : 2000 + deux;
-        tries[std::to_string(3000 - annee) + rang_du_mois(nom_fichier_historique(mois, annee).mois)] =
-            entree_mois(nom_fichier_historique(mois, annee).mois, annee);
+        const std::string nom = nom_fichier_historique(mois, annee).mois;
+        tries[std::to_string(3000 - annee) + rang_du_mois(nom)] = entree_mois(nom, annee);
     }
     ListeMois liste;
     for (auto& [cle, entree] : tries) liste.entrees.push_back(std::move(entree));

@@ -82,9 +82,9 @@ bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
             besoins[static_cast<std::size_t>(c)] =
                 std::max(besoins[static_cast<std::size_t>(c)],
                          mesure_ligne.horizontalAdvance(contenu.liste->texte(rang, c)) + 2 * marge + 1);
-    const auto entiere = [](int c) { return c >= 7; };
-    const auto x = colonnes_selon_contenu(m.colonnes, besoins,
-                                          {false, false, false, false, false, false, false, true, true});
+    // Les deux dernières colonnes (réduction, total) sont des montants, jamais coupés.
+    constexpr std::array<bool, 9> montants{false, false, false, false, false, false, false, true, true};
+    const auto x = colonnes_selon_contenu(m.colonnes, besoins, montants);
     QPen trait(Qt::black);
     trait.setWidth(std::max(1, g.w(1) / 2));
     p.setPen(trait);
@@ -135,7 +135,7 @@ bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
                     if (c >= 2 && c <= 4) a = Qt::AlignHCenter;
                     if (c >= 7) a = Qt::AlignRight;
                     texte_colonne(p, x[c], x[c + 1], y, rh, contenu.liste->texte(rang, c), a, marge,
-                                  entiere(c));
+                                  montants[static_cast<std::size_t>(c)]);
                 }
             }
             const int haut = page.haut_entetes >= 0 ? page.haut_entetes : page.haut_lignes;
