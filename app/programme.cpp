@@ -33,6 +33,7 @@
 #include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
+#include "ui/zones_tform1.hpp"
 
 namespace lumi {
 
@@ -275,7 +276,7 @@ void Programme::programmer_capture() {
     QTimer::singleShot(e_->options.capture_apres * 1000, this, [this] {
         QMenu* menu = nullptr;
         if (e_->options.capture_menu) {
-            menu = e_->fenetre->PopupMenu2;
+            menu = e_->fenetre->menus().PopupMenu2;
             e_->fenetre->PopupMenu2Popup();
             menu->popup(
                 e_->fenetre->mapToGlobal(QPoint(e_->fenetre->width() / 3, e_->fenetre->height() / 4)));

@@ -1,38 +1,25 @@
 #include "ui/tform1.hpp"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QDesktopServices>
-#include <QFontDatabase>
-#include <QFrame>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QHideEvent>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
-#include <QMoveEvent>
-#include <QRubberBand>
 #include <QScreen>
 #include <QShowEvent>
-#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWindow>
-#include <cstdio>
 #include <exception>
 
 #include "core/commandes_fenetre.hpp"
 #include "core/compteur.hpp"
 #include "core/couleurs.hpp"
 #include "core/detection.hpp"
+#include "core/selection_fin_connexion.hpp"
 #include "core/utilisateurs.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
@@ -40,14 +27,15 @@
 #include "settings/parametres.hpp"
 #include "ui/appliquer_modele.hpp"
 #include "ui/controles.hpp"
-#include "ui/dialogue_qt.hpp"
+#include "ui/icone_tform1.hpp"
 #include "ui/icones.hpp"
-#include "core/selection_fin_connexion.hpp"
+#include "ui/minuteries_tform1.hpp"
 #include "ui/options/boites_options.hpp"
+#include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
+#include "ui/tailles_tform1.hpp"
 #include "ui/tfinforfait.hpp"
 #include "ui/tinfoform.hpp"
-#include "ui/programmation/tdeconectform.hpp"
 #include "ui/tsplashscreen.hpp"
 #include "ui/zones_tform1.hpp"
 
@@ -55,21 +43,10 @@ namespace lumi {
 
 namespace {
 
-using ui::appliquer_bouton;
 using ui::bulle;
 using ui::qs;
 using ui::texte;
 using ui::visible;
-
-// Les drapeaux de la fenêtre : bordée et titrée en normale ; sans bord et toujours au-dessus réduite.
-Qt::WindowFlags drapeaux(ModeAffichage mode) {
-    if (mode == ModeAffichage::normal) return Qt::Window;
-    return Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
-}
-
-std::size_t rang(ModeAffichage mode) {
-    return static_cast<std::size_t>(mode);
-}
 
 }  // namespace
 
@@ -109,6 +86,10 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
     };
     icones_ = std::make_unique<ui::IconesLumi>();
     setWindowIcon(icones_->application());
+    icone_ = std::make_unique<ui::IconeTForm1>(
+        *this, *icones_,
+        [this](Qt::MouseButton bouton, QPoint position) { icone_cliquee(bouton, position); });
+    minuteries_ = std::make_unique<ui::MinuteriesTForm1>(*this);
     ecrans_ = std::make_unique<ui::EcransQt>(compteur_.programmation(), *this, icones_->application());
     ecrans_->apres_etape = [this] { apres_evenement(); };
     // Raccrocher à la main annule la programmation.
@@ -121,16 +102,14 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
     construire_minuteries();
     appliquer_couleurs();
     rafraichir();
-    mesurer_dispositions();
+    tailles_->mesurer_dispositions();
 }
 
 TForm1::~TForm1() {
-    delete rectangle_;
     // La fenêtre des messages rappelle les commandes en se détruisant : avant elles, donc.
     delete infoform_.data();
     // L'historique ne doit plus demander l'utilisateur à une liste détruite.
     compteur_.historique().oublier_selection_utilisateur();
-    if (icone_) icone_->hide();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -154,112 +133,77 @@ void TForm1::construire() {
         tout->addWidget(zone);
     }
 
-    // Les noms établis mènent aux contrôles des zones.
-    const auto& a = *zone_afficheur;
-    Panel6 = a.Panel6;
-    Panel5 = a.Panel5;
-    Panel2 = a.Panel2;
-    Panel3 = a.Panel3;
-    Panel4 = a.Panel4;
-    Panel1 = a.Panel1;
-    Panel20 = a.Panel20;
-    Gauge1 = a.Gauge1;
-    Image6 = a.Image6;
-    SpeedButton8 = a.SpeedButton8;
-    SpeedButton10 = a.SpeedButton10;
-    const auto& b = *zone_boutons;
-    SpeedButton1 = b.SpeedButton1;
-    SpeedButton2 = b.SpeedButton2;
-    SpeedButton3 = b.SpeedButton3;
-    SpeedButton4 = b.SpeedButton4;
-    SpeedButton5 = b.SpeedButton5;
-    SpeedButton6 = b.SpeedButton6;
-    SpeedButton7 = b.SpeedButton7;
-    SpeedButton11 = b.SpeedButton11;
-    const auto& u = *zone_utilisateur;
-    Panel33 = u.Panel33;
-    Label6 = u.Label6;
-    Image12 = u.Image12;
-    SpeedButton17 = u.SpeedButton17;
-    ComboBox1 = u.ComboBox1;
-    const auto& c = *zone_choix;
-    Label_tarif = c.Label_tarif;
-    Label_option = c.Label_option;
-    SpeedButton14 = c.SpeedButton14;
-    SpeedButton15 = c.SpeedButton15;
-    ComboBox2 = c.ComboBox2;
-    ComboBox3 = c.ComboBox3;
-    dessin_plages = zone_information->dessin_plages;
-    Image14 = zone_information->Image14;
-    Panel13 = zone_information->Panel13;
-    zone_forfait = zone_du_forfait;
-    Gauge2 = zone_du_forfait->Gauge2;
-    Label10 = zone_du_forfait->Label10;
+    tailles_ = new ui::TaillesTForm1(
+        *this,
+        {*zone_afficheur, {zone_boutons, zone_utilisateur, zone_choix, zone_information}, *zone_du_forfait},
+        *modes_, compteur_, dialogue_, dossier_ / fichier_reglages,
+        {[this] { rafraichir(); }, [this](bool etait_visible) { remontrer(etait_visible); },
+         [this] { apres_evenement(); }, [this] { synchroniser_minuteries(); }});
 }
 
 void TForm1::brancher_zones() {
     // L'afficheur.
-    connect(Panel1, &ui::Panneau::clique, this, [this] { Panel1Click(); });
-    connect(Panel20, &ui::Panneau::clique, this, [this] { Panel1Click(); });
-    connect(Panel2, &ui::Panneau::clique, this, [this] { Panel2Click(); });
-    connect(Panel4, &ui::Panneau::clique, this, [this] { Panel4Click(); });
-    Panel2->setContextMenuPolicy(Qt::CustomContextMenu);
-    Panel4->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Panel2, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { PopupMenu3->popup(Panel2->mapToGlobal(p)); });
-    connect(Panel4, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { PopupMenu1->popup(Panel4->mapToGlobal(p)); });
-    connect(SpeedButton8, &QToolButton::clicked, this, [this] { cacher(); });
-    connect(SpeedButton10, &QToolButton::clicked, this, [this] { SpeedButton10Click(); });
-    SpeedButton10->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(SpeedButton10, &QWidget::customContextMenuRequested, this, [this] {
+    const auto& a = *zone_afficheur;
+    connect(a.Panel1, &ui::Panneau::clique, this, [this] { Panel1Click(); });
+    connect(a.Panel20, &ui::Panneau::clique, this, [this] { Panel1Click(); });
+    connect(a.Panel2, &ui::Panneau::clique, this, [this] { Panel2Click(); });
+    connect(a.Panel4, &ui::Panneau::clique, this, [this] { Panel4Click(); });
+    a.Panel2->setContextMenuPolicy(Qt::CustomContextMenu);
+    a.Panel4->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(a.Panel2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { menus_->PopupMenu3->popup(zone_afficheur->Panel2->mapToGlobal(p)); });
+    connect(a.Panel4, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { menus_->PopupMenu1->popup(zone_afficheur->Panel4->mapToGlobal(p)); });
+    connect(a.SpeedButton8, &QToolButton::clicked, this, [this] { cacher(); });
+    connect(a.SpeedButton10, &QToolButton::clicked, this, [this] { SpeedButton10Click(); });
+    a.SpeedButton10->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(a.SpeedButton10, &QWidget::customContextMenuRequested, this, [this] {
         appliquer_menus();
-        PopupMenu5->popup(QCursor::pos());
+        menus_->PopupMenu5->popup(QCursor::pos());
     });
-    // Le coin de la fenêtre (et celui du cadre Panel6 dans les formes réduites) se tire.
-    setMouseTracking(true);
-    Panel6->setMouseTracking(true);
-    Panel6->installEventFilter(this);
-    Image6->installEventFilter(this);
+    connect(&a, &ui::ZoneAfficheur::Image6_clique, this, [this] { demander_programmation(); });
 
     // Les boutons.
-    connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
-    connect(SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
-    connect(SpeedButton1, &QToolButton::clicked, this, [this] {
+    const auto& b = *zone_boutons;
+    connect(b.SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
+    connect(b.SpeedButton3, &QToolButton::clicked, this, [this] { SpeedButton3Click(); });
+    connect(b.SpeedButton1, &QToolButton::clicked, this, [this] {
         compteur_.SpeedButton1Click();
         apres_evenement();
     });
-    connect(SpeedButton4, &QToolButton::clicked, this, [this] {
+    connect(b.SpeedButton4, &QToolButton::clicked, this, [this] {
         compteur_.SpeedButton4Click();
         apres_evenement();
     });
-    connect(SpeedButton11, &QToolButton::clicked, this, [this] { demander_programmation(); });
-    connect(SpeedButton5, &QToolButton::clicked, this, [this] { demander_options(0); });
-    connect(SpeedButton7, &QToolButton::clicked, this, [this] { demander_historique(); });
-    connect(SpeedButton6, &QToolButton::clicked, this, [this] { SpeedButton6Click(); });
+    connect(b.SpeedButton11, &QToolButton::clicked, this, [this] { demander_programmation(); });
+    connect(b.SpeedButton5, &QToolButton::clicked, this, [this] { demander_options(0); });
+    connect(b.SpeedButton7, &QToolButton::clicked, this, [this] { demander_historique(); });
+    connect(b.SpeedButton6, &QToolButton::clicked, this, [this] { SpeedButton6Click(); });
 
     // L'utilisateur.
-    connect(zone_utilisateur, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { PopupMenu4->popup(zone_utilisateur->mapToGlobal(p)); });
-    connect(SpeedButton17, &QToolButton::clicked, this, [this] { ouvrir_ComboBox1(); });
-    connect(Panel33, &ui::Panneau::clique, this, [this] { ouvrir_ComboBox1(); });
-    connect(ComboBox1, &ui::ListeDessinee::choisie, this, [this](int i) {
+    const auto& u = *zone_utilisateur;
+    connect(&u, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { menus_->PopupMenu4->popup(zone_utilisateur->mapToGlobal(p)); });
+    connect(u.SpeedButton17, &QToolButton::clicked, this, [this] { ouvrir_ComboBox1(); });
+    connect(u.Panel33, &ui::Panneau::clique, this, [this] { ouvrir_ComboBox1(); });
+    connect(&u, &ui::ZoneUtilisateur::Label6_clique, this, [this] { ouvrir_ComboBox1(); });
+    connect(&u, &ui::ZoneUtilisateur::Image12_clique, this, [this] { commandes_->Image12Click(); });
+    connect(u.ComboBox1, &ui::ListeDessinee::choisie, this, [this](int i) {
         utilisateurs_->choisir(i);
         apres_evenement();
     });
-    connect(ComboBox1, &ui::ListeDessinee::touche, this,
+    connect(u.ComboBox1, &ui::ListeDessinee::touche, this,
             [this](bool c, bool a, bool s, bool e) { touche_ComboBox1(c, a, s, e); });
-    Label6->installEventFilter(this);
-    Image12->installEventFilter(this);
 
     // Le tarif et l'option.
-    connect(SpeedButton14, &QToolButton::clicked, this, [this] { ComboBox3->showPopup(); });
-    connect(SpeedButton15, &QToolButton::clicked, this, [this] { ComboBox2->showPopup(); });
-    connect(ComboBox2, &ui::ListeDessinee::choisie, this, [this](int i) {
+    const auto& c = *zone_choix;
+    connect(c.SpeedButton14, &QToolButton::clicked, this, [this] { zone_choix->ComboBox3->showPopup(); });
+    connect(c.SpeedButton15, &QToolButton::clicked, this, [this] { zone_choix->ComboBox2->showPopup(); });
+    connect(c.ComboBox2, &ui::ListeDessinee::choisie, this, [this](int i) {
         commandes_->choisir_tarif(i);
         apres_evenement();
     });
-    connect(ComboBox3, &ui::ListeDessinee::choisie, this, [this](int i) {
+    connect(c.ComboBox3, &ui::ListeDessinee::choisie, this, [this](int i) {
         commandes_->choisir_option(i);
         apres_evenement();
     });
@@ -268,34 +212,6 @@ void TForm1::brancher_zones() {
 void TForm1::construire_menus() {
     menus_ = std::make_unique<ui::MenusTForm1>(this);
     auto& m = *menus_;
-    PopupMenu1 = m.PopupMenu1;
-    PopupMenu2 = m.PopupMenu2;
-    PopupMenu3 = m.PopupMenu3;
-    PopupMenu4 = m.PopupMenu4;
-    PopupMenu5 = m.PopupMenu5;
-    PopupMenu6 = m.PopupMenu6;
-    Seconnecter1_sous_menu = m.Seconnecter1_sous_menu;
-    Historique1 = m.Historique1;
-    Options1 = m.Options1;
-    Seconnecter1 = m.Seconnecter1;
-    Sedeconnecter1 = m.Sedeconnecter1;
-    Programmation1 = m.Programmation1;
-    Email1 = m.Email1;
-    Web1 = m.Web1;
-    Aide1 = m.Aide1;
-    reduir = m.reduir;
-    restaurer = m.restaurer;
-    Fermer1 = m.Fermer1;
-    ttcpopup = m.ttcpopup;
-    htpopup = m.htpopup;
-    deuxdeci = m.deuxdeci;
-    troisdeci = m.troisdeci;
-    Duree1 = m.Duree1;
-    Heure1 = m.Heure1;
-    Utilisateurs1 = m.Utilisateurs1;
-    afficheur = m.afficheur;
-    barre = m.barre;
-    Taillenormale = m.Taillenormale;
 
     const auto brancher = [this](QAction* a, std::function<void()> faire) {
         connect(a, &QAction::triggered, this, [faire = std::move(faire)] { faire(); });
@@ -307,138 +223,81 @@ void TForm1::construire_menus() {
             apres_evenement();
         });
     };
-    brancher(Historique1, [this] { demander_historique(); });
-    brancher(Options1, [this] { demander_options(0); });
-    brancher(Seconnecter1, [this] {
+    brancher(m.Historique1, [this] { demander_historique(); });
+    brancher(m.Options1, [this] { demander_options(0); });
+    brancher(m.Seconnecter1, [this] {
         commandes_->Seconnecter1Click();
         apres_evenement();
     });
-    brancher(Sedeconnecter1, [this] { SpeedButton3Click(); });
-    brancher(Programmation1, [this] { demander_programmation(); });
+    brancher(m.Sedeconnecter1, [this] { SpeedButton3Click(); });
+    brancher(m.Programmation1, [this] { demander_programmation(); });
     // Pas encore de page publique : celle « À propos » de l'aide ; le courrier reste éteint (modèle).
-    brancher(Web1, [this] { ouvrir_aide(textes_fenetre::sujet_aide_a_propos); });
-    brancher(Aide1, [this] { SpeedButton6Click(); });
-    brancher(reduir, [this] { cacher(); });
-    brancher(restaurer, [this] { montrer(); });
-    brancher(Fermer1, [this] { close(); });
-    connect(PopupMenu2, &QMenu::aboutToShow, this, [this] { PopupMenu2Popup(); });
-    connect(PopupMenu6, &QMenu::aboutToShow, this, [this] {
+    brancher(m.Web1, [this] { ouvrir_aide(textes_fenetre::sujet_aide_a_propos); });
+    brancher(m.Aide1, [this] { SpeedButton6Click(); });
+    brancher(m.reduir, [this] { cacher(); });
+    brancher(m.restaurer, [this] { montrer(); });
+    brancher(m.Fermer1, [this] { close(); });
+    connect(m.PopupMenu2, &QMenu::aboutToShow, this, [this] { PopupMenu2Popup(); });
+    connect(m.PopupMenu6, &QMenu::aboutToShow, this, [this] {
         commandes_->PopupMenu6Popup();
         appliquer_menus();
     });
-    commande(ttcpopup, &CommandesFenetre::ttcpopupClick);
-    commande(htpopup, &CommandesFenetre::htpopupClick);
-    commande(deuxdeci, &CommandesFenetre::deuxdeciClick);
-    commande(troisdeci, &CommandesFenetre::troisdeciClick);
-    commande(Duree1, &CommandesFenetre::Duree1Click);
-    commande(Heure1, &CommandesFenetre::Heure1Click);
-    brancher(Utilisateurs1, [this] { demander_options(1); });
-    brancher(afficheur, [this] { afficheurClick(); });
-    brancher(barre, [this] { barreClick(); });
-    brancher(Taillenormale, [this] { TaillenormaleClick(); });
+    commande(m.ttcpopup, &CommandesFenetre::ttcpopupClick);
+    commande(m.htpopup, &CommandesFenetre::htpopupClick);
+    commande(m.deuxdeci, &CommandesFenetre::deuxdeciClick);
+    commande(m.troisdeci, &CommandesFenetre::troisdeciClick);
+    commande(m.Duree1, &CommandesFenetre::Duree1Click);
+    commande(m.Heure1, &CommandesFenetre::Heure1Click);
+    brancher(m.Utilisateurs1, [this] { demander_options(1); });
+    brancher(m.afficheur, [this] { afficheurClick(); });
+    brancher(m.barre, [this] { barreClick(); });
+    brancher(m.Taillenormale, [this] { TaillenormaleClick(); });
 }
 
 void TForm1::construire_minuteries() {
-    const auto minuterie = [this](const char* nom) {
-        auto* t = new QTimer(this);
-        t->setObjectName(nom);
-        return t;
-    };
-    Timer1 = minuterie("Timer1");
-    Timer2 = minuterie("Timer2");
-    Timer3 = minuterie("Timer3");
-    Timer4 = minuterie("Timer4");
-    Timer5 = minuterie("Timer5");
-    connect(Timer3, &QTimer::timeout, this, [this] {
+    auto& m = *minuteries_;
+    connect(m.Timer3.timer, &QTimer::timeout, this, [this] {
         compteur_.programmation().Timer3Timer();
         apres_evenement();
     });
-    connect(Timer1, &QTimer::timeout, this, [this] {
+    connect(m.Timer1.timer, &QTimer::timeout, this, [this] {
         compteur_.Timer1Timer();
         apres_evenement();
     });
-    connect(Timer2, &QTimer::timeout, this, [this] {
+    connect(m.Timer2.timer, &QTimer::timeout, this, [this] {
         // Les effets ne touchent qu'à l'afficheur et à l'icône.
         commandes_->Timer2Timer();
         synchroniser_minuteries();
         rafraichir_afficheur();
     });
-    connect(Timer4, &QTimer::timeout, this, [this] {
+    connect(m.Timer4.timer, &QTimer::timeout, this, [this] {
         compteur_.Timer4Timer();
         synchroniser_minuteries();
     });
-    connect(Timer5, &QTimer::timeout, this, [this] { scrutation(false); });
+    connect(m.Timer5.timer, &QTimer::timeout, this, [this] { scrutation(false); });
 }
 
 void TForm1::scrutation(bool sur_veille) {
-    // Une boîte ouverte par une action fait tourner une boucle d'événements : la scrutation n'y est
-    // pas relancée en plein passage (comme une minuterie ne l'est pas dans son propre gestionnaire),
-    // et la veille se tait jusqu'à la fin du passage, sans perdre ce qu'elle signale.
-    if (!detection_ || scrutation_en_cours_) return;
-    scrutation_en_cours_ = true;
-    if (veille_Timer5 != nullptr) veille_Timer5->setEnabled(false);
-    if (sur_veille) {
-        detection_->Timer5Timer_sur_veille();
-    } else {
-        detection_->Timer5Timer();
-    }
-    scrutation_en_cours_ = false;
+    if (!minuteries_->scruter(sur_veille)) return;
     // La scrutation peut tourner dix fois par seconde : la fenêtre n'est relue que si un état a changé.
     if (empreinte_changee()) {
         apres_evenement();
     } else {
-        regler_scrutation();
-    }
-}
-
-void TForm1::regler_scrutation() {
-    if (!detection_ || !minuteries_lancees_) return;
-    // Hors scrutation de l'accès à distance, Timer5Timer ne fait rien : ni veille ni minuterie ; le
-    // changement de source la relance.
-    const bool utile = detection_->Timer5().active() && detection_->surveillance_par_ras();
-    const bool veille = utile && !scrutation_en_cours_;
-    if (veille_Timer5 != nullptr && veille_Timer5->isEnabled() != veille) veille_Timer5->setEnabled(veille);
-    // Les 100 ms ne restent que si la veille ne peut pas signaler chaque changement.
-    const bool minuterie = utile && !(veille_Timer5 != nullptr && detection_->veille_suffit());
-    if (minuterie && !Timer5->isActive()) {
-        Timer5->setInterval(detection_->Timer5().intervalle());
-        Timer5->start();
-    } else if (!minuterie && Timer5->isActive()) {
-        Timer5->stop();
+        minuteries_->regler_scrutation();
     }
 }
 
 void TForm1::appliquer_couleurs() {
     const CouleursFenetre c = couleurs_->affect_color();
-    Gauge2->definir_couleurs(c.fond_gauge, c.couleur_gauge);
+    zone_du_forfait->Gauge2->definir_couleurs(c.fond_gauge, c.couleur_gauge);
     for (const auto& [numero, couleur] : c.panneaux) {
         const QString nom = QString("panel%1").arg(numero);
         for (auto* p : findChildren<ui::Panneau*>()) {
             if (p->objectName().compare(nom, Qt::CaseInsensitive) == 0) p->definir_fond(couleur);
         }
     }
-    for (auto* liste : {ComboBox1, ComboBox2, ComboBox3}) {
-        auto& style = liste->style_lignes();
-        style.fond = ui::couleur_qt(c.fond_combobox);
-        style.texte = ui::couleur_qt(c.texte_combobox);
-        style.texte_actif = ui::couleur_qt(c.texte_actif_combobox);
-    }
-    ComboBox1->style_lignes().marge = 25;
-    ComboBox1->style_lignes().marque = &icones_->marque_choix();
-    ComboBox1->style_lignes().cadenas = &icones_->cadenas();
-    for (auto* liste : {ComboBox2, ComboBox3}) {
-        liste->style_lignes().marge = 20;
-        liste->style_lignes().marque = &icones_->marque_tarif();
-    }
-    // Le fond des sélecteurs et de leurs libellés.
-    for (QWidget* w :
-         {static_cast<QWidget*>(ComboBox1), static_cast<QWidget*>(ComboBox2), static_cast<QWidget*>(Label6),
-          static_cast<QWidget*>(Label_tarif), static_cast<QWidget*>(Label_option)}) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, ui::couleur_qt(c.fond_combobox));
-        p.setColor(QPalette::Base, ui::couleur_qt(c.fond_combobox));
-        w->setPalette(p);
-    }
+    zone_utilisateur->appliquer_couleurs(c, *icones_);
+    zone_choix->appliquer_couleurs(c, *icones_);
     fond_messages_ = ui::couleur_qt(c.fond_combobox);
 }
 
@@ -475,54 +334,20 @@ void TForm1::rafraichir() {
     rafraichir_afficheur();
     const auto& f = compteur_.fenetre();
 
-    // Les boutons.
     zone_boutons->appliquer(f);
-    appliquer_bouton(SpeedButton14, f.SpeedButton14);
-    appliquer_bouton(SpeedButton15, f.SpeedButton15);
-    visible(Image14, f.Image14_visible);
-    bulle(Image14, f.Image14_hint);
-
-    // Le tarif et l'option ; les listes ne sont refaites que si leurs lignes changent.
-    const auto& choix = compteur_.choix();
-    texte(Label_tarif, choix.libelle_tarif);
-    texte(Label_option, choix.libelle_option);
-    const auto liste = [](ui::ListeDessinee* l, const ListeDeroulante& modele,
-                          std::vector<std::string>& vues) {
-        if (modele.lignes != vues) {
-            vues = modele.lignes;
-            QStringList lignes;
-            for (const auto& t : modele.lignes) lignes << qs(t);
-            l->definir_lignes(lignes, QList<bool>(lignes.size(), false), modele.position);
-        } else if (l->currentIndex() != modele.position) {
-            l->definir_position(modele.position);
-        }
-    };
-    liste(ComboBox2, choix.ComboBox2, lignes_ComboBox2_);
-    liste(ComboBox3, choix.ComboBox3, lignes_ComboBox3_);
-
-    // L'utilisateur.
-    texte(Label6, utilisateurs_->Label6());
-    visible(Image12, utilisateurs_->Image12_visible());
-    auto utilisateurs = utilisateurs_->lignes();
-    if (utilisateurs != lignes_ComboBox1_) {
-        QStringList noms;
-        QList<bool> cadenas;
-        for (const auto& l : utilisateurs) {
-            noms << qs(l.nom);
-            cadenas << l.protege;
-        }
-        ComboBox1->definir_lignes(noms, cadenas, utilisateurs_->position());
-        lignes_ComboBox1_ = std::move(utilisateurs);
-    }
-
-    texte(Panel13, commandes_->Panel13());
+    zone_choix->appliquer(compteur_.choix(), f);
+    zone_utilisateur->appliquer(*utilisateurs_);
+    visible(zone_information->Image14, f.Image14_visible);
+    bulle(zone_information->Image14, f.Image14_hint);
+    texte(zone_information->Panel13, commandes_->Panel13());
     if (zone_appliquee_ != f.zone_tarif) {
         zone_appliquee_ = f.zone_tarif;
         zone_information->appliquer(f.zone_tarif);
         zone_du_forfait->appliquer(f.zone_tarif.forfait);
     }
     // La zone du forfait n'est montrée que par la fenêtre normale.
-    visible(zone_du_forfait, f.zone_tarif.forfait.visible && mode_dispose_ == ModeAffichage::normal);
+    visible(zone_du_forfait,
+            f.zone_tarif.forfait.visible && tailles_->mode_dispose() == ModeAffichage::normal);
 
     appliquer_menus();
     appliquer_visibilite();
@@ -532,7 +357,7 @@ void TForm1::rafraichir() {
 void TForm1::rafraichir_afficheur() {
     const auto& f = compteur_.fenetre();
     zone_afficheur->appliquer(f, commandes_->Image6_image(), icones_->programmation());
-    bulle(SpeedButton10, modes_->hint_SpeedButton10());
+    bulle(zone_afficheur->SpeedButton10, modes_->hint_SpeedButton10());
     // Titre et icône.
     if (titre_applique_ != f.titre_application) {
         titre_applique_ = f.titre_application;
@@ -545,14 +370,15 @@ void TForm1::appliquer_menus() {
     const auto& m = commandes_->menus();
     const auto& m5 = modes_->PopupMenu5();
     const auto& f = compteur_.fenetre();
+    auto& menus = *menus_;
     if (menus_appliques_ && *menus_appliques_ == m && menu5_applique_ && *menu5_applique_ == m5 &&
-        reduir->isVisible() == f.menu_reduir_visible && restaurer->isVisible() == f.menu_restaurer_visible) {
+        menus.reduir->isVisible() == f.menu_reduir_visible &&
+        menus.restaurer->isVisible() == f.menu_restaurer_visible) {
         return;
     }
     menus_appliques_ = m;
     menu5_applique_ = m5;
-    menus_->appliquer(m, m5, f.menu_reduir_visible, f.menu_restaurer_visible);
-
+    menus.appliquer(m, m5, f.menu_reduir_visible, f.menu_restaurer_visible);
     // Les entrées de l'annuaire : sous "Se &connecter à" et dans PopupMenu6.
     const auto remplir = [this](QMenu* menu, const std::vector<std::string>& entrees) {
         QStringList voulues;
@@ -568,24 +394,14 @@ void TForm1::appliquer_menus() {
             connect(a, &QAction::triggered, this, [this, e] { Clique(e); });
         }
     };
-    remplir(Seconnecter1_sous_menu, m.sous_menu_Seconnecter1);
-    remplir(PopupMenu6, m.PopupMenu6);
-    QMenu* sous_menu = m.sous_menu_Seconnecter1.empty() ? nullptr : Seconnecter1_sous_menu;
-    if (Seconnecter1->menu() != sous_menu) Seconnecter1->setMenu(sous_menu);
+    remplir(menus.Seconnecter1_sous_menu, m.sous_menu_Seconnecter1);
+    remplir(menus.PopupMenu6, m.PopupMenu6);
+    QMenu* sous_menu = m.sous_menu_Seconnecter1.empty() ? nullptr : menus.Seconnecter1_sous_menu;
+    if (menus.Seconnecter1->menu() != sous_menu) menus.Seconnecter1->setMenu(sous_menu);
 }
 
 void TForm1::appliquer_icone() {
-    if (!icone_) return;
-    const auto& f = compteur_.fenetre();
-    const ImageIcone image = commandes_->image_icone();
-    if (image != image_appliquee_) {
-        image_appliquee_ = image;
-        icone_->setIcon(icones_->icone(image));
-    }
-    if (info_bulle_appliquee_ != f.info_bulle_icone) {
-        info_bulle_appliquee_ = f.info_bulle_icone;
-        icone_->setToolTip(qs(f.info_bulle_icone));
-    }
+    icone_->appliquer(commandes_->image_icone(), compteur_.fenetre().info_bulle_icone);
 }
 
 void TForm1::appliquer_visibilite() {
@@ -638,31 +454,10 @@ void TForm1::montrer_avis_en_attente() {
 }
 
 void TForm1::synchroniser_minuteries() {
-    if (!minuteries_lancees_) return;
-    const auto suivre = [](QTimer* t, const Minuterie& m, std::uint64_t& vue, bool& premiere,
-                           bool en_attente = false) {
-        if (!premiere && m.version() == vue) return;
-        premiere = false;
-        vue = m.version();
-        t->setInterval(m.intervalle());
-        if (m.active() && !en_attente) {
-            t->start();
-        } else {
-            t->stop();
-        }
-    };
-    suivre(Timer1, compteur_.Timer1(), version_timer1_, premiere_timer1_);
     // La rangée clignotante ne touche qu'à la fenêtre : cachée dans la zone de notification, le
     // programme ne se réveille plus que pour le top.
-    suivre(Timer2, compteur_.Timer2(), version_timer2_, premiere_timer2_,
-           compteur_.effet_Timer2() == EffetTimer2::rangee_clignotante && isHidden());
-    suivre(Timer3, compteur_.programmation().Timer3(), version_timer3_, premiere_timer3_);
-    suivre(Timer4, compteur_.Timer4(), version_timer4_, premiere_timer4_);
-    if (detection_) {
-        suivre(Timer5, detection_->Timer5(), version_timer5_, premiere_timer5_);
-        // Tout appel à l'accès à distance (le top aussi l'interroge) peut changer ce que la veille sait.
-        regler_scrutation();
-    }
+    minuteries_->synchroniser(compteur_,
+                              compteur_.effet_Timer2() == EffetTimer2::rangee_clignotante && isHidden());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -694,56 +489,28 @@ void TForm1::selectionner_utilisateurs(const QStringList& arguments) {
 }
 
 void TForm1::suivre_detection(Detection& detection) {
-    detection_ = &detection;
-    premiere_timer5_ = true;
-    delete veille_Timer5;
-    veille_Timer5 = nullptr;
-    if (const int fd = detection.descripteur_veille(); fd >= 0) {
-        veille_Timer5 = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-        veille_Timer5->setObjectName("veille_Timer5");
-        veille_Timer5->setEnabled(false);  // avec les minuteries, au premier top
-        connect(veille_Timer5, &QSocketNotifier::activated, this, [this] { scrutation(true); });
-    }
+    minuteries_->suivre_detection(detection, [this] { scrutation(true); });
     synchroniser_minuteries();
 }
 
 void TForm1::installer_icone() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
-    if (!icone_) {
-        icone_ = new QSystemTrayIcon(this);
-        icone_->setObjectName("icone_notification");
-        connect(icone_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason raison) {
-            switch (raison) {
-                case QSystemTrayIcon::Trigger:
-                    icone_cliquee(Qt::LeftButton, QCursor::pos());
-                    break;
-                case QSystemTrayIcon::MiddleClick:
-                    icone_cliquee(Qt::MiddleButton, QCursor::pos());
-                    break;
-                case QSystemTrayIcon::Context:
-                    icone_cliquee(Qt::RightButton, QCursor::pos());
-                    break;
-                default:
-                    break;
-            }
-        });
-    }
+    if (!icone_->creer()) return;
     // reaffichage_petite_icone : l'icône du produit et son info-bulle reviennent, posées avant que
     // l'icône ne paraisse.
     compteur_.reaffichage_petite_icone();
-    image_appliquee_ = ImageIcone::numerotation;  // force l'image
+    icone_->oublier_image();
     appliquer_icone();
-    icone_->show();
+    icone_->montrer();
     rafraichir();
 }
 
 void TForm1::demarrer() {
-    if (minuteries_lancees_) return;
+    if (minuteries_->lancees()) return;
     // FormActivate : Panel2 repeint, un top tout de suite, boutons selon l'état des connexions.
-    Panel2->repaint();
+    zone_afficheur->Panel2->repaint();
     compteur_.Timer1Timer();
     compteur_.changement_bouton_etat_connexion();
-    minuteries_lancees_ = true;
+    minuteries_->lancer();
     apres_evenement();
 }
 
@@ -759,7 +526,11 @@ void TForm1::fermeture_session() {
 // Montrer et cacher
 
 bool TForm1::zone_de_notification() const {
-    return icone_ && icone_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+    return icone_->zone_de_notification();
+}
+
+QSystemTrayIcon* TForm1::icone_notification() const {
+    return icone_->icone();
 }
 
 void TForm1::montrer() {
@@ -798,7 +569,7 @@ void TForm1::icone_cliquee(Qt::MouseButton bouton, QPoint position) {
                 raise();
                 activateWindow();
             }
-            PopupMenu2->popup(position);
+            menus_->PopupMenu2->popup(position);
             break;
         case ReactionIcone::rien:
             break;
@@ -812,7 +583,7 @@ void TForm1::SpeedButton2Click() {
     if (commandes_->SpeedButton2Click() == ResultatNumerotation::menu_fournisseurs) {
         raise();
         activateWindow();
-        PopupMenu6->popup(QCursor::pos());
+        menus_->PopupMenu6->popup(QCursor::pos());
     }
     apres_evenement();
 }
@@ -877,18 +648,18 @@ void TForm1::ouvrir_ComboBox1() {
         if (commandes_->demander_ajout_utilisateur()) demander_options(1);
         return;
     }
-    ComboBox1->showPopup();
+    zone_utilisateur->ComboBox1->showPopup();
 }
 
 void TForm1::touche_ComboBox1(bool ctrl, bool alt, bool shift, bool entree) {
     if (commandes_->touche_selecteur(ctrl, alt, shift, entree) == ReactionTouche::basculer_detection &&
-        detection_) {
+        minuteries_->detection() != nullptr) {
         // Au retour à l'accès à distance, la scrutation reprend aussitôt, pendant la boîte qui le
         // dit, comme le faisaient ses 100 ms ; la veille a gardé le signal de ce qui a changé.
         QTimer::singleShot(0, this, [this] {
-            if (minuteries_lancees_) scrutation(false);
+            if (minuteries_->lancees()) scrutation(false);
         });
-        detection_->basculer_source();
+        minuteries_->detection()->basculer_source();
         apres_evenement();
     }
 }
@@ -932,12 +703,13 @@ void TForm1::ouvrir_selection_utilisateur(std::function<void(const std::string&)
     style_selection_.marge = 3;
     style_selection_.cadenas = &icones_->cadenas();
     // Non bloquante : le top continue ; l'enregistrement attend la réponse (l'instantané le garde).
-    auto* boite = new ui::Tutilisateur(ModeleTutilisateur(*utilisateurs_, refus), dialogue_, style_selection_,
-                                       [this, enregistrer = std::move(enregistrer)](const std::string& nom) {
-                                           enregistrer(nom);
-                                           apres_evenement();
-                                       },
-                                       this);
+    auto* boite = new ui::Tutilisateur(
+        ModeleTutilisateur(*utilisateurs_, refus), dialogue_, style_selection_,
+        [this, enregistrer = std::move(enregistrer)](const std::string& nom) {
+            enregistrer(nom);
+            apres_evenement();
+        },
+        this);
     boite->setWindowFlag(Qt::Window);
     boite->setWindowModality(Qt::ApplicationModal);
     boite->show();
@@ -961,286 +733,50 @@ void TForm1::demander_programmation() {
     }
     routeur_->ouvrir(FenetreSecondaire::programmation);
 }
-
 // ---------------------------------------------------------------------------------------------
 // Les trois tailles
 
 Disposition TForm1::disposition(ModeAffichage mode) const {
-    return dispositions_[rang(mode)];
+    return tailles_->disposition(mode);
 }
 
-void TForm1::appliquer_disposition(ModeAffichage mode) {
-    const bool normale = mode == ModeAffichage::normal;
-    for (QWidget* zone : {static_cast<QWidget*>(zone_boutons), static_cast<QWidget*>(zone_utilisateur),
-                          static_cast<QWidget*>(zone_choix), static_cast<QWidget*>(zone_information)}) {
-        visible(zone, normale);
-    }
-    visible(zone_du_forfait, normale && compteur_.fenetre().zone_tarif.forfait.visible);
-    // Les demandes de disposition en attente (textes changés) d'abord, remontées niveau par niveau.
-    for (int niveau = 0; niveau < 4; ++niveau)
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    const int marge = normale ? 6 : 0;
-    layout()->setContentsMargins(marge, marge, marge, marge);
-    // La barre : cinq tiers de la fenêtre normale.
-    zone_afficheur->disposer(mode, largeur_normale_ * 5 / 3);
-    mode_dispose_ = mode;
-    // Bordée ou non : changer les drapeaux cache la fenêtre, qui est remontrée ensuite.
-    if (windowFlags().testFlag(Qt::FramelessWindowHint) == normale) setWindowFlags(drapeaux(mode));
-    // La disposition est faite tout de suite, fenêtre cachée ou non : la place du bouton de taille
-    // et la taille de la fenêtre se mesurent aussitôt (sans attendre les demandes de disposition
-    // que Qt remonte d'un niveau à chaque tour de boucle).
-    for (QWidget* w : {static_cast<QWidget*>(Panel5), static_cast<QWidget*>(Panel6),
-                       static_cast<QWidget*>(zone_afficheur)}) {
-        w->layout()->invalidate();
-        w->updateGeometry();
-    }
-    // Chaque zone de la fenêtre : sa taille gardée en mémoire par la disposition est oubliée. Fenêtre
-    // cachée, Qt ne le fait pas pour une zone dont les textes ont changé (l'information tarifaire,
-    // remplie après la dernière mesure, comptait pour sa taille d'avant et la fenêtre se centrait
-    // 67 pixels trop courte).
-    for (int i = 0; i < layout()->count(); ++i) {
-        if (QWidget* zone = layout()->itemAt(i)->widget()) zone->updateGeometry();
-    }
-    layout()->invalidate();
-    layout()->activate();
-    zone_afficheur->layout()->setGeometry(zone_afficheur->contentsRect());
-    Panel6->layout()->setGeometry(Panel6->contentsRect());
-    const QPoint bouton = SpeedButton10->mapTo(this, QPoint(0, 0));
-    dispositions_[rang(mode)] = {{bouton.x(), bouton.y()}, {width(), height()}};
-    if (normale) largeur_normale_ = width();
-}
-
-void TForm1::mesurer_dispositions() {
-    // Polies, les zones ont déjà les tailles qu'elles auront à l'écran.
-    ensurePolished();
-    // Chaque mode une fois, fenêtre cachée : le glissement du coin montre leurs tailles. La normale
-    // d'abord, dont la largeur fait celle de la barre.
-    for (const ModeAffichage m : {ModeAffichage::normal, ModeAffichage::afficheur, ModeAffichage::barre}) {
-        appliquer_disposition(m);
-    }
-    appliquer_disposition(modes_->mode());
-}
-
-void TForm1::mesurer_cadre() {
-    // Le cadre que le gestionnaire de fenêtres donne à la fenêtre normale, une fois qu'il l'a posé.
-    if (mode_dispose_ != ModeAffichage::normal || !isVisible()) return;
-    const QRect dedans = geometry();
-    const QRect dehors = frameGeometry();
-    if (dedans == dehors && !cadre_mesure_) return;
-    cadre_normal_ = {dedans.left() - dehors.left(), dedans.top() - dehors.top(),
-                     dehors.right() - dedans.right(), dehors.bottom() - dedans.bottom()};
-    cadre_mesure_ = true;
-}
-
-QPoint TForm1::origine_ecran() const {
-    const QScreen* ecran = screen();
-    return ecran != nullptr ? ecran->geometry().topLeft() : QPoint();
-}
-
-TailleFenetre TForm1::taille_ecran() const {
-    const QScreen* ecran = screen();
-    const QSize t = ecran != nullptr ? ecran->geometry().size() : QSize(1024, 768);
-    return {t.width(), t.height()};
-}
-
-PointEcran TForm1::point_du_bouton() const {
-    const QPoint p = SpeedButton10->mapToGlobal(QPoint(0, 0)) - origine_ecran();
-    return {p.x(), p.y()};
+Cadre TForm1::cadre_normal() const {
+    return tailles_->cadre_normal();
 }
 
 void TForm1::disposition_de_demarrage(const TailleDemarrage& taille) {
     modes_->disposition_de_demarrage(taille);
-    appliquer_disposition(modes_->mode());
+    tailles_->appliquer_disposition(modes_->mode());
     rafraichir();
 }
 
 void TForm1::restaurer_position() {
-    position_restauree_ = true;
-    PositionRangee rangee{"indefini", "indefini"};
-    try {
-        const FichierIni ini(dossier_ / fichier_reglages);
-        rangee = {lire(ini, parametres::position_x), lire(ini, parametres::position_y)};
-    } catch (const std::exception&) {
-        // Fichier illisible : la fenêtre est centrée.
-    }
-    const ModeAffichage mode = modes_->mode();
-    // Mesurée à nouveau : les textes montrés depuis la dernière mesure (tarif, forfait, lignes
-    // d'état) ont pu changer la hauteur, et la fenêtre se centre sur sa vraie taille.
-    appliquer_disposition(mode);
-    const Disposition d = disposition(mode);
-    const Cadre c = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
-    const TailleFenetre exterieur{d.taille.largeur + c.gauche + c.droite, d.taille.hauteur + c.haut + c.bas};
-    placer(mode, lumi::restaurer_position(rangee, mode, d, cadre_normal_, exterieur, taille_ecran()));
+    tailles_->restaurer_position();
 }
 
 void TForm1::enregistrer_position() {
-    // Un démarrage interrompu avant de placer la fenêtre ne remplace pas la place rangée par la sienne.
-    if (!position_restauree_) return;
-    mesurer_cadre();
-    const PointEcran bouton = point_du_bouton();
-    const QPoint coin = frameGeometry().topLeft() - origine_ecran();
-    const PositionRangee r = lumi::enregistrer_position(
-        {bouton.x - cadre_normal_.gauche, bouton.y - cadre_normal_.haut}, {coin.x(), coin.y()},
-        taille_ecran(), compteur_.monnaie().locale.separateur_decimal);
-    try {
-        FichierIni ini(dossier_ / fichier_reglages);
-        ini.ecrire(parametres::position_x.section, parametres::position_x.cle, r.x);
-        ini.ecrire(parametres::position_y.section, parametres::position_y.cle, r.y);
-    } catch (const std::exception& e) {
-        dialogue_.avertissement(e.what());
-    }
-}
-
-void TForm1::placer(ModeAffichage mode, PointEcran coin) {
-    // L'intérieur est placé, et non le cadre : le cadre que le gestionnaire de fenêtres donnera après
-    // le changement de bordure n'est pas encore connu, celui d'avant ne vaut plus.
-    const Cadre c = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
-    setGeometry(QRect(origine_ecran() + QPoint(coin.x + c.gauche, coin.y + c.haut), size()));
-}
-
-void TForm1::basculer(ModeAffichage mode, PointEcran bouton_ecran) {
-    const bool etait_visible = isVisible();
-    mesurer_cadre();
-    // Les textes du mode d'abord : la disposition mesurée est celle qui sera montrée.
-    rafraichir();
-    appliquer_disposition(mode);
-    const Cadre cadre = mode == ModeAffichage::normal ? cadre_normal_ : Cadre{};
-    placer(mode, placer_sous_le_bouton(bouton_ecran, disposition(mode), cadre, taille_ecran()));
-    // Montrée sauf si le programme, lancé caché, ne l'a pas encore été ; puis l'icône recréée.
-    if (etait_visible || (visibilite_suivie_ && compteur_.fenetre().fenetre_visible)) show();
-    if (icone_ != nullptr) installer_icone();
-    apres_evenement();
-    QTimer::singleShot(0, this, [this] { tracer_bouton_de_taille(); });
-}
-
-void TForm1::tracer_bouton_de_taille() const {
-    // Pour les essais de bout en bout : la place du bouton de taille dans la fenêtre, que l'essai
-    // ajoute à la position de la fenêtre relevée par le serveur X.
-    static const bool tracer = qEnvironmentVariableIsSet("LUMI_TRACE_BOUTON_TAILLE");
-    if (!tracer) return;
-    const QPoint p = SpeedButton10->mapTo(this, QPoint(0, 0));
-    std::fprintf(stderr, "SpeedButton10 %d %d %d\n", static_cast<int>(modes_->mode()), p.x(), p.y());
-    std::fflush(stderr);
+    tailles_->enregistrer_position();
 }
 
 void TForm1::SpeedButton10Click() {
-    const PointEcran bouton = point_du_bouton();
-    basculer(modes_->SpeedButton10Click(), bouton);
+    tailles_->choisir(&ModesAffichage::SpeedButton10Click);
 }
 
 void TForm1::afficheurClick() {
-    const PointEcran bouton = point_du_bouton();
-    basculer(modes_->afficheurClick(), bouton);
+    tailles_->choisir(&ModesAffichage::afficheurClick);
 }
 
 void TForm1::barreClick() {
-    const PointEcran bouton = point_du_bouton();
-    basculer(modes_->barreClick(), bouton);
+    tailles_->choisir(&ModesAffichage::barreClick);
 }
 
 void TForm1::TaillenormaleClick() {
-    const PointEcran bouton = point_du_bouton();
-    basculer(modes_->TaillenormaleClick(), bouton);
+    tailles_->choisir(&ModesAffichage::TaillenormaleClick);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Le glissement du coin
-
-bool TForm1::pres_du_coin(QWidget* w, QPoint p) const {
-    const bool normale = mode_dispose_ == ModeAffichage::normal;
-    if ((w == this) != normale) return false;
-    return p.x() >= w->width() - 10 || p.y() >= w->height() - 10 || p.x() < 2 || p.y() < 2;
-}
-
-void TForm1::debut_glissement(QPoint global) {
-    glissement_depart_ = global;
-    coin_depart_ = frameGeometry().topLeft();
-    mode_glisse_ = modes_->mode();
-    modes_->debut_glissement();
-    synchroniser_minuteries();
-    // Pas d'info-bulle pendant le glissement.
-    QToolTip::hideText();
-    qApp->installEventFilter(this);
-    // Le rectangle est une fenêtre à part : il dépasse la fenêtre quand il montre la barre.
-    if (rectangle_ == nullptr) {
-        rectangle_ = new QRubberBand(QRubberBand::Rectangle);
-        rectangle_->setObjectName("rectangle_glissement");
-    }
-    suivre_glissement(global);
-}
-
-void TForm1::suivre_glissement(QPoint global) {
-    mode_glisse_ = mode_du_glissement({glissement_depart_.x(), glissement_depart_.y()},
-                                      {global.x(), global.y()}, modes_->mode());
-    const Disposition d = disposition(mode_glisse_);
-    const Cadre c = mode_glisse_ == ModeAffichage::normal ? cadre_normal_ : Cadre{};
-    rectangle_->setGeometry(QRect(
-        coin_depart_, QSize(d.taille.largeur + c.gauche + c.droite, d.taille.hauteur + c.haut + c.bas)));
-    rectangle_->show();
-}
-
-void TForm1::fin_glissement(QPoint global) {
-    suivre_glissement(global);
-    rectangle_->hide();
-    qApp->removeEventFilter(this);
-    const bool change = mode_glisse_ != modes_->mode();
-    modes_->fin_glissement(mode_glisse_);
-    if (change) {
-        const bool etait_visible = isVisible();
-        mesurer_cadre();
-        appliquer_disposition(mode_glisse_);
-        // La fenêtre garde la place qu'elle avait quand le bouton a été enfoncé.
-        const QPoint coin = coin_depart_ - origine_ecran();
-        placer(mode_glisse_, {coin.x(), coin.y()});
-        if (etait_visible || (visibilite_suivie_ && compteur_.fenetre().fenetre_visible)) show();
-        if (icone_ != nullptr) installer_icone();
-    }
-    apres_evenement();
-}
-
-void TForm1::mousePressEvent(QMouseEvent* evenement) {
-    if (evenement->button() == Qt::LeftButton) {
-        if (pres_du_coin(this, evenement->position().toPoint())) {
-            debut_glissement(evenement->globalPosition().toPoint());
-        } else if (windowHandle() != nullptr) {
-            // Ailleurs, la fenêtre se déplace.
-            windowHandle()->startSystemMove();
-        }
-        evenement->accept();
-        return;
-    }
-    QWidget::mousePressEvent(evenement);
-}
-
-void TForm1::mouseMoveEvent(QMouseEvent* evenement) {
-    if (modes_->glissement_en_cours()) {
-        suivre_glissement(evenement->globalPosition().toPoint());
-    } else if (evenement->buttons() == Qt::NoButton) {
-        if (pres_du_coin(this, evenement->position().toPoint())) {
-            setCursor(Qt::SizeFDiagCursor);
-        } else {
-            unsetCursor();
-        }
-    }
-    QWidget::mouseMoveEvent(evenement);
-}
-
-void TForm1::mouseReleaseEvent(QMouseEvent* evenement) {
-    if (modes_->glissement_en_cours() && evenement->button() == Qt::LeftButton) {
-        fin_glissement(evenement->globalPosition().toPoint());
-        return;
-    }
-    QWidget::mouseReleaseEvent(evenement);
-}
-
-void TForm1::moveEvent(QMoveEvent* evenement) {
-    QWidget::moveEvent(evenement);
-    mesurer_cadre();
-}
-
-void TForm1::resizeEvent(QResizeEvent* evenement) {
-    QWidget::resizeEvent(evenement);
-    tracer_bouton_de_taille();
+void TForm1::remontrer(bool etait_visible) {
+    if (etait_visible || (visibilite_suivie_ && compteur_.fenetre().fenetre_visible)) show();
+    if (icone_->icone() != nullptr) installer_icone();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1259,20 +795,14 @@ void TForm1::closeEvent(QCloseEvent* evenement) {
         return;
     }
     evenement->accept();
-    Timer1->stop();
-    Timer2->stop();
-    Timer3->stop();
-    Timer4->stop();
-    Timer5->stop();
-    if (veille_Timer5 != nullptr) veille_Timer5->setEnabled(false);
-    minuteries_lancees_ = false;
-    if (icone_) icone_->hide();
+    minuteries_->arreter();
+    icone_->cacher();
     emit fermeture_acceptee(fermeture_windows_);
 }
 
 void TForm1::contextMenuEvent(QContextMenuEvent* evenement) {
     // Le menu principal ne s'ouvre au clic droit qu'une fois le démarrage fini.
-    if (demarrage_fini_) PopupMenu2->popup(evenement->globalPos());
+    if (demarrage_fini_) menus_->PopupMenu2->popup(evenement->globalPos());
 }
 
 void TForm1::changeEvent(QEvent* evenement) {
@@ -1295,73 +825,14 @@ void TForm1::changeEvent(QEvent* evenement) {
 // Montrée ou cachée, la fenêtre réveille ou endort sa rangée clignotante (Timer2 relu).
 void TForm1::showEvent(QShowEvent* evenement) {
     QWidget::showEvent(evenement);
-    QTimer::singleShot(0, this, [this] { tracer_bouton_de_taille(); });
-    premiere_timer2_ = true;
+    minuteries_->Timer2.a_relire = true;
     synchroniser_minuteries();
 }
 
 void TForm1::hideEvent(QHideEvent* evenement) {
     QWidget::hideEvent(evenement);
-    premiere_timer2_ = true;
+    minuteries_->Timer2.a_relire = true;
     synchroniser_minuteries();
-}
-
-bool TForm1::eventFilter(QObject* objet, QEvent* evenement) {
-    // Pendant le glissement du coin, pas d'info-bulle.
-    if (evenement->type() == QEvent::ToolTip && modes_->glissement_en_cours()) return true;
-    const bool evenement_souris = evenement->type() == QEvent::MouseButtonPress ||
-                                  evenement->type() == QEvent::MouseMove ||
-                                  evenement->type() == QEvent::MouseButtonRelease;
-    if (objet == Panel6 && evenement_souris) {
-        // Converti seulement une fois le genre connu : les autres événements ne sont pas des QMouseEvent.
-        auto* souris = static_cast<QMouseEvent*>(evenement);
-        switch (evenement->type()) {
-            case QEvent::MouseButtonPress:
-                if (souris->button() == Qt::LeftButton &&
-                    pres_du_coin(Panel6, souris->position().toPoint())) {
-                    debut_glissement(souris->globalPosition().toPoint());
-                    return true;
-                }
-                break;
-            case QEvent::MouseMove:
-                if (modes_->glissement_en_cours()) {
-                    suivre_glissement(souris->globalPosition().toPoint());
-                    return true;
-                }
-                if (souris->buttons() == Qt::NoButton) {
-                    if (pres_du_coin(Panel6, souris->position().toPoint())) {
-                        Panel6->setCursor(Qt::SizeFDiagCursor);
-                    } else {
-                        Panel6->unsetCursor();
-                    }
-                }
-                break;
-            case QEvent::MouseButtonRelease:
-                if (modes_->glissement_en_cours() && souris->button() == Qt::LeftButton) {
-                    fin_glissement(souris->globalPosition().toPoint());
-                    return true;
-                }
-                break;
-            default:
-                break;
-        }
-    }
-    if (evenement->type() == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(evenement)->button() == Qt::LeftButton) {
-        if (objet == Label6) {
-            ouvrir_ComboBox1();
-            return true;
-        }
-        if (objet == Image12) {
-            commandes_->Image12Click();
-            return true;
-        }
-        if (objet == Image6) {
-            demander_programmation();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(objet, evenement);
 }
 
 }  // namespace lumi

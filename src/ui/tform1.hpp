@@ -2,8 +2,11 @@
 // La fenêtre principale (TForm1) : une coquille Qt mince sur le compteur. Ce que chaque contrôle
 // montre vient des modèles sans Qt (ModeleTForm1 du compteur, CommandesFenetre, ModesAffichage,
 // ListeUtilisateurs) ; la fenêtre assemble ses zones (zones_tform1.hpp), leur transmet les événements
-// et applique ce que les modèles disent après chacun. Les contrôles gardent leurs noms établis, comme
-// membres et comme objectName. Les fenêtres secondaires passent par le routeur (routeur()).
+// et applique ce que les modèles disent après chacun. Chaque contrôle n'a qu'une maison, sa zone
+// (ou menus(), minuteries()), où il garde son nom établi, comme membre et comme objectName. Les trois
+// tailles et le glissement du coin (tailles_tform1.hpp), les minuteries (minuteries_tform1.hpp) et
+// l'icône de notification (icone_tform1.hpp) ont chacun leur fichier. Les fenêtres secondaires
+// passent par le routeur (routeur()).
 //
 // Ordre d'emploi par le programme :
 //   1. construire (les minuteries ne tournent pas encore, rien n'est montré) ;
@@ -34,16 +37,10 @@
 #include "core/commandes_fenetre.hpp"
 #include "core/modes_affichage.hpp"
 #include "core/utilisateurs.hpp"
-#include "ui/controles.hpp"
 #include "tariff/affichage_tarif.hpp"
+#include "ui/controles.hpp"
 
-class QAction;
-class QLabel;
-class QMenu;
-class QRubberBand;
-class QSocketNotifier;
 class QSystemTrayIcon;
-class QTimer;
 class QUrl;
 
 namespace lumi {
@@ -56,13 +53,10 @@ class JeuCouleurs;
 class Registre;
 
 namespace ui {
-class Panneau;
-class JaugeQt;
-class BoutonRapide;
-class ListeDessinee;
-class DessinPlagesQt;
-class EtiquetteElidee;
+class IconeTForm1;
 class IconesLumi;
+class MinuteriesTForm1;
+class TaillesTForm1;
 class Tinfoform;
 class Tsplashscreen;
 class EcransQt;
@@ -138,7 +132,7 @@ public:
     // La disposition mesurée de chaque mode (SpeedButton10 et taille hors cadre), et le cadre du
     // gestionnaire de fenêtres autour de la fenêtre normale (nul tant qu'elle n'a pas été montrée).
     Disposition disposition(ModeAffichage mode) const;
-    Cadre cadre_normal() const { return cadre_normal_; }
+    Cadre cadre_normal() const;
 
     // --- Montrer et cacher ---
     void montrer();  // ShowApplication : visible, au premier plan, éléments du menu échangés
@@ -157,97 +151,20 @@ public:
     ui::EcransQt& ecrans_programmation() { return *ecrans_; }
     const JeuCouleurs& couleurs() const { return *couleurs_; }
     const ui::IconesLumi& icones() const { return *icones_; }
-    QSystemTrayIcon* icone_notification() const { return icone_; }
+    QSystemTrayIcon* icone_notification() const;
 
     // Relit les modèles et met chaque contrôle à jour (appelé après chaque événement).
     void rafraichir();
 
-    // --- Zones ---
+    // --- Zones : chacune possède ses contrôles, sous leurs noms établis ---
     ui::ZoneAfficheur* zone_afficheur = nullptr;
     ui::ZoneBoutons* zone_boutons = nullptr;
     ui::ZoneUtilisateur* zone_utilisateur = nullptr;
     ui::ZoneChoix* zone_choix = nullptr;
     ui::ZoneInformation* zone_information = nullptr;
     ui::ZoneDuForfait* zone_du_forfait = nullptr;
-
-    // --- Contrôles, sous leurs noms établis ---
-    // L'afficheur noir et ses rangées, dans le cadre Panel6 avec les boutons de notification et de taille.
-    ui::Panneau* Panel6 = nullptr;
-    ui::Panneau* Panel5 = nullptr;   // cadre de l'afficheur
-    ui::Panneau* Panel2 = nullptr;   // durée ou heure
-    ui::Panneau* Panel3 = nullptr;   // couleur de la plage en vigueur
-    ui::Panneau* Panel4 = nullptr;   // prix
-    ui::Panneau* Panel1 = nullptr;   // première rangée de texte
-    ui::Panneau* Panel20 = nullptr;  // seconde rangée de texte
-    ui::JaugeQt* Gauge1 = nullptr;   // jauge fine du crédit temps ou du pas
-    QLabel* Image6 = nullptr;        // programmation en cours (sur l'afficheur)
-    // Zone de l'utilisateur.
-    ui::Panneau* Panel33 = nullptr;
-    ui::EtiquetteElidee* Label6 = nullptr;
-    QLabel* Image12 = nullptr;  // cadenas
-    ui::BoutonRapide* SpeedButton17 = nullptr;
-    ui::ListeDessinee* ComboBox1 = nullptr;
-    // Libellés du tarif et de l'option, et leurs listes.
-    ui::EtiquetteElidee* Label_tarif = nullptr;
-    ui::EtiquetteElidee* Label_option = nullptr;
-    ui::BoutonRapide* SpeedButton14 = nullptr;
-    ui::BoutonRapide* SpeedButton15 = nullptr;
-    ui::ListeDessinee* ComboBox2 = nullptr;
-    ui::ListeDessinee* ComboBox3 = nullptr;
-    // Zone d'information tarifaire, dessin des plages, voyant du jour férié, zone du forfait.
-    ui::DessinPlagesQt* dessin_plages = nullptr;
-    QLabel* Image14 = nullptr;
-    QLabel* Panel13 = nullptr;  // "Total TTC" ou "Total HT"
-    QWidget* zone_forfait = nullptr;
-    ui::JaugeQt* Gauge2 = nullptr;
-    ui::EtiquetteElidee* Label10 = nullptr;
-    // Boutons.
-    ui::BoutonRapide* SpeedButton1 = nullptr;
-    ui::BoutonRapide* SpeedButton2 = nullptr;
-    ui::BoutonRapide* SpeedButton3 = nullptr;
-    ui::BoutonRapide* SpeedButton4 = nullptr;
-    ui::BoutonRapide* SpeedButton5 = nullptr;
-    ui::BoutonRapide* SpeedButton6 = nullptr;
-    ui::BoutonRapide* SpeedButton7 = nullptr;
-    ui::BoutonRapide* SpeedButton8 = nullptr;
-    ui::BoutonRapide* SpeedButton10 = nullptr;
-    ui::BoutonRapide* SpeedButton11 = nullptr;
-    // Menus surgissants.
-    QMenu* PopupMenu1 = nullptr;  // prix : TTC / HT, 2 ou 3 décimales
-    QMenu* PopupMenu2 = nullptr;  // menu principal (fond de la fenêtre et icône)
-    QMenu* PopupMenu3 = nullptr;  // durée ou heure
-    QMenu* PopupMenu4 = nullptr;  // sélecteur d'utilisateur
-    QMenu* PopupMenu5 = nullptr;  // bouton de taille : les trois modes
-    QMenu* PopupMenu6 = nullptr;  // entrées de l'annuaire
-    QMenu* Seconnecter1_sous_menu = nullptr;
-    QAction* Historique1 = nullptr;
-    QAction* Options1 = nullptr;
-    QAction* Seconnecter1 = nullptr;
-    QAction* Sedeconnecter1 = nullptr;
-    QAction* Programmation1 = nullptr;
-    QAction* Email1 = nullptr;
-    QAction* Web1 = nullptr;
-    QAction* Aide1 = nullptr;
-    QAction* reduir = nullptr;
-    QAction* restaurer = nullptr;
-    QAction* Fermer1 = nullptr;
-    QAction* ttcpopup = nullptr;
-    QAction* htpopup = nullptr;
-    QAction* deuxdeci = nullptr;
-    QAction* troisdeci = nullptr;
-    QAction* Duree1 = nullptr;
-    QAction* Heure1 = nullptr;
-    QAction* Utilisateurs1 = nullptr;
-    QAction* afficheur = nullptr;
-    QAction* barre = nullptr;
-    QAction* Taillenormale = nullptr;
-    // Minuteries.
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QTimer* Timer3 = nullptr;  // 250 ms : la programmation armée
-    QTimer* Timer4 = nullptr;
-    QTimer* Timer5 = nullptr;
-    QSocketNotifier* veille_Timer5 = nullptr;  // nul quand l'accès à distance ne sait pas veiller
+    ui::MenusTForm1& menus() { return *menus_; }
+    ui::MinuteriesTForm1& minuteries() { return *minuteries_; }
 
     // --- Gestionnaires (appelés par les contrôles ; publics pour les essais) ---
     void SpeedButton2Click();  // numéroter
@@ -283,12 +200,6 @@ protected:
     void changeEvent(QEvent* evenement) override;
     void showEvent(QShowEvent* evenement) override;
     void hideEvent(QHideEvent* evenement) override;
-    bool eventFilter(QObject* objet, QEvent* evenement) override;
-    void mousePressEvent(QMouseEvent* evenement) override;
-    void mouseMoveEvent(QMouseEvent* evenement) override;
-    void mouseReleaseEvent(QMouseEvent* evenement) override;
-    void moveEvent(QMoveEvent* evenement) override;
-    void resizeEvent(QResizeEvent* evenement) override;
 
 private:
     // Ce qui, changé par la scrutation, demande de relire les modèles (avec les lignes d'état 0 et 1).
@@ -315,8 +226,6 @@ private:
     void synchroniser_minuteries();
     // Un passage de la scrutation, par sa minuterie ou par la veille.
     void scrutation(bool sur_veille);
-    // Veille et 100 ms selon ce que la détection dit : rien hors scrutation de l'accès à distance.
-    void regler_scrutation();
     void ouvrir_ComboBox1();
     void touche_ComboBox1(bool ctrl, bool alt, bool shift, bool entree);
     void ouvrir_url(const QString& url);
@@ -324,24 +233,9 @@ private:
     void demander_options(int page);
     void demander_historique();
     void demander_programmation();
-    // Les modes : zones montrées, disposition de l'afficheur, marges et drapeaux de la fenêtre.
-    void appliquer_disposition(ModeAffichage mode);
-    void mesurer_dispositions();
-    void mesurer_cadre();
-    // Après un choix du modèle : la fenêtre disposée et placée pour que le bouton de taille reste au
-    // point `bouton_ecran`, montrée, l'icône recréée.
-    void basculer(ModeAffichage mode, PointEcran bouton_ecran);
-    PointEcran point_du_bouton() const;
-    void tracer_bouton_de_taille() const;
-    // La fenêtre dans `mode`, le coin de son cadre en `coin` (coordonnées de l'écran).
-    void placer(ModeAffichage mode, PointEcran coin);
-    TailleFenetre taille_ecran() const;
-    QPoint origine_ecran() const;
-    // Le glissement du coin.
-    bool pres_du_coin(QWidget* w, QPoint p) const;
-    void debut_glissement(QPoint global);
-    void suivre_glissement(QPoint global);
-    void fin_glissement(QPoint global);
+    // Après un changement de mode : montrée sauf si le programme, lancé caché, ne l'a pas encore
+    // été ; puis l'icône recréée.
+    void remontrer(bool etait_visible);
 
     Compteur& compteur_;
     Registre& registre_;
@@ -356,24 +250,13 @@ private:
     std::unique_ptr<ui::MenusTForm1> menus_;
     ui::RouteurFenetres* routeur_ = nullptr;
     std::unique_ptr<ui::IconesLumi> icones_;
-    Detection* detection_ = nullptr;
-    QSystemTrayIcon* icone_ = nullptr;
+    std::unique_ptr<ui::IconeTForm1> icone_;
+    std::unique_ptr<ui::MinuteriesTForm1> minuteries_;
+    ui::TaillesTForm1* tailles_ = nullptr;
     ui::Tsplashscreen* splash_ = nullptr;
     std::unique_ptr<ui::EcransQt> ecrans_;
     QPointer<ui::Tinfoform> infoform_;
     QColor fond_messages_;
-
-    // Les trois modes mesurés, le cadre de la fenêtre normale, le glissement du coin.
-    std::array<Disposition, 3> dispositions_{};
-    int largeur_normale_ = 0;
-    Cadre cadre_normal_{};
-    bool cadre_mesure_ = false;
-    bool position_restauree_ = false;
-    ModeAffichage mode_dispose_ = ModeAffichage::normal;
-    QRubberBand* rectangle_ = nullptr;
-    QPoint glissement_depart_;
-    QPoint coin_depart_;
-    ModeAffichage mode_glisse_ = ModeAffichage::normal;
 
     // Ce qui a déjà été appliqué : rien n'est refait tant que le modèle n'a pas changé.
     std::optional<ZoneInformationTarif> zone_appliquee_;
@@ -381,26 +264,17 @@ private:
     std::array<std::string, 2> lignes_vues_;
     std::optional<ModeleMenus> menus_appliques_;
     std::optional<ModelePopupMenu5> menu5_applique_;
-    std::vector<std::string> lignes_ComboBox2_, lignes_ComboBox3_;
-    std::vector<LigneUtilisateur> lignes_ComboBox1_;
     ui::StyleListe style_selection_;
-    std::string titre_applique_, info_bulle_appliquee_;
+    std::string titre_applique_;
 
     bool demarrage_fini_ = false;
     bool fermeture_windows_ = false;
-    bool minuteries_lancees_ = false;
     bool visibilite_suivie_ = false;  // montrer() ou cacher() a été appelé
     bool visible_applique_ = false;
     bool deconnexion_en_cours_ = false;
-    bool scrutation_en_cours_ = false;
     bool question_ouverte_ = false;
-    ImageIcone image_appliquee_ = ImageIcone::numerotation;
     std::size_t avis_montres_ = 0;
     int demandes_info_vues_ = 0;
-    std::uint64_t version_timer1_ = 0, version_timer2_ = 0, version_timer4_ = 0, version_timer5_ = 0;
-    bool premiere_timer1_ = true, premiere_timer2_ = true, premiere_timer4_ = true, premiere_timer5_ = true;
-    std::uint64_t version_timer3_ = 0;
-    bool premiere_timer3_ = true;
 };
 
 }  // namespace lumi

@@ -9,7 +9,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include <QMouseEvent>
+
 #include "core/commandes_fenetre.hpp"
+#include "core/couleurs.hpp"
+#include "tariff/choix_option.hpp"
 #include "ui/appliquer_modele.hpp"
 #include "ui/controles.hpp"
 #include "ui/icones.hpp"
@@ -71,6 +75,27 @@ EtiquetteElidee* etiquette_coupee(const QString& nom, QWidget* parent, bool gras
         l->setFont(f);
     }
     return l;
+}
+
+// Un clic gauche sur une image ou une étiquette, qui n'ont pas de signal à elles.
+bool clic_gauche(QEvent* evenement) {
+    return evenement->type() == QEvent::MouseButtonPress &&
+           static_cast<QMouseEvent*>(evenement)->button() == Qt::LeftButton;
+}
+
+// Le fond des sélecteurs et de leurs libellés.
+void fond_selecteur(QWidget* w, const CouleursFenetre& c) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, couleur_qt(c.fond_combobox));
+    p.setColor(QPalette::Base, couleur_qt(c.fond_combobox));
+    w->setPalette(p);
+}
+
+void couleurs_liste(ListeDessinee* liste, const CouleursFenetre& c) {
+    auto& style = liste->style_lignes();
+    style.fond = couleur_qt(c.fond_combobox);
+    style.texte = couleur_qt(c.texte_combobox);
+    style.texte_actif = couleur_qt(c.texte_actif_combobox);
 }
 
 QFrame* enfoncee(QFrame* zone, const char* nom) {
@@ -142,6 +167,7 @@ ZoneAfficheur::ZoneAfficheur(IconesLumi& icones, QWidget* parent) : QWidget(pare
     Image6->setObjectName("Image6");
     Image6->setFixedSize(16, 16);
     Image6->setCursor(Qt::PointingHandCursor);
+    Image6->installEventFilter(this);
     Gauge1 = new JaugeQt("Gauge1", false, Panel5);
     Gauge1->setFixedHeight(4);
     Gauge1->definir_couleurs(0x202020, couleur_vert_lime);
@@ -222,6 +248,14 @@ void ZoneAfficheur::appliquer(const ModeleTForm1& f, bool image6, const QPixmap&
     }
 }
 
+bool ZoneAfficheur::eventFilter(QObject* objet, QEvent* evenement) {
+    if (objet == Image6 && clic_gauche(evenement)) {
+        emit Image6_clique();
+        return true;
+    }
+    return QWidget::eventFilter(objet, evenement);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Les boutons
 
@@ -299,6 +333,46 @@ ZoneUtilisateur::ZoneUtilisateur(IconesLumi& icones, QWidget* parent) : QFrame(p
     SpeedButton17 = new BoutonRapide("SpeedButton17", icones.deroulant, {}, {}, this);
     rangee->addWidget(SpeedButton17);
     setContextMenuPolicy(Qt::CustomContextMenu);
+    Label6->installEventFilter(this);
+    Image12->installEventFilter(this);
+}
+
+void ZoneUtilisateur::appliquer(const ListeUtilisateurs& utilisateurs) {
+    texte(Label6, utilisateurs.Label6());
+    visible(Image12, utilisateurs.Image12_visible());
+    auto lignes = utilisateurs.lignes();
+    if (lignes == lignes_ComboBox1_) return;
+    QStringList noms;
+    QList<bool> cadenas;
+    for (const auto& l : lignes) {
+        noms << qs(l.nom);
+        cadenas << l.protege;
+    }
+    ComboBox1->definir_lignes(noms, cadenas, utilisateurs.position());
+    lignes_ComboBox1_ = std::move(lignes);
+}
+
+void ZoneUtilisateur::appliquer_couleurs(const CouleursFenetre& c, const IconesLumi& icones) {
+    couleurs_liste(ComboBox1, c);
+    ComboBox1->style_lignes().marge = 25;
+    ComboBox1->style_lignes().marque = &icones.marque_choix();
+    ComboBox1->style_lignes().cadenas = &icones.cadenas();
+    fond_selecteur(ComboBox1, c);
+    fond_selecteur(Label6, c);
+}
+
+bool ZoneUtilisateur::eventFilter(QObject* objet, QEvent* evenement) {
+    if (clic_gauche(evenement)) {
+        if (objet == Label6) {
+            emit Label6_clique();
+            return true;
+        }
+        if (objet == Image12) {
+            emit Image12_clique();
+            return true;
+        }
+    }
+    return QFrame::eventFilter(objet, evenement);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -340,6 +414,37 @@ ZoneChoix::ZoneChoix(IconesLumi& icones, QWidget* parent) : QFrame(parent) {
           "SpeedButton14", textes_choix::hint_SpeedButton14, textes_choix::hint_libelle_option);
     grille->setColumnStretch(1, 1);
     ComboBox2->setToolTip(qs(textes_choix::hint_liste_tarifs));
+}
+
+void ZoneChoix::appliquer(const ChoixTarifaire& choix, const ModeleTForm1& f) {
+    appliquer_bouton(SpeedButton14, f.SpeedButton14);
+    appliquer_bouton(SpeedButton15, f.SpeedButton15);
+    texte(Label_tarif, choix.libelle_tarif);
+    texte(Label_option, choix.libelle_option);
+    const auto liste = [](ListeDessinee* l, const ListeDeroulante& modele, std::vector<std::string>& vues) {
+        if (modele.lignes != vues) {
+            vues = modele.lignes;
+            QStringList lignes;
+            for (const auto& t : modele.lignes) lignes << qs(t);
+            l->definir_lignes(lignes, QList<bool>(lignes.size(), false), modele.position);
+        } else if (l->currentIndex() != modele.position) {
+            l->definir_position(modele.position);
+        }
+    };
+    liste(ComboBox2, choix.ComboBox2, lignes_ComboBox2_);
+    liste(ComboBox3, choix.ComboBox3, lignes_ComboBox3_);
+}
+
+void ZoneChoix::appliquer_couleurs(const CouleursFenetre& c, const IconesLumi& icones) {
+    for (auto* liste : {ComboBox2, ComboBox3}) {
+        couleurs_liste(liste, c);
+        liste->style_lignes().marge = 20;
+        liste->style_lignes().marque = &icones.marque_tarif();
+    }
+    for (QWidget* w : {static_cast<QWidget*>(ComboBox2), static_cast<QWidget*>(Label_tarif),
+                       static_cast<QWidget*>(Label_option)}) {
+        fond_selecteur(w, c);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -7,14 +7,22 @@
 #include <QFrame>
 #include <QString>
 #include <array>
+#include <string>
+#include <vector>
 
 #include "core/fenetre_principale.hpp"
 #include "core/modes_affichage.hpp"
+#include "core/utilisateurs.hpp"
 
 class QAction;
 class QGridLayout;
 class QLabel;
 class QMenu;
+
+namespace lumi {
+struct ChoixTarifaire;
+struct CouleursFenetre;
+}  // namespace lumi
 
 namespace lumi::ui {
 
@@ -30,6 +38,9 @@ class Panneau;
 // voyant de programmation, jauge fine) et les boutons de notification et de taille.
 class ZoneAfficheur final : public QWidget {
     Q_OBJECT
+
+signals:
+    void Image6_clique();  // le voyant de programmation ouvre la programmation
 
 public:
     ZoneAfficheur(IconesLumi& icones, QWidget* parent);
@@ -52,6 +63,9 @@ public:
     QLabel* Image6 = nullptr;
     BoutonRapide* SpeedButton8 = nullptr;
     BoutonRapide* SpeedButton10 = nullptr;
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
 
 private:
     QGridLayout* grille_cadre_ = nullptr;
@@ -84,14 +98,28 @@ public:
 class ZoneUtilisateur final : public QFrame {
     Q_OBJECT
 
+signals:
+    void Label6_clique();   // le nom déroule la liste
+    void Image12_clique();  // le cadenas
+
 public:
     ZoneUtilisateur(IconesLumi& icones, QWidget* parent);
+    // Le nom, le cadenas et la liste ; la liste n'est refaite que si ses lignes changent.
+    void appliquer(const ListeUtilisateurs& utilisateurs);
+    // Les couleurs de Couleur.ini sur la liste et le nom ; la marque et le cadenas des lignes.
+    void appliquer_couleurs(const CouleursFenetre& c, const IconesLumi& icones);
 
     Panneau* Panel33 = nullptr;
     EtiquetteElidee* Label6 = nullptr;
     QLabel* Image12 = nullptr;
     BoutonRapide* SpeedButton17 = nullptr;
     ListeDessinee* ComboBox1 = nullptr;
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+private:
+    std::vector<LigneUtilisateur> lignes_ComboBox1_;
 };
 
 // Le tarif et l'option en vigueur, chacun posé sur sa liste, et les boutons qui les déroulent.
@@ -100,6 +128,10 @@ class ZoneChoix final : public QFrame {
 
 public:
     ZoneChoix(IconesLumi& icones, QWidget* parent);
+    // Les libellés, les boutons qui déroulent et les deux listes ; une liste n'est refaite que si
+    // ses lignes changent.
+    void appliquer(const ChoixTarifaire& choix, const ModeleTForm1& f);
+    void appliquer_couleurs(const CouleursFenetre& c, const IconesLumi& icones);
 
     EtiquetteElidee* Label_tarif = nullptr;
     EtiquetteElidee* Label_option = nullptr;
@@ -107,6 +139,9 @@ public:
     BoutonRapide* SpeedButton15 = nullptr;
     ListeDessinee* ComboBox2 = nullptr;
     ListeDessinee* ComboBox3 = nullptr;
+
+private:
+    std::vector<std::string> lignes_ComboBox2_, lignes_ComboBox3_;
 };
 
 // La zone d'information tarifaire : connexion, crédit temps, pas, trois rangées de prix, légende,

@@ -43,7 +43,9 @@
 #include "ui/accueil/taccueilform.hpp"
 #include "ui/controles.hpp"
 #include "ui/instance_unique.hpp"
+#include "ui/minuteries_tform1.hpp"
 #include "ui/tform1.hpp"
+#include "ui/zones_tform1.hpp"
 
 namespace fs = std::filesystem;
 
@@ -159,8 +161,8 @@ private slots:
         // Pas de zone de notification hors écran : la fenêtre démarre réduite, jamais hors d'atteinte.
         QVERIFY(!f.zone_de_notification());
         QVERIFY(f.isMinimized());
-        QVERIFY(f.restaurer->isVisible());  // « &Afficher Lumicompteur 2000 »
-        QVERIFY(!f.reduir->isVisible());
+        QVERIFY(f.menus().restaurer->isVisible());  // « &Afficher Lumicompteur 2000 »
+        QVERIFY(!f.menus().reduir->isVisible());
         QVERIFY(repondeur.textes.isEmpty());
 
         auto sans = Poste().lancer({});
@@ -306,9 +308,9 @@ private slots:
         auto programme = poste.lancer_sur_ppp(execution);
         programme->demarrer();
         TForm1& f = programme->fenetre();
-        QVERIFY(f.veille_Timer5 != nullptr);
-        QVERIFY(f.veille_Timer5->isEnabled());
-        QVERIFY(!f.Timer5->isActive());
+        QVERIFY(f.minuteries().veille_Timer5 != nullptr);
+        QVERIFY(f.minuteries().veille_Timer5->isEnabled());
+        QVERIFY(!f.minuteries().Timer5.timer->isActive());
         const auto ligne_0 = [&] { return programme->compteur().fenetre().lignes_etat[0]; };
 
         QProcess pppd;
@@ -320,7 +322,7 @@ private slots:
         QVERIFY(pppd.waitForFinished());
         QTRY_COMPARE(ligne_0(), std::string("Echec connexion"));
         QTest::qWait(300);
-        QVERIFY(!f.Timer5->isActive());
+        QVERIFY(!f.minuteries().Timer5.timer->isActive());
 
         const auto trace = FichierIni(poste.donnees / "lumicompteur.ini").cles(section_trace_detection);
         QCOMPARE(trace.size(), std::size_t{2});
@@ -338,14 +340,14 @@ private slots:
         programme->demarrer();
         TForm1& f = programme->fenetre();
         const auto basculer = [&] {
-            QTest::keyClick(f.ComboBox1->vue(), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+            QTest::keyClick(f.zone_utilisateur->ComboBox1->vue(), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
         };
         const auto ligne_0 = [&] { return programme->compteur().fenetre().lignes_etat[0]; };
 
         basculer();
         QVERIFY(!programme->detection().surveillance_par_ras());
-        QVERIFY(!f.veille_Timer5->isEnabled());
-        QVERIFY(!f.Timer5->isActive());
+        QVERIFY(!f.minuteries().veille_Timer5->isEnabled());
+        QVERIFY(!f.minuteries().Timer5.timer->isActive());
         QProcess pppd;
         lancer_pppd(pppd, poste.racine.chemin());
         QVERIFY(pppd.waitForStarted());
@@ -357,7 +359,7 @@ private slots:
         basculer();
         QVERIFY(programme->detection().surveillance_par_ras());
         QTRY_COMPARE(ligne_0(), std::string("Numérotation en cours"));
-        QVERIFY(f.veille_Timer5->isEnabled());
+        QVERIFY(f.minuteries().veille_Timer5->isEnabled());
         QCOMPARE(repondeur.textes.size(), 2);
         pppd.kill();
         QVERIFY(pppd.waitForFinished());
@@ -542,9 +544,9 @@ private slots:
         options.demo = 600;
         Programme programme(options, LUMI_PROGRAMME);
         programme.demarrer();
-        QVERIFY(programme.fenetre().veille_Timer5 == nullptr);
-        QVERIFY(programme.fenetre().Timer5->isActive());
-        QCOMPARE(programme.fenetre().Timer5->interval(), 100);
+        QVERIFY(programme.fenetre().minuteries().veille_Timer5 == nullptr);
+        QVERIFY(programme.fenetre().minuteries().Timer5.timer->isActive());
+        QCOMPARE(programme.fenetre().minuteries().Timer5.timer->interval(), 100);
     }
 
 private:

@@ -18,10 +18,12 @@
 #include "core/essai_compteur.hpp"
 #include "settings/fichier_ini.hpp"
 #include "ui/controles.hpp"
+#include "ui/minuteries_tform1.hpp"
 #include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
 #include "ui/tsplashscreen.hpp"
+#include "ui/zones_tform1.hpp"
 
 namespace lumi::essai {
 
@@ -107,7 +109,7 @@ private slots:
             capturer(*f, "programmation");
             QTest::mouseClick(f->Button1, Qt::LeftButton);
         });
-        QTest::mouseClick(b.fenetre->SpeedButton11, Qt::LeftButton);
+        QTest::mouseClick(b.fenetre->zone_boutons->SpeedButton11, Qt::LeftButton);
         QVERIFY(vue);
         auto& p = b.e.compteur().programmation();
         QVERIFY(p.armee());
@@ -115,17 +117,17 @@ private slots:
         QCOMPARE(QString::fromStdString(b.e.lire(cles::options, "type programmation")), QString("2"));
         QCOMPARE(QString::fromStdString(b.e.lire(cles::options, "alarme download")), QString("oui"));
         // Armée : Timer3 tourne, le voyant paraît et Timer2 passe à 650 ms.
-        QVERIFY(b.fenetre->Timer3->isActive());
-        QTRY_VERIFY(b.fenetre->Timer2->isActive() && b.fenetre->Timer2->interval() == 650);
-        QVERIFY(b.fenetre->Image6->isVisibleTo(b.fenetre.get()));
+        QVERIFY(b.fenetre->minuteries().Timer3.timer->isActive());
+        QTRY_VERIFY(b.fenetre->minuteries().Timer2.timer->isActive() && b.fenetre->minuteries().Timer2.timer->interval() == 650);
+        QVERIFY(b.fenetre->zone_afficheur->Image6->isVisibleTo(b.fenetre.get()));
 
         // La commande, armée : le résumé, et Oui désarme.
         b.e.banc->dialogue.prevoir_reponse(Reponse::oui);
-        QTest::mouseClick(b.fenetre->SpeedButton11, Qt::LeftButton);
+        QTest::mouseClick(b.fenetre->zone_boutons->SpeedButton11, Qt::LeftButton);
         QVERIFY(QString::fromStdString(b.e.banc->dialogue.boites().back().texte).contains("- ALARME : oui"));
         QVERIFY(!p.armee());
-        QVERIFY(!b.fenetre->Timer3->isActive());
-        QVERIFY(!b.fenetre->Image6->isVisibleTo(b.fenetre.get()));
+        QVERIFY(!b.fenetre->minuteries().Timer3.timer->isActive());
+        QVERIFY(!b.fenetre->zone_afficheur->Image6->isVisibleTo(b.fenetre.get()));
     }
 
     void leDecompteRaccroche() {

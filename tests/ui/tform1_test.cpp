@@ -37,6 +37,7 @@
 #include "ui/dialogue_qt.hpp"
 #include "ui/francais.hpp"
 #include "ui/icones.hpp"
+#include "ui/minuteries_tform1.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
 #include "ui/tinfoform.hpp"
@@ -130,11 +131,11 @@ private slots:
               "PopupMenu6",    "Timer1",        "Timer2",        "Timer4",        "Timer5"}) {
             QVERIFY2(b->fenetre->findChild<QObject*>(nom) != nullptr, nom);
         }
-        QCOMPARE(b->fenetre->SpeedButton2->toolTip(), QString("Se connecter à Internet"));
-        QCOMPARE(b->fenetre->SpeedButton5->text(), QString("&Options"));
-        QCOMPARE(b->fenetre->SpeedButton8->toolTip(),
+        QCOMPARE(b->fenetre->zone_boutons->SpeedButton2->toolTip(), QString("Se connecter à Internet"));
+        QCOMPARE(b->fenetre->zone_boutons->SpeedButton5->text(), QString("&Options"));
+        QCOMPARE(b->fenetre->zone_afficheur->SpeedButton8->toolTip(),
                  QString("Réduire en icône dans la barre de notification"));
-        QCOMPARE(b->fenetre->SpeedButton14->toolTip(),
+        QCOMPARE(b->fenetre->zone_choix->SpeedButton14->toolTip(),
                  QString("Cliquez-ici pour sélectionner manuellement la réduction ou forfait à appliquer"));
         QCOMPARE(b->fenetre->windowTitle(), QString("Lumicompteur 2000"));
     }
@@ -146,46 +147,46 @@ private slots:
         c.SpeedButton4Click();
         c.lecture_total_facure_en_cours();
         b->fenetre->rafraichir();
-        QCOMPARE(b->texte(b->fenetre->Panel1), QString("Arrêté manuellement"));
-        QVERIFY(!b->fenetre->Panel20->isVisibleTo(b->fenetre.get()));
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel1), QString("Arrêté manuellement"));
+        QVERIFY(!b->fenetre->zone_afficheur->Panel20->isVisibleTo(b->fenetre.get()));
 
-        QTest::mouseClick(b->fenetre->Panel1, Qt::LeftButton);
-        QCOMPARE(b->texte(b->fenetre->Panel1), QString("Total facture en cours :"));
-        QVERIFY(b->fenetre->Panel20->isVisibleTo(b->fenetre.get()));
-        QCOMPARE(b->texte(b->fenetre->Panel20), QString::fromStdString(b->e.ligne(3)));
-        QTest::mouseClick(b->fenetre->Panel20, Qt::LeftButton);
-        QCOMPARE(b->texte(b->fenetre->Panel1), QString("Arrêté manuellement"));
+        QTest::mouseClick(b->fenetre->zone_afficheur->Panel1, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel1), QString("Total facture en cours :"));
+        QVERIFY(b->fenetre->zone_afficheur->Panel20->isVisibleTo(b->fenetre.get()));
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel20), QString::fromStdString(b->e.ligne(3)));
+        QTest::mouseClick(b->fenetre->zone_afficheur->Panel20, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel1), QString("Arrêté manuellement"));
     }
 
     void htTtcEtDecimalesRangesEtMontres() {
         b->connecter(100);  // un centime par seconde, hors taxes, deux décimales
-        QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,00 F"));
-        QVERIFY(b->fenetre->htpopup->isChecked());
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel4), QString("1,00 F"));
+        QVERIFY(b->fenetre->menus().htpopup->isChecked());
         // Le libellé du total suit le réglage lu au démarrage, puis chaque commande.
-        QCOMPARE(b->fenetre->Panel13->text(), QString("Total HT"));
+        QCOMPARE(b->fenetre->zone_information->Panel13->text(), QString("Total HT"));
 
-        b->fenetre->ttcpopup->trigger();
-        QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,20 F"));
-        QCOMPARE(b->fenetre->Panel4->toolTip(), QString("Prix communication TTC"));
-        QVERIFY(b->fenetre->ttcpopup->isChecked());
-        QVERIFY(!b->fenetre->htpopup->isChecked());
-        QCOMPARE(b->fenetre->Panel13->text(), QString("Total TTC"));
+        b->fenetre->menus().ttcpopup->trigger();
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel4), QString("1,20 F"));
+        QCOMPARE(b->fenetre->zone_afficheur->Panel4->toolTip(), QString("Prix communication TTC"));
+        QVERIFY(b->fenetre->menus().ttcpopup->isChecked());
+        QVERIFY(!b->fenetre->menus().htpopup->isChecked());
+        QCOMPARE(b->fenetre->zone_information->Panel13->text(), QString("Total TTC"));
         QCOMPARE(b->ini("affichage des prix", "affichage"), std::string("ttc"));
 
-        QTest::mouseClick(b->fenetre->Panel4, Qt::LeftButton);
-        QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,196 F"));
+        QTest::mouseClick(b->fenetre->zone_afficheur->Panel4, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel4), QString("1,196 F"));
         QCOMPARE(b->ini("gestion afficheur", "nb de decimales"), std::string("3"));
-        QVERIFY2(b->fenetre->deuxdeci->isChecked(), "le clic sur le prix laisse les coches");
-        QTest::mouseClick(b->fenetre->Panel4, Qt::LeftButton);
-        QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,20 F"));
+        QVERIFY2(b->fenetre->menus().deuxdeci->isChecked(), "le clic sur le prix laisse les coches");
+        QTest::mouseClick(b->fenetre->zone_afficheur->Panel4, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel4), QString("1,20 F"));
         QCOMPARE(b->ini("gestion afficheur", "nb de decimales"), std::string("2"));
 
-        b->fenetre->troisdeci->trigger();
-        QVERIFY(b->fenetre->troisdeci->isChecked());
-        QVERIFY(!b->fenetre->deuxdeci->isChecked());
-        b->fenetre->htpopup->trigger();
-        QCOMPARE(b->texte(b->fenetre->Panel4), QString("1,000 F"));
-        QCOMPARE(b->fenetre->Panel13->text(), QString("Total HT"));
+        b->fenetre->menus().troisdeci->trigger();
+        QVERIFY(b->fenetre->menus().troisdeci->isChecked());
+        QVERIFY(!b->fenetre->menus().deuxdeci->isChecked());
+        b->fenetre->menus().htpopup->trigger();
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel4), QString("1,000 F"));
+        QCOMPARE(b->fenetre->zone_information->Panel13->text(), QString("Total HT"));
         QCOMPARE(b->ini("affichage des prix", "affichage"), std::string("hors taxes"));
     }
 
@@ -194,7 +195,7 @@ private slots:
     void laFenetreNormaleGardeSaLargeur() {
         const auto disposee = [this] {
             for (int n = 0; n < 4; ++n) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-            return QPair<int, int>(b->fenetre->width(), b->fenetre->Panel5->width());
+            return QPair<int, int>(b->fenetre->width(), b->fenetre->zone_afficheur->Panel5->width());
         };
         const auto depart = disposee();  // les noms courts des données d'essai
         // Les listes sont remplies avant que la fenêtre ne paraisse, comme au démarrage du programme.
@@ -211,33 +212,37 @@ private slots:
         auto& f = *b->fenetre;
         QCOMPARE(disposee(), depart);
         bool coupe_vu = false;
-        for (int i = 0; i < f.ComboBox3->count(); ++i) {
+        for (int i = 0; i < f.zone_choix->ComboBox3->count(); ++i) {
             f.commandes().choisir_option(i);
             f.rafraichir();
             QCOMPARE(disposee(), depart);
-            if (f.Label_option->text().startsWith(long_nom)) {
+            if (f.zone_choix->Label_option->text().startsWith(long_nom)) {
                 coupe_vu = true;
-                QVERIFY(f.Label_option->coupe());
-                QVERIFY2(f.Label_option->toolTip().contains(long_nom), qPrintable(f.Label_option->toolTip()));
-                QVERIFY(f.Label_option->toolTip().startsWith("Réduction ou forfait tarifaire en cours"));
+                QVERIFY(f.zone_choix->Label_option->coupe());
+                QVERIFY2(f.zone_choix->Label_option->toolTip().contains(long_nom),
+                         qPrintable(f.zone_choix->Label_option->toolTip()));
+                QVERIFY(f.zone_choix->Label_option->toolTip().startsWith(
+                    "Réduction ou forfait tarifaire en cours"));
             } else {
-                QVERIFY2(!f.Label_option->coupe(), qPrintable(f.Label_option->text()));
-                QCOMPARE(f.Label_option->toolTip(), QString("Réduction ou forfait tarifaire en cours"));
+                QVERIFY2(!f.zone_choix->Label_option->coupe(),
+                         qPrintable(f.zone_choix->Label_option->text()));
+                QCOMPARE(f.zone_choix->Label_option->toolTip(),
+                         QString("Réduction ou forfait tarifaire en cours"));
             }
         }
         QVERIFY2(coupe_vu, "l'option au nom long n'a pas été montrée");
         // Un forfait montre sa zone, dont la date de la remise à zéro : la largeur ne bouge pas.
-        for (int i = 0; i < f.ComboBox3->count(); ++i) {
+        for (int i = 0; i < f.zone_choix->ComboBox3->count(); ++i) {
             f.commandes().choisir_option(i);
             f.rafraichir();
-            if (f.zone_forfait->isVisible()) break;
+            if (f.zone_du_forfait->isVisible()) break;
         }
-        QVERIFY(f.zone_forfait->isVisible());
+        QVERIFY(f.zone_du_forfait->isVisible());
         QCOMPARE(disposee(), depart);
-        f.ComboBox1->setCurrentIndex(1);
-        emit f.ComboBox1->activated(1);
-        QVERIFY(f.Label6->text().startsWith("Paul-Henri"));
-        QVERIFY(f.Label6->coupe());
+        f.zone_utilisateur->ComboBox1->setCurrentIndex(1);
+        emit f.zone_utilisateur->ComboBox1->activated(1);
+        QVERIFY(f.zone_utilisateur->Label6->text().startsWith("Paul-Henri"));
+        QVERIFY(f.zone_utilisateur->Label6->coupe());
         QCOMPARE(disposee(), depart);
     }
 
@@ -248,16 +253,17 @@ private slots:
             [](EssaiCompteur& e) { FichierIni(e.dossier / "tarifs.ini").ecrire("F60", "raz_le", "15"); });
         auto& f = *b->fenetre;
         bool forfait_vu = false;
-        for (int i = 0; i < f.ComboBox3->count() && !forfait_vu; ++i) {
+        for (int i = 0; i < f.zone_choix->ComboBox3->count() && !forfait_vu; ++i) {
             f.commandes().choisir_option(i);
             f.rafraichir();
             for (int n = 0; n < 4; ++n) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-            if (!f.zone_forfait->isVisible() || !f.Label10->text().startsWith("dans")) continue;
+            if (!f.zone_du_forfait->isVisible() || !f.zone_du_forfait->Label10->text().startsWith("dans"))
+                continue;
             forfait_vu = true;
-            const QString ligne =
-                f.findChild<QLabel*>("titre_prochain_forfait")->text() + " " + f.Label10->text();
+            const QString ligne = f.findChild<QLabel*>("titre_prochain_forfait")->text() + " " +
+                                  f.zone_du_forfait->Label10->text();
             QCOMPARE(ligne, QString("Prochain forfait : dans 5 jours, le 15 mars 2000"));
-            QVERIFY2(!f.Label10->coupe(), qPrintable(ligne));
+            QVERIFY2(!f.zone_du_forfait->Label10->coupe(), qPrintable(ligne));
         }
         QVERIFY(forfait_vu);
     }
@@ -306,26 +312,27 @@ private slots:
             ecrire_octets(historique, "un fichier à la place du dossier");
         }
         auto& f = *b->fenetre;
-        QTest::mouseClick(f.SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(f.zone_boutons->SpeedButton1, Qt::LeftButton);
         b->e.banc->avancer(128);
         f.rafraichir();
-        QTest::mouseClick(f.Panel1, Qt::LeftButton);
-        QCOMPARE(b->texte(f.Panel1), QString("Total facture en cours :"));
-        const QString pendant = b->texte(f.Panel20);
+        QTest::mouseClick(f.zone_afficheur->Panel1, Qt::LeftButton);
+        QCOMPARE(b->texte(f.zone_afficheur->Panel1), QString("Total facture en cours :"));
+        const QString pendant = b->texte(f.zone_afficheur->Panel20);
         QVERIFY2(pendant.startsWith("00h02m08s - "), qPrintable(pendant));
 
-        QTest::mouseClick(f.SpeedButton4, Qt::LeftButton);
+        QTest::mouseClick(f.zone_boutons->SpeedButton4, Qt::LeftButton);
         if (historique_bloque) {
             // La facture n'a pas bougé : la ligne le dit, jusqu'à ce que l'enregistrement passe.
             QVERIFY(c.historique().enregistrement_en_attente());
-            QVERIFY2(b->texte(f.Panel20).startsWith("00h00m00s - "), qPrintable(b->texte(f.Panel20)));
+            QVERIFY2(b->texte(f.zone_afficheur->Panel20).startsWith("00h00m00s - "),
+                     qPrintable(b->texte(f.zone_afficheur->Panel20)));
             std::filesystem::remove(historique);
             b->e.banc->avancer(16);
             f.rafraichir();
             QVERIFY(!c.historique().enregistrement_en_attente());
         }
-        QCOMPARE(b->texte(f.Panel1), QString("Total facture en cours :"));
-        QCOMPARE(b->texte(f.Panel20), pendant);
+        QCOMPARE(b->texte(f.zone_afficheur->Panel1), QString("Total facture en cours :"));
+        QCOMPARE(b->texte(f.zone_afficheur->Panel20), pendant);
     }
 
     // Sans entrée dans l'annuaire, le bouton et le menu le disent au lieu de ne rien faire.
@@ -333,11 +340,11 @@ private slots:
         auto& f = *b->fenetre;
         auto& dialogue = b->e.banc->dialogue;
         b->e.banc->acces.definir_annuaire({});
-        QTest::mouseClick(f.SpeedButton2, Qt::LeftButton);
-        emit f.PopupMenu2->aboutToShow();
-        QCOMPARE(f.Seconnecter1->text(), QString("Se &connecter"));
-        QVERIFY(f.Seconnecter1->isEnabled());
-        f.Seconnecter1->trigger();
+        QTest::mouseClick(f.zone_boutons->SpeedButton2, Qt::LeftButton);
+        emit f.menus().PopupMenu2->aboutToShow();
+        QCOMPARE(f.menus().Seconnecter1->text(), QString("Se &connecter"));
+        QVERIFY(f.menus().Seconnecter1->isEnabled());
+        f.menus().Seconnecter1->trigger();
         QCOMPARE(dialogue.boites().size(), std::size_t{2});
         for (const auto& boite : dialogue.boites()) {
             QCOMPARE(boite.genre, GenreBoite::information);
@@ -350,31 +357,31 @@ private slots:
     }
 
     void dureeOuHeureParUnClicSurLaDuree() {
-        QCOMPARE(b->texte(b->fenetre->Panel2), QString("00:00:00"));
-        QTest::mouseClick(b->fenetre->Panel2, Qt::LeftButton);
-        QCOMPARE(b->texte(b->fenetre->Panel2), QString("14:00:00"));
-        QCOMPARE(b->fenetre->Panel2->toolTip(), QString("C'est l'heure !"));
-        QVERIFY(b->fenetre->Heure1->isChecked());
-        QVERIFY(!b->fenetre->Duree1->isChecked());
-        QTest::mouseClick(b->fenetre->Panel2, Qt::LeftButton);
-        QCOMPARE(b->texte(b->fenetre->Panel2), QString("00:00:00"));
-        QCOMPARE(b->fenetre->Panel2->toolTip(), QString("Durée connexion"));
-        QVERIFY(b->fenetre->Duree1->isChecked());
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel2), QString("00:00:00"));
+        QTest::mouseClick(b->fenetre->zone_afficheur->Panel2, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel2), QString("14:00:00"));
+        QCOMPARE(b->fenetre->zone_afficheur->Panel2->toolTip(), QString("C'est l'heure !"));
+        QVERIFY(b->fenetre->menus().Heure1->isChecked());
+        QVERIFY(!b->fenetre->menus().Duree1->isChecked());
+        QTest::mouseClick(b->fenetre->zone_afficheur->Panel2, Qt::LeftButton);
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel2), QString("00:00:00"));
+        QCOMPARE(b->fenetre->zone_afficheur->Panel2->toolTip(), QString("Durée connexion"));
+        QVERIFY(b->fenetre->menus().Duree1->isChecked());
     }
 
     void glisserLaDureeDeplaceLaFenetreSansBasculer() {
         b->connecter(65);
-        QCOMPARE(b->texte(b->fenetre->Panel2), QString("00:01:05"));
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel2), QString("00:01:05"));
         const QPoint avant = b->fenetre->pos();
-        const QPoint depart = b->fenetre->Panel2->rect().center();
-        QTest::mousePress(b->fenetre->Panel2, Qt::LeftButton, {}, depart);
-        QTest::mouseMove(b->fenetre->Panel2, depart + QPoint(40, 25));
+        const QPoint depart = b->fenetre->zone_afficheur->Panel2->rect().center();
+        QTest::mousePress(b->fenetre->zone_afficheur->Panel2, Qt::LeftButton, {}, depart);
+        QTest::mouseMove(b->fenetre->zone_afficheur->Panel2, depart + QPoint(40, 25));
         // La fenêtre a suivi la souris : relâchée au même endroit du panneau.
-        QTest::mouseRelease(b->fenetre->Panel2, Qt::LeftButton, {}, depart);
+        QTest::mouseRelease(b->fenetre->zone_afficheur->Panel2, Qt::LeftButton, {}, depart);
         QCOMPARE(b->fenetre->pos(), avant + QPoint(40, 25));
-        QCOMPARE(b->texte(b->fenetre->Panel2), QString("00:01:05"));
+        QCOMPARE(b->texte(b->fenetre->zone_afficheur->Panel2), QString("00:01:05"));
         QCOMPARE(b->e.etat().mode_panneau_duree, 1);
-        QVERIFY(b->fenetre->Duree1->isChecked());
+        QVERIFY(b->fenetre->menus().Duree1->isChecked());
     }
 
     void leMenuEstReconstruitSelonLAnnuaire_data() {
@@ -395,22 +402,22 @@ private slots:
         b->e.banc->acces.definir_annuaire(annuaire);
         // Deux ouvertures : rien n'est doublé.
         for (int fois = 0; fois < 2; ++fois) {
-            emit b->fenetre->PopupMenu2->aboutToShow();
-            QCOMPARE(b->fenetre->Seconnecter1->text(), texte);
+            emit b->fenetre->menus().PopupMenu2->aboutToShow();
+            QCOMPARE(b->fenetre->menus().Seconnecter1->text(), texte);
             QStringList vus;
-            if (QMenu* menu = b->fenetre->Seconnecter1->menu()) {
+            if (QMenu* menu = b->fenetre->menus().Seconnecter1->menu()) {
                 for (auto* a : menu->actions()) vus << a->text();
             }
             QCOMPARE(vus, sous_menu);
         }
         if (sous_menu.size() == 2) {
-            b->fenetre->Seconnecter1->menu()->actions().at(1)->trigger();
+            b->fenetre->menus().Seconnecter1->menu()->actions().at(1)->trigger();
             QCOMPARE(b->e.banc->acces.numerotations(), std::vector<std::string>{"Club Net"});
             // Le bouton de connexion ouvre le menu des entrées, qui montre les mêmes.
-            emit b->fenetre->PopupMenu6->aboutToShow();
-            QCOMPARE(b->fenetre->PopupMenu6->actions().size(), 2);
+            emit b->fenetre->menus().PopupMenu6->aboutToShow();
+            QCOMPARE(b->fenetre->menus().PopupMenu6->actions().size(), 2);
         } else {
-            b->fenetre->Seconnecter1->trigger();
+            b->fenetre->menus().Seconnecter1->trigger();
             const std::vector<std::string> attendues =
                 entrees.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{"MonFAI"};
             QCOMPARE(b->e.banc->acces.numerotations(), attendues);
@@ -430,7 +437,7 @@ private slots:
         QSignalSpy acceptee(b->fenetre.get(), &TForm1::fermeture_acceptee);
         auto& dialogue = b->e.banc->dialogue;
         dialogue.prevoir_reponse(Reponse::non);
-        b->fenetre->Fermer1->trigger();
+        b->fenetre->menus().Fermer1->trigger();
         QVERIFY(b->fenetre->isVisible());
         QCOMPARE(acceptee.count(), 0);
         QCOMPARE(QString::fromStdString(dialogue.boites().back().texte), question);
@@ -457,24 +464,24 @@ private slots:
         QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
         b->fenetre->installer_icone();
         QVERIFY(!b->fenetre->zone_de_notification());
-        QVERIFY(!b->fenetre->restaurer->isVisible());
-        QTest::mouseClick(b->fenetre->SpeedButton8, Qt::LeftButton);
+        QVERIFY(!b->fenetre->menus().restaurer->isVisible());
+        QTest::mouseClick(b->fenetre->zone_afficheur->SpeedButton8, Qt::LeftButton);
         QTRY_VERIFY(b->fenetre->isMinimized());
         QVERIFY2(b->fenetre->isVisible(), "réduite, pas cachée : toujours à portée");
-        QVERIFY(b->fenetre->restaurer->isVisible());
-        QVERIFY(!b->fenetre->reduir->isVisible());
-        b->fenetre->restaurer->trigger();
+        QVERIFY(b->fenetre->menus().restaurer->isVisible());
+        QVERIFY(!b->fenetre->menus().reduir->isVisible());
+        b->fenetre->menus().restaurer->trigger();
         QTRY_VERIFY(!b->fenetre->isMinimized());
         QVERIFY(b->fenetre->isVisible());
-        QVERIFY(b->fenetre->reduir->isVisible());
+        QVERIFY(b->fenetre->menus().reduir->isVisible());
 
         // Réduite puis rendue par le bureau (barre des tâches) : le menu suit.
         b->fenetre->showMinimized();
-        QTRY_VERIFY(b->fenetre->restaurer->isVisible());
+        QTRY_VERIFY(b->fenetre->menus().restaurer->isVisible());
         QVERIFY(!b->e.fenetre().fenetre_visible);
         b->fenetre->showNormal();
-        QTRY_VERIFY(b->fenetre->reduir->isVisible());
-        QVERIFY(!b->fenetre->restaurer->isVisible());
+        QTRY_VERIFY(b->fenetre->menus().reduir->isVisible());
+        QVERIFY(!b->fenetre->menus().restaurer->isVisible());
         QVERIFY(b->e.fenetre().fenetre_visible);
     }
 
@@ -500,7 +507,7 @@ private slots:
         b->connecter(20);
         auto& dialogue = b->e.banc->dialogue;
         dialogue.prevoir_reponse(Reponse::oui);
-        b->fenetre->Sedeconnecter1->trigger();
+        b->fenetre->menus().Sedeconnecter1->trigger();
         QVERIFY(b->e.banc->acces.connexions().empty());
         QTRY_VERIFY_WITH_TIMEOUT(!b->fenetre->findChild<QWidget*>("Tsplashscreen")->isVisible(), 3000);
         QCOMPARE(dialogue.boites().size(), std::size_t{1});
@@ -527,44 +534,44 @@ private slots:
     }
 
     void lesMinuteriesSuiventLeCompteur() {
-        QVERIFY(!b->fenetre->Timer1->isActive());
+        QVERIFY(!b->fenetre->minuteries().Timer1.timer->isActive());
         b->fenetre->demarrer();
-        QVERIFY(b->fenetre->Timer1->isActive());
-        QCOMPARE(b->fenetre->Timer1->interval(), 1000);
-        QVERIFY(b->fenetre->Timer2->isActive());
-        QCOMPARE(b->fenetre->Timer2->interval(), 700);
-        QVERIFY(!b->fenetre->Timer4->isActive());
+        QVERIFY(b->fenetre->minuteries().Timer1.timer->isActive());
+        QCOMPARE(b->fenetre->minuteries().Timer1.timer->interval(), 1000);
+        QVERIFY(b->fenetre->minuteries().Timer2.timer->isActive());
+        QCOMPARE(b->fenetre->minuteries().Timer2.timer->interval(), 700);
+        QVERIFY(!b->fenetre->minuteries().Timer4.timer->isActive());
         // La rangée clignotante attend que la fenêtre cachée revienne ; le compteur n'en sait rien.
         b->fenetre->hide();
-        QVERIFY(!b->fenetre->Timer2->isActive());
-        QVERIFY(b->fenetre->Timer1->isActive());
+        QVERIFY(!b->fenetre->minuteries().Timer2.timer->isActive());
+        QVERIFY(b->fenetre->minuteries().Timer1.timer->isActive());
         QVERIFY(b->e.compteur().Timer2().active());
         b->fenetre->show();
-        QVERIFY(b->fenetre->Timer2->isActive());
+        QVERIFY(b->fenetre->minuteries().Timer2.timer->isActive());
         b->e.connexion("MonFAI", 5500, 60'000);
         b->e.banc->avancer_ms(3500);
         QTest::qWait(50);
-        b->fenetre->Timer1->setInterval(10);  // un top réel de la fenêtre relit tout
-        b->fenetre->Timer1->start();
-        QTRY_COMPARE(b->fenetre->Timer2->interval(), 600);
-        QVERIFY(b->fenetre->Timer2->isActive());
+        b->fenetre->minuteries().Timer1.timer->setInterval(10);  // un top réel de la fenêtre relit tout
+        b->fenetre->minuteries().Timer1.timer->start();
+        QTRY_COMPARE(b->fenetre->minuteries().Timer2.timer->interval(), 600);
+        QVERIFY(b->fenetre->minuteries().Timer2.timer->isActive());
         // L'icône de la numérotation clignote, fenêtre cachée ou non.
         b->fenetre->hide();
-        QVERIFY(b->fenetre->Timer2->isActive());
+        QVERIFY(b->fenetre->minuteries().Timer2.timer->isActive());
         b->fenetre->show();
     }
 
     // La liste des utilisateurs n'est faite qu'à sa première ouverture : ses lignes sont alors
     // dessinées par le délégué, et ses touches relayées comme celles de la liste fermée.
     void laListeOuverteEstDessineeEtRelaieSesTouches() {
-        QTest::mouseClick(b->fenetre->SpeedButton17, Qt::LeftButton);
-        QAbstractItemView* liste = b->fenetre->ComboBox1->view();
+        QTest::mouseClick(b->fenetre->zone_utilisateur->SpeedButton17, Qt::LeftButton);
+        QAbstractItemView* liste = b->fenetre->zone_utilisateur->ComboBox1->view();
         QTRY_VERIFY(liste->isVisible());
         QVERIFY(dynamic_cast<ui::DelegueLigne*>(liste->itemDelegate()) != nullptr);
         QVERIFY(!b->fenetre->commandes().deverrouillage_menu());
         QTest::keyClick(liste, Qt::Key_A, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
         QVERIFY(b->fenetre->commandes().deverrouillage_menu());
-        b->fenetre->ComboBox1->hidePopup();
+        b->fenetre->zone_utilisateur->ComboBox1->hidePopup();
     }
 
     // Peintes à la demande, les icônes rendent les images d'une icône faite de leurs six tailles :
@@ -605,9 +612,9 @@ private slots:
         acces.complete = false;
         b->fenetre->suivre_detection(detection);
         b->fenetre->demarrer();
-        QVERIFY(b->fenetre->veille_Timer5 != nullptr);
-        QVERIFY(b->fenetre->veille_Timer5->isEnabled());
-        QVERIFY(b->fenetre->Timer5->isActive());
+        QVERIFY(b->fenetre->minuteries().veille_Timer5 != nullptr);
+        QVERIFY(b->fenetre->minuteries().veille_Timer5->isEnabled());
+        QVERIFY(b->fenetre->minuteries().Timer5.timer->isActive());
 
         actions.pendant_la_boite = [&] { acces.changer(etat_ras_authentification); };
         acces.etat = etat_ras_connexion_peripherique;  // vu par les 100 ms, sans signal
@@ -615,8 +622,8 @@ private slots:
 
         acces.complete = true;
         acces.changer(etat_ras_connecte);
-        QTRY_VERIFY(!b->fenetre->Timer5->isActive());
-        QVERIFY(b->fenetre->veille_Timer5->isEnabled());
+        QTRY_VERIFY(!b->fenetre->minuteries().Timer5.timer->isActive());
+        QVERIFY(b->fenetre->minuteries().veille_Timer5->isEnabled());
         const int avant = acces.interrogations;
         QTest::qWait(300);
         QCOMPARE(acces.interrogations, avant);  // au repos, plus rien
@@ -627,29 +634,30 @@ private slots:
     }
 
     void lesCouleursEtLUtilisateurSontAppliques() {
-        QCOMPARE(b->fenetre->Panel2->palette().color(QPalette::Window), QColor(Qt::black));
-        QCOMPARE(b->fenetre->Panel1->palette().color(QPalette::WindowText), QColor(0, 255, 0));
-        QCOMPARE(b->fenetre->Label6->text(), QString("Anne"));
-        QVERIFY(!b->fenetre->Image12->isVisibleTo(b->fenetre.get()));
-        QCOMPARE(b->fenetre->ComboBox1->count(), 2);
-        QCOMPARE(b->fenetre->ComboBox1->itemData(1, ui::role_cadenas).toBool(), true);
-        b->fenetre->ComboBox1->setCurrentIndex(1);
-        emit b->fenetre->ComboBox1->activated(1);
-        QCOMPARE(b->fenetre->Label6->text(), QString("Paul"));
-        QVERIFY(b->fenetre->Image12->isVisibleTo(b->fenetre.get()));
+        QCOMPARE(b->fenetre->zone_afficheur->Panel2->palette().color(QPalette::Window), QColor(Qt::black));
+        QCOMPARE(b->fenetre->zone_afficheur->Panel1->palette().color(QPalette::WindowText),
+                 QColor(0, 255, 0));
+        QCOMPARE(b->fenetre->zone_utilisateur->Label6->text(), QString("Anne"));
+        QVERIFY(!b->fenetre->zone_utilisateur->Image12->isVisibleTo(b->fenetre.get()));
+        QCOMPARE(b->fenetre->zone_utilisateur->ComboBox1->count(), 2);
+        QCOMPARE(b->fenetre->zone_utilisateur->ComboBox1->itemData(1, ui::role_cadenas).toBool(), true);
+        b->fenetre->zone_utilisateur->ComboBox1->setCurrentIndex(1);
+        emit b->fenetre->zone_utilisateur->ComboBox1->activated(1);
+        QCOMPARE(b->fenetre->zone_utilisateur->Label6->text(), QString("Paul"));
+        QVERIFY(b->fenetre->zone_utilisateur->Image12->isVisibleTo(b->fenetre.get()));
         QCOMPARE(b->e.lire(cles::utilisateurs, "dernier utilisateur"), std::string("Paul"));
         b->fenetre->selectionner_utilisateur("-ANNE");
-        QCOMPARE(b->fenetre->Label6->text(), QString("Anne"));
+        QCOMPARE(b->fenetre->zone_utilisateur->Label6->text(), QString("Anne"));
     }
 
     void lAideEtLesAdressesDeLAuteur() {
         b->fenetre->SpeedButton6Click();
         // Pas encore d'adresse : le courrier est éteint et dit pourquoi, le Web ouvre « À propos ».
-        emit b->fenetre->PopupMenu2->aboutToShow();
-        QVERIFY(!b->fenetre->Email1->isEnabled());
-        QVERIFY(b->fenetre->Email1->toolTip().contains("pas encore d'adresse"));
-        b->fenetre->Email1->trigger();
-        b->fenetre->Web1->trigger();
+        emit b->fenetre->menus().PopupMenu2->aboutToShow();
+        QVERIFY(!b->fenetre->menus().Email1->isEnabled());
+        QVERIFY(b->fenetre->menus().Email1->toolTip().contains("pas encore d'adresse"));
+        b->fenetre->menus().Email1->trigger();
+        b->fenetre->menus().Web1->trigger();
         QCOMPARE(b->urls.size(), 2);
         QVERIFY(b->urls[0].isLocalFile());
         QVERIFY2(b->urls[0].toLocalFile().endsWith("aide/sujet-1.html"), qPrintable(b->urls[0].toString()));
@@ -777,8 +785,8 @@ private slots:
         b->e.compteur().ecrire_ligne_etat(ligne_etat::detail, "MonFAI");
         f.move(200, 100);
         // Par le menu du bouton de taille : de la normale, l'élément choisi ; la normale après la barre.
-        if (mode == int(ModeAffichage::normal)) f.barre->trigger();
-        QAction* element = f.PopupMenu5->findChild<QAction*>(coche);
+        if (mode == int(ModeAffichage::normal)) f.menus().barre->trigger();
+        QAction* element = f.menus().PopupMenu5->findChild<QAction*>(coche);
         QVERIFY(element != nullptr);
         element->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
@@ -788,32 +796,34 @@ private slots:
               static_cast<QWidget*>(f.zone_choix), static_cast<QWidget*>(f.zone_information)}) {
             QCOMPARE(zone->isVisible(), zones);
         }
-        QVERIFY(f.Panel5->isVisible());
-        QVERIFY(f.SpeedButton8->isVisible());
-        QVERIFY(f.SpeedButton10->isVisible());
+        QVERIFY(f.zone_afficheur->Panel5->isVisible());
+        QVERIFY(f.zone_afficheur->SpeedButton8->isVisible());
+        QVERIFY(f.zone_afficheur->SpeedButton10->isVisible());
         QCOMPARE(!f.windowFlags().testFlag(Qt::FramelessWindowHint), bordee);
         QCOMPARE(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint), !bordee);
-        QCOMPARE(f.SpeedButton10->toolTip(), hint);
-        for (QAction* a : {f.afficheur, f.barre, f.Taillenormale}) QCOMPARE(a->isChecked(), a == element);
+        QCOMPARE(f.zone_afficheur->SpeedButton10->toolTip(), hint);
+        for (QAction* a : {f.menus().afficheur, f.menus().barre, f.menus().Taillenormale})
+            QCOMPARE(a->isChecked(), a == element);
         if (mode == int(ModeAffichage::barre)) {
             // Une seule rangée, deux lignes côte à côte ; le bouton de connexion caché.
-            QCOMPARE(b->texte(f.Panel1), QString("Attente connexion  MonFAI"));
-            QVERIFY(!f.Panel20->isVisible());
-            QVERIFY(!f.SpeedButton2->isVisible());
+            QCOMPARE(b->texte(f.zone_afficheur->Panel1), QString("Attente connexion  MonFAI"));
+            QVERIFY(!f.zone_afficheur->Panel20->isVisible());
+            QVERIFY(!f.zone_boutons->SpeedButton2->isVisible());
             QVERIFY(std::abs(f.width() - largeur_normale * 5 / 3) <= 2);
             const auto milieu = [&f](QWidget* w) {
-                return w->mapTo(f.Panel5, QPoint(0, w->height() / 2)).y();
+                return w->mapTo(f.zone_afficheur->Panel5, QPoint(0, w->height() / 2)).y();
             };
-            QVERIFY(std::abs(milieu(f.Panel1) - milieu(f.Panel2)) <= 2);
+            QVERIFY(std::abs(milieu(f.zone_afficheur->Panel1) - milieu(f.zone_afficheur->Panel2)) <= 2);
             QVERIFY(f.height() < 60);
         } else {
-            QCOMPARE(b->texte(f.Panel1), QString("Attente connexion"));
-            QCOMPARE(b->texte(f.Panel20), QString("MonFAI"));
-            QVERIFY(f.Panel20->isVisible());
-            QVERIFY(f.Panel1->mapTo(f.Panel5, QPoint()).y() > f.Panel2->y() + f.Panel2->height() / 2);
+            QCOMPARE(b->texte(f.zone_afficheur->Panel1), QString("Attente connexion"));
+            QCOMPARE(b->texte(f.zone_afficheur->Panel20), QString("MonFAI"));
+            QVERIFY(f.zone_afficheur->Panel20->isVisible());
+            QVERIFY(f.zone_afficheur->Panel1->mapTo(f.zone_afficheur->Panel5, QPoint()).y() >
+                    f.zone_afficheur->Panel2->y() + f.zone_afficheur->Panel2->height() / 2);
         }
         if (mode == int(ModeAffichage::normal)) {
-            QVERIFY(f.SpeedButton2->isVisible());
+            QVERIFY(f.zone_boutons->SpeedButton2->isVisible());
             QCOMPARE(f.width(), largeur_normale);
         }
     }
@@ -822,19 +832,19 @@ private slots:
         auto& f = *b->fenetre;
         f.move(300, 200);  // l'écran offscreen fait 800 x 600
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        const QPoint depart = f.SpeedButton10->mapToGlobal(QPoint());
+        const QPoint depart = f.zone_afficheur->SpeedButton10->mapToGlobal(QPoint());
         for (const ModeAffichage attendu : {ModeAffichage::afficheur, ModeAffichage::normal}) {
-            QTest::mouseClick(f.SpeedButton10, Qt::LeftButton);
+            QTest::mouseClick(f.zone_afficheur->SpeedButton10, Qt::LeftButton);
 
             QCOMPARE(f.modes().mode(), attendu);
-            QCOMPARE(f.SpeedButton10->mapToGlobal(QPoint()), depart);
+            QCOMPARE(f.zone_afficheur->SpeedButton10->mapToGlobal(QPoint()), depart);
         }
-        f.barre->trigger();
-        QCOMPARE(f.SpeedButton10->mapToGlobal(QPoint()), depart);
-        QTest::mouseClick(f.SpeedButton10, Qt::LeftButton);
+        f.menus().barre->trigger();
+        QCOMPARE(f.zone_afficheur->SpeedButton10->mapToGlobal(QPoint()), depart);
+        QTest::mouseClick(f.zone_afficheur->SpeedButton10, Qt::LeftButton);
         QCOMPARE(f.modes().mode(), ModeAffichage::normal);
-        QCOMPARE(f.SpeedButton10->mapToGlobal(QPoint()), depart);
-        QTest::mouseClick(f.SpeedButton10, Qt::LeftButton);
+        QCOMPARE(f.zone_afficheur->SpeedButton10->mapToGlobal(QPoint()), depart);
+        QTest::mouseClick(f.zone_afficheur->SpeedButton10, Qt::LeftButton);
         QCOMPARE(f.modes().mode(), ModeAffichage::barre);  // le bouton reprend la barre
     }
 
@@ -860,7 +870,7 @@ private slots:
         QTest::mouseRelease(&f, Qt::LeftButton, {}, coin + QPoint(80, 10));
         QVERIFY(!rectangle->isVisible());
         QCOMPARE(f.modes().mode(), ModeAffichage::barre);
-        QVERIFY(f.barre->isChecked());
+        QVERIFY(f.menus().barre->isChecked());
         // La fenêtre garde sa place : la barre, sans bordure, au coin qu'avait le cadre.
         QCOMPARE(f.geometry().topLeft(), place);
         QCOMPARE(b->e.compteur().effet_Timer2(), EffetTimer2::rangee_clignotante);
@@ -874,13 +884,13 @@ private slots:
         f.restaurer_position();
         f.move(400, 300);
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        const QPoint bouton = f.SpeedButton10->mapToGlobal(QPoint());
+        const QPoint bouton = f.zone_afficheur->SpeedButton10->mapToGlobal(QPoint());
         f.enregistrer_position();
         const QString x = QString::fromStdString(b->ini("position normale", "position x"));
         QVERIFY2(QRegularExpression("^\\d+,\\d{3}$").match(x).hasMatch(), qPrintable(x));
         f.move(10, 10);
         f.restaurer_position();
-        QCOMPARE(f.SpeedButton10->mapToGlobal(QPoint()), bouton);
+        QCOMPARE(f.zone_afficheur->SpeedButton10->mapToGlobal(QPoint()), bouton);
     }
 
     // Sans place rangée, la fenêtre est centrée sur la taille qu'elle montre, même quand ses textes
@@ -904,7 +914,7 @@ private slots:
     void lesFenetresSecondairesPassentParLeRouteur() {
         auto& f = *b->fenetre;
         auto& dialogue = b->e.banc->dialogue;
-        QTest::mouseClick(f.SpeedButton7, Qt::LeftButton);
+        QTest::mouseClick(f.zone_boutons->SpeedButton7, Qt::LeftButton);
         QCOMPARE(QString::fromStdString(dialogue.boites().back().texte),
                  QString("La fenêtre « Historique des connexions » n'est pas encore disponible."));
 
@@ -923,8 +933,8 @@ private slots:
                 QTimer::singleShot(0, &d, &QDialog::accept);
             });
         QSignalSpy fermees(&f.routeur(), &ui::RouteurFenetres::fermee);
-        QTest::mouseClick(f.SpeedButton5, Qt::LeftButton);
-        f.Utilisateurs1->trigger();
+        QTest::mouseClick(f.zone_boutons->SpeedButton5, Qt::LeftButton);
+        f.menus().Utilisateurs1->trigger();
         QCOMPARE(creees, 1);  // créée au premier usage, gardée ensuite
         QCOMPARE(pages, (QList<int>{0, 1}));
         QCOMPARE(fermees.count(), 2);

@@ -23,6 +23,7 @@
 #include "ui/options/boites_options.hpp"
 #include "ui/options/toptionform.hpp"
 #include "ui/routeur_fenetres.hpp"
+#include "ui/zones_tform1.hpp"
 
 namespace lumi::essai {
 
@@ -149,7 +150,7 @@ private slots:
         QCOMPARE(o.b.ini("gestion afficheur", "nb de decimales"), std::string("2"));
         QVERIFY(!o.b.e.registre().cle_existe(cles::section(cles::temp_providers)));
         // La fenêtre principale relit ses utilisateurs à la fermeture.
-        QCOMPARE(o.b.fenetre->ComboBox1->count(), 3);
+        QCOMPARE(o.b.fenetre->zone_utilisateur->ComboBox1->count(), 3);
     }
 
     void annulerNeRangeRien() {

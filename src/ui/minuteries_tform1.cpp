@@ -1,0 +1,102 @@
+#include "ui/minuteries_tform1.hpp"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include "core/compteur.hpp"
+#include "core/detection.hpp"
+#include "core/minuterie.hpp"
+
+namespace lumi::ui {
+
+void MinuterieQt::suivre(const Minuterie& m, bool en_attente) {
+    if (!a_relire && m.version() == version_vue) return;
+    a_relire = false;
+    version_vue = m.version();
+    timer->setInterval(m.intervalle());
+    if (m.active() && !en_attente) {
+        timer->start();
+    } else {
+        timer->stop();
+    }
+}
+
+MinuteriesTForm1::MinuteriesTForm1(QObject& parent) : parent_(parent) {
+    const auto creer = [&parent](MinuterieQt& m, const char* nom) {
+        m.timer = new QTimer(&parent);
+        m.timer->setObjectName(nom);
+    };
+    creer(Timer1, "Timer1");
+    creer(Timer2, "Timer2");
+    creer(Timer3, "Timer3");
+    creer(Timer4, "Timer4");
+    creer(Timer5, "Timer5");
+}
+
+void MinuteriesTForm1::arreter() {
+    for (MinuterieQt* m : {&Timer1, &Timer2, &Timer3, &Timer4, &Timer5}) m->timer->stop();
+    if (veille_Timer5 != nullptr) veille_Timer5->setEnabled(false);
+    lancees_ = false;
+}
+
+void MinuteriesTForm1::suivre_detection(Detection& detection, std::function<void()> reveil) {
+    detection_ = &detection;
+    Timer5.a_relire = true;
+    delete veille_Timer5;
+    veille_Timer5 = nullptr;
+    if (const int fd = detection.descripteur_veille(); fd >= 0) {
+        veille_Timer5 = new QSocketNotifier(fd, QSocketNotifier::Read, &parent_);
+        veille_Timer5->setObjectName("veille_Timer5");
+        veille_Timer5->setEnabled(false);  // avec les minuteries, au premier top
+        QObject::connect(veille_Timer5, &QSocketNotifier::activated, &parent_,
+                         [reveil = std::move(reveil)] { reveil(); });
+    }
+}
+
+void MinuteriesTForm1::synchroniser(Compteur& compteur, bool Timer2_en_attente) {
+    if (!lancees_) return;
+    Timer1.suivre(compteur.Timer1());
+    Timer2.suivre(compteur.Timer2(), Timer2_en_attente);
+    Timer3.suivre(compteur.programmation().Timer3());
+    Timer4.suivre(compteur.Timer4());
+    if (detection_) {
+        Timer5.suivre(detection_->Timer5());
+        // Tout appel à l'accès à distance (le top aussi l'interroge) peut changer ce que la veille sait.
+        regler_scrutation();
+    }
+}
+
+bool MinuteriesTForm1::scruter(bool sur_veille) {
+    // Une boîte ouverte par une action fait tourner une boucle d'événements : la scrutation n'y est
+    // pas relancée en plein passage (comme une minuterie ne l'est pas dans son propre gestionnaire),
+    // et la veille se tait jusqu'à la fin du passage, sans perdre ce qu'elle signale.
+    if (!detection_ || scrutation_en_cours_) return false;
+    scrutation_en_cours_ = true;
+    if (veille_Timer5 != nullptr) veille_Timer5->setEnabled(false);
+    if (sur_veille) {
+        detection_->Timer5Timer_sur_veille();
+    } else {
+        detection_->Timer5Timer();
+    }
+    scrutation_en_cours_ = false;
+    return true;
+}
+
+void MinuteriesTForm1::regler_scrutation() {
+    if (!detection_ || !lancees_) return;
+    // Hors scrutation de l'accès à distance, Timer5Timer ne fait rien : ni veille ni minuterie ; le
+    // changement de source la relance.
+    const bool utile = detection_->Timer5().active() && detection_->surveillance_par_ras();
+    const bool veille = utile && !scrutation_en_cours_;
+    if (veille_Timer5 != nullptr && veille_Timer5->isEnabled() != veille) veille_Timer5->setEnabled(veille);
+    // Les 100 ms ne restent que si la veille ne peut pas signaler chaque changement.
+    const bool minuterie = utile && !(veille_Timer5 != nullptr && detection_->veille_suffit());
+    if (minuterie && !Timer5.timer->isActive()) {
+        Timer5.timer->setInterval(detection_->Timer5().intervalle());
+        Timer5.timer->start();
+    } else if (!minuterie && Timer5.timer->isActive()) {
+        Timer5.timer->stop();
+    }
+}
+
+}  // namespace lumi::ui
