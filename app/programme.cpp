@@ -26,10 +26,12 @@
 #include "platform/simulation/telephonie_simulee.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/registre_sqlite.hpp"
-#include "ui/accueil/taccueilform.hpp"
+#include "ui/accueil/route_accueil.hpp"
 #include "ui/dialogue_qt.hpp"
-#include "ui/historique/thistoform.hpp"
-#include "ui/options/toptionform.hpp"
+#include "ui/historique/route_historique.hpp"
+#include "ui/icones.hpp"
+#include "ui/options/route_options.hpp"
+#include "ui/programmation/route_programmation.hpp"
 #include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
@@ -180,27 +182,7 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
     e_->fenetre = std::make_unique<TForm1>(
         *e_->compteur, CouturesFenetre{*e_->registre, *e_->acces, e_->dialogue, e_->dossier, {}});
     e_->dialogue.definir_parent(e_->fenetre.get());
-    // La fenêtre de l'historique : créée au premier usage, relue à chaque ouverture.
-    e_->fenetre->routeur().definir_route(
-        FenetreSecondaire::historique,
-        [this](QWidget* parent) -> QDialog* {
-            TForm1& principale = *e_->fenetre;
-            return new ui::ThistoForm(
-                ui::CouturesHistorique{e_->dossier, *e_->registre, e_->dialogue,
-                                       [this] { return e_->horloge.aujourdhui(); },
-                                       [&principale](int sujet) { principale.ouvrir_aide(sujet); },
-                                       [this] { return e_->acces->entrees_annuaire(); },
-                                       [this] { e_->compteur->lecture_total_facure_en_cours(); }},
-                parent);
-        },
-        [](QDialog& fenetre, int) { static_cast<ui::ThistoForm&>(fenetre).preparer(); });
-    definir_route_options();
-    // La démonstration a son propre dossier : rien à y reprendre de l'édition précédente.
-    if (!e_->options.demo) ui::definir_route_accueil(*e_->fenetre, {e_->dossier, *e_->registre});
-    e_->fenetre->routeur().definir_route(
-        FenetreSecondaire::programmation,
-        [this](QWidget* parent) -> QDialog* { return new ui::Tdeconectform(e_->compteur->programmation(), parent); },
-        [](QDialog& fenetre, int) { static_cast<ui::Tdeconectform&>(fenetre).preparer(); });
+    definir_routes();
     e_->compteur->programmation().brancher(
         {&e_->fenetre->ecrans_programmation(), e_->arret.get(), e_->fenetres.get(), e_->trafic.get()});
 
@@ -254,12 +236,24 @@ bool Programme::demarrer() {
     return true;
 }
 
-void Programme::definir_route_options() {
+void Programme::definir_routes() {
+    TForm1& f = *e_->fenetre;
+    ui::RouteurFenetres& routeur = f.routeur();
+    const auto aide = [&f](int sujet) { f.ouvrir_aide(sujet); };
+    ui::definir_route_historique(
+        routeur, {e_->dossier, *e_->registre, e_->dialogue, [this] { return e_->horloge.aujourdhui(); }, aide,
+                  [this] { return e_->acces->entrees_annuaire(); },
+                  [this] { e_->compteur->lecture_total_facure_en_cours(); }});
     // En démonstration, l'entrée de démarrage de la session n'est ni lue ni écrite.
-    ui::definir_route_options(*e_->fenetre,
-                              {e_->horloge, *e_->registre, e_->dialogue, e_->dossier, *e_->acces,
-                               e_->options.demo ? nullptr : &e_->systeme,
-                               [this] { return e_->demarrage->commande_demarrage_automatique(); }});
+    ui::definir_route_options(
+        routeur, {e_->horloge, *e_->registre, e_->dialogue, e_->dossier, *e_->acces,
+                  e_->options.demo ? nullptr : &e_->systeme,
+                  [this] { return e_->demarrage->commande_demarrage_automatique(); }, *e_->compteur,
+                  f.commandes(), f.utilisateurs(), f.couleurs(), f.icones(), aide});
+    ui::definir_route_programmation(routeur, e_->compteur->programmation());
+    // La démonstration a son propre dossier : rien à y reprendre de l'édition précédente.
+    if (!e_->options.demo)
+        ui::definir_route_accueil(routeur, {e_->dossier, *e_->registre}, f.icones().application());
 }
 
 void Programme::programmer_demo(int secondes) {

@@ -58,7 +58,7 @@ signals:
 private:
     void fermer(bool fin_de_session);
     void detruire_fenetre();
-    void definir_route_options();
+    void definir_routes();
     void programmer_demo(int secondes);
     void programmer_capture();
 

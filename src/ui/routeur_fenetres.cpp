@@ -13,17 +13,8 @@ RouteurFenetres::RouteurFenetres(QWidget& fenetre_principale, Dialogue& dialogue
 }
 
 QString RouteurFenetres::titre(FenetreSecondaire fenetre) {
-    switch (fenetre) {
-        case FenetreSecondaire::historique:
-            return QStringLiteral("Historique des connexions");
-        case FenetreSecondaire::options:
-            return QStringLiteral("Options et configuration");
-        case FenetreSecondaire::programmation:
-            return QStringLiteral("Module de programmation");
-        case FenetreSecondaire::accueil:
-            return QStringLiteral("Bienvenue");
-    }
-    return {};
+    const std::string_view t = titres_fenetres_secondaires[static_cast<std::size_t>(fenetre)];
+    return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
 }
 
 void RouteurFenetres::definir_route(FenetreSecondaire fenetre, Fabrique fabrique, Preparation preparation) {

@@ -1,13 +1,16 @@
 #pragma once
 // Le routeur des fenêtres secondaires de la fenêtre principale : une route par fenêtre (son titre et
 // sa fabrique). La fenêtre est créée à son premier usage, gardée ensuite, et ouverte en modal ; une
-// fenêtre qui n'a pas encore de fabrique le dit dans une boîte. Ajouter une fenêtre, c'est lui donner
-// sa route (definir_route), sans rien changer à TForm1.
+// fenêtre qui n'a pas encore de fabrique le dit dans une boîte. Ajouter une fenêtre ne change rien à
+// TForm1 : une ligne dans la table ci-dessous, et dans le dossier de la fenêtre la fonction
+// definir_route_<fenetre>(RouteurFenetres&, ses coutures) que le programme appelle.
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <cstddef>
 #include <functional>
+#include <string_view>
 
 class QDialog;
 class QWidget;
@@ -16,14 +19,27 @@ namespace lumi {
 
 class Dialogue;
 
-// Les fenêtres que la fenêtre principale ouvre.
+// Les fenêtres que la fenêtre principale ouvre, en une table : la valeur de FenetreSecondaire et le
+// titre que donne la boîte « pas encore disponible » ; le nombre en découle. Une fenêtre de plus,
+// c'est une ligne ici et sa route (definir_route_<fenetre> dans son dossier).
+#define LUMI_FENETRES_SECONDAIRES(LIGNE)                                                          \
+    LIGNE(historique, "Historique des connexions")  /* ThistoForm */                              \
+    LIGNE(options, "Options et configuration")      /* Toptionform, page 0 ou 1 (utilisateurs) */ \
+    LIGNE(programmation, "Module de programmation") /* Tdeconectform */                           \
+    LIGNE(accueil, "Bienvenue")                     /* Taccueilform, à la première utilisation */
+
 enum class FenetreSecondaire {
-    historique,     // ThistoForm
-    options,        // Toptionform (page demandée : 0 la première, 1 les utilisateurs)
-    programmation,  // Tdeconectform
-    accueil,        // Taccueilform, à la première utilisation
+#define LUMI_VALEUR(nom, titre) nom,
+    LUMI_FENETRES_SECONDAIRES(LUMI_VALEUR)
+#undef LUMI_VALEUR
 };
-inline constexpr std::size_t nb_fenetres_secondaires = 4;
+
+inline constexpr std::array titres_fenetres_secondaires{
+#define LUMI_TITRE(nom, titre) std::string_view{titre},
+    LUMI_FENETRES_SECONDAIRES(LUMI_TITRE)
+#undef LUMI_TITRE
+};
+inline constexpr std::size_t nb_fenetres_secondaires = titres_fenetres_secondaires.size();
 
 namespace ui {
 

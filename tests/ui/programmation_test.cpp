@@ -19,6 +19,7 @@
 #include "settings/fichier_ini.hpp"
 #include "ui/controles.hpp"
 #include "ui/minuteries_tform1.hpp"
+#include "ui/programmation/route_programmation.hpp"
 #include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
@@ -54,12 +55,7 @@ class EssaisProgrammation : public QObject {
                 e.compteur(), CouturesFenetre{e.registre(), e.banc->acces, e.banc->dialogue, e.dossier.chemin(), {}});
             e.compteur().programmation().brancher(
                 {&fenetre->ecrans_programmation(), &e.banc->arret, &e.banc->fenetres, &e.banc->trafic});
-            fenetre->routeur().definir_route(
-                FenetreSecondaire::programmation,
-                [this](QWidget* parent) -> QDialog* {
-                    return new ui::Tdeconectform(e.compteur().programmation(), parent);
-                },
-                [](QDialog& d, int) { static_cast<ui::Tdeconectform&>(d).preparer(); });
+            ui::definir_route_programmation(fenetre->routeur(), e.compteur().programmation());
             fenetre->selection_utilisateurs_au_demarrage({}, "");
             fenetre->montrer();
         }
@@ -118,7 +114,8 @@ private slots:
         QCOMPARE(QString::fromStdString(b.e.lire(cles::options, "alarme download")), QString("oui"));
         // Armée : Timer3 tourne, le voyant paraît et Timer2 passe à 650 ms.
         QVERIFY(b.fenetre->minuteries().Timer3.timer->isActive());
-        QTRY_VERIFY(b.fenetre->minuteries().Timer2.timer->isActive() && b.fenetre->minuteries().Timer2.timer->interval() == 650);
+        QTRY_VERIFY(b.fenetre->minuteries().Timer2.timer->isActive() &&
+                    b.fenetre->minuteries().Timer2.timer->interval() == 650);
         QVERIFY(b.fenetre->zone_afficheur->Image6->isVisibleTo(b.fenetre.get()));
 
         // La commande, armée : le résumé, et Oui désarme.

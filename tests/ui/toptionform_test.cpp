@@ -21,6 +21,7 @@
 #include "core/mots_de_passe.hpp"
 #include "platform/simulation/systeme_simule.hpp"
 #include "ui/options/boites_options.hpp"
+#include "ui/options/route_options.hpp"
 #include "ui/options/toptionform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/zones_tform1.hpp"
@@ -33,9 +34,12 @@ namespace {
 struct BancOptions {
     BancOptions() {
         b.e.banc->acces.definir_annuaire({"MonFAI"});
-        ui::definir_route_options(*b.fenetre, {b.e.banc->horloge, b.e.registre(), b.e.banc->dialogue,
-                                               b.e.dossier.chemin(), b.e.banc->acces, &systeme,
-                                               [] { return CommandeSysteme{"/usr/bin/lumicompteur", "-invisible"}; }});
+        TForm1& f = *b.fenetre;
+        const auto commande = [] { return CommandeSysteme{"/usr/bin/lumicompteur", "-invisible"}; };
+        ui::definir_route_options(f.routeur(), {b.e.banc->horloge, b.e.registre(), b.e.banc->dialogue,
+                                                b.e.dossier.chemin(), b.e.banc->acces, &systeme, commande,
+                                                f.compteur(), f.commandes(), f.utilisateurs(), f.couleurs(),
+                                                f.icones(), [&f](int sujet) { f.ouvrir_aide(sujet); }});
     }
     // Ouvre les options depuis la fenêtre principale et mène `pendant` dans la fenêtre modale.
     void ouvrir(int page, const std::function<void(ui::Toptionform&)>& pendant) {

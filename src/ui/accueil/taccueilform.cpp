@@ -13,8 +13,6 @@
 #include "base/texte.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "ui/icones.hpp"
-#include "ui/routeur_fenetres.hpp"
-#include "ui/tform1.hpp"
 
 namespace lumi::ui {
 
@@ -201,13 +199,6 @@ void Taccueilform::appliquer() {
     // Entrée mène toujours à la suite : « &Suivant », puis « &Terminer » sur la dernière page.
     suivant_->setDefault(b.suivant);
     terminer_->setDefault(!b.suivant);
-}
-
-void definir_route_accueil(TForm1& fenetre, CouturesAccueil coutures) {
-    TForm1& f = fenetre;
-    f.routeur().definir_route(FenetreSecondaire::accueil, [&f, c = std::move(coutures)](QWidget* parent) -> QDialog* {
-        return new Taccueilform(c, f.icones().application(), parent);
-    });
 }
 
 }  // namespace lumi::ui

@@ -15,10 +15,6 @@ class QListWidget;
 class QPushButton;
 class QStackedWidget;
 
-namespace lumi {
-class TForm1;
-}
-
 namespace lumi::ui {
 
 struct CouturesAccueil {
@@ -62,8 +58,5 @@ private:
     QPushButton* suivant_ = nullptr;
     QPushButton* terminer_ = nullptr;
 };
-
-// La route de l'accueil (FenetreSecondaire::accueil) sur la fenêtre principale.
-void definir_route_accueil(TForm1& fenetre, CouturesAccueil coutures);
 
 }  // namespace lumi::ui

@@ -19,8 +19,6 @@
 #include "core/couleurs.hpp"
 #include "core/dialogue.hpp"
 #include "ui/icones.hpp"
-#include "ui/routeur_fenetres.hpp"
-#include "ui/tform1.hpp"
 #include "ui/options/boites_options.hpp"
 
 namespace lumi::ui {
@@ -563,21 +561,6 @@ bool Toptionform::eventFilter(QObject* objet, QEvent* evenement) {
         }
     }
     return DialogueLumi::eventFilter(objet, evenement);
-}
-
-void definir_route_options(TForm1& fenetre, CouturesOptions coutures) {
-    TForm1& f = fenetre;
-    f.routeur().definir_route(
-        FenetreSecondaire::options,
-        [&f, c = std::move(coutures)](QWidget* parent) -> QDialog* {
-            LiensOptions liens{c.horloge,      c.registre,       c.dialogue,
-                               c.dossier_donnees, f.compteur(),  f.commandes(),
-                               f.utilisateurs(), c.acces_distant, c.systeme,
-                               c.commande_demarrage ? c.commande_demarrage() : CommandeSysteme{}};
-            return new Toptionform(std::move(liens), f.couleurs(), f.icones(),
-                                   [&f](int sujet) { f.ouvrir_aide(sujet); }, parent);
-        },
-        [](QDialog& d, int page) { static_cast<Toptionform&>(d).preparer(page); });
 }
 
 }  // namespace lumi::ui

@@ -23,7 +23,6 @@ class QVBoxLayout;
 
 namespace lumi {
 class JeuCouleurs;
-class TForm1;
 namespace ui {
 
 class IconesLumi;
@@ -114,19 +113,6 @@ private:
     std::vector<QCheckBox*> hot_checkbox_;
     bool remplissage_ = false;
 };
-
-// La route des options de la fenêtre principale : la fenêtre créée au premier usage, gardée, et son
-// modèle rechargé à chaque ouverture. `systeme` nul : l'entrée de démarrage n'est ni lue ni écrite.
-struct CouturesOptions {
-    const Horloge& horloge;
-    Registre& registre;
-    Dialogue& dialogue;
-    std::filesystem::path dossier_donnees;
-    const AccesDistant& acces_distant;
-    Systeme* systeme = nullptr;
-    std::function<CommandeSysteme()> commande_demarrage;
-};
-void definir_route_options(TForm1& fenetre, CouturesOptions coutures);
 
 }  // namespace ui
 }  // namespace lumi
