@@ -212,6 +212,7 @@ void TForm1::brancher_zones() {
 void TForm1::construire_menus() {
     menus_ = std::make_unique<ui::MenusTForm1>(this);
     auto& m = *menus_;
+    m.entree_choisie = [this](const QString& entree) { Clique(entree); };
 
     const auto brancher = [this](QAction* a, std::function<void()> faire) {
         connect(a, &QAction::triggered, this, [faire = std::move(faire)] { faire(); });
@@ -367,37 +368,9 @@ void TForm1::rafraichir_afficheur() {
 }
 
 void TForm1::appliquer_menus() {
-    const auto& m = commandes_->menus();
-    const auto& m5 = modes_->PopupMenu5();
     const auto& f = compteur_.fenetre();
-    auto& menus = *menus_;
-    if (menus_appliques_ && *menus_appliques_ == m && menu5_applique_ && *menu5_applique_ == m5 &&
-        menus.reduir->isVisible() == f.menu_reduir_visible &&
-        menus.restaurer->isVisible() == f.menu_restaurer_visible) {
-        return;
-    }
-    menus_appliques_ = m;
-    menu5_applique_ = m5;
-    menus.appliquer(m, m5, f.menu_reduir_visible, f.menu_restaurer_visible);
-    // Les entrées de l'annuaire : sous "Se &connecter à" et dans PopupMenu6.
-    const auto remplir = [this](QMenu* menu, const std::vector<std::string>& entrees) {
-        QStringList voulues;
-        for (const auto& e : entrees) voulues << qs(e);
-        QStringList presentes;
-        for (auto* a : menu->actions()) presentes << a->data().toString();
-        if (voulues == presentes) return;
-        menu->clear();
-        for (const auto& e : voulues) {
-            QString legende = e;
-            auto* a = menu->addAction(legende.replace('&', "&&"));
-            a->setData(e);
-            connect(a, &QAction::triggered, this, [this, e] { Clique(e); });
-        }
-    };
-    remplir(menus.Seconnecter1_sous_menu, m.sous_menu_Seconnecter1);
-    remplir(menus.PopupMenu6, m.PopupMenu6);
-    QMenu* sous_menu = m.sous_menu_Seconnecter1.empty() ? nullptr : menus.Seconnecter1_sous_menu;
-    if (menus.Seconnecter1->menu() != sous_menu) menus.Seconnecter1->setMenu(sous_menu);
+    menus_->appliquer(commandes_->menus(), modes_->PopupMenu5(), f.menu_reduir_visible,
+                      f.menu_restaurer_visible);
 }
 
 void TForm1::appliquer_icone() {

@@ -262,8 +262,6 @@ private:
     std::optional<ZoneInformationTarif> zone_appliquee_;
     Empreinte empreinte_;
     std::array<std::string, 2> lignes_vues_;
-    std::optional<ModeleMenus> menus_appliques_;
-    std::optional<ModelePopupMenu5> menu5_applique_;
     ui::StyleListe style_selection_;
     std::string titre_applique_;
 

@@ -640,6 +640,12 @@ MenusTForm1::MenusTForm1(QWidget* parent) {
 
 void MenusTForm1::appliquer(const ModeleMenus& m, const ModelePopupMenu5& m5, bool reduir_visible,
                             bool restaurer_visible) {
+    if (applique_ == m && applique5_ == m5 && reduir->isVisible() == reduir_visible &&
+        restaurer->isVisible() == restaurer_visible) {
+        return;
+    }
+    applique_ = m;
+    applique5_ = m5;
     appliquer_element(Seconnecter1, m.Seconnecter1);
     appliquer_element(Sedeconnecter1, m.Sedeconnecter1);
     appliquer_element(Programmation1, m.Programmation1);
@@ -656,6 +662,28 @@ void MenusTForm1::appliquer(const ModeleMenus& m, const ModelePopupMenu5& m5, bo
     appliquer_element(Taillenormale, m5.Taillenormale);
     reduir->setVisible(reduir_visible);
     restaurer->setVisible(restaurer_visible);
+    remplir_annuaire(Seconnecter1_sous_menu, m.sous_menu_Seconnecter1);
+    remplir_annuaire(PopupMenu6, m.PopupMenu6);
+    QMenu* sous_menu = m.sous_menu_Seconnecter1.empty() ? nullptr : Seconnecter1_sous_menu;
+    if (Seconnecter1->menu() != sous_menu) Seconnecter1->setMenu(sous_menu);
+}
+
+void MenusTForm1::remplir_annuaire(QMenu* menu, const std::vector<std::string>& entrees) {
+    QStringList voulues;
+    for (const auto& e : entrees) voulues << qs(e);
+    QStringList presentes;
+    for (auto* a : menu->actions()) presentes << a->data().toString();
+    if (voulues == presentes) return;
+    menu->clear();
+    for (const auto& e : voulues) {
+        // Un « & » du nom de l'entrée reste un « & » : il ne souligne pas la lettre suivante.
+        QString legende = e;
+        auto* a = menu->addAction(legende.replace('&', "&&"));
+        a->setData(e);
+        QObject::connect(a, &QAction::triggered, menu, [this, e] {
+            if (entree_choisie) entree_choisie(e);
+        });
+    }
 }
 
 }  // namespace lumi::ui

@@ -7,6 +7,8 @@
 #include <QFrame>
 #include <QString>
 #include <array>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -196,9 +198,12 @@ private:
 // Les menus surgissants et leurs éléments, sous leurs noms établis ; TForm1 branche les actions.
 struct MenusTForm1 {
     explicit MenusTForm1(QWidget* parent);
-    // Les éléments fixes prennent leur texte ; les éléments de l'annuaire sont refaits à l'ouverture.
+    // Les éléments fixes prennent leur texte, les entrées de l'annuaire (sous « Se &connecter à » et
+    // dans PopupMenu6) sont refaites si leur liste a changé ; rien n'est touché si rien n'a changé.
     void appliquer(const ModeleMenus& m, const ModelePopupMenu5& m5, bool reduir_visible,
                    bool restaurer_visible);
+    // Une entrée de l'annuaire choisie, par son nom.
+    std::function<void(const QString& entree)> entree_choisie;
 
     QMenu* PopupMenu1 = nullptr;  // prix : TTC / HT, 2 ou 3 décimales
     QMenu* PopupMenu2 = nullptr;  // menu principal (fond de la fenêtre et icône)
@@ -228,6 +233,12 @@ struct MenusTForm1 {
     QAction* afficheur = nullptr;
     QAction* barre = nullptr;
     QAction* Taillenormale = nullptr;
+
+private:
+    void remplir_annuaire(QMenu* menu, const std::vector<std::string>& entrees);
+
+    std::optional<ModeleMenus> applique_;
+    std::optional<ModelePopupMenu5> applique5_;
 };
 
 }  // namespace lumi::ui
