@@ -9,6 +9,7 @@
 #include "commun/soutien.hpp"
 #include "settings/parametres.hpp"
 #include "settings/registre_memoire.hpp"
+#include "tariff/enregistrements.hpp"
 
 namespace lumi {
 namespace {
@@ -121,6 +122,25 @@ TEST(ModeleThistoform, LesFiltresDesTarifsEtDesOptionsViennentDuMoteurTarifaire)
                 << avertissements.front();
         }
     }
+}
+
+// Un taux illisible levait l'erreur hors de la préparation de la fenêtre, donc hors de la boucle
+// d'événements : le programme s'arrêtait. Il est dit, et l'historique se montre au taux habituel.
+TEST(ModeleThistoform, UnTauxDeTvaIllisibleEstDitEtLHistoriqueSOuvre) {
+    Banc b;
+    b.tarifs(
+        "[TVA]\r\ntaux=vingt\r\n[Nombre de tarifications]\r\nnb tarifs=1\r\n"
+        "[liste des tarifications]\r\ntarif n° 1=Local\r\n");
+    auto m = b.modele();
+    std::vector<std::string> avertissements;
+    ASSERT_NO_THROW(avertissements = m.ouvrir(le_20_janvier_2000(), locale()));
+    ASSERT_EQ(avertissements.size(), 1u);
+    EXPECT_NE(avertissements.front().find("vingt"), std::string::npos) << avertissements.front();
+    EXPECT_DOUBLE_EQ(m.vue().reglages().taux_tva, taux_tva_par_defaut);
+    EXPECT_EQ(m.tarifications(), (std::vector<std::string>{"Toutes les tarifications", "Local"}));
+    m.vue().differer_lecture(false);
+    m.vue().choisir_type(TypeHistorique::facture_en_cours);
+    EXPECT_FALSE(m.vue().lignes().empty());
 }
 
 TEST(ModeleThistoform, LeFiltreDesOptionsFiltreSurLeCodeDeLEntreeChoisie) {

@@ -58,8 +58,17 @@ std::vector<std::string> ModeleThistoform::ouvrir(NumeroJour aujourdhui, const V
     reglages_.recharger();
     aujourdhui_ = aujourdhui;
     facture_recomptee_ = false;
-    const FichierIni tarifs(dossier_ / fichier_tarifs);
-    const auto affichage = lire_reglages_historique(reglages_, tarifs, registre_, locale);
+    std::vector<std::string> avertissements;
+    ReglagesAffichageHistorique affichage;
+    try {
+        affichage =
+            lire_reglages_historique(reglages_, FichierIni(dossier_ / fichier_tarifs), registre_, locale);
+    } catch (const ErreurConversion& e) {
+        // Un taux de TVA illisible n'empêche pas de relire l'historique : il est dit, et les montants
+        // hors taxes sont comptés au taux habituel, comme le compteur le fait au démarrage.
+        avertissements.emplace_back(e.what());
+        affichage = lire_reglages_historique(reglages_, FichierIni({}), registre_, locale);
+    }
     vue_ = std::make_unique<VueHistorique>(
         dossier_ / "Historique", affichage, aujourdhui,
         [reglages = reglages_](int n) { return message_utilisateur(reglages, n); });
@@ -72,7 +81,6 @@ std::vector<std::string> ModeleThistoform::ouvrir(NumeroJour aujourdhui, const V
     vue_->definir_periode(date_rangee(cle_debut_periode, aujourdhui - 30),
                           date_rangee(cle_fin_periode, aujourdhui + 30));
     vue_->changer_date_facture(lire_date_facture(reglages_, aujourdhui));
-    std::vector<std::string> avertissements;
     remplir_filtres(avertissements);
     return avertissements;
 }

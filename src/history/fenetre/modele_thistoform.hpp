@@ -41,7 +41,8 @@ public:
 
     // Avant chaque ouverture : réglages relus, une vue neuve sur les dates rangées (sa lecture
     // différée jusqu'à ce que la fenêtre ait posé ses filtres), listes des filtres refaites. Rend les
-    // avertissements à montrer (une liste des tarifs illisible : les filtres gardent ce qui a pu être lu).
+    // avertissements à montrer (un taux de TVA illisible : le taux habituel ; une liste des tarifs
+    // illisible : les filtres gardent ce qui a pu être lu).
     std::vector<std::string> ouvrir(NumeroJour aujourdhui, const ValeursLocales& locale);
     bool ouvert() const { return vue_ != nullptr; }
 
