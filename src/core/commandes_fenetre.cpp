@@ -375,22 +375,6 @@ ReactionTouche CommandesFenetre::touche_selecteur(bool ctrl, bool alt, bool shif
 }
 
 // ---------------------------------------------------------------------------------------------
-// Fenêtre de l'historique
-
-TailleFenetre CommandesFenetre::taille_fenetre_historique(int largeur_ecran, int hauteur_ecran,
-                                                          TailleFenetre conception) const {
-    const FichierIni reglages(dossier_ / fichier_reglages);
-    const auto lire_taille = [&](std::string_view cle, int ecran, int defaut) {
-        const auto lu = lire_entier(reglages.lire(parametres::section_parametres_historique,
-                                                  std::string(cle) + std::to_string(ecran)));
-        // Une taille nulle ou négative ferait une fenêtre invisible : la taille de conception.
-        return lu && *lu > 0 ? *lu : defaut;
-    };
-    return {lire_taille("largeur ", largeur_ecran, conception.largeur),
-            lire_taille("hauteur ", hauteur_ecran, conception.hauteur)};
-}
-
-// ---------------------------------------------------------------------------------------------
 // Fenêtre des messages
 
 ModeleTinfoform CommandesFenetre::modele_Tinfoform() const {

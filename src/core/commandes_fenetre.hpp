@@ -234,12 +234,6 @@ public:
     ReactionTouche touche_selecteur(bool ctrl, bool alt, bool shift, bool entree);
     bool deverrouillage_menu() const { return deverrouillage_menu_; }
 
-    // --- Fenêtre de l'historique ---
-    // Sa taille pour cet écran : "largeur " + largeur et "hauteur " + hauteur de l'écran, section
-    // "Paramètres de l'historique" ; la taille de conception quand une valeur manque ou ne se lit pas.
-    TailleFenetre taille_fenetre_historique(int largeur_ecran, int hauteur_ecran,
-                                            TailleFenetre conception) const;
-
     // --- Fenêtre des messages ---
     ModeleTinfoform modele_Tinfoform() const;
     // La fenêtre est détruite : case cochée, elle ne se montrera plus au début d'une connexion.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "base/decimal.hpp"
 #include "base/texte.hpp"
 #include "settings/cles.hpp"
 #include "settings/parametres.hpp"
@@ -11,14 +10,7 @@
 namespace lumi {
 
 void ListeUtilisateurs::lire_liste() {
-    noms_.clear();
-    const auto n = lire_entier(lire(registre_, parametres::nb_d_utilisateurs));
-    // Un nombre illisible ou négatif vaut "0" ; borné pour qu'une valeur folle ne bloque pas.
-    const int nombre = n && *n > 0 ? std::min(*n, 10000) : 0;
-    for (int i = 1; i <= nombre; ++i) {
-        noms_.push_back(
-            registre_.lire_valeur(cles::section(cles::utilisateurs), parametres::nom_utilisateur(i)));
-    }
+    noms_ = parametres::lire_noms_utilisateurs(registre_);
     lire_mots_de_passe();
 }
 
@@ -80,8 +72,7 @@ void ListeUtilisateurs::selection_au_demarrage(const std::vector<std::string>& p
 
 void ListeUtilisateurs::ranger(const std::vector<std::string>& noms,
                                 const std::vector<std::string>& empreintes) {
-    const auto n = lire_entier(lire(registre_, parametres::nb_d_utilisateurs));
-    const int anciens = n && *n > 0 ? std::min(*n, 10000) : 0;
+    const int anciens = parametres::nombre_utilisateurs(registre_);
     for (int i = 1; i <= anciens; ++i) {
         registre_.effacer_valeur(cles::section(cles::utilisateurs), parametres::nom_utilisateur(i));
         registre_.effacer_valeur(cles::section(cles::options), parametres::nom_pdata(i));

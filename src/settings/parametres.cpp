@@ -1,5 +1,7 @@
 #include "settings/parametres.hpp"
 
+#include <algorithm>
+
 #include "base/decimal.hpp"
 #include "base/texte.hpp"
 #include "settings/fichier_ini.hpp"
@@ -55,6 +57,17 @@ std::string nom_pdata(int numero) {
 }
 std::string nom_utilisateur(int numero) {
     return numerote("utilisateur ", numero);
+}
+int nombre_utilisateurs(const Registre& registre) {
+    const auto n = lire_entier(lire(registre, nb_d_utilisateurs));
+    return n && *n > 0 ? std::min(*n, 10000) : 0;
+}
+std::vector<std::string> lire_noms_utilisateurs(const Registre& registre) {
+    std::vector<std::string> noms;
+    const int nombre = nombre_utilisateurs(registre);
+    for (int i = 1; i <= nombre; ++i)
+        noms.push_back(registre.lire_valeur(cles::section(cles::utilisateurs), nom_utilisateur(i)));
+    return noms;
 }
 std::string nom_time(std::string_view reference_forfait) {
     return "time " + std::string(reference_forfait);

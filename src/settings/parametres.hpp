@@ -3,6 +3,7 @@
 // ("oui" seul, ou tout sauf "non"). Aucun lecteur n'invente son propre défaut.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/cles.hpp"
 #include "settings/registre.hpp"
@@ -139,6 +140,10 @@ inline constexpr ParametreIni debit_minimum{section_deconnexion_fin_telechargeme
 std::string nom_pdata(int numero);
 // "\utilisateurs" : nom de l'utilisateur n, n = 1 .. "nb d'utilisateurs".
 std::string nom_utilisateur(int numero);
+// "nb d'utilisateurs" : illisible ou négatif, il vaut 0 ; borné pour qu'une valeur folle ne bloque pas.
+int nombre_utilisateurs(const Registre& registre);
+// Les noms rangés, dans l'ordre, vides compris.
+std::vector<std::string> lire_noms_utilisateurs(const Registre& registre);
 // "\forfaits" : secondes restantes du forfait de cette référence ; absent = forfait plein.
 std::string nom_time(std::string_view reference_forfait);
 // "\temp raz forfaits", par numéro d'option k : mode, jour et période (sans blanc) de remise à zéro.

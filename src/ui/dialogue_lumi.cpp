@@ -20,7 +20,11 @@ void DialogueLumi::definir_aide(int sujet, std::function<void(int)> ouvrir_aide)
 }
 
 QFrame* DialogueLumi::panneau_colore(QColor fond, const QString& nom) {
-    auto* panneau = new QFrame(this);
+    return panneau_colore(this, fond, nom);
+}
+
+QFrame* DialogueLumi::panneau_colore(QWidget* parent, QColor fond, const QString& nom) {
+    auto* panneau = new QFrame(parent);
     panneau->setObjectName(nom);
     panneau->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panneau->setAutoFillBackground(true);
@@ -32,7 +36,11 @@ QFrame* DialogueLumi::panneau_colore(QColor fond, const QString& nom) {
 }
 
 QPushButton* DialogueLumi::bouton(const QString& texte, const QString& nom, bool defaut) {
-    auto* b = new QPushButton(texte, this);
+    return bouton(this, texte, nom, defaut);
+}
+
+QPushButton* DialogueLumi::bouton(QWidget* parent, const QString& texte, const QString& nom, bool defaut) {
+    auto* b = new QPushButton(texte, parent);
     b->setObjectName(nom);
     b->setDefault(defaut);
     b->setAutoDefault(defaut);

@@ -28,6 +28,11 @@ public:
     // Ouvre le sujet d'aide, comme F1 (un bouton « &Aide » s'y relie).
     void ouvrir_sujet_aide();
 
+    // Le panneau coloré et le bouton ci-dessous, posés sur un autre parent (un onglet).
+    static QFrame* panneau_colore(QWidget* parent, QColor fond, const QString& nom);
+    static QPushButton* bouton(QWidget* parent, const QString& texte, const QString& nom,
+                               bool defaut = false);
+
 protected:
     // Le panneau coloré, enfoncé, texte noir, nommé `nom` (Panel1 le plus souvent).
     QFrame* panneau_colore(QColor fond, const QString& nom = QStringLiteral("Panel1"));

@@ -433,19 +433,6 @@ TEST_F(Commandes, CadenasEtAucunUtilisateur) {
         << boite.texte;
 }
 
-TEST_F(Commandes, LaFenetreDeLHistoriqueGardeUneTailleParResolution) {
-    FichierIni reglages(e.dossier / "lumicompteur.ini");
-    reglages.ecrire("Paramètres de l'historique", "hauteur 600", "480");
-    reglages.ecrire("Paramètres de l'historique", "largeur 800", "760");
-    reglages.ecrire("Paramètres de l'historique", "largeur 1024", "grande");
-    reglages.ecrire("Paramètres de l'historique", "hauteur 768", "0");
-    const TailleFenetre conception{640, 420};
-    EXPECT_EQ(commandes->taille_fenetre_historique(800, 600, conception), (TailleFenetre{760, 480}));
-    EXPECT_EQ(commandes->taille_fenetre_historique(1024, 768, conception), conception)
-        << "illisible ou nulle : la taille de conception";
-    EXPECT_EQ(commandes->taille_fenetre_historique(1280, 600, conception), (TailleFenetre{640, 480}));
-}
-
 TEST_F(Commandes, FenetreDesMessages) {
     const auto modele = commandes->modele_Tinfoform();
     EXPECT_EQ(modele.bloc1, "m5\rm6\rm7");

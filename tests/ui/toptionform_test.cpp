@@ -99,7 +99,7 @@ private slots:
             capturer(t, "options-generales");
 
             // Onglet général : un interrupteur.
-            t.interrupteurs[static_cast<std::size_t>(Interrupteur::cacher_auto)]->click();
+            t.TabSheet1->interrupteurs[static_cast<std::size_t>(Interrupteur::cacher_auto)]->click();
             QVERIFY(t.BitBtn2->isEnabled());
 
             // Utilisateurs : un nouvel utilisateur par sa boîte.
@@ -111,36 +111,36 @@ private slots:
                 n.Valider->click();
                 return d.result();
             };
-            t.AjouterUtilisateur->click();
-            QCOMPARE(t.ListBox1->count(), 3);
-            QCOMPARE(t.ListBox1->currentItem()->text(), QString("Zoé"));
+            t.TabSheet2->AjouterUtilisateur->click();
+            QCOMPARE(t.TabSheet2->ListBox1->count(), 3);
+            QCOMPARE(t.TabSheet2->ListBox1->currentItem()->text(), QString("Zoé"));
             capturer(t, "options-utilisateurs");
 
             // Fournisseurs : le tarif de MonFAI.
             t.PageControl1->setCurrentIndex(2);
             QCOMPARE(t.sujet_aide(), 4);
-            QCOMPARE(t.ListBox2->count(), 2);
-            t.ListBox2->setCurrentRow(1);
+            QCOMPARE(t.TabSheet3->ListBox2->count(), 2);
+            t.TabSheet3->ListBox2->setCurrentRow(1);
             QVERIFY(t.findChild<QCheckBox*>("hot_checkbox1") != nullptr);
-            t.ComboBox2->setCurrentIndex(2);
-            emit t.ComboBox2->activated(2);
+            t.TabSheet3->ComboBox2->setCurrentIndex(2);
+            emit t.TabSheet3->ComboBox2->activated(2);
             capturer(t, "options-fournisseurs");
 
             // Forfaits : le mode de remise à zéro du premier, par sa boîte.
             t.PageControl1->setCurrentIndex(3);
             QCOMPARE(t.sujet_aide(), 28);
-            QVERIFY(!t.ModifierDate->isEnabled());
-            t.ListView1->selectRow(0);
-            QVERIFY(t.ModifierDate->isEnabled());
+            QVERIFY(!t.TabSheet4->ModifierDate->isEnabled());
+            t.TabSheet4->ListView1->selectRow(0);
+            QVERIFY(t.TabSheet4->ModifierDate->isEnabled());
             t.executer = [](QDialog& d) {
                 auto& r = static_cast<ui::Traz_type_forfait_form&>(d);
                 r.RadioButton3->click();
                 r.Valider->click();
                 return d.result();
             };
-            t.ModifierDate->click();
-            QCOMPARE(t.ListView1->model()->index(0, 2).data().toString(), QString("Manuelle"));
-            QCOMPARE(t.ListView1->model()->index(0, 1).data().toString(), QString("00h02m05s"));
+            t.TabSheet4->ModifierDate->click();
+            QCOMPARE(t.TabSheet4->ListView1->model()->index(0, 2).data().toString(), QString("Manuelle"));
+            QCOMPARE(t.TabSheet4->ListView1->model()->index(0, 1).data().toString(), QString("00h02m05s"));
             capturer(t, "options-forfaits");
 
             t.BitBtn2->click();
@@ -161,11 +161,11 @@ private slots:
         BancOptions o;
         o.ouvrir(1, [&](ui::Toptionform& t) {
             QCOMPARE(t.PageControl1->currentIndex(), 1);
-            t.interrupteurs[static_cast<std::size_t>(Interrupteur::cacher_auto)]->click();
-            t.ListBox1->setCurrentRow(0);
+            t.TabSheet1->interrupteurs[static_cast<std::size_t>(Interrupteur::cacher_auto)]->click();
+            t.TabSheet2->ListBox1->setCurrentRow(0);
             o.b.e.banc->dialogue.prevoir_reponse(Reponse::oui);
-            t.SupprimerUtilisateur->click();
-            QCOMPARE(t.ListBox1->count(), 1);
+            t.TabSheet2->SupprimerUtilisateur->click();
+            QCOMPARE(t.TabSheet2->ListBox1->count(), 1);
             t.BitBtn1->click();
         });
         QCOMPARE(o.lire(cles::options, "cacher auto"), std::string(""));
@@ -185,9 +185,9 @@ private slots:
         QFETCH(bool, efface);
         BancOptions o;
         o.ouvrir(1, [&](ui::Toptionform& t) {
-            t.ListBox1->setCurrentRow(0);
+            t.TabSheet2->ListBox1->setCurrentRow(0);
             if (oui) o.b.e.banc->dialogue.prevoir_reponse(Reponse::oui);
-            QTest::keyClick(t.ListBox1, Qt::Key_Delete, Qt::AltModifier);
+            QTest::keyClick(t.TabSheet2->ListBox1, Qt::Key_Delete, Qt::AltModifier);
             const auto& boite = o.b.e.banc->dialogue.boites().back();
             QCOMPARE(boite.texte, std::string(textes_utilisateurs::effacer_tous));
             QVERIFY(boite.par_defaut == Reponse::non);
@@ -208,7 +208,7 @@ private slots:
                 const int interrupteurs =
                     static_cast<int>(t.findChildren<QCheckBox*>(QRegularExpression("^hot_checkbox")).size());
                 QVERIFY(interrupteurs > 0);
-                elements << t.ScrollBox1->widget()->layout()->count() - interrupteurs;
+                elements << t.TabSheet3->ScrollBox1->widget()->layout()->count() - interrupteurs;
             });
         }
         QCOMPARE(elements, QList<int>({1, 1, 1}));  // le seul ressort du bas
@@ -218,14 +218,14 @@ private slots:
     void lExplicationDuDelaiTientEnParagraphesEntiers() {
         BancOptions o;
         o.ouvrir(2, [&](ui::Toptionform& t) {
-            t.ListBox2->setCurrentRow(1);
+            t.TabSheet3->ListBox2->setCurrentRow(1);
             QStringList paragraphes;
             t.executer = [&paragraphes](QDialog& d) {
                 for (auto* l : d.findChild<QFrame*>("Panel1")->findChildren<QLabel*>())
                     paragraphes << l->text();
                 return int(QDialog::Rejected);
             };
-            t.BoutonDelai->click();
+            t.TabSheet3->BoutonDelai->click();
             QCOMPARE(paragraphes.size(), 3);
             for (const QString& p : paragraphes) QVERIFY2(p.endsWith('.'), qPrintable(p));
             QVERIFY(paragraphes[0].contains("chronométrage de la durée de connexion en ajoutant"));
@@ -246,18 +246,18 @@ private slots:
                 if (d.minimumSize() != d.maximumSize()) coupes << d.objectName() + " redimensionnable";
                 return int(QDialog::Rejected);
             };
-            t.ListBox1->setCurrentRow(0);
-            t.AjouterUtilisateur->click();
-            t.ProtegerUtilisateur->click();
-            t.ListBox1->setCurrentRow(1);  // Paul, protégé
-            t.SupprimerMotDePasse->click();
+            t.TabSheet2->ListBox1->setCurrentRow(0);
+            t.TabSheet2->AjouterUtilisateur->click();
+            t.TabSheet2->ProtegerUtilisateur->click();
+            t.TabSheet2->ListBox1->setCurrentRow(1);  // Paul, protégé
+            t.TabSheet2->SupprimerMotDePasse->click();
             t.PageControl1->setCurrentIndex(2);
-            t.ListBox2->setCurrentRow(1);
-            t.BoutonDelai->click();
+            t.TabSheet3->ListBox2->setCurrentRow(1);
+            t.TabSheet3->BoutonDelai->click();
             t.PageControl1->setCurrentIndex(3);
-            t.ListView1->selectRow(0);
-            t.ModifierTemps->click();
-            t.ModifierDate->click();
+            t.TabSheet4->ListView1->selectRow(0);
+            t.TabSheet4->ModifierTemps->click();
+            t.TabSheet4->ModifierDate->click();
             QCOMPARE(vus, QStringList({"Tnewuserform", "TPasswordDlg", "Tsimple_password", "Tdelaiform",
                                        "Trectiforfait", "Traz_type_forfait_form"}));
             QVERIFY2(coupes.isEmpty(), qPrintable(coupes.join(", ")));
@@ -277,10 +277,10 @@ private slots:
                 capturer(d, d.objectName() + "-saisi");
                 return int(QDialog::Rejected);
             };
-            t.ListBox1->setCurrentRow(0);
-            t.ProtegerUtilisateur->click();  // deux champs
-            t.ListBox1->setCurrentRow(1);    // Paul, protégé
-            t.SupprimerMotDePasse->click();  // un champ
+            t.TabSheet2->ListBox1->setCurrentRow(0);
+            t.TabSheet2->ProtegerUtilisateur->click();  // deux champs
+            t.TabSheet2->ListBox1->setCurrentRow(1);    // Paul, protégé
+            t.TabSheet2->SupprimerMotDePasse->click();  // un champ
             QCOMPARE(vus, QStringList({"abc ×××", "abc ×××", "abc ×××"}));
         });
     }

@@ -19,31 +19,24 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleOptionComboBox>
-#include <QStylePainter>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <array>
+#include <optional>
 
-#include "base/decimal.hpp"
 #include "base/erreurs.hpp"
 #include "base/locale.hpp"
 #include "base/texte.hpp"
 #include "core/couleurs.hpp"
-#include "core/utilisateurs.hpp"
-#include "history/facture.hpp"
 #include "history/fenetre/analyses_historique.hpp"
-#include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
-#include "settings/fichier_ini.hpp"
-#include "settings/parametres.hpp"
-#include "tariff/moteur_tarifaire.hpp"
 #include "ui/controles.hpp"
 #include "ui/graphique_mois.hpp"
 #include "ui/historique/impression_historique.hpp"
@@ -52,17 +45,6 @@
 namespace lumi::ui {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-constexpr std::string_view section_parametres = parametres::section_parametres_historique;
-constexpr std::string_view cle_debut_periode = "date debut periode definie";
-constexpr std::string_view cle_fin_periode = "date fin periode definie";
-constexpr int largeur_dessinee = 661;
-constexpr int hauteur_dessinee = 484;
-constexpr int sujet_aide_historique = 6;
-constexpr int sujet_aide_a_propos = 25;
-constexpr int largeur_min_colonne = 20;
 
 const QDate origine(1899, 12, 30);
 QDate date_qt(NumeroJour jour) { return origine.addDays(jour); }
@@ -145,7 +127,9 @@ void peindre_fond(QWidget* w, QColor couleur) {
 }  // namespace
 
 ThistoForm::ThistoForm(CouturesHistorique coutures, QWidget* parent)
-    : DialogueLumi("ThistoForm", QStringLiteral("Historique des connexions"), parent), c_(std::move(coutures)) {
+    : DialogueLumi("ThistoForm", QStringLiteral("Historique des connexions"), parent),
+      c_(std::move(coutures)),
+      modele_(c_.dossier, c_.registre, c_.entrees_annuaire) {
     definir_aide(sujet_aide_historique, c_.ouvrir_aide);
     construire();
 }
@@ -213,10 +197,10 @@ void ThistoForm::construire() {
     for (QLabel* l : {Label2, Label3, Label4}) l->setMinimumWidth(1);
 
     // --- La liste, les lignes d'avis par-dessus quand elle est vide ---
-    modele_ = new ModeleListeHistorique(this);
+    liste_ = new ModeleListeHistorique(this);
     ListView1 = new QTreeView(this);
     ListView1->setObjectName("ListView1");
-    ListView1->setModel(modele_);
+    ListView1->setModel(liste_);
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);
     ListView1->setSortingEnabled(true);
@@ -331,12 +315,12 @@ void ThistoForm::construire() {
     const auto apres = [this] { appliquer(); };
     connect(ComboBox1, &QComboBox::activated, this, [this](int i) { choisir_type(i); });
     connect(ComboBox2, &QComboBox::activated, this, [this, apres](int i) {
-        vue_->choisir_mois(i);
+        vue().choisir_mois(i);
         apres();
     });
     const auto periode = [this, apres] {
         if (mise_a_jour_) return;
-        vue_->definir_periode(numero(DateTimePicker1->date()), numero(DateTimePicker2->date()));
+        vue().definir_periode(numero(DateTimePicker1->date()), numero(DateTimePicker2->date()));
         apres();
     };
     connect(DateTimePicker1, &QDateEdit::editingFinished, this, periode);
@@ -345,12 +329,12 @@ void ThistoForm::construire() {
     connect(DateTimePicker2, &QDateEdit::dateChanged, this, [this] { montrer_dates(); });
     connect(DateTimePicker3, &QDateEdit::dateChanged, this, [this](const QDate& d) {
         if (mise_a_jour_) return;
-        vue_->changer_date_facture(numero(d));
+        vue().changer_date_facture(numero(d));
         montrer_dates();
     });
     const auto quitter_facture = [this, apres] {
         if (mise_a_jour_) return;
-        const std::string avertissement = vue_->quitter_date_facture();
+        const std::string avertissement = vue().quitter_date_facture();
         if (!avertissement.empty()) c_.dialogue.avertissement(avertissement);
         apres();
     };
@@ -366,34 +350,32 @@ void ThistoForm::construire() {
                     [this, action] { QMetaObject::invokeMethod(this, action, Qt::QueuedConnection); });
     }
     connect(ComboBox3, &QComboBox::activated, this, [this, apres] {
-        vue_->filtrer_utilisateur(ComboBox3->currentText().toStdString());
+        vue().filtrer_utilisateur(ComboBox3->currentText().toStdString());
         apres();
     });
     connect(ComboBox4, &QComboBox::activated, this, [this, apres] {
-        vue_->filtrer_provider(ComboBox4->currentText().toStdString());
+        vue().filtrer_provider(ComboBox4->currentText().toStdString());
         apres();
     });
     connect(ComboBox5, &QComboBox::activated, this, [this, apres] {
-        vue_->filtrer_tarification(ComboBox5->currentText().toStdString());
+        vue().filtrer_tarification(ComboBox5->currentText().toStdString());
         apres();
     });
     connect(ComboBox6, &QComboBox::activated, this, [this, apres](int i) {
-        vue_->filtrer_option(codes_options_.at(static_cast<std::size_t>(i)));
+        modele_.choisir_option(i);
         apres();
     });
     connect(AvecReductions1, &QAction::triggered, this, [this, apres] {
-        vue_->choisir_total_avec_reductions(true);
-        ecrire(c_.registre, parametres::total_avec_reduc, "oui");
+        modele_.choisir_total_avec_reductions(true);
         apres();
     });
     connect(SansReductions1, &QAction::triggered, this, [this, apres] {
-        vue_->choisir_total_avec_reductions(false);
-        ecrire(c_.registre, parametres::total_avec_reduc, "non");
+        modele_.choisir_total_avec_reductions(false);
         apres();
     });
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const bool choisie = ListView1->selectionModel()->hasSelection();
-        const bool effacees = vue_ && vue_->type() == TypeHistorique::effacees;
+        const bool effacees = modele_.ouvert() && vue().type() == TypeHistorique::effacees;
         SpeedButton2->setVisible(!effacees);
         SpeedButton3->setVisible(effacees);
         SpeedButton2->setEnabled(choisie && !effacees);
@@ -409,7 +391,7 @@ void ThistoForm::construire() {
     }
     // L'en-tête de la colonne triée en bleu, celui qu'on presse en blanc.
     connect(ListView1->header(), &QHeaderView::sectionPressed, this,
-            [this](int section) { modele_->definir_section_pressee(section); });
+            [this](int section) { liste_->definir_section_pressee(section); });
     ListView1->header()->viewport()->installEventFilter(this);
     connect(SpeedButton1, &QPushButton::clicked, this, [this] { imprimer(); });
     connect(SpeedButton7, &QPushButton::clicked, this, [this] { exporter(); });
@@ -429,31 +411,18 @@ QString ThistoForm::titre_fenetre() const {
 }
 
 void ThistoForm::preparer() {
-    const FichierIni reglages(c_.dossier / fichier_reglages);
-    const FichierIni tarifs(c_.dossier / fichier_tarifs);
-    const NumeroJour aujourdhui = c_.aujourdhui();
     setWindowTitle(titre_fenetre());
-    facture_recomptee_ = false;
     // Une vue neuve recompte ses lectures : la première doit remplir la liste et les filtres.
     lectures_montrees_ = -1;
-    const auto affichage = lire_reglages_historique(reglages, tarifs, c_.registre, lire_valeurs_locales_systeme());
-    vue_ = std::make_unique<VueHistorique>(c_.dossier / "Historique", affichage, aujourdhui,
-                                           [reglages](int n) { return message_utilisateur(reglages, n); });
-    vue_->differer_lecture(true);
-    // Sans dates rangées, la période définie entoure aujourd'hui d'un mois de chaque côté.
-    const auto date_rangee = [&](std::string_view cle, NumeroJour defaut) {
-        return lire_date(reglages.lire(section_parametres, cle)).value_or(defaut);
-    };
-    vue_->definir_periode(date_rangee(cle_debut_periode, aujourdhui - 30),
-                          date_rangee(cle_fin_periode, aujourdhui + 30));
-    vue_->changer_date_facture(lire_date_facture(reglages, aujourdhui));
+    for (const auto& avertissement : modele_.ouvrir(c_.aujourdhui(), lire_valeurs_locales_systeme()))
+        c_.dialogue.avertissement(avertissement);
 
     // Les couleurs de Couleur.ini : lignes paires et impaires, fond des champs de date.
     const QScreen* ecran = screen();
     try {
         const JeuCouleurs couleurs(c_.dossier / fichier_couleurs, ecran != nullptr ? ecran->depth() : 24);
-        modele_->definir_couleurs(couleur_qt(couleurs.couleur("tableau historique", 0xFFFFFF)),
-                                  couleur_qt(couleurs.couleur("ligne tableau historique", 0xC0C0C0)));
+        liste_->definir_couleurs(couleur_qt(couleurs.couleur("tableau historique", 0xFFFFFF)),
+                                 couleur_qt(couleurs.couleur("ligne tableau historique", 0xC0C0C0)));
         // Le fond des champs qui couvrent les dates, puis les panneaux "panel" + n.
         const QColor fond = couleur_qt(couleurs.couleur("fond combobox", clWindow));
         for (QLabel* l : {Label2, Label3, Label4}) peindre_fond(l, fond);
@@ -463,105 +432,51 @@ void ThistoForm::preparer() {
     } catch (const ErreurConversion& e) {
         c_.dialogue.avertissement(e.what());
     }
-    modele_->definir_devise(QString::fromStdString(affichage.devise));
-    modele_->definir_separateur(QLatin1Char(affichage.separateur));
+    liste_->definir_devise(QString::fromStdString(vue().reglages().devise));
+    liste_->definir_separateur(QLatin1Char(vue().reglages().separateur));
 
     remplir_filtres();
-    DateTimePicker3->setToolTip([&] {
-        QStringList lignes;
-        for (int n = 32; n <= 39; ++n) lignes << QString::fromStdString(message_utilisateur(reglages, n));
-        return lignes.join('\n');
-    }());
+    DateTimePicker3->setToolTip(QString::fromStdString(modele_.bulle_date_facture()));
 
     // La taille de cette résolution d'écran, sinon la taille dessinée.
     if (ecran != nullptr) {
-        const QSize s = ecran->size();
-        const auto cote = [&](const std::string& cle, int defaut) {
-            return lire_entier(reglages.lire(section_parametres, cle)).value_or(defaut);
-        };
-        resize(cote("largeur " + std::to_string(s.width()), largeur_dessinee),
-               cote("hauteur " + std::to_string(s.height()), hauteur_dessinee));
+        const auto taille = modele_.taille(ecran->size().width(), ecran->size().height());
+        resize(taille.largeur, taille.hauteur);
     }
     // La liste n'a pas encore sa taille : sa largeur suit celle de la fenêtre, marges ôtées.
-    const int largeur_liste = width() - layout()->contentsMargins().left() - layout()->contentsMargins().right();
-    const int place = largeur_liste - 21;
-    const int defaut = std::max(largeur_min_colonne, place / LigneListeHistorique::nb_colonnes);
-    std::array<int, LigneListeHistorique::nb_colonnes> largeurs{};
-    long long somme = 0;
-    for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) {
-        const auto l = lire_entier(
-            reglages.lire(parametres::section_taille_des_colonnes, "colonne " + std::to_string(c + 1)));
-        // Une largeur rangée ne cache jamais une colonne : ni nulle, ni plus large que la liste.
-        largeurs[static_cast<std::size_t>(c)] =
-            std::clamp(l.value_or(defaut), largeur_min_colonne, std::max(largeur_min_colonne, place));
-        somme += largeurs[static_cast<std::size_t>(c)];
-    }
-    // Des largeurs rangées plus larges ensemble que la liste poussaient le total hors de vue, derrière
-    // l'ascenseur horizontal : elles sont ramenées à la liste, dans leurs proportions.
-    for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) {
-        int l = largeurs[static_cast<std::size_t>(c)];
-        if (somme > place && place > 0)
-            l = std::max(largeur_min_colonne, static_cast<int>(l * place / somme));
-        ListView1->setColumnWidth(c, l);
-    }
+    const QMargins marges = layout()->contentsMargins();
+    const auto largeurs = modele_.largeurs_colonnes(width() - marges.left() - marges.right());
+    for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c)
+        ListView1->setColumnWidth(c, largeurs[static_cast<std::size_t>(c)]);
 
-    const int selection = lire_entier(lire(reglages, parametres::selection)).value_or(0);
-    vue_->differer_lecture(false);
-    choisir_type(std::clamp(selection, 0, 5));
+    vue().differer_lecture(false);
+    choisir_type(modele_.type_range());
 }
 
 void ThistoForm::remplir_filtres() {
     mise_a_jour_ = true;
     ComboBox2->clear();
-    for (const auto& e : vue_->liste_mois().entrees) ComboBox2->addItem(QString::fromStdString(e));
-    ComboBox2->setCurrentIndex(vue_->liste_mois().choisi);
-
-    ComboBox3->clear();
-    ComboBox3->addItem(qs(tous_les_utilisateurs));
-    ListeUtilisateurs utilisateurs(c_.registre);
-    utilisateurs.relire();
-    for (const auto& nom : utilisateurs.noms()) {
-        if (!nom.empty()) ComboBox3->addItem(QString::fromStdString(nom));
-    }
-    ComboBox4->clear();
-    ComboBox4->addItem(qs(tous_les_providers));
-    if (c_.entrees_annuaire) {
-        // Cent entrées au plus, comme l'annuaire les donnait.
-        const auto entrees = c_.entrees_annuaire();
-        for (std::size_t i = 0; i < entrees.size() && i < 100; ++i) ComboBox4->addItem(QString::fromStdString(entrees[i]));
-    }
-
-    const FichierIni tarifs(c_.dossier / fichier_tarifs);
-    ComboBox5->clear();
-    ComboBox5->addItem(qs(toutes_les_tarifications));
-    const int nb_tarifs = lire_entier(tarifs.lire("Nombre de tarifications", "nb tarifs", "0")).value_or(0);
-    for (int i = 1; i <= nb_tarifs; ++i) {
-        const auto t = tarifs.lire("liste des tarifications", "tarif n° " + std::to_string(i));
-        if (!t.empty()) ComboBox5->addItem(QString::fromStdString(t));
-    }
-    ComboBox6->clear();
-    codes_options_.clear();
-    ComboBox6->addItem(qs(toutes_les_reductions));
-    codes_options_.emplace_back();
-    for (int i = 1;; ++i) {
-        const auto code = tarifs.lire("liste options tarifaires", "option" + std::to_string(i));
-        if (code.empty()) break;
-        ComboBox6->addItem(QString::fromStdString(tarifs.lire(code, "designation", code)));
-        codes_options_.push_back(code);
+    for (const auto& e : vue().liste_mois().entrees) ComboBox2->addItem(QString::fromStdString(e));
+    ComboBox2->setCurrentIndex(vue().liste_mois().choisi);
+    for (auto [combo, entrees] :
+         {std::pair{ComboBox3, &modele_.utilisateurs()}, std::pair{ComboBox4, &modele_.providers()},
+          std::pair{ComboBox5, &modele_.tarifications()}, std::pair{ComboBox6, &modele_.options()}}) {
+        combo->clear();
+        for (const auto& e : *entrees) combo->addItem(QString::fromStdString(e));
     }
     mise_a_jour_ = false;
 }
 
 void ThistoForm::choisir_type(int indice) {
     const auto type = type_historique(indice);
-    if (!type || !vue_) return;
+    if (!type || !modele_.ouvert()) return;
     // Le filtre des utilisateurs et celui des tarifications tels qu'affichés à ce moment.
-    vue_->differer_lecture(true);
-    vue_->filtrer_utilisateur(ComboBox3->currentText().toStdString());
-    vue_->filtrer_tarification(ComboBox5->currentText().toStdString());
-    vue_->differer_lecture(false);
+    vue().differer_lecture(true);
+    vue().filtrer_utilisateur(ComboBox3->currentText().toStdString());
+    vue().filtrer_tarification(ComboBox5->currentText().toStdString());
+    vue().differer_lecture(false);
     ComboBox1->setCurrentIndex(indice);
-    vue_->choisir_type(*type);
+    vue().choisir_type(*type);
     appliquer();
 }
 
@@ -576,11 +491,11 @@ void ThistoForm::montrer_dates() {
 }
 
 void ThistoForm::appliquer() {
-    const auto type = vue_->type();
+    const auto type = vue().type();
     mise_a_jour_ = true;
-    DateTimePicker1->setDate(date_qt(vue_->periode_definie().first));
-    DateTimePicker2->setDate(date_qt(vue_->periode_definie().second));
-    DateTimePicker3->setDate(date_qt(vue_->date_facture()));
+    DateTimePicker1->setDate(date_qt(vue().periode_definie().first));
+    DateTimePicker2->setDate(date_qt(vue().periode_definie().second));
+    DateTimePicker3->setDate(date_qt(vue().date_facture()));
     mise_a_jour_ = false;
     montrer_dates();
     for (QWidget* w : {static_cast<QWidget*>(DateTimePicker1), static_cast<QWidget*>(DateTimePicker2),
@@ -592,16 +507,16 @@ void ThistoForm::appliquer() {
                        static_cast<QWidget*>(Label5)}) {
         w->setVisible(type == TypeHistorique::facture_en_cours);
     }
-    if (vue_->lectures() != lectures_montrees_) {
-        lectures_montrees_ = vue_->lectures();
+    if (vue().lectures() != lectures_montrees_) {
+        lectures_montrees_ = vue().lectures();
         apres_lecture();
     }
 }
 
 void ThistoForm::apres_lecture() {
-    const auto& v = *vue_;
-    modele_->definir_titre_total(QString::fromStdString(v.titre_colonne_total()));
-    modele_->remplacer(v.lignes());
+    const auto& v = vue();
+    liste_->definir_titre_total(QString::fromStdString(v.titre_colonne_total()));
+    liste_->remplacer(v.lignes());
     ListView1->clearSelection();
     Label1->setText(QString::fromStdString(v.titre()));
     const auto s = v.statistiques();
@@ -632,35 +547,26 @@ void ThistoForm::apres_lecture() {
     SpeedButton3->setEnabled(false);
     AvecReductions1->setChecked(v.reglages().avec_reductions);
     SansReductions1->setChecked(!v.reglages().avec_reductions);
-    // Les utilisateurs et providers rencontrés rejoignent leurs filtres.
-    for (const auto& [combo, noms] : {std::pair{ComboBox3, &v.accumulateurs().utilisateurs},
-                                      std::pair{ComboBox4, &v.accumulateurs().providers}}) {
-        for (const auto& n : *noms) {
-            const QString q = QString::fromStdString(n);
-            if (combo->findText(q, Qt::MatchFixedString) < 0) combo->addItem(q);
-        }
-    }
-    // La facture en cours recomptée remplace celle du magasin.
-    if (v.type() == TypeHistorique::facture_en_cours) {
-        FactureEnCours facture(c_.registre, v.reglages().separateur);
-        if (facture.remplacer({v.accumulateurs().cout_periode,
-                               static_cast<std::int32_t>(v.accumulateurs().secondes_periode)})) {
-            facture_recomptee_ = true;
-        }
+    // Les utilisateurs et providers rencontrés rejoignent leurs filtres, à la suite.
+    modele_.apres_lecture();
+    for (auto [combo, entrees] :
+         {std::pair{ComboBox3, &modele_.utilisateurs()}, std::pair{ComboBox4, &modele_.providers()}}) {
+        for (auto i = static_cast<std::size_t>(combo->count()); i < entrees->size(); ++i)
+            combo->addItem(QString::fromStdString((*entrees)[i]));
     }
 }
 
 void ThistoForm::effacer_selection() {
     const auto choisies = ListView1->selectionModel()->selectedRows();
     if (choisies.isEmpty()) return;
-    const std::int32_t loc = modele_->ligne(choisies.first().row()).localisateur;
+    const std::int32_t loc = liste_->ligne(choisies.first().row()).localisateur;
     // Le bouton dit ce que le clic fait : sa légende suit Ctrl tel qu'il est au moment du clic.
     const bool ctrl = QApplication::keyboardModifiers().testFlag(Qt::ControlModifier);
     montrer_legende(ctrl);
-    const ActionLigne action = vue_->action_suppression(ctrl);
+    const ActionLigne action = vue().action_suppression(ctrl);
     if (c_.dialogue.question(VueHistorique::question_suppression(action)) == Reponse::oui) {
         std::string erreur;
-        if (!vue_->supprimer(loc, action, &erreur)) c_.dialogue.avertissement(erreur);
+        if (!vue().supprimer(loc, action, &erreur)) c_.dialogue.avertissement(erreur);
     }
     // Ctrl a pu être relâché pendant la question, que la fenêtre n'a pas vu : l'état réel du clavier.
     montrer_legende(QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier));
@@ -671,41 +577,35 @@ void ThistoForm::effacer_selection() {
 }
 
 bool ThistoForm::exporter_pdf(const QString& fichier) {
-    ContenuRapport contenu{QString::fromStdString("Du " + date_longue_avec_jour(vue_->debut()) + " au " +
-                                                  date_longue_avec_jour(vue_->fin())),
-                           modele_, vue_->statistiques()};
+    ContenuRapport contenu{QString::fromStdString("Du " + date_longue_avec_jour(vue().debut()) + " au " +
+                                                  date_longue_avec_jour(vue().fin())),
+                           liste_, vue().statistiques()};
     return exporter_rapport_pdf(fichier, contenu);
 }
 
-std::string ThistoForm::comparer(const std::string& tarif, const std::string& option) {
-    const auto c = lumi::comparer_tarification(*vue_, c_.dossier / fichier_tarifs, tarif, option,
-                                         actif(c_.registre, parametres::alsace));
-    return texte_comparaison(c, vue_->reglages());
+std::string ThistoForm::comparer(const std::string& tarif, const std::string& code_option) {
+    return modele_.comparer(tarif, code_option);
 }
 
 void ThistoForm::comparer_tarification() {
     // Les tarifs et les options de tarifs.ini, lus à chaque ouverture de la boîte.
-    std::vector<std::string> tarifs, options;
+    ModeleThistoform::ListesComparaison listes;
     try {
-        const MoteurTarifaire moteur(c_.dossier / fichier_tarifs, c_.registre);
-        tarifs = moteur.liste_des_tarifications();
-        options = moteur.lecture_liste_reduc_tarifaires(true);
+        listes = modele_.listes_comparaison();
     } catch (const std::exception& e) {
         c_.dialogue.avertissement(e.what());
         return;
     }
-    std::erase(tarifs, std::string());
-    std::erase(options, std::string());
     QDialog boite(this);
     boite.setWindowTitle(QStringLiteral("Comparer avec une autre tarification"));
     auto* grille = new QGridLayout(&boite);
     auto* choix_tarif = new QComboBox(&boite);
     choix_tarif->setObjectName("ComboTarif");
-    for (const auto& t : tarifs) choix_tarif->addItem(QString::fromStdString(t));
+    for (const auto& t : listes.tarifs) choix_tarif->addItem(QString::fromStdString(t));
     auto* choix_option = new QComboBox(&boite);
     choix_option->setObjectName("ComboOption");
     choix_option->addItem(QStringLiteral("Aucune option"));
-    for (const auto& o : options) choix_option->addItem(QString::fromStdString(o));
+    for (const auto& o : listes.options) choix_option->addItem(QString::fromStdString(o));
     grille->addWidget(new QLabel(QStringLiteral("Tarification :"), &boite), 0, 0);
     grille->addWidget(choix_tarif, 0, 1);
     grille->addWidget(new QLabel(QStringLiteral("Option :"), &boite), 1, 0);
@@ -721,10 +621,11 @@ void ThistoForm::comparer_tarification() {
     ligne->addWidget(annuler);
     grille->addLayout(ligne, 2, 0, 1, 2);
     if (boite.exec() != QDialog::Accepted || choix_tarif->currentIndex() < 0) return;
-    const std::string option =
-        choix_option->currentIndex() > 0 ? choix_option->currentText().toStdString() : std::string();
+    const int option = choix_option->currentIndex() - 1;
+    const std::string code =
+        option >= 0 ? listes.codes_options.at(static_cast<std::size_t>(option)) : std::string();
     try {
-        c_.dialogue.information(comparer(choix_tarif->currentText().toStdString(), option));
+        c_.dialogue.information(comparer(choix_tarif->currentText().toStdString(), code));
     } catch (const std::exception& e) {
         c_.dialogue.avertissement(e.what());
     }
@@ -732,9 +633,9 @@ void ThistoForm::comparer_tarification() {
 
 void ThistoForm::montrer_graphique() {
     ReglagesMonnaie monnaie;
-    monnaie.locale.separateur_decimal = vue_->reglages().separateur;
-    monnaie.locale.symbole_monetaire = std::string(rogner(vue_->reglages().devise));
-    const auto graphique = graphique_de_la_vue(*vue_, c_.aujourdhui(), monnaie);
+    monnaie.locale.separateur_decimal = vue().reglages().separateur;
+    monnaie.locale.symbole_monetaire = std::string(rogner(vue().reglages().devise));
+    const auto graphique = graphique_de_la_vue(vue(), c_.aujourdhui(), monnaie);
     QDialog boite(this);
     boite.setObjectName("Graphique");
     boite.setWindowTitle(QStringLiteral("Graphique des mois"));
@@ -761,40 +662,22 @@ void ThistoForm::imprimer() {
     preparer_imprimante(imprimante);
     QPrintDialog boite(&imprimante, this);
     if (boite.exec() != QDialog::Accepted) return;
-    ContenuRapport contenu{QString::fromStdString("Du " + date_longue_avec_jour(vue_->debut()) + " au " +
-                                                  date_longue_avec_jour(vue_->fin())),
-                           modele_, vue_->statistiques()};
+    ContenuRapport contenu{QString::fromStdString("Du " + date_longue_avec_jour(vue().debut()) + " au " +
+                                                  date_longue_avec_jour(vue().fin())),
+                           liste_, vue().statistiques()};
     if (!dessiner_rapport(imprimante, contenu)) c_.dialogue.avertissement("L'impression n'a pu commencer.");
 }
 
-void ThistoForm::enregistrer() {
-    if (!vue_) return;
-    try {
-        FichierIni reglages(c_.dossier / fichier_reglages);
-        for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) {
-            reglages.ecrire(parametres::section_taille_des_colonnes, "colonne " + std::to_string(c + 1),
-                            std::to_string(ListView1->columnWidth(c)));
-        }
-        reglages.ecrire(section_parametres, cle_debut_periode, formater_date(vue_->periode_definie().first));
-        reglages.ecrire(section_parametres, cle_fin_periode, formater_date(vue_->periode_definie().second));
-        reglages.ecrire(section_parametres, cle_date_fin_derniere_facture, formater_date(vue_->date_facture()));
-        reglages.ecrire(section_parametres, "selection", std::to_string(static_cast<int>(vue_->type())));
-        if (const QScreen* ecran = screen()) {
-            reglages.ecrire(section_parametres, "hauteur " + std::to_string(ecran->size().height()),
-                            std::to_string(height()));
-            reglages.ecrire(section_parametres, "largeur " + std::to_string(ecran->size().width()),
-                            std::to_string(width()));
-        }
-    } catch (const ErreurFichier& e) {
-        c_.dialogue.avertissement(e.what());
-    }
-}
-
 void ThistoForm::done(int resultat) {
-    enregistrer();
-    if (vue_) vue_->oublier_derniere_plage();
-    if (facture_recomptee_ && c_.facture_recomptee) c_.facture_recomptee();
-    facture_recomptee_ = false;
+    LargeursColonnesHistorique colonnes{};
+    for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c)
+        colonnes[static_cast<std::size_t>(c)] = ListView1->columnWidth(c);
+    std::optional<ModeleThistoform::Ecran> ecran;
+    if (const QScreen* s = screen())
+        ecran = ModeleThistoform::Ecran{{s->size().width(), s->size().height()}, {width(), height()}};
+    if (const auto erreur = modele_.ranger(colonnes, ecran); !erreur.empty())
+        c_.dialogue.avertissement(erreur);
+    if (modele_.fermer() && c_.facture_recomptee) c_.facture_recomptee();
     DialogueLumi::done(resultat);
 }
 
@@ -823,8 +706,8 @@ void ThistoForm::keyReleaseEvent(QKeyEvent* evenement) {
 }
 
 void ThistoForm::montrer_legende(bool ctrl) {
-    if (vue_ && vue_->type() == TypeHistorique::effacees)
-        SpeedButton3->setText(QString::fromStdString(vue_->legende_bouton(ctrl)));
+    if (modele_.ouvert() && vue().type() == TypeHistorique::effacees)
+        SpeedButton3->setText(QString::fromStdString(vue().legende_bouton(ctrl)));
 }
 
 void ThistoForm::mousePressEvent(QMouseEvent* evenement) {
@@ -863,7 +746,7 @@ bool ThistoForm::eventFilter(QObject* objet, QEvent* evenement) {
         SpeedButton2->setEnabled(false);
         SpeedButton3->setEnabled(false);
     } else if (evenement->type() == QEvent::MouseButtonRelease && objet == ListView1->header()->viewport()) {
-        modele_->definir_section_pressee(-1);
+        liste_->definir_section_pressee(-1);
     }
     return DialogueLumi::eventFilter(objet, evenement);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // La fenêtre de l'historique (ThistoForm) : le type d'historique et ses dates en haut, la liste au
 // milieu, les filtres, statistiques et totaux en bas, les boutons imprimer, exporter en PDF,
-// effacer ou restaurer, à propos, aide et fermer. Le modèle du cœur (VueHistorique) décide ; la
-// fenêtre transmet les événements et montre ce qu'il dit.
+// effacer ou restaurer, à propos, aide et fermer. Son modèle (ModeleThistoform et sa VueHistorique)
+// décide, lit et range ; la fenêtre transmet les événements et montre ce qu'il dit.
 #include <QDate>
 #include <filesystem>
 #include <functional>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/dialogue.hpp"
-#include "history/fenetre/vue_historique.hpp"
+#include "history/fenetre/modele_thistoform.hpp"
 #include "settings/registre.hpp"
 #include "ui/dialogue_lumi.hpp"
 
@@ -53,12 +53,13 @@ public:
     void choisir_type(int indice);
     void effacer_selection();  // "&Effacer" ou "&Restaurer" sur la ligne choisie
     bool exporter_pdf(const QString& fichier);
-    // Les connexions montrées reprises sous `tarif` et `option` : le texte de la boîte.
-    std::string comparer(const std::string& tarif, const std::string& option);
+    // Les connexions montrées reprises sous `tarif` et l'option de ce code : le texte de la boîte.
+    std::string comparer(const std::string& tarif, const std::string& code_option);
     void comparer_tarification();  // la boîte de choix, puis le résultat
     void montrer_graphique();      // le coût des douze derniers mois
-    VueHistorique& vue() { return *vue_; }
-    ModeleListeHistorique& liste() { return *modele_; }
+    VueHistorique& vue() { return modele_.vue(); }
+    ModeleThistoform& modele() { return modele_; }
+    ModeleListeHistorique& liste() { return *liste_; }
 
     QComboBox* ComboBox1 = nullptr;  // type
     QComboBox* ComboBox2 = nullptr;  // mois
@@ -112,17 +113,14 @@ private:
     void remplir_filtres();
     void imprimer();
     void exporter();
-    void enregistrer();
     void montrer_dates();
     void montrer_legende(bool ctrl);  // "&Restaurer" ou, Ctrl enfoncé, "&Détruire"
     QString titre_fenetre() const;
 
     CouturesHistorique c_;
-    std::unique_ptr<VueHistorique> vue_;
-    ModeleListeHistorique* modele_ = nullptr;
-    std::vector<std::string> codes_options_;  // un code par entrée de ComboBox6 (vide : toutes)
+    ModeleThistoform modele_;
+    ModeleListeHistorique* liste_ = nullptr;
     bool mise_a_jour_ = false;
-    bool facture_recomptee_ = false;
     int lectures_montrees_ = -1;
 };
 

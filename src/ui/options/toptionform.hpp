@@ -1,8 +1,8 @@
 #pragma once
-// La fenêtre " Options et configuration " : quatre onglets au-dessus de ModeleToptionform, et les
-// trois boutons du bas. Elle est gardée par le routeur d'une ouverture à l'autre ; preparer()
-// recharge le modèle (copies de travail comprises) à chaque ouverture, et la fermeture les efface.
-#include <QAbstractTableModel>
+// La fenêtre " Options et configuration " : les quatre onglets (un widget par page de
+// ModeleToptionform, onglets_options.hpp) et les trois boutons du bas. Elle est gardée par le routeur
+// d'une ouverture à l'autre ; preparer() recharge le modèle (copies de travail comprises) à chaque
+// ouverture, et la fermeture les efface.
 #include <array>
 #include <functional>
 #include <memory>
@@ -10,40 +10,16 @@
 #include "core/options/toptionform.hpp"
 #include "ui/controles.hpp"
 #include "ui/dialogue_lumi.hpp"
+#include "ui/options/onglets_options.hpp"
 
-class QCheckBox;
-class QComboBox;
-class QListWidget;
 class QPushButton;
-class QScrollArea;
 class QTabWidget;
-class QTableView;
-class QToolButton;
-class QVBoxLayout;
 
 namespace lumi {
 class JeuCouleurs;
 namespace ui {
 
 class IconesLumi;
-
-// La liste des forfaits : Forfait, Temps restant (centré), Date réinitialisation ; les lignes
-// alternent deux couleurs, celles d'un forfait entamé sont écrites en bleu.
-class ModeleListeForfaits final : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    ModeleListeForfaits(const PageForfaits& page, QObject* parent);
-    void definir_couleurs(QColor ligne_paire, QColor ligne_impaire);
-    void recharger();
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    const PageForfaits& page_;
-    QColor paire_{Qt::white}, impaire_{Qt::white};
-};
 
 class Toptionform final : public DialogueLumi {
     Q_OBJECT
@@ -61,26 +37,11 @@ public:
     QPushButton* BitBtn1 = nullptr;  // &Annuler
     QPushButton* BitBtn2 = nullptr;  // &Valider
     QPushButton* BitBtn3 = nullptr;  // Ai&de
-    // Onglet général.
-    std::array<QCheckBox*, nb_interrupteurs> interrupteurs{};
-    QComboBox* ComboBox1 = nullptr;  // cadence des instantanés
-    // Onglet des utilisateurs.
-    QListWidget* ListBox1 = nullptr;
-    QPushButton* AjouterUtilisateur = nullptr;
-    QPushButton* SupprimerUtilisateur = nullptr;
-    QPushButton* ProtegerUtilisateur = nullptr;
-    QPushButton* SupprimerMotDePasse = nullptr;
-    QToolButton* Monter = nullptr;
-    QToolButton* Descendre = nullptr;
-    // Onglet des fournisseurs.
-    QListWidget* ListBox2 = nullptr;
-    QComboBox* ComboBox2 = nullptr;
-    QScrollArea* ScrollBox1 = nullptr;
-    QPushButton* BoutonDelai = nullptr;
-    // Onglet des forfaits.
-    QTableView* ListView1 = nullptr;
-    QPushButton* ModifierTemps = nullptr;
-    QPushButton* ModifierDate = nullptr;
+    // Les onglets, qui tiennent leurs contrôles.
+    OngletGenerale* TabSheet1 = nullptr;
+    OngletUtilisateurs* TabSheet2 = nullptr;
+    OngletFournisseurs* TabSheet3 = nullptr;
+    OngletForfaits* TabSheet4 = nullptr;
 
     // Les boîtes ouvertes depuis la fenêtre passent par ici ; les essais y répondent.
     std::function<int(QDialog&)> executer = [](QDialog& d) { return d.exec(); };
@@ -88,30 +49,15 @@ public:
 public slots:
     void done(int resultat) override;
 
-protected:
-    bool eventFilter(QObject* objet, QEvent* evenement) override;
-
 private:
-    QWidget* page_generale();
-    QWidget* page_utilisateurs();
-    QWidget* page_fournisseurs();
-    QWidget* page_forfaits();
-    void construire_options();
+    std::array<OngletOptionsQt*, 4> onglets() const { return {TabSheet1, TabSheet2, TabSheet3, TabSheet4}; }
     void appliquer();
-    void appliquer_utilisateurs();
-    void appliquer_fournisseurs();
-    void ligne_forfait(bool temps);
-    void informer(const std::string& texte);
 
     ModeleToptionform modele_;
     Dialogue& dialogue_;
     std::function<void(int)> ouvrir_aide_;
     StyleListe style_listes_;
-    QColor fond_explications_;
-    ModeleListeForfaits* liste_forfaits_ = nullptr;
-    QVBoxLayout* disposition_options_ = nullptr;
-    std::vector<QCheckBox*> hot_checkbox_;
-    bool remplissage_ = false;
+    std::unique_ptr<ContexteOnglets> contexte_;
 };
 
 }  // namespace ui
