@@ -354,17 +354,25 @@ struct RegistreSqlite::Impl {
         preparer_tout();
     }
 
-    // Ouverture pour lire seulement : rien n'est créé, converti ni mis de côté. Sur un disque plein,
-    // SQLite ne peut donner sa taille au fichier -shm ; si le journal -wal est vide ou absent, la
-    // base seule dit tout et se lit sans lui (immutable : aucun autre processus ne peut alors écrire
-    // non plus, faute de la même place).
+    // Ouverture pour lire seulement : rien n'est créé, converti ni mis de côté. En temps normal,
+    // l'ouverture ordinaire (qui range le journal en se fermant, sans laisser de -wal ni de -shm) ;
+    // quand elle échoue (disque plein : le -shm ne peut prendre sa taille ; disque en lecture seule),
+    // SQLite en lecture seule, et si le journal -wal est vide ou absent, la base seule, qui dit
+    // tout (immutable : aucun autre processus ne peut alors écrire non plus, faute de la même place).
     Ouverture ouvrir_en_lecture() {
         fermer();
-        if (!existe(fichier)) {
+        std::error_code ec;
+        if (!existe(fichier) ||
+            (fs::is_regular_file(fichier, ec) && fs::file_size(fichier, ec) == 0 && !ec)) {
             ouvrir_vide_en_memoire();
             return Ouverture::reussie;
         }
         if (entete_invalide(fichier)) return Ouverture::illisible;
+        try {
+            return ouvrir();
+        } catch (const ErreurFichier&) {
+            // la lecture seule ci-dessous dit sa propre cause si elle échoue aussi
+        }
         const auto essayer = [this](bool immuable) {
             fermer();
             std::string nom = fichier.string();

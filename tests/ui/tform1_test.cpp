@@ -320,7 +320,7 @@ private slots:
             QVERIFY(c.historique().enregistrement_en_attente());
             QVERIFY2(b->texte(f.Panel20).startsWith("00h00m00s - "), qPrintable(b->texte(f.Panel20)));
             std::filesystem::remove(historique);
-            b->e.banc->avancer(16);
+            b->e.banc->avancer(31);  // un nouvel essai à la période des instantanés (30 s par défaut)
             f.rafraichir();
             QVERIFY(!c.historique().enregistrement_en_attente());
         }
