@@ -221,6 +221,8 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
         if (o.drapeau("--facture")) {
             // Le recomptage remplace la facture : il faut pouvoir écrire dans le magasin.
             RegistreSqlite registre(donnees.dossier / RegistreSqlite::nom_fichier);
+            registre.definir_signalement(
+                [&](const std::string& message) { flux.erreur << "Erreur : " << message << '\n'; });
             FactureEnCours facture(registre, affichage.separateur);
             if (!facture.remplacer({a.cout_periode, static_cast<std::int32_t>(a.secondes_periode)})) {
                 flux.erreur << "Erreur : la facture en cours n'a pu être rangée.\n";

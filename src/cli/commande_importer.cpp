@@ -48,7 +48,8 @@ int commande_importer(std::span<const std::string> arguments, Flux flux) {
         if (const auto depuis = o.valeur("--depuis")) {
             trouves = recherche_dans_dossier(*depuis);
         } else {
-            RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
+            RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier,
+                                    RegistreSqlite::Acces::lecture_seule);
             trouves = recherche_automatique(EnvironnementImport::du_processus(), registre);
         }
         if (!trouves.source) {

@@ -152,8 +152,14 @@ int commande_registre(std::span<const std::string> arguments, Flux flux) {
         const fs::path executable = dossier_executable_courant();
         const fs::path dossier = choisir_dossier_donnees(a.dossier, executable);
         amorcer_dossier_donnees(dossier, dossier_donnees_par_defaut(executable));
-        RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
+        const bool lecture = a.action == "lire" || a.action == "lister";
+        RegistreSqlite registre(
+            dossier / RegistreSqlite::nom_fichier,
+            lecture ? RegistreSqlite::Acces::lecture_seule : RegistreSqlite::Acces::lecture_ecriture);
         if (registre.avertissement()) flux.erreur << "Avertissement : " << *registre.avertissement() << '\n';
+        // La cause d'une écriture refusée (disque plein...) précède l'erreur de la commande.
+        registre.definir_signalement(
+            [&](const std::string& message) { flux.erreur << "Erreur : " << message << '\n'; });
         return executer_action(a, registre, flux);
     } catch (const ErreurFichier& e) {
         flux.erreur << "Erreur : " << e.what() << '\n';

@@ -448,7 +448,7 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
         if (historique.enregistrement_en_attente()) historique.terminer_enregistrements_en_attente();
         if (const auto perdues = historique.lignes_en_memoire(); !perdues.empty()) {
             for (const auto& l : perdues) flux.sortie << "non_enregistree=" << l << '\n';
-            const std::string instantane = historique.sauvegarde().ligne_sauvegardee();
+            const std::string instantane = historique.instantane_des_lignes_en_memoire();
             if (!instantane.empty()) flux.sortie << "instantane=" << instantane << '\n';
             flux.erreur << "Erreur : " << perdues.size()
                         << (perdues.size() > 1 ? " connexions n'ont pu être enregistrées"

@@ -7,7 +7,6 @@
 #include "base/texte.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
-#include "settings/registre_memoire.hpp"
 #include "settings/registre_sqlite.hpp"
 #include "tariff/chargeur.hpp"
 
@@ -84,13 +83,10 @@ DossierTarifaire ouvrir_dossier_tarifaire(const std::optional<std::string>& opti
         d.dossier = choisir_dossier_donnees(std::nullopt, executable);
         amorcer_dossier_donnees(d.dossier, dossier_donnees_par_defaut(executable));
     }
-    const fs::path base = d.dossier / RegistreSqlite::nom_fichier;
-    std::error_code erreur;
-    if (fs::exists(base, erreur)) {
-        d.registre = std::make_unique<RegistreSqlite>(base);
-    } else {
-        d.registre = std::make_unique<RegistreMemoire>();
-    }
+    // Ces commandes ne font que lire : la base s'ouvre en lecture seule, qu'un disque plein
+    // n'empêche pas, et une base absente se lit vide sans être créée.
+    d.registre = std::make_unique<RegistreSqlite>(d.dossier / RegistreSqlite::nom_fichier,
+                                                  RegistreSqlite::Acces::lecture_seule);
     return d;
 }
 

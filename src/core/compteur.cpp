@@ -143,12 +143,9 @@ void Compteur::Timer1Timer() {
 
     if (etat_.mode_panneau_duree == 2) fenetre_.Panel2 = formater_heure(seconde_maintenant);
 
-    if (!etat_.compteur_actif) {
-        // Au repos, rien d'autre (ni fichier ni magasin), sauf de temps en temps un enregistrement
-        // qui n'a pu être écrit.
-        historique_.reessayer_enregistrements_en_attente();
-        return;
-    }
+    // Un enregistrement qui n'a pu être écrit est réessayé, au repos comme pendant une connexion.
+    historique_.reessayer_enregistrements_en_attente(etat_.compteur_actif && anti_crash_);
+    if (!etat_.compteur_actif) return;  // au repos, rien d'autre (ni fichier ni magasin)
 
     if (!etat_.mode_manuel) adresse_et_provider();
 

@@ -20,13 +20,15 @@ namespace lumi {
 
 namespace {
 
-// Un essai toutes les quinze secondes tant qu'un enregistrement attend : un disque qui se libère
-// est vu vite, sans toucher le disque à chaque top.
-constexpr int tops_entre_essais = 15;
-
 constexpr std::string_view suite_echec_fichier =
     "La connexion n'est pas perdue : elle est gardée dans la base de réglages et sera écrite dans "
     "l'historique dès que le fichier pourra l'être, au plus tard au prochain démarrage.";
+
+// Ce que le programme fait d'un enregistrement qui attend : l'utilisateur sait quand il réessaie.
+std::string texte_nouvel_essai(int periode) {
+    return " Un nouvel essai est fait toutes les " + std::to_string(periode) +
+           " secondes et à la fin de chaque connexion.";
+}
 
 // Des numéros croissants sur six chiffres : l'ordre des noms est celui des connexions.
 std::string nom_attente(long long numero) {
@@ -117,6 +119,18 @@ HistoriqueCompteur::HistoriqueCompteur(Registre& registre, Dialogue& dialogue,
         // Montrée par lecture_total_facure_en_cours au démarrage.
     }
     charger_en_attente();
+    // Un instantané laissé par une exécution précédente garde une connexion qui n'est nulle part
+    // ailleurs : tant que l'offre du démarrage ne l'a pas réglée, rien ne le remplace ni ne l'efface.
+    instantane_a_garder_ = !sauvegarde_.ligne_sauvegardee().empty();
+}
+
+std::vector<OperationRegistre> HistoriqueCompteur::effacement_instantane() const {
+    if (instantane_a_garder_) return {};
+    return SauvegardeCrash::operations_effacement();
+}
+
+int HistoriqueCompteur::periode_essais() const {
+    return parametres::periode_sauvegarde_crash(registre_);
 }
 
 void HistoriqueCompteur::charger_en_attente() {
@@ -148,11 +162,23 @@ bool HistoriqueCompteur::ranger_en_attente(std::vector<OperationRegistre> autres
     std::vector<OperationRegistre> operations;
     std::vector<std::string> noms;
     long long numero = dernier_numero();
+    std::int32_t secondes = 0;
+    double cout = 0;
     for (auto a : en_attente_) {
         if (!a.nom.empty()) continue;
         a.nom = nom_attente(++numero);
         operations.push_back(operation_en_attente(a));
         noms.push_back(a.nom);
+        if (a.secondes) {
+            secondes += *a.secondes;
+            cout += lire_decimal(champs_ligne(a.ligne)[7]).value_or(0);
+        }
+    }
+    // Un instantané gardé recopiera sa facture à la reprise, et les attentes ne seront alors plus
+    // facturées : sa facture les compte dès qu'elles sont rangées, dans le même lot.
+    if (instantane_a_garder_ && !noms.empty()) {
+        if (auto o = sauvegarde_.operation_facture_augmentee(cout, secondes))
+            operations.push_back(std::move(*o));
     }
     std::move(autres.begin(), autres.end(), std::back_inserter(operations));
     if (operations.empty()) return true;
@@ -236,11 +262,13 @@ void HistoriqueCompteur::ecrire_enregistrement(DonneesConnexion connexion, const
                            secondes_facturees(connexion)});
     // 1. L'attente et l'effacement de l'instantané d'un seul lot : à tout instant, la connexion est
     // dans l'un ou dans l'autre, jamais dans les deux.
-    if (!ranger_en_attente(SauvegardeCrash::operations_effacement())) {
-        const bool instantane = !sauvegarde_.ligne_sauvegardee().empty();
+    if (!ranger_en_attente(effacement_instantane())) {
+        en_attente_.back().annoncee = true;
+        const bool instantane = !instantane_des_lignes_en_memoire().empty();
         avertir("La connexion " + moment_lisible(debut) +
                 " n'a pu être mise à l'abri dans la base de réglages. Elle est gardée en mémoire et sera "
                 "enregistrée dès que la base pourra être écrite." +
+                texte_nouvel_essai(periode_essais()) +
                 (instantane ? " Si le programme s'arrête avant, elle sera proposée au prochain démarrage "
                               "telle que le dernier instantané la garde."
                             : " Si le programme s'arrête avant, elle sera perdue : laissez-le ouvert."));
@@ -259,7 +287,9 @@ bool HistoriqueCompteur::terminer_enregistrements_en_attente() {
         try {
             ecrivain_.enregistrement_dans_historique(a.ligne, a.debut, a.position);
         } catch (const ErreurFichier& e) {
-            avertir(std::string(e.what()) + "\r" + std::string(suite_echec_fichier));
+            en_attente_.front().annoncee = true;
+            avertir(std::string(e.what()) + "\r" + std::string(suite_echec_fichier) +
+                    texte_nouvel_essai(periode_essais()));
             return false;
         }
         if (point_arret) point_arret(EtapeFinConnexion::ligne_ajoutee);
@@ -272,6 +302,7 @@ bool HistoriqueCompteur::terminer_enregistrements_en_attente() {
         }
         operations.push_back({cle_attente(), a.nom, std::nullopt});
         if (!registre_.appliquer_et_vider(operations)) {
+            en_attente_.front().annoncee = true;
             avertir("La connexion " + moment_lisible(a.debut) +
                     " est écrite dans l'historique, mais la facture en cours n'a pu être mise à jour dans "
                     "la base de réglages ; elle le sera dès que la base pourra être écrite, au plus tard "
@@ -279,19 +310,30 @@ bool HistoriqueCompteur::terminer_enregistrements_en_attente() {
             return false;
         }
         if (totaux) facture_.prendre(*totaux);
+        const bool annoncee = a.annoncee;
+        const Moment debut = a.debut;
         en_attente_.erase(en_attente_.begin());
         if (totaux && facture_mise_a_jour) facture_mise_a_jour();
+        // Son attente a été dite : sa fin l'est aussi.
+        if (annoncee) {
+            dialogue_.avis(GenreBoite::information,
+                           "La connexion " + moment_lisible(debut) +
+                               ", qui attendait de pouvoir être écrite, est maintenant enregistrée dans "
+                               "l'historique.");
+        }
     }
     return en_attente_.empty();
 }
 
-void HistoriqueCompteur::reessayer_enregistrements_en_attente() {
+void HistoriqueCompteur::reessayer_enregistrements_en_attente(bool instantanes_en_cours) {
     if (en_attente_.empty()) return;
-    if (++tops_avant_essai_ < tops_entre_essais) return;
+    if (++tops_avant_essai_ < periode_essais()) return;
     tops_avant_essai_ = 0;
-    // Une attente restée en mémoire emporte l'effacement de l'instantané, qui est le sien : pendant
-    // un comptage, c'est l'instantané suivant qui la range.
-    if (!ranger_en_attente(SauvegardeCrash::operations_effacement())) return;
+    // Une attente restée en mémoire emporte l'effacement de l'instantané, qui est le sien ; pendant
+    // un comptage qui prend des instantanés, c'est l'instantané suivant qui la range (le lot qui
+    // efface l'ancien écrit le nouveau).
+    if (!instantanes_en_cours) ranger_en_attente(effacement_instantane());
+    // Celles que la base tient déjà vont au fichier du mois, jusqu'à la première restée en mémoire.
     terminer_enregistrements_en_attente();
 }
 
@@ -317,12 +359,16 @@ void HistoriqueCompteur::enregistrer_parametres_de_sauvegarde(DonneesConnexion c
     instantane.secondes_facture = static_cast<std::int32_t>(std::min<std::int64_t>(secondes, INT32_MAX));
     // Les attentes restées en mémoire vont au magasin dans le même lot : l'instantané qui remplace
     // le leur ne les fait pas oublier. Un échec est signalé par le magasin ; le suivant réessaie.
-    if (ranger_en_attente(sauvegarde_.operations_instantane(instantane))) instantane_a_garder_ = false;
+    // Un instantané qui garde une autre connexion, jamais enregistrée, n'est pas remplacé : seules
+    // les attentes sont rangées, et la connexion en cours reste sans instantané.
+    ranger_en_attente(instantane_a_garder_ ? std::vector<OperationRegistre>{}
+                                           : sauvegarde_.operations_instantane(instantane));
 }
 
 void HistoriqueCompteur::effacer_cle_sauvegarde_crash() {
     fermer_instantane();
     // Ce que seule la mémoire tient se perd avec le programme : il le dit, et dit ce qui en reste.
+    // (Ce que la base tient sera écrit au prochain démarrage, comme son avertissement l'a dit.)
     const auto perdues = lignes_en_memoire();
     if (perdues.empty()) return;
     std::string texte = perdues.size() > 1
@@ -335,7 +381,7 @@ void HistoriqueCompteur::effacer_cle_sauvegarde_crash() {
         return "le " + c[2] + " à " + c[3] + ", durée " + c[4] + ", " + c[7] + " HT";
     };
     for (const auto& l : perdues) texte += "\r- " + resume(l);
-    const std::string instantane = sauvegarde_.ligne_sauvegardee();
+    const std::string instantane = instantane_des_lignes_en_memoire();
     texte += instantane.empty()
                  ? "\rAucun instantané ne la garde. Libérez de la place et laissez le programme ouvert : il "
                    "réessaie."
@@ -345,16 +391,20 @@ void HistoriqueCompteur::effacer_cle_sauvegarde_crash() {
     dialogue_.avertissement(texte);
 }
 
+std::string HistoriqueCompteur::instantane_des_lignes_en_memoire() const {
+    if (instantane_a_garder_ || lignes_en_memoire().empty()) return {};
+    return sauvegarde_.ligne_sauvegardee();
+}
+
 void HistoriqueCompteur::fermer_instantane() {
-    // L'instantané reste s'il garde un enregistrement que le magasin n'a pu prendre, ou la connexion
-    // d'une reprise qui n'a pu être rangée (elle sera proposée au prochain démarrage).
-    if (instantane_a_garder_) return;
+    // L'instantané reste s'il garde un enregistrement que le magasin n'a pu prendre (l'échec du lot
+    // ci-dessous), ou une connexion d'une exécution précédente (instantane_a_garder_).
     if (selection_en_cours_) {
         // La boîte de sélection attend encore : l'instantané garde la connexion pour le prochain
         // démarrage. Sans instantané ("anti crash" à "non"), rien ne la garderait : elle est écrite
         // maintenant, au nom de personne plutôt que d'un utilisateur qui ne l'a pas confirmée ; une
         // réponse venue ensuite n'écrit plus rien.
-        if (!sauvegarde_.ligne_sauvegardee().empty()) return;
+        if (!instantane_a_garder_ && !sauvegarde_.ligne_sauvegardee().empty()) return;
         selection_en_cours_ = false;
         auto connexions = std::move(attendent_selection_);
         attendent_selection_.clear();
@@ -362,7 +412,7 @@ void HistoriqueCompteur::fermer_instantane() {
             ecrire_enregistrement(std::move(c), std::string(nom_utilisateur_non_identifie));
         return;
     }
-    if (ranger_en_attente(SauvegardeCrash::operations_effacement())) terminer_enregistrements_en_attente();
+    if (ranger_en_attente(effacement_instantane())) terminer_enregistrements_en_attente();
 }
 
 void HistoriqueCompteur::lecture_total_facure_en_cours(LignesEtat& lignes_etat) {
@@ -419,7 +469,6 @@ RepriseConnexion HistoriqueCompteur::proposer_reprise_connexion(const FichierIni
         operations.insert(operations.end(), effacement.begin(), effacement.end());
         if (!ranger_en_attente(std::move(operations))) {
             std::swap(en_attente_, apres);
-            instantane_a_garder_ = true;
             avertir(
                 "La connexion gardée n'a pu être enregistrée : la base de réglages ne peut être écrite. "
                 "Elle reste gardée et vous sera proposée au prochain démarrage.");
@@ -430,8 +479,12 @@ RepriseConnexion HistoriqueCompteur::proposer_reprise_connexion(const FichierIni
         return terminer_enregistrements_en_attente();
     };
     const auto effacer = [this] { registre_.appliquer_et_vider(SauvegardeCrash::operations_effacement()); };
-    return lumi::proposer_reprise_connexion(
+    const auto reprise = lumi::proposer_reprise_connexion(
         {sauvegarde_, dialogue_, reglages, monnaie, aujourdhui, enregistrer, effacer});
+    // Réglée, l'offre laisse la place aux instantanés de ce programme ; un instantané resté (base
+    // qui refuse d'écrire) garde sa connexion pour le démarrage suivant.
+    instantane_a_garder_ = !sauvegarde_.ligne_sauvegardee().empty();
+    return reprise;
 }
 
 std::vector<std::string> HistoriqueCompteur::lignes_en_memoire() const {

@@ -99,14 +99,19 @@ public:
     // Termine les enregistrements en attente (ceux qu'un arrêt ou un échec a laissés), dans l'ordre.
     // Rend vrai quand il n'en reste aucun.
     bool terminer_enregistrements_en_attente();
-    // Au top : un nouvel essai de temps en temps tant qu'un enregistrement attend.
-    void reessayer_enregistrements_en_attente();
+    // À chaque top : tant qu'un enregistrement attend, un nouvel essai à la période des instantanés.
+    // `instantanes_en_cours` : une connexion comptée prend des instantanés, qui rangent eux-mêmes
+    // les attentes restées en mémoire.
+    void reessayer_enregistrements_en_attente(bool instantanes_en_cours = false);
 
     // Vrai tant qu'un enregistrement n'a pu être écrit.
     bool enregistrement_en_attente() const { return !en_attente_.empty(); }
     // Les lignes des enregistrements qui n'ont pu être rangés ni dans le fichier du mois ni dans la
     // base : seule la mémoire du programme les tient (un arrêt les perdrait).
     std::vector<std::string> lignes_en_memoire() const;
+    // Le dernier instantané quand il garde l'une de ces lignes (ce qui en resterait après un arrêt) ;
+    // vide sinon, et quand il garde une autre connexion.
+    std::string instantane_des_lignes_en_memoire() const;
 
     // Fermeture normale : les attentes sont tentées une dernière fois, puis l'instantané est
     // effacé, sauf s'il garde un enregistrement resté en mémoire. Un enregistrement que seule la
@@ -143,7 +148,7 @@ private:
         Moment debut;
         std::int64_t position = 0;             // taille du fichier du mois avant l'ajout
         std::optional<std::int32_t> secondes;  // à facturer avec le champ 8 ; rien si déjà facturée
-        bool efface_instantane = true;         // l'instantané est celui de cette connexion
+        bool annoncee = false;                 // son échec a été dit : sa fin le sera aussi
     };
 
     // La fermeture de l'instantané (effacer_cle_sauvegarde_crash sans l'avertissement des pertes).
@@ -155,6 +160,10 @@ private:
     const std::string& designation(const std::string& option);
 
     void charger_en_attente();
+    // L'effacement de l'instantané, sauf s'il garde une connexion d'ailleurs (instantane_a_garder_).
+    std::vector<OperationRegistre> effacement_instantane() const;
+    // La période des instantanés, en secondes : celle des nouveaux essais.
+    int periode_essais() const;
     // Le plus grand numéro des attentes, dans le magasin ou en mémoire.
     long long dernier_numero() const;
     OperationRegistre operation_en_attente(const EnAttente& a) const;
@@ -175,7 +184,9 @@ private:
     std::map<std::string, std::string> designations_;
     std::vector<EnAttente> en_attente_;
     int tops_avant_essai_ = 0;
-    bool instantane_a_garder_ = false;  // une reprise acceptée n'a pu être rangée
+    // L'instantané du magasin garde une connexion qui n'est ni en cours ni en attente (laissée par
+    // une exécution précédente, ou reprise que la base a refusée) : il n'est ni remplacé ni effacé.
+    bool instantane_a_garder_ = false;
     std::set<std::string> avertissements_montres_;
     bool selection_en_cours_ = false;
     std::vector<DonneesConnexion> attendent_selection_;

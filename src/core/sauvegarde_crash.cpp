@@ -1,5 +1,8 @@
 #include "core/sauvegarde_crash.hpp"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
 #include "base/texte.hpp"
@@ -73,6 +76,20 @@ std::vector<OperationRegistre> SauvegardeCrash::operations_restauration() const 
             {cles::section(cles::forfaits), parametres::nom_time(forfait->second), forfait->first});
     }
     return operations;
+}
+
+std::optional<OperationRegistre> SauvegardeCrash::operation_facture_augmentee(double cout,
+                                                                              std::int32_t secondes) const {
+    const auto total =
+        couper_esperluette(registre_.lire_valeur(cle_options(), parametres::sauv_total_facture.nom));
+    if (!total) return std::nullopt;
+    const auto montant = lire_decimal(total->first);
+    const auto temps = lire_entier(total->second);
+    if (!montant || !temps) return std::nullopt;
+    const std::int64_t somme = std::int64_t{*temps} + secondes;
+    return OperationRegistre{cle_options(), std::string(parametres::sauv_total_facture.nom),
+                             formater_montant_historique(*montant + cout, separateur_decimal_) + "&" +
+                                 std::to_string(std::min<std::int64_t>(somme, INT32_MAX))};
 }
 
 std::string SauvegardeCrash::ligne_sauvegardee() const {

@@ -5,6 +5,7 @@
 // arrêt du programme ou de la machine puisse être enregistrée.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,11 @@ public:
     // dans "\forfaits") tels que l'instantané les garde. Une valeur mal formée est laissée de côté :
     // la facture rangée n'est jamais remplacée par un texte vide ou illisible.
     std::vector<OperationRegistre> operations_restauration() const;
+
+    // Une connexion facturée pendant qu'un instantané plus ancien attend son offre : la facture
+    // qu'il garde ("sauv total facture") la compte aussi, pour qu'une reprise ne l'efface pas de la
+    // facture. Rien si l'instantané n'a pas de facture lisible.
+    std::optional<OperationRegistre> operation_facture_augmentee(double cout, std::int32_t secondes) const;
 
     // La ligne de "sauv crash", vide s'il n'y a pas d'instantané.
     std::string ligne_sauvegardee() const;

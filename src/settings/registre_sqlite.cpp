@@ -2,8 +2,12 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <stdexcept>
@@ -25,6 +29,10 @@ namespace {
 
 // Délai pendant lequel une opération attend qu'un autre processus libère la base.
 constexpr int delai_attente_ms = 5000;
+
+// La place tenue d'avance à côté de la base (fichier "-reserve") : quand le disque est plein, elle
+// est rendue, et la fin d'une connexion peut encore s'écrire. Assez pour le -shm et un journal.
+constexpr off_t taille_reserve = 256 * 1024;
 
 // Le schéma : la racine a l'identifiant 0 et n'a pas de ligne ; les noms sont gardés tels
 // qu'écrits et comparés par leur forme pliée. L'identifiant donne l'ordre de création.
@@ -75,18 +83,28 @@ struct FinaliserInstruction {
 using Instruction = std::unique_ptr<sqlite3_stmt, FinaliserInstruction>;
 
 // Erreur interne : le code de SQLite décide si le fichier est illisible ou seulement inaccessible.
+// L'errno du système est gardé : un disque plein se cache souvent derrière une « erreur
+// d'entrée-sortie » de SQLite (journal -shm qui ne peut grandir).
 class ErreurSqlite : public std::runtime_error {
 public:
-    ErreurSqlite(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    ErreurSqlite(int code, const std::string& message, int errno_systeme = 0)
+        : std::runtime_error(message), code_(code), errno_(errno_systeme) {}
     int code() const { return code_; }
     int code_primaire() const { return code_ & 0xff; }
+    int errno_systeme() const { return errno_; }
+    // La place manque : le disque (ou le quota) est plein.
+    bool manque_de_place() const {
+        return code_primaire() == SQLITE_FULL || errno_ == ENOSPC || errno_ == EDQUOT;
+    }
 
 private:
     int code_;
+    int errno_;
 };
 
 [[noreturn]] void lever(sqlite3* base, int code) {
-    throw ErreurSqlite(code, base != nullptr ? sqlite3_errmsg(base) : sqlite3_errstr(code));
+    throw ErreurSqlite(code, base != nullptr ? sqlite3_errmsg(base) : sqlite3_errstr(code),
+                       base != nullptr ? sqlite3_system_errno(base) : 0);
 }
 
 // Une instruction en cours d'usage ; remise à zéro en sortie pour ne garder aucun verrou de lecture.
@@ -160,8 +178,11 @@ bool entete_invalide(const fs::path& fichier) {
 }
 
 // Les causes qu'un utilisateur peut comprendre ; les autres gardent le texte de SQLite.
-std::string raison_francaise(int code, const std::string& message) {
-    switch (code & 0xff) {
+std::string raison_francaise(const ErreurSqlite& e) {
+    if (e.errno_systeme() == ENOSPC || e.errno_systeme() == EDQUOT)
+        return raison_erreur_fichier(e.errno_systeme());
+    const std::string message = e.what();
+    switch (e.code_primaire()) {
         case SQLITE_CANTOPEN:
             return "le fichier ne peut être ni ouvert ni créé";
         case SQLITE_BUSY:
@@ -197,6 +218,21 @@ fs::path avec_suffixe(const fs::path& chemin, std::string_view suffixe) {
     return resultat;
 }
 
+// Un chemin dans une URI « file: » : « % », « ? » et « # » y ont un sens, ils sont échappés.
+std::string encoder_uri(const std::string& chemin) {
+    std::string uri;
+    for (const char c : chemin) {
+        if (c == '%' || c == '?' || c == '#') {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", static_cast<unsigned char>(c));
+            uri += code;
+        } else {
+            uri += c;
+        }
+    }
+    return uri;
+}
+
 bool existe(const fs::path& chemin) {
     std::error_code ec;
     return fs::symlink_status(chemin, ec).type() != fs::file_type::not_found && !ec;
@@ -209,6 +245,7 @@ struct RegistreSqlite::Impl {
 
     fs::path fichier;
     Base base;
+    bool manque_de_place_a_l_ouverture = false;
     std::unordered_map<std::string_view, Instruction> instructions;
     int profondeur_transaction = 0;
     bool echec_dans_transaction = false;
@@ -231,7 +268,7 @@ struct RegistreSqlite::Impl {
         if (code != SQLITE_OK) {
             std::string texte = message != nullptr ? message : sqlite3_errstr(code);
             sqlite3_free(message);
-            throw ErreurSqlite(sqlite3_extended_errcode(base.get()), texte);
+            throw ErreurSqlite(sqlite3_extended_errcode(base.get()), texte, sqlite3_system_errno(base.get()));
         }
     }
 
@@ -270,6 +307,109 @@ struct RegistreSqlite::Impl {
     }
 
     Requete requete(const char* sql) { return Requete(base.get(), instruction(sql)); }
+
+    fs::path reserve() const { return avec_suffixe(fichier, "-reserve"); }
+
+    // La réserve est remise à sa taille quand la place le permet ; sinon rien n'est tenu, pour ne
+    // pas prendre au disque ses derniers octets.
+    void garnir_reserve() const {
+        const Descripteur fd(ouvrir_ou_creer_prive(reserve(), O_RDWR));
+        if (fd.get() < 0) return;
+        struct stat etat {};
+        if (::fstat(fd.get(), &etat) != 0) return;
+        if (etat.st_size >= taille_reserve && etat.st_blocks * 512 >= taille_reserve) return;
+        if (::posix_fallocate(fd.get(), 0, taille_reserve) != 0) {
+            [[maybe_unused]] const int ignore = ::ftruncate(fd.get(), 0);
+        }
+    }
+
+    // Rend la place de la réserve au disque ; faux s'il n'y avait rien à rendre.
+    bool liberer_reserve() const {
+        std::error_code ec;
+        const auto taille = fs::file_size(reserve(), ec);
+        if (ec || taille == 0) return false;
+        return fs::remove(reserve(), ec) && !ec;
+    }
+
+    // Le journal -wal ne peut plus grandir : un point de contrôle recopie ses pages dans la base, et
+    // l'écriture suivante le reprend à son début, dans la place qu'il occupe déjà. Faux si rien
+    // n'a pu être libéré ainsi.
+    bool faire_place() {
+        int pages_journal = 0;
+        int pages_recopiees = 0;
+        const int code = sqlite3_wal_checkpoint_v2(base.get(), nullptr, SQLITE_CHECKPOINT_PASSIVE,
+                                                   &pages_journal, &pages_recopiees);
+        return code == SQLITE_OK && pages_journal > 0 && pages_recopiees == pages_journal;
+    }
+
+    // Une base vide en mémoire, au schéma des réglages : la lecture d'un dossier sans base (ou à
+    // la base illisible) rend les valeurs par défaut sans rien créer ni déplacer.
+    void ouvrir_vide_en_memoire() {
+        fermer();
+        sqlite3* brute = nullptr;
+        const int code = sqlite3_open_v2(":memory:", &brute, SQLITE_OPEN_READWRITE, nullptr);
+        base.reset(brute);
+        if (code != SQLITE_OK) lever(base.get(), code);
+        executer(schema);
+        preparer_tout();
+    }
+
+    // Ouverture pour lire seulement : rien n'est créé, converti ni mis de côté. En temps normal,
+    // l'ouverture ordinaire (qui range le journal en se fermant, sans laisser de -wal ni de -shm) ;
+    // quand elle échoue (disque plein : le -shm ne peut prendre sa taille ; disque en lecture seule),
+    // SQLite en lecture seule, et si le journal -wal est vide ou absent, la base seule, qui dit
+    // tout (immutable : aucun autre processus ne peut alors écrire non plus, faute de la même place).
+    Ouverture ouvrir_en_lecture() {
+        fermer();
+        std::error_code ec;
+        if (!existe(fichier) ||
+            (fs::is_regular_file(fichier, ec) && fs::file_size(fichier, ec) == 0 && !ec)) {
+            ouvrir_vide_en_memoire();
+            return Ouverture::reussie;
+        }
+        if (entete_invalide(fichier)) return Ouverture::illisible;
+        try {
+            return ouvrir();
+        } catch (const ErreurFichier&) {
+            // la lecture seule ci-dessous dit sa propre cause si elle échoue aussi
+        }
+        const auto essayer = [this](bool immuable) {
+            fermer();
+            std::string nom = fichier.string();
+            int drapeaux = SQLITE_OPEN_READONLY;
+            if (immuable) {
+                nom = "file:" + encoder_uri(fs::absolute(fichier).string()) + "?immutable=1";
+                drapeaux |= SQLITE_OPEN_URI;
+            }
+            sqlite3* brute = nullptr;
+            const int code = sqlite3_open_v2(nom.c_str(), &brute, drapeaux, nullptr);
+            base.reset(brute);
+            if (code != SQLITE_OK) lever(base.get(), code);
+            sqlite3_extended_result_codes(base.get(), 1);
+            sqlite3_busy_timeout(base.get(), delai_attente_ms);
+            if (lignes_pragma("PRAGMA quick_check") != "ok") return Ouverture::illisible;
+            if (lignes_pragma("SELECT count(*) FROM sqlite_master") == "0") {
+                ouvrir_vide_en_memoire();  // base créée mais jamais remplie
+                return Ouverture::reussie;
+            }
+            preparer_tout();
+            return Ouverture::reussie;
+        };
+        try {
+            try {
+                return essayer(false);
+            } catch (const ErreurSqlite& e) {
+                std::error_code ec;
+                const auto taille_wal = fs::file_size(avec_suffixe(fichier, "-wal"), ec);
+                if (!e.manque_de_place() || (!ec && taille_wal > 0)) throw;
+                return essayer(true);
+            }
+        } catch (const ErreurSqlite& e) {
+            if (est_illisible(e.code())) return Ouverture::illisible;
+            throw ErreurFichier("Impossible d'ouvrir la base de réglages « " + fichier.string() +
+                                " » : " + raison_francaise(e) + ".");
+        }
+    }
 
     Ouverture ouvrir() {
         fermer();
@@ -311,10 +451,23 @@ struct RegistreSqlite::Impl {
             }
         } catch (const ErreurSqlite& e) {
             if (est_illisible(e.code())) return Ouverture::illisible;
+            manque_de_place_a_l_ouverture = e.manque_de_place();
             throw ErreurFichier("Impossible d'ouvrir la base de réglages « " + fichier.string() +
-                                " » : " + raison_francaise(e.code(), e.what()) + ".");
+                                " » : " + raison_francaise(e) + ".");
         }
         return Ouverture::reussie;
+    }
+
+    // L'ouverture en écriture ; faute de place (le -shm ne peut prendre sa taille), la réserve est
+    // rendue et l'ouverture retentée une fois.
+    Ouverture ouvrir_ou_liberer() {
+        manque_de_place_a_l_ouverture = false;
+        try {
+            return ouvrir();
+        } catch (const ErreurFichier&) {
+            if (!manque_de_place_a_l_ouverture || !liberer_reserve()) throw;
+        }
+        return ouvrir();
     }
 
     // Déplace la base illisible et ses fichiers -wal et -shm sous un nom daté, sans rien écraser
@@ -428,13 +581,24 @@ struct RegistreSqlite::Impl {
     }
 };
 
-RegistreSqlite::RegistreSqlite(const fs::path& fichier) : impl_(std::make_unique<Impl>()) {
+RegistreSqlite::RegistreSqlite(const fs::path& fichier, Acces acces) : impl_(std::make_unique<Impl>()) {
     impl_->fichier = fichier;
+    if (acces == Acces::lecture_seule) {
+        lecture_seule_ = true;
+        if (impl_->ouvrir_en_lecture() == Impl::Ouverture::illisible) {
+            // Une commande qui lit ne déplace rien : le programme s'en chargera à son démarrage.
+            impl_->fermer_sans_toucher();
+            impl_->ouvrir_vide_en_memoire();
+            avertissement_ = "La base de réglages « " + fichier.string() +
+                             " » est illisible : les réglages sont lus à leurs valeurs par défaut.";
+        }
+        return;
+    }
     const bool existait = existe(fichier);
-    if (impl_->ouvrir() == Impl::Ouverture::illisible) {
+    if (impl_->ouvrir_ou_liberer() == Impl::Ouverture::illisible) {
         impl_->fermer_sans_toucher();
         const fs::path mise_de_cote = impl_->mettre_de_cote();
-        if (impl_->ouvrir() != Impl::Ouverture::reussie) {
+        if (impl_->ouvrir_ou_liberer() != Impl::Ouverture::reussie) {
             throw ErreurFichier("Impossible de créer une base de réglages neuve « " + fichier.string() +
                                 " ».");
         }
@@ -445,6 +609,7 @@ RegistreSqlite::RegistreSqlite(const fs::path& fichier) : impl_(std::make_unique
     }
     // Une base neuve n'est durable qu'une fois son nom inscrit dans le dossier.
     if (!existait || avertissement_) synchroniser_dossier(fichier.parent_path());
+    impl_->garnir_reserve();
 }
 
 RegistreSqlite::~RegistreSqlite() = default;
@@ -467,25 +632,52 @@ std::string RegistreSqlite::lire_valeur(std::string_view cle, std::string_view n
 
 bool RegistreSqlite::echec_ecriture(const std::exception& erreur) const {
     const auto* sqlite = dynamic_cast<const ErreurSqlite*>(&erreur);
-    const std::string raison =
-        sqlite != nullptr ? raison_francaise(sqlite->code(), sqlite->what()) : erreur.what();
+    const std::string raison = sqlite != nullptr ? raison_francaise(*sqlite) : erreur.what();
     signaler_echec_ecriture("Les réglages n'ont pu être enregistrés dans la base « " +
                             impl_->fichier.string() + " » : " + raison + ".");
     return false;
 }
 
+bool RegistreSqlite::ecrire(const std::function<void()>& corps) {
+    if (lecture_seule_) {
+        signaler_echec_ecriture("Les réglages n'ont pu être enregistrés dans la base « " +
+                                impl_->fichier.string() + " » : elle est ouverte en lecture seule.");
+        return false;
+    }
+    // Faute de place, d'autres chances : après un point de contrôle (le journal reprend alors à son
+    // début au lieu de grandir), puis avec la place de la réserve. Seule la transaction la plus
+    // externe les tente.
+    bool point_de_controle_tente = false;
+    bool reserve_rendue = false;
+    for (;;) {
+        try {
+            Impl::Transaction transaction(*impl_, true);
+            corps();
+            transaction.valider();
+            return true;
+        } catch (const ErreurSqlite& e) {
+            if (impl_->profondeur_transaction == 0 && e.manque_de_place()) {
+                if (!point_de_controle_tente) {
+                    point_de_controle_tente = true;
+                    if (impl_->faire_place()) continue;
+                }
+                if (!reserve_rendue) {
+                    reserve_rendue = true;
+                    if (impl_->liberer_reserve()) continue;
+                }
+            }
+            return echec_ecriture(e);
+        }
+    }
+}
+
 bool RegistreSqlite::ecrire_valeur(std::string_view cle, std::string_view nom, std::string_view texte) {
-    try {
-        Impl::Transaction transaction(*impl_, true);
+    return ecrire([&] {
         const auto id = impl_->creer_cles(cle);
         auto requete = impl_->requete(sql_ecrire_valeur);
         requete.lier(1, id).lier(2, nom).lier(3, plier_casse(nom)).lier(4, texte);
         requete.avancer();
-        transaction.valider();
-        return true;
-    } catch (const ErreurSqlite& e) {
-        return echec_ecriture(e);
-    }
+    });
 }
 
 bool RegistreSqlite::ecrire_valeur_et_vider(std::string_view cle, std::string_view nom,
@@ -498,14 +690,14 @@ bool RegistreSqlite::appliquer_et_vider(const std::vector<OperationRegistre>& op
     // disque (et, à sa création, le dossier qui le nomme) avant de rendre la main ; le lot survit
     // à une coupure, tout entier ou pas du tout, sans recopier la base comme le ferait un point de
     // contrôle. Le mode ordinaire est rétabli aussitôt pour les autres écritures.
-    try {
-        impl_->executer("PRAGMA synchronous=FULL");
-    } catch (const ErreurSqlite& e) {
-        return echec_ecriture(e);
+    if (!lecture_seule_) {
+        try {
+            impl_->executer("PRAGMA synchronous=FULL");
+        } catch (const ErreurSqlite& e) {
+            return echec_ecriture(e);
+        }
     }
-    bool appliquees = true;
-    try {
-        Impl::Transaction transaction(*impl_, true);
+    const bool appliquees = ecrire([&] {
         for (const auto& o : operations) {
             if (o.texte) {
                 const auto id = impl_->creer_cles(o.cle);
@@ -518,27 +710,20 @@ bool RegistreSqlite::appliquer_et_vider(const std::vector<OperationRegistre>& op
                 requete.avancer();
             }
         }
-        transaction.valider();
-    } catch (const ErreurSqlite& e) {
-        appliquees = echec_ecriture(e);
-    }
-    sqlite3_exec(impl_->base.get(), "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    });
+    if (!lecture_seule_)
+        sqlite3_exec(impl_->base.get(), "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     return appliquees;
 }
 
 bool RegistreSqlite::effacer_valeur(std::string_view cle, std::string_view nom) {
-    try {
-        Impl::Transaction transaction(*impl_, true);
+    return ecrire([&] {
         if (const auto id = impl_->chercher_cle(cle); id >= 0) {
             auto requete = impl_->requete(sql_effacer_valeur);
             requete.lier(1, id).lier(2, plier_casse(nom));
             requete.avancer();
         }
-        transaction.valider();
-        return true;
-    } catch (const ErreurSqlite& e) {
-        return echec_ecriture(e);
-    }
+    });
 }
 
 std::vector<std::string> RegistreSqlite::lister_sous_cles(std::string_view cle) const {
@@ -579,17 +764,11 @@ bool RegistreSqlite::cle_existe(std::string_view cle) const {
 }
 
 bool RegistreSqlite::creer_cle(std::string_view cle) {
-    try {
-        Impl::Transaction transaction(*impl_, true);
-        impl_->creer_cles(cle);
-        transaction.valider();
-        return true;
-    } catch (const ErreurSqlite& e) {
-        return echec_ecriture(e);
-    }
+    return ecrire([&] { impl_->creer_cles(cle); });
 }
 
 bool RegistreSqlite::effacer_cle_feuille(std::string_view cle) {
+    if (lecture_seule_) return ecrire([] {});
     try {
         Impl::Transaction transaction(*impl_, true);
         const auto id = impl_->chercher_cle(cle);
@@ -623,6 +802,10 @@ bool RegistreSqlite::effacer_cle_feuille(std::string_view cle) {
 }
 
 void RegistreSqlite::effacer_arborescence(std::string_view cle) {
+    if (lecture_seule_) {
+        ecrire([] {});  // dit le refus
+        return;
+    }
     try {
         Impl::Transaction transaction(*impl_, true);
         Registre::effacer_arborescence(cle);
@@ -635,6 +818,10 @@ void RegistreSqlite::effacer_arborescence(std::string_view cle) {
 
 void RegistreSqlite::copier_arborescence(std::string_view source, std::string_view destination,
                                          bool effacer_source) {
+    if (lecture_seule_) {
+        ecrire([] {});  // dit le refus
+        return;
+    }
     try {
         Impl::Transaction transaction(*impl_, true);
         Registre::copier_arborescence(source, destination, effacer_source);

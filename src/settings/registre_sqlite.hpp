@@ -3,6 +3,7 @@
 // avec un délai d'attente pour qu'un second processus puisse écrire. Chaque opération ouvre sa
 // transaction et la referme : rien ne reste en attente entre deux tops.
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,10 +16,15 @@ namespace lumi {
 
 class RegistreSqlite final : public Registre {
 public:
+    enum class Acces { lecture_ecriture, lecture_seule };
+
     // Ouvre ou crée la base. Un fichier qui n'est pas une base lisible est mis de côté (son nom
     // suivi de la date et de l'heure) et une base neuve est créée ; avertissement() le dit.
     // Lève ErreurFichier (message français) si aucune base ne peut être ouverte.
-    explicit RegistreSqlite(const std::filesystem::path& fichier);
+    // En lecture seule (commandes qui ne font que lire), rien n'est créé ni déplacé et un disque
+    // plein n'empêche pas de lire : une base absente ou illisible se lit vide (avertissement() le
+    // dit pour l'illisible), et toute écriture est refusée et signalée.
+    explicit RegistreSqlite(const std::filesystem::path& fichier, Acces acces = Acces::lecture_ecriture);
     ~RegistreSqlite() override;
     RegistreSqlite(const RegistreSqlite&) = delete;
     RegistreSqlite& operator=(const RegistreSqlite&) = delete;
@@ -49,10 +55,13 @@ public:
 private:
     // Le message d'un échec d'écriture, signalé puis rendu faux par l'appelant.
     bool echec_ecriture(const std::exception& erreur) const;
+    // Une écriture dans sa transaction ; faute de place, une seconde chance (voir le .cpp).
+    bool ecrire(const std::function<void()>& corps);
 
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::optional<std::string> avertissement_;
+    bool lecture_seule_ = false;
 };
 
 }  // namespace lumi

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -67,6 +68,38 @@ private:
     std::string raison_;
 };
 
+// Le dossier de données sur le petit disque, après un premier démarrage qui le garnit (aide, réserve
+// de la base) avant que le disque ne se remplisse.
+fs::path garnir_dossier(const PetitDisque& disque) {
+    const fs::path dossier = disque.chemin() / "donnees";
+    fs::create_directories(dossier);
+    fs::copy_file(fs::path(LUMI_DONNEES_TESTS) / "compteur_tarifs.ini", dossier / "tarifs.ini");
+    fs::copy_file(fs::path(LUMI_DONNEES_TESTS) / "compteur_reglages.ini", dossier / "lumicompteur.ini");
+    essai::ecrire_octets(dossier / "alarme.wav", "RIFF");
+    {
+        RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
+        registre.ecrire_valeur(options, "frequence save crash", "3");
+        registre.ecrire_valeur(options, "total time", "100");
+    }
+    const auto premier = lancer_programme("simuler --dossier '" + dossier.string() + "' --reprendre");
+    EXPECT_EQ(premier.statut, 0) << premier.texte;
+    return dossier;
+}
+
+Sortie rejouer(const fs::path& dossier, const std::string& debut, const std::string& fin) {
+    return lancer_programme("simuler --dossier '" + dossier.string() +
+                            "' --entree MonFAI --debut '10/03/2000 " + debut + "' --fin '10/03/2000 " + fin +
+                            "'");
+}
+
+// La valeur `cle=` d'une sortie de l'outil ; vide si absente.
+std::string valeur_sortie(const std::string& texte, const std::string& cle) {
+    const auto p = texte.find("\n" + cle + "=");
+    if (p == std::string::npos) return {};
+    const auto debut = p + cle.size() + 2;
+    return texte.substr(debut, texte.find('\n', debut) - debut);
+}
+
 TEST(DisquePlein, RienNEstNiTuNiPerduNiDouble) {
     if (::geteuid() != 0) GTEST_SKIP() << "Essai sauté : monter un petit disque (tmpfs) demande d'être root.";
     for (const std::size_t libre :
@@ -75,18 +108,7 @@ TEST(DisquePlein, RienNEstNiTuNiPerduNiDouble) {
         PetitDisque disque;
         if (!disque.monte())
             GTEST_SKIP() << "Essai sauté : tmpfs impossible à monter (" << disque.raison() << ").";
-        const fs::path dossier = disque.chemin() / "donnees";
-        fs::create_directories(dossier);
-        fs::copy_file(fs::path(LUMI_DONNEES_TESTS) / "compteur_tarifs.ini", dossier / "tarifs.ini");
-        fs::copy_file(fs::path(LUMI_DONNEES_TESTS) / "compteur_reglages.ini", dossier / "lumicompteur.ini");
-        essai::ecrire_octets(dossier / "alarme.wav", "RIFF");
-        {
-            RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
-            registre.ecrire_valeur(options, "frequence save crash", "3");
-            registre.ecrire_valeur(options, "total time", "100");
-        }
-        // Un premier démarrage garnit le dossier (aide) avant que le disque ne se remplisse.
-        ASSERT_EQ(lancer_programme("simuler --dossier '" + dossier.string() + "' --reprendre").statut, 0);
+        const fs::path dossier = garnir_dossier(disque);
         disque.remplir(libre);
 
         const auto r =
@@ -138,6 +160,128 @@ TEST(DisquePlein, RienNEstNiTuNiPerduNiDouble) {
                     libre, ecrite ? "écrit" : (gardee ? "gardé en attente" : "signalé, non gardé"),
                     lignes.size());
     }
+}
+
+// Deux connexions de suite sur un disque plein, chacune dans son processus. Avec la réserve de la
+// base, les deux sont gardées entières ; sans elle, la seconde ne remplace jamais l'instantané qui
+// garde la première. La place revenue : chaque connexion au plus une fois, telle que le rejeu l'a
+// dite gardée, facturée une fois.
+TEST(DisquePlein, DeuxConnexionsNiPerduesNiDoublees) {
+    if (::geteuid() != 0) GTEST_SKIP() << "Essai sauté : monter un petit disque (tmpfs) demande d'être root.";
+    struct Cas {
+        std::size_t libre;
+        bool reserve;
+    };
+    for (const Cas cas : {Cas{0, true}, Cas{16384, true}, Cas{49152, true}, Cas{65536, true},
+                          Cas{49152, false}, Cas{65536, false}}) {
+        SCOPED_TRACE("libre : " + std::to_string(cas.libre) + " octets, " +
+                     (cas.reserve ? "avec réserve" : "sans réserve"));
+        PetitDisque disque;
+        if (!disque.monte())
+            GTEST_SKIP() << "Essai sauté : tmpfs impossible à monter (" << disque.raison() << ").";
+        const fs::path dossier = garnir_dossier(disque);
+        ASSERT_TRUE(fs::exists(dossier / "reglages.sqlite-reserve"));
+        if (!cas.reserve) fs::remove(dossier / "reglages.sqlite-reserve");
+        disque.remplir(cas.libre);
+
+        const Sortie rejeux[] = {rejouer(dossier, "14:00:00", "14:30:00"),
+                                 rejouer(dossier, "15:00:00", "15:30:00")};
+        disque.liberer();
+        const auto reprise = lancer_programme("simuler --dossier '" + dossier.string() +
+                                              "' --reprendre --debut '10/03/2000 18:00:00'");
+        ASSERT_TRUE(WIFEXITED(reprise.statut) && WEXITSTATUS(reprise.statut) == 0) << reprise.texte;
+        const auto lignes = enregistrements_du_mois(dossier);
+        const auto texte = [&] { return rejeux[0].texte + rejeux[1].texte + reprise.texte; };
+
+        for (int i = 0; i < 2; ++i) {
+            const auto& r = rejeux[i];
+            const std::string heure = i == 0 ? ";14H00;" : ";15H00;";
+            const auto trouvees = std::count_if(lignes.begin(), lignes.end(), [&](const std::string& l) {
+                return l.find(heure) != std::string::npos;
+            });
+            EXPECT_LE(trouvees, 1) << texte();
+            const bool gardee = r.texte.find("\nligne=") != std::string::npos ||
+                                r.texte.find("gardée dans la base") != std::string::npos;
+            const std::string instantane = valeur_sortie(r.texte, "instantane");
+            if (gardee) {
+                // Dite gardée : entière, quel que soit le rejeu suivant.
+                EXPECT_EQ(WEXITSTATUS(r.statut), 0) << r.texte;
+                EXPECT_NE(std::find_if(lignes.begin(), lignes.end(),
+                                       [&](const std::string& l) {
+                                           return l.find(heure) != std::string::npos &&
+                                                  l.find(";00:30:00;") != std::string::npos;
+                                       }),
+                          lignes.end())
+                    << texte();
+            } else {
+                // Non gardée : le rejeu échoue, et son dernier instantané survit au rejeu suivant.
+                EXPECT_NE(WEXITSTATUS(r.statut), 0) << r.texte;
+                if (!instantane.empty()) {
+                    EXPECT_NE(std::find(lignes.begin(), lignes.end(), instantane), lignes.end()) << texte();
+                }
+            }
+            // Avec la réserve, rien ne manque : les deux connexions sont gardées entières.
+            if (cas.reserve) {
+                EXPECT_TRUE(gardee) << r.texte;
+            }
+        }
+
+        RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
+        EXPECT_EQ(registre.verifier_integrite(), "ok");
+        std::int32_t facturees = 0;
+        for (const auto& l : lignes) facturees += decoder_ligne_historique(l)->secondes;
+        EXPECT_EQ(registre.lire_valeur(options, "total time"), std::to_string(100 + facturees)) << texte();
+        std::printf(
+            "libre %zu o, %s : codes des rejeux %d et %d ; après la place revenue, %zu enregistrement(s), "
+            "%d s facturées\n",
+            cas.libre, cas.reserve ? "avec réserve" : "sans réserve", WEXITSTATUS(rejeux[0].statut),
+            WEXITSTATUS(rejeux[1].statut), lignes.size(), facturees);
+        EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), "");
+        EXPECT_TRUE(
+            registre.lister_valeurs(std::string(cles::racine) + "\\enregistrements en attente").empty());
+    }
+}
+
+// Sur un disque plein à 0 octet près, les commandes qui ne font que lire marchent (la base s'ouvre
+// en lecture seule) ; une écriture refusée faute de place le dit.
+TEST(DisquePlein, LesLecturesMarchentLEcritureDitDisquePlein) {
+    if (::geteuid() != 0) GTEST_SKIP() << "Essai sauté : monter un petit disque (tmpfs) demande d'être root.";
+    PetitDisque disque;
+    if (!disque.monte())
+        GTEST_SKIP() << "Essai sauté : tmpfs impossible à monter (" << disque.raison() << ").";
+    const fs::path dossier = garnir_dossier(disque);
+    ASSERT_EQ(rejouer(dossier, "14:00:00", "14:30:00").statut, 0);
+    // Sans réserve : rien ne peut plus s'écrire, pas même le -shm de la base.
+    fs::remove(dossier / "reglages.sqlite-reserve");
+    disque.remplir(0);
+    const std::string d = " --dossier '" + dossier.string() + "'";
+
+    struct Cas {
+        std::string arguments;
+        int statut;
+        std::string attendu;
+    };
+    for (const Cas& cas : {
+             Cas{"historique" + d + " --mois 03/2000 --lignes", 0,
+                 "\nligne=non identifié;MonFAI;10/03/2000;14H00"},
+             Cas{"historique" + d, 0, "periode_secondes="},
+             Cas{"registre lire" + d + " options 'total time'", 0, "total time=1900"},
+             Cas{"registre lister" + d + " options", 0, "frequence save crash=3"},
+             Cas{"jour --date 10/03/2000" + d + " --tarif Seconde --heure 14:00:00", 0, ""},
+             Cas{"prix" + d + " --tarif Seconde --debut '10/03/2000 14:00:00' --fin '10/03/2000 14:10:00'", 0,
+                 ""},
+             Cas{"registre ecrire" + d + " options essai 1", 1, "disque plein"},
+         }) {
+        SCOPED_TRACE(cas.arguments);
+        const auto r = lancer_programme(cas.arguments);
+        ASSERT_TRUE(WIFEXITED(r.statut)) << r.texte;
+        EXPECT_EQ(WEXITSTATUS(r.statut), cas.statut) << r.texte;
+        EXPECT_NE(r.texte.find(cas.attendu), std::string::npos) << r.texte;
+        EXPECT_EQ(r.texte.find("entrée-sortie"), std::string::npos) << r.texte;
+    }
+    disque.liberer();
+    EXPECT_EQ(enregistrements_du_mois(dossier).size(), 1u);
+    EXPECT_EQ(RegistreSqlite(dossier / RegistreSqlite::nom_fichier).verifier_integrite(), "ok");
 }
 
 }  // namespace

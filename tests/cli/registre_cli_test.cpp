@@ -113,11 +113,16 @@ TEST_F(RegistreCli, DoubleTiretPermetUnNomCommencantParTirets) {
 
 TEST_F(RegistreCli, UneBaseIllisibleEstSignaleeSurLaSortieDErreur) {
     std::ofstream(dossier_ / RegistreSqlite::nom_fichier, std::ios::binary) << "pas une base du tout";
+    // Une lecture le dit et ne touche à rien ; une écriture la met de côté.
     const auto r = registre("lire", {"\\options", "taille"});
     EXPECT_EQ(r.code, sortie_ok);
     EXPECT_EQ(r.sortie, "taille=\n");
     EXPECT_NE(r.erreur.find("Avertissement : "), std::string::npos) << r.erreur;
-    EXPECT_NE(r.erreur.find("mise de côté"), std::string::npos) << r.erreur;
+    EXPECT_NE(r.erreur.find("illisible"), std::string::npos) << r.erreur;
+    EXPECT_EQ(essai::lire_octets(dossier_ / RegistreSqlite::nom_fichier), "pas une base du tout");
+    const auto e = registre("ecrire", {"\\options", "taille", "1"});
+    EXPECT_EQ(e.code, sortie_ok);
+    EXPECT_NE(e.erreur.find("mise de côté"), std::string::npos) << e.erreur;
 }
 
 TEST_F(RegistreCli, UnDossierInutilisableDonneUneErreur) {

@@ -378,6 +378,38 @@ TEST_F(CompteurAvecHistorique, HistoriqueImpossibleAEcrire) {
     EXPECT_FALSE(banc_->compteur.historique().enregistrement_en_attente());
 }
 
+// Une connexion qui attend dans la base (fichier du mois impossible à écrire) est réessayée à la
+// période des instantanés, même pendant la connexion suivante, et sa fin est dite.
+TEST_F(CompteurAvecHistorique, LAttenteEstReessayeePendantLaConnexionSuivante) {
+    registre_.ecrire_valeur(options, "frequence save crash", "3");  // toutes les 5 s
+    essai::ecrire_octets(dossier_ / "Historique", "un fichier à la place du dossier");
+    demarrer();
+    connexion(debut_ms, debut_ms + 60000);
+    connexion(debut_ms + 100000, debut_ms + 400000);
+    avancer_jusqu_a(debut_ms + 62000);
+    ASSERT_EQ(banc_->dialogue.boites().size(), 1u);
+    EXPECT_NE(banc_->dialogue.boites()[0].texte.find("toutes les 5 secondes"), std::string::npos)
+        << banc_->dialogue.boites()[0].texte;
+
+    // Réparé en pleine connexion suivante : écrite dans la période, sans attendre la fin.
+    avancer_jusqu_a(debut_ms + 150000);
+    fs::remove(dossier_ / "Historique");
+    avancer_jusqu_a(debut_ms + 156000);
+    EXPECT_EQ(enregistrements(dossier_.chemin()).size(), 1u);
+    EXPECT_FALSE(banc_->compteur.historique().enregistrement_en_attente());
+    EXPECT_EQ(lire("total time"), "60");
+    ASSERT_EQ(banc_->dialogue.boites().size(), 2u);
+    EXPECT_NE(banc_->dialogue.boites()[1].texte.find("maintenant enregistrée"), std::string::npos)
+        << banc_->dialogue.boites()[1].texte;
+    // L'instantané de la connexion en cours n'a pas été touché par l'essai.
+    EXPECT_TRUE(lire("sauv crash").starts_with("non identifié;Seconde;10/03/2000;14H01;"))
+        << lire("sauv crash");
+
+    avancer_jusqu_a(debut_ms + 402000);
+    EXPECT_EQ(enregistrements(dossier_.chemin()).size(), 2u);
+    EXPECT_EQ(lire("total time"), "360");
+}
+
 // Un magasin en mémoire qui refuse d'écrire sur commande, comme une base sur un disque plein.
 class RegistreEnPanne final : public Registre {
 public:
@@ -480,6 +512,42 @@ TEST(FinDeConnexion, RepriseRefuseeParLeMagasinGardeLInstantane) {
     historique.effacer_cle_sauvegarde_crash();
     EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), ligne_paul);
     EXPECT_TRUE(enregistrements(dossier.chemin()).empty());
+}
+
+// L'instantané laissé par une exécution précédente (une connexion que la base n'a pu prendre)
+// n'est ni remplacé par celui d'une nouvelle connexion ni effacé à sa fin, tant que l'offre du
+// démarrage ne l'a pas réglé ; la nouvelle connexion est enregistrée à côté.
+TEST(FinDeConnexion, LInstantaneDUneExecutionPrecedenteNEstPasRemplace) {
+    DossierCompteur dossier;
+    RegistreMemoire registre;
+    registre.ecrire_valeur(options, "frequence save crash", "3");
+    registre.ecrire_valeur(options, "sauv crash", ligne_paul);
+    registre.ecrire_valeur(options, "sauv total facture", "12,010&1201");
+    {
+        BancCompteur banc(le_10_mars(14, 59, 55), registre, dossier.chemin());
+        banc.acces.definir_annuaire({"MonFAI"});
+        banc.demarrer();
+        connexion_monfai(banc, debut_ms, debut_ms + 60000);
+        for (const std::int64_t ms : {debut_ms + 30000, debut_ms + 62000}) {
+            banc.ordonnanceur.avancer_jusqu_a(ms);
+            EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), ligne_paul) << ms;
+        }
+        banc.compteur.effacer_cle_sauvegarde_crash();
+        EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), ligne_paul);
+        EXPECT_EQ(enregistrements(dossier.chemin()).size(), 1u);
+        EXPECT_EQ(registre.lire_valeur(options, "total time"), "60");
+    }
+    // Le démarrage suivant la propose ; acceptée, les deux connexions sont là, facturées une fois.
+    BancCompteur suivant(le_10_mars(16, 0, 0), registre, dossier.chemin());
+    suivant.dialogue.prevoir_reponse(Reponse::oui);
+    suivant.compteur.charger_tarifs();
+    EXPECT_EQ(suivant.compteur.proposer_reprise_connexion(), RepriseConnexion::enregistree);
+    const auto lignes = enregistrements(dossier.chemin());
+    ASSERT_EQ(lignes.size(), 2u);
+    EXPECT_TRUE(lignes[0].starts_with("non identifié;Seconde;10/03/2000;15H00;00:01:00;")) << lignes[0];
+    EXPECT_EQ(lignes[1], ligne_paul);
+    EXPECT_EQ(registre.lire_valeur(options, "sauv crash"), "");
+    EXPECT_EQ(registre.lire_valeur(options, "total time"), std::to_string(1201 + 60));
 }
 
 // Un arrêt brutal à chaque étape de la fin d'une connexion, puis le démarrage suivant : toujours

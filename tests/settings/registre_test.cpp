@@ -376,12 +376,13 @@ class RegistreSqliteTest : public ::testing::Test {
 protected:
     fs::path base() const { return dossier_.chemin() / RegistreSqlite::nom_fichier; }
 
-    // Les noms du dossier autres que la base et ses fichiers -wal et -shm.
+    // Les noms du dossier autres que la base, ses fichiers -wal et -shm et sa réserve de place.
     Noms fichiers_mis_de_cote() const {
         Noms noms;
         for (const auto& e : fs::directory_iterator(dossier_.chemin())) {
             const auto nom = e.path().filename().string();
-            if (nom != "reglages.sqlite" && nom != "reglages.sqlite-wal" && nom != "reglages.sqlite-shm") {
+            if (nom != "reglages.sqlite" && nom != "reglages.sqlite-wal" && nom != "reglages.sqlite-shm" &&
+                nom != "reglages.sqlite-reserve") {
                 noms.push_back(nom);
             }
         }
@@ -534,6 +535,66 @@ TEST_F(RegistreSqliteTest, SansBaseOuvrableLeveErreurFichier) {
     }
     EXPECT_TRUE(fs::is_directory(base()));
     EXPECT_TRUE(fichiers_mis_de_cote().empty());
+}
+
+// En lecture seule (les commandes qui ne font que lire) : rien n'est créé, converti ni mis de côté,
+// les valeurs se lisent, et toute écriture est refusée et dite, jamais prise pour un succès.
+TEST_F(RegistreSqliteTest, LectureSeuleNeCreeNiNeDeplaceRien) {
+    struct Cas {
+        const char* nom;
+        std::function<void(const fs::path&)> preparer;  // rien : pas de base
+        std::string lu;
+        bool illisible;
+    };
+    const Cas cas[] = {
+        {"base absente", {}, "", false},
+        {"base remplie",
+         [](const fs::path& f) {
+             RegistreSqlite r(f);
+             r.ecrire_valeur("k", "v", "1");
+         },
+         "1", false},
+        {"fichier illisible", [](const fs::path& f) { ecrire_octets(f, "ceci n'est pas une base\n"); }, "",
+         true},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        DossierTemporaire dossier;
+        const fs::path fichier = dossier.chemin() / RegistreSqlite::nom_fichier;
+        if (c.preparer) c.preparer(fichier);
+        const auto noms = [&] {
+            Noms n;
+            for (const auto& e : fs::directory_iterator(dossier.chemin())) {
+                const auto nom = e.path().filename().string();
+                if (!nom.ends_with("-wal") && !nom.ends_with("-shm")) n.push_back(nom);
+            }
+            std::sort(n.begin(), n.end());
+            return n;
+        };
+        const Noms noms_avant = noms();
+        const std::string avant = fs::exists(fichier) ? lire_octets(fichier) : "";
+        {
+            RegistreSqlite r(fichier, RegistreSqlite::Acces::lecture_seule);
+            EXPECT_EQ(r.avertissement().has_value(), c.illisible);
+            if (c.illisible) {
+                EXPECT_NE(r.avertissement()->find("illisible"), std::string::npos);
+            }
+            EXPECT_EQ(r.lire_valeur("k", "v"), c.lu);
+            std::vector<std::string> signales;
+            r.definir_signalement([&](const std::string& m) { signales.push_back(m); });
+            EXPECT_FALSE(r.ecrire_valeur("k", "v", "2"));
+            EXPECT_FALSE(r.appliquer_et_vider({{"k", "w", std::string("3")}}));
+            EXPECT_FALSE(r.creer_cle("autre"));
+            ASSERT_EQ(signales.size(), 3u);
+            EXPECT_NE(signales[0].find("lecture seule"), std::string::npos) << signales[0];
+            EXPECT_EQ(r.lire_valeur("k", "v"), c.lu);
+        }
+        // Le dossier est tel qu'il était : ni base créée, ni fichier mis de côté, ni réserve.
+        EXPECT_EQ(noms(), noms_avant);
+        if (c.preparer) {
+            EXPECT_EQ(lire_octets(fichier), avant);
+        }
+    }
 }
 
 TEST_F(RegistreSqliteTest, DeuxOuverturesSurLeMemeFichierEcriventToutes) {

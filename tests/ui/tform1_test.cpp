@@ -327,7 +327,7 @@ private slots:
             QVERIFY2(b->texte(f.zone_afficheur->Panel20).startsWith("00h00m00s - "),
                      qPrintable(b->texte(f.zone_afficheur->Panel20)));
             std::filesystem::remove(historique);
-            b->e.banc->avancer(16);
+            b->e.banc->avancer(31);  // un nouvel essai à la période des instantanés (30 s par défaut)
             f.rafraichir();
             QVERIFY(!c.historique().enregistrement_en_attente());
         }
