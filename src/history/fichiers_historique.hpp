@@ -106,6 +106,16 @@ private:
     std::vector<std::pair<std::size_t, std::size_t>> lignes_;  // début et longueur, sans CR LF
 };
 
+// Un fichier mensuel que le lecteur ne sait pas couper en lignes : codé en UTF-16, ou aux lignes
+// séparées par un retour chariot seul. Aucune de ses lignes n'est lue comme un enregistrement :
+// `lignes` compte celles d'après l'en-tête qui ne sont pas blanches, `raison` dit pourquoi.
+// Rien pour un fichier ordinaire (seuls ses premiers octets sont regardés).
+struct FichierHistoriqueIllisible {
+    std::string raison;
+    int lignes = 0;
+};
+std::optional<FichierHistoriqueIllisible> fichier_historique_illisible(std::string_view octets);
+
 // Lit un fichier mensuel ; rien s'il n'existe pas ou ne peut être lu.
 std::optional<FichierHistoriqueLu> lire_fichier_historique(const std::filesystem::path& chemin);
 

@@ -119,6 +119,36 @@ std::uint64_t octets_egaux(std::uint64_t mot, char octet) {
     return ~(((x & bas) + bas) | x | bas);
 }
 
+// Les octets de `mot` qui sont des caractères de contrôle (sous 0x20) autres que la tabulation,
+// marqués 0x80 à leur place. Exact octet par octet : (o & 0x7F) + 0x60 ne déborde jamais.
+std::uint64_t octets_de_controle(std::uint64_t mot) {
+    constexpr std::uint64_t haut = 0x8080808080808080ULL;
+    const std::uint64_t sous_0x20 = ~(((mot & 0x7F7F7F7F7F7F7F7FULL) + 0x6060606060606060ULL) | mot) & haut;
+    return sous_0x20 & ~octets_egaux(mot, '\t');
+}
+
+bool est_controle(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+}
+
+// Une ligne illisible : le message la cite, courte et sans ses octets de contrôle (une ligne de
+// dix mégaoctets ou un morceau de fichier binaire ne passent pas tels quels dans un message).
+[[noreturn]] void ligne_illisible(std::string_view ligne, const std::string& raison) {
+    constexpr std::size_t longueur_citee = 40;
+    std::string extrait;
+    for (std::size_t i = 0; i < ligne.size() && extrait.size() < longueur_citee; ++i) {
+        extrait += est_controle(ligne[i]) ? '?' : ligne[i];
+    }
+    // Pas de caractère UTF-8 coupé en deux à la fin de l'extrait.
+    while (!extrait.empty() && (static_cast<unsigned char>(extrait.back()) & 0xC0) == 0x80)
+        extrait.pop_back();
+    if (!extrait.empty() && static_cast<unsigned char>(extrait.back()) >= 0xC0) extrait.pop_back();
+    const bool coupe = extrait.size() < ligne.size();
+    if (!est_utf8_valide(extrait)) extrait = cp1252_vers_utf8(extrait);
+    if (coupe) extrait += "…";
+    throw ErreurConversion("La ligne d'historique « " + extrait + " » " + raison + ".");
+}
+
 // La date d'un enregistrement, "dd/mm/yyyy" lu sans détour (presque toutes les lignes), une année
 // sur deux chiffres prise dans les années 1900, tout autre texte comme lire_date le lit.
 std::optional<NumeroJour> jour_enregistrement(std::string_view d) {
@@ -262,15 +292,12 @@ std::string date_enregistrement(std::string_view date_ecrite) {
 
 bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHistorique& e) {
     if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
-    // Une ligne coupée (pas de ";" final, ou des octets nuls, cherchés avec les ";") est écartée.
+    // Une ligne blanche n'est rien : ni un enregistrement, ni une ligne perdue.
     if (rogner(ligne).empty()) return false;
-    if (ligne.back() != ';') {
-        // Un arrêt brutal coupe une ligne après quelques champs ou la laisse pleine d'octets nuls ;
-        // une ligne sans aucun ";" n'a jamais été un enregistrement : elle est illisible, et comptée.
-        if (ligne.find(';') == std::string_view::npos && ligne.find('\0') == std::string_view::npos)
-            throw ErreurConversion("La ligne d'historique « " + std::string(ligne) + " » n'a aucun champ.");
-        return false;
-    }
+    // Tout le reste est un enregistrement, ou une ligne illisible que le lecteur compte : une ligne
+    // coupée par un arrêt brutal, des octets nuls, un fichier binaire ne passent jamais pour une
+    // connexion. La fin d'abord : une ligne de plusieurs mégaoctets sans ";" s'arrête là.
+    if (ligne.back() != ';') ligne_illisible(ligne, "ne finit pas par « ; » (ligne coupée)");
     // Les champs vus en place, sans copie : le lecteur passe ici pour chaque enregistrement. Des
     // champs de quelques caractères : un simple parcours vaut mieux qu'un memchr par champ. Rien
     // n'est mis à zéro d'avance (un million de lignes, c'est le temps d'une lecture).
@@ -278,14 +305,14 @@ bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHisto
         std::size_t debut, longueur;
     };
     Borne b[nb_champs_ligne];
-    // Les ";" cherchés huit octets à la fois, puis un par un dans la fin de la ligne. La ligne finit
-    // par ";" : chaque champ est entre deux ";".
+    // Les ";" et les caractères de contrôle cherchés huit octets à la fois, puis un par un dans la
+    // fin de la ligne. La ligne finit par ";" : chaque champ est entre deux ";".
     std::size_t n = 0, debut = 0, i = 0;
-    std::uint64_t nuls = 0;
+    std::uint64_t controles = 0;
     for (; i + 8 <= ligne.size(); i += 8) {
         std::uint64_t mot;
         std::memcpy(&mot, ligne.data() + i, 8);
-        nuls |= octets_egaux(mot, '\0');
+        controles |= octets_de_controle(mot);
         for (std::uint64_t m = octets_egaux(mot, ';'); m != 0 && n < nb_champs_ligne; m &= m - 1) {
             const std::size_t fin = i + static_cast<std::size_t>(std::countr_zero(m) / 8);
             b[n++] = {debut, fin - debut};
@@ -293,12 +320,13 @@ bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHisto
         }
     }
     for (; i < ligne.size(); ++i) {
-        if (ligne[i] == '\0') nuls = 1;
+        if (est_controle(ligne[i])) controles = 1;
         if (ligne[i] != ';' || n == nb_champs_ligne) continue;
         b[n++] = {debut, i - debut};
         debut = i + 1;
     }
-    if (nuls != 0) return false;
+    if (controles != 0) ligne_illisible(ligne, "porte des caractères de contrôle");
+    if (n < nb_champs_minimum) ligne_illisible(ligne, "n'a que " + std::to_string(n) + " champs");
     for (; n < nb_champs_ligne; ++n) b[n] = {ligne.size(), 0};
     const auto c = [&](std::size_t i) { return ligne.substr(b[i].debut, b[i].longueur); };
 
@@ -306,6 +334,9 @@ bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHisto
     e.tarification = c(1);
     e.date = c(2);
     e.jour = jour_enregistrement(c(2));
+    // Sans date, rien ne dit à quel mois la connexion appartient : elle ne compterait que par le
+    // nom du fichier qui la porte.
+    if (!e.jour) ligne_illisible(ligne, "a une date illisible");
     e.heure = c(3);
     e.duree = c(4);
     e.secondes = lire_duree_champ(c(4));
