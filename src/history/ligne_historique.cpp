@@ -191,7 +191,9 @@ std::string champ_texte(std::string_view texte) {
         const char c = texte[i];
         if (c == ';') {
             champ += ',';
-        } else if (c == '\r' || c == '\n' || c == '\0') {
+        } else if (est_controle(c)) {
+            // Une fin de ligne, un octet nul ou tout autre caractère de contrôle : le lecteur
+            // prendrait la ligne pour coupée ou binaire.
             champ += ' ';
         } else if (c == '|') {
             champ += '/';

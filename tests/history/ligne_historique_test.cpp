@@ -45,17 +45,17 @@ TEST(LigneHistorique, ExempleDUneConnexionDetectee) {
 // relit reste le huitième champ et l'enregistrement se relit.
 TEST(LigneHistorique, NomsAvecSeparateursOuFinsDeLigne) {
     DonneesConnexion d = connexion_de_paul();
-    d.utilisateur = "Jean;Paul";
+    d.utilisateur = "Jean;\x1bPaul";  // un caractère de contrôle rendrait la ligne illisible
     d.tarif_en_cours = "Heures\r\npleines";
     d.forfait_en_cours = "R;50";
     d.nom_connexion = std::string("Mon;FAI\0", 8);
     const std::string ligne = get_donnees_a_enregistrer(d);
     EXPECT_EQ(ligne,
-              "Jean,Paul;Heures  pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;R,50;0,000;|;Mon,FAI ;");
+              "Jean, Paul;Heures  pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;R,50;0,000;|;Mon,FAI ;");
     EXPECT_EQ(champs_ligne(ligne)[7], "4,512");
     const auto e = decoder_ligne_historique(ligne);
     ASSERT_TRUE(e);
-    EXPECT_EQ(e->utilisateur, "Jean,Paul");
+    EXPECT_EQ(e->utilisateur, "Jean, Paul");
     EXPECT_EQ(e->code_option, "R,50");
     EXPECT_EQ(e->provider, "Mon,FAI ");
     EXPECT_DOUBLE_EQ(e->cout, 4.512);
