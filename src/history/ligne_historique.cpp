@@ -1,5 +1,6 @@
 #include "history/ligne_historique.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -119,12 +120,11 @@ std::uint64_t octets_egaux(std::uint64_t mot, char octet) {
     return ~(((x & bas) + bas) | x | bas);
 }
 
-// Les octets de `mot` qui sont des caractères de contrôle (sous 0x20) autres que la tabulation,
-// marqués 0x80 à leur place. Exact octet par octet : (o & 0x7F) + 0x60 ne déborde jamais.
-std::uint64_t octets_de_controle(std::uint64_t mot) {
+// Les octets de `mot` sous 0x20 (caractères de contrôle, tabulation comprise), marqués 0x80 à leur
+// place. Exact octet par octet : (o & 0x7F) + 0x60 ne déborde jamais.
+std::uint64_t octets_sous_0x20(std::uint64_t mot) {
     constexpr std::uint64_t haut = 0x8080808080808080ULL;
-    const std::uint64_t sous_0x20 = ~(((mot & 0x7F7F7F7F7F7F7F7FULL) + 0x6060606060606060ULL) | mot) & haut;
-    return sous_0x20 & ~octets_egaux(mot, '\t');
+    return ~(((mot & 0x7F7F7F7F7F7F7F7FULL) + 0x6060606060606060ULL) | mot) & haut;
 }
 
 bool est_controle(char c) {
@@ -314,7 +314,7 @@ bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHisto
     for (; i + 8 <= ligne.size(); i += 8) {
         std::uint64_t mot;
         std::memcpy(&mot, ligne.data() + i, 8);
-        controles |= octets_de_controle(mot);
+        controles |= octets_sous_0x20(mot);
         for (std::uint64_t m = octets_egaux(mot, ';'); m != 0 && n < nb_champs_ligne; m &= m - 1) {
             const std::size_t fin = i + static_cast<std::size_t>(std::countr_zero(m) / 8);
             b[n++] = {debut, fin - debut};
@@ -322,12 +322,15 @@ bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHisto
         }
     }
     for (; i < ligne.size(); ++i) {
-        if (est_controle(ligne[i])) controles = 1;
+        if (static_cast<unsigned char>(ligne[i]) < 0x20) controles = 1;
         if (ligne[i] != ';' || n == nb_champs_ligne) continue;
         b[n++] = {debut, i - debut};
         debut = i + 1;
     }
-    if (controles != 0) ligne_illisible(ligne, "porte des caractères de contrôle");
+    // Une tabulation (dans un nom) est permise : la ligne qui a un octet sous 0x20 est revue de près,
+    // ce qui n'arrive presque jamais.
+    if (controles != 0 && std::any_of(ligne.begin(), ligne.end(), est_controle))
+        ligne_illisible(ligne, "porte des caractères de contrôle");
     if (n < nb_champs_minimum) ligne_illisible(ligne, "n'a que " + std::to_string(n) + " champs");
     for (; n < nb_champs_ligne; ++n) b[n] = {ligne.size(), 0};
     const auto c = [&](std::size_t i) { return ligne.substr(b[i].debut, b[i].longueur); };
