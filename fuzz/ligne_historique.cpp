@@ -86,7 +86,12 @@ void comparer_passage(std::string_view octets) {
     for (std::size_t numero = 1; numero <= lu->nb_enregistrements(); ++numero) {
         try {
             const auto e = decoder_ligne_historique(lu->enregistrement(numero));
-            if (!e || e->efface) continue;
+            if (!e) continue;
+            // La date lue sans détour (et celle de la ligne d'avant, gardée) est celle de la lecture
+            // complète : une date fausse ne reçoit jamais le jour d'une autre.
+            if (!e->jour || e->jour != lire_date(e->date))
+                echec("la date d'un enregistrement se lit", e->date);
+            if (e->efface) continue;
             attendues.push_back(std::string(rogner(e->utilisateur)) + ";" + e->duree);
             total_ht += e->cout;
         } catch (const ErreurConversion&) {
