@@ -136,14 +136,16 @@ bool est_controle(char c) {
 [[noreturn]] void ligne_illisible(std::string_view ligne, const std::string& raison) {
     constexpr std::size_t longueur_citee = 40;
     std::string extrait;
-    for (std::size_t i = 0; i < ligne.size() && extrait.size() < longueur_citee; ++i) {
+    std::size_t i = 0;
+    for (; i < ligne.size() && extrait.size() < longueur_citee; ++i)
         extrait += est_controle(ligne[i]) ? '?' : ligne[i];
+    const bool coupe = i < ligne.size();
+    if (coupe) {
+        // Pas de caractère UTF-8 coupé en deux à la fin de l'extrait.
+        std::size_t k = extrait.size();
+        while (k > 0 && (static_cast<unsigned char>(extrait[k - 1]) & 0xC0) == 0x80) --k;
+        if (k > 0 && static_cast<unsigned char>(extrait[k - 1]) >= 0xC0) extrait.resize(k - 1);
     }
-    // Pas de caractère UTF-8 coupé en deux à la fin de l'extrait.
-    while (!extrait.empty() && (static_cast<unsigned char>(extrait.back()) & 0xC0) == 0x80)
-        extrait.pop_back();
-    if (!extrait.empty() && static_cast<unsigned char>(extrait.back()) >= 0xC0) extrait.pop_back();
-    const bool coupe = extrait.size() < ligne.size();
     if (!est_utf8_valide(extrait)) extrait = cp1252_vers_utf8(extrait);
     if (coupe) extrait += "…";
     throw ErreurConversion("La ligne d'historique « " + extrait + " » " + raison + ".");
@@ -331,7 +333,9 @@ bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHisto
     // ce qui n'arrive presque jamais.
     if (controles != 0 && std::any_of(ligne.begin(), ligne.end(), est_controle))
         ligne_illisible(ligne, "porte des caractères de contrôle");
-    if (n < nb_champs_minimum) ligne_illisible(ligne, "n'a que " + std::to_string(n) + " champs");
+    if (n < nb_champs_minimum)
+        ligne_illisible(
+            ligne, "n'a pas ses " + std::to_string(nb_champs_minimum) + " premiers champs (ligne coupée)");
     for (; n < nb_champs_ligne; ++n) b[n] = {ligne.size(), 0};
     const auto c = [&](std::size_t i) { return ligne.substr(b[i].debut, b[i].longueur); };
 

@@ -257,6 +257,18 @@ TEST(LectureHistorique, LignesBlanchesRienToutAutreDefautIllisible) {
             EXPECT_TRUE(est_utf8_valide(message)) << message;
         }
     }
+    // Une ligne courte est citée entière, accents compris.
+    EXPECT_THROW(
+        {
+            try {
+                decoder_ligne_historique("Zoé;");
+            } catch (const ErreurConversion& e) {
+                EXPECT_NE(std::string(e.what()).find("« Zoé; » n'a pas ses 8 premiers champs"), std::string::npos)
+                    << e.what();
+                throw;
+            }
+        },
+        ErreurConversion);
     // Une tabulation dans un nom n'est pas un octet de contrôle : l'écrivain la garde, le lecteur aussi.
     const auto tab =
         decoder_ligne_historique("Paul\tM;T;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;;");
