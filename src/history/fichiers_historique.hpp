@@ -86,7 +86,8 @@ bool ajouter_ligne_historique(const std::filesystem::path& chemin, std::string_v
 
 // Un fichier mensuel relu : la ligne 4 (le taux de TVA) et les enregistrements, numérotés dès 1
 // pour la ligne 6 comme le localisateur les compte. Le texte est en UTF-8 (un fichier en
-// Windows-1252 est converti) ; une ligne coupée reste à sa place, c'est au décodage de la sauter.
+// Windows-1252 est converti) ; une ligne coupée reste à sa place, c'est au décodage de la dire
+// illisible.
 class FichierHistoriqueLu {
 public:
     std::string_view ligne_tva() const { return ligne(lignes_entete_historique - 2); }
