@@ -45,16 +45,23 @@ def generer(dossier, total):
     return par_mois * 120
 
 
-def chronometrer(commande, dossier, lancements):
-    temps = []
-    sortie = ""
+def chronometrer(commandes, dossier, lancements):
+    """Médiane du temps de chaque commande et sa dernière sortie. Les commandes tournent à tour de
+    rôle : sur une machine partagée, une charge passagère pèse sur toutes à la fois."""
+    temps = [[] for _ in commandes]
+    sorties = [""] * len(commandes)
     for _ in range(lancements):
-        debut = time.perf_counter()
-        r = subprocess.run(commande, cwd=dossier, shell=isinstance(commande, str), capture_output=True,
-                           text=True, check=True)
-        temps.append(time.perf_counter() - debut)
-        sortie = r.stdout
-    return statistics.median(temps), sortie
+        for i, commande in enumerate(commandes):
+            debut = time.perf_counter()
+            r = subprocess.run(commande, cwd=dossier, shell=isinstance(commande, str), capture_output=True,
+                               text=True, check=True)
+            temps[i].append(time.perf_counter() - debut)
+            sorties[i] = r.stdout
+    # L'écart entre le plus court et le plus long dit le bruit.
+    for commande, t in zip(commandes, temps):
+        nom = "awk" if isinstance(commande, str) else os.path.basename(commande[0])
+        print(f"  {nom} : {min(t):.3f} .. {max(t):.3f} s sur {lancements} lancements")
+    return [(statistics.median(t), sortie) for t, sortie in zip(temps, sorties)]
 
 
 def mesurer(commande, dossier, lancements):
@@ -97,8 +104,7 @@ def main():
         outil = [a.outil, "historique", "--dossier", dossier, "--du", "01/01/1990", "--au", "31/12/2009",
                  "--utilisateur", "Paul"]
         awk = ("LC_ALL=C awk -F';' 'FNR>5 && $1==\"Paul\" {n++; s+=$8} END {print n, s}' Historique/*.fct")
-        t_outil, s_outil = chronometrer(outil, dossier, a.lancements)
-        t_awk, s_awk = chronometrer(awk, dossier, a.lancements)
+        (t_outil, s_outil), (t_awk, s_awk) = chronometrer([outil, awk], dossier, a.lancements)
         nb = [l for l in s_outil.splitlines() if l.startswith("nb=")][0]
         print(f"enregistrements={total} fichiers=120")
         print(f"outil_s={t_outil:.3f} ({nb})")
