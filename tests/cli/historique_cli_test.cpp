@@ -126,7 +126,9 @@ TEST(HistoriqueCli, MoisAbimeCompteJamaisPrisPourUneConnexion) {
         const auto mois = d.lancer("--mois 03/2000 --lignes");
         ASSERT_EQ(mois.statut, 0) << mois.texte;
         EXPECT_EQ(valeur(mois.texte, "nb"), c.nb);
-        if (c.illisibles) EXPECT_EQ(valeur(mois.texte, "lignes_illisibles"), c.illisibles);
+        if (c.illisibles) {
+            EXPECT_EQ(valeur(mois.texte, "lignes_illisibles"), c.illisibles);
+        }
         EXPECT_NE(valeur(mois.texte, "illisibles").find(c.avis), std::string::npos) << mois.texte;
         EXPECT_EQ(mois.texte.find("terminée,"), std::string::npos) << mois.texte;
         // Les trois bons mois n'y perdent rien.
