@@ -23,6 +23,13 @@ using namespace lumi;
 using namespace std::chrono;
 using fuzz::echec;
 
+// Un octet de contrôle (sous 0x20, hors tabulation et CR final) : la marque d'un contenu binaire.
+bool porte_un_controle(std::string_view ligne) {
+    if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
+    return std::any_of(ligne.begin(), ligne.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; });
+}
+
 void lire_fichier_mensuel(std::string_view octets) {
     const std::string texte = decoder_fichier_texte(octets);
     std::string_view reste = texte;
@@ -31,7 +38,8 @@ void lire_fichier_mensuel(std::string_view octets) {
         const std::string_view ligne = reste.substr(0, nl);
         reste.remove_prefix(nl == std::string_view::npos ? reste.size() : nl + 1);
         try {
-            decoder_ligne_historique(ligne);
+            if (decoder_ligne_historique(ligne) && porte_un_controle(ligne))
+                echec("une ligne binaire n'est jamais un enregistrement", ligne);
         } catch (const ErreurConversion&) {
         }
         resume_connexion(ligne, ReglagesMonnaie{});
@@ -54,15 +62,36 @@ void comparer_passage(std::string_view octets) {
         }))
         echec("un fichier écrit se lit");
 
+    // Binaire après l'en-tête (chaque ligne porte un octet de contrôle), ou fichier qu'on ne sait pas
+    // couper en lignes : aucune connexion n'en sort, ni dans la liste ni dans la facture.
     const auto lu = lire_fichier_historique(chemin);
     if (!lu) echec("un fichier écrit se lit");
+    const auto illisible = fichier_historique_illisible(octets);
+    bool binaire = true;
+    for (std::size_t numero = 1; numero <= lu->nb_enregistrements(); ++numero)
+        binaire = binaire && (rogner(lu->enregistrement(numero)).empty() ||
+                              porte_un_controle(lu->enregistrement(numero)));
+    if ((illisible || binaire) &&
+        (acc.nb != 0 || acc.cout_periode != 0 || acc.secondes_periode != 0 || !montrees.empty()))
+        echec("un contenu binaire ne donne aucune connexion");
+    if (illisible) {
+        if (acc.lignes_illisibles() != illisible->lignes || acc.illisibles.empty() ||
+            acc.illisibles.front().raison != illisible->raison)
+            echec("un fichier illisible en entier est compté et nommé avec sa raison");
+        return;
+    }
     std::vector<std::string> attendues;
     double total_ht = 0;
     int illisibles = 0;
     for (std::size_t numero = 1; numero <= lu->nb_enregistrements(); ++numero) {
         try {
             const auto e = decoder_ligne_historique(lu->enregistrement(numero));
-            if (!e || e->efface) continue;
+            if (!e) continue;
+            // La date lue sans détour (et celle de la ligne d'avant, gardée) est celle de la lecture
+            // complète : une date fausse ne reçoit jamais le jour d'une autre.
+            if (!e->jour || e->jour != lire_date(e->date))
+                echec("la date d'un enregistrement se lit", e->date);
+            if (e->efface) continue;
             attendues.push_back(std::string(rogner(e->utilisateur)) + ";" + e->duree);
             total_ht += e->cout;
         } catch (const ErreurConversion&) {
@@ -88,15 +117,16 @@ std::string nom(fuzz::LecteurOctets& lecteur) {
     return lecteur.texte(24);
 }
 
-// Ce que la ligne garde d'un nom : ni ";" ni fin de ligne ni octet nul, qui la décaleraient ou la
-// couperaient, ni marque d'état ("|", "¤"), que l'effacement prendrait pour la vraie.
+// Ce que la ligne garde d'un nom : ni ";" ni caractère de contrôle (fin de ligne, octet nul), qui la
+// décaleraient ou la rendraient illisible, ni marque d'état ("|", "¤"), que l'effacement prendrait
+// pour la vraie.
 std::string nom_ecrit(std::string t) {
     std::string ecrit;
     for (std::size_t i = 0; i < t.size(); ++i) {
         const char c = t[i];
         if (c == ';') {
             ecrit += ',';
-        } else if (c == '\r' || c == '\n' || c == '\0') {
+        } else if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {
             ecrit += ' ';
         } else if (c == '|') {
             ecrit += '/';

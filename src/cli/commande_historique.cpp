@@ -125,7 +125,9 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
             return sortie_erreur;
         }
         const auto retarifer = o.valeur("--retarifer");
-        vue.garder_lignes(o.drapeau("--lignes") || pdf || retarifer);
+        // La liste n'est gardée que pour le rapport et la comparaison ; --lignes seul l'écrit au fil
+        // de la lecture, en mémoire constante quelle que soit la longueur de l'historique.
+        vue.garder_lignes(pdf || retarifer);
         if (du) vue.definir_periode(*du, *au);
         vue.changer_date_facture(lire_date_facture(reglages, aujourdhui));
         if (mois) {
@@ -162,11 +164,22 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
             << "periode_cout=" << texte_simple_precision(a.cout_periode) << '\n'
             << "periode_secondes=" << a.secondes_periode << '\n'
             << "lignes_illisibles=" << a.lignes_illisibles() << '\n';
+        if (!a.illisibles.empty()) out << "illisibles=" << vue.texte_illisibles() << '\n';
         if (o.drapeau("--lignes")) {
-            for (const auto& l : vue.lignes()) {
-                out << "ligne=";
-                for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) out << (c ? ";" : "") << l.colonne(c);
-                out << '\n';
+            std::string texte;
+            const auto ecrire = [&](const LigneListeHistorique& l) {
+                texte = "ligne=";
+                for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) {
+                    if (c > 0) texte += ';';
+                    texte += l.colonne(c);
+                }
+                texte += '\n';
+                out << texte;
+            };
+            if (pdf || retarifer) {
+                for (const auto& l : vue.lignes()) ecrire(l);
+            } else {
+                vue.parcourir_lignes([&](LigneListeHistorique&& l) { ecrire(l); });
             }
         }
         if (*type == TypeHistorique::facture_en_cours) {

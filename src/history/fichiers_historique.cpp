@@ -408,6 +408,58 @@ std::vector<std::string> FichierHistoriqueLu::enregistrements() const {
     return lignes;
 }
 
+namespace {
+
+// Les lignes non blanches d'après l'en-tête, les unités du texte lues par `unite` : "\r\n", "\n" et
+// "\r" seul finissent chacun une ligne.
+template <typename Unite>
+int lignes_apres_entete(std::size_t nb_unites, Unite unite) {
+    int ligne = 1, comptees = 0;
+    bool garnie = false;
+    for (std::size_t i = 0; i < nb_unites; ++i) {
+        const char32_t c = unite(i);
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < nb_unites && unite(i + 1) == '\n') ++i;
+            if (ligne > lignes_entete_historique && garnie) ++comptees;
+            ++ligne;
+            garnie = false;
+        } else if (c != ' ' && c != '\t') {
+            garnie = true;
+        }
+    }
+    if (ligne > lignes_entete_historique && garnie) ++comptees;
+    return comptees;
+}
+
+}  // namespace
+
+std::optional<FichierHistoriqueIllisible> fichier_historique_illisible(std::string_view octets) {
+    const auto o = [&](std::size_t i) { return static_cast<unsigned char>(octets[i]); };
+    // UTF-16 : sa marque, ou du texte ASCII dont un octet sur deux est nul.
+    const bool marque_le = octets.size() >= 2 && o(0) == 0xFF && o(1) == 0xFE;
+    const bool marque_be = octets.size() >= 2 && o(0) == 0xFE && o(1) == 0xFF;
+    const bool sans_marque_le = octets.size() >= 4 && o(0) != 0 && o(1) == 0 && o(2) != 0 && o(3) == 0;
+    const bool sans_marque_be = octets.size() >= 4 && o(0) == 0 && o(1) != 0 && o(2) == 0 && o(3) != 0;
+    if (marque_le || marque_be || sans_marque_le || sans_marque_be) {
+        const bool gros_boutiste = marque_be || sans_marque_be;
+        const std::size_t debut = marque_le || marque_be ? 2 : 0;
+        const std::size_t nb = (octets.size() - debut) / 2;
+        const auto unite = [&](std::size_t i) {
+            const std::size_t k = debut + 2 * i;
+            return static_cast<char32_t>(gros_boutiste ? o(k) << 8 | o(k + 1) : o(k + 1) << 8 | o(k));
+        };
+        return FichierHistoriqueIllisible{"fichier codé en UTF-16", lignes_apres_entete(nb, unite)};
+    }
+    // Aucun "\n" mais des retours chariot entre les lignes. Seule la première ligne d'un fichier
+    // ordinaire est parcourue.
+    if (octets.find('\n') != std::string_view::npos) return std::nullopt;
+    const auto cr = octets.find('\r');
+    if (cr == std::string_view::npos || cr + 1 == octets.size()) return std::nullopt;
+    const auto unite = [&](std::size_t i) { return static_cast<char32_t>(o(i)); };
+    return FichierHistoriqueIllisible{"lignes séparées par des retours chariot seuls",
+                                      lignes_apres_entete(octets.size(), unite)};
+}
+
 std::optional<FichierHistoriqueLu> lire_fichier_historique(const fs::path& chemin) {
     auto octets = lire_fichier(chemin);
     if (!octets) return std::nullopt;

@@ -86,7 +86,8 @@ bool ajouter_ligne_historique(const std::filesystem::path& chemin, std::string_v
 
 // Un fichier mensuel relu : la ligne 4 (le taux de TVA) et les enregistrements, numérotés dès 1
 // pour la ligne 6 comme le localisateur les compte. Le texte est en UTF-8 (un fichier en
-// Windows-1252 est converti) ; une ligne coupée reste à sa place, c'est au décodage de la sauter.
+// Windows-1252 est converti) ; une ligne coupée reste à sa place, c'est au décodage de la dire
+// illisible.
 class FichierHistoriqueLu {
 public:
     std::string_view ligne_tva() const { return ligne(lignes_entete_historique - 2); }
@@ -105,6 +106,16 @@ private:
     std::string texte_;
     std::vector<std::pair<std::size_t, std::size_t>> lignes_;  // début et longueur, sans CR LF
 };
+
+// Un fichier mensuel que le lecteur ne sait pas couper en lignes : codé en UTF-16, ou aux lignes
+// séparées par un retour chariot seul. Aucune de ses lignes n'est lue comme un enregistrement :
+// `lignes` compte celles d'après l'en-tête qui ne sont pas blanches, `raison` dit pourquoi.
+// Rien pour un fichier ordinaire (seuls ses premiers octets sont regardés).
+struct FichierHistoriqueIllisible {
+    std::string raison;
+    int lignes = 0;
+};
+std::optional<FichierHistoriqueIllisible> fichier_historique_illisible(std::string_view octets);
 
 // Lit un fichier mensuel ; rien s'il n'existe pas ou ne peut être lu.
 std::optional<FichierHistoriqueLu> lire_fichier_historique(const std::filesystem::path& chemin);

@@ -1,5 +1,6 @@
 #include "history/ligne_historique.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -119,6 +120,37 @@ std::uint64_t octets_egaux(std::uint64_t mot, char octet) {
     return ~(((x & bas) + bas) | x | bas);
 }
 
+// Les octets de `mot` sous 0x20 (caractères de contrôle, tabulation comprise), marqués 0x80 à leur
+// place. Exact octet par octet : (o & 0x7F) + 0x60 ne déborde jamais.
+std::uint64_t octets_sous_0x20(std::uint64_t mot) {
+    constexpr std::uint64_t haut = 0x8080808080808080ULL;
+    return ~(((mot & 0x7F7F7F7F7F7F7F7FULL) + 0x6060606060606060ULL) | mot) & haut;
+}
+
+bool est_controle(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+}
+
+// Une ligne illisible : le message la cite, courte et sans ses octets de contrôle (une ligne de
+// dix mégaoctets ou un morceau de fichier binaire ne passent pas tels quels dans un message).
+[[noreturn]] void ligne_illisible(std::string_view ligne, const std::string& raison) {
+    constexpr std::size_t longueur_citee = 40;
+    std::string extrait;
+    std::size_t i = 0;
+    for (; i < ligne.size() && extrait.size() < longueur_citee; ++i)
+        extrait += est_controle(ligne[i]) ? '?' : ligne[i];
+    const bool coupe = i < ligne.size();
+    if (coupe) {
+        // Pas de caractère UTF-8 coupé en deux à la fin de l'extrait.
+        std::size_t k = extrait.size();
+        while (k > 0 && (static_cast<unsigned char>(extrait[k - 1]) & 0xC0) == 0x80) --k;
+        if (k > 0 && static_cast<unsigned char>(extrait[k - 1]) >= 0xC0) extrait.resize(k - 1);
+    }
+    if (!est_utf8_valide(extrait)) extrait = cp1252_vers_utf8(extrait);
+    if (coupe) extrait += "…";
+    throw ErreurConversion("La ligne d'historique « " + extrait + " » " + raison + ".");
+}
+
 // La date d'un enregistrement, "dd/mm/yyyy" lu sans détour (presque toutes les lignes), une année
 // sur deux chiffres prise dans les années 1900, tout autre texte comme lire_date le lit.
 std::optional<NumeroJour> jour_enregistrement(std::string_view d) {
@@ -161,7 +193,9 @@ std::string champ_texte(std::string_view texte) {
         const char c = texte[i];
         if (c == ';') {
             champ += ',';
-        } else if (c == '\r' || c == '\n' || c == '\0') {
+        } else if (est_controle(c)) {
+            // Une fin de ligne, un octet nul ou tout autre caractère de contrôle : le lecteur
+            // prendrait la ligne pour coupée ou binaire.
             champ += ' ';
         } else if (c == '|') {
             champ += '/';
@@ -248,11 +282,6 @@ std::vector<std::string> champs_ligne(std::string_view ligne, std::size_t nombre
     return champs;
 }
 
-bool est_ligne_coupee(std::string_view ligne) {
-    if (ligne.find('\0') != std::string_view::npos) return true;
-    return ligne.empty() || ligne.back() != ';';
-}
-
 std::string date_enregistrement(std::string_view date_ecrite) {
     std::string date(date_ecrite);
     // Les anciennes éditions écrivaient l'année sur deux chiffres : ce sont des années 1900.
@@ -262,15 +291,12 @@ std::string date_enregistrement(std::string_view date_ecrite) {
 
 bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHistorique& e) {
     if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
-    // Une ligne coupée (pas de ";" final, ou des octets nuls, cherchés avec les ";") est écartée.
+    // Une ligne blanche n'est rien : ni un enregistrement, ni une ligne perdue.
     if (rogner(ligne).empty()) return false;
-    if (ligne.back() != ';') {
-        // Un arrêt brutal coupe une ligne après quelques champs ou la laisse pleine d'octets nuls ;
-        // une ligne sans aucun ";" n'a jamais été un enregistrement : elle est illisible, et comptée.
-        if (ligne.find(';') == std::string_view::npos && ligne.find('\0') == std::string_view::npos)
-            throw ErreurConversion("La ligne d'historique « " + std::string(ligne) + " » n'a aucun champ.");
-        return false;
-    }
+    // Tout le reste est un enregistrement, ou une ligne illisible que le lecteur compte : une ligne
+    // coupée par un arrêt brutal, des octets nuls, un fichier binaire ne passent jamais pour une
+    // connexion. La fin d'abord : une ligne de plusieurs mégaoctets sans ";" s'arrête là.
+    if (ligne.back() != ';') ligne_illisible(ligne, "ne finit pas par « ; » (ligne coupée)");
     // Les champs vus en place, sans copie : le lecteur passe ici pour chaque enregistrement. Des
     // champs de quelques caractères : un simple parcours vaut mieux qu'un memchr par champ. Rien
     // n'est mis à zéro d'avance (un million de lignes, c'est le temps d'une lecture).
@@ -278,14 +304,14 @@ bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHisto
         std::size_t debut, longueur;
     };
     Borne b[nb_champs_ligne];
-    // Les ";" cherchés huit octets à la fois, puis un par un dans la fin de la ligne. La ligne finit
-    // par ";" : chaque champ est entre deux ";".
+    // Les ";" et les caractères de contrôle cherchés huit octets à la fois, puis un par un dans la
+    // fin de la ligne. La ligne finit par ";" : chaque champ est entre deux ";".
     std::size_t n = 0, debut = 0, i = 0;
-    std::uint64_t nuls = 0;
+    std::uint64_t controles = 0;
     for (; i + 8 <= ligne.size(); i += 8) {
         std::uint64_t mot;
         std::memcpy(&mot, ligne.data() + i, 8);
-        nuls |= octets_egaux(mot, '\0');
+        controles |= octets_sous_0x20(mot);
         for (std::uint64_t m = octets_egaux(mot, ';'); m != 0 && n < nb_champs_ligne; m &= m - 1) {
             const std::size_t fin = i + static_cast<std::size_t>(std::countr_zero(m) / 8);
             b[n++] = {debut, fin - debut};
@@ -293,12 +319,18 @@ bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHisto
         }
     }
     for (; i < ligne.size(); ++i) {
-        if (ligne[i] == '\0') nuls = 1;
+        if (static_cast<unsigned char>(ligne[i]) < 0x20) controles = 1;
         if (ligne[i] != ';' || n == nb_champs_ligne) continue;
         b[n++] = {debut, i - debut};
         debut = i + 1;
     }
-    if (nuls != 0) return false;
+    // Une tabulation (dans un nom) est permise : la ligne qui a un octet sous 0x20 est revue de près,
+    // ce qui n'arrive presque jamais.
+    if (controles != 0 && std::any_of(ligne.begin(), ligne.end(), est_controle))
+        ligne_illisible(ligne, "porte des caractères de contrôle");
+    if (n < nb_champs_minimum)
+        ligne_illisible(
+            ligne, "n'a pas ses " + std::to_string(nb_champs_minimum) + " premiers champs (ligne coupée)");
     for (; n < nb_champs_ligne; ++n) b[n] = {ligne.size(), 0};
     const auto c = [&](std::size_t i) { return ligne.substr(b[i].debut, b[i].longueur); };
 
@@ -306,6 +338,9 @@ bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHisto
     e.tarification = c(1);
     e.date = c(2);
     e.jour = jour_enregistrement(c(2));
+    // Sans date, rien ne dit à quel mois la connexion appartient : elle ne compterait que par le
+    // nom du fichier qui la porte.
+    if (!e.jour) ligne_illisible(ligne, "a une date illisible");
     e.heure = c(3);
     e.duree = c(4);
     e.secondes = lire_duree_champ(c(4));

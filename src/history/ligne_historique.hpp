@@ -19,6 +19,9 @@ inline constexpr std::string_view marque_vivant = "|";
 inline constexpr std::string_view marque_efface = "¤";
 inline constexpr std::string_view code_disposition_actuelle = "-4";
 inline constexpr int nb_champs_ligne = 13;
+// Les éditions précédentes omettaient des champs de fin, jamais le coût (champ 8) : en deçà, la
+// ligne a été coupée.
+inline constexpr int nb_champs_minimum = 8;
 
 // Ce que le compteur sait de la connexion qui s'achève, tel quel : la ligne s'en déduit seule.
 struct DonneesConnexion {
@@ -98,16 +101,14 @@ struct VueEnregistrementHistorique {
 // La date d'un enregistrement telle qu'on la montre : "19" ajouté devant une année sur deux chiffres.
 std::string date_enregistrement(std::string_view date_ecrite);
 
-// Une ligne coupée par un arrêt brutal pendant son écriture : elle ne finit pas par ";" ou porte
-// des octets nuls. Le lecteur la saute sans perdre les autres.
-bool est_ligne_coupee(std::string_view ligne);
-
-// Lit une ligne d'enregistrement (UTF-8). Rien pour une ligne coupée ou vide. Lève ErreurConversion
-// (message français citant le champ) quand un champ numérique (5, 8, 9, 10 ou 11) n'est pas un
-// nombre ou quand la ligne n'a aucun ";" ; un champ numérique vide vaut 0.
+// Lit une ligne d'enregistrement (UTF-8). Rien pour une ligne blanche. Lève ErreurConversion
+// (message français qui cite le début de la ligne et dit ce qui ne va pas) pour toute autre ligne
+// qui n'est pas un enregistrement : coupée (pas de ";" final, moins de nb_champs_minimum champs),
+// porteuse de caractères de contrôle (octets nuls, binaire), datée d'une date qui ne se lit pas, ou
+// dont un champ numérique (5, 8, 9, 10 ou 11) n'est pas un nombre ; un champ numérique vide vaut 0.
 std::optional<EnregistrementHistorique> decoder_ligne_historique(std::string_view ligne);
 // La même lecture, sans copier les textes, dans `e` que le lecteur garde d'une ligne à l'autre
-// (chaque champ y est récrit) ; faux pour une ligne coupée ou vide.
+// (chaque champ y est récrit) ; faux pour une ligne blanche, ErreurConversion de même.
 bool decoder_vue_ligne_historique(std::string_view ligne, VueEnregistrementHistorique& e);
 
 // Nom du mois et nom du fichier : (3, 2000) -> "mars", "mars00.fct". Mois hors 1..12 : noms vides.

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "history/fichiers_historique.hpp"
-#include "settings/registre_sqlite.hpp"
-#include "settings/cles.hpp"
 #include "lancer_outil.hpp"
+#include "settings/cles.hpp"
+#include "settings/registre_sqlite.hpp"
 #include "soutien_cli.hpp"
 
 namespace lumi::cli {
@@ -71,6 +73,68 @@ TEST(HistoriqueCli, LignesDansLOrdreDeLaListe) {
                            "ligne=Paul;MonFAI;05/01/2000;21H14;00:12:31;Rouge;Heures pleines; 0.00 F;5.40\n"),
               std::string::npos)
         << r.texte;
+}
+
+// La liste écrite au fil de la lecture garde l'ordre de la fenêtre d'un mois à l'autre : la plus
+// récente en tête.
+TEST(HistoriqueCli, LignesDeTroisMoisLaPlusRecenteEnTete) {
+    DossierTroisMois d;
+    const auto r = d.lancer("--du 01/12/1999 --au 29/02/2000 --lignes");
+    ASSERT_EQ(r.statut, 0) << r.texte;
+    std::vector<std::string> dates;
+    for (auto p = r.texte.find("\nligne="); p != std::string::npos; p = r.texte.find("\nligne=", p + 1)) {
+        const auto debut = r.texte.find(';', r.texte.find(';', p) + 1) + 1;
+        dates.push_back(r.texte.substr(debut, 10));
+    }
+    EXPECT_EQ(dates, (std::vector<std::string>{"29/02/2000", "07/01/2000", "05/01/2000", "20/12/1999",
+                                               "14/12/1999"}));
+}
+
+// Un mois abîmé à côté des trois bons : ses lignes illisibles comptées et nommées, aucune connexion de
+// plus ; ses enregistrements lisibles gardés.
+TEST(HistoriqueCli, MoisAbimeCompteJamaisPrisPourUneConnexion) {
+    const std::string entete = entete_historique("mars", 2000, "19,6");
+    const std::string bonne =
+        "Paul;Heures pleines;05/03/2000;21H14;00:10:00;Rouge;A;1,000;-4;0;0,000;|;MonFAI;\r\n";
+    std::string binaire(64 * 1024, '\0');
+    std::mt19937 alea(4);
+    for (auto& o : binaire) o = static_cast<char>(alea());
+    std::string cr = entete + bonne + bonne;
+    for (auto p = cr.find("\r\n"); p != std::string::npos; p = cr.find("\r\n", p)) cr.erase(p + 1, 1);
+    struct Cas {
+        const char* nom;
+        std::string octets;
+        const char* nb;
+        const char* illisibles;
+        const char* avis;
+    };
+    const Cas cas[] = {
+        {"daté 99/99/9999",
+         entete + bonne + "Paul;Heures pleines;99/99/9999;21H14;00:10:00;Rouge;A;1,000;-4;0;0,000;|;;\r\n",
+         "1", "1", "1 ligne illisible dans mars00.fct"},
+        {"ligne coupée et octets nuls",
+         entete + "Paul;Heures pleines;05/03/20\r\n" + std::string("Paul;\0\0;", 8) + "\r\n" + bonne, "1",
+         "2", "2 lignes illisibles dans mars00.fct"},
+        {"retours chariot seuls", cr, "0", "2",
+         "2 lignes illisibles dans mars00.fct (lignes séparées par des retours chariot seuls)"},
+        {"64 Kio de binaire", binaire, "0", nullptr, "lignes illisibles dans mars00.fct"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        DossierTroisMois d;
+        essai::ecrire_octets(fs::path(d.chemin()) / "Historique" / "mars00.fct", c.octets);
+        const auto mois = d.lancer("--mois 03/2000 --lignes");
+        ASSERT_EQ(mois.statut, 0) << mois.texte;
+        EXPECT_EQ(valeur(mois.texte, "nb"), c.nb);
+        if (c.illisibles) {
+            EXPECT_EQ(valeur(mois.texte, "lignes_illisibles"), c.illisibles);
+        }
+        EXPECT_NE(valeur(mois.texte, "illisibles").find(c.avis), std::string::npos) << mois.texte;
+        EXPECT_EQ(mois.texte.find("terminée,"), std::string::npos) << mois.texte;
+        // Les trois bons mois n'y perdent rien.
+        const auto tout = d.lancer("--du 01/12/1999 --au 31/03/2000");
+        EXPECT_EQ(valeur(tout.texte, "nb"), std::to_string(5 + std::stoi(c.nb))) << tout.texte;
+    }
 }
 
 TEST(HistoriqueCli, LaFactureNestRecompteeQueSurDemande) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <string>
@@ -44,17 +45,17 @@ TEST(LigneHistorique, ExempleDUneConnexionDetectee) {
 // relit reste le huitième champ et l'enregistrement se relit.
 TEST(LigneHistorique, NomsAvecSeparateursOuFinsDeLigne) {
     DonneesConnexion d = connexion_de_paul();
-    d.utilisateur = "Jean;Paul";
+    d.utilisateur = "Jean;\x1bPaul";  // un caractère de contrôle rendrait la ligne illisible
     d.tarif_en_cours = "Heures\r\npleines";
     d.forfait_en_cours = "R;50";
     d.nom_connexion = std::string("Mon;FAI\0", 8);
     const std::string ligne = get_donnees_a_enregistrer(d);
     EXPECT_EQ(ligne,
-              "Jean,Paul;Heures  pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;R,50;0,000;|;Mon,FAI ;");
+              "Jean, Paul;Heures  pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;R,50;0,000;|;Mon,FAI ;");
     EXPECT_EQ(champs_ligne(ligne)[7], "4,512");
     const auto e = decoder_ligne_historique(ligne);
     ASSERT_TRUE(e);
-    EXPECT_EQ(e->utilisateur, "Jean,Paul");
+    EXPECT_EQ(e->utilisateur, "Jean, Paul");
     EXPECT_EQ(e->code_option, "R,50");
     EXPECT_EQ(e->provider, "Mon,FAI ");
     EXPECT_DOUBLE_EQ(e->cout, 4.512);
@@ -206,23 +207,73 @@ TEST(LectureHistorique, ChampsDeLEnregistrement) {
     EXPECT_FALSE(ancien->efface);
 }
 
-TEST(LectureHistorique, LignesCoupeesSauteesEtNombresIllisibles) {
-    for (const std::string& ligne :
-         {std::string("Paul;Heures pl"), std::string("Paul;Heures pleines;05/01/2000"), std::string(""),
-          std::string("\r"), std::string("u;t;\0\0\0;", 8)}) {
+// Une ligne blanche n'est rien ; toute autre ligne qui n'est pas un enregistrement est illisible
+// (et le lecteur la compte), jamais une connexion : coupée, binaire, mal datée, nombre illisible.
+TEST(LectureHistorique, LignesBlanchesRienToutAutreDefautIllisible) {
+    for (const std::string& ligne : {std::string(""), std::string("\r"), std::string("   ")}) {
         SCOPED_TRACE(ligne);
         EXPECT_FALSE(decoder_ligne_historique(ligne));
     }
-    for (const char* ligne : {"u;t;05/01/2000;10H00;00:01:00;Rouge;A;abc;-4;0;0;|;;",
-                              "u;t;05/01/2000;10H00;1 minute;Rouge;A;1;-4;0;0;|;;",
-                              "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;x;0;0;|;;",
-                              "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;-4;0;douze;|;;",
-                              "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;0;P;0;|;;",
-                              // Aucun ";" : jamais un enregistrement, compté illisible et non sauté.
-                              "Paul Heures pleines 05/01/2000 21H14 00:12:31"}) {
-        SCOPED_TRACE(ligne);
-        EXPECT_THROW(decoder_ligne_historique(ligne), ErreurConversion);
+    const std::string bonne =
+        "Paul;Heures pleines;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;MonFAI;";
+    struct Cas {
+        const char* nom;
+        std::string ligne;
+        const char* raison;  // dans le message
+    };
+    const Cas cas[] = {
+        {"coupée dans un champ", "Paul;Heures pl", "ne finit pas par"},
+        {"coupée juste après un « ; », avant le coût", "Paul;Heures pleines;06/01/2000;21H14;", "champs"},
+        {"aucun « ; »", "Paul Heures pleines 05/01/2000 21H14 00:12:31", "ne finit pas par"},
+        {"dix mégaoctets sans « ; »", std::string(10'000'000, 'x'), "ne finit pas par"},
+        {"octets nuls", std::string("u;t;\0\0\0;", 8), "contrôle"},
+        {"octets nuls dans une ligne entière", std::string("Paul;Heu\0\0res", 13) + bonne.substr(8),
+         "contrôle"},
+        {"binaire qui finit par « ; »", "\x01\x9c\xff;\x7f\x02;05/01/2000;;;;;1;", "contrôle"},
+        {"retour chariot au milieu", bonne + "\r" + bonne, "contrôle"},
+        {"date 99/99/9999", "Paul;T;99/99/9999;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;;", "date"},
+        {"date 31/02/2000", "Paul;T;31/02/2000;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;;", "date"},
+        {"date 00/01/2000", "Paul;T;00/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;;", "date"},
+        {"sans date", "Paul;T;;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;;", "date"},
+        {"coût", "u;t;05/01/2000;10H00;00:01:00;Rouge;A;abc;-4;0;0;|;;", "champ 8"},
+        {"durée", "u;t;05/01/2000;10H00;1 minute;Rouge;A;1;-4;0;0;|;;", "champ 5"},
+        {"disposition", "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;x;0;0;|;;", "champ 9"},
+        {"réduction", "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;-4;0;douze;|;;", "champ 11"},
+        {"ancienne disposition, champ 10", "u;t;05/01/2000;10H00;00:01:00;Rouge;A;1;0;P;0;|;;", "champ 10"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        try {
+            decoder_ligne_historique(c.ligne);
+            ADD_FAILURE() << "lue comme un enregistrement";
+        } catch (const ErreurConversion& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(c.raison), std::string::npos) << message;
+            // Le message cite le début de la ligne, jamais dix mégaoctets ni des octets de contrôle.
+            EXPECT_LT(message.size(), 200u) << message;
+            EXPECT_TRUE(std::none_of(message.begin(), message.end(), [](char o) {
+                return static_cast<unsigned char>(o) < 0x20;
+            })) << message;
+            EXPECT_TRUE(est_utf8_valide(message)) << message;
+        }
     }
+    // Une ligne courte est citée entière, accents compris.
+    EXPECT_THROW(
+        {
+            try {
+                decoder_ligne_historique("Zoé;");
+            } catch (const ErreurConversion& e) {
+                EXPECT_NE(std::string(e.what()).find("« Zoé; » n'a pas ses 8 premiers champs"), std::string::npos)
+                    << e.what();
+                throw;
+            }
+        },
+        ErreurConversion);
+    // Une tabulation dans un nom n'est pas un octet de contrôle : l'écrivain la garde, le lecteur aussi.
+    const auto tab =
+        decoder_ligne_historique("Paul\tM;T;05/01/2000;21H14;00:12:31;Rouge;A;4,512;-4;0;0,000;|;;");
+    ASSERT_TRUE(tab);
+    EXPECT_EQ(tab->utilisateur, "Paul\tM");
 }
 
 // La lecture rapide (champs cherchés huit octets à la fois, nombres et dates courants lus sans
@@ -276,10 +327,10 @@ TEST(LectureHistorique, LectureRapideCommeLaLectureComplete) {
         EXPECT_EQ(e->cout, *cout);  // au bit près
         EXPECT_EQ(e->reduction, *reduction);
 
-        // Un octet nul n'importe où, et la ligne est coupée.
+        // Un octet nul n'importe où, et la ligne est illisible.
         std::string abimee = ligne;
         abimee[static_cast<std::size_t>(tirer(static_cast<int>(ligne.size()) - 1))] = '\0';
-        EXPECT_FALSE(decoder_ligne_historique(abimee));
+        EXPECT_THROW(decoder_ligne_historique(abimee), ErreurConversion);
     }
 }
 
@@ -316,6 +367,11 @@ TEST(LectureHistorique, DureesEtDatesCourantesOuNon) {
                           Date{"01/01/2000 ", jour(2000, 1, 1)}, Date{"lundi", std::nullopt},
                           Date{"29/02/2000", jour(2000, 2, 29)}}) {
         SCOPED_TRACE(d.texte);
+        // Une date qui ne se lit pas rend la ligne illisible : rien ne dit à quel mois elle compte.
+        if (!d.jour) {
+            EXPECT_THROW(decoder_ligne_historique(ligne(d.texte, "00:01:00")), ErreurConversion);
+            continue;
+        }
         EXPECT_EQ(decoder_ligne_historique(ligne(d.texte, "00:01:00"))->jour, d.jour);
     }
 }

@@ -166,19 +166,89 @@ TEST(VueHistorique, ModesProvidersEtTotalTtcArrondiParLigne) {
 
 TEST(VueHistorique, LigneIllisibleSauteeEtCompteeLesSuivantesGardees) {
     DossierHistorique h;
+    std::string inconnu = ligne("Paul", "07/01/2000");
+    inconnu.replace(inconnu.find("Heures pleines"), 14, ".........");
     h.mois(1, 2000,
            {ligne("Paul", "03/01/2000"), ligne("Paul", "04/01/2000", "00:10:00", "A", "deux"),
             ligne("Paul", "05/01/2000", "dix"), ligne("Paul", "06/01/2000"), ligne("Paul", "pas une date"),
-            "une ligne sans aucun champ"});
+            "une ligne sans aucun champ", inconnu});
     VueHistorique v(h.dossier(), reglages(), jour(2000, 1, 20));
     v.choisir_type(TypeHistorique::mensuel);
-    EXPECT_EQ(v.accumulateurs().lignes_illisibles(), 3);
-    EXPECT_EQ(v.texte_illisibles(), "3 lignes illisibles dans janvier00.fct");
-    // La date illisible reste montrée, sans compter dans la facture.
+    EXPECT_EQ(v.accumulateurs().lignes_illisibles(), 4);
+    EXPECT_EQ(v.texte_illisibles(), "4 lignes illisibles dans janvier00.fct");
+    // Une tarification "........." se montre comme une connexion inachevée, et compte.
     ASSERT_EQ(v.lignes().size(), 3u);
     EXPECT_EQ(v.lignes()[0].tarification, ".........");
+    EXPECT_EQ(v.lignes()[0].periode, ".........");
     EXPECT_EQ(v.lignes()[0].provider, "terminée,");
-    EXPECT_EQ(v.accumulateurs().secondes_periode, 2 * 600);
+    EXPECT_EQ(v.accumulateurs().secondes_periode, 3 * 600);
+}
+
+// Les contenus abîmés d'un fichier mensuel : chacun compté illisible et nommé sous la liste, aucun pris
+// pour une connexion, et les enregistrements lisibles du même fichier gardés.
+TEST(VueHistorique, ContenusAbimesComptesJamaisPrisPourUneConnexion) {
+    const std::string entete = entete_historique("janvier", 2000, "19,6");
+    const std::string bonne = ligne("Paul", "05/01/2000") + "\r\n";
+    const std::string autre = ligne("Anne", "06/01/2000") + "\r\n";
+    const auto remplacer = [](std::string t, std::string_view de, std::string_view par) {
+        for (auto p = t.find(de); p != std::string::npos; p = t.find(de, p + par.size()))
+            t.replace(p, de.size(), par);
+        return t;
+    };
+    const auto utf16 = [](std::string_view t, bool marque, bool gros_boutiste) {
+        std::string o = marque ? (gros_boutiste ? "\xFE\xFF" : "\xFF\xFE") : "";
+        for (const char c : t) o += gros_boutiste ? std::string{'\0', c} : std::string{c, '\0'};
+        return o;
+    };
+    std::mt19937 alea(64);
+    std::string binaire(64 * 1024, '\0');
+    for (auto& o : binaire) o = static_cast<char>(alea());
+    struct Cas {
+        const char* nom;
+        std::string octets;
+        int lisibles;
+        int illisibles;
+        const char* avis;
+    };
+    const Cas cas[] = {
+        {"ligne coupée entre deux bonnes", entete + bonne + "Paul;Heures pleines;06/01/20\r\n" + autre, 2, 1,
+         "1 ligne illisible dans janvier00.fct"},
+        {"ligne coupée juste après un « ; »", entete + bonne + "Paul;Heures pleines;06/01/2000;21H14;\r\n", 1,
+         1, "1 ligne illisible dans janvier00.fct"},
+        {"octets nuls", entete + bonne + remplacer(autre, "Anne", std::string("An\0\0", 4)), 1, 1,
+         "1 ligne illisible dans janvier00.fct"},
+        {"dix mégaoctets sans « ; »", entete + bonne + std::string(10'000'000, 'x') + "\r\n" + autre, 2, 1,
+         "1 ligne illisible dans janvier00.fct"},
+        {"date 99/99/9999", entete + remplacer(bonne, "05/01/2000", "99/99/9999") + autre, 1, 1,
+         "1 ligne illisible dans janvier00.fct"},
+        {"fins de ligne CR seules", remplacer(entete + bonne + autre, "\r\n", "\r"), 0, 2,
+         "2 lignes illisibles dans janvier00.fct (lignes séparées par des retours chariot seuls)"},
+        {"UTF-16 avec sa marque", utf16(entete + bonne + autre, true, false), 0, 2,
+         "2 lignes illisibles dans janvier00.fct (fichier codé en UTF-16)"},
+        {"UTF-16 gros-boutiste sans marque", utf16(entete + bonne, false, true), 0, 1,
+         "1 ligne illisible dans janvier00.fct (fichier codé en UTF-16)"},
+        {"UTF-16 sans enregistrement", utf16(entete, true, false), 0, 0,
+         "janvier00.fct illisible (fichier codé en UTF-16)"},
+        {"64 Kio de binaire", binaire, 0, -1, "lignes illisibles dans janvier00.fct"},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        DossierHistorique h;
+        essai::ecrire_octets(h.dossier() / "janvier00.fct", c.octets);
+        VueHistorique v(h.dossier(), reglages(), jour(2000, 1, 20));
+        v.choisir_type(TypeHistorique::mensuel);
+        const auto& a = v.accumulateurs();
+        EXPECT_EQ(a.nb, c.lisibles);
+        EXPECT_EQ(static_cast<int>(a.secondes_periode), 600 * c.lisibles);
+        if (c.illisibles >= 0) {
+            EXPECT_EQ(a.lignes_illisibles(), c.illisibles);
+        } else {
+            EXPECT_GT(a.lignes_illisibles(), 100);
+        }
+        EXPECT_NE(v.texte_illisibles().find(c.avis), std::string::npos) << v.texte_illisibles();
+        for (const auto& l : v.lignes())
+            EXPECT_TRUE(l.date == "05/01/2000" || l.date == "06/01/2000") << l.date;
+    }
 }
 
 TEST(VueHistorique, FinsDeFevrierEtListeDesMois) {
@@ -385,6 +455,40 @@ TEST(PassageHistorique, LectureAPlusieursFilsCommeMoisParMois) {
     EXPECT_EQ(texte_lignes_illisibles(ensemble.illisibles), texte_lignes_illisibles(un_a_un.illisibles));
     EXPECT_GT(ensemble.lignes_illisibles(), 0);
     EXPECT_EQ(lignes_ensemble, lignes_un_a_un);
+}
+
+// La liste rendue au fil de la lecture (l'outil sur un historique d'un million de connexions) est
+// celle que la fenêtre garde : mêmes lignes, même ordre, mêmes localisateurs, d'un mois de plusieurs
+// fichiers aux autres, lignes effacées, illisibles et filtrées comprises.
+TEST(VueHistorique, LignesRenduesAuFilCommeLaListeGardee) {
+    DossierHistorique h;
+    std::string ancien = entete_historique("février", 2000, "19,6");
+    for (const auto& l : {ligne("Paul", "01/02/2000"), ligne("Anne", "02/02/2000"), std::string("coupée;")})
+        ancien += l + "\r\n";
+    essai::ecrire_octets(h.dossier() / "f\xe9vrier00.fct", utf8_vers_cp1252(ancien));
+    h.mois(2, 2000, {ligne("Paul", "03/02/2000", "00:01:00"), ligne("Paul", "04/02/2000", "00:02:00", "M")});
+    h.mois(1, 2000,
+           {ligne("Zoé", "30/01/2000"),
+            ligne("Paul", "31/01/2000", "00:10:00", "A", "1,000", "0", "0,000", "¤")});
+    h.mois(12, 1999, {ligne("Paul", "01/12/1999"), ligne("Paul", "31/12/1999", "00:03:00")});
+    h.mois(11, 1999, {ligne("Paul", "30/11/1999")});  // hors de la plage
+    const auto colonnes = [](const LigneListeHistorique& l) {
+        std::string t;
+        for (int c = 0; c < LigneListeHistorique::nb_colonnes; ++c) t += l.colonne(c) + ";";
+        return t + std::to_string(l.localisateur);
+    };
+    for (const bool filtre : {false, true}) {
+        SCOPED_TRACE(filtre ? "filtre Paul" : "sans filtre");
+        VueHistorique v(h.dossier(), reglages(), jour(2000, 2, 20));
+        v.filtrer_utilisateur(filtre ? "paul" : "");
+        v.definir_periode(jour(1999, 12, 1), jour(2000, 2, 29));
+        v.choisir_type(TypeHistorique::periode_definie);
+        std::vector<std::string> gardees, rendues;
+        for (const auto& l : v.lignes()) gardees.push_back(colonnes(l));
+        v.parcourir_lignes([&](LigneListeHistorique&& l) { rendues.push_back(colonnes(l)); });
+        EXPECT_EQ(rendues, gardees);
+        EXPECT_EQ(gardees.size(), filtre ? 5u : 7u);
+    }
 }
 
 // L'arrondi des montants TTC, calculé pour les montants courants, vaut la lecture du texte affiché,

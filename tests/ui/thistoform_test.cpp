@@ -100,6 +100,19 @@ class EssaiThistoForm : public QObject {
     Q_OBJECT
 
 private slots:
+    // Un fichier du mois en UTF-16, sans enregistrement : rien de perdu à compter, mais l'avis sous la
+    // liste le nomme avec sa raison.
+    void fichierIllisibleNommeSousLaListe() {
+        Banc b;
+        std::string utf16 = "\xFF\xFE";
+        for (const char c : entete_historique("janvier", 2000, "19,6")) utf16 += std::string{c, '\0'};
+        essai::ecrire_octets(b.dossier.chemin() / "Historique" / "janvier00.fct", utf16);
+        b.fenetre->preparer();
+        auto& f = *b.fenetre;
+        QCOMPARE(f.Label8->text(), QStringLiteral("janvier00.fct illisible (fichier codé en UTF-16)"));
+        QVERIFY(f.Label8->isVisibleTo(&f));
+    }
+
     void controlesEtFactureEnCours() {
         Banc b;
         auto& f = *b.fenetre;

@@ -127,6 +127,7 @@ struct PassageFichier {
     std::string fichier;
     std::int32_t nb_enregistrements = 0;  // lignes après l'en-tête, comme le localisateur les numérote
     int nb = 0, nb_auto = 0, nb_manuelles = 0, illisibles = 0;
+    std::string raison;  // le fichier entier est illisible
     std::int64_t secondes = 0, secondes_periode = 0;
     std::vector<double> ht, ttc;
     std::vector<float> periode;
@@ -145,6 +146,17 @@ PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee,
     if (!octets) return p;
     p.lu = true;
     p.fichier = chemin.filename().string();
+    if (auto illisible = fichier_historique_illisible(*octets)) {
+        // Rien n'y est pris pour une connexion ; les localisateurs des fichiers suivants du même mois
+        // comptent ses lignes comme le lecteur des fichiers les coupe.
+        p.illisibles = illisible->lignes;
+        p.raison = std::move(illisible->raison);
+        const auto fins = std::count(octets->begin(), octets->end(), '\n');
+        const auto lignes = fins + (!octets->empty() && octets->back() != '\n' ? 1 : 0);
+        p.nb_enregistrements =
+            static_cast<std::int32_t>(std::max<std::ptrdiff_t>(0, lignes - lignes_entete_historique));
+        return p;
+    }
     LignesFichier lignes(*octets);
     double taux = reglages.taux_tva;
 
@@ -159,19 +171,20 @@ PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee,
     for (std::size_t numero = 1; lignes.suivante(ligne); ++numero) {
         p.nb_enregistrements = static_cast<std::int32_t>(numero);
         try {
-            if (!decoder_vue_ligne_historique(ligne, e))
-                continue;  // ligne vide ou coupée par un arrêt brutal
+            if (!decoder_vue_ligne_historique(ligne, e)) continue;  // ligne blanche
         } catch (const ErreurConversion&) {
-            // Un enregistrement abîmé ne cache pas ceux qui le suivent : sauté, compté, signalé.
+            // Une ligne abîmée (coupée, binaire, mal datée, nombre illisible) ne cache pas celles qui
+            // la suivent et n'est jamais une connexion : sautée, comptée, signalée.
             ++p.illisibles;
             continue;
         }
 
-        const bool dans_plage = e.jour && *e.jour >= criteres.debut && *e.jour <= criteres.fin;
+        // Un enregistrement décodé a toujours sa date.
+        const bool dans_plage = *e.jour >= criteres.debut && *e.jour <= criteres.fin;
         bool montre = !criteres.utilisateur.actif || egal_sans_casse(e.utilisateur, criteres.utilisateur.valeur);
         if (montre && criteres.tarification.actif && !egal_sans_casse(e.tarification, criteres.tarification.valeur))
             montre = false;
-        if (montre && e.jour && !dans_plage) montre = false;
+        if (montre && !dans_plage) montre = false;
         if (montre && criteres.option.actif && !egal_sans_casse(e.code_option, criteres.option.valeur))
             montre = false;
         if (montre && e.efface != criteres.effacees) montre = false;
@@ -212,7 +225,7 @@ PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee,
         l.duree = e.duree;
         l.periode = e.periode;
         l.tarification = e.tarification;
-        if (!e.jour || e.tarification == texte_inconnu) {
+        if (e.tarification == texte_inconnu) {
             l.tarification = texte_inconnu;
             l.periode = texte_inconnu;
             l.provider = "terminée,";
@@ -225,11 +238,18 @@ PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee,
             l.reduction += " (" + std::string(e.code_option) + ")";
         l.total = formater_decimal(l.montant_total, reglages.nb_decimales, '.');
         l.localisateur = localisateur(static_cast<std::int32_t>(numero), mois, annee).value_or(0);
-        l.jour = e.jour.value_or(0);
+        l.jour = *e.jour;
         l.secondes = e.secondes;
         p.lignes.push_back(std::move(l));
     }
     return p;
+}
+
+// Le numéro d'une ligne compte après les `decalage` enregistrements des fichiers du même mois lus
+// avant le sien.
+void decaler_localisateur(LigneListeHistorique& l, std::int32_t decalage, unsigned mois, int annee) {
+    if (decalage > 0 && l.localisateur > 0)
+        l.localisateur = localisateur(l.localisateur / 10000 + decalage, mois, annee).value_or(0);
 }
 
 // Ajoute aux accumulateurs ce qu'un fichier a donné, les montants dans l'ordre de ses lignes.
@@ -247,11 +267,11 @@ void ajouter_passage(AccumulateursHistorique& acc, PassageFichier&& p, const Lig
     for (const float v : p.periode) acc.cout_periode += v;
     for (const auto& nom : p.utilisateurs) ajouter_sans_doublon(acc.utilisateurs, nom);
     for (const auto& nom : p.providers) ajouter_sans_doublon(acc.providers, nom);
-    if (p.illisibles > 0) acc.illisibles.push_back({std::move(p.fichier), p.illisibles});
+    if (p.illisibles > 0 || !p.raison.empty())
+        acc.illisibles.push_back({std::move(p.fichier), p.illisibles, std::move(p.raison)});
     if (rappel) {
         for (auto& l : p.lignes) {
-            if (decalage > 0 && l.localisateur > 0)
-                l.localisateur = localisateur(l.localisateur / 10000 + decalage, mois, annee).value_or(0);
+            decaler_localisateur(l, decalage, mois, annee);
             rappel(std::move(l));
         }
     }
@@ -400,6 +420,42 @@ void parcourir_plage_historique(const fs::path& dossier_historique, const Criter
     acc.rien_affiche = acc.nb == 0;
 }
 
+void parcourir_lignes_plage_historique(const fs::path& dossier_historique, const CriteresHistorique& criteres,
+                                       const ReglagesAffichageHistorique& reglages,
+                                       const LigneMontree& rappel) {
+    CriteresHistorique c = criteres;
+    if (c.fin < c.debut) std::swap(c.debut, c.fin);
+    const InventaireHistorique inventaire(dossier_historique);
+    const auto debut = date_du_jour(c.debut);
+    const auto fin = date_du_jour(c.fin);
+    const int annee_debut = static_cast<int>(debut.year());
+    const unsigned mois_debut = static_cast<unsigned>(debut.month());
+    int annee = static_cast<int>(fin.year());
+    unsigned mois = static_cast<unsigned>(fin.month());
+    // Un million de lignes ne tiennent pas en mémoire pour être retournées : chaque mois est lu dans
+    // l'ordre de ses fichiers (ses localisateurs se suivent d'un fichier à l'autre), puis rendu à
+    // rebours.
+    std::vector<std::vector<LigneListeHistorique>> fichiers_du_mois;
+    while (annee > annee_debut || (annee == annee_debut && mois >= mois_debut)) {
+        fichiers_du_mois.clear();
+        std::int32_t decalage = 0;
+        for (const auto& chemin : inventaire.fichiers(mois, annee)) {
+            PassageFichier p = passer_fichier(chemin, mois, annee, c, reglages, true);
+            if (!p.lu) continue;
+            for (auto& l : p.lignes) decaler_localisateur(l, decalage, mois, annee);
+            decalage += p.nb_enregistrements;
+            fichiers_du_mois.push_back(std::move(p.lignes));
+        }
+        for (auto f = fichiers_du_mois.rbegin(); f != fichiers_du_mois.rend(); ++f) {
+            for (auto l = f->rbegin(); l != f->rend(); ++l) rappel(std::move(*l));
+        }
+        if (--mois < 1) {
+            mois = 12;
+            --annee;
+        }
+    }
+}
+
 std::string texte_duree_panneau(std::int64_t secondes) {
     return champ_2(secondes / 3600) + "h" + champ_2((secondes % 3600) / 60) + "m" + champ_2(secondes % 60) + "s";
 }
@@ -432,8 +488,13 @@ std::string texte_lignes_illisibles(const std::vector<LignesIllisibles>& illisib
     std::string texte;
     for (const auto& i : illisibles) {
         if (!texte.empty()) texte += ", ";
-        texte += std::to_string(i.nombre) + (i.nombre > 1 ? " lignes illisibles dans " : " ligne illisible dans ") +
-                 i.fichier;
+        if (i.nombre == 0) {
+            texte += i.fichier + " illisible";
+        } else {
+            texte += std::to_string(i.nombre) +
+                     (i.nombre > 1 ? " lignes illisibles dans " : " ligne illisible dans ") + i.fichier;
+        }
+        if (!i.raison.empty()) texte += " (" + i.raison + ")";
     }
     return texte;
 }

@@ -54,10 +54,12 @@ struct LigneListeHistorique {
     const std::string& colonne(int i) const;
 };
 
-// Les lignes qu'un fichier n'a pas su décoder.
+// Les lignes qu'un fichier n'a pas su décoder ; `raison` quand c'est le fichier entier (UTF-16,
+// retours chariot seuls), vide sinon.
 struct LignesIllisibles {
     std::string fichier;
     int nombre = 0;
+    std::string raison;
 };
 
 // Les accumulateurs d'un passage, remis à zéro à son début.
@@ -104,6 +106,15 @@ void parcourir_plage_historique(const std::filesystem::path& dossier_historique,
                                 const ReglagesAffichageHistorique& reglages, AccumulateursHistorique& acc,
                                 const LigneMontree& rappel);
 
+// Les lignes montrées de la plage dans l'ordre de la liste, la plus récente en tête, sans les garder
+// toutes : les mois sont relus du plus récent au plus ancien et seules les lignes d'un mois sont en
+// mémoire à la fois. Les mêmes lignes, localisateurs compris, que le rappel de
+// parcourir_plage_historique, dans l'ordre inverse ; les accumulateurs sont l'affaire de celui-ci.
+void parcourir_lignes_plage_historique(const std::filesystem::path& dossier_historique,
+                                       const CriteresHistorique& criteres,
+                                       const ReglagesAffichageHistorique& reglages,
+                                       const LigneMontree& rappel);
+
 // Les panneaux des statistiques et des totaux.
 struct StatistiquesHistorique {
     std::string duree_totale, duree_moyenne;
@@ -120,7 +131,9 @@ std::string texte_duree_panneau(std::int64_t secondes);
 // Le titre de la colonne des totaux : "Total TTC" ou "Total HT", puis " AR" ou " SR".
 std::string titre_colonne_total(const ReglagesAffichageHistorique& reglages);
 
-// Le message sous la liste pour les lignes sautées : "1 ligne illisible dans janvier00.fct".
+// Le message sous la liste pour les lignes sautées : "1 ligne illisible dans janvier00.fct", et pour
+// un fichier illisible en entier, sa raison : "2 lignes illisibles dans mars00.fct (fichier codé en
+// UTF-16)".
 std::string texte_lignes_illisibles(const std::vector<LignesIllisibles>& illisibles);
 
 }  // namespace lumi

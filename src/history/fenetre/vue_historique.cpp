@@ -287,6 +287,10 @@ bool VueHistorique::calcul_mois_historique() {
     return true;
 }
 
+void VueHistorique::parcourir_lignes(const LigneMontree& rappel) const {
+    parcourir_lignes_plage_historique(dossier_, criteres_, reglages_, rappel);
+}
+
 LignesAvis VueHistorique::avis() const {
     LignesAvis a;
     if (!acc_.rien_affiche) return a;

@@ -138,6 +138,9 @@ public:
     const AccumulateursHistorique& accumulateurs() const { return acc_; }
     // Les lignes, la plus récente en tête (chaque ligne est insérée en haut).
     const std::vector<LigneListeHistorique>& lignes() const { return lignes_; }
+    // Les mêmes lignes, dans le même ordre, rendues une à une sans être gardées : pour une liste
+    // trop longue pour la mémoire (garder_lignes(false)). Relit la plage du dernier passage.
+    void parcourir_lignes(const LigneMontree& rappel) const;
     StatistiquesHistorique statistiques() const { return affichage_statistiques(acc_, reglages_); }
     LignesAvis avis() const;
     bool impression_possible() const { return !acc_.rien_affiche; }

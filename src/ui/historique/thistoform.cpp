@@ -531,7 +531,8 @@ void ThistoForm::apres_lecture() {
     Label6->setText(QString::fromStdString(avis.premiere));
     Label7->setText(QString::fromStdString(avis.seconde));
     Label8->setText(QString::fromStdString(v.texte_illisibles()));
-    Label8->setVisible(v.accumulateurs().lignes_illisibles() > 0);
+    // Un fichier illisible en entier se nomme même sans ligne d'enregistrement perdue.
+    Label8->setVisible(!v.accumulateurs().illisibles.empty());
     const bool facture = v.type() == TypeHistorique::facture_en_cours;
     LabelProjection->setVisible(facture);
     if (facture)
