@@ -16,7 +16,7 @@
 #include "core/demarrage.hpp"
 #include "core/detection.hpp"
 #include "arret_logind.hpp"
-#include "platform/linux/acces_distant_ppp.hpp"
+#include "platform/linux/acces_distant_linux.hpp"
 #include "platform/linux/fenetres_x11.hpp"
 #include "platform/linux/son_linux.hpp"
 #include "platform/linux/systeme_linux.hpp"
@@ -149,7 +149,7 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
         // La démonstration n'éteint pas la machine : l'arrêt est noté seulement.
         e_->arret = std::make_unique<ArretSimule>();
     } else {
-        auto acces = std::make_unique<AccesDistantPpp>();
+        auto acces = AccesDistantLinux::du_systeme(e_->dossier);
         e_->adresse = std::make_unique<AdressePpp>(*acces);
         e_->trafic = std::make_unique<TraficPpp>(*acces);
         e_->arret = std::make_unique<ArretLogind>();
