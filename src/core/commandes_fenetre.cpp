@@ -261,14 +261,18 @@ void CommandesFenetre::PopupMenu2Popup() {
 
 ResultatNumerotation CommandesFenetre::numeroter(std::string_view entree) {
     bool lancee = false;
+    std::string raison;
     try {
         lancee = acces_distant_.numeroter(entree);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         lancee = false;
+        raison = e.what();
     }
     if (lancee) return ResultatNumerotation::numerotation_lancee;
-    // Un échec du lancement se dit : sinon l'utilisateur attendrait une connexion qui ne vient pas.
-    dialogue_.avertissement("La numérotation de « " + std::string(entree) + " » n'a pu être lancée.");
+    // Un échec du lancement se dit, avec la raison donnée par le service (un refus d'autorisation) :
+    // sinon l'utilisateur attendrait une connexion qui ne vient pas.
+    dialogue_.avertissement("La numérotation de « " + std::string(entree) + " » n'a pu être lancée." +
+                            (raison.empty() ? std::string() : "\n" + raison));
     return ResultatNumerotation::echec_lancement;
 }
 

@@ -150,13 +150,19 @@ public:
     Descripteur veille;
     Descripteur changement;
     bool a_relire = true;
+    bool tenue = false;
+    bool perdu = false;
     std::vector<ConnexionNm> vues;
+    std::vector<ConnexionNm> vues_a_la_veille;
     // Les connexions vues en cours d'activation, et celles dont l'authentification a été dite.
     std::set<std::string> vues_en_activation;
     std::set<std::string> authentification_dite;
     std::uint64_t relectures = 0;
 
     void mettre_a_jour();
+    // La vue, pour qui veut les connexions ; lire() pour la veille.
+    std::vector<ConnexionNm> lues();
+    void lire();
     std::vector<Profil> profils();
     void signaler_changement() const {
         const std::uint64_t un = 1;
@@ -228,40 +234,83 @@ std::vector<ConnexionNm> AccesDistantNm::Suivi::relire() {
 
 void AccesDistantNm::Suivi::mettre_a_jour() {
     // Les signaux arrivés sont distribués (ils marquent la vue), la vue n'est relue qu'alors.
-    bus->traiter();
-    if (!a_relire) return;
-    a_relire = false;
-    std::vector<ConnexionNm> liste;
+    if (!perdu) {
+        try {
+            bus->traiter();
+        } catch (const ErreurBus&) {
+            // Le bus système perdu : plus rien de NetworkManager, et son descripteur, qui resterait
+            // lisible, quitte la veille (la détection repasse à l'interrogation régulière).
+            perdu = true;
+            ::epoll_ctl(veille.get(), EPOLL_CTL_DEL, bus->descripteur(), nullptr);
+            vues.clear();
+        }
+    }
+    if (!perdu && !tenue && a_relire) {
+        a_relire = false;
+        std::vector<ConnexionNm> liste;
+        try {
+            liste = relire();
+        } catch (const ErreurBus& e) {
+            // NetworkManager parti du bus : plus aucune connexion de lui. Autre erreur : relue ensuite.
+            if (!e.service_absent()) {
+                a_relire = true;
+                throw;
+            }
+        }
+        // Une connexion vue en activation puis activée d'un coup (signaux groupés) passe d'abord
+        // par l'authentification, tenue jusqu'à ce qu'on l'ait lue : c'est là que la détection
+        // fait partir le compteur.
+        std::set<std::string> presents;
+        for (auto& vue : liste) {
+            presents.insert(vue.chemin);
+            auto& etat = vue.connexion.etat;
+            if (etat == etat_ras_connexion_peripherique) vues_en_activation.insert(vue.chemin);
+            if (etat == etat_ras_authentification) authentification_dite.insert(vue.chemin);
+            if (etat == etat_ras_connecte && vues_en_activation.contains(vue.chemin) &&
+                !authentification_dite.contains(vue.chemin)) {
+                etat = etat_ras_authentification;
+                authentification_dite.insert(vue.chemin);
+                tenue = true;
+            }
+        }
+        std::erase_if(vues_en_activation, [&](const std::string& c) { return !presents.contains(c); });
+        std::erase_if(authentification_dite, [&](const std::string& c) { return !presents.contains(c); });
+        vues = std::move(liste);
+        // Les signaux venus pendant la relecture attendent dans sd-bus, pas dans la socket.
+        bus->traiter();
+    }
+    // La veille reste levée tant que la vue diffère de la dernière veille lue, ou qu'une relecture
+    // attend un signal déjà distribué.
+    if (vues != vues_a_la_veille || a_relire) signaler_changement();
+}
+
+void AccesDistantNm::Suivi::lire() {
+    std::uint64_t n = 0;
+    // Lu même si la relecture échoue : la détection repasse alors à l'interrogation régulière.
     try {
-        liste = relire();
-    } catch (const ErreurBus& e) {
-        // NetworkManager parti du bus : plus aucune connexion de lui. Autre erreur : relue ensuite.
-        if (!e.service_absent()) {
-            a_relire = true;
-            throw;
-        }
+        mettre_a_jour();
+    } catch (...) {
+        vues_a_la_veille = vues;
+        throw;
     }
-    // Une connexion vue en activation puis activée d'un coup (signaux groupés) passe d'abord par
-    // l'authentification : c'est là que la détection fait partir le compteur.
-    std::set<std::string> presents;
-    for (auto& vue : liste) {
-        presents.insert(vue.chemin);
-        auto& etat = vue.connexion.etat;
-        if (etat == etat_ras_connexion_peripherique) vues_en_activation.insert(vue.chemin);
-        if (etat == etat_ras_authentification) authentification_dite.insert(vue.chemin);
-        if (etat == etat_ras_connecte && vues_en_activation.contains(vue.chemin) &&
-            !authentification_dite.contains(vue.chemin)) {
-            etat = etat_ras_authentification;
-            authentification_dite.insert(vue.chemin);
-            a_relire = true;  // l'état réel suit au passage suivant
-        }
+    vues_a_la_veille = vues;
+    if (a_relire) {
+        signaler_changement();
+    } else if (changement.valide()) {
+        [[maybe_unused]] const auto lu = ::read(changement.get(), &n, sizeof n);
     }
-    std::erase_if(vues_en_activation, [&](const std::string& c) { return !presents.contains(c); });
-    std::erase_if(authentification_dite, [&](const std::string& c) { return !presents.contains(c); });
-    // Les signaux venus pendant la relecture attendent dans sd-bus, pas dans la socket.
-    bus->traiter();
-    if (liste != vues || a_relire) signaler_changement();
-    vues = std::move(liste);
+}
+
+std::vector<ConnexionNm> AccesDistantNm::Suivi::lues() {
+    mettre_a_jour();
+    auto liste = vues;
+    if (tenue) {
+        // L'authentification tenue a été lue : l'état réel suit au passage suivant.
+        tenue = false;
+        a_relire = true;
+        signaler_changement();
+    }
+    return liste;
 }
 
 std::unique_ptr<AccesDistantNm> AccesDistantNm::si_present(std::filesystem::path dossier_donnees) {
@@ -280,8 +329,7 @@ AccesDistantNm::AccesDistantNm(std::unique_ptr<BusDbus> bus, std::filesystem::pa
 AccesDistantNm::~AccesDistantNm() = default;
 
 std::vector<ConnexionNm> AccesDistantNm::connexions_nm() const {
-    suivi_->mettre_a_jour();
-    return suivi_->vues;
+    return suivi_->lues();
 }
 
 std::vector<ConnexionDistante> AccesDistantNm::connexions() const {
@@ -327,10 +375,10 @@ bool AccesDistantNm::numeroter(std::string_view entree) {
 
 bool AccesDistantNm::raccrocher() {
     try {
-        suivi_->mettre_a_jour();
-        if (suivi_->vues.empty()) return false;
+        const auto vues = suivi_->lues();
+        if (vues.empty()) return false;
         auto appel = suivi_->bus->methode(service_nm, chemin_nm, interface_nm, "DeactivateConnection");
-        sd_bus_message_append(appel.get(), "o", suivi_->vues.front().chemin.c_str());
+        sd_bus_message_append(appel.get(), "o", vues.front().chemin.c_str());
         sd_bus_message_set_allow_interactive_authorization(appel.get(), 1);
         suivi_->bus->appeler(appel, delai_commande);
         suivi_->a_relire = true;
@@ -345,14 +393,11 @@ int AccesDistantNm::descripteur_veille() const {
 }
 
 bool AccesDistantNm::veille_complete() const {
-    return suivi_->veille.valide() && suivi_->changement.valide() && suivi_->bus->connecte();
+    return suivi_->veille.valide() && suivi_->changement.valide() && !suivi_->perdu;
 }
 
 void AccesDistantNm::lire_veille() {
-    std::uint64_t n = 0;
-    if (suivi_->changement.valide()) [[maybe_unused]]
-        const auto lu = ::read(suivi_->changement.get(), &n, sizeof n);
-    suivi_->mettre_a_jour();
+    suivi_->lire();
 }
 
 std::uint64_t AccesDistantNm::relectures() const {

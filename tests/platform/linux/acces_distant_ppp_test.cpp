@@ -25,6 +25,7 @@
 #include "core/dialogue.hpp"
 #include "platform/linux/acces_distant_ppp.hpp"
 #include "platform/linux/telephonie_absente.hpp"
+#include "noyau_factice.hpp"
 #include "processus_essai.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
@@ -39,39 +40,6 @@ void PrintTo(const ConnexionDistante& c, std::ostream* os) {
 
 namespace lumi::essai {
 namespace {
-
-// Vue du noyau réglée par l'essai ; chaque changement rend son descripteur lisible.
-class NoyauFactice final : public NoyauReseau {
-public:
-    NoyauFactice() : signal_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-    int descripteur() const override { return signal_.get(); }
-    bool rafraichir() override {
-        ++rafraichissements;
-        std::uint64_t valeur = 0;
-        return ::read(signal_.get(), &valeur, sizeof valeur) == sizeof valeur;
-    }
-    std::optional<EtatInterface> interface(std::string_view nom) const override {
-        const auto it = interfaces_.find(std::string(nom));
-        if (it == interfaces_.end()) return std::nullopt;
-        return it->second;
-    }
-
-    void definir(const std::string& nom, std::optional<EtatInterface> etat) {
-        if (etat) {
-            interfaces_[nom] = *etat;
-        } else {
-            interfaces_.erase(nom);
-        }
-        const std::uint64_t un = 1;
-        [[maybe_unused]] auto n = ::write(signal_.get(), &un, sizeof un);
-    }
-
-    int rafraichissements = 0;
-
-private:
-    Descripteur signal_;
-    std::map<std::string, EtatInterface> interfaces_;
-};
 
 // Un pid qui n'est plus celui d'aucun processus : celui d'un enfant mort et récolté.
 pid_t pid_mort() {
