@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "cli/lancer_outil.hpp"
 #include "commun/soutien.hpp"
 #include "core/commandes_fenetre.hpp"
 #include "core/essai_compteur.hpp"
@@ -228,6 +229,34 @@ TEST_F(Nm, UnPppdMeneParNetworkManagerNeCompteQuUneFois) {
     EXPECT_EQ(vues[1].source, SourceAcces::pppd);
 }
 
+// L'outil lit pppd dans les dossiers que donne l'environnement.
+void dossiers_ppp(const DossierTemporaire& dossier) {
+    ::setenv("LUMICOMPTEUR_PPP_PAIRS", (dossier / "peers").c_str(), 1);
+    ::setenv("LUMICOMPTEUR_PPP_RUN", (dossier / "run").c_str(), 1);
+}
+
+TEST_F(Nm, LOutilEcritLAnnuaireEtLesConnexionsCommeLeProgrammeLesVoit) {
+    types("gsm,pppoe");
+    const auto profil = faux->profil("Orange Internet", "gsm");
+    faux->profil("Hôtel", "802-11-wireless");
+    faux->profil("Club Net", "pppoe");
+    const auto modem = faux->appareil("modem0", "wwan0");
+    faux->active(profil, modem, "0", activee);
+    std::filesystem::create_directories(dossier / "peers");
+    std::filesystem::create_directories(dossier / "run");
+    ecrire_octets(dossier / "peers" / "MonFAI", "");
+    dossiers_ppp(dossier);
+    const auto r = cli::lancer({"annuaire", "--dossier", dossier.chemin().string()});
+    EXPECT_EQ(r.code, 0) << r.erreur;
+    EXPECT_EQ(r.sortie,
+              "entree=Orange Internet\norigine=NetworkManager\n"
+              "entree=Club Net\norigine=NetworkManager\n"
+              "entree=MonFAI\norigine=" +
+                  (dossier / "peers").string() +
+                  "\n"
+                  "connexion=Orange Internet\netat=8192\ninterface=wwan0\n");
+}
+
 // Sur un bus sans NetworkManager, ou sans bus du tout : pppd seul, aussitôt, sans erreur.
 TEST(SansNetworkManager, PppdSeulSansAttente) {
     DossierTemporaire dossier{"lumi-nm"};
@@ -248,6 +277,21 @@ TEST(SansNetworkManager, PppdSeulSansAttente) {
     EXPECT_EQ(a.origine_annuaire(), origine_ppp);
     EXPECT_EQ(a.descripteur_veille(), veille_ppp);
     EXPECT_TRUE(a.connexions().empty());
+}
+
+TEST(SansNetworkManager, LOutilNeLitQuePppdEtSansAucuneSourceLeDit) {
+    DossierTemporaire dossier{"lumi-nm"};
+    dossiers_ppp(dossier);
+    auto r = cli::lancer({"annuaire", "--dossier", dossier.chemin().string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.sortie, "");
+    EXPECT_NE(r.erreur.find("aucune source de connexions ne répond"), std::string::npos) << r.erreur;
+
+    std::filesystem::create_directories(dossier / "peers");
+    ecrire_octets(dossier / "peers" / "MonFAI", "");
+    r = cli::lancer({"annuaire", "--dossier", dossier.chemin().string()});
+    EXPECT_EQ(r.code, 0) << r.erreur;
+    EXPECT_EQ(r.sortie, "entree=MonFAI\norigine=" + (dossier / "peers").string() + "\n");
 }
 
 }  // namespace
