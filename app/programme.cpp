@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
 
@@ -21,6 +22,7 @@
 #include "platform/linux/son_linux.hpp"
 #include "platform/linux/systeme_linux.hpp"
 #include "platform/linux/telephonie_absente.hpp"
+#include "platform/linux/telephonie_modem.hpp"
 #include "platform/simulation/acces_distant_scripte.hpp"
 #include "platform/simulation/programmation_simulee.hpp"
 #include "platform/simulation/telephonie_simulee.hpp"
@@ -109,6 +111,7 @@ struct Programme::Etat {
     AccesDistantScripte* acces_demo = nullptr;
     std::unique_ptr<SourceAdresse> adresse;
     std::unique_ptr<Telephonie> telephonie;
+    std::unique_ptr<QSocketNotifier> evenements_telephonie;
     DialogueQt dialogue;
     SonLinux son;
     SystemeLinux systeme;
@@ -154,7 +157,18 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
         e_->trafic = std::make_unique<TraficPpp>(*acces);
         e_->arret = std::make_unique<ArretLogind>();
         e_->acces = std::move(acces);
-        e_->telephonie = std::make_unique<TelephonieAbsente>();
+        // ModemManager sur le bus : ses modems sont les lignes ; sinon la détection scrute.
+        if (auto modems = TelephonieModem::si_present()) {
+            e_->telephonie = std::move(modems);
+        } else {
+            e_->telephonie = std::make_unique<TelephonieAbsente>();
+        }
+    }
+    // Les événements de la téléphonie passent par la boucle du programme, comme les minuteries.
+    if (const int fd = e_->telephonie->descripteur_evenements(); fd >= 0) {
+        e_->evenements_telephonie = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(e_->evenements_telephonie.get(), &QSocketNotifier::activated, this,
+                [this] { e_->telephonie->traiter_evenements(); });
     }
 
     // Les fenêtres des autres programmes, sous X11 seulement (Wayland ne les montre pas).

@@ -181,6 +181,15 @@ std::uint32_t BusDbus::propriete_u32(const char* service, const char* chemin, co
     return valeur;
 }
 
+std::int32_t BusDbus::propriete_i32(const char* service, const char* chemin, const char* interface,
+                                    const char* nom) {
+    ErreurSd erreur;
+    std::int32_t valeur = 0;
+    const int r = sd_bus_get_property_trivial(bus_, service, chemin, interface, nom, &erreur.e, 'i', &valeur);
+    if (r < 0) throw erreur_de(erreur.e, r, "Propriété D-Bus");
+    return valeur;
+}
+
 std::vector<std::string> BusDbus::propriete_chemins(const char* service, const char* chemin,
                                                     const char* interface, const char* nom) {
     ErreurSd erreur;

@@ -82,6 +82,8 @@ public:
                                 const char* nom);
     std::uint32_t propriete_u32(const char* service, const char* chemin, const char* interface,
                                 const char* nom);
+    std::int32_t propriete_i32(const char* service, const char* chemin, const char* interface,
+                               const char* nom);
     std::vector<std::string> propriete_chemins(const char* service, const char* chemin, const char* interface,
                                                const char* nom);
 

@@ -19,13 +19,14 @@
 #include <stdexcept>
 #include <thread>
 
+#include "actions_notees.hpp"
 #include "base/horloge.hpp"
 #include "commun/soutien.hpp"
 #include "core/detection.hpp"
 #include "core/dialogue.hpp"
+#include "noyau_factice.hpp"
 #include "platform/linux/acces_distant_ppp.hpp"
 #include "platform/linux/telephonie_absente.hpp"
-#include "noyau_factice.hpp"
 #include "processus_essai.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
@@ -381,25 +382,6 @@ TEST_F(Ppp, VeilleIncompleteTantQuUnChangementPourraitLuiEchapper) {
     EXPECT_FALSE(lisible(a));
     EXPECT_EQ(sortie("pon"), "MonFAI");
 }
-
-// Les actions reçues, dans l'ordre ; la connexion peut échouer `echecs_connexion` fois.
-class ActionsNotees final : public ActionsDetection {
-public:
-    void action_numerotation_en_cours() override { journal.push_back("numerotation"); }
-    void action_connecte_au_reseau() override {
-        if (echecs_connexion > 0) {
-            --echecs_connexion;
-            journal.push_back("connecte en erreur");
-            throw std::runtime_error("erreur de la connexion");
-        }
-        journal.push_back("connecte");
-    }
-    void action_fin_de_connexion() override { journal.push_back("fin"); }
-    bool mode_manuel() const override { return false; }
-
-    std::vector<std::string> journal;
-    int echecs_connexion = 0;
-};
 
 // La détection comme la mène la fenêtre : un passage à chaque réveil de la veille, les 100 ms
 // seulement quand la veille ne suffit pas.
