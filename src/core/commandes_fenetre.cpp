@@ -335,11 +335,19 @@ bool CommandesFenetre::SpeedButton3Click() {
 }
 
 bool CommandesFenetre::raccrocher() {
+    raison_echec_raccrochage_.clear();
     try {
         return acces_distant_.raccrocher();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // Un refus n'est pas l'absence de connexion : la boîte dira la raison du service.
+        raison_echec_raccrochage_ = e.what();
         return false;
     }
+}
+
+std::string CommandesFenetre::texte_echec_raccrochage() const {
+    if (raison_echec_raccrochage_.empty()) return std::string(textes_fenetre::echec_deconnexion);
+    return "Echec déconnexion.\n" + raison_echec_raccrochage_;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/linux/bus_dbus.hpp"
+
 namespace lumi {
 
 AccesDistantLinux::AccesDistantLinux(std::unique_ptr<AccesDistantPpp> ppp, std::unique_ptr<AccesDistantNm> nm)
@@ -46,7 +48,11 @@ std::vector<ConnexionVue> AccesDistantLinux::connexions_vues() const {
 
 std::vector<ConnexionDistante> AccesDistantLinux::connexions() const {
     std::vector<ConnexionDistante> liste;
-    for (auto& v : connexions_vues()) liste.push_back(std::move(v.connexion));
+    for (auto& v : connexions_vues()) {
+        // Avec NetworkManager, la trace de la détection dit qui a vu la connexion.
+        if (nm_) v.connexion.source = v.source == SourceAcces::network_manager ? "NetworkManager" : "pppd";
+        liste.push_back(std::move(v.connexion));
+    }
     return liste;
 }
 
@@ -59,7 +65,14 @@ std::vector<EntreeVue> AccesDistantLinux::entrees_vues() const {
             if (!deja) entrees.push_back({std::move(nom), source});
         }
     };
-    if (nm_) ajouter(nm_->entrees_annuaire(), SourceAcces::network_manager);
+    if (nm_) {
+        try {
+            ajouter(nm_->entrees_annuaire(), SourceAcces::network_manager);
+        } catch (const ErreurBus& e) {
+            // NetworkManager parti du bus depuis le démarrage : il reste les pairs de pppd.
+            if (!e.service_absent()) throw;
+        }
+    }
     ajouter(ppp_->entrees_annuaire(), SourceAcces::pppd);
     return entrees;
 }

@@ -76,10 +76,10 @@ void lire_id_type(sd_bus_message* m, Profil& profil) {
 // Le refus de NetworkManager en une phrase, sa raison à la suite.
 std::runtime_error refus(const std::string& action, const ErreurBus& e) {
     std::string raison = e.message().empty() ? e.nom() : e.message();
-    if (e.acces_refuse()) return std::runtime_error(action + " refusée : " + raison);
+    if (e.acces_refuse()) return std::runtime_error(action + " est refusée : " + raison);
     if (e.delai_depasse()) return std::runtime_error(action + " : NetworkManager n'a pas répondu à temps.");
     if (e.service_absent()) return std::runtime_error(action + " : NetworkManager est absent du bus.");
-    return std::runtime_error(action + " refusée par NetworkManager : " + e.what());
+    return std::runtime_error(action + " est refusée par NetworkManager : " + e.what());
 }
 
 }  // namespace
@@ -152,6 +152,8 @@ public:
     bool a_relire = true;
     bool tenue = false;
     bool perdu = false;
+    bool en_erreur = false;  // la dernière relecture a échoué : la veille ne suffit plus
+    std::chrono::steady_clock::time_point prochain_essai;
     std::vector<ConnexionNm> vues;
     std::vector<ConnexionNm> vues_a_la_veille;
     // Les connexions vues en cours d'activation, et celles dont l'authentification a été dite.
@@ -245,16 +247,24 @@ void AccesDistantNm::Suivi::mettre_a_jour() {
             vues.clear();
         }
     }
-    if (!perdu && !tenue && a_relire) {
+    // Après une erreur, NetworkManager n'est pas réinterrogé avant un moment : un service qui ne
+    // répond plus ne doit pas figer la fenêtre à chaque passage.
+    const bool en_attente = en_erreur && std::chrono::steady_clock::now() < prochain_essai;
+    if (!perdu && !tenue && a_relire && !en_attente) {
         a_relire = false;
         std::vector<ConnexionNm> liste;
         try {
             liste = relire();
+            en_erreur = false;
         } catch (const ErreurBus& e) {
-            // NetworkManager parti du bus : plus aucune connexion de lui. Autre erreur : relue ensuite.
+            // NetworkManager parti du bus : plus aucune connexion de lui. Une autre erreur (un
+            // délai dépassé) garde la vue d'avant, relue aux passages suivants : un hoquet du bus
+            // ne doit pas finir la connexion en cours, ni celle de pppd qui passe avec elle.
             if (!e.service_absent()) {
                 a_relire = true;
-                throw;
+                en_erreur = true;
+                prochain_essai = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+                return;
             }
         }
         // Une connexion vue en activation puis activée d'un coup (signaux groupés) passe d'abord
@@ -294,7 +304,9 @@ void AccesDistantNm::Suivi::lire() {
         throw;
     }
     vues_a_la_veille = vues;
-    if (a_relire) {
+    // En erreur, c'est l'interrogation régulière qui réessaie (la veille ne suffit plus) : la
+    // veille levée tournerait sans répit.
+    if (a_relire && !en_erreur) {
         signaler_changement();
     } else if (changement.valide()) {
         [[maybe_unused]] const auto lu = ::read(changement.get(), &n, sizeof n);
@@ -393,7 +405,7 @@ int AccesDistantNm::descripteur_veille() const {
 }
 
 bool AccesDistantNm::veille_complete() const {
-    return suivi_->veille.valide() && suivi_->changement.valide() && !suivi_->perdu;
+    return suivi_->veille.valide() && suivi_->changement.valide() && !suivi_->perdu && !suivi_->en_erreur;
 }
 
 void AccesDistantNm::lire_veille() {

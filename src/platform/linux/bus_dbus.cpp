@@ -63,6 +63,9 @@ std::unique_ptr<BusDbus> BusDbus::systeme() {
     sd_bus* bus = nullptr;
     const int r = sd_bus_open_system(&bus);
     if (r < 0) throw erreur_systeme("Bus système injoignable", r);
+    // Un service muet ne retient pas le programme : deux secondes par appel sans délai donné
+    // (lectures de propriétés), au lieu des vingt-cinq de sd-bus.
+    sd_bus_set_method_call_timeout(bus, 2'000'000);
     return std::unique_ptr<BusDbus>(new BusDbus(bus));
 }
 

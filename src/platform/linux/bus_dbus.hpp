@@ -67,7 +67,7 @@ public:
     // Un appel de méthode à remplir ; envoyé par appeler().
     MessageBus methode(const char* service, const char* chemin, const char* interface, const char* membre);
     // Envoie et attend la réponse ; lève ErreurBus pour une erreur en réponse ou un délai dépassé.
-    MessageBus appeler(const MessageBus& appel, std::chrono::milliseconds delai = std::chrono::seconds(5));
+    MessageBus appeler(const MessageBus& appel, std::chrono::milliseconds delai = std::chrono::seconds(2));
     // Envoie sans attendre : la réponse (ou l'erreur) arrive à `reponse` pendant un traiter(), une
     // seule fois ; l'abandon (le jeton rendu détruit) la fait oublier.
     using Reponse = std::function<void(sd_bus_message* reponse, const ErreurBus* erreur)>;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "actions_notees.hpp"
 #include "cli/lancer_outil.hpp"
 #include "commun/soutien.hpp"
 #include "core/commandes_fenetre.hpp"
@@ -15,8 +16,10 @@
 #include "faux_nm.hpp"
 #include "noyau_factice.hpp"
 #include "platform/linux/acces_distant_linux.hpp"
+#include "platform/linux/telephonie_absente.hpp"
 #include "processus_essai.hpp"
 #include "settings/fichier_ini.hpp"
+#include "settings/registre_memoire.hpp"
 
 namespace lumi {
 void PrintTo(const ConnexionDistante& c, std::ostream* os) {
@@ -191,7 +194,23 @@ TEST_F(Nm, UnRefusDeNetworkManagerArriveEnBoiteFrancaise) {
     ASSERT_EQ(e.boites().size(), 1u);
     EXPECT_EQ(e.boites()[0],
               "La numérotation de « Orange Internet » n'a pu être lancée.\n"
-              "L'activation de « Orange Internet » refusée : Not authorized to control networking.");
+              "L'activation de « Orange Internet » est refusée : Not authorized to control networking.");
+}
+
+TEST_F(Nm, UnRaccrochageRefuseDitLaRaisonEtNonLAbsenceDeConnexion) {
+    const auto profil = faux->profil("Orange Internet", "gsm");
+    const auto modem = faux->appareil("modem0", "ppp0");
+    faux->active(profil, modem, "0", activee);
+    faux->methode("DeactivateConnection", "o", "",
+                  "raise dbus.exceptions.DBusException('Not authorized to control networking.', "
+                  "name='org.freedesktop.NetworkManager.PermissionDenied')");
+    auto a = acces();
+    EssaiCompteur e{le_10_mars(14, 0, 0)};
+    e.demarrer();
+    CommandesFenetre commandes(e.compteur(), e.registre(), *a, e.banc->dialogue, e.dossier.chemin());
+    EXPECT_FALSE(commandes.raccrocher());
+    EXPECT_EQ(commandes.texte_echec_raccrochage(),
+              "Echec déconnexion.\nLa déconnexion est refusée : Not authorized to control networking.");
 }
 
 TEST_F(Nm, UnPppdMeneParNetworkManagerNeCompteQuUneFois) {
@@ -212,7 +231,8 @@ TEST_F(Nm, UnPppdMeneParNetworkManagerNeCompteQuUneFois) {
     noyau->definir("ppp1", EtatInterface{true, "10.64.64.2"});
     AccesDistantLinux a(std::make_unique<AccesDistantPpp>(r, std::move(noyau)), acces());
 
-    EXPECT_EQ(a.connexions(), (std::vector<ConnexionDistante>{{"Orange Internet", etat_ras_connecte, 0}}));
+    EXPECT_EQ(a.connexions(),
+              (std::vector<ConnexionDistante>{{"Orange Internet", etat_ras_connecte, 0, "NetworkManager"}}));
     EXPECT_EQ(a.interface_premiere_connexion(), "ppp0");
     EXPECT_EQ(a.adresse_premiere_connexion(), "10.64.64.1");
     EXPECT_EQ(a.entrees_annuaire(), (std::vector<std::string>{"Orange Internet", "MonFAI"}));
@@ -227,6 +247,42 @@ TEST_F(Nm, UnPppdMeneParNetworkManagerNeCompteQuUneFois) {
     EXPECT_EQ(vues[0].source, SourceAcces::network_manager);
     EXPECT_EQ(vues[1].connexion.nom_entree, "MonFAI");
     EXPECT_EQ(vues[1].source, SourceAcces::pppd);
+}
+
+TEST_F(Nm, LaTraceDeLaDetectionDitQuelServiceAVuLaConnexion) {
+    const auto profil = faux->profil("Orange Internet", "gsm");
+    const auto modem = faux->appareil("modem0", "ppp0");
+    std::filesystem::create_directory(dossier / "peers");
+    ReglagesPpp r;
+    r.dossier_pairs = dossier / "peers";
+    r.dossier_execution = dossier / "peers";
+    AccesDistantLinux a(std::make_unique<AccesDistantPpp>(r, std::make_unique<NoyauFactice>()), acces());
+    HorlogeFactice horloge;
+    RegistreMemoire registre;
+    TelephonieAbsente telephonie;
+    DialogueScripte dialogue;
+    ActionsNotees actions;
+    Detection detection(CouturesDetection{horloge, registre, a, telephonie, dialogue}, actions,
+                        dossier.chemin());
+    detection.choix_de_la_source();
+    const auto passer = [&] {
+        ASSERT_TRUE(reveillee(a));
+        detection.Timer5Timer_sur_veille();
+    };
+    const auto active = faux->active(profil, modem, "0", activation);
+    faux->etat_appareil(modem, appareil_prepare);
+    passer();
+    faux->etat_appareil(modem, appareil_config_ip);
+    passer();
+    faux->etat_active(active, desactivee);
+    passer();
+    EXPECT_EQ(actions.journal, (std::vector<std::string>{"numerotation", "connecte", "fin"}));
+    const FichierIni ini(dossier / "lumicompteur.ini");
+    std::vector<std::string> valeurs;
+    for (const auto& cle : ini.cles(section_trace_detection))
+        valeurs.push_back(ini.lire(section_trace_detection, cle));
+    EXPECT_EQ(valeurs, (std::vector<std::string>{"part 3 (NetworkManager)", "part 4 (NetworkManager)",
+                                                 "part 5 (NetworkManager)"}));
 }
 
 // L'outil lit pppd dans les dossiers que donne l'environnement.
