@@ -1,10 +1,9 @@
 #include "arret_logind.hpp"
 
-#include <QDBusConnection>
-#include <QDBusError>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
+#include <systemd/sd-bus.h>
+
+#include <QSocketNotifier>
+#include <QTimer>
 
 namespace lumi {
 
@@ -20,45 +19,60 @@ void ArretLogind::terminer(const Fin& fin, const QString& raison) {
 namespace {
 
 // La raison en français ; le message de logind ou de polkit suit tel quel.
-QString raison_de(const QDBusError& erreur) {
-    switch (erreur.type()) {
-        case QDBusError::NoReply:
-        case QDBusError::Timeout:
-        case QDBusError::TimedOut:
-            return "Le service d'arrêt (logind) n'a pas répondu à temps.";
-        case QDBusError::ServiceUnknown:
-            return "Le service d'arrêt (logind) est absent.";
-        case QDBusError::AccessDenied:
-            return "Arrêt refusé : " + erreur.message();
-        default:
-            return "Arrêt refusé par logind : " + erreur.message() + " (" + erreur.name() + ")";
-    }
+QString raison_de(const ErreurBus& erreur) {
+    const QString message = QString::fromStdString(erreur.message());
+    if (erreur.delai_depasse()) return "Le service d'arrêt (logind) n'a pas répondu à temps.";
+    if (erreur.nom() == SD_BUS_ERROR_SERVICE_UNKNOWN || erreur.nom() == SD_BUS_ERROR_NAME_HAS_NO_OWNER)
+        return "Le service d'arrêt (logind) est absent.";
+    if (erreur.nom() == SD_BUS_ERROR_ACCESS_DENIED) return "Arrêt refusé : " + message;
+    return "Arrêt refusé par logind : " + message + " (" + QString::fromStdString(erreur.nom()) + ")";
 }
 
 }  // namespace
 
+void ArretLogind::traiter() {
+    // La réponse peut détruire l'appel : rien de ce qui suit ne touche aux membres après elle.
+    try {
+        if (bus_) bus_->traiter();
+    } catch (const ErreurBus&) {
+        // Le bus perdu : le délai de l'appel le dira.
+    }
+}
+
 void ArretLogind::eteindre(Fin fin) {
     appel_.reset();
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected()) {
-        const QString detail = bus.lastError().message();
-        terminer(fin, "Bus système injoignable" + (detail.isEmpty() ? QString(".") : " : " + detail));
+    lecture_.reset();
+    echeance_.reset();
+    bus_.reset();
+    try {
+        bus_ = BusDbus::systeme();
+        auto appel = bus_->methode("org.freedesktop.login1", "/org/freedesktop/login1",
+                                   "org.freedesktop.login1.Manager", "PowerOff");
+        sd_bus_message_append(appel.get(), "b", 1);  // interactive : polkit peut demander une autorisation
+        sd_bus_message_set_allow_interactive_authorization(appel.get(), 1);
+        appel_ = bus_->appeler_sans_attendre(
+            appel, std::chrono::milliseconds(attente_ms_),
+            [this, fin = std::move(fin)](sd_bus_message*, const ErreurBus* erreur) {
+                const QString raison = erreur != nullptr ? raison_de(*erreur) : QString();
+                // La réponse est dite une seule fois ; le bus part ensuite, hors de son traitement.
+                if (echeance_) echeance_->stop();
+                if (lecture_) lecture_->setEnabled(false);
+                terminer(fin, raison);
+            });
+    } catch (const ErreurBus& e) {
+        const QString detail = QString::fromStdString(e.message());
+        bus_.reset();
+        terminer(fin, detail.startsWith("Bus système injoignable") ? detail
+                                                                   : "Bus système injoignable : " + detail);
         return;
     }
-    QDBusMessage appel =
-        QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
-                                       "org.freedesktop.login1.Manager", "PowerOff");
-    appel << true;  // interactive : polkit peut demander une autorisation
-    appel.setInteractiveAuthorizationAllowed(true);
-    appel_ = std::make_unique<QDBusPendingCallWatcher>(bus.asyncCall(appel, attente_ms_));
-    QObject::connect(appel_.get(), &QDBusPendingCallWatcher::finished, appel_.get(),
-                     [this, fin = std::move(fin)](QDBusPendingCallWatcher* w) {
-                         const QDBusPendingReply<> reponse = *w;
-                         const QString raison = reponse.isError() ? raison_de(reponse.error()) : QString();
-                         // Le surveillant part après ce signal ; la réponse est dite une seule fois.
-                         appel_.release()->deleteLater();
-                         terminer(fin, raison);
-                     });
+    lecture_ = std::make_unique<QSocketNotifier>(bus_->descripteur(), QSocketNotifier::Read);
+    QObject::connect(lecture_.get(), &QSocketNotifier::activated, lecture_.get(), [this] { traiter(); });
+    // Le délai de l'appel n'est vu que quand le bus est traité : un réveil à l'échéance.
+    echeance_ = std::make_unique<QTimer>();
+    echeance_->setSingleShot(true);
+    QObject::connect(echeance_.get(), &QTimer::timeout, echeance_.get(), [this] { traiter(); });
+    echeance_->start(attente_ms_ + 50);
 }
 
 }  // namespace lumi

@@ -1,14 +1,17 @@
 #pragma once
 // L'arrêt de la machine par logind : PowerOff sur le bus système, interactif pour que polkit puisse
 // demander le mot de passe. L'appel n'attend pas : le programme continue de compter et de peindre
-// jusqu'à la réponse (deux minutes au plus). Un refus, un logind absent, muet ou un bus injoignable
-// rendent faux avec la raison : le programme le dit et continue.
+// jusqu'à la réponse (deux minutes au plus), que la boucle de Qt reçoit en surveillant le
+// descripteur du bus. Un refus, un logind absent, muet ou un bus injoignable rendent faux avec la
+// raison : le programme le dit et continue.
 #include <QString>
 #include <memory>
 
 #include "core/programmation.hpp"
+#include "platform/linux/bus_dbus.hpp"
 
-class QDBusPendingCallWatcher;
+class QSocketNotifier;
+class QTimer;
 
 namespace lumi {
 
@@ -25,11 +28,16 @@ public:
 
 private:
     void terminer(const Fin& fin, const QString& raison);
+    void traiter();
 
     int attente_ms_;
     QString erreur_;
-    // L'appel en cours : détruit avec l'arrêt, sa réponse n'arrive plus à personne.
-    std::unique_ptr<QDBusPendingCallWatcher> appel_;
+    // L'appel en cours et ce qui le fait avancer : détruits avec l'arrêt, sa réponse n'arrive
+    // plus à personne.
+    std::unique_ptr<BusDbus> bus_;
+    std::unique_ptr<BusDbus::Jeton> appel_;
+    std::unique_ptr<QSocketNotifier> lecture_;
+    std::unique_ptr<QTimer> echeance_;
 };
 
 }  // namespace lumi

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
 
@@ -16,11 +17,12 @@
 #include "core/demarrage.hpp"
 #include "core/detection.hpp"
 #include "arret_logind.hpp"
-#include "platform/linux/acces_distant_ppp.hpp"
+#include "platform/linux/acces_distant_linux.hpp"
 #include "platform/linux/fenetres_x11.hpp"
 #include "platform/linux/son_linux.hpp"
 #include "platform/linux/systeme_linux.hpp"
 #include "platform/linux/telephonie_absente.hpp"
+#include "platform/linux/telephonie_modem.hpp"
 #include "platform/simulation/acces_distant_scripte.hpp"
 #include "platform/simulation/programmation_simulee.hpp"
 #include "platform/simulation/telephonie_simulee.hpp"
@@ -112,6 +114,7 @@ struct Programme::Etat {
     AccesDistantScripte* acces_demo = nullptr;
     std::unique_ptr<SourceAdresse> adresse;
     std::unique_ptr<Telephonie> telephonie;
+    std::unique_ptr<QSocketNotifier> evenements_telephonie;
     DialogueQt dialogue;
     SonLinux son;
     SystemeLinux systeme;
@@ -152,12 +155,23 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
         // La démonstration n'éteint pas la machine : l'arrêt est noté seulement.
         e_->arret = std::make_unique<ArretSimule>();
     } else {
-        auto acces = std::make_unique<AccesDistantPpp>();
+        auto acces = AccesDistantLinux::du_systeme(e_->dossier);
         e_->adresse = std::make_unique<AdressePpp>(*acces);
         e_->trafic = std::make_unique<TraficPpp>(*acces);
         e_->arret = std::make_unique<ArretLogind>();
         e_->acces = std::move(acces);
-        e_->telephonie = std::make_unique<TelephonieAbsente>();
+        // ModemManager sur le bus : ses modems sont les lignes ; sinon la détection scrute.
+        if (auto modems = TelephonieModem::si_present()) {
+            e_->telephonie = std::move(modems);
+        } else {
+            e_->telephonie = std::make_unique<TelephonieAbsente>();
+        }
+    }
+    // Les événements de la téléphonie passent par la boucle du programme, comme les minuteries.
+    if (const int fd = e_->telephonie->descripteur_evenements(); fd >= 0) {
+        e_->evenements_telephonie = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(e_->evenements_telephonie.get(), &QSocketNotifier::activated, this,
+                [this] { e_->telephonie->traiter_evenements(); });
     }
 
     // Les fenêtres des autres programmes, sous X11 seulement (Wayland ne les montre pas).

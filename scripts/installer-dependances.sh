@@ -37,9 +37,11 @@ paquets=(
     dpkg-dev
     lintian
     desktop-file-utils
-    # Déconnexion programmée : fenêtres des autres programmes (xcb), arrêt par logind sur D-Bus
-    # (Qt D-Bus, essayé contre python3-dbusmock sur un bus privé), alarme refaite avec sox
+    # Déconnexion programmée : fenêtres des autres programmes (xcb), alarme refaite avec sox.
+    # Le bus D-Bus par sd-bus (libsystemd) : arrêt par logind, NetworkManager, ModemManager,
+    # essayés contre python3-dbusmock sur un bus privé
     libxcb1-dev
+    libsystemd-dev
     dbus
     python3-dbusmock
     sox

@@ -28,6 +28,7 @@ constexpr std::array table{
              "[--sans-reductions] [--lignes] [--facture] [--pdf FICHIER] [--graphique FICHIER.png] "
              "[--retarifer TARIF [--retarifer-option REF]]",
              &commande_historique},
+    Commande{"annuaire", "annuaire [--dossier DIR]", &commande_annuaire},
 };
 }  // namespace
 

@@ -70,5 +70,6 @@ int commande_paques(std::span<const std::string> arguments, Flux flux);
 int commande_simuler(std::span<const std::string> arguments, Flux flux);
 int commande_importer(std::span<const std::string> arguments, Flux flux);
 int commande_historique(std::span<const std::string> arguments, Flux flux);
+int commande_annuaire(std::span<const std::string> arguments, Flux flux);
 
 }  // namespace lumi::cli

@@ -17,6 +17,8 @@ struct ConnexionDistante {
     std::string nom_entree;
     int etat = etat_ras_connexion_peripherique;
     int erreur = 0;
+    // Le service qui l'a vue, quand la couture en réunit plusieurs (pour la trace) ; vide sinon.
+    std::string source = {};
 
     friend bool operator==(const ConnexionDistante&, const ConnexionDistante&) = default;
 };

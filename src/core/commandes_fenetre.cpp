@@ -261,14 +261,18 @@ void CommandesFenetre::PopupMenu2Popup() {
 
 ResultatNumerotation CommandesFenetre::numeroter(std::string_view entree) {
     bool lancee = false;
+    std::string raison;
     try {
         lancee = acces_distant_.numeroter(entree);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         lancee = false;
+        raison = e.what();
     }
     if (lancee) return ResultatNumerotation::numerotation_lancee;
-    // Un échec du lancement se dit : sinon l'utilisateur attendrait une connexion qui ne vient pas.
-    dialogue_.avertissement("La numérotation de « " + std::string(entree) + " » n'a pu être lancée.");
+    // Un échec du lancement se dit, avec la raison donnée par le service (un refus d'autorisation) :
+    // sinon l'utilisateur attendrait une connexion qui ne vient pas.
+    dialogue_.avertissement("La numérotation de « " + std::string(entree) + " » n'a pu être lancée." +
+                            (raison.empty() ? std::string() : "\n" + raison));
     return ResultatNumerotation::echec_lancement;
 }
 
@@ -331,11 +335,19 @@ bool CommandesFenetre::SpeedButton3Click() {
 }
 
 bool CommandesFenetre::raccrocher() {
+    raison_echec_raccrochage_.clear();
     try {
         return acces_distant_.raccrocher();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // Un refus n'est pas l'absence de connexion : la boîte dira la raison du service.
+        raison_echec_raccrochage_ = e.what();
         return false;
     }
+}
+
+std::string CommandesFenetre::texte_echec_raccrochage() const {
+    if (raison_echec_raccrochage_.empty()) return std::string(textes_fenetre::echec_deconnexion);
+    return "Echec déconnexion.\n" + raison_echec_raccrochage_;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -214,8 +214,11 @@ public:
     // La question (message 118) ; sur Oui, clignotement arrêté, icône du produit, voyant éteint,
     // programmation annulée. Vrai s'il faut raccrocher.
     bool SpeedButton3Click();
-    // Raccroche la première connexion ; faux quand il n'y en a aucune (la boîte d'échec suit).
+    // Raccroche la première connexion ; faux quand il n'y en a aucune ou que le service refuse (la
+    // boîte d'échec suit, avec texte_echec_raccrochage()).
     bool raccrocher();
+    // Le texte de cette boîte : la raison du refus quand le service en a donné une.
+    std::string texte_echec_raccrochage() const;
     // Pauses de la coquille : après un raccrochage réussi, puis avant la boîte d'échec.
     static constexpr int pause_raccrochage_ms = 1500;
     static constexpr int pause_echec_ms = 1000;
@@ -263,6 +266,7 @@ private:
     int reaffichages_vus_ = 0;
     bool Image6_image_ = false;
     bool deverrouillage_menu_ = false;
+    std::string raison_echec_raccrochage_;
 };
 
 }  // namespace lumi

@@ -148,7 +148,10 @@ void Detection::ecrire_trace(int etat, std::string_view libelle) {
         std::to_string(etat) + " " + formater_heure(horloge_.seconde_du_jour()) + " " + std::string(libelle);
     try {
         FichierIni reglages(dossier_ / fichier_reglages);
-        reglages.ajouter_trace(section_trace_detection, cle, libelle, entrees_trace_gardees);
+        // La valeur dit aussi quel service a vu la connexion, quand il y en a plusieurs.
+        const std::string valeur =
+            source_trace_.empty() ? std::string(libelle) : std::string(libelle) + " (" + source_trace_ + ")";
+        reglages.ajouter_trace(section_trace_detection, cle, valeur, entrees_trace_gardees);
     } catch (const std::exception&) {
         // La trace n'est qu'un journal : une trace perdue ne doit pas retenir l'action qui suit.
     }
@@ -179,7 +182,10 @@ void Detection::Timer5Timer() {
     int etat = etat_scrutation_aucune;
     try {
         const auto connexions = acces_distant_.connexions();
-        if (!connexions.empty()) etat = connexions.front().etat;
+        if (!connexions.empty()) {
+            etat = connexions.front().etat;
+            source_trace_ = connexions.front().source;
+        }
     } catch (const std::exception&) {
         etat = etat_scrutation_aucune;
         reprise_due_ = true;

@@ -124,6 +124,8 @@ private:
     bool reprise_due_ = false;
     PoigneeTapi hLineApp_ = 0;
     PoigneeTapi hLine_ = 0;
+    // Le service de la dernière connexion vue, gardé pour la trace de sa fin.
+    std::string source_trace_;
 
     Minuterie Timer5_{"Timer5", 100, true};
 };

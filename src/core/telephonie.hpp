@@ -50,6 +50,11 @@ public:
     virtual std::int32_t fermer_ligne(PoigneeTapi hLine) = 0;
     // (lineShutdown) Ferme aussi les lignes encore ouvertes.
     virtual std::int32_t arreter(PoigneeTapi hLineApp) = 0;
+
+    // La boucle de messages du programme : un descripteur lisible quand des événements attendent
+    // (-1 : la téléphonie n'en a pas), et leur remise au rappel, qui ne se fait qu'ici.
+    virtual int descripteur_evenements() const { return -1; }
+    virtual void traiter_evenements() {}
 };
 
 }  // namespace lumi

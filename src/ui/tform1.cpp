@@ -578,7 +578,7 @@ void TForm1::SpeedButton3Click() {
 void TForm1::deconnexion_terminee(bool reussie) {
     splash_->hide();
     deconnexion_en_cours_ = false;
-    if (!reussie) dialogue_.information(textes_fenetre::echec_deconnexion);
+    if (!reussie) dialogue_.information(commandes_->texte_echec_raccrochage());
     apres_evenement();
 }
 

@@ -3,11 +3,9 @@
 // LUMI_LOGIND dit ce que fait le faux logind de PowerOff : il accepte, refuse, ou répond tard.
 #include <gtest/gtest.h>
 
+#include <systemd/sd-bus.h>
+
 #include <QCoreApplication>
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusReply>
 #include <QElapsedTimer>
 #include <optional>
 #include <vector>
@@ -18,32 +16,33 @@
 namespace lumi {
 namespace {
 
-// Les appels notés par le faux logind : (instant, méthode, arguments).
-QList<QString> appels_power_off(QList<bool>& arguments) {
-    QDBusMessage appel = QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
-                                                        "org.freedesktop.DBus.Mock", "GetCalls");
-    const QDBusMessage reponse = QDBusConnection::systemBus().call(appel);
-    QList<QString> methodes;
-    if (reponse.type() != QDBusMessage::ReplyMessage || reponse.arguments().isEmpty()) return methodes;
-    const auto liste = reponse.arguments().first().value<QDBusArgument>();
-    liste.beginArray();
-    while (!liste.atEnd()) {
-        qulonglong instant = 0;
-        QString methode;
-        QVariantList args;
-        liste.beginStructure();
-        liste >> instant >> methode >> args;
-        liste.endStructure();
-        if (methode != "PowerOff") continue;
-        methodes << methode;
-        QVariant premier = args.isEmpty() ? QVariant() : args.first();
-        if (premier.canConvert<QDBusVariant>() && premier.metaType() == QMetaType::fromType<QDBusVariant>()) {
-            premier = premier.value<QDBusVariant>().variant();
+// Les appels de PowerOff notés par le faux logind, avec leur premier argument (interactif).
+std::vector<bool> appels_power_off() {
+    auto bus = BusDbus::systeme();
+    auto appel = bus->methode("org.freedesktop.login1", "/org/freedesktop/login1",
+                              "org.freedesktop.DBus.Mock", "GetCalls");
+    auto reponse = bus->appeler(appel);
+    sd_bus_message* m = reponse.get();
+    std::vector<bool> interactifs;
+    sd_bus_message_enter_container(m, 'a', "(tsav)");
+    while (sd_bus_message_enter_container(m, 'r', "tsav") > 0) {
+        std::uint64_t instant = 0;
+        const char* methode = nullptr;
+        sd_bus_message_read(m, "ts", &instant, &methode);
+        const bool power_off = std::string_view(methode) == "PowerOff";
+        int interactif = 0;
+        sd_bus_message_enter_container(m, 'a', "v");
+        if (power_off && sd_bus_message_enter_container(m, 'v', "b") > 0) {
+            sd_bus_message_read(m, "b", &interactif);
+            sd_bus_message_exit_container(m);
         }
-        arguments << premier.toBool();
+        while (sd_bus_message_skip(m, "v") > 0) {
+        }
+        sd_bus_message_exit_container(m);
+        sd_bus_message_exit_container(m);
+        if (power_off) interactifs.push_back(interactif != 0);
     }
-    liste.endArray();
-    return methodes;
+    return interactifs;
 }
 
 // Fait tourner la boucle d'événements jusqu'à la réponse de logind (10 s au plus).
@@ -64,7 +63,7 @@ TEST(ArretLogind, PowerOffInteractifSansBloquerLeProgramme) {
     const std::vector<int> attentes = cas == "tardif"
                                           ? std::vector<int>{1000, ArretLogind::attente_par_defaut_ms}
                                           : std::vector<int>{ArretLogind::attente_par_defaut_ms};
-    int appels_attendus = 0;
+    std::size_t appels_attendus = 0;
     for (const int attente : attentes) {
         SCOPED_TRACE(attente);
         essai::EssaiCompteur e(essai::le_10_mars(14, 0, 0));
@@ -92,9 +91,9 @@ TEST(ArretLogind, PowerOffInteractifSansBloquerLeProgramme) {
 
         ASSERT_TRUE(attendre_reponse(p));
         EXPECT_EQ(banc.ecrans.journal.back(), "fenetre_fermee");
-        QList<bool> interactif;
         appels_attendus += 1;
-        EXPECT_EQ(appels_power_off(interactif).size(), appels_attendus);
+        const auto interactif = appels_power_off();
+        ASSERT_EQ(interactif.size(), appels_attendus);
         EXPECT_EQ(interactif.back(), true);
         std::string raison;
         if (cas == "refuse") {

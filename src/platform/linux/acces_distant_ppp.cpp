@@ -702,7 +702,24 @@ std::string AccesDistantPpp::interface_premiere_connexion() const {
 }
 
 std::optional<std::uint64_t> AccesDistantPpp::octets_recus_premiere_connexion() const {
-    const std::string interface = interface_premiere_connexion();
+    return octets_recus_interface(interface_premiere_connexion());
+}
+
+std::vector<std::string> AccesDistantPpp::interfaces_connexions() const {
+    suivi_->mettre_a_jour();
+    std::vector<std::string> interfaces;
+    for (const auto& instance : suivi_->instances) interfaces.push_back(instance.interface);
+    return interfaces;
+}
+
+std::string AccesDistantPpp::adresse_interface(std::string_view interface) const {
+    if (interface.empty()) return {};
+    suivi_->mettre_a_jour();
+    const auto etat = suivi_->noyau->interface(interface);
+    return etat ? etat->ipv4 : std::string();
+}
+
+std::optional<std::uint64_t> AccesDistantPpp::octets_recus_interface(std::string_view interface) const {
     if (interface.empty()) return std::nullopt;
     return suivi_->noyau->octets_recus(interface);
 }

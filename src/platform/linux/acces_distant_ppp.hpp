@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,7 +52,19 @@ ReglagesPpp reglages_ppp_depuis_environnement();
 // 255 octets au plus.
 bool nom_entree_valide(std::string_view nom);
 
-class AccesDistantPpp final : public AccesDistant {
+// Ce que l'adresse et le trafic demandent à l'accès à distance : l'interface de la première
+// connexion, son adresse IPv4 et les octets qu'elle a reçus.
+class LiaisonPremiereConnexion {
+public:
+    virtual ~LiaisonPremiereConnexion() = default;
+    // L'adresse IPv4 de l'interface de la première connexion ; vide sans connexion ou sans adresse.
+    virtual std::string adresse_premiere_connexion() const = 0;
+    // L'interface de la première connexion (vide sans connexion) et les octets qu'elle a reçus.
+    virtual std::string interface_premiere_connexion() const = 0;
+    virtual std::optional<std::uint64_t> octets_recus_premiere_connexion() const = 0;
+};
+
+class AccesDistantPpp final : public AccesDistant, public LiaisonPremiereConnexion {
 public:
     explicit AccesDistantPpp(ReglagesPpp reglages = reglages_ppp_depuis_environnement());
     // Avec une vue du noyau donnée (essais).
@@ -78,11 +91,15 @@ public:
     bool veille_complete() const override;
     void lire_veille() override;
 
-    // L'adresse IPv4 de l'interface de la première connexion ; vide sans connexion ou sans adresse.
-    std::string adresse_premiere_connexion() const;
-    // L'interface de la première connexion (vide sans connexion) et les octets qu'elle a reçus.
-    std::string interface_premiere_connexion() const;
-    std::optional<std::uint64_t> octets_recus_premiere_connexion() const;
+    std::string adresse_premiere_connexion() const override;
+    std::string interface_premiere_connexion() const override;
+    std::optional<std::uint64_t> octets_recus_premiere_connexion() const override;
+    // L'interface de chaque connexion, dans l'ordre de connexions() (vide tant qu'elle n'est pas
+    // connue), pour reconnaître un pppd qu'un autre service a lancé.
+    std::vector<std::string> interfaces_connexions() const;
+    // La vue du noyau sur une interface quelconque : son adresse IPv4 et ses octets reçus.
+    std::string adresse_interface(std::string_view interface) const;
+    std::optional<std::uint64_t> octets_recus_interface(std::string_view interface) const;
 
     const ReglagesPpp& reglages() const;
     // Nombre de lectures du dossier d'exécution (mesures et essais).
@@ -99,21 +116,21 @@ private:
 // l'interface de la première connexion.
 class TraficPpp final : public TraficReseau {
 public:
-    explicit TraficPpp(const AccesDistantPpp& acces) : acces_(acces) {}
+    explicit TraficPpp(const LiaisonPremiereConnexion& acces) : acces_(acces) {}
     std::optional<std::uint64_t> octets_recus() const override;
     std::string interface() const override;
 
 private:
-    const AccesDistantPpp& acces_;
+    const LiaisonPremiereConnexion& acces_;
 };
 
 class AdressePpp final : public SourceAdresse {
 public:
-    explicit AdressePpp(const AccesDistantPpp& acces) : acces_(acces) {}
+    explicit AdressePpp(const LiaisonPremiereConnexion& acces) : acces_(acces) {}
     std::string adresse_ip_locale() const override;
 
 private:
-    const AccesDistantPpp& acces_;
+    const LiaisonPremiereConnexion& acces_;
 };
 
 // La première adresse IPv4 du nom d'hôte (getaddrinfo), vide si le nom ne se résout pas.

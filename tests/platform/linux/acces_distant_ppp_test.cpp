@@ -19,10 +19,12 @@
 #include <stdexcept>
 #include <thread>
 
+#include "actions_notees.hpp"
 #include "base/horloge.hpp"
 #include "commun/soutien.hpp"
 #include "core/detection.hpp"
 #include "core/dialogue.hpp"
+#include "noyau_factice.hpp"
 #include "platform/linux/acces_distant_ppp.hpp"
 #include "platform/linux/telephonie_absente.hpp"
 #include "processus_essai.hpp"
@@ -39,39 +41,6 @@ void PrintTo(const ConnexionDistante& c, std::ostream* os) {
 
 namespace lumi::essai {
 namespace {
-
-// Vue du noyau réglée par l'essai ; chaque changement rend son descripteur lisible.
-class NoyauFactice final : public NoyauReseau {
-public:
-    NoyauFactice() : signal_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-    int descripteur() const override { return signal_.get(); }
-    bool rafraichir() override {
-        ++rafraichissements;
-        std::uint64_t valeur = 0;
-        return ::read(signal_.get(), &valeur, sizeof valeur) == sizeof valeur;
-    }
-    std::optional<EtatInterface> interface(std::string_view nom) const override {
-        const auto it = interfaces_.find(std::string(nom));
-        if (it == interfaces_.end()) return std::nullopt;
-        return it->second;
-    }
-
-    void definir(const std::string& nom, std::optional<EtatInterface> etat) {
-        if (etat) {
-            interfaces_[nom] = *etat;
-        } else {
-            interfaces_.erase(nom);
-        }
-        const std::uint64_t un = 1;
-        [[maybe_unused]] auto n = ::write(signal_.get(), &un, sizeof un);
-    }
-
-    int rafraichissements = 0;
-
-private:
-    Descripteur signal_;
-    std::map<std::string, EtatInterface> interfaces_;
-};
 
 // Un pid qui n'est plus celui d'aucun processus : celui d'un enfant mort et récolté.
 pid_t pid_mort() {
@@ -413,25 +382,6 @@ TEST_F(Ppp, VeilleIncompleteTantQuUnChangementPourraitLuiEchapper) {
     EXPECT_FALSE(lisible(a));
     EXPECT_EQ(sortie("pon"), "MonFAI");
 }
-
-// Les actions reçues, dans l'ordre ; la connexion peut échouer `echecs_connexion` fois.
-class ActionsNotees final : public ActionsDetection {
-public:
-    void action_numerotation_en_cours() override { journal.push_back("numerotation"); }
-    void action_connecte_au_reseau() override {
-        if (echecs_connexion > 0) {
-            --echecs_connexion;
-            journal.push_back("connecte en erreur");
-            throw std::runtime_error("erreur de la connexion");
-        }
-        journal.push_back("connecte");
-    }
-    void action_fin_de_connexion() override { journal.push_back("fin"); }
-    bool mode_manuel() const override { return false; }
-
-    std::vector<std::string> journal;
-    int echecs_connexion = 0;
-};
 
 // La détection comme la mène la fenêtre : un passage à chaque réveil de la veille, les 100 ms
 // seulement quand la veille ne suffit pas.
