@@ -6,7 +6,7 @@
 #include <QString>
 #include <memory>
 
-#include "core/programmation.hpp"
+#include "actions/programmation.hpp"
 
 class QDBusPendingCallWatcher;
 

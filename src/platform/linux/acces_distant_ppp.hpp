@@ -25,8 +25,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/acces_distant.hpp"
-#include "core/telechargements.hpp"
+#include "actions/acces_distant.hpp"
+#include "actions/telechargements.hpp"
 #include "platform/linux/noyau_reseau.hpp"
 
 namespace lumi {

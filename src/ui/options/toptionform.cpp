@@ -17,21 +17,18 @@
 #include <QVBoxLayout>
 
 #include "core/couleurs.hpp"
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "ui/icones.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tform1.hpp"
 #include "ui/options/boites_options.hpp"
+#include "ui/texte_qt.hpp"
 
 namespace lumi::ui {
 
 namespace {
 
 using I = Interrupteur;
-
-QString qs(std::string_view texte) {
-    return QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
-}
 
 // Une couleur du jeu, le défaut si elle ne se lit pas.
 QColor couleur_jeu(const JeuCouleurs& jeu, std::string_view nom, std::uint32_t defaut) {
