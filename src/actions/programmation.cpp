@@ -24,16 +24,23 @@ Programmation::Programmation(VueCompteur& compteur, const Horloge& horloge, Regi
       acces_(acces),
       dialogue_(dialogue),
       son_(son),
-      dossier_(std::move(dossier)),
-      telechargements_(std::make_unique<SurveillanceTelechargements>(
-          horloge, FichierIni(dossier_ / fichier_reglages))) {}
+      dossier_(std::move(dossier)) {}
 
 Programmation::~Programmation() = default;
 
 void Programmation::brancher(CouturesProgrammation coutures) {
     coutures_ = coutures;
-    telechargements_ = std::make_unique<SurveillanceTelechargements>(
-        horloge_, FichierIni(dossier_ / fichier_reglages), coutures.fenetres, coutures.trafic);
+    telechargements_.reset();
+}
+
+SurveillanceTelechargements& Programmation::telechargements() {
+    // Faite au premier usage (fenêtre de programmation, déclencheur du téléchargement) : le
+    // démarrage ne lit pas les titres surveillés.
+    if (!telechargements_) {
+        telechargements_ = std::make_unique<SurveillanceTelechargements>(
+            horloge_, FichierIni(dossier_ / fichier_reglages), coutures_.fenetres, coutures_.trafic);
+    }
+    return *telechargements_;
 }
 
 std::string Programmation::message(int numero) const {
@@ -74,7 +81,7 @@ bool Programmation::declencheur_atteint() {
     if (!armee_) return false;
     switch (armee_->type) {
         case TypeProgrammation::telechargement:
-            return !telechargements_->telechargement_en_cours();
+            return !telechargements().telechargement_en_cours();
         case TypeProgrammation::heure: {
             const auto seuil = lire_heure(armee_->seuil);
             return seuil && horloge_.seconde_du_jour() >= *seuil;

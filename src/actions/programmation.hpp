@@ -74,7 +74,7 @@ public:
                   Dialogue& dialogue, Son& son, std::filesystem::path dossier);
     ~Programmation();
 
-    // Les coutures de la plate-forme ; la liste des fenêtres surveillées est refaite ici (démarrage).
+    // Les coutures de la plate-forme ; la surveillance des téléchargements sera refaite sur elles.
     void brancher(CouturesProgrammation coutures);
 
     // --- La programmation armée ---
@@ -108,7 +108,7 @@ public:
     std::filesystem::path chemin_alarme() const;
 
     // --- Ce que la fenêtre de programmation demande ---
-    SurveillanceTelechargements& telechargements() { return *telechargements_; }
+    SurveillanceTelechargements& telechargements();
     // Secondes de la connexion en cours (0 sans connexion).
     std::int32_t duree_en_cours() const;
     // Le montant à payer de la connexion en cours, TTC, arrondi aux décimales de l'affichage

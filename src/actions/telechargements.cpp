@@ -45,6 +45,11 @@ bool titre_de_progression(std::string_view titre) {
     });
 }
 
+const FenetresSysteme& FenetresALaDemande::reelles() const {
+    if (reelles_ == nullptr) reelles_ = fabrique_();
+    return *reelles_;
+}
+
 SurveillanceTelechargements::SurveillanceTelechargements(const Horloge& horloge, const FichierIni& reglages,
                                                          const FenetresSysteme* fenetres,
                                                          const TraficReseau* trafic)

@@ -457,6 +457,31 @@ TEST(Telechargements, UneFenetreDecouvertePuisFermee) {
     EXPECT_FALSE(s.telechargement_en_cours());
 }
 
+// La connexion au serveur d'affichage attend que la surveillance regarde vraiment une fenêtre :
+// ni le branchement du démarrage ni la lecture des titres ne l'ouvrent, et elle ne s'ouvre qu'une fois.
+TEST(Telechargements, FenetresOuvertesAuPremierRegardSeulement) {
+    Essai x;
+    int ouvertures = 0;
+    FenetresSimulees* simulees = nullptr;
+    FenetresALaDemande a_la_demande([&] {
+        ++ouvertures;
+        auto f = std::make_unique<FenetresSimulees>();
+        simulees = f.get();
+        return f;
+    });
+    x.p().brancher({nullptr, nullptr, &a_la_demande, nullptr});
+    auto& s = x.p().telechargements();
+    EXPECT_EQ(s.titres().size(), 3u);
+    EXPECT_FALSE(a_la_demande.ouvertes());
+    EXPECT_FALSE(s.telechargement_en_cours());
+    ASSERT_EQ(ouvertures, 1);
+    const auto progression = simulees->ouvrir("45% sur 1,2 Mo téléchargés");
+    s.decouvrir();
+    EXPECT_TRUE(s.telechargement_en_cours());
+    EXPECT_EQ(a_la_demande.chercher("45% sur 1,2 Mo téléchargés"), progression);
+    EXPECT_EQ(ouvertures, 1);
+}
+
 TEST(Telechargements, LeTraficMoyenneSurDixSecondes) {
     Essai x;
     auto& s = x.p().telechargements();
