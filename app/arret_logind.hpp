@@ -7,7 +7,7 @@
 #include <QString>
 #include <memory>
 
-#include "core/programmation.hpp"
+#include "actions/programmation.hpp"
 #include "platform/linux/bus_dbus.hpp"
 
 class QSocketNotifier;

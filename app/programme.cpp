@@ -174,8 +174,9 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
                 [this] { e_->telephonie->traiter_evenements(); });
     }
 
-    // Les fenêtres des autres programmes, sous X11 seulement (Wayland ne les montre pas).
-    e_->fenetres = std::make_unique<FenetresX11>();
+    // Les fenêtres des autres programmes, sous X11 seulement (Wayland ne les montre pas), regardées
+    // par la seule surveillance des téléchargements : connectées au premier usage.
+    e_->fenetres = std::make_unique<FenetresALaDemande>([] { return std::make_unique<FenetresX11>(); });
 
     ReglagesCompteur reglages;
     reglages.locale = lire_valeurs_locales_systeme();

@@ -18,7 +18,7 @@
 #include "base/locale.hpp"
 #include "cli/commandes.hpp"
 #include "cli/outils_tarif.hpp"
-#include "core/fenetre_programmation.hpp"
+#include "actions/fenetre_programmation.hpp"
 #include "platform/simulation/banc_compteur.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"

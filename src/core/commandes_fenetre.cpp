@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "actions/raccrochage.hpp"
 #include "base/decimal.hpp"
 #include "core/compteur.hpp"
 #include "settings/dossier_donnees.hpp"
@@ -346,7 +347,7 @@ bool CommandesFenetre::raccrocher() {
 }
 
 std::string CommandesFenetre::texte_echec_raccrochage() const {
-    if (raison_echec_raccrochage_.empty()) return std::string(textes_fenetre::echec_deconnexion);
+    if (raison_echec_raccrochage_.empty()) return std::string(raccrochage::echec_deconnexion);
     return "Echec déconnexion.\n" + raison_echec_raccrochage_;
 }
 

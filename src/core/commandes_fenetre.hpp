@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/acces_distant.hpp"
-#include "core/dialogue.hpp"
+#include "actions/acces_distant.hpp"
+#include "actions/dialogue.hpp"
 #include "settings/registre.hpp"
 #include "tariff/choix_option.hpp"
 
@@ -60,8 +60,6 @@ inline constexpr std::string_view hint_duree = "Durée connexion";
 inline constexpr std::string_view hint_heure = "C'est l'heure !";
 inline constexpr std::string_view total_ttc = "Total TTC";
 inline constexpr std::string_view total_ht = "Total HT";
-inline constexpr std::string_view deconnexion_en_cours = "Déconnexion en cours...";
-inline constexpr std::string_view echec_deconnexion = "Echec déconnexion.\nAucune connexion n'est en cours.";
 inline constexpr std::string_view aucun_utilisateur =
     "Attention, aucun utilisateur n'est déclaré !\n"
     "Lumicompteur 2000 autorise la gestion de plusieurs utilisateurs.\n"
@@ -215,13 +213,11 @@ public:
     // programmation annulée. Vrai s'il faut raccrocher.
     bool SpeedButton3Click();
     // Raccroche la première connexion ; faux quand il n'y en a aucune ou que le service refuse (la
-    // boîte d'échec suit, avec texte_echec_raccrochage()).
+    // boîte d'échec suit, avec texte_echec_raccrochage() ; les pauses de la coquille sont celles de
+    // actions/raccrochage.hpp).
     bool raccrocher();
     // Le texte de cette boîte : la raison du refus quand le service en a donné une.
     std::string texte_echec_raccrochage() const;
-    // Pauses de la coquille : après un raccrochage réussi, puis avant la boîte d'échec.
-    static constexpr int pause_raccrochage_ms = 1500;
-    static constexpr int pause_echec_ms = 1000;
 
     // --- Fermeture ---
     // Texte de la question : messages 53 à 56 pendant un comptage, 56 seul sinon.

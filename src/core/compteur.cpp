@@ -4,6 +4,7 @@
 #include <exception>
 #include <limits>
 
+#include "actions/programmation.hpp"
 #include "base/decimal.hpp"
 #include "base/texte.hpp"
 #include "settings/cles.hpp"
@@ -61,8 +62,9 @@ Compteur::Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donn
                 dossier_ / "alarme.wav"),
       raz_(coutures.registre, selecteur_, coutures.horloge, dossier_ / fichier_reglages),
       historique_(coutures.registre, coutures.dialogue, dossier_, reglages.locale.separateur_decimal),
-      programmation_(*this, coutures.horloge, coutures.registre, coutures.acces_distant, coutures.dialogue,
-                     coutures.son, dossier_) {
+      programmation_(std::make_unique<Programmation>(static_cast<VueCompteur&>(*this), coutures.horloge,
+                                                     coutures.registre, coutures.acces_distant,
+                                                     coutures.dialogue, coutures.son, dossier_)) {
     monnaie_.locale = reglages.locale;
     const FichierIni reglages_ini(dossier_ / fichier_reglages);
     monnaie_.nb_decimales = lire_nb_decimales(reglages_ini);

@@ -7,19 +7,20 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 
+#include "actions/acces_distant.hpp"
+#include "actions/dialogue.hpp"
+#include "actions/minuterie.hpp"
+#include "actions/vue_compteur.hpp"
 #include "base/horloge.hpp"
 #include "base/locale.hpp"
-#include "core/acces_distant.hpp"
-#include "core/dialogue.hpp"
 #include "core/etat_compteur.hpp"
 #include "core/fenetre_principale.hpp"
 #include "core/historique_compteur.hpp"
-#include "core/minuterie.hpp"
-#include "core/programmation.hpp"
 #include "plans/forfait.hpp"
 #include "plans/raz_forfaits.hpp"
 #include "plans/son.hpp"
@@ -30,6 +31,8 @@
 #include "tariff/moteur_tarifaire.hpp"
 
 namespace lumi {
+
+class Programmation;
 
 // Les coutures que le compteur interroge ; elles vivent plus longtemps que lui.
 struct CouturesCompteur {
@@ -52,7 +55,7 @@ struct ReglagesCompteur {
     }();
 };
 
-class Compteur final : private AffichageTarifaire, private EffetsForfait {
+class Compteur final : private AffichageTarifaire, private EffetsForfait, private VueCompteur {
 public:
     // Lit les réglages du démarrage : "anti crash" et "frequence save crash", "Alsace", l'affichage
     // des prix (TTC, décimales) de lumicompteur.ini. Ne charge pas encore les tarifs.
@@ -122,9 +125,9 @@ public:
     // L'icône de notification a changé d'image (NIM_MODIFY).
     void signaler_modification_icone() { ++fenetre_.modifications_icone; }
     // Raccrochage demandé : plus de clignotement, l'icône du produit, voyant de programmation éteint.
-    void arreter_effets_Timer2();
+    void arreter_effets_Timer2() override;
     // Une programmation vient d'être armée : le voyant Image6 paraît sur l'afficheur.
-    void montrer_voyant_programmation() { fenetre_.Image6_visible = true; }
+    void montrer_voyant_programmation() override { fenetre_.Image6_visible = true; }
     // La durée montre "00:00:00" avant la première connexion.
     void initialiser_legende_duree();
     // Mode barre : une seule rangée, deux lignes côte à côte, et le bouton de connexion caché.
@@ -145,8 +148,8 @@ public:
     void reevaluer_le_jour();
 
     // --- Déconnexion programmée (Timer3 : 250 ms) ---
-    Programmation& programmation() { return programmation_; }
-    const Programmation& programmation() const { return programmation_; }
+    Programmation& programmation() { return *programmation_; }
+    const Programmation& programmation() const { return *programmation_; }
 
     // --- Lecture de l'état ---
     const EtatCompteur& etat() const { return etat_; }
@@ -154,7 +157,7 @@ public:
     const ChoixTarifaire& choix() const { return choix_; }
     const EtatForfait& etat_forfait() const { return etat_forfait_; }
     const MoteurTarifaire& moteur() const { return moteur_; }
-    const ReglagesMonnaie& monnaie() const { return monnaie_; }
+    const ReglagesMonnaie& monnaie() const override { return monnaie_; }
     bool anti_crash() const { return anti_crash_; }
     // Remise à zéro quotidienne reportée à la fin de la connexion en cours.
     bool raz_forfaits_en_attente() const { return raz_en_attente_; }
@@ -189,6 +192,11 @@ private:
     void afficher_jauge_forfait(std::int32_t restant, std::int32_t duree) override;
     bool sauvegardes_crash_actives() const override { return anti_crash_; }
     void montrer_fin_forfait(const ModeleFinForfait& modele) override;
+    // VueCompteur
+    std::optional<ConnexionComptee> connexion_comptee() const override;
+    const tparametre_de_la_tarification& tarification() const override { return moteur_.tarification(); }
+    const std::string& prix_affiche() const override { return fenetre_.Panel4; }
+    void clignoter_programmation() override;
 
     void rafraichissement_horaire(NumeroJour aujourdhui, int heure, std::int32_t seconde_maintenant);
     void remise_a_zero_quotidienne();
@@ -233,7 +241,7 @@ private:
     Minuterie Timer2_{"Timer2", intervalle(EffetTimer2::rangee_clignotante), true};
     Minuterie Timer4_{"Timer4", 30000, false};
     // Après tout le reste : elle lit l'état et la fenêtre du compteur.
-    Programmation programmation_;
+    std::unique_ptr<Programmation> programmation_;
 };
 
 }  // namespace lumi

@@ -93,6 +93,21 @@ void Compteur::arreter_effets_Timer2() {
     fenetre_.Image6_visible = false;
 }
 
+void Compteur::clignoter_programmation() {
+    // Régler Timer2 à chaque tic le relancerait sans cesse : il ne l'est que s'il ne porte pas déjà
+    // cet effet.
+    if (effet_Timer2() != EffetTimer2::programmation || !Timer2_.active()) {
+        regler_Timer2(EffetTimer2::programmation, true);
+    }
+}
+
+std::optional<ConnexionComptee> Compteur::connexion_comptee() const {
+    if (!etat_.compteur_actif) return std::nullopt;
+    return ConnexionComptee{{etat_.date_debut, etat_.seconde_debut},
+                            etat_.duree_connexion,
+                            static_cast<double>(etat_.prix_communication) - etat_.montant_reduction};
+}
+
 void Compteur::initialiser_legende_duree() {
     if (fenetre_.Panel2.empty()) fenetre_.Panel2 = "00:00:00";
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/horloge.hpp"
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "core/modes_affichage.hpp"
 #include "core/systeme.hpp"
 #include "settings/registre.hpp"

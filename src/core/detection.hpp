@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "base/horloge.hpp"
-#include "core/acces_distant.hpp"
-#include "core/dialogue.hpp"
-#include "core/minuterie.hpp"
+#include "actions/acces_distant.hpp"
+#include "actions/dialogue.hpp"
+#include "actions/minuterie.hpp"
 #include "core/telephonie.hpp"
 #include "settings/registre.hpp"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "core/sauvegarde_crash.hpp"
 #include "history/facture.hpp"
 #include "history/fichiers_historique.hpp"

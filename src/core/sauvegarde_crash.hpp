@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/dates.hpp"
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/registre.hpp"
 #include "tariff/monnaie.hpp"

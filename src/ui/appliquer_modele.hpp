@@ -8,12 +8,9 @@
 
 #include "core/fenetre_principale.hpp"
 #include "ui/controles.hpp"
+#include "ui/texte_qt.hpp"
 
 namespace lumi::ui {
-
-inline QString qs(std::string_view texte) {
-    return QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
-}
 
 template <typename Controle>
 void texte(Controle* l, const std::string& t) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 
 namespace lumi {
 

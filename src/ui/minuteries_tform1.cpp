@@ -5,7 +5,7 @@
 
 #include "core/compteur.hpp"
 #include "core/detection.hpp"
-#include "core/minuterie.hpp"
+#include "actions/minuterie.hpp"
 
 namespace lumi::ui {
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QWidget>
 
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 
 namespace lumi::ui {
 

@@ -13,7 +13,7 @@
 #include <exception>
 
 #include "core/compteur.hpp"
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/parametres.hpp"
 #include "ui/appliquer_modele.hpp"

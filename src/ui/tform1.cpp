@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "actions/raccrochage.hpp"
 #include "core/commandes_fenetre.hpp"
 #include "core/compteur.hpp"
 #include "core/couleurs.hpp"
@@ -571,7 +572,7 @@ void TForm1::SpeedButton3Click() {
     splash_->montrer();
     const bool reussie = commandes_->raccrocher();
     // Les pauses ne bloquent pas la fenêtre : les minuteries continuent et la détection voit la fin.
-    QTimer::singleShot(reussie ? CommandesFenetre::pause_raccrochage_ms : CommandesFenetre::pause_echec_ms,
+    QTimer::singleShot(reussie ? raccrochage::pause_apres_raccrochage_ms : raccrochage::pause_avant_echec_ms,
                        this, [this, reussie] { deconnexion_terminee(reussie); });
 }
 

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QScreen>
 
-#include "core/commandes_fenetre.hpp"
+#include "actions/raccrochage.hpp"
 
 namespace lumi::ui {
 
@@ -22,7 +22,7 @@ Tsplashscreen::Tsplashscreen(const QIcon& icone, QWidget* parent)
     cadre->setLineWidth(2);
     auto* image = new QLabel(cadre);
     image->setPixmap(icone.pixmap(32, 32));
-    auto* texte = texte_ = new QLabel(QString::fromUtf8(textes_fenetre::deconnexion_en_cours.data()), cadre);
+    auto* texte = texte_ = new QLabel(QString::fromUtf8(raccrochage::deconnexion_en_cours.data()), cadre);
     texte->setObjectName("Label1");
     QFont gras = texte->font();
     gras.setBold(true);

@@ -22,7 +22,7 @@
 
 #include "base/texte.hpp"
 #include "commun/soutien.hpp"
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "settings/cles.hpp"
 #include "settings/parametres.hpp"
 #include "settings/registre_memoire.hpp"

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "settings/registre.hpp"
 
 namespace lumi {

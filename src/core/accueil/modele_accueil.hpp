@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/accueil/import_historique.hpp"
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/registre.hpp"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "core/acces_distant.hpp"
+#include "actions/acces_distant.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"

@@ -4,11 +4,11 @@
 #include <functional>
 #include <stdexcept>
 
-#include "core/acces_distant.hpp"
+#include "actions/acces_distant.hpp"
 #include "core/commandes_fenetre.hpp"
 #include "core/compteur.hpp"
 #include "core/demarrage.hpp"
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "core/utilisateurs.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/acces_distant.hpp"
+#include "actions/acces_distant.hpp"
 #include "settings/parametres.hpp"
 
 namespace lumi {

@@ -26,8 +26,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/acces_distant.hpp"
-#include "core/telechargements.hpp"
+#include "actions/acces_distant.hpp"
+#include "actions/telechargements.hpp"
 #include "platform/linux/noyau_reseau.hpp"
 
 namespace lumi {

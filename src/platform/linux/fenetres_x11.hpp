@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "core/telechargements.hpp"
+#include "actions/telechargements.hpp"
 
 struct xcb_connection_t;
 

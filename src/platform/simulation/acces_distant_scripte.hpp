@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/horloge.hpp"
-#include "core/acces_distant.hpp"
+#include "actions/acces_distant.hpp"
 
 namespace lumi {
 

@@ -11,7 +11,7 @@
 
 #include "base/horloge.hpp"
 #include "core/compteur.hpp"
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "platform/simulation/acces_distant_scripte.hpp"
 #include "platform/simulation/ordonnanceur.hpp"
 #include "platform/simulation/programmation_simulee.hpp"

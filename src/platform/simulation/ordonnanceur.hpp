@@ -9,7 +9,7 @@
 #include <map>
 
 #include "base/horloge.hpp"
-#include "core/minuterie.hpp"
+#include "actions/minuterie.hpp"
 
 namespace lumi {
 

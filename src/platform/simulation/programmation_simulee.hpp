@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/fenetre_programmation.hpp"
-#include "core/programmation.hpp"
-#include "core/telechargements.hpp"
+#include "actions/fenetre_programmation.hpp"
+#include "actions/programmation.hpp"
+#include "actions/telechargements.hpp"
 #include "platform/simulation/ordonnanceur.hpp"
 
 namespace lumi {

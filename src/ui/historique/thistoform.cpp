@@ -41,6 +41,7 @@
 #include "ui/graphique_mois.hpp"
 #include "ui/historique/impression_historique.hpp"
 #include "ui/historique/modele_liste_historique.hpp"
+#include "ui/texte_qt.hpp"
 
 namespace lumi::ui {
 
@@ -49,7 +50,6 @@ namespace {
 const QDate origine(1899, 12, 30);
 QDate date_qt(NumeroJour jour) { return origine.addDays(jour); }
 NumeroJour numero(const QDate& date) { return static_cast<NumeroJour>(origine.daysTo(date)); }
-QString qs(std::string_view t) { return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())); }
 
 QDateEdit* champ_date(QWidget* parent, const char* nom, const char* bulle) {
     auto* d = new QDateEdit(parent);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "history/fenetre/modele_thistoform.hpp"
 #include "settings/registre.hpp"
 #include "ui/dialogue_lumi.hpp"

@@ -18,17 +18,14 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "core/mots_de_passe.hpp"
 #include "ui/controles.hpp"
+#include "ui/texte_qt.hpp"
 
 namespace lumi::ui {
 
 namespace {
-
-QString qs(std::string_view texte) {
-    return QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
-}
 
 // Les deux boutons du bas : "&Valider" (Entrée) et "&Annuler".
 QHBoxLayout* boutons_bas(QPushButton* valider, QPushButton* annuler) {

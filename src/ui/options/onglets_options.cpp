@@ -15,20 +15,17 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "ui/controles.hpp"
 #include "ui/dialogue_lumi.hpp"
 #include "ui/options/boites_options.hpp"
+#include "ui/texte_qt.hpp"
 
 namespace lumi::ui {
 
 namespace {
 
 using I = Interrupteur;
-
-QString qs(std::string_view texte) {
-    return QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
-}
 
 // Un interrupteur : une case à cocher dessinée comme un interrupteur.
 QCheckBox* interrupteur(Interrupteur i, QWidget* parent) {

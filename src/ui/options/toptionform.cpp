@@ -6,16 +6,14 @@
 #include <QVBoxLayout>
 
 #include "core/couleurs.hpp"
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "ui/icones.hpp"
+#include "ui/texte_qt.hpp"
 
 namespace lumi::ui {
 
 namespace {
 
-QString qs(std::string_view texte) {
-    return QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
-}
 
 // Une couleur du jeu, le défaut si elle ne se lit pas.
 QColor couleur_jeu(const JeuCouleurs& jeu, std::string_view nom, std::uint32_t defaut) {

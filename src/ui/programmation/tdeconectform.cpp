@@ -19,14 +19,11 @@
 #include <filesystem>
 
 #include "ui/tsplashscreen.hpp"
+#include "ui/texte_qt.hpp"
 
 namespace lumi::ui {
 
 namespace {
-
-QString qs(const std::string& texte) {
-    return QString::fromStdString(texte);
-}
 
 QColor couleur_de(std::uint32_t bgr) {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/fenetre_programmation.hpp"
+#include "actions/fenetre_programmation.hpp"
 #include "ui/dialogue_lumi.hpp"
 #include "ui/tsplashscreen.hpp"
 

@@ -23,7 +23,7 @@
 #include "base/horloge.hpp"
 #include "commun/soutien.hpp"
 #include "core/detection.hpp"
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 #include "noyau_factice.hpp"
 #include "platform/linux/acces_distant_ppp.hpp"
 #include "platform/linux/telephonie_absente.hpp"

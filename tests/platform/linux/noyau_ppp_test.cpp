@@ -14,7 +14,7 @@
 #include "commun/soutien.hpp"
 #include "core/compteur.hpp"
 #include "core/detection.hpp"
-#include "core/telechargements.hpp"
+#include "actions/telechargements.hpp"
 #include "settings/fichier_ini.hpp"
 #include "core/essai_compteur.hpp"
 #include "history/fichiers_historique.hpp"

@@ -3,8 +3,8 @@
 // séquence de déconnexion, et la surveillance des téléchargements.
 #include <gtest/gtest.h>
 
-#include "core/fenetre_programmation.hpp"
-#include "essai_compteur.hpp"
+#include "../core/essai_compteur.hpp"
+#include "actions/fenetre_programmation.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
 #include "tariff/pas_paye.hpp"
@@ -242,8 +242,8 @@ TEST(Programmation, DureeAtteinteSansDecompteAlarmePuisRaccrochageAussitot) {
     EXPECT_FALSE(x.p().armee());
     EXPECT_EQ(x.p().declenchements(), 1);
     EXPECT_EQ(x.banc().son.joues().size(), 1u);
-    EXPECT_EQ(x.banc().ecrans.journal,
-              (std::vector<std::string>{"fenetre=Déconnexion en cours...", "attente=1500", "fenetre_fermee"}));
+    EXPECT_EQ(x.banc().ecrans.journal, (std::vector<std::string>{"fenetre=Déconnexion en cours...",
+                                                                 "attente=1500", "fenetre_fermee"}));
     // Raccrochée pendant l'attente : la fin de connexion a repris Timer2, arrêté.
     EXPECT_NE(x.e.compteur().effet_Timer2(), EffetTimer2::programmation);
     EXPECT_FALSE(x.e.compteur().Timer2().active());
@@ -269,10 +269,12 @@ TEST(Programmation, LeRaccrochageAttendLaFinDuPasEnCours) {
     ASSERT_TRUE(x.p().raccrochage_fin_du_pas());
     const Moment prevu = *x.p().raccrochage_fin_du_pas();
     const auto& etat = x.e.etat();
-    EXPECT_EQ(prevu, raccrochage_fin_du_pas(tarif, {etat.date_debut, etat.seconde_debut}, x.banc().horloge.maintenant()));
+    EXPECT_EQ(prevu, raccrochage_fin_du_pas(tarif, {etat.date_debut, etat.seconde_debut},
+                                            x.banc().horloge.maintenant()));
     EXPECT_EQ(x.p().declenchements(), 0);
     EXPECT_TRUE(x.p().armee());
-    EXPECT_NE(x.p().texte_resume().find("- FIN DU PAS DE TAXATION : oui, raccrochage à " + formater_heure(prevu.seconde)),
+    EXPECT_NE(x.p().texte_resume().find("- FIN DU PAS DE TAXATION : oui, raccrochage à " +
+                                        formater_heure(prevu.seconde)),
               std::string::npos)
         << x.p().texte_resume();
     while (x.p().declenchements() == 0 && x.banc().horloge.maintenant() < prevu) x.banc().avancer_ms(250);
@@ -368,8 +370,8 @@ TEST(Programmation, EchecsDuRaccrochageEtDeLArret) {
     x.p().sequence_deconnexion();
     EXPECT_EQ(x.boites().back(), "Echec déconnexion.\nAucune connexion n'est en cours.");
     EXPECT_EQ(x.banc().arret.demandes, 0);
-    EXPECT_EQ(x.banc().ecrans.journal,
-              (std::vector<std::string>{"fenetre=Déconnexion en cours...", "attente=1000", "fenetre_fermee"}));
+    EXPECT_EQ(x.banc().ecrans.journal, (std::vector<std::string>{"fenetre=Déconnexion en cours...",
+                                                                 "attente=1000", "fenetre_fermee"}));
     // L'arrêt refusé : sa boîte, et le programme continue.
     x.e.connexion("MonFAI", debut_ms, apres(5000));
     x.banc().avancer_ms(apres(10));
@@ -424,9 +426,9 @@ TEST(Telechargements, ListesParallelesAvecUneFicheVide) {
     ini.ecrire("deconnexion fin telechargement", "fiche 1", "Transfert A");
     ini.ecrire("deconnexion fin telechargement", "fiche 3", "Transfert C");
     SurveillanceTelechargements s(x.banc().horloge, FichierIni(x.e.dossier.chemin() / fichier_reglages));
-    EXPECT_EQ(s.titres(), (std::vector<std::string>{"Téléchargement de fichier", "Saving location",
-                                                    "Enregistrement de l'adresse", "Transfert A",
-                                                    "Transfert C"}));
+    EXPECT_EQ(s.titres(),
+              (std::vector<std::string>{"Téléchargement de fichier", "Saving location",
+                                        "Enregistrement de l'adresse", "Transfert A", "Transfert C"}));
     EXPECT_EQ(s.etats(), std::vector<std::string>(5, "0"));
 }
 
@@ -453,6 +455,31 @@ TEST(Telechargements, UneFenetreDecouvertePuisFermee) {
     EXPECT_FALSE(s.telechargement_en_cours());
     f.definir_disponible(false);
     EXPECT_FALSE(s.telechargement_en_cours());
+}
+
+// La connexion au serveur d'affichage attend que la surveillance regarde vraiment une fenêtre :
+// ni le branchement du démarrage ni la lecture des titres ne l'ouvrent, et elle ne s'ouvre qu'une fois.
+TEST(Telechargements, FenetresOuvertesAuPremierRegardSeulement) {
+    Essai x;
+    int ouvertures = 0;
+    FenetresSimulees* simulees = nullptr;
+    FenetresALaDemande a_la_demande([&] {
+        ++ouvertures;
+        auto f = std::make_unique<FenetresSimulees>();
+        simulees = f.get();
+        return f;
+    });
+    x.p().brancher({nullptr, nullptr, &a_la_demande, nullptr});
+    auto& s = x.p().telechargements();
+    EXPECT_EQ(s.titres().size(), 3u);
+    EXPECT_FALSE(a_la_demande.ouvertes());
+    EXPECT_FALSE(s.telechargement_en_cours());
+    ASSERT_EQ(ouvertures, 1);
+    const auto progression = simulees->ouvrir("45% sur 1,2 Mo téléchargés");
+    s.decouvrir();
+    EXPECT_TRUE(s.telechargement_en_cours());
+    EXPECT_EQ(a_la_demande.chercher("45% sur 1,2 Mo téléchargés"), progression);
+    EXPECT_EQ(ouvertures, 1);
 }
 
 TEST(Telechargements, LeTraficMoyenneSurDixSecondes) {

@@ -1,4 +1,4 @@
-#include "core/telechargements.hpp"
+#include "actions/telechargements.hpp"
 
 #include <algorithm>
 #include <array>
@@ -39,9 +39,15 @@ std::string_view tronquer_titre(std::string_view titre) {
 
 bool titre_de_progression(std::string_view titre) {
     return std::any_of(rangees_progression.begin(), rangees_progression.end(), [&](const auto& rangee) {
-        return std::all_of(rangee.begin(), rangee.end(),
-                           [&](std::string_view texte) { return titre.find(texte) != std::string_view::npos; });
+        return std::all_of(rangee.begin(), rangee.end(), [&](std::string_view texte) {
+            return titre.find(texte) != std::string_view::npos;
+        });
     });
+}
+
+const FenetresSysteme& FenetresALaDemande::reelles() const {
+    if (reelles_ == nullptr) reelles_ = fabrique_();
+    return *reelles_;
 }
 
 SurveillanceTelechargements::SurveillanceTelechargements(const Horloge& horloge, const FichierIni& reglages,
@@ -54,8 +60,8 @@ SurveillanceTelechargements::SurveillanceTelechargements(const Horloge& horloge,
     }
     const int nombre = lire_entier(lire(reglages, parametres::nb_de_fiches)).value_or(0);
     for (int n = 1; n <= nombre; ++n) {
-        std::string titre = reglages.lire(parametres::section_deconnexion_fin_telechargement,
-                                          "fiche " + std::to_string(n));
+        std::string titre =
+            reglages.lire(parametres::section_deconnexion_fin_telechargement, "fiche " + std::to_string(n));
         if (titre.empty()) continue;
         titres_.push_back(std::move(titre));
         etats_.emplace_back("0");

@@ -1,20 +1,22 @@
-#include "core/programmation.hpp"
-
-#include "tariff/pas_paye.hpp"
+#include "actions/programmation.hpp"
 
 #include <exception>
 
+#include "actions/acces_distant.hpp"
+#include "actions/dialogue.hpp"
+#include "actions/raccrochage.hpp"
 #include "base/dates.hpp"
 #include "base/decimal.hpp"
-#include "core/compteur.hpp"
+#include "plans/son.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/parametres.hpp"
 #include "tariff/monnaie.hpp"
+#include "tariff/pas_paye.hpp"
 
 namespace lumi {
 
-Programmation::Programmation(Compteur& compteur, const Horloge& horloge, Registre& registre,
+Programmation::Programmation(VueCompteur& compteur, const Horloge& horloge, Registre& registre,
                              AccesDistant& acces, Dialogue& dialogue, Son& son, std::filesystem::path dossier)
     : compteur_(compteur),
       horloge_(horloge),
@@ -22,16 +24,23 @@ Programmation::Programmation(Compteur& compteur, const Horloge& horloge, Registr
       acces_(acces),
       dialogue_(dialogue),
       son_(son),
-      dossier_(std::move(dossier)),
-      telechargements_(std::make_unique<SurveillanceTelechargements>(
-          horloge, FichierIni(dossier_ / fichier_reglages))) {}
+      dossier_(std::move(dossier)) {}
 
 Programmation::~Programmation() = default;
 
 void Programmation::brancher(CouturesProgrammation coutures) {
     coutures_ = coutures;
-    telechargements_ = std::make_unique<SurveillanceTelechargements>(
-        horloge_, FichierIni(dossier_ / fichier_reglages), coutures.fenetres, coutures.trafic);
+    telechargements_.reset();
+}
+
+SurveillanceTelechargements& Programmation::telechargements() {
+    // Faite au premier usage (fenêtre de programmation, déclencheur du téléchargement) : le
+    // démarrage ne lit pas les titres surveillés.
+    if (!telechargements_) {
+        telechargements_ = std::make_unique<SurveillanceTelechargements>(
+            horloge_, FichierIni(dossier_ / fichier_reglages), coutures_.fenetres, coutures_.trafic);
+    }
+    return *telechargements_;
 }
 
 std::string Programmation::message(int numero) const {
@@ -53,15 +62,16 @@ void Programmation::desarmer() {
 }
 
 std::int32_t Programmation::duree_en_cours() const {
-    return compteur_.etat().compteur_actif ? compteur_.etat().duree_connexion : 0;
+    const auto connexion = compteur_.connexion_comptee();
+    return connexion ? connexion->duree : 0;
 }
 
 double Programmation::montant_ttc_en_cours() const {
-    const auto& etat = compteur_.etat();
-    if (!etat.compteur_actif) return 0;
-    const double montant = static_cast<double>(etat.prix_communication) - etat.montant_reduction;
+    const auto connexion = compteur_.connexion_comptee();
+    if (!connexion) return 0;
     try {
-        return lire_decimal(formater_montant(texte_montant(montant), true, 0, compteur_.monnaie())).value_or(0);
+        return lire_decimal(formater_montant(texte_montant(connexion->montant), true, 0, compteur_.monnaie()))
+            .value_or(0);
     } catch (const std::exception&) {
         return 0;
     }
@@ -71,18 +81,18 @@ bool Programmation::declencheur_atteint() {
     if (!armee_) return false;
     switch (armee_->type) {
         case TypeProgrammation::telechargement:
-            return !telechargements_->telechargement_en_cours();
+            return !telechargements().telechargement_en_cours();
         case TypeProgrammation::heure: {
             const auto seuil = lire_heure(armee_->seuil);
             return seuil && horloge_.seconde_du_jour() >= *seuil;
         }
         case TypeProgrammation::duree: {
             const auto seuil = lire_entier(armee_->seuil);
-            return seuil && compteur_.etat().compteur_actif && duree_en_cours() >= *seuil;
+            return seuil && compteur_.connexion_comptee() && duree_en_cours() >= *seuil;
         }
         case TypeProgrammation::cout: {
             const auto seuil = lire_decimal(armee_->seuil);
-            return seuil && compteur_.etat().compteur_actif && montant_ttc_en_cours() >= *seuil;
+            return seuil && compteur_.connexion_comptee() && montant_ttc_en_cours() >= *seuil;
         }
     }
     return false;
@@ -90,23 +100,19 @@ bool Programmation::declencheur_atteint() {
 
 void Programmation::Timer3Timer() {
     if (!armee_) return;
-    // Le voyant clignote et l'icône tourne tant que la programmation est armée ; régler Timer2 à
-    // chaque tic le relancerait sans cesse, il n'est réglé que s'il ne porte pas déjà cet effet.
-    if (compteur_.effet_Timer2() != EffetTimer2::programmation || !compteur_.Timer2().active()) {
-        compteur_.regler_Timer2(EffetTimer2::programmation, true);
-    }
+    // Le voyant clignote et l'icône tourne tant que la programmation est armée.
+    compteur_.clignoter_programmation();
     if (!fin_du_pas_ && declencheur_atteint()) {
         const Moment maintenant = horloge_.maintenant();
-        const auto& etat = compteur_.etat();
+        const auto connexion = compteur_.connexion_comptee();
         fin_du_pas_ = maintenant;
-        if (armee_->attendre_fin_du_pas && etat.compteur_actif) {
+        if (armee_->attendre_fin_du_pas && connexion) {
             // Un décompte montré mène au raccrochage : celui-ci tombe au plus tôt à la fin du délai
             // réglé, 3 s avant un pas, et le décompte s'ouvre tout de suite pour toute l'attente.
             // Sans décompte, l'attente se fait en silence (le résumé donne l'instant).
             const int delai = decompte_montre() ? delai_decompte() : 0;
             const Moment raccrochage = lumi::raccrochage_fin_du_pas(
-                compteur_.moteur().tarification(), {etat.date_debut, etat.seconde_debut},
-                en_moment(en_secondes(maintenant) + delai));
+                compteur_.tarification(), connexion->debut, en_moment(en_secondes(maintenant) + delai));
             if (delai > 0) {
                 decompte_fin_du_pas_ = static_cast<int>(en_secondes(raccrochage) - en_secondes(maintenant));
             } else {
@@ -175,24 +181,24 @@ bool Programmation::raccrocher() {
         } catch (const std::exception&) {
             // La connexion était là : l'échec du raccrochage se verra sur l'afficheur.
         }
-        if (coutures_.ecrans != nullptr) coutures_.ecrans->attendre(pause_apres_raccrochage_ms);
+        if (coutures_.ecrans != nullptr) coutures_.ecrans->attendre(raccrochage::pause_apres_raccrochage_ms);
     }
     return true;
 }
 
 void Programmation::sequence_deconnexion() {
     EcransProgrammation* ecrans = coutures_.ecrans;
-    if (ecrans != nullptr) ecrans->montrer_deconnexion(textes_programmation::deconnexion_en_cours);
+    if (ecrans != nullptr) ecrans->montrer_deconnexion(raccrochage::deconnexion_en_cours);
     if (!raccrocher()) {
         if (ecrans != nullptr) {
-            ecrans->attendre(pause_avant_echec_ms);
+            ecrans->attendre(raccrochage::pause_avant_echec_ms);
             ecrans->fermer_deconnexion();
         }
-        dialogue_.information(textes_programmation::echec_deconnexion);
+        dialogue_.information(raccrochage::echec_deconnexion);
         return;
     }
     if (actif(registre_, parametres::exit_window)) {
-        if (ecrans != nullptr) ecrans->montrer_deconnexion(textes_programmation::fermeture_systeme);
+        if (ecrans != nullptr) ecrans->montrer_deconnexion(raccrochage::fermeture_systeme);
         if (coutures_.arret == nullptr) {
             fin_arret(false, "Aucun moyen d'arrêter la machine.");
             return;
@@ -210,7 +216,7 @@ void Programmation::fin_arret(bool eteinte, const std::string& raison) {
     if (coutures_.ecrans != nullptr) coutures_.ecrans->fermer_deconnexion();
     if (eteinte) return;
     // La réponse arrive d'une minuterie ou du bus : l'avis ne retient personne.
-    std::string texte(textes_programmation::echec_fermeture);
+    std::string texte(raccrochage::echec_fermeture);
     if (!raison.empty()) texte += "\n" + raison;
     dialogue_.avis(GenreBoite::information, texte);
 }
@@ -242,10 +248,10 @@ std::string Programmation::texte_resume() const {
         fin_du_pas = "\r- FIN DU PAS DE TAXATION : oui";
         if (fin_du_pas_) fin_du_pas += ", raccrochage à " + formater_heure(fin_du_pas_->seconde);
     }
-    return message(18) + "\r\r" + message(45 + type) + " " + seuil + "\r" + "- ALARME : " +
-           oui_non(parametres::alarme_download) + "\r" + "- DECONNEXION : " +
-           oui_non(parametres::se_deconnecter_execution) + "\r" + "- QUITTER WINDOWS : " +
-           oui_non(parametres::exit_window) + fin_du_pas + "\r\r" + message(19);
+    return message(18) + "\r\r" + message(45 + type) + " " + seuil + "\r" +
+           "- ALARME : " + oui_non(parametres::alarme_download) + "\r" +
+           "- DECONNEXION : " + oui_non(parametres::se_deconnecter_execution) + "\r" +
+           "- QUITTER WINDOWS : " + oui_non(parametres::exit_window) + fin_du_pas + "\r\r" + message(19);
 }
 
 bool Programmation::Programmation1Click() {

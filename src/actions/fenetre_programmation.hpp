@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/programmation.hpp"
+#include "actions/programmation.hpp"
 
 namespace lumi {
 
@@ -25,7 +25,7 @@ enum class Fleche { grande_haut, grande_bas, petite_haut, petite_bas };
 class ModeleTdeconectform {
 public:
     static constexpr int delai_max = 30;
-    static constexpr int repetition_ms = 100;        // minuterie de la répétition
+    static constexpr int repetition_ms = 100;          // minuterie de la répétition
     static constexpr int attente_repetition_ms = 300;  // avant que l'appui répète
 
     explicit ModeleTdeconectform(Programmation& programmation);
@@ -47,9 +47,9 @@ public:
     void ajuster_heure();
     // Le champ du type choisi, comme il est montré ("   12:05", "   2h30m", "   13,05 F").
     std::string texte_champ() const;
-    int heure = 0, minute = 0;            // type heure
+    int heure = 0, minute = 0;                // type heure
     int duree_heures = 0, duree_minutes = 0;  // type durée
-    int unites = 0, centiemes = 0;        // type coût
+    int unites = 0, centiemes = 0;            // type coût
 
     // Appui tenu sur une flèche : la minuterie de 100 ms répète le clic après 300 ms.
     void appui(Fleche f);

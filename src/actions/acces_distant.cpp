@@ -1,4 +1,4 @@
-#include "core/acces_distant.hpp"
+#include "actions/acces_distant.hpp"
 
 #include <exception>
 

@@ -6,6 +6,8 @@
 // numéro de la fenêtre suivie.
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +37,26 @@ public:
     virtual bool active(std::uint64_t numero) const = 0;
     // Faux quand le système ne donne pas les fenêtres des autres (Wayland sans serveur X).
     virtual bool disponible() const { return true; }
+};
+
+// Les fenêtres des autres programmes ouvertes au premier usage : la connexion au serveur
+// d'affichage ne sert qu'à la surveillance des téléchargements, le démarrage n'a pas à la payer.
+class FenetresALaDemande final : public FenetresSysteme {
+public:
+    using Fabrique = std::function<std::unique_ptr<FenetresSysteme>()>;
+    explicit FenetresALaDemande(Fabrique fabrique) : fabrique_(std::move(fabrique)) {}
+
+    std::vector<FenetreSysteme> fenetres() const override { return reelles().fenetres(); }
+    std::uint64_t chercher(std::string_view titre) const override { return reelles().chercher(titre); }
+    bool active(std::uint64_t numero) const override { return reelles().active(numero); }
+    bool disponible() const override { return reelles().disponible(); }
+    bool ouvertes() const { return reelles_ != nullptr; }
+
+private:
+    const FenetresSysteme& reelles() const;
+
+    Fabrique fabrique_;
+    mutable std::unique_ptr<FenetresSysteme> reelles_;
 };
 
 // Les octets reçus par l'interface de la connexion ; rien tant qu'elle n'existe pas.

@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 
 namespace lumi {
 namespace {

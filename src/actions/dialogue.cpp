@@ -1,4 +1,4 @@
-#include "core/dialogue.hpp"
+#include "actions/dialogue.hpp"
 
 #include <algorithm>
 #include <stdexcept>

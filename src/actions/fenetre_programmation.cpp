@@ -1,12 +1,11 @@
-#include "core/fenetre_programmation.hpp"
+#include "actions/fenetre_programmation.hpp"
 
 #include <cctype>
 #include <filesystem>
 
+#include "actions/dialogue.hpp"
 #include "base/dates.hpp"
 #include "base/decimal.hpp"
-#include "core/compteur.hpp"
-#include "core/dialogue.hpp"
 #include "plans/son.hpp"
 #include "settings/parametres.hpp"
 #include "tariff/monnaie.hpp"
@@ -37,8 +36,9 @@ std::string legende_decompte(int secondes) {
 ModeleTdeconectform::ModeleTdeconectform(Programmation& programmation) : p_(programmation) {}
 
 const std::vector<std::string>& ModeleTdeconectform::types() {
-    static const std::vector<std::string> liste{"A la fin d'un téléchargement", "Au delà d'une certaine heure",
-                                                "Au delà d'un certain temps", "Au delà d'un certain coût"};
+    static const std::vector<std::string> liste{"A la fin d'un téléchargement",
+                                                "Au delà d'une certaine heure", "Au delà d'un certain temps",
+                                                "Au delà d'un certain coût"};
     return liste;
 }
 
@@ -52,7 +52,7 @@ void ModeleTdeconectform::FormCreate() {
     alarme.coche = actif(r, parametres::alarme_download);
     boutons_son_enabled = alarme.coche;
     fin_du_pas.caption = "Attendre la fin du pas de taxation en cours";
-    fin_du_pas.enabled = p_.compteur().moteur().tarification().pas_tarif > 1;
+    fin_du_pas.enabled = p_.compteur().tarification().pas_tarif > 1;
     fin_du_pas.coche = fin_du_pas.enabled;
 
     const std::int32_t dans_un_instant = (p_.horloge().seconde_du_jour() + 86) % secondes_par_jour;
@@ -68,11 +68,11 @@ void ModeleTdeconectform::FormCreate() {
 }
 
 void ModeleTdeconectform::FormActivate() {
-    const Compteur& c = p_.compteur();
-    if (!c.etat().compteur_actif) return;
+    const VueCompteur& c = p_.compteur();
+    if (!c.connexion_comptee()) return;
     // Le prix affiché ("12,950 F") : les unités avant le séparateur, les deux chiffres qui le
     // suivent plus dix centièmes.
-    const std::string& prix = c.fenetre().Panel4;
+    const std::string& prix = c.prix_affiche();
     const char separateur = c.monnaie().locale.separateur_decimal;
     const auto position = prix.find(separateur);
     std::string avant;

@@ -1,7 +1,8 @@
 #pragma once
-// La déconnexion programmée : une seule programmation armée à la fois, tenue par le compteur et
-// regardée toutes les 250 ms (Timer3). Quand son déclencheur part, fin_programmation sonne l'alarme,
-// raccroche et éteint la machine si on l'a demandé, après un décompte que l'utilisateur peut annuler.
+// La déconnexion programmée : une seule programmation armée à la fois, tenue par le compteur (qu'elle
+// voit par VueCompteur) et regardée toutes les 250 ms (Timer3). Quand son déclencheur part,
+// fin_programmation sonne l'alarme, raccroche et éteint la machine si on l'a demandé, après un
+// décompte que l'utilisateur peut annuler.
 // Le chemin du déclenchement au raccrochage est écrit une seule fois, ici.
 #include <cstdint>
 #include <filesystem>
@@ -11,13 +12,13 @@
 #include <string>
 #include <string_view>
 
+#include "actions/minuterie.hpp"
+#include "actions/telechargements.hpp"
+#include "actions/vue_compteur.hpp"
 #include "base/dates.hpp"
-#include "core/minuterie.hpp"
-#include "core/telechargements.hpp"
 
 namespace lumi {
 
-class Compteur;
 class Registre;
 class AccesDistant;
 class Dialogue;
@@ -67,23 +68,13 @@ struct CouturesProgrammation {
     const TraficReseau* trafic = nullptr;
 };
 
-namespace textes_programmation {
-inline constexpr std::string_view deconnexion_en_cours = "Déconnexion en cours...";
-inline constexpr std::string_view fermeture_systeme = "Fermeture de Windows...";
-inline constexpr std::string_view echec_deconnexion = "Echec déconnexion.\nAucune connexion n'est en cours.";
-inline constexpr std::string_view echec_fermeture = "Echec fermeture de Windows.";
-}  // namespace textes_programmation
-
-inline constexpr int pause_apres_raccrochage_ms = 1500;
-inline constexpr int pause_avant_echec_ms = 1000;
-
 class Programmation {
 public:
-    Programmation(Compteur& compteur, const Horloge& horloge, Registre& registre, AccesDistant& acces,
+    Programmation(VueCompteur& compteur, const Horloge& horloge, Registre& registre, AccesDistant& acces,
                   Dialogue& dialogue, Son& son, std::filesystem::path dossier);
     ~Programmation();
 
-    // Les coutures de la plate-forme ; la liste des fenêtres surveillées est refaite ici (démarrage).
+    // Les coutures de la plate-forme ; la surveillance des téléchargements sera refaite sur elles.
     void brancher(CouturesProgrammation coutures);
 
     // --- La programmation armée ---
@@ -117,7 +108,7 @@ public:
     std::filesystem::path chemin_alarme() const;
 
     // --- Ce que la fenêtre de programmation demande ---
-    SurveillanceTelechargements& telechargements() { return *telechargements_; }
+    SurveillanceTelechargements& telechargements();
     // Secondes de la connexion en cours (0 sans connexion).
     std::int32_t duree_en_cours() const;
     // Le montant à payer de la connexion en cours, TTC, arrondi aux décimales de l'affichage
@@ -126,7 +117,8 @@ public:
     std::string message(int numero) const;
     const Horloge& horloge() const { return horloge_; }
     Registre& registre() { return registre_; }
-    Compteur& compteur() { return compteur_; }
+    VueCompteur& compteur() { return compteur_; }
+    const VueCompteur& compteur() const { return compteur_; }
     Son& son() { return son_; }
     Dialogue& dialogue() { return dialogue_; }
     const std::filesystem::path& dossier() const { return dossier_; }
@@ -147,7 +139,7 @@ private:
     bool decompte_montre() const;
     int delai_decompte() const;
 
-    Compteur& compteur_;
+    VueCompteur& compteur_;
     const Horloge& horloge_;
     Registre& registre_;
     AccesDistant& acces_;
