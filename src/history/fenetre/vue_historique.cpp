@@ -278,6 +278,8 @@ bool VueHistorique::calcul_mois_historique() {
     LigneMontree rappel;
     if (garder_lignes_) {
         rappel = [this](LigneListeHistorique&& l) { lignes_.push_back(std::move(l)); };
+    } else if (suivi_) {
+        rappel = suivi_;
     }
     parcourir_plage_historique(dossier_, criteres_, reglages_, acc_, rappel);
     // Chaque ligne lue va en haut de la liste : la plus récente en tête.

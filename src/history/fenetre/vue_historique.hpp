@@ -127,6 +127,9 @@ public:
     void differer_lecture(bool differer) { differee_ = differer; }
     // Sans liste (l'outil qui ne veut que les totaux) : les lignes ne sont pas construites.
     void garder_lignes(bool garder) { garder_lignes_ = garder; }
+    // Sans garder la liste, chaque ligne passe à ce rappel dès qu'elle est lue, la plus ancienne
+    // d'abord : un export tient en mémoire constante, quelle que soit la plage.
+    void suivre_lignes(LigneMontree rappel) { suivi_ = std::move(rappel); }
     // Lit la plage ; rend faux (rien de relu) pour la même plage sans force.
     bool calcul_mois_historique();
     // Le nombre de passages faits : la fenêtre sait ainsi qu'il faut remontrer la liste.
@@ -173,6 +176,7 @@ private:
     bool force_ = true;
     bool differee_ = false;
     bool garder_lignes_ = true;
+    LigneMontree suivi_;
     int lectures_ = 0;
     bool facture_a_relire_ = false;
 
