@@ -32,6 +32,8 @@ paquets=(
     trayer
     openbox
     python3
+    # l'export JSON de l'historique par l'outil, sans Qt
+    nlohmann-json3-dev
     # make paquet et son essai : l'icône en PNG, les dépendances du paquet, ses vérifications
     librsvg2-bin
     dpkg-dev

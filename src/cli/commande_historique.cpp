@@ -12,6 +12,7 @@
 #include "base/locale.hpp"
 #include "base/texte.hpp"
 #include "cli/commandes.hpp"
+#include "cli/export_historique.hpp"
 #include "cli/outils_tarif.hpp"
 #include "history/facture.hpp"
 #include "history/fenetre/analyses_historique.hpp"
@@ -34,6 +35,8 @@ constexpr std::string_view details_usage =
     "  --utilisateur, --tarification, --provider NOM, --option CODE : les filtres\n"
     "  --ht                  montants hors taxes ; --sans-reductions : réductions rajoutées au coût\n"
     "  --lignes              une ligne= par ligne de la liste\n"
+    "  --format csv|json     les connexions de la sélection, la plus ancienne d'abord, en CSV (« ; »,\n"
+    "                        virgule décimale) ou en JSON avec les totaux, au lieu des lignes cle=valeur\n"
     "  --facture             type 0 : range le recomptage comme facture en cours\n"
     "  --pdf FICHIER         écrit le rapport imprimé dans ce fichier PDF (pdf=FICHIER)\n"
     "  --graphique FICHIER   le coût des douze derniers mois en image PNG (graphique=FICHIER)\n"
@@ -64,11 +67,11 @@ std::string texte_simple_precision(float valeur) {
 
 int commande_historique(std::span<const std::string> arguments, Flux flux) {
     OptionsCommande o;
-    if (auto detail = analyser_options(arguments,
-                                       {"--dossier", "--type", "--du", "--au", "--mois", "--utilisateur",
-                                        "--tarification", "--provider", "--option", "--pdf", "--graphique",
-                                        "--retarifer", "--retarifer-option"},
-                                       {"--ht", "--sans-reductions", "--lignes", "--facture"}, o);
+    if (auto detail = analyser_options(
+            arguments,
+            {"--dossier", "--type", "--du", "--au", "--mois", "--utilisateur", "--tarification", "--provider",
+             "--option", "--pdf", "--graphique", "--retarifer", "--retarifer-option", "--format"},
+            {"--ht", "--sans-reductions", "--lignes", "--facture"}, o);
         !detail.empty()) {
         return usage(flux, detail);
     }
@@ -98,6 +101,15 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
     if (*type == TypeHistorique::mensuel && !mois) return usage(flux, "--type 2 attend --mois.");
     if (o.drapeau("--facture") && *type != TypeHistorique::facture_en_cours) {
         return usage(flux, "--facture ne sert qu'avec le type 0.");
+    }
+    std::optional<FormatExport> format;
+    if (const auto f = o.valeur("--format")) {
+        format = lire_format_export(*f);
+        if (!format) return usage(flux, "--format « " + *f + " » : csv ou json.");
+        for (const char* autre : {"--lignes", "--pdf", "--graphique", "--retarifer"}) {
+            if (o.drapeau(autre) || o.valeur(autre))
+                return usage(flux, std::string("--format ne va pas avec ") + autre + ".");
+        }
     }
 
     try {
@@ -145,26 +157,49 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
         vue.filtrer_tarification(o.valeur("--tarification").value_or(""));
         vue.filtrer_provider(o.valeur("--provider").value_or(""));
         vue.filtrer_option(o.valeur("--option").value_or(""));
+        auto& out = flux.sortie;
+        std::optional<ExportHistorique> exporter;
+        if (format) exporter.emplace(*format, out);
         vue.differer_lecture(false);
         vue.choisir_type(*type);
 
         const auto& a = vue.accumulateurs();
         const auto s = vue.statistiques();
         const double total = affichage.ttc ? a.total_ttc : a.total_ht;
-        auto& out = flux.sortie;
-        out << "nb=" << a.nb << '\n'
-            << "nb_auto=" << a.nb_auto << '\n'
-            << "nb_manuelles=" << a.nb_manuelles << '\n'
-            << "duree_totale=" << s.duree_totale << '\n'
-            << "duree_moyenne=" << s.duree_moyenne << '\n'
-            << "cout_moyen=" << texte_montant(a.nb > 0 ? total / a.nb : 0.0) << '\n'
-            << "total_ht=" << texte_montant(a.total_ht) << '\n'
-            << "tva=" << texte_montant(a.total_ttc - a.total_ht) << '\n'
-            << "total_ttc=" << texte_montant(a.total_ttc) << '\n'
-            << "periode_cout=" << texte_simple_precision(a.cout_periode) << '\n'
-            << "periode_secondes=" << a.secondes_periode << '\n'
-            << "lignes_illisibles=" << a.lignes_illisibles() << '\n';
-        if (!a.illisibles.empty()) out << "illisibles=" << vue.texte_illisibles() << '\n';
+        // Les mêmes clés et les mêmes textes pour la sortie cle=valeur et les totaux JSON.
+        std::vector<ValeurTotal> totaux = {
+            {"nb", std::to_string(a.nb)},
+            {"nb_auto", std::to_string(a.nb_auto)},
+            {"nb_manuelles", std::to_string(a.nb_manuelles)},
+            {"duree_totale", s.duree_totale, false},
+            {"duree_moyenne", s.duree_moyenne, false},
+            {"cout_moyen", texte_montant(a.nb > 0 ? total / a.nb : 0.0)},
+            {"total_ht", texte_montant(a.total_ht)},
+            {"tva", texte_montant(a.total_ttc - a.total_ht)},
+            {"total_ttc", texte_montant(a.total_ttc)},
+            {"periode_cout", texte_simple_precision(a.cout_periode)},
+            {"periode_secondes", std::to_string(a.secondes_periode)},
+            {"lignes_illisibles", std::to_string(a.lignes_illisibles())},
+        };
+        if (!a.illisibles.empty()) totaux.push_back({"illisibles", vue.texte_illisibles(), false});
+        if (exporter) {
+            // Les lignes dans l'ordre de la liste de la fenêtre, relues au fil après les totaux.
+            exporter->commencer();
+            vue.parcourir_lignes([&](LigneListeHistorique&& l) { exporter->ligne(l); });
+            if (*type == TypeHistorique::facture_en_cours) {
+                const auto p = projection_de_la_vue(vue, aujourdhui);
+                totaux.push_back({"projection_cout", texte_montant(p.montant)});
+                totaux.push_back({"projection_date", formater_date(p.date), false});
+            }
+            exporter->finir(totaux);
+            // Une sortie pleine ou fermée ne passe pas pour un export réussi.
+            if (!out.flush()) {
+                flux.erreur << "Erreur : l'export n'a pu être écrit en entier.\n";
+                return sortie_erreur;
+            }
+        } else {
+            for (const auto& t : totaux) out << t.cle << '=' << t.texte << '\n';
+        }
         if (o.drapeau("--lignes")) {
             std::string texte;
             const auto ecrire = [&](const LigneListeHistorique& l) {
@@ -182,7 +217,7 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
                 vue.parcourir_lignes([&](LigneListeHistorique&& l) { ecrire(l); });
             }
         }
-        if (*type == TypeHistorique::facture_en_cours) {
+        if (*type == TypeHistorique::facture_en_cours && !exporter) {
             const auto p = projection_de_la_vue(vue, aujourdhui);
             out << "projection_cout=" << texte_montant(p.montant) << '\n'
                 << "projection_date=" << formater_date(p.date) << '\n';

@@ -25,7 +25,7 @@ constexpr std::array table{
     Commande{"historique",
              "historique [--dossier DIR] [--type 0..5] [--du JJ/MM/AAAA --au JJ/MM/AAAA] [--mois MM/AAAA] "
              "[--utilisateur NOM] [--tarification NOM] [--provider NOM] [--option CODE] [--ht] "
-             "[--sans-reductions] [--lignes] [--facture] [--pdf FICHIER] [--graphique FICHIER.png] "
+             "[--sans-reductions] [--lignes] [--format csv|json] [--facture] [--pdf FICHIER] [--graphique FICHIER.png] "
              "[--retarifer TARIF [--retarifer-option REF]]",
              &commande_historique},
     Commande{"annuaire", "annuaire [--dossier DIR]", &commande_annuaire},

@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include "actions/programmation.hpp"
 #include "core/compteur.hpp"
 #include "core/detection.hpp"
 #include "actions/minuterie.hpp"

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "history/export_csv.hpp"
 #include "history/fichiers_historique.hpp"
 #include "lancer_outil.hpp"
 #include "settings/cles.hpp"
@@ -134,6 +136,93 @@ TEST(HistoriqueCli, MoisAbimeCompteJamaisPrisPourUneConnexion) {
         // Les trois bons mois n'y perdent rien.
         const auto tout = d.lancer("--du 01/12/1999 --au 31/03/2000");
         EXPECT_EQ(valeur(tout.texte, "nb"), std::to_string(5 + std::stoi(c.nb))) << tout.texte;
+    }
+}
+
+// Les exports relus par Python, comme un script ou un tableur les lirait : un nom entre guillemets
+// et une option ajoutés en mars, les totaux de la même sélection que la sortie cle=valeur.
+TEST(HistoriqueCli, ExportsCsvEtJsonRelusParPython) {
+    if (std::system("command -v python3 > /dev/null") != 0) GTEST_SKIP() << "python3 manque";
+    DossierTroisMois d;
+    EcrivainHistorique ecrivain(d.chemin(), ',');
+    ASSERT_TRUE(ecrivain.enregistrement_dans_historique(
+        "Jean \"Jo\";Heures pleines;02/03/2000;10H00;00:10:00;Rouge;A;1,234;-4;RDUREE;0,5;|;MonFAI;",
+        {numero_jour(std::chrono::year{2000} / 3 / 2), 36000}));
+    const std::string selection = "--du 01/12/1999 --au 31/03/2000 --utilisateur Jean\\ \\\"Jo\\\"";
+    const std::string toutes = "--du 01/12/1999 --au 31/03/2000";
+    const std::string script = d.chemin() + "/relire.py";
+    {
+        std::ofstream f(script);
+        f << "import csv, json, sys\n"
+             "texte = sys.stdin.read()\n"
+             "if sys.argv[1] == 'csv':\n"
+             "    lignes = list(csv.reader(texte.splitlines(), delimiter=';'))\n"
+             "    print('entete=' + ';'.join(lignes[0]))\n"
+             "    corps = [dict(zip(lignes[0], l)) for l in lignes[1:]]\n"
+             "    print('nb=%d' % len(corps))\n"
+             "    for cle in ('total_ht', 'total_ttc'):\n"
+             "        print('%s=%.15g' % (cle, sum(float(l[cle].replace(',', '.')) for l in corps)))\n"
+             "    print('utilisateurs=' + '|'.join(l['utilisateur'] for l in corps))\n"
+             "    print('options=' + '|'.join(l['option'] for l in corps))\n"
+             "else:\n"
+             "    o = json.loads(texte)\n"
+             "    for cle, v in o.items():\n"
+             "        if cle != 'connexions':\n"
+             "            print(cle + '=' + (v if isinstance(v, str) else '%.15g' % v))\n"
+             "    print('lignes=%d' % len(o['connexions']))\n"
+             "    print('somme_ttc=%.15g' % sum(c['total_ttc'] for c in o['connexions']))\n";
+    }
+    const auto relire = [&](const std::string& arguments, const char* format) {
+        return lancer_programme("historique --dossier '" + d.chemin() + "' " + arguments + " --format " +
+                                format + " | python3 '" + script + "' " + format);
+    };
+
+    const auto csv = relire(selection, "csv");
+    ASSERT_EQ(csv.statut, 0) << csv.texte;
+    EXPECT_EQ(valeur(csv.texte, "entete"), entete_csv_historique);
+    EXPECT_EQ(valeur(csv.texte, "nb"), "1") << csv.texte;
+    EXPECT_EQ(valeur(csv.texte, "utilisateurs"), "Jean \"Jo\"");
+    EXPECT_EQ(valeur(csv.texte, "options"), "RDUREE");
+
+    // Toutes les connexions : la somme des lignes est le total de la sortie cle=valeur.
+    const auto cles = d.lancer(toutes);
+    ASSERT_EQ(cles.statut, 0) << cles.texte;
+    const auto tout_csv = relire(toutes, "csv");
+    ASSERT_EQ(tout_csv.statut, 0) << tout_csv.texte;
+    for (const char* cle : {"nb", "total_ht", "total_ttc"})
+        EXPECT_EQ(valeur(tout_csv.texte, cle), valeur(cles.texte, cle)) << cle << "\n" << tout_csv.texte;
+    EXPECT_EQ(valeur(tout_csv.texte, "options"), "|FL|||FL|RDUREE");
+
+    // JSON : les mêmes clés et les mêmes valeurs, puis une connexion par ligne.
+    const auto json = relire(toutes, "json");
+    ASSERT_EQ(json.statut, 0) << json.texte;
+    for (const char* cle :
+         {"nb", "nb_auto", "nb_manuelles", "duree_totale", "duree_moyenne", "cout_moyen", "total_ht", "tva",
+          "total_ttc", "periode_cout", "periode_secondes", "lignes_illisibles"}) {
+        EXPECT_EQ(valeur(json.texte, cle), valeur(cles.texte, cle)) << cle << "\n" << json.texte;
+    }
+    EXPECT_EQ(valeur(json.texte, "lignes"), valeur(cles.texte, "nb"));
+    EXPECT_EQ(valeur(json.texte, "somme_ttc"), valeur(cles.texte, "total_ttc"));
+    const auto valide = lancer_shell(std::string(LUMI_OUTIL) + " historique --dossier '" + d.chemin() +
+                                     "' --type 0 --format json | python3 -m json.tool > /dev/null");
+    EXPECT_EQ(valide.statut, 0) << valide.texte;
+}
+
+// Une sortie qui ne peut tout recevoir n'est pas un export réussi ; un format inconnu ou mêlé à une
+// autre sortie est refusé avant toute lecture.
+TEST(HistoriqueCli, ExportQuiNAboutitPasOuMalDemande) {
+    DossierTroisMois d;
+    const std::pair<const char*, int> cas[] = {
+        {"--format csv > /dev/full", 1}, {"--format json > /dev/full", 1},        {"--format xml", 2},
+        {"--format csv --lignes", 2},    {"--format json --retarifer Normal", 2},
+    };
+    for (const auto& [arguments, code] : cas) {
+        // Entre accolades : l'erreur reste lisible quand la sortie va dans /dev/full.
+        const auto r = lancer_shell("{ " + std::string(LUMI_OUTIL) + " historique --dossier '" + d.chemin() +
+                                    "' " + arguments + "; }");
+        ASSERT_TRUE(WIFEXITED(r.statut)) << arguments;
+        EXPECT_EQ(WEXITSTATUS(r.statut), code) << arguments << "\n" << r.texte;
+        EXPECT_NE(r.texte.find("Erreur"), std::string::npos) << arguments << "\n" << r.texte;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include "base/texte.hpp"
 #include "commun/soutien.hpp"
 #include "actions/dialogue.hpp"
+#include "history/export_csv.hpp"
 #include "settings/cles.hpp"
 #include "settings/parametres.hpp"
 #include "settings/registre_memoire.hpp"
@@ -398,6 +400,30 @@ private slots:
                  qPrintable(QString::number(std::accumulate(l.begin(), l.end(), 0))));
         QVERIFY(!f.ListView1->horizontalScrollBar()->isVisible());
         QCOMPARE(f.liste().data(f.liste().index(0, 6), Qt::ToolTipRole).toString(), f.liste().texte(0, 6));
+    }
+
+    // Les lignes de la liste, dans son ordre ; un dossier qui n'existe pas est dit, pas pris pour un
+    // export réussi.
+    void exportCsvMemesLignesQueLaListe() {
+        Banc b;
+        auto& f = *b.fenetre;
+        QCOMPARE(f.SpeedButton8->text(), QStringLiteral("Exporter en CSV..."));
+        f.choisir_type(0);
+        const QString csv = QString::fromStdString((b.dossier.chemin() / "historique.csv").string());
+        QVERIFY(f.exporter_csv(csv));
+        QFile lu(csv);
+        QVERIFY(lu.open(QIODevice::ReadOnly));
+        const QStringList lignes = QString::fromUtf8(lu.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lignes.value(0),
+                 QString::fromUtf8(entete_csv_historique.data(), entete_csv_historique.size()));
+        QCOMPARE(lignes.size() - 1, f.liste().rowCount());
+        QVERIFY(f.liste().rowCount() > 1);
+        for (int r = 0; r < f.liste().rowCount(); ++r) {
+            const QStringList champs = lignes.at(r + 1).split(';');
+            QCOMPARE(champs.size(), 11);
+            for (int c : {0, 1, 2, 3, 4, 5, 6}) QCOMPARE(champs.at(c), f.liste().texte(r, c));
+        }
+        QVERIFY(!f.exporter_csv(QString::fromStdString((b.dossier.chemin() / "absent" / "h.csv").string())));
     }
 
     void exportPdfLuParPdftotext() {

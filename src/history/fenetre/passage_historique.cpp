@@ -234,8 +234,12 @@ PassageFichier passer_fichier(const fs::path& chemin, unsigned mois, int annee,
         l.montant_reduction = e.reduction * facteur;
         l.montant_total = cout * facteur;
         l.reduction = " " + formater_decimal(l.montant_reduction, reglages.nb_decimales, '.') + reglages.devise;
-        if (!e.code_option.empty() && e.code_option != "0")
-            l.reduction += " (" + std::string(e.code_option) + ")";
+        if (!e.code_option.empty() && e.code_option != "0") {
+            l.option = std::string(e.code_option);
+            l.reduction += " (" + l.option + ")";
+        }
+        l.montant_ht = p.ht.back();
+        l.montant_ttc = p.ttc.back();
         l.total = formater_decimal(l.montant_total, reglages.nb_decimales, '.');
         l.localisateur = localisateur(static_cast<std::int32_t>(numero), mois, annee).value_or(0);
         l.jour = *e.jour;

@@ -49,6 +49,11 @@ struct LigneListeHistorique {
     double montant_total = 0;
     double montant_reduction = 0;
     std::int32_t secondes = 0;
+    // Pour les exports : le code de l'option (vide sans option), le coût hors taxes et le TTC
+    // arrondi tels que les totaux les additionnent.
+    std::string option;
+    double montant_ht = 0;
+    double montant_ttc = 0;
 
     static constexpr int nb_colonnes = 9;
     const std::string& colonne(int i) const;

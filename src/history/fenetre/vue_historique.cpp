@@ -276,9 +276,7 @@ bool VueHistorique::calcul_mois_historique() {
     criteres_.fin = fin_;
     criteres_.effacees = type_ == TypeHistorique::effacees;
     LigneMontree rappel;
-    if (garder_lignes_) {
-        rappel = [this](LigneListeHistorique&& l) { lignes_.push_back(std::move(l)); };
-    }
+    if (garder_lignes_) rappel = [this](LigneListeHistorique&& l) { lignes_.push_back(std::move(l)); };
     parcourir_plage_historique(dossier_, criteres_, reglages_, acc_, rappel);
     // Chaque ligne lue va en haut de la liste : la plus récente en tête.
     std::reverse(lignes_.begin(), lignes_.end());

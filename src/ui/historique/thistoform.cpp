@@ -23,6 +23,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -35,6 +36,7 @@
 #include "base/locale.hpp"
 #include "base/texte.hpp"
 #include "core/couleurs.hpp"
+#include "history/export_csv.hpp"
 #include "history/fenetre/analyses_historique.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "ui/controles.hpp"
@@ -293,6 +295,14 @@ void ThistoForm::construire() {
     };
     SpeedButton1 = b("&Imprimer", "SpeedButton1", "Imprimer l'historique des connexions");
     SpeedButton7 = b("Exporter en PDF...", "SpeedButton7", "Enregistrer le rapport dans un fichier PDF");
+    SpeedButton8 = b("Exporter en CSV...", "SpeedButton8", "Enregistrer la liste pour un tableur (CSV)");
+    // Les deux exports l'un sous l'autre : la rangée tient dans la largeur dessinée de la fenêtre.
+    auto* exports = new QVBoxLayout;
+    for (QPushButton* e : {SpeedButton7, SpeedButton8}) {
+        boutons->removeWidget(e);
+        exports->addWidget(e);
+    }
+    boutons->insertLayout(1, exports, 1);
     SpeedButton2 = b("&Effacer", "SpeedButton2", "Effacer une connexion de l'historique");
     SpeedButton3 = b("&Restaurer", "SpeedButton3", "Restaurer une connexion effacée");
     SpeedButton4 = b("A &propos...", "SpeedButton4", "A propos de Lumicompteur 99");
@@ -395,6 +405,7 @@ void ThistoForm::construire() {
     ListView1->header()->viewport()->installEventFilter(this);
     connect(SpeedButton1, &QPushButton::clicked, this, [this] { imprimer(); });
     connect(SpeedButton7, &QPushButton::clicked, this, [this] { exporter(); });
+    connect(SpeedButton8, &QPushButton::clicked, this, [this] { exporter_en_csv(); });
     connect(SpeedButton2, &QPushButton::clicked, this, [this] { effacer_selection(); });
     connect(SpeedButton3, &QPushButton::clicked, this, [this] { effacer_selection(); });
     connect(SpeedButton4, &QPushButton::clicked, this, [this] {
@@ -541,6 +552,7 @@ void ThistoForm::apres_lecture() {
     Comparer1->setEnabled(v.impression_possible());
     SpeedButton1->setEnabled(v.impression_possible());
     SpeedButton7->setEnabled(v.impression_possible());
+    SpeedButton8->setEnabled(v.impression_possible());
     const bool effacees = v.type() == TypeHistorique::effacees;
     SpeedButton2->setVisible(!effacees);
     SpeedButton3->setVisible(effacees);
@@ -582,6 +594,17 @@ bool ThistoForm::exporter_pdf(const QString& fichier) {
                                                   date_longue_avec_jour(vue().fin())),
                            liste_, vue().statistiques()};
     return exporter_rapport_pdf(fichier, contenu);
+}
+
+bool ThistoForm::exporter_csv(const QString& fichier) {
+    std::string texte(entete_csv_historique);
+    texte += '\n';
+    for (int i = 0; i < liste_->rowCount(); ++i) texte += ligne_csv_historique(liste_->ligne(i)) + '\n';
+    // Écrit à côté puis renommé : un disque plein ne laisse pas un export coupé sous le bon nom.
+    QSaveFile f(fichier);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    f.write(texte.data(), static_cast<qint64>(texte.size()));
+    return f.commit();
 }
 
 std::string ThistoForm::comparer(const std::string& tarif, const std::string& code_option) {
@@ -656,6 +679,15 @@ void ThistoForm::exporter() {
                                                          QStringLiteral("Documents PDF (*.pdf)"));
     if (fichier.isEmpty()) return;
     if (!exporter_pdf(fichier)) c_.dialogue.avertissement("Le fichier « " + fichier.toStdString() + " » n'a pu être écrit.");
+}
+
+void ThistoForm::exporter_en_csv() {
+    const QString fichier = QFileDialog::getSaveFileName(this, QStringLiteral("Exporter en CSV"),
+                                                         QStringLiteral("historique.csv"),
+                                                         QStringLiteral("Fichiers CSV (*.csv)"));
+    if (fichier.isEmpty()) return;
+    if (!exporter_csv(fichier))
+        c_.dialogue.avertissement("Le fichier « " + fichier.toStdString() + " » n'a pu être écrit.");
 }
 
 void ThistoForm::imprimer() {

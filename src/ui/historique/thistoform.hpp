@@ -53,6 +53,8 @@ public:
     void choisir_type(int indice);
     void effacer_selection();  // "&Effacer" ou "&Restaurer" sur la ligne choisie
     bool exporter_pdf(const QString& fichier);
+    // Les lignes de la liste, dans son ordre, en CSV pour un tableur ; faux si rien n'a pu être écrit.
+    bool exporter_csv(const QString& fichier);
     // Les connexions montrées reprises sous `tarif` et l'option de ce code : le texte de la boîte.
     std::string comparer(const std::string& tarif, const std::string& code_option);
     void comparer_tarification();  // la boîte de choix, puis le résultat
@@ -82,6 +84,7 @@ public:
     QTreeView* ListView1 = nullptr;
     QPushButton* SpeedButton1 = nullptr;  // &Imprimer
     QPushButton* SpeedButton7 = nullptr;  // Exporter en PDF...
+    QPushButton* SpeedButton8 = nullptr;  // Exporter en CSV...
     QPushButton* SpeedButton2 = nullptr;  // &Effacer
     QPushButton* SpeedButton3 = nullptr;  // &Restaurer
     QPushButton* SpeedButton4 = nullptr;  // A &propos...
@@ -113,6 +116,7 @@ private:
     void remplir_filtres();
     void imprimer();
     void exporter();
+    void exporter_en_csv();
     void montrer_dates();
     void montrer_legende(bool ctrl);  // "&Restaurer" ou, Ctrl enfoncé, "&Détruire"
     QString titre_fenetre() const;
