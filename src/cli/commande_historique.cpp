@@ -18,7 +18,7 @@
 #include "history/fenetre/vue_historique.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/parametres.hpp"
-#include "settings/registre_sqlite.hpp"
+#include "settings/registre_local.hpp"
 #include "tariff/monnaie.hpp"
 
 namespace lumi::cli {
@@ -220,7 +220,7 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
         }
         if (o.drapeau("--facture")) {
             // Le recomptage remplace la facture : il faut pouvoir écrire dans le magasin.
-            RegistreSqlite registre(donnees.dossier / RegistreSqlite::nom_fichier);
+            RegistreLocal registre(donnees.dossier / RegistreLocal::nom_fichier);
             FactureEnCours facture(registre, affichage.separateur);
             if (!facture.remplacer({a.cout_periode, static_cast<std::int32_t>(a.secondes_periode)})) {
                 flux.erreur << "Erreur : la facture en cours n'a pu être rangée.\n";

@@ -11,7 +11,7 @@
 #include "cli/commandes.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
-#include "settings/registre_sqlite.hpp"
+#include "settings/registre_local.hpp"
 
 namespace lumi::cli {
 
@@ -152,7 +152,7 @@ int commande_registre(std::span<const std::string> arguments, Flux flux) {
         const fs::path executable = dossier_executable_courant();
         const fs::path dossier = choisir_dossier_donnees(a.dossier, executable);
         amorcer_dossier_donnees(dossier, dossier_donnees_par_defaut(executable));
-        RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
+        RegistreLocal registre(dossier / RegistreLocal::nom_fichier);
         if (registre.avertissement()) flux.erreur << "Avertissement : " << *registre.avertissement() << '\n';
         return executer_action(a, registre, flux);
     } catch (const ErreurFichier& e) {

@@ -8,7 +8,7 @@
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
 #include "settings/registre_memoire.hpp"
-#include "settings/registre_sqlite.hpp"
+#include "settings/registre_local.hpp"
 #include "tariff/chargeur.hpp"
 
 namespace lumi::cli {
@@ -84,10 +84,10 @@ DossierTarifaire ouvrir_dossier_tarifaire(const std::optional<std::string>& opti
         d.dossier = choisir_dossier_donnees(std::nullopt, executable);
         amorcer_dossier_donnees(d.dossier, dossier_donnees_par_defaut(executable));
     }
-    const fs::path base = d.dossier / RegistreSqlite::nom_fichier;
+    const fs::path base = d.dossier / RegistreLocal::nom_fichier;
     std::error_code erreur;
     if (fs::exists(base, erreur)) {
-        d.registre = std::make_unique<RegistreSqlite>(base);
+        d.registre = std::make_unique<RegistreLocal>(base);
     } else {
         d.registre = std::make_unique<RegistreMemoire>();
     }
