@@ -70,8 +70,11 @@ windows: dependances
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 	cmake --build build-windows -j $(JOBS) --target $(WINDOWS_CIBLES)
 
-test-windows: windows
+# Puis l'outil de Linux et celui de Windows comparés, ligne à ligne, sur une table de commandes.
+test-windows: windows programme
 	cd build-windows && xvfb-run -a ctest --output-on-failure
+	bash scripts/comparer-outil-windows.sh $(BUILD)/src/cli/lumicompteur-outil \
+	    build-windows/src/cli/lumicompteur-outil.exe $(CURDIR)/build-windows/wine
 	WINEPREFIX=$(CURDIR)/build-windows/wine /usr/lib/wine/wineserver -k || true
 
 format:

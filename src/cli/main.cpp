@@ -2,8 +2,9 @@
 // est reprise telle quelle par lumicompteur-outil-dessin, rangé à côté ou dans lib/lumicompteur.
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 #else
 #include <unistd.h>
 #endif

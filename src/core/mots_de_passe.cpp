@@ -2,8 +2,9 @@
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
-#include <bcrypt.h>
 #include <windows.h>
+
+#include <bcrypt.h>
 #else
 #include <sodium.h>
 #endif

@@ -1,12 +1,16 @@
 #include "platform/windows/acces_distant_ras.hpp"
 
 // winsock2 avant windows.h : sinon l'ancien winsock.h vient avec lui et les deux se contredisent.
-#include <ras.h>
-#include <raserror.h>
-#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <windows.h>
+
+#include <ras.h>
+#include <raserror.h>
+
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace lumi {

@@ -1,8 +1,9 @@
 #include "platform/windows/son_windows.hpp"
 
 #define WIN32_LEAN_AND_MEAN
-#include <mmsystem.h>
 #include <windows.h>
+
+#include <mmsystem.h>
 
 namespace lumi {
 

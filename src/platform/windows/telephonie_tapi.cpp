@@ -1,8 +1,9 @@
 #include "platform/windows/telephonie_tapi.hpp"
 
 #define WIN32_LEAN_AND_MEAN
-#include <tapi.h>
 #include <windows.h>
+
+#include <tapi.h>
 
 #include <utility>
 

@@ -150,7 +150,9 @@ TEST(TelephonieTapiTest, SansLigneLaDetectionNAuraRienAOuvrir) {
     const auto code = tapi.initialiser([](auto...) {}, application, lignes);
     // Refusée, ou acceptée sans aucune ligne : dans les deux cas la détection scrute l'accès à distance.
     EXPECT_TRUE(code < 0 || lignes == 0) << code << " " << lignes;
-    if (code >= 0) EXPECT_GE(tapi.arreter(application), 0);
+    if (code >= 0) {
+        EXPECT_GE(tapi.arreter(application), 0);
+    }
 }
 
 LRESULT CALLBACK procedure(HWND f, UINT m, WPARAM w, LPARAM l) {
