@@ -3,7 +3,7 @@ BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 
-.PHONY: all dependances configurer compiler programme run demo captures paquet test test-asan fuzz clean format
+.PHONY: all dependances configurer compiler programme run demo captures paquet test test-asan fuzz windows test-windows clean format
 
 all: compiler
 
@@ -61,8 +61,24 @@ fuzz: dependances
 	cmake --build build-fuzz -j $(JOBS) --target cibles_fuzz
 	bash scripts/fuzz.sh build-fuzz $(FUZZ_SECONDES)
 
+# Le côté Windows, compilé avec MinGW-w64 : tout ce qui est sans Qt et lumicompteur-outil.exe, dans
+# build-windows/ ; « make test-windows » y lance les essais sous Wine (préfixe jetable
+# build-windows/wine, Xvfb pour les fenêtres).
+WINDOWS_CIBLES ?= lumicompteur-outil lumi_platform_windows tests_tariff tests_platform_windows
+windows: dependances
+	cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	cmake --build build-windows -j $(JOBS) --target $(WINDOWS_CIBLES)
+
+# Puis l'outil de Linux et celui de Windows comparés, ligne à ligne, sur une table de commandes.
+test-windows: windows programme
+	cd build-windows && xvfb-run -a ctest --output-on-failure
+	bash scripts/comparer-outil-windows.sh $(BUILD)/src/cli/lumicompteur-outil \
+	    build-windows/src/cli/lumicompteur-outil.exe $(CURDIR)/build-windows/wine
+	WINEPREFIX=$(CURDIR)/build-windows/wine /usr/lib/wine/wineserver -k || true
+
 format:
 	find src tests app bench fuzz -name '*.cpp' -o -name '*.hpp' 2>/dev/null | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-fuzz build-windows

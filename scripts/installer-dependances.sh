@@ -47,6 +47,10 @@ paquets=(
     dbus
     python3-dbusmock
     sox
+    # make windows et make test-windows : MinGW-w64 (fils POSIX), les sources de GoogleTest
+    # (googletest, plus haut) recompilées pour lui, et Wine pour lancer les essais
+    g++-mingw-w64-x86-64-posix
+    wine64
     # make fuzz : clang et les bibliothèques de libFuzzer et des assainisseurs de clang
     clang
     libclang-rt-14-dev

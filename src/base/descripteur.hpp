@@ -2,6 +2,8 @@
 // Un descripteur de fichier possédé : fermé à la destruction, déplaçable, jamais copié.
 #include <unistd.h>
 
+#include "base/posix_windows.hpp"
+
 #include <cerrno>
 #include <utility>
 

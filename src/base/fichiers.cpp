@@ -131,6 +131,12 @@ private:
 
 // Vide un dossier sur le disque ; rend errno, 0 si tout va bien.
 int vider_dossier(const fs::path& dossier) {
+#ifdef _WIN32
+    // NTFS journalise le renommage lui-même (MoveFileEx l'écrit jusqu'au disque) ; un dossier ne
+    // s'y ouvre pas comme un fichier.
+    (void)dossier;
+    return 0;
+#endif
     Descripteur fd(::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valide()) return errno;
     // Certains systèmes de fichiers ne savent pas vider un dossier : rien de plus à faire alors.

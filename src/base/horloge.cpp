@@ -22,7 +22,11 @@ std::int64_t division_plancher(std::int64_t a, std::int64_t b) {
 Moment HorlogeSysteme::maintenant() const {
     const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm local{};
+#ifdef _WIN32
+    if (::localtime_s(&local, &t) != 0) return {};
+#else
     if (::localtime_r(&t, &local) == nullptr) return {};
+#endif
     const std::chrono::year_month_day date{std::chrono::year{local.tm_year + 1900},
                                            std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)},
                                            std::chrono::day{static_cast<unsigned>(local.tm_mday)}};

@@ -1,6 +1,8 @@
 #include "base/locale.hpp"
 
+#ifndef _WIN32
 #include <langinfo.h>
+#endif
 #include <locale.h>
 
 #include <cstdlib>
@@ -12,6 +14,7 @@ namespace lumi {
 
 namespace {
 
+#ifndef _WIN32
 // Locale ouverte pour la lecture seule, libérée à la sortie ; la locale globale n'est pas touchée.
 class LocaleOuverte {
 public:
@@ -30,6 +33,7 @@ public:
 private:
     locale_t locale_;
 };
+#endif
 
 // Nom effectif d'une catégorie, dans l'ordre de priorité de POSIX.
 std::string nom_de_categorie(const char* variable) {
@@ -45,7 +49,7 @@ bool est_locale_neutre(std::string_view nom) {
     return nom == "C" || nom == "POSIX" || nom.substr(0, 2) == "C.";
 }
 
-std::string symbole_en_utf8(std::string_view brut, std::string_view jeu) {
+[[maybe_unused]] std::string symbole_en_utf8(std::string_view brut, std::string_view jeu) {
     if (est_utf8_valide(brut)) return std::string(brut);
     // ISO-8859-15 place l'euro en 0xA4 ; les autres jeux 8 bits sont lus comme Windows-1252.
     if (jeu.find("8859-15") != std::string_view::npos && brut == "\xA4") return "€";
@@ -56,6 +60,11 @@ std::string symbole_en_utf8(std::string_view brut, std::string_view jeu) {
 
 ValeursLocales lire_valeurs_locales(const std::string& nom_numerique, const std::string& nom_monetaire) {
     ValeursLocales valeurs;
+#ifdef _WIN32
+    // Les locales POSIX nommées n'existent pas sous Windows : les valeurs françaises restent.
+    (void)nom_numerique;
+    (void)nom_monetaire;
+#else
     if (!est_locale_neutre(nom_numerique)) {
         const LocaleOuverte locale(LC_NUMERIC_MASK, nom_numerique.c_str());
         const std::string_view radix = locale.valide() ? locale.info(RADIXCHAR) : std::string_view();
@@ -75,6 +84,7 @@ ValeursLocales lire_valeurs_locales(const std::string& nom_numerique, const std:
             if (!symbole.empty()) valeurs.symbole_monetaire = symbole_en_utf8(symbole, locale.info(CODESET));
         }
     }
+#endif
     return valeurs;
 }
 

@@ -19,7 +19,7 @@
 #include "history/fenetre/vue_historique.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/parametres.hpp"
-#include "settings/registre_sqlite.hpp"
+#include "settings/registre_local.hpp"
 #include "tariff/monnaie.hpp"
 
 namespace lumi::cli {
@@ -268,7 +268,7 @@ int commande_historique(std::span<const std::string> arguments, Flux flux) {
         }
         if (o.drapeau("--facture")) {
             // Le recomptage remplace la facture : il faut pouvoir écrire dans le magasin.
-            RegistreSqlite registre(donnees.dossier / RegistreSqlite::nom_fichier);
+            RegistreLocal registre(donnees.dossier / RegistreLocal::nom_fichier);
             registre.definir_signalement(
                 [&](const std::string& message) { flux.erreur << "Erreur : " << message << '\n'; });
             FactureEnCours facture(registre, affichage.separateur);

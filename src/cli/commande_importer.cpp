@@ -10,7 +10,7 @@
 #include "cli/outils_tarif.hpp"
 #include "core/accueil/import_historique.hpp"
 #include "settings/dossier_donnees.hpp"
-#include "settings/registre_sqlite.hpp"
+#include "settings/registre_local.hpp"
 
 namespace fs = std::filesystem;
 
@@ -48,8 +48,8 @@ int commande_importer(std::span<const std::string> arguments, Flux flux) {
         if (const auto depuis = o.valeur("--depuis")) {
             trouves = recherche_dans_dossier(*depuis);
         } else {
-            RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier,
-                                    RegistreSqlite::Acces::lecture_seule);
+            RegistreLocal registre(dossier / RegistreLocal::nom_fichier,
+                                    RegistreLocal::Acces::lecture_seule);
             trouves = recherche_automatique(EnvironnementImport::du_processus(), registre);
         }
         if (!trouves.source) {

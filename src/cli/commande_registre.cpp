@@ -11,7 +11,7 @@
 #include "cli/commandes.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
-#include "settings/registre_sqlite.hpp"
+#include "settings/registre_local.hpp"
 
 namespace lumi::cli {
 
@@ -153,9 +153,9 @@ int commande_registre(std::span<const std::string> arguments, Flux flux) {
         const fs::path dossier = choisir_dossier_donnees(a.dossier, executable);
         amorcer_dossier_donnees(dossier, dossier_donnees_par_defaut(executable));
         const bool lecture = a.action == "lire" || a.action == "lister";
-        RegistreSqlite registre(
-            dossier / RegistreSqlite::nom_fichier,
-            lecture ? RegistreSqlite::Acces::lecture_seule : RegistreSqlite::Acces::lecture_ecriture);
+        RegistreLocal registre(
+            dossier / RegistreLocal::nom_fichier,
+            lecture ? RegistreLocal::Acces::lecture_seule : RegistreLocal::Acces::lecture_ecriture);
         if (registre.avertissement()) flux.erreur << "Avertissement : " << *registre.avertissement() << '\n';
         // La cause d'une écriture refusée (disque plein...) précède l'erreur de la commande.
         registre.definir_signalement(

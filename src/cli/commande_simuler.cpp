@@ -5,10 +5,16 @@
 // du mois de son dossier Historique, comme pendant une vraie connexion. `--tuer-apres` arrête le
 // processus en pleine connexion comme un arrêt brutal ; `--reprendre` joue ensuite l'offre du
 // démarrage.
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <signal.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -22,11 +28,21 @@
 #include "platform/simulation/banc_compteur.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
-#include "settings/registre_sqlite.hpp"
+#include "settings/registre_local.hpp"
 
 namespace lumi::cli {
 
 namespace {
+
+// Un arrêt brutal, sans rien vider ni fermer, comme une coupure : SIGKILL, TerminateProcess sous Windows.
+[[noreturn]] void tuer_le_processus() {
+#ifdef _WIN32
+    ::TerminateProcess(::GetCurrentProcess(), 137);
+#else
+    ::raise(SIGKILL);
+#endif
+    std::abort();
+}
 
 namespace fs = std::filesystem;
 
@@ -172,7 +188,7 @@ int reprendre(const OptionsCommande& o, Flux flux) {
     }
     try {
         const fs::path dossier = ouvrir_dossier(o);
-        RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
+        RegistreLocal registre(dossier / RegistreLocal::nom_fichier);
         if (registre.avertissement()) flux.erreur << "Avertissement : " << *registre.avertissement() << '\n';
         ReglagesCompteur reglages;
         reglages.locale = lire_valeurs_locales_systeme();
@@ -245,12 +261,11 @@ std::string joindre_numeros(const std::vector<int>& numeros) {
 
 int commande_simuler(std::span<const std::string> arguments, Flux flux) {
     OptionsCommande o;
-    if (auto detail = analyser_options(arguments,
-                                       {"--dossier", "--entree", "--debut", "--fin", "--anticipation",
-                                        "--tuer-apres", "--tuer-a-l-etape", "--programmer", "--delai"},
-                                       {"--manuel", "--reprendre", "--refuser", "--sans-deconnexion",
-                                        "--alarme"},
-                                       o);
+    if (auto detail =
+            analyser_options(arguments,
+                             {"--dossier", "--entree", "--debut", "--fin", "--anticipation", "--tuer-apres",
+                              "--tuer-a-l-etape", "--programmer", "--delai"},
+                             {"--manuel", "--reprendre", "--refuser", "--sans-deconnexion", "--alarme"}, o);
         !detail.empty()) {
         return usage(flux, detail);
     }
@@ -303,8 +318,9 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
     if (const auto p = o.valeur("--programmer")) {
         programmation = lire_programmation(*p);
         if (!programmation) {
-            return usage(flux, "--programmer « " + *p +
-                                   " » n'est ni duree:HH:MM, ni heure:HH:MM, ni cout:MONTANT, ni telechargement.");
+            return usage(flux,
+                         "--programmer « " + *p +
+                             " » n'est ni duree:HH:MM, ni heure:HH:MM, ni cout:MONTANT, ni telechargement.");
         }
         if (const auto d = o.valeur("--delai")) {
             const auto lu = lire_entier(*d);
@@ -316,10 +332,12 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
         }
     } else {
         for (const char* autre : {"--delai"}) {
-            if (o.valeur(autre)) return usage(flux, std::string(autre) + " ne s'emploie qu'avec --programmer.");
+            if (o.valeur(autre))
+                return usage(flux, std::string(autre) + " ne s'emploie qu'avec --programmer.");
         }
         for (const char* autre : {"--sans-deconnexion", "--alarme"}) {
-            if (o.drapeau(autre)) return usage(flux, std::string(autre) + " ne s'emploie qu'avec --programmer.");
+            if (o.drapeau(autre))
+                return usage(flux, std::string(autre) + " ne s'emploie qu'avec --programmer.");
         }
     }
 
@@ -336,7 +354,7 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
 
     try {
         const fs::path dossier = ouvrir_dossier(o);
-        RegistreSqlite registre(dossier / RegistreSqlite::nom_fichier);
+        RegistreLocal registre(dossier / RegistreLocal::nom_fichier);
         if (registre.avertissement()) flux.erreur << "Avertissement : " << *registre.avertissement() << '\n';
         AnticipationTemporaire delai(registre, entree.value_or(""), anticipation);
 
@@ -355,7 +373,7 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
                 if (e != etape) return;
                 delai.remettre();
                 std::fflush(nullptr);
-                ::raise(SIGKILL);
+                tuer_le_processus();
             };
         }
         if (manuel) {
@@ -395,7 +413,8 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
             const bool armee = fenetre.Programmer();
             fenetre.FormClose();
             flux.sortie << "programmation="
-                        << (armee ? std::string("armee") : "refusee:" + joindre_numeros(fenetre.dernier_refus()))
+                        << (armee ? std::string("armee")
+                                  : "refusee:" + joindre_numeros(fenetre.dernier_refus()))
                         << '\n';
         }
 
@@ -410,7 +429,7 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
             flux.sortie.flush();
             flux.erreur.flush();
             std::fflush(nullptr);
-            ::raise(SIGKILL);
+            tuer_le_processus();
         }
         banc.ordonnanceur.avancer_jusqu_a(ms_fin + 1500);
 

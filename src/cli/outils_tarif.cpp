@@ -7,7 +7,7 @@
 #include "base/texte.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
-#include "settings/registre_sqlite.hpp"
+#include "settings/registre_local.hpp"
 #include "tariff/chargeur.hpp"
 
 namespace lumi::cli {
@@ -85,8 +85,8 @@ DossierTarifaire ouvrir_dossier_tarifaire(const std::optional<std::string>& opti
     }
     // Ces commandes ne font que lire : la base s'ouvre en lecture seule, qu'un disque plein
     // n'empêche pas, et une base absente se lit vide sans être créée.
-    d.registre = std::make_unique<RegistreSqlite>(d.dossier / RegistreSqlite::nom_fichier,
-                                                  RegistreSqlite::Acces::lecture_seule);
+    d.registre = std::make_unique<RegistreLocal>(d.dossier / RegistreLocal::nom_fichier,
+                                                  RegistreLocal::Acces::lecture_seule);
     return d;
 }
 

@@ -1,7 +1,12 @@
 #include "settings/dossier_donnees.hpp"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
@@ -27,6 +32,9 @@ std::optional<fs::path> chemin_absolu(const std::optional<std::string>& valeur) 
 
 // Le dossier personnel quand HOME manque : celui que donne la base des comptes.
 std::optional<fs::path> dossier_personnel_du_compte() {
+#ifdef _WIN32
+    return chemin_absolu(lire_environnement("USERPROFILE"));
+#else
     long taille = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> tampon(taille > 0 ? static_cast<std::size_t>(taille) : 16384);
     passwd compte{};
@@ -36,6 +44,7 @@ std::optional<fs::path> dossier_personnel_du_compte() {
         return std::nullopt;
     }
     return chemin_absolu(std::string(resultat->pw_dir));
+#endif
 }
 
 bool est_dossier(const fs::path& chemin) {
@@ -88,6 +97,10 @@ fs::path choisir_dossier_donnees(const std::optional<fs::path>& option_dossier,
         return dossier_executable;  // installation portable
     }
 
+#ifdef _WIN32
+    // Les données d'un utilisateur de Windows vont dans son profil itinérant.
+    if (const auto appdata = chemin_absolu(environnement("APPDATA"))) return *appdata / "Lumicompteur";
+#endif
     if (const auto xdg = chemin_absolu(environnement("XDG_DATA_HOME"))) return *xdg / "lumicompteur";
     std::optional<fs::path> personnel = chemin_absolu(environnement("HOME"));
     if (!personnel) personnel = dossier_personnel_du_compte();
@@ -138,6 +151,16 @@ void amorcer_dossier_donnees(const fs::path& dossier, const fs::path& source) {
 
 fs::path dossier_executable_courant() {
     std::error_code ec;
+#ifdef _WIN32
+    std::wstring nom(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, nom.data(), static_cast<DWORD>(nom.size()));
+        if (n == 0) break;
+        if (n < nom.size()) return fs::path(nom.substr(0, n)).parent_path();
+        nom.resize(nom.size() * 2);  // chemin plus long que le tampon : tronqué, on recommence
+    }
+    return fs::current_path(ec);
+#endif
     const fs::path executable = fs::read_symlink("/proc/self/exe", ec);
     if (!ec && !executable.empty()) return executable.parent_path();
     // Sans /proc : le dossier courant est la meilleure supposition.

@@ -191,7 +191,7 @@ TEST(HistoriqueCli, ExportsCsvEtJsonRelusParPython) {
     ASSERT_EQ(tout_csv.statut, 0) << tout_csv.texte;
     for (const char* cle : {"nb", "total_ht", "total_ttc"})
         EXPECT_EQ(valeur(tout_csv.texte, cle), valeur(cles.texte, cle)) << cle << "\n" << tout_csv.texte;
-    EXPECT_EQ(valeur(tout_csv.texte, "options"), "|FL|||FL|RDUREE");
+    EXPECT_EQ(valeur(tout_csv.texte, "options"), "RDUREE|FL|||FL|");
 
     // JSON : les mêmes clés et les mêmes valeurs, puis une connexion par ligne.
     const auto json = relire(toutes, "json");

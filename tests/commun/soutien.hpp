@@ -2,6 +2,9 @@
 // Soutien commun aux tests : dossier temporaire effacé à la fin, masque de création, lecture et
 // écriture d'octets.
 #include <stdlib.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -19,7 +22,15 @@ class DossierTemporaire {
 public:
     explicit DossierTemporaire(const std::string& prefixe = "lumi") {
         std::string modele = (std::filesystem::temp_directory_path() / (prefixe + "-XXXXXX")).string();
+#ifdef _WIN32
+        // Pas de mkdtemp : le nom unique de _mktemp_s, puis un dossier qui ne doit pas déjà exister.
+        if (::_mktemp_s(modele.data(), modele.size() + 1) != 0 ||
+            !std::filesystem::create_directory(modele)) {
+            throw std::runtime_error("le dossier temporaire n'a pu être créé");
+        }
+#else
         if (::mkdtemp(modele.data()) == nullptr) throw std::runtime_error("mkdtemp a échoué");
+#endif
         chemin_ = modele;
     }
     ~DossierTemporaire() {
@@ -29,8 +40,12 @@ public:
     DossierTemporaire(const DossierTemporaire&) = delete;
     DossierTemporaire& operator=(const DossierTemporaire&) = delete;
 
-    const std::filesystem::path& chemin() const { return chemin_; }
-    std::filesystem::path operator/(const std::string& nom) const { return chemin_ / nom; }
+    const std::filesystem::path& chemin() const {
+        return chemin_;
+    }
+    std::filesystem::path operator/(const std::string& nom) const {
+        return chemin_ / nom;
+    }
 
 private:
     std::filesystem::path chemin_;
@@ -62,9 +77,10 @@ private:
 
 // Les droits d'un fichier ou d'un dossier (sans suivre un lien), -1 s'il n'existe pas.
 inline int droits_de(const std::filesystem::path& chemin) {
-    struct stat etat {};
-    if (::lstat(chemin.c_str(), &etat) != 0) return -1;
-    return static_cast<int>(etat.st_mode & 07777);
+    std::error_code ec;
+    const auto etat = std::filesystem::symlink_status(chemin, ec);
+    if (ec || !std::filesystem::exists(etat)) return -1;
+    return static_cast<int>(etat.permissions() & std::filesystem::perms::mask);
 }
 
 }  // namespace lumi::essai

@@ -1,0 +1,99 @@
+#include "platform/windows/systeme_windows.hpp"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace lumi {
+
+std::string ligne_commande_windows(const CommandeSysteme& commande) {
+    std::string ligne;
+    for (const std::string& element : commande) {
+        if (!ligne.empty()) ligne += ' ';
+        if (!element.empty() && element.find_first_of(" \t\"") == std::string::npos) {
+            ligne += element;
+            continue;
+        }
+        ligne += '"';
+        std::size_t barres = 0;
+        for (const char c : element) {
+            if (c == '\\') {
+                ++barres;
+                continue;
+            }
+            // Les barres qui précèdent un guillemet se doublent, puis le guillemet s'échappe.
+            ligne.append(c == '"' ? barres * 2 + 1 : barres, '\\');
+            barres = 0;
+            ligne += c;
+        }
+        ligne.append(barres * 2, '\\');  // avant le guillemet fermant
+        ligne += '"';
+    }
+    return ligne;
+}
+
+std::optional<CommandeSysteme> lire_ligne_commande_windows(std::string_view ligne) {
+    CommandeSysteme commande;
+    std::size_t i = 0;
+    while (i < ligne.size()) {
+        while (i < ligne.size() && (ligne[i] == ' ' || ligne[i] == '\t')) ++i;
+        if (i == ligne.size()) break;
+        std::string element;
+        bool guillemets = false;
+        for (; i < ligne.size(); ++i) {
+            const char c = ligne[i];
+            if (c == '\\') {
+                std::size_t barres = 0;
+                while (i < ligne.size() && ligne[i] == '\\') ++barres, ++i;
+                if (i < ligne.size() && ligne[i] == '"') {
+                    element.append(barres / 2, '\\');
+                    if (barres % 2 == 1) {
+                        element += '"';
+                        continue;
+                    }
+                    --i;  // le guillemet est relu comme délimiteur
+                    continue;
+                }
+                element.append(barres, '\\');
+                --i;
+                continue;
+            }
+            if (c == '"') {
+                guillemets = !guillemets;
+                continue;
+            }
+            if (!guillemets && (c == ' ' || c == '\t')) break;
+            element += c;
+        }
+        commande.push_back(std::move(element));
+    }
+    if (commande.empty()) return std::nullopt;
+    return commande;
+}
+
+std::string SystemeWindows::utilisateur_connecte() const {
+    wchar_t nom[257] = {};
+    DWORD taille = 257;
+    if (!::GetUserNameW(nom, &taille) || taille == 0) return {};
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, nom, -1, nullptr, 0, nullptr, nullptr);
+    std::string texte(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+    if (n > 1) ::WideCharToMultiByte(CP_UTF8, 0, nom, -1, texte.data(), n, nullptr, nullptr);
+    return texte;
+}
+
+std::vector<std::string> SystemeWindows::profils_utilisateurs() const {
+    return registre_.lister_sous_cles(cle_profils_windows);
+}
+
+std::optional<CommandeSysteme> SystemeWindows::lire_demarrage_automatique(std::string_view nom) const {
+    return lire_ligne_commande_windows(registre_.lire_valeur(cle_demarrage_windows, nom));
+}
+
+bool SystemeWindows::ecrire_demarrage_automatique(std::string_view nom, const CommandeSysteme& commande) {
+    return registre_.ecrire_valeur_et_vider(cle_demarrage_windows, nom, ligne_commande_windows(commande));
+}
+
+void SystemeWindows::effacer_demarrage_automatique(std::string_view nom) {
+    registre_.effacer_valeur(cle_demarrage_windows, nom);
+}
+
+}  // namespace lumi
