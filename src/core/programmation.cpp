@@ -23,8 +23,8 @@ Programmation::Programmation(Compteur& compteur, const Horloge& horloge, Registr
       dialogue_(dialogue),
       son_(son),
       dossier_(std::move(dossier)),
-      telechargements_(std::make_unique<SurveillanceTelechargements>(
-          horloge, FichierIni(dossier_ / fichier_reglages))) {}
+      telechargements_(
+          std::make_unique<SurveillanceTelechargements>(horloge, FichierIni(dossier_ / fichier_reglages))) {}
 
 Programmation::~Programmation() = default;
 
@@ -61,7 +61,8 @@ double Programmation::montant_ttc_en_cours() const {
     if (!etat.compteur_actif) return 0;
     const double montant = static_cast<double>(etat.prix_communication) - etat.montant_reduction;
     try {
-        return lire_decimal(formater_montant(texte_montant(montant), true, 0, compteur_.monnaie())).value_or(0);
+        return lire_decimal(formater_montant(texte_montant(montant), true, 0, compteur_.monnaie()))
+            .value_or(0);
     } catch (const std::exception&) {
         return 0;
     }
@@ -131,7 +132,7 @@ void Programmation::jouer_alarme() {
 }
 
 bool Programmation::decompte_montre() const {
-    return actif(registre_, parametres::se_deconnecter_execution) &&
+    return (pour_plafond_ || actif(registre_, parametres::se_deconnecter_execution)) &&
            lire(registre_, parametres::delai_auto_validation) != "0" && coutures_.ecrans != nullptr;
 }
 
@@ -144,12 +145,18 @@ int Programmation::secondes_decompte() const {
     return decompte_fin_du_pas_.value_or(delai_decompte());
 }
 
-void Programmation::fin_programmation() {
+void Programmation::fin_programmation(OrigineDeclenchement origine) {
     ++declenchements_;
     dernier_declenchement_ = horloge_.maintenant();
-    desarmer();
-    const bool alarme = actif(registre_, parametres::alarme_download);
-    if (actif(registre_, parametres::se_deconnecter_execution)) {
+    pour_plafond_ = origine == OrigineDeclenchement::plafond;
+    // Le plafond a déjà sonné l'alarme ; la programmation de l'utilisateur reste pour la suite.
+    if (pour_plafond_) {
+        decompte_fin_du_pas_.reset();
+    } else {
+        desarmer();
+    }
+    const bool alarme = !pour_plafond_ && actif(registre_, parametres::alarme_download);
+    if (pour_plafond_ || actif(registre_, parametres::se_deconnecter_execution)) {
         if (decompte_montre()) {
             coutures_.ecrans->ouvrir_decompte();
             return;
@@ -191,7 +198,8 @@ void Programmation::sequence_deconnexion() {
         dialogue_.information(textes_programmation::echec_deconnexion);
         return;
     }
-    if (actif(registre_, parametres::exit_window)) {
+    // Un plafond dépassé coupe la ligne, il n'éteint pas la machine.
+    if (!pour_plafond_ && actif(registre_, parametres::exit_window)) {
         if (ecrans != nullptr) ecrans->montrer_deconnexion(textes_programmation::fermeture_systeme);
         if (coutures_.arret == nullptr) {
             fin_arret(false, "Aucun moyen d'arrêter la machine.");
@@ -242,10 +250,10 @@ std::string Programmation::texte_resume() const {
         fin_du_pas = "\r- FIN DU PAS DE TAXATION : oui";
         if (fin_du_pas_) fin_du_pas += ", raccrochage à " + formater_heure(fin_du_pas_->seconde);
     }
-    return message(18) + "\r\r" + message(45 + type) + " " + seuil + "\r" + "- ALARME : " +
-           oui_non(parametres::alarme_download) + "\r" + "- DECONNEXION : " +
-           oui_non(parametres::se_deconnecter_execution) + "\r" + "- QUITTER WINDOWS : " +
-           oui_non(parametres::exit_window) + fin_du_pas + "\r\r" + message(19);
+    return message(18) + "\r\r" + message(45 + type) + " " + seuil + "\r" +
+           "- ALARME : " + oui_non(parametres::alarme_download) + "\r" +
+           "- DECONNEXION : " + oui_non(parametres::se_deconnecter_execution) + "\r" +
+           "- QUITTER WINDOWS : " + oui_non(parametres::exit_window) + fin_du_pas + "\r\r" + message(19);
 }
 
 bool Programmation::Programmation1Click() {
