@@ -23,8 +23,8 @@ Programmation::Programmation(Compteur& compteur, const Horloge& horloge, Registr
       dialogue_(dialogue),
       son_(son),
       dossier_(std::move(dossier)),
-      telechargements_(
-          std::make_unique<SurveillanceTelechargements>(horloge, FichierIni(dossier_ / fichier_reglages))) {}
+      telechargements_(std::make_unique<SurveillanceTelechargements>(
+          horloge, FichierIni(dossier_ / fichier_reglages))) {}
 
 Programmation::~Programmation() = default;
 
@@ -61,8 +61,7 @@ double Programmation::montant_ttc_en_cours() const {
     if (!etat.compteur_actif) return 0;
     const double montant = static_cast<double>(etat.prix_communication) - etat.montant_reduction;
     try {
-        return lire_decimal(formater_montant(texte_montant(montant), true, 0, compteur_.monnaie()))
-            .value_or(0);
+        return lire_decimal(formater_montant(texte_montant(montant), true, 0, compteur_.monnaie())).value_or(0);
     } catch (const std::exception&) {
         return 0;
     }

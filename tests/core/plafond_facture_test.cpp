@@ -2,8 +2,8 @@
 // période), puis branché sur le compteur simulé (avis, alarme, et la déconnexion du décompte).
 #include <gtest/gtest.h>
 
-#include "core/plafond_facture.hpp"
 #include "essai_compteur.hpp"
+#include "history/plafond_facture.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
 

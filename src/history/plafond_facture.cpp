@@ -1,4 +1,4 @@
-#include "core/plafond_facture.hpp"
+#include "history/plafond_facture.hpp"
 
 #include <cmath>
 #include <exception>
