@@ -137,7 +137,7 @@ void Programmation::jouer_alarme() {
 }
 
 bool Programmation::decompte_montre() const {
-    return actif(registre_, parametres::se_deconnecter_execution) &&
+    return (pour_plafond_ || actif(registre_, parametres::se_deconnecter_execution)) &&
            lire(registre_, parametres::delai_auto_validation) != "0" && coutures_.ecrans != nullptr;
 }
 
@@ -150,12 +150,18 @@ int Programmation::secondes_decompte() const {
     return decompte_fin_du_pas_.value_or(delai_decompte());
 }
 
-void Programmation::fin_programmation() {
+void Programmation::fin_programmation(OrigineDeclenchement origine) {
     ++declenchements_;
     dernier_declenchement_ = horloge_.maintenant();
-    desarmer();
-    const bool alarme = actif(registre_, parametres::alarme_download);
-    if (actif(registre_, parametres::se_deconnecter_execution)) {
+    pour_plafond_ = origine == OrigineDeclenchement::plafond;
+    // Le plafond a déjà sonné l'alarme ; la programmation de l'utilisateur reste pour la suite.
+    if (pour_plafond_) {
+        decompte_fin_du_pas_.reset();
+    } else {
+        desarmer();
+    }
+    const bool alarme = !pour_plafond_ && actif(registre_, parametres::alarme_download);
+    if (pour_plafond_ || actif(registre_, parametres::se_deconnecter_execution)) {
         if (decompte_montre()) {
             coutures_.ecrans->ouvrir_decompte();
             return;
@@ -197,7 +203,8 @@ void Programmation::sequence_deconnexion() {
         dialogue_.information(raccrochage::echec_deconnexion);
         return;
     }
-    if (actif(registre_, parametres::exit_window)) {
+    // Un plafond dépassé coupe la ligne, il n'éteint pas la machine.
+    if (!pour_plafond_ && actif(registre_, parametres::exit_window)) {
         if (ecrans != nullptr) ecrans->montrer_deconnexion(raccrochage::fermeture_systeme);
         if (coutures_.arret == nullptr) {
             fin_arret(false, "Aucun moyen d'arrêter la machine.");

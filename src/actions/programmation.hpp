@@ -27,6 +27,10 @@ class Horloge;
 
 enum class TypeProgrammation : int { telechargement = 0, heure = 1, duree = 2, cout = 3 };
 
+// Qui déclenche la déconnexion : la programmation armée, ou le plafond de la facture atteint (qui
+// raccroche toujours, sans éteindre la machine, et laisse armée la programmation de l'utilisateur).
+enum class OrigineDeclenchement { programmation, plafond };
+
 // La programmation armée (en mémoire seulement). Seuil : type heure "HH:mm:00" ; durée, des
 // secondes entières ; coût, un montant TTC en texte décimal au séparateur du système.
 struct ProgrammationArmee {
@@ -98,7 +102,7 @@ public:
     bool declencheur_atteint();
 
     // Les actions, une fois le déclencheur atteint.
-    void fin_programmation();
+    void fin_programmation(OrigineDeclenchement origine = OrigineDeclenchement::programmation);
     // Raccroche, puis éteint la machine si on l'a demandé (fin_programmation et le décompte).
     // L'arrêt demandé, la séquence rend la main : sa réponse ferme la fenêtre et dit l'échec.
     void sequence_deconnexion();
@@ -157,6 +161,8 @@ private:
     std::optional<Moment> fin_du_pas_;
     std::optional<int> decompte_fin_du_pas_;
     bool arret_en_attente_ = false;
+    // La déconnexion en cours vient du plafond de la facture.
+    bool pour_plafond_ = false;
 };
 
 }  // namespace lumi

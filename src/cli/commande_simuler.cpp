@@ -65,6 +65,9 @@ constexpr std::string_view details_usage =
     "                     Les choix sont rangés comme par la fenêtre. Écrit programmation=armee ou\n"
     "                     programmation=refusee:23,25 (numéros des messages), declenchement=, les\n"
     "                     fenêtres du décompte et de la déconnexion, puis le reste ci-dessous\n"
+    "  Le plafond de la facture rangé dans les options s'applique : plafond_alerte= et\n"
+    "  plafond_atteint= donnent ses instants (vides s'il n'est pas franchi) ; avec « raccrocher »,\n"
+    "  la connexion finit au plafond, après le décompte.\n"
     "  Écrit duree=, prix_sans_reduction=, reduction=, montant= (francs HT), tarif=, option=,\n"
     "  temps_restant_forfait= (forfait en cours), etat=, chaque boîte et avis montré, puis\n"
     "  ligne= (l'enregistrement écrit dans l'historique) ; code 1 si le fichier des tarifs n'a pu se\n"
@@ -452,6 +455,16 @@ int commande_simuler(std::span<const std::string> arguments, Flux flux) {
                             << '\n';
             }
             for (const auto& ligne : banc.ecrans.journal) flux.sortie << sur_une_ligne(ligne) << '\n';
+        }
+        if (banc.compteur.plafond().montant) {
+            const auto instant = [](const std::optional<Moment>& m) {
+                return m ? formater_date(m->jour) + ' ' + formater_heure(m->seconde) : std::string();
+            };
+            flux.sortie << "plafond_alerte=" << instant(banc.compteur.instant_alerte_plafond()) << '\n'
+                        << "plafond_atteint=" << instant(banc.compteur.instant_plafond_atteint()) << '\n';
+            if (!programmation) {
+                for (const auto& ligne : banc.ecrans.journal) flux.sortie << sur_une_ligne(ligne) << '\n';
+            }
         }
         flux.sortie << "etat=" << banc.compteur.fenetre().lignes_etat[ligne_etat::etat] << '\n';
         ecrire_boites(flux, banc.dialogue);

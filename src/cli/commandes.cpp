@@ -28,7 +28,9 @@ constexpr std::array table{
              "[--sans-reductions] [--lignes] [--format csv|json] [--facture] [--pdf FICHIER] [--graphique FICHIER.png] "
              "[--retarifer TARIF [--retarifer-option REF]]",
              &commande_historique},
+#ifndef _WIN32
     Commande{"annuaire", "annuaire [--dossier DIR]", &commande_annuaire},
+#endif
 };
 }  // namespace
 

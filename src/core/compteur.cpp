@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <stdexcept>
 
 #include "actions/programmation.hpp"
 #include "base/decimal.hpp"
@@ -154,11 +155,16 @@ void Compteur::Timer1Timer() {
     if (etat_.premier_tick) {
         etat_.plage_au_debut = etat_.plage_en_cours;
         etat_.premier_tick = false;
+        // Chaque connexion redit un plafond déjà dépassé.
+        etat_plafond_.atteint_signale = false;
+        recharger_plafond();
     }
 
     calcul_temps_ecoule(aujourdhui, seconde_maintenant);
 
     calcul_prix_et_forfait(aujourdhui, seconde_maintenant);
+
+    verifier_plafond();
 
     titre_et_info_bulle();
 
@@ -753,8 +759,74 @@ DonneesConnexion Compteur::donnees_connexion() const {
 
 void Compteur::lecture_total_facure_en_cours() {
     historique_.lecture_total_facure_en_cours(fenetre_.lignes_etat);
+    recharger_plafond();
     mise_a_jour_prix();
     mise_a_jour_panels();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Plafond de la facture
+
+void Compteur::recharger_plafond() {
+    std::string erreur;
+    plafond_ = lire_reglages_plafond(registre_, &erreur);
+    if (!erreur.empty()) montrer_erreur(std::runtime_error(erreur));
+    try {
+        periode_plafond_ =
+            debut_periode_facture(FichierIni(dossier_ / fichier_reglages), horloge_.aujourdhui());
+    } catch (const std::exception&) {
+        periode_plafond_ = horloge_.aujourdhui();
+    }
+    etat_plafond_.alerte_donnee =
+        lire_date(registre_.lire_valeur(cles::section(cles::options), plafond::valeur_alerte_donnee));
+    // Une nouvelle période, ou plus de plafond : les lignes d'une ancienne alerte s'effacent.
+    if (!plafond_.montant || etat_plafond_.alerte_donnee != periode_plafond_) {
+        fenetre_.lignes_etat[ligne_etat::titre_plafond].clear();
+        fenetre_.lignes_etat[ligne_etat::plafond].clear();
+    }
+}
+
+double Compteur::montant_pour_plafond() const {
+    double montant = historique_.facture().cout_total();
+    if (etat_.compteur_actif)
+        montant += static_cast<double>(etat_.prix_communication) - etat_.montant_reduction;
+    return montant_affiche(montant, monnaie_);
+}
+
+void Compteur::avis_plafond(std::string_view texte) {
+    dialogue_.avis(GenreBoite::avertissement, texte);
+}
+
+void Compteur::verifier_plafond() {
+    if (!plafond_.montant) return;
+    const double montant = montant_pour_plafond();
+    const auto alerte_avant = etat_plafond_.alerte_donnee;
+    const auto evenement = evaluer_plafond(plafond_, montant, periode_plafond_, etat_plafond_);
+    if (etat_plafond_.alerte_donnee != periode_plafond_) return;
+    const std::string texte = texte_plafond(*plafond_.montant, monnaie_);
+    const int part = part_du_plafond(montant, *plafond_.montant);
+    // La ligne suit la facture une fois l'alerte donnée.
+    fenetre_.lignes_etat[ligne_etat::titre_plafond] = "Plafond facture :";
+    fenetre_.lignes_etat[ligne_etat::plafond] = "atteint à " + std::to_string(part) + " % de " + texte;
+    if (evenement == EvenementPlafond::aucun) return;
+    if (etat_plafond_.alerte_donnee != alerte_avant) {
+        registre_.ecrire_valeur(cles::section(cles::options), plafond::valeur_alerte_donnee,
+                                formater_date(periode_plafond_));
+    }
+    // Les lignes du plafond montrées tout de suite dans l'afficheur.
+    fenetre_.index_ligne_affichee = static_cast<int>(ligne_etat::titre_plafond);
+    mise_a_jour_panels();
+    if (evenement == EvenementPlafond::alerte) {
+        instant_alerte_plafond_ = horloge_.maintenant();
+        avis_plafond(texte_avis_alerte(part, texte));
+        return;
+    }
+    instant_plafond_atteint_ = horloge_.maintenant();
+    programmation_.jouer_alarme();
+    avis_plafond(texte_avis_atteint(texte, plafond_.action));
+    if (plafond_.action == ActionPlafond::raccrocher) {
+        programmation_.fin_programmation(OrigineDeclenchement::plafond);
+    }
 }
 
 bool Compteur::remise_a_jour_periodes_facturation() {

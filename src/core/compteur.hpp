@@ -21,6 +21,7 @@
 #include "core/etat_compteur.hpp"
 #include "core/fenetre_principale.hpp"
 #include "core/historique_compteur.hpp"
+#include "history/plafond_facture.hpp"
 #include "plans/forfait.hpp"
 #include "plans/raz_forfaits.hpp"
 #include "plans/son.hpp"
@@ -185,6 +186,21 @@ public:
     // Ce que le compteur sait de la connexion en cours, pour sa ligne d'historique.
     DonneesConnexion donnees_connexion() const;
 
+    // --- Plafond de la facture ---
+    // Relit ses réglages et le début de la période (début d'une connexion, options validées,
+    // facture relue) : le top ne lit ni le magasin ni les fichiers.
+    void recharger_plafond();
+    const ReglagesPlafond& plafond() const { return plafond_; }
+    const EtatPlafond& etat_plafond() const { return etat_plafond_; }
+    // La facture en cours, connexion comprise, dans l'unité de l'affichage.
+    double montant_pour_plafond() const;
+    // L'avis du plafond (alerte ou plafond atteint) : une boîte qui ne retient pas le top. Les
+    // notifications du bureau pourront le porter à sa place.
+    void avis_plafond(std::string_view texte);
+    // Les instants de l'alerte et du plafond atteint (pour les rejeux).
+    const std::optional<Moment>& instant_alerte_plafond() const { return instant_alerte_plafond_; }
+    const std::optional<Moment>& instant_plafond_atteint() const { return instant_plafond_atteint_; }
+
 private:
     // AffichageTarifaire
     void mise_a_jour_affichage_tarifications() override;
@@ -211,6 +227,8 @@ private:
     // Une erreur du compteur est montrée une seule fois par texte pendant la vie du programme.
     void montrer_erreur(const std::exception& erreur);
     std::string provider_du_decompte() const;
+    // Au top : la facture comparée au plafond.
+    void verifier_plafond();
 
     const Horloge& horloge_;
     Registre& registre_;
@@ -236,6 +254,11 @@ private:
     bool boutons_choix_masques_ = false;
     bool raz_en_attente_ = false;
     std::set<std::string> erreurs_montrees_;
+    ReglagesPlafond plafond_;
+    EtatPlafond etat_plafond_;
+    NumeroJour periode_plafond_ = 0;
+    std::optional<Moment> instant_alerte_plafond_;
+    std::optional<Moment> instant_plafond_atteint_;
 
     Minuterie Timer1_{"Timer1", 1000, true};
     Minuterie Timer2_{"Timer2", intervalle(EffetTimer2::rangee_clignotante), true};

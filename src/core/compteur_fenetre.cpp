@@ -124,6 +124,7 @@ void Compteur::definir_sauvegardes_crash(bool actives, int periode_secondes) {
 }
 
 void Compteur::rechoisir_apres_options() {
+    recharger_plafond();
     if (etat_.compteur_actif) return;
     if (choix_.mode_automatique()) {
         traitement_mode_auto();

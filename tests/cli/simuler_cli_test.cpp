@@ -276,3 +276,42 @@ TEST(CommandeSimuler, ProgrammeSurVingtQuatreHeures) {
 
 }  // namespace
 }  // namespace lumi::cli
+
+namespace lumi::cli {
+namespace {
+
+// Le plafond rangé s'applique au rejeu : les instants de l'alerte et du plafond, et avec
+// « raccrocher » la connexion finit au plafond, après le décompte.
+TEST(CommandeSimuler, PlafondDeLaFacture) {
+    struct Cas {
+        const char* action;
+        const char* delai;
+        std::vector<std::string> attendues;
+    };
+    const Cas cas[] = {
+        {"avertir",
+         "3",
+         {"plafond_alerte=10/03/2000 14:02:30", "plafond_atteint=10/03/2000 14:05:00", "duree=00:12:05",
+          "son=alarme.wav"}},
+        {"raccrocher",
+         "3",
+         {"plafond_alerte=10/03/2000 14:02:30", "plafond_atteint=10/03/2000 14:05:00", "duree=00:05:03",
+          "son=alarme.wav"}},
+        {"raccrocher", "0", {"plafond_atteint=10/03/2000 14:05:00", "duree=00:05:00"}},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(std::string(c.action) + " " + c.delai);
+        DossierSimulation d;
+        d.ecrire("\\options", "plafond facture", "3");
+        d.ecrire("\\options", "plafond alerte", "50");
+        d.ecrire("\\options", "plafond action", c.action);
+        d.ecrire("\\options", "delai auto validation", c.delai);
+        const auto r = simuler(d, "10/03/2000 14:00:00", "10/03/2000 14:12:05");
+        ASSERT_EQ(r.code, sortie_ok) << r.erreur;
+        for (const auto& ligne : c.attendues)
+            EXPECT_NE(r.sortie.find(ligne + "\n"), std::string::npos) << ligne << "\n" << r.sortie;
+    }
+}
+
+}  // namespace
+}  // namespace lumi::cli

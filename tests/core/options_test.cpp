@@ -96,6 +96,48 @@ TEST(PageGenerale, DetectionTroisStockeeAvecSonMessage) {
     EXPECT_FALSE(b.e.registre().cle_existe(cles::section(cles::temp_raz_forfaits)));
 }
 
+// Le plafond de la facture : rangé à la validation, relu à l'ouverture ; une saisie fautive
+// refuse la validation avant tout rangement et garde la fenêtre ouverte.
+TEST(PageGenerale, PlafondRangeRelueEtSaisieFautiveRefusee) {
+    BancOptions b;
+    auto& m = b.ouvrir();
+    EXPECT_EQ(m.generale().plafond().montant, "");
+    EXPECT_EQ(m.generale().plafond().alerte, "80");
+    EXPECT_EQ(m.generale().plafond().action, "avertir");
+
+    m.generale().appuyer(I::alsace);
+    m.generale().modifier_plafond({"150,x", "90", "raccrocher"});
+    EXPECT_FALSE(m.valider());
+    ASSERT_EQ(b.e.boites().size(), 1u);
+    EXPECT_NE(b.e.boites()[0].find("« 150,x »"), std::string::npos) << b.e.boites()[0];
+    EXPECT_EQ(b.e.lire(cles::options, "plafond facture"), "");
+    EXPECT_EQ(b.e.lire(cles::options, "Alsace"), "");  // rien n'est rangé
+
+    m.generale().modifier_plafond({"150,5", "90", "raccrocher"});
+    EXPECT_TRUE(m.valider());
+    EXPECT_EQ(b.e.lire(cles::options, "plafond facture"), "150,5");
+    EXPECT_EQ(b.e.lire(cles::options, "plafond alerte"), "90");
+    EXPECT_EQ(b.e.lire(cles::options, "plafond action"), "raccrocher");
+    EXPECT_EQ(b.e.compteur().plafond().montant, 150.5);
+
+    auto& relue = b.ouvrir();
+    EXPECT_EQ(relue.generale().plafond().montant, "150,5");
+    EXPECT_EQ(relue.generale().plafond().alerte, "90");
+    EXPECT_EQ(relue.generale().plafond().action, "raccrocher");
+}
+
+// Une valeur rangée à la main et illisible, que la fenêtre n'a pas touchée, ne bloque pas la
+// validation des autres réglages.
+TEST(PageGenerale, PlafondIllisiblePasToucheNeBloquePasLaValidation) {
+    BancOptions b;
+    b.e.ecrire(cles::options, "plafond alerte", "150");
+    auto& m = b.ouvrir();
+    m.generale().appuyer(I::alsace);
+    EXPECT_TRUE(m.valider());
+    EXPECT_EQ(b.e.lire(cles::options, "Alsace"), "oui");
+    EXPECT_EQ(b.e.lire(cles::options, "plafond alerte"), "150");
+}
+
 TEST(ToptionForm, ValiderEteintJusquAuPremierChangementDansChaqueOnglet) {
     const std::pair<const char*, std::function<void(ModeleToptionform&)>> cas[] = {
         {"interrupteur", [](auto& m) { m.generale().appuyer(I::alsace); }},

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/decimal.hpp"
 #include "base/texte.hpp"
 #include "commun/soutien.hpp"
+#include "history/plafond_facture.hpp"
 #include "settings/parametres.hpp"
 #include "settings/registre_memoire.hpp"
 #include "tariff/enregistrements.hpp"
@@ -213,6 +215,40 @@ TEST(ModeleThistoform, LaFermetureRangeCeQueLaProchaineOuvertureReprend) {
     EXPECT_EQ(suivant.type_range(), 2);
     EXPECT_EQ(suivant.vue().periode_definie(), std::pair(le_20_janvier_2000() - 3, le_20_janvier_2000() + 4));
     EXPECT_EQ(suivant.largeurs_colonnes(1000), colonnes);
+}
+
+}  // namespace
+}  // namespace lumi
+
+namespace lumi {
+namespace {
+
+// Le plafond à côté de la facture en cours : la part est celle du total recompté que la fenêtre
+// range comme facture du compteur ; rien pour un autre type ni sans plafond.
+TEST(ModeleThistoform, LaLigneDuPlafondSuitLaFactureRecomptee) {
+    Banc b;
+    b.registre.ecrire_valeur(cles::section(cles::options), "plafond facture", "2");
+    auto m = b.modele();
+    m.ouvrir(le_20_janvier_2000(), locale());
+    m.vue().differer_lecture(false);
+    m.vue().choisir_type(TypeHistorique::mensuel);
+    EXPECT_EQ(m.ligne_plafond(), "");
+    m.vue().choisir_type(TypeHistorique::facture_en_cours);
+    m.apres_lecture();
+    const auto cout_total = lire_decimal(b.registre.lire_valeur(cles::section(cles::options), "cout total"));
+    ASSERT_TRUE(cout_total);
+    ASSERT_GT(*cout_total, 0);
+    const auto& r = m.vue().reglages();
+    ReglagesMonnaie monnaie;
+    monnaie.taux_tva = r.taux_tva;
+    monnaie.nb_decimales = r.nb_decimales;
+    monnaie.ttc = r.ttc;
+    const int part = part_du_plafond(montant_affiche(*cout_total, monnaie), 2);
+    const std::string attendu = std::string("Plafond : 2,") + (r.nb_decimales == 3 ? "000" : "00") + " F " +
+                                (r.ttc ? "TTC" : "HT") + ", atteint à " + std::to_string(part) + " %";
+    EXPECT_EQ(m.ligne_plafond(), attendu);
+    b.registre.effacer_valeur(cles::section(cles::options), "plafond facture");
+    EXPECT_EQ(m.ligne_plafond(), "");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "core/options/page_generale.hpp"
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "base/decimal.hpp"
@@ -62,6 +64,10 @@ void PageGenerale::charger(const Registre& registre, const FichierIni& reglages,
     mettre(I::selection_auto, actif(registre, parametres::selection_auto));
     mettre(I::utiliser_profil, actif(registre, parametres::utiliser_profil));
     mettre(I::anti_crash, actif(registre, parametres::anti_crash));
+    plafond_ = saisie_rangee(registre);
+    if (plafond_.alerte.empty()) plafond_.alerte = std::to_string(plafond::alerte_par_defaut);
+    if (plafond_.action.empty()) plafond_.action = plafond::avertir;
+    plafond_modifie_ = false;
     mettre(I::demarrage_automatique, demarrage_automatique);
     const bool normale = lire(registre, parametres::taille) == "normale";
     mettre(I::taille_normale, normale);
@@ -95,6 +101,12 @@ void PageGenerale::appuyer(Interrupteur i) {
             if (g != i) etats_[static_cast<std::size_t>(g)] = !e;
         }
     }
+    modifiee_ = true;
+}
+
+void PageGenerale::modifier_plafond(SaisiePlafond saisie) {
+    plafond_ = std::move(saisie);
+    plafond_modifie_ = true;
     modifiee_ = true;
 }
 

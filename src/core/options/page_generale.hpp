@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "history/plafond_facture.hpp"
+
 namespace lumi {
 
 class FichierIni;
@@ -43,6 +45,14 @@ namespace textes_generale {
 inline constexpr std::string_view onglet = " Options générales ";
 inline constexpr std::string_view groupe_detection = "Détection automatique des connexions :";
 inline constexpr std::string_view groupe_anti_crash = "Sauvegarde 'anti-crash' :";
+inline constexpr std::string_view groupe_plafond = "Plafond de la facture :";
+inline constexpr std::string_view plafond_montant = "Plafond :";
+inline constexpr std::string_view plafond_alerte = "Alerte à";
+inline constexpr std::string_view plafond_avertir = "Avertir seulement";
+inline constexpr std::string_view plafond_raccrocher = "Raccrocher la connexion";
+inline constexpr std::string_view plafond_aide =
+    "Montant de la période de facturation, dans l'unité des prix affichés (TTC ou HT) ; vide : pas de "
+    "plafond. Une alerte au pourcentage choisi, puis l'alarme au plafond.";
 }  // namespace textes_generale
 
 class PageGenerale {
@@ -56,9 +66,16 @@ public:
     int frequence() const { return frequence_; }
     void choisir_frequence(int frequence);
 
+    // Le plafond de la facture tel que saisi (textes vérifiés à la validation).
+    const SaisiePlafond& plafond() const { return plafond_; }
+    void modifier_plafond(SaisiePlafond saisie);
+    bool plafond_modifie() const { return plafond_modifie_; }
+
     bool modifiee() const { return modifiee_; }
 
 private:
+    SaisiePlafond plafond_;
+    bool plafond_modifie_ = false;
     std::array<bool, nb_interrupteurs> etats_{};
     int frequence_ = 1;
     bool modifiee_ = false;

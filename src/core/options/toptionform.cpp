@@ -170,9 +170,21 @@ void ModeleToptionform::ranger_reglages() {
     r.copier_arborescence(cles::section(cles::temp_providers), cles::section(cles::providers), true);
 }
 
-void ModeleToptionform::valider() {
+bool ModeleToptionform::valider() {
+    // Seule une saisie est vérifiée : une valeur rangée illisible que personne n'a touchée (le
+    // compteur la signale) ne bloque pas les autres réglages.
+    const auto plafond = generale_.plafond_modifie() ? verifier_saisie_plafond(generale_.plafond())
+                                                     : VerificationPlafond{ReglagesPlafond{}, {}};
+    if (!plafond.reglages) {
+        liens_.dialogue.avertissement(plafond.erreur);
+        return false;
+    }
     try {
         ranger_reglages();
+        if (generale_.plafond_modifie()) {
+            ecrire_reglages_plafond(liens_.registre, *plafond.reglages,
+                                    liens_.compteur.monnaie().locale.separateur_decimal);
+        }
     } catch (const std::exception& e) {
         // lumicompteur.ini ou tarifs.ini qui ne s'écrit pas : la suite n'est pas rangée.
         liens_.dialogue.avertissement(e.what());
@@ -184,7 +196,10 @@ void ModeleToptionform::valider() {
     } else {
         liens_.compteur.rechoisir_apres_options();
     }
+    // Le plafond compte dès la validation, même pendant une connexion.
+    if (connexion_en_cours()) liens_.compteur.recharger_plafond();
     fermer();
+    return true;
 }
 
 void ModeleToptionform::annuler() {

@@ -96,8 +96,9 @@ public:
 
     // Range tout dans l'ordre établi (utilisateurs, démarrage automatique, drapeaux, affichage,
     // instantanés, jours fériés, détection, totaux, forfaits, copies de travail), puis rechoisit le
-    // tarif hors connexion ou prévient pendant une connexion.
-    void valider();
+    // tarif hors connexion ou prévient pendant une connexion. Un plafond mal saisi est refusé
+    // avant tout rangement (l'avertissement dit pourquoi) : faux, la fenêtre reste ouverte.
+    bool valider();
     // Rien n'est rangé ; les mots de passe de la fenêtre principale sont relus.
     void annuler();
 

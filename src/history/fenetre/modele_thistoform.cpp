@@ -6,6 +6,7 @@
 #include "base/erreurs.hpp"
 #include "base/texte.hpp"
 #include "history/facture.hpp"
+#include "history/plafond_facture.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/parametres.hpp"
 #include "tariff/chargeur.hpp"
@@ -161,6 +162,22 @@ std::string ModeleThistoform::bulle_date_facture() const {
         bulle += message_utilisateur(reglages_, n);
     }
     return bulle;
+}
+
+std::string ModeleThistoform::ligne_plafond() const {
+    if (vue_->type() != TypeHistorique::facture_en_cours) return {};
+    const auto plafond = lire_reglages_plafond(registre_);
+    if (!plafond.montant) return {};
+    const auto& r = vue_->reglages();
+    ReglagesMonnaie monnaie;
+    monnaie.taux_tva = r.taux_tva;
+    monnaie.nb_decimales = r.nb_decimales;
+    monnaie.ttc = r.ttc;
+    monnaie.locale.separateur_decimal = r.separateur;
+    // La devise est déjà " F" ou " Frs" : son symbole la redonne telle quelle.
+    monnaie.locale.symbole_monetaire = r.devise.empty() ? std::string("F") : r.devise.substr(1);
+    const double montant = montant_affiche(vue_->accumulateurs().cout_periode, monnaie);
+    return lumi::ligne_plafond(plafond, montant, monnaie);
 }
 
 void ModeleThistoform::choisir_option(int indice) {

@@ -61,6 +61,9 @@ public:
     int type_range() const;
     // La bulle du champ de la facture en cours : les messages 32 à 39, une ligne chacun.
     std::string bulle_date_facture() const;
+    // Type 0, à côté de la facture en cours : "Plafond : 150,000 F TTC, atteint à 62 %" ; vide sans
+    // plafond ou pour un autre type.
+    std::string ligne_plafond() const;
 
     // --- Les filtres, première entrée ("Tous les ...") comprise ---
     // Les utilisateurs et providers rencontrés dans les connexions s'y ajoutent à la suite.

@@ -5,7 +5,7 @@
 // par la boîte du système : « rundll32.exe rnaui.dll,RnaDial » suivi du nom de l'entrée.
 #include <string>
 
-#include "core/acces_distant.hpp"
+#include "actions/acces_distant.hpp"
 
 namespace lumi {
 

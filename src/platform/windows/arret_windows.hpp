@@ -1,7 +1,7 @@
 #pragma once
 // L'arrêt de la machine sous Windows : ExitWindowsEx, après avoir pris le privilège d'arrêt
 // (SE_SHUTDOWN_NAME) que le jeton du processus a sans l'avoir activé. La réponse est immédiate.
-#include "core/programmation.hpp"
+#include "actions/programmation.hpp"
 
 namespace lumi {
 

@@ -3,7 +3,7 @@
 // (EnumWindows) avec leur titre (GetWindowTextW, 255 caractères), la recherche d'un titre exact
 // (FindWindowExW) ; une fenêtre est « active » tant qu'elle existe, visible et utilisable
 // (IsWindowEnabled).
-#include "core/telechargements.hpp"
+#include "actions/telechargements.hpp"
 
 namespace lumi {
 

@@ -235,6 +235,11 @@ void ThistoForm::construire() {
     LabelProjection->setToolTip(QStringLiteral(
         "Le coût par jour depuis le début de la facture en cours, prolongé jusqu'au 60e jour de la période"));
     tout->addWidget(LabelProjection);
+    LabelPlafond = new QLabel(this);
+    LabelPlafond->setObjectName("LabelPlafond");
+    LabelPlafond->setToolTip(
+        QStringLiteral("Le plafond réglé dans les options, et la part qu'en fait la facture en cours"));
+    tout->addWidget(LabelPlafond);
     for (QLabel* l : {Label8, LabelProjection}) l->setWordWrap(true);
 
     // --- Le bas : filtres, statistiques et totaux, boutons ---
@@ -549,6 +554,9 @@ void ThistoForm::apres_lecture() {
     if (facture)
         LabelProjection->setText(QString::fromStdString(
             texte_projection(projection_de_la_vue(v, c_.aujourdhui()), v.reglages())));
+    const std::string plafond = modele_.ligne_plafond();
+    LabelPlafond->setVisible(!plafond.empty());
+    LabelPlafond->setText(QString::fromStdString(plafond));
     Comparer1->setEnabled(v.impression_possible());
     SpeedButton1->setEnabled(v.impression_possible());
     SpeedButton7->setEnabled(v.impression_possible());

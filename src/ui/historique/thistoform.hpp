@@ -81,6 +81,7 @@ public:
     QLabel* Label7 = nullptr;
     QLabel* Label8 = nullptr;              // lignes illisibles
     QLabel* LabelProjection = nullptr;     // type 0 : la facture projetée à la fin de la période
+    QLabel* LabelPlafond = nullptr;        // type 0 : le plafond de la facture et sa part atteinte
     QTreeView* ListView1 = nullptr;
     QPushButton* SpeedButton1 = nullptr;  // &Imprimer
     QPushButton* SpeedButton7 = nullptr;  // Exporter en PDF...

@@ -8,14 +8,17 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "actions/dialogue.hpp"
+#include "base/decimal.hpp"
 #include "ui/controles.hpp"
 #include "ui/dialogue_lumi.hpp"
 #include "ui/options/boites_options.hpp"
@@ -102,7 +105,42 @@ OngletGenerale::OngletGenerale(const ContexteOnglets& contexte, QWidget* parent)
                       4, 0);
     grille->addWidget(groupe(QStringLiteral("Historique :"), {I::total_sans_reduc, I::total_avec_reduc}), 4,
                       1);
-    grille->setRowStretch(5, 1);
+
+    EditPlafond = new QLineEdit(this);
+    EditPlafond->setObjectName("EditPlafond");
+    EditPlafond->setPlaceholderText(QStringLiteral("aucun"));
+    EditPlafond->setMaxLength(12);
+    SpinAlerte = new QSpinBox(this);
+    SpinAlerte->setObjectName("SpinAlerte");
+    SpinAlerte->setRange(plafond::alerte_min, plafond::alerte_max);
+    SpinAlerte->setSuffix(QStringLiteral(" %"));
+    ComboAction = new QComboBox(this);
+    ComboAction->setObjectName("ComboAction");
+    ComboAction->addItem(qs(textes_generale::plafond_avertir));
+    ComboAction->addItem(qs(textes_generale::plafond_raccrocher));
+    auto* groupe_plafond = new QGroupBox(qs(textes_generale::groupe_plafond), this);
+    auto* lp = new QGridLayout(groupe_plafond);
+    lp->addWidget(new QLabel(qs(textes_generale::plafond_montant), groupe_plafond), 0, 0);
+    lp->addWidget(EditPlafond, 0, 1);
+    lp->addWidget(new QLabel(qs(textes_generale::plafond_alerte), groupe_plafond), 0, 2);
+    lp->addWidget(SpinAlerte, 0, 3);
+    lp->addWidget(ComboAction, 0, 4);
+    auto* aide = new QLabel(qs(textes_generale::plafond_aide), groupe_plafond);
+    aide->setWordWrap(true);
+    lp->addWidget(aide, 1, 0, 1, 5);
+    grille->addWidget(groupe_plafond, 5, 0, 1, 2);
+    connect(EditPlafond, &QLineEdit::textEdited, this, [this] { saisie_plafond(); });
+    connect(SpinAlerte, qOverload<int>(&QSpinBox::valueChanged), this, [this] { saisie_plafond(); });
+    connect(ComboAction, qOverload<int>(&QComboBox::activated), this, [this] { saisie_plafond(); });
+    grille->setRowStretch(6, 1);
+}
+
+void OngletGenerale::saisie_plafond() {
+    if (remplissage_) return;
+    c_.modele.generale().modifier_plafond(
+        {EditPlafond->text().toStdString(), std::to_string(SpinAlerte->value()),
+         std::string(ComboAction->currentIndex() == 1 ? plafond::raccrocher : plafond::avertir)});
+    emit modifie();
 }
 
 void OngletGenerale::appliquer() {
@@ -111,6 +149,14 @@ void OngletGenerale::appliquer() {
     for (std::size_t i = 0; i < nb_interrupteurs; ++i)
         interrupteurs[i]->setChecked(page.etat(static_cast<Interrupteur>(i)));
     ComboBox1->setCurrentIndex(page.frequence());
+    const auto& p = page.plafond();
+    EditPlafond->setText(QString::fromStdString(p.montant));
+    // Une valeur rangée illisible montre le défaut ; la validation la remplacera.
+    const auto alerte = lire_entier(p.alerte);
+    SpinAlerte->setValue(alerte && *alerte >= plafond::alerte_min && *alerte <= plafond::alerte_max
+                             ? *alerte
+                             : plafond::alerte_par_defaut);
+    ComboAction->setCurrentIndex(p.action == plafond::raccrocher ? 1 : 0);
     remplissage_ = false;
 }
 

@@ -15,9 +15,11 @@
 class QCheckBox;
 class QComboBox;
 class QDialog;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QScrollArea;
+class QSpinBox;
 class QTableView;
 class QToolButton;
 class QVBoxLayout;
@@ -71,6 +73,13 @@ public:
 
     std::array<QCheckBox*, nb_interrupteurs> interrupteurs{};
     QComboBox* ComboBox1 = nullptr;  // cadence des instantanés
+    // Le plafond de la facture : montant, pourcentage de l'alerte, action.
+    QLineEdit* EditPlafond = nullptr;
+    QSpinBox* SpinAlerte = nullptr;
+    QComboBox* ComboAction = nullptr;
+
+private:
+    void saisie_plafond();
 };
 
 // « Gestion des utilisateurs » : la liste, ses flèches, l'ajout, la suppression, les mots de passe.

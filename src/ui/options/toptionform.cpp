@@ -91,8 +91,7 @@ Toptionform::Toptionform(LiensOptions liens, const JeuCouleurs& couleurs, const 
     });
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn2, &QPushButton::clicked, this, [this] {
-        modele_.valider();
-        accept();
+        if (modele_.valider()) accept();
     });
     connect(BitBtn3, &QPushButton::clicked, this, [this] {
         if (ouvrir_aide_) ouvrir_aide_(modele_.sujet_aide());

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/acces_distant.hpp"
+#include "actions/acces_distant.hpp"
 #include "core/mots_de_passe.hpp"
 #include "platform/windows/acces_distant_ras.hpp"
 #include "platform/windows/fenetres_windows.hpp"
