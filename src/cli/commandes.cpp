@@ -16,6 +16,7 @@ constexpr std::array table{
     Commande{"jour", "jour --date JJ/MM/AAAA [--alsace] [--dossier DIR --tarif NOM --heure HH:MM:SS]",
              &commande_jour},
     Commande{"paques", "paques --annee AAAA", &commande_paques},
+    Commande{"tarifs", "tarifs [--dossier DIR] [--fichier F]", &commande_tarifs},
     Commande{"simuler",
              "simuler [--dossier DIR] --entree NOM --debut \"JJ/MM/AAAA HH:MM:SS\" "
              "--fin \"JJ/MM/AAAA HH:MM:SS\" [--manuel] [--anticipation S] [--tuer-apres S] | "

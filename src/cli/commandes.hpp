@@ -67,6 +67,7 @@ int commande_registre(std::span<const std::string> arguments, Flux flux);
 int commande_prix(std::span<const std::string> arguments, Flux flux);
 int commande_jour(std::span<const std::string> arguments, Flux flux);
 int commande_paques(std::span<const std::string> arguments, Flux flux);
+int commande_tarifs(std::span<const std::string> arguments, Flux flux);
 int commande_simuler(std::span<const std::string> arguments, Flux flux);
 int commande_importer(std::span<const std::string> arguments, Flux flux);
 int commande_historique(std::span<const std::string> arguments, Flux flux);
