@@ -822,10 +822,10 @@ void Compteur::verifier_plafond() {
         return;
     }
     instant_plafond_atteint_ = horloge_.maintenant();
-    programmation_.jouer_alarme();
+    programmation_->jouer_alarme();
     avis_plafond(texte_avis_atteint(texte, plafond_.action));
     if (plafond_.action == ActionPlafond::raccrocher) {
-        programmation_.fin_programmation(OrigineDeclenchement::plafond);
+        programmation_->fin_programmation(OrigineDeclenchement::plafond);
     }
 }
 
