@@ -30,8 +30,10 @@ enum class Interrupteur {
     prix_ht,
     total_sans_reduc,
     total_avec_reduc,
+    notifications_bureau,
+    notification_fin_connexion,
 };
-inline constexpr std::size_t nb_interrupteurs = 18;
+inline constexpr std::size_t nb_interrupteurs = 20;
 
 // Le texte de chaque interrupteur.
 std::string_view texte_interrupteur(Interrupteur i);
@@ -43,6 +45,7 @@ namespace textes_generale {
 inline constexpr std::string_view onglet = " Options générales ";
 inline constexpr std::string_view groupe_detection = "Détection automatique des connexions :";
 inline constexpr std::string_view groupe_anti_crash = "Sauvegarde 'anti-crash' :";
+inline constexpr std::string_view groupe_notifications = "Notifications :";
 }  // namespace textes_generale
 
 class PageGenerale {

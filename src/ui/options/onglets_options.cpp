@@ -66,6 +66,7 @@ OngletGenerale::OngletGenerale(const ContexteOnglets& contexte, QWidget* parent)
         connect(interrupteurs[i], &QCheckBox::clicked, this, [this, i] {
             if (remplissage_) return;
             c_.modele.generale().appuyer(static_cast<Interrupteur>(i));
+            activer_notifications();
             emit modifie();
         });
     }
@@ -102,7 +103,10 @@ OngletGenerale::OngletGenerale(const ContexteOnglets& contexte, QWidget* parent)
                       4, 0);
     grille->addWidget(groupe(QStringLiteral("Historique :"), {I::total_sans_reduc, I::total_avec_reduc}), 4,
                       1);
-    grille->setRowStretch(5, 1);
+    grille->addWidget(groupe(qs(textes_generale::groupe_notifications),
+                             {I::notifications_bureau, I::notification_fin_connexion}),
+                      5, 0, 1, 2);
+    grille->setRowStretch(6, 1);
 }
 
 void OngletGenerale::appliquer() {
@@ -111,7 +115,14 @@ void OngletGenerale::appliquer() {
     for (std::size_t i = 0; i < nb_interrupteurs; ++i)
         interrupteurs[i]->setChecked(page.etat(static_cast<Interrupteur>(i)));
     ComboBox1->setCurrentIndex(page.frequence());
+    activer_notifications();
     remplissage_ = false;
+}
+
+void OngletGenerale::activer_notifications() {
+    // La fin de connexion n'est qu'une précision des notifications : éteinte avec elles.
+    interrupteurs[static_cast<std::size_t>(I::notification_fin_connexion)]->setEnabled(
+        c_.modele.generale().etat(I::notifications_bureau));
 }
 
 // --- Gestion des utilisateurs ---

@@ -71,6 +71,9 @@ public:
 
     std::array<QCheckBox*, nb_interrupteurs> interrupteurs{};
     QComboBox* ComboBox1 = nullptr;  // cadence des instantanés
+
+private:
+    void activer_notifications();
 };
 
 // « Gestion des utilisateurs » : la liste, ses flèches, l'ajout, la suppression, les mots de passe.
