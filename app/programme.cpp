@@ -19,6 +19,7 @@
 #include "arret_logind.hpp"
 #include "platform/linux/acces_distant_linux.hpp"
 #include "platform/linux/fenetres_x11.hpp"
+#include "platform/linux/notifications_dbus.hpp"
 #include "platform/linux/son_linux.hpp"
 #include "platform/linux/systeme_linux.hpp"
 #include "platform/linux/telephonie_absente.hpp"
@@ -122,6 +123,7 @@ struct Programme::Etat {
     std::unique_ptr<ArretSysteme> arret;
     std::unique_ptr<FenetresSysteme> fenetres;
     std::unique_ptr<TraficReseau> trafic;
+    std::unique_ptr<Notifications> notifications;
 
     std::unique_ptr<Compteur> compteur;
     std::unique_ptr<ActionsCompteur> actions;
@@ -154,11 +156,14 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
         e_->telephonie = std::make_unique<TelephonieSimulee>();
         // La démonstration n'éteint pas la machine : l'arrêt est noté seulement.
         e_->arret = std::make_unique<ArretSimule>();
+        // Ni le bureau : la démonstration ne parle que dans ses fenêtres.
+        e_->notifications = std::make_unique<SansNotifications>();
     } else {
         auto acces = AccesDistantLinux::du_systeme(e_->dossier);
         e_->adresse = std::make_unique<AdressePpp>(*acces);
         e_->trafic = std::make_unique<TraficPpp>(*acces);
         e_->arret = std::make_unique<ArretLogind>();
+        e_->notifications = std::make_unique<NotificationsDbus>();
         e_->acces = std::move(acces);
         // ModemManager sur le bus : ses modems sont les lignes ; sinon la détection scrute.
         if (auto modems = TelephonieModem::si_present()) {
@@ -190,6 +195,7 @@ Programme::Programme(OptionsProgramme options, fs::path chemin_programme, QObjec
     e_->compteur = std::make_unique<Compteur>(
         CouturesCompteur{e_->horloge, *e_->registre, *e_->acces, *e_->adresse, e_->dialogue, e_->son},
         e_->dossier, reglages);
+    e_->compteur->brancher_notifications(e_->notifications.get());
     e_->actions = std::make_unique<ActionsCompteur>(*e_->compteur);
     e_->detection = std::make_unique<Detection>(
         CouturesDetection{e_->horloge, *e_->registre, *e_->acces, *e_->telephonie, e_->dialogue},

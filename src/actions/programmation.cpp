@@ -4,6 +4,7 @@
 
 #include "actions/acces_distant.hpp"
 #include "actions/dialogue.hpp"
+#include "actions/notifications.hpp"
 #include "actions/raccrochage.hpp"
 #include "base/dates.hpp"
 #include "base/decimal.hpp"
@@ -163,6 +164,11 @@ void Programmation::fin_programmation(OrigineDeclenchement origine) {
     const bool alarme = !pour_plafond_ && actif(registre_, parametres::alarme_download);
     if (pour_plafond_ || actif(registre_, parametres::se_deconnecter_execution)) {
         if (decompte_montre()) {
+            // Le décompte peut s'ouvrir sous une autre fenêtre ou pendant l'absence : le bureau le dit aussi.
+            if (avis_ != nullptr)
+                avis_->avertir(SujetAvis::deconnexion_programmee,
+                               texte_deconnexion_programmee(secondes_decompte(),
+                                                            actif(registre_, parametres::exit_window)));
             coutures_.ecrans->ouvrir_decompte();
             return;
         }

@@ -24,6 +24,7 @@ class AccesDistant;
 class Dialogue;
 class Son;
 class Horloge;
+class AvisBureau;
 
 enum class TypeProgrammation : int { telechargement = 0, heure = 1, duree = 2, cout = 3 };
 
@@ -80,6 +81,8 @@ public:
 
     // Les coutures de la plate-forme ; la surveillance des téléchargements sera refaite sur elles.
     void brancher(CouturesProgrammation coutures);
+    // Les notifications du bureau (le décompte qui s'ouvre) ; rien sans elles.
+    void definir_avis_bureau(AvisBureau* avis) { avis_ = avis; }
 
     // --- La programmation armée ---
     bool armee() const { return armee_.has_value(); }
@@ -151,6 +154,7 @@ private:
     Son& son_;
     std::filesystem::path dossier_;
     CouturesProgrammation coutures_;
+    AvisBureau* avis_ = nullptr;
     std::unique_ptr<SurveillanceTelechargements> telechargements_;
     std::optional<ProgrammationArmee> armee_;
     // Active seulement pendant qu'une programmation est armée : au repos, le programme ne se

@@ -63,9 +63,11 @@ Compteur::Compteur(CouturesCompteur coutures, std::filesystem::path dossier_donn
                 dossier_ / "alarme.wav"),
       raz_(coutures.registre, selecteur_, coutures.horloge, dossier_ / fichier_reglages),
       historique_(coutures.registre, coutures.dialogue, dossier_, reglages.locale.separateur_decimal),
+      avis_bureau_(coutures.registre),
       programmation_(std::make_unique<Programmation>(static_cast<VueCompteur&>(*this), coutures.horloge,
                                                      coutures.registre, coutures.acces_distant,
                                                      coutures.dialogue, coutures.son, dossier_)) {
+    programmation_->definir_avis_bureau(&avis_bureau_);
     monnaie_.locale = reglages.locale;
     const FichierIni reglages_ini(dossier_ / fichier_reglages);
     monnaie_.nb_decimales = lire_nb_decimales(reglages_ini);
@@ -501,6 +503,7 @@ void Compteur::action_fin_de_connexion() {
     fenetre_.Image6_visible = false;
     if (est_oui(lire(registre_, parametres::cacher_auto)) && fenetre_.fenetre_visible) cacher_fenetre();
     enregistrer_temps_restant_forfait();
+    notifier_fin_connexion();
     if (enregistrer_historique) enregistrer_historique();
 }
 
@@ -541,6 +544,7 @@ void Compteur::SpeedButton4Click() {
     fenetre_.lignes_etat[ligne_etat::detail].clear();
     mise_a_jour_panels();
     enregistrer_temps_restant_forfait();
+    notifier_fin_connexion();
     if (enregistrer_historique) enregistrer_historique();
     etat_.mode_manuel = false;
 }
@@ -725,6 +729,13 @@ void Compteur::afficher_jauge_forfait(std::int32_t restant, std::int32_t duree) 
 
 void Compteur::montrer_fin_forfait(const ModeleFinForfait& modele) {
     fenetre_.avis_fin_forfait.push_back(modele);
+    avis_bureau_.avertir(SujetAvis::fin_forfait, modele.texte);
+}
+
+void Compteur::notifier_fin_connexion() {
+    avis_bureau_.avertir(
+        SujetAvis::fin_connexion,
+        texte_fin_connexion(etat_.nom_connexion, etat_.duree_connexion, texte_prix_affiche(), monnaie_.ttc));
 }
 
 void Compteur::montrer_erreur(const std::exception& erreur) {
@@ -794,7 +805,9 @@ double Compteur::montant_pour_plafond() const {
 }
 
 void Compteur::avis_plafond(std::string_view texte) {
-    dialogue_.avis(GenreBoite::avertissement, texte);
+    // Par le bureau quand il le peut ; sans service de notifications (ou avis coupés), la boîte du
+    // programme, qui ne retient pas le comptage.
+    if (!notifier_plafond(std::string(texte))) dialogue_.avis(GenreBoite::avertissement, texte);
 }
 
 void Compteur::verifier_plafond() {

@@ -15,6 +15,7 @@
 #include "actions/acces_distant.hpp"
 #include "actions/dialogue.hpp"
 #include "actions/minuterie.hpp"
+#include "actions/notifications.hpp"
 #include "actions/vue_compteur.hpp"
 #include "base/horloge.hpp"
 #include "base/locale.hpp"
@@ -152,6 +153,14 @@ public:
     Programmation& programmation() { return *programmation_; }
     const Programmation& programmation() const { return *programmation_; }
 
+    // --- Notifications du bureau ---
+    // Sans couture branchée (rejeux, essais, démonstration), aucun avis ne part.
+    void brancher_notifications(Notifications* notifications) { avis_bureau_.brancher(notifications); }
+    // L'alerte ou l'atteinte du plafond de la facture, dite au bureau si l'utilisateur le veut.
+    bool notifier_plafond(const std::string& texte) {
+        return avis_bureau_.avertir(SujetAvis::plafond, texte);
+    }
+
     // --- Lecture de l'état ---
     const EtatCompteur& etat() const { return etat_; }
     const ModeleTForm1& fenetre() const { return fenetre_; }
@@ -213,6 +222,8 @@ private:
     const tparametre_de_la_tarification& tarification() const override { return moteur_.tarification(); }
     const std::string& prix_affiche() const override { return fenetre_.Panel4; }
     void clignoter_programmation() override;
+    // La fin d'une connexion ou d'un comptage manuel : sa durée et son prix, au bureau.
+    void notifier_fin_connexion();
 
     void rafraichissement_horaire(NumeroJour aujourdhui, int heure, std::int32_t seconde_maintenant);
     void remise_a_zero_quotidienne();
@@ -250,6 +261,7 @@ private:
     EtatCompteur etat_;
     ModeleTForm1 fenetre_;
     HistoriqueCompteur historique_;
+    AvisBureau avis_bureau_;
     // SpeedButton14 et SpeedButton15 cachés pendant une connexion ou un comptage manuel.
     bool boutons_choix_masques_ = false;
     bool raz_en_attente_ = false;

@@ -107,6 +107,12 @@ inline constexpr ParametreRegistre alarme_download{cles::options, "alarme downlo
 inline constexpr ParametreRegistre delai_auto_validation{cles::options, "delai auto validation", "10"};
 // Par défaut "alarme.wav", relatif au dossier de données (celui du programme).
 inline constexpr ParametreRegistre son_alarme{cles::options, "son alarme", "alarme.wav"};
+// Les notifications du bureau : toutes sauf celle de chaque fin de connexion, qui serait du bruit
+// pour qui se connecte souvent.
+inline constexpr ParametreRegistre notifications_bureau{cles::options, "notifications bureau", "oui",
+                                                        TestDrapeau::different_non};
+inline constexpr ParametreRegistre notification_fin_connexion{cles::options, "notification fin connexion",
+                                                              "non", TestDrapeau::egal_oui};
 
 // --- "\utilisateurs" ---
 inline constexpr ParametreRegistre nb_d_utilisateurs{cles::utilisateurs, "nb d'utilisateurs", "0"};

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Lance une commande sur un bus système privé (DBUS_SYSTEM_BUS_ADDRESS), avec les faux services
-# demandés de python3-dbusmock : « nm » (le modèle networkmanager de dbusmock), « mm » (un objet
-# vide au nom de ModemManager, que l'essai remplit). Sans service : un bus vide. 77 (sauté) si
-# dbus-daemon ou dbusmock manquent.
+# Lance une commande sur un bus privé, qui sert de bus système et de bus de la session
+# (DBUS_SYSTEM_BUS_ADDRESS, DBUS_SESSION_BUS_ADDRESS), avec les faux services demandés de
+# python3-dbusmock : « nm » (le modèle networkmanager de dbusmock), « mm » (un objet vide au nom de
+# ModemManager, que l'essai remplit), « notifications » (le modèle notification_daemon). Sans
+# service : un bus vide. 77 (sauté) si dbus-daemon ou dbusmock manquent.
 # Usage : bus_essai.sh [nm] [mm] -- COMMANDE [ARGUMENTS...]
 set -euo pipefail
 python=/usr/bin/python3
@@ -26,6 +27,7 @@ dbus-daemon --session --nofork --address="unix:path=$tmp/bus" --print-address=3 
 pids+=($!)
 for _ in $(seq 50); do [ -s "$tmp/adresse" ] && break; sleep 0.1; done
 export DBUS_SYSTEM_BUS_ADDRESS=$(head -1 "$tmp/adresse")
+export DBUS_SESSION_BUS_ADDRESS=$DBUS_SYSTEM_BUS_ADDRESS
 
 attendre_nom() {
     for _ in $(seq 100); do
@@ -49,6 +51,11 @@ for s in ${services[@]+"${services[@]}"}; do
                 org.freedesktop.ModemManager1 > "$tmp/mm.log" 2>&1 &
             pids+=($!)
             attendre_nom org.freedesktop.ModemManager1
+            ;;
+        notifications)
+            "$python" -m dbusmock --template notification_daemon > "$tmp/notifications.log" 2>&1 &
+            pids+=($!)
+            attendre_nom org.freedesktop.Notifications
             ;;
         *) echo "service inconnu : $s" >&2; exit 2 ;;
     esac

@@ -160,6 +160,24 @@ TEST(ToptionForm, ValiderEteintJusquAuPremierChangementDansChaqueOnglet) {
     }
 }
 
+// Les deux interrupteurs des notifications : leurs défauts, rangés dans « \options », relus à
+// l'ouverture suivante.
+TEST(PageGenerale, NotificationsDuBureauRangeesEtRelues) {
+    BancOptions b;
+    auto& m = b.ouvrir();
+    EXPECT_TRUE(m.generale().etat(I::notifications_bureau));
+    EXPECT_FALSE(m.generale().etat(I::notification_fin_connexion));
+    m.generale().appuyer(I::notifications_bureau);
+    m.generale().appuyer(I::notification_fin_connexion);
+    EXPECT_FALSE(m.generale().etat(I::notifications_bureau)) << "pas un groupe : l'autre ne bascule pas";
+    m.valider();
+    EXPECT_EQ(b.e.lire(cles::options, "notifications bureau"), "non");
+    EXPECT_EQ(b.e.lire(cles::options, "notification fin connexion"), "oui");
+    auto& relu = b.ouvrir();
+    EXPECT_FALSE(relu.generale().etat(I::notifications_bureau));
+    EXPECT_TRUE(relu.generale().etat(I::notification_fin_connexion));
+}
+
 TEST(ToptionForm, ReglagesRangesEtAppliques) {
     BancOptions b;
     auto& m = b.ouvrir();

@@ -157,6 +157,30 @@ private slots:
         QCOMPARE(o.b.fenetre->zone_utilisateur->ComboBox1->count(), 3);
     }
 
+    // La fin de connexion n'est qu'une précision des notifications : éteinte avec elles.
+    void laFinDeConnexionSuitLesNotificationsDuBureau() {
+        BancOptions o;
+        o.ouvrir(0, [&](ui::Toptionform& t) {
+            auto* bureau =
+                t.TabSheet1->interrupteurs[static_cast<std::size_t>(Interrupteur::notifications_bureau)];
+            auto* fin =
+                t.TabSheet1
+                    ->interrupteurs[static_cast<std::size_t>(Interrupteur::notification_fin_connexion)];
+            QCOMPARE(bureau->text(), QString("Notifications du bureau (forfait épuisé, plafond, déconnexion "
+                                             "programmée)"));
+            QVERIFY(bureau->isChecked());
+            QVERIFY(!fin->isChecked());
+            QVERIFY(fin->isEnabled());
+            bureau->click();
+            QVERIFY(!fin->isEnabled());
+            bureau->click();
+            fin->click();
+            t.BitBtn2->click();
+        });
+        QCOMPARE(o.lire(cles::options, "notifications bureau"), std::string("oui"));
+        QCOMPARE(o.lire(cles::options, "notification fin connexion"), std::string("oui"));
+    }
+
     void annulerNeRangeRien() {
         BancOptions o;
         o.ouvrir(1, [&](ui::Toptionform& t) {

@@ -50,6 +50,9 @@ std::string_view texte_interrupteur(Interrupteur i) {
         case I::prix_ht: return "Affichage des prix hors taxes";
         case I::total_sans_reduc: return "Afficher le Total de la connexion SANS réductions";
         case I::total_avec_reduc: return "Afficher le Total de la connexion AVEC réductions";
+        case I::notifications_bureau:
+            return "Notifications du bureau (forfait épuisé, plafond, déconnexion programmée)";
+        case I::notification_fin_connexion: return "Aussi à chaque fin de connexion (durée et coût)";
     }
     return {};
 }
@@ -84,6 +87,8 @@ void PageGenerale::charger(const Registre& registre, const FichierIni& reglages,
     const bool avec = actif(registre, parametres::total_avec_reduc);
     mettre(I::total_sans_reduc, !avec);
     mettre(I::total_avec_reduc, avec);
+    mettre(I::notifications_bureau, actif(registre, parametres::notifications_bureau));
+    mettre(I::notification_fin_connexion, actif(registre, parametres::notification_fin_connexion));
     // Une valeur hors de 0 à 3 montre le défaut.
     const auto f = lire_entier(lire(registre, parametres::frequence_save_crash));
     frequence_ = f && *f >= 0 && *f <= 3 ? *f : 1;

@@ -32,8 +32,10 @@ enum class Interrupteur {
     prix_ht,
     total_sans_reduc,
     total_avec_reduc,
+    notifications_bureau,
+    notification_fin_connexion,
 };
-inline constexpr std::size_t nb_interrupteurs = 18;
+inline constexpr std::size_t nb_interrupteurs = 20;
 
 // Le texte de chaque interrupteur.
 std::string_view texte_interrupteur(Interrupteur i);
@@ -53,6 +55,7 @@ inline constexpr std::string_view plafond_raccrocher = "Raccrocher la connexion"
 inline constexpr std::string_view plafond_aide =
     "Montant de la période de facturation, dans l'unité des prix affichés (TTC ou HT) ; vide : pas de "
     "plafond. Une alerte au pourcentage choisi, puis l'alarme au plafond.";
+inline constexpr std::string_view groupe_notifications = "Notifications :";
 }  // namespace textes_generale
 
 class PageGenerale {

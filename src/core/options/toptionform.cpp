@@ -149,6 +149,9 @@ void ModeleToptionform::ranger_reglages() {
     // 6.
     ecrire_drapeau(r, parametres::alsace, on(Interrupteur::alsace));
     liens_.compteur.definir_alsace(on(Interrupteur::alsace));
+    // Relus à chaque avis : rien d'autre à prévenir.
+    ecrire_drapeau(r, parametres::notifications_bureau, on(Interrupteur::notifications_bureau));
+    ecrire_drapeau(r, parametres::notification_fin_connexion, on(Interrupteur::notification_fin_connexion));
     // 7.
     ecrire_drapeau(r, parametres::detection_ras, on(Interrupteur::detection_2));
     FichierIni reglages(liens_.dossier_donnees / fichier_reglages);

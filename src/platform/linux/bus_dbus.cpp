@@ -69,9 +69,21 @@ std::unique_ptr<BusDbus> BusDbus::systeme() {
     return std::unique_ptr<BusDbus>(new BusDbus(bus));
 }
 
+std::unique_ptr<BusDbus> BusDbus::session() {
+    sd_bus* bus = nullptr;
+    const int r = sd_bus_open_user(&bus);
+    if (r < 0) throw erreur_systeme("Bus de la session injoignable", r);
+    sd_bus_set_method_call_timeout(bus, 2'000'000);
+    return std::unique_ptr<BusDbus>(new BusDbus(bus));
+}
+
 BusDbus::~BusDbus() {
-    // Ce qui reste à écrire part avant la fermeture (une réponse à un signal, un abandon).
-    sd_bus_flush_close_unref(bus_);
+    // Ce qui reste à écrire part avant la fermeture (une réponse à un signal, un abandon) ; sauf
+    // sur un bus qui ne lit plus, où le vidage attendrait sans fin.
+    if (sans_vidage_)
+        sd_bus_close_unref(bus_);
+    else
+        sd_bus_flush_close_unref(bus_);
 }
 
 int BusDbus::descripteur() const {
@@ -150,6 +162,30 @@ std::unique_ptr<BusDbus::Jeton> BusDbus::appeler_sans_attendre(const MessageBus&
     // Un petit message part tout de suite : la boucle n'a pas à surveiller l'écriture.
     sd_bus_flush(bus_);
     return jeton;
+}
+
+void BusDbus::envoyer_sans_reponse(const MessageBus& appel, std::chrono::milliseconds delai) {
+    verifier(sd_bus_message_set_expect_reply(appel.get(), 0), "Appel D-Bus");
+    verifier(sd_bus_send(bus_, appel.get(), nullptr), "Appel D-Bus");
+    // sd_bus_flush attendrait sans borne un bus qui ne lit plus : l'écriture est menée ici, avec
+    // l'échéance. Les messages reçus en passant (l'accueil du bus) sont distribués et oubliés.
+    const auto fin = std::chrono::steady_clock::now() + delai;
+    for (;;) {
+        const int r = sd_bus_process(bus_, nullptr);
+        if (r < 0) throw erreur_systeme("Bus perdu", r);
+        if (r > 0) continue;
+        std::uint64_t en_attente = 0;
+        verifier(sd_bus_get_n_queued_write(bus_, &en_attente), "Envoi D-Bus");
+        if (en_attente == 0) return;
+        const auto reste =
+            std::chrono::duration_cast<std::chrono::microseconds>(fin - std::chrono::steady_clock::now());
+        if (reste.count() <= 0) {
+            sans_vidage_ = true;
+            throw ErreurBus(SD_BUS_ERROR_TIMEOUT, "Le bus n'a pas pris le message à temps.");
+        }
+        const int w = sd_bus_wait(bus_, static_cast<std::uint64_t>(reste.count()));
+        if (w < 0) throw erreur_systeme("Bus perdu", w);
+    }
 }
 
 std::unique_ptr<BusDbus::Jeton> BusDbus::abonner(const std::string& regle, Signal rappel) {

@@ -1,6 +1,7 @@
 #pragma once
-// Le bus système de D-Bus, par sd-bus (libsystemd), pour tout le projet : l'accès à distance par
-// NetworkManager, la téléphonie par ModemManager, l'arrêt par logind. sd-bus est en C, sans Qt :
+// Les bus de D-Bus, par sd-bus (libsystemd), pour tout le projet : sur le bus système, l'accès à
+// distance par NetworkManager, la téléphonie par ModemManager, l'arrêt par logind ; sur le bus de la
+// session, les notifications du bureau. sd-bus est en C, sans Qt :
 // le cœur et l'outil en ligne de commande s'en servent sans charger Qt ; un seul descripteur à
 // surveiller, qu'une boucle (poll, epoll ou QSocketNotifier) suit sans fil à part.
 //
@@ -50,6 +51,8 @@ public:
     // Le bus système (DBUS_SYSTEM_BUS_ADDRESS le déplace, comme pour tout client D-Bus). Lève
     // ErreurBus quand il est injoignable ; sans attente : une socket absente échoue aussitôt.
     static std::unique_ptr<BusDbus> systeme();
+    // Le bus de la session (DBUS_SESSION_BUS_ADDRESS, sinon celui de XDG_RUNTIME_DIR) ; même règle.
+    static std::unique_ptr<BusDbus> session();
     ~BusDbus();
     BusDbus(const BusDbus&) = delete;
     BusDbus& operator=(const BusDbus&) = delete;
@@ -74,6 +77,10 @@ public:
     class Jeton;
     std::unique_ptr<Jeton> appeler_sans_attendre(const MessageBus& appel, std::chrono::milliseconds delai,
                                                  Reponse reponse);
+    // Envoie sans demander de réponse : ni le service ni son absence ne reviennent. L'écriture (et
+    // l'ouverture de la connexion qui la précède) attend au plus `delai` ; lève ErreurBus au-delà
+    // ou si le bus est perdu.
+    void envoyer_sans_reponse(const MessageBus& appel, std::chrono::milliseconds delai);
     // L'échéance la plus proche d'un appel sans attente, pour réveiller la boucle ; rien sinon.
     std::optional<std::chrono::milliseconds> prochaine_echeance() const;
 
@@ -95,6 +102,8 @@ public:
 private:
     explicit BusDbus(sd_bus* bus) : bus_(bus) {}
     sd_bus* bus_;
+    // Un bus qui n'a pas pris un message à temps : la fermeture ne l'attend plus.
+    bool sans_vidage_ = false;
 };
 
 // L'abonnement ou l'appel en cours : le détruire les défait.

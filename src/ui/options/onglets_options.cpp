@@ -69,6 +69,7 @@ OngletGenerale::OngletGenerale(const ContexteOnglets& contexte, QWidget* parent)
         connect(interrupteurs[i], &QCheckBox::clicked, this, [this, i] {
             if (remplissage_) return;
             c_.modele.generale().appuyer(static_cast<Interrupteur>(i));
+            activer_notifications();
             emit modifie();
         });
     }
@@ -132,7 +133,10 @@ OngletGenerale::OngletGenerale(const ContexteOnglets& contexte, QWidget* parent)
     connect(EditPlafond, &QLineEdit::textEdited, this, [this] { saisie_plafond(); });
     connect(SpinAlerte, qOverload<int>(&QSpinBox::valueChanged), this, [this] { saisie_plafond(); });
     connect(ComboAction, qOverload<int>(&QComboBox::activated), this, [this] { saisie_plafond(); });
-    grille->setRowStretch(6, 1);
+    grille->addWidget(groupe(qs(textes_generale::groupe_notifications),
+                             {I::notifications_bureau, I::notification_fin_connexion}),
+                      6, 0, 1, 2);
+    grille->setRowStretch(7, 1);
 }
 
 void OngletGenerale::saisie_plafond() {
@@ -157,7 +161,14 @@ void OngletGenerale::appliquer() {
                              ? *alerte
                              : plafond::alerte_par_defaut);
     ComboAction->setCurrentIndex(p.action == plafond::raccrocher ? 1 : 0);
+    activer_notifications();
     remplissage_ = false;
+}
+
+void OngletGenerale::activer_notifications() {
+    // La fin de connexion n'est qu'une précision des notifications : éteinte avec elles.
+    interrupteurs[static_cast<std::size_t>(I::notification_fin_connexion)]->setEnabled(
+        c_.modele.generale().etat(I::notifications_bureau));
 }
 
 // --- Gestion des utilisateurs ---

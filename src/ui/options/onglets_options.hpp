@@ -80,6 +80,7 @@ public:
 
 private:
     void saisie_plafond();
+    void activer_notifications();
 };
 
 // « Gestion des utilisateurs » : la liste, ses flèches, l'ajout, la suppression, les mots de passe.
