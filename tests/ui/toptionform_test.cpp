@@ -166,8 +166,7 @@ private slots:
             auto* fin =
                 t.TabSheet1
                     ->interrupteurs[static_cast<std::size_t>(Interrupteur::notification_fin_connexion)];
-            QCOMPARE(bureau->text(), QString("Notifications du bureau (forfait épuisé, plafond, déconnexion "
-                                             "programmée)"));
+            QCOMPARE(bureau->text(), QString("Notifications du bureau"));
             QVERIFY(bureau->isChecked());
             QVERIFY(!fin->isChecked());
             QVERIFY(fin->isEnabled());

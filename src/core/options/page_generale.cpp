@@ -50,9 +50,8 @@ std::string_view texte_interrupteur(Interrupteur i) {
         case I::prix_ht: return "Affichage des prix hors taxes";
         case I::total_sans_reduc: return "Afficher le Total de la connexion SANS réductions";
         case I::total_avec_reduc: return "Afficher le Total de la connexion AVEC réductions";
-        case I::notifications_bureau:
-            return "Notifications du bureau (forfait épuisé, plafond, déconnexion programmée)";
-        case I::notification_fin_connexion: return "Aussi à chaque fin de connexion (durée et coût)";
+        case I::notifications_bureau: return "Notifications du bureau";
+        case I::notification_fin_connexion: return "Aussi à chaque fin de connexion";
     }
     return {};
 }

@@ -53,8 +53,7 @@ inline constexpr std::string_view plafond_alerte = "Alerte à";
 inline constexpr std::string_view plafond_avertir = "Avertir seulement";
 inline constexpr std::string_view plafond_raccrocher = "Raccrocher la connexion";
 inline constexpr std::string_view plafond_aide =
-    "Montant de la période de facturation, dans l'unité des prix affichés (TTC ou HT) ; vide : pas de "
-    "plafond. Une alerte au pourcentage choisi, puis l'alarme au plafond.";
+    "Par période de facturation, en prix affichés ; vide : aucun.";
 inline constexpr std::string_view groupe_notifications = "Notifications :";
 }  // namespace textes_generale
 

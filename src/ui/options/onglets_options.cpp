@@ -125,18 +125,19 @@ OngletGenerale::OngletGenerale(const ContexteOnglets& contexte, QWidget* parent)
     lp->addWidget(EditPlafond, 0, 1);
     lp->addWidget(new QLabel(qs(textes_generale::plafond_alerte), groupe_plafond), 0, 2);
     lp->addWidget(SpinAlerte, 0, 3);
-    lp->addWidget(ComboAction, 0, 4);
+    lp->addWidget(ComboAction, 1, 0, 1, 4);
     auto* aide = new QLabel(qs(textes_generale::plafond_aide), groupe_plafond);
     aide->setWordWrap(true);
-    lp->addWidget(aide, 1, 0, 1, 5);
-    grille->addWidget(groupe_plafond, 5, 0, 1, 2);
+    lp->addWidget(aide, 2, 0, 1, 4);
     connect(EditPlafond, &QLineEdit::textEdited, this, [this] { saisie_plafond(); });
     connect(SpinAlerte, qOverload<int>(&QSpinBox::valueChanged), this, [this] { saisie_plafond(); });
     connect(ComboAction, qOverload<int>(&QComboBox::activated), this, [this] { saisie_plafond(); });
+    // Côte à côte : l'onglet doit tenir sur un écran de 768 lignes, boutons compris.
     grille->addWidget(groupe(qs(textes_generale::groupe_notifications),
                              {I::notifications_bureau, I::notification_fin_connexion}),
-                      6, 0, 1, 2);
-    grille->setRowStretch(7, 1);
+                      5, 0);
+    grille->addWidget(groupe_plafond, 5, 1);
+    grille->setRowStretch(6, 1);
 }
 
 void OngletGenerale::saisie_plafond() {
