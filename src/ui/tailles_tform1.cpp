@@ -42,6 +42,7 @@ TaillesTForm1::TaillesTForm1(QWidget& fenetre, ZonesTailles zones, ModesAffichag
     : QObject(&fenetre),
       fenetre_(fenetre),
       zones_(std::move(zones)),
+      panel6_(zones_.afficheur.Panel6),
       modes_(modes),
       compteur_(compteur),
       dialogue_(dialogue),
@@ -313,7 +314,7 @@ bool TaillesTForm1::souris(QWidget* w, QMouseEvent& evenement) {
 bool TaillesTForm1::eventFilter(QObject* objet, QEvent* evenement) {
     // Pendant le glissement du coin, pas d'info-bulle.
     if (evenement->type() == QEvent::ToolTip && modes_.glissement_en_cours()) return true;
-    auto* w = objet == &fenetre_ || objet == zones_.afficheur.Panel6 ? static_cast<QWidget*>(objet) : nullptr;
+    auto* w = objet == &fenetre_ || objet == panel6_ ? static_cast<QWidget*>(objet) : nullptr;
     if (w == nullptr) return false;
     switch (evenement->type()) {
         case QEvent::MouseButtonPress:

@@ -86,6 +86,8 @@ private:
 
     QWidget& fenetre_;
     ZonesTailles zones_;
+    // Comparé seulement, jamais lu : le filtre voit aussi les événements d'une zone en destruction.
+    const QObject* panel6_;
     ModesAffichage& modes_;
     Compteur& compteur_;
     Dialogue& dialogue_;
