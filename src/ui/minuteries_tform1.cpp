@@ -3,10 +3,10 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include "actions/minuterie.hpp"
 #include "actions/programmation.hpp"
 #include "core/compteur.hpp"
 #include "core/detection.hpp"
-#include "actions/minuterie.hpp"
 
 namespace lumi::ui {
 
@@ -20,6 +20,24 @@ void MinuterieQt::suivre(const Minuterie& m, bool en_attente) {
     } else {
         timer->stop();
     }
+}
+
+bool EmpreinteScrutation::changee(const Compteur& compteur) {
+    const auto& f = compteur.fenetre();
+    const Valeurs maintenant{
+        compteur.etat().compteur_actif, compteur.Timer2().version(), f.fenetre_visible,
+        f.reaffichages_icone,           f.modifications_icone,       f.demandes_Tinfoform,
+        f.avis_fin_forfait.size()};
+    // Les lignes ne sont copiées que si elles ont changé : pas d'allocation dix fois par seconde.
+    bool change = !(maintenant == vues_);
+    for (std::size_t i = 0; i < lignes_vues_.size(); ++i) {
+        if (lignes_vues_[i] != f.lignes_etat[i]) {
+            lignes_vues_[i] = f.lignes_etat[i];
+            change = true;
+        }
+    }
+    vues_ = maintenant;
+    return change;
 }
 
 MinuteriesTForm1::MinuteriesTForm1(QObject& parent) : parent_(parent) {

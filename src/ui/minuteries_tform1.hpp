@@ -3,8 +3,11 @@
 // suit une Minuterie du cœur (intervalle, marche) et n'est relue que quand sa version change.
 // Timer5, la scrutation des connexions, est en plus réveillée par la veille de l'accès à distance
 // quand il en a une. La fenêtre branche les gestionnaires sur les QTimer.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class QObject;
 class QSocketNotifier;
@@ -26,6 +29,26 @@ struct MinuterieQt {
 
     // Intervalle et marche repris si la minuterie a changé ; `en_attente` : arrêtée même active.
     void suivre(const Minuterie& m, bool en_attente = false);
+};
+
+// Ce qui, changé par la scrutation, demande de relire les modèles : la scrutation peut tourner dix
+// fois par seconde, la fenêtre n'est relue que si l'un d'eux a changé.
+class EmpreinteScrutation {
+public:
+    // Vrai si le compteur a changé depuis l'appel précédent (les lignes d'état 0 et 1 comprises).
+    bool changee(const Compteur& compteur);
+
+private:
+    struct Valeurs {
+        bool compteur_actif = false;
+        std::uint64_t version_timer2 = 0;
+        bool fenetre_visible = true;
+        int reaffichages_icone = 0, modifications_icone = 0, demandes_Tinfoform = 0;
+        std::size_t avis_fin_forfait = 0;
+        friend bool operator==(const Valeurs&, const Valeurs&) = default;
+    };
+    Valeurs vues_;
+    std::array<std::string, 2> lignes_vues_;
 };
 
 class MinuteriesTForm1 {
@@ -53,6 +76,7 @@ public:
     bool scruter(bool sur_veille);
     // Veille et 100 ms selon ce que la détection dit : rien hors scrutation de l'accès à distance.
     void regler_scrutation();
+    EmpreinteScrutation empreinte;
 
 private:
     QObject& parent_;

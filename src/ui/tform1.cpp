@@ -13,31 +13,25 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <exception>
 
 #include "actions/raccrochage.hpp"
 #include "core/commandes_fenetre.hpp"
 #include "core/compteur.hpp"
 #include "core/couleurs.hpp"
 #include "core/detection.hpp"
-#include "core/selection_fin_connexion.hpp"
 #include "core/utilisateurs.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
-#include "settings/fichier_ini.hpp"
 #include "settings/parametres.hpp"
 #include "ui/appliquer_modele.hpp"
+#include "ui/boites_tform1.hpp"
 #include "ui/controles.hpp"
 #include "ui/icone_tform1.hpp"
 #include "ui/icones.hpp"
 #include "ui/minuteries_tform1.hpp"
-#include "ui/options/boites_options.hpp"
 #include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tailles_tform1.hpp"
-#include "ui/tfinforfait.hpp"
-#include "ui/tinfoform.hpp"
-#include "ui/tsplashscreen.hpp"
 #include "ui/zones_tform1.hpp"
 
 namespace lumi {
@@ -46,7 +40,6 @@ namespace {
 
 using ui::bulle;
 using ui::qs;
-using ui::texte;
 using ui::visible;
 
 }  // namespace
@@ -57,17 +50,9 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
       registre_(coutures.registre),
       acces_distant_(coutures.acces_distant),
       dialogue_(coutures.dialogue),
-      dossier_(std::move(coutures.dossier_donnees)),
-      dossier_aide_(std::move(coutures.dossier_aide)) {
+      dossier_(std::move(coutures.dossier_donnees)) {
     setObjectName("Form1");
     setWindowTitle(qs(titre_produit));
-    if (dossier_aide_.empty()) {
-        dossier_aide_ = dossier_ / "aide";
-        std::error_code e;
-        if (!std::filesystem::is_directory(dossier_aide_, e)) {
-            dossier_aide_ = dossier_donnees_par_defaut(dossier_executable_courant()) / "aide";
-        }
-    }
     // La section des couleurs suit la profondeur de l'écran de la fenêtre (8 bits ou moins : "8bits").
     const QScreen* ecran = screen();
     couleurs_ = std::make_unique<JeuCouleurs>(dossier_ / fichier_couleurs, ecran ? ecran->depth() : 24);
@@ -82,11 +67,18 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
         apres_evenement();
     });
     compteur_.historique().definir_selection_utilisateur(*utilisateurs_);
-    utilisateurs_->boite_selection = [this](std::function<void(const std::string&)> enregistrer) {
-        ouvrir_selection_utilisateur(std::move(enregistrer));
-    };
     icones_ = std::make_unique<ui::IconesLumi>();
     setWindowIcon(icones_->application());
+    boites_ = std::make_unique<ui::BoitesTForm1>(
+        *this, ui::CouturesBoites{*commandes_, *utilisateurs_, *couleurs_, *icones_, dialogue_, dossier_,
+                                  std::move(coutures.dossier_aide), ouvreur_url});
+    utilisateurs_->boite_selection = [this](std::function<void(const std::string&)> enregistrer) {
+        boites_->ouvrir_selection_utilisateur(
+            [this, enregistrer = std::move(enregistrer)](const std::string& nom) {
+                enregistrer(nom);
+                apres_evenement();
+            });
+    };
     icone_ = std::make_unique<ui::IconeTForm1>(
         *this, *icones_,
         [this](Qt::MouseButton bouton, QPoint position) { icone_cliquee(bouton, position); });
@@ -107,8 +99,6 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
 }
 
 TForm1::~TForm1() {
-    // La fenêtre des messages rappelle les commandes en se détruisant : avant elles, donc.
-    delete infoform_.data();
     // L'historique ne doit plus demander l'utilisateur à une liste détruite.
     compteur_.historique().oublier_selection_utilisateur();
 }
@@ -156,7 +146,8 @@ void TForm1::brancher_zones() {
     connect(a.Panel4, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { menus_->PopupMenu1->popup(zone_afficheur->Panel4->mapToGlobal(p)); });
     connect(a.SpeedButton8, &QToolButton::clicked, this, [this] { cacher(); });
-    connect(a.SpeedButton10, &QToolButton::clicked, this, [this] { SpeedButton10Click(); });
+    connect(a.SpeedButton10, &QToolButton::clicked, this,
+            [this] { tailles_->choisir(&ModesAffichage::SpeedButton10Click); });
     a.SpeedButton10->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(a.SpeedButton10, &QWidget::customContextMenuRequested, this, [this] {
         appliquer_menus();
@@ -213,47 +204,59 @@ void TForm1::brancher_zones() {
 void TForm1::construire_menus() {
     menus_ = std::make_unique<ui::MenusTForm1>(this);
     auto& m = *menus_;
+    using M = ui::MenusTForm1;
+    using C = CommandesFenetre;
     m.entree_choisie = [this](const QString& entree) { Clique(entree); };
-
-    const auto brancher = [this](QAction* a, std::function<void()> faire) {
-        connect(a, &QAction::triggered, this, [faire = std::move(faire)] { faire(); });
-    };
     // Une commande du modèle, puis la fenêtre relue.
-    const auto commande = [this, &brancher](QAction* a, void (CommandesFenetre::*c)()) {
-        brancher(a, [this, c] {
+    const auto commande = [this](auto c) -> std::function<void()> {
+        return [this, c] {
             ((*commandes_).*c)();
             apres_evenement();
-        });
+        };
     };
-    brancher(m.Historique1, [this] { demander_historique(); });
-    brancher(m.Options1, [this] { demander_options(0); });
-    brancher(m.Seconnecter1, [this] {
-        commandes_->Seconnecter1Click();
-        apres_evenement();
-    });
-    brancher(m.Sedeconnecter1, [this] { SpeedButton3Click(); });
-    brancher(m.Programmation1, [this] { demander_programmation(); });
-    // Pas encore de page publique : celle « À propos » de l'aide ; le courrier reste éteint (modèle).
-    brancher(m.Web1, [this] { ouvrir_aide(textes_fenetre::sujet_aide_a_propos); });
-    brancher(m.Aide1, [this] { SpeedButton6Click(); });
-    brancher(m.reduir, [this] { cacher(); });
-    brancher(m.restaurer, [this] { montrer(); });
-    brancher(m.Fermer1, [this] { close(); });
+    // Un des trois modes : le bouton de taille reste sous la souris.
+    const auto taille = [this](ModeAffichage (ModesAffichage::*choix)()) -> std::function<void()> {
+        return [this, choix] { tailles_->choisir(choix); };
+    };
+    const auto coche = M::cochable, separe = M::separe;
+
+    // Un élément, une ligne : le créer, c'est le brancher.
+    m.ajouter(
+        m.PopupMenu2,
+        {{&M::Historique1, "Historique1", textes_menu::Historique1, [this] { demander_historique(); }},
+         {&M::Options1, "Options1", textes_menu::Options1, [this] { demander_options(0); }},
+         {&M::Seconnecter1, "Seconnecter1", textes_menu::se_connecter_points, commande(&C::Seconnecter1Click),
+          separe},
+         {&M::Sedeconnecter1, "Sedeconnecter1", textes_menu::Sedeconnecter1, [this] { SpeedButton3Click(); }},
+         {&M::Programmation1, "Programmation1", textes_menu::Programmation1,
+          [this] { demander_programmation(); }},
+         // Pas encore d'adresse : le courrier reste éteint (modèle), le web ouvre « À propos ».
+         {&M::Email1, "Email1", textes_menu::Email1, {}, separe},
+         {&M::Web1, "Web1", textes_menu::Web1, [this] { ouvrir_aide(textes_fenetre::sujet_aide_a_propos); }},
+         {&M::Aide1, "Aide1", textes_menu::Aide1, [this] { SpeedButton6Click(); }},
+         {&M::reduir, "reduir", textes_menu::reduir, [this] { cacher(); }, separe},
+         {&M::restaurer, "restaurer", textes_menu::restaurer, [this] { montrer(); }},
+         {&M::Fermer1, "Fermer1", textes_menu::Fermer1, [this] { close(); }, separe}});
+    m.ajouter(m.PopupMenu1,
+              {{&M::ttcpopup, "ttcpopup", textes_menu::ttcpopup, commande(&C::ttcpopupClick), coche},
+               {&M::htpopup, "htpopup", textes_menu::htpopup, commande(&C::htpopupClick), coche},
+               {&M::deuxdeci, "deuxdeci", textes_menu::deuxdeci, commande(&C::deuxdeciClick), coche | separe},
+               {&M::troisdeci, "troisdeci", textes_menu::troisdeci, commande(&C::troisdeciClick), coche}});
+    m.ajouter(m.PopupMenu3, {{&M::Duree1, "Duree1", textes_menu::Duree1, commande(&C::Duree1Click), coche},
+                             {&M::Heure1, "Heure1", textes_menu::Heure1, commande(&C::Heure1Click), coche}});
+    m.ajouter(m.PopupMenu4, {{&M::Utilisateurs1, "Utilisateurs1", textes_menu::Utilisateurs1,
+                              [this] { demander_options(1); }}});
+    m.ajouter(m.PopupMenu5,
+              {{&M::afficheur, "afficheur", textes_modes::afficheur, taille(&ModesAffichage::afficheurClick),
+                coche},
+               {&M::barre, "barre", textes_modes::barre, taille(&ModesAffichage::barreClick), coche},
+               {&M::Taillenormale, "Taillenormale", textes_modes::Taillenormale,
+                taille(&ModesAffichage::TaillenormaleClick), coche}});
     connect(m.PopupMenu2, &QMenu::aboutToShow, this, [this] { PopupMenu2Popup(); });
     connect(m.PopupMenu6, &QMenu::aboutToShow, this, [this] {
         commandes_->PopupMenu6Popup();
         appliquer_menus();
     });
-    commande(m.ttcpopup, &CommandesFenetre::ttcpopupClick);
-    commande(m.htpopup, &CommandesFenetre::htpopupClick);
-    commande(m.deuxdeci, &CommandesFenetre::deuxdeciClick);
-    commande(m.troisdeci, &CommandesFenetre::troisdeciClick);
-    commande(m.Duree1, &CommandesFenetre::Duree1Click);
-    commande(m.Heure1, &CommandesFenetre::Heure1Click);
-    brancher(m.Utilisateurs1, [this] { demander_options(1); });
-    brancher(m.afficheur, [this] { afficheurClick(); });
-    brancher(m.barre, [this] { barreClick(); });
-    brancher(m.Taillenormale, [this] { TaillenormaleClick(); });
 }
 
 void TForm1::construire_minuteries() {
@@ -282,7 +285,7 @@ void TForm1::construire_minuteries() {
 void TForm1::scrutation(bool sur_veille) {
     if (!minuteries_->scruter(sur_veille)) return;
     // La scrutation peut tourner dix fois par seconde : la fenêtre n'est relue que si un état a changé.
-    if (empreinte_changee()) {
+    if (minuteries_->empreinte.changee(compteur_)) {
         apres_evenement();
     } else {
         minuteries_->regler_scrutation();
@@ -300,32 +303,11 @@ void TForm1::appliquer_couleurs() {
     }
     zone_utilisateur->appliquer_couleurs(c, *icones_);
     zone_choix->appliquer_couleurs(c, *icones_);
-    fond_messages_ = ui::couleur_qt(c.fond_combobox);
+    boites_->definir_fond(ui::couleur_qt(c.fond_combobox));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Ce que les modèles disent
-
-bool TForm1::empreinte_changee() {
-    const auto& f = compteur_.fenetre();
-    const Empreinte maintenant{compteur_.etat().compteur_actif,
-                               compteur_.Timer2().version(),
-                               f.fenetre_visible,
-                               f.reaffichages_icone,
-                               f.modifications_icone,
-                               f.demandes_Tinfoform,
-                               f.avis_fin_forfait.size()};
-    // Les lignes ne sont copiées que si elles ont changé : pas d'allocation dix fois par seconde.
-    bool change = !(maintenant == empreinte_);
-    for (std::size_t i = 0; i < lignes_vues_.size(); ++i) {
-        if (lignes_vues_[i] != f.lignes_etat[i]) {
-            lignes_vues_[i] = f.lignes_etat[i];
-            change = true;
-        }
-    }
-    empreinte_ = maintenant;
-    return change;
-}
 
 void TForm1::apres_evenement() {
     synchroniser_minuteries();
@@ -339,21 +321,15 @@ void TForm1::rafraichir() {
     zone_boutons->appliquer(f);
     zone_choix->appliquer(compteur_.choix(), f);
     zone_utilisateur->appliquer(*utilisateurs_);
-    visible(zone_information->Image14, f.Image14_visible);
-    bulle(zone_information->Image14, f.Image14_hint);
-    texte(zone_information->Panel13, commandes_->Panel13());
-    if (zone_appliquee_ != f.zone_tarif) {
-        zone_appliquee_ = f.zone_tarif;
-        zone_information->appliquer(f.zone_tarif);
-        zone_du_forfait->appliquer(f.zone_tarif.forfait);
-    }
+    zone_information->appliquer(f, commandes_->Panel13());
+    zone_du_forfait->appliquer(f.zone_tarif.forfait);
     // La zone du forfait n'est montrée que par la fenêtre normale.
     visible(zone_du_forfait,
             f.zone_tarif.forfait.visible && tailles_->mode_dispose() == ModeAffichage::normal);
 
     appliquer_menus();
     appliquer_visibilite();
-    montrer_avis_en_attente();
+    boites_->montrer_avis_en_attente(f, [this] { emit fin_forfait_montree(); });
 }
 
 void TForm1::rafraichir_afficheur() {
@@ -396,34 +372,6 @@ void TForm1::appliquer_visibilite() {
     } else {
         // Sans zone de notification, la fenêtre reste à portée : elle est réduite.
         showMinimized();
-    }
-}
-
-void TForm1::montrer_avis_en_attente() {
-    const auto& f = compteur_.fenetre();
-    if (f.demandes_Tinfoform != demandes_info_vues_) {
-        demandes_info_vues_ = f.demandes_Tinfoform;
-        if (!infoform_) {
-            infoform_ = new ui::Tinfoform(
-                commandes_->modele_Tinfoform(), fond_messages_,
-                [this](bool ne_plus_afficher) { commandes_->fermeture_Tinfoform(ne_plus_afficher); }, this);
-            infoform_->setWindowFlag(Qt::Window);
-        }
-        infoform_->show();
-        infoform_->raise();
-    }
-    while (avis_montres_ < f.avis_fin_forfait.size()) {
-        const ModeleFinForfait& modele = f.avis_fin_forfait[avis_montres_++];
-        QColor fond = fond_messages_;
-        try {
-            fond = ui::couleur_qt(couleurs_->couleur(modele.cle_couleur_fond, clWindow));
-        } catch (const std::exception&) {
-            // Couleur illisible : le fond des listes.
-        }
-        auto* avis = new ui::TFinforfait(modele, fond, this);
-        avis->show();
-        avis->raise();
-        emit fin_forfait_montree();
     }
 }
 
@@ -503,10 +451,6 @@ bool TForm1::zone_de_notification() const {
     return icone_->zone_de_notification();
 }
 
-QSystemTrayIcon* TForm1::icone_notification() const {
-    return icone_->icone();
-}
-
 void TForm1::montrer() {
     commandes_->montrer();
     visibilite_suivie_ = true;
@@ -567,9 +511,7 @@ void TForm1::SpeedButton3Click() {
     if (!commandes_->SpeedButton3Click()) return;
     apres_evenement();
     deconnexion_en_cours_ = true;
-    // Faite à la première déconnexion : elle ne sert qu'à ce moment-là.
-    if (splash_ == nullptr) splash_ = new ui::Tsplashscreen(icones_->application(), this);
-    splash_->montrer();
+    boites_->montrer_deconnexion();
     const bool reussie = commandes_->raccrocher();
     // Les pauses ne bloquent pas la fenêtre : les minuteries continuent et la détection voit la fin.
     QTimer::singleShot(reussie ? raccrochage::pause_apres_raccrochage_ms : raccrochage::pause_avant_echec_ms,
@@ -577,9 +519,8 @@ void TForm1::SpeedButton3Click() {
 }
 
 void TForm1::deconnexion_terminee(bool reussie) {
-    splash_->hide();
     deconnexion_en_cours_ = false;
-    if (!reussie) dialogue_.information(commandes_->texte_echec_raccrochage());
+    boites_->cacher_deconnexion(reussie);
     apres_evenement();
 }
 
@@ -639,56 +580,7 @@ void TForm1::touche_ComboBox1(bool ctrl, bool alt, bool shift, bool entree) {
 }
 
 void TForm1::ouvrir_aide(int sujet) {
-    std::filesystem::path page = dossier_aide_ / ("sujet-" + std::to_string(sujet) + ".html");
-    std::error_code e;
-    if (!std::filesystem::is_regular_file(page, e)) page = dossier_aide_ / "index.html";
-    if (!std::filesystem::is_regular_file(page, e)) {
-        dialogue_.avertissement("L'aide est introuvable dans le dossier « " + dossier_aide_.string() + " ».");
-        return;
-    }
-    ouvrir_url(QUrl::fromLocalFile(QString::fromStdString(page.string())).toString());
-}
-
-void TForm1::ouvrir_url(const QString& url) {
-    if (!ouvreur_url || !ouvreur_url(QUrl(url))) {
-        dialogue_.avertissement("Impossible d'ouvrir « " + url.toStdString() +
-                                " » : aucun programme ne l'a pris.");
-    }
-}
-
-void TForm1::ouvrir_selection_utilisateur(std::function<void(const std::string&)> enregistrer) {
-    std::string refus;
-    try {
-        const FichierIni ini(dossier_ / fichier_reglages);
-        refus = textes_selection::refus(message_utilisateur(ini, 42), message_utilisateur(ini, 43),
-                                        message_utilisateur(ini, 44));
-    } catch (const std::exception&) {
-        refus = textes_selection::refus("", "", "");
-    }
-    try {
-        const CouleursFenetre c = couleurs_->affect_color();
-        style_selection_.fond = ui::couleur_qt(c.fond_combobox);
-        style_selection_.texte = ui::couleur_qt(c.texte_combobox);
-    } catch (const std::exception&) {
-        // Couleurs illisibles : celles par défaut des listes.
-    }
-    style_selection_.fond_actif = ui::couleur_qt(0x800000);
-    style_selection_.texte_actif = Qt::white;
-    style_selection_.marge = 3;
-    style_selection_.cadenas = &icones_->cadenas();
-    // Non bloquante : le top continue ; l'enregistrement attend la réponse (l'instantané le garde).
-    auto* boite = new ui::Tutilisateur(
-        ModeleTutilisateur(*utilisateurs_, refus), dialogue_, style_selection_,
-        [this, enregistrer = std::move(enregistrer)](const std::string& nom) {
-            enregistrer(nom);
-            apres_evenement();
-        },
-        this);
-    boite->setWindowFlag(Qt::Window);
-    boite->setWindowModality(Qt::ApplicationModal);
-    boite->show();
-    boite->raise();
-    boite->activateWindow();
+    boites_->ouvrir_aide(sujet);
 }
 
 void TForm1::demander_options(int page) {
@@ -714,10 +606,6 @@ Disposition TForm1::disposition(ModeAffichage mode) const {
     return tailles_->disposition(mode);
 }
 
-Cadre TForm1::cadre_normal() const {
-    return tailles_->cadre_normal();
-}
-
 void TForm1::disposition_de_demarrage(const TailleDemarrage& taille) {
     modes_->disposition_de_demarrage(taille);
     tailles_->appliquer_disposition(modes_->mode());
@@ -730,22 +618,6 @@ void TForm1::restaurer_position() {
 
 void TForm1::enregistrer_position() {
     tailles_->enregistrer_position();
-}
-
-void TForm1::SpeedButton10Click() {
-    tailles_->choisir(&ModesAffichage::SpeedButton10Click);
-}
-
-void TForm1::afficheurClick() {
-    tailles_->choisir(&ModesAffichage::afficheurClick);
-}
-
-void TForm1::barreClick() {
-    tailles_->choisir(&ModesAffichage::barreClick);
-}
-
-void TForm1::TaillenormaleClick() {
-    tailles_->choisir(&ModesAffichage::TaillenormaleClick);
 }
 
 void TForm1::remontrer(bool etait_visible) {

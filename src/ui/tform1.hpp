@@ -19,26 +19,19 @@
 // La fermeture (menu « &Quitter », fermeture de la fenêtre) pose la question des messages 53 à 56 ;
 // acceptée, elle émet fermeture_acceptee() : au programme d'effacer l'instantané (sauf en fin de
 // session) et de quitter, après enregistrer_position().
-#include <QColor>
 #include <QPoint>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-#include <array>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/commandes_fenetre.hpp"
 #include "core/modes_affichage.hpp"
 #include "core/utilisateurs.hpp"
-#include "tariff/affichage_tarif.hpp"
-#include "ui/controles.hpp"
 
 class QSystemTrayIcon;
 class QUrl;
@@ -53,12 +46,11 @@ class JeuCouleurs;
 class Registre;
 
 namespace ui {
+class BoitesTForm1;
 class IconeTForm1;
 class IconesLumi;
 class MinuteriesTForm1;
 class TaillesTForm1;
-class Tinfoform;
-class Tsplashscreen;
 class EcransQt;
 class RouteurFenetres;
 class ZoneAfficheur;
@@ -123,16 +115,9 @@ public:
     // elles ont été lues).
     void restaurer_position();
     void enregistrer_position();
-    // SpeedButton10Click et les éléments de PopupMenu5 : le bouton de taille reste sous la souris.
-    void SpeedButton10Click();
-    void afficheurClick();
-    void barreClick();
-    void TaillenormaleClick();
     ModesAffichage& modes() { return *modes_; }
-    // La disposition mesurée de chaque mode (SpeedButton10 et taille hors cadre), et le cadre du
-    // gestionnaire de fenêtres autour de la fenêtre normale (nul tant qu'elle n'a pas été montrée).
+    // La disposition mesurée de chaque mode (SpeedButton10 et taille hors cadre).
     Disposition disposition(ModeAffichage mode) const;
-    Cadre cadre_normal() const;
 
     // --- Montrer et cacher ---
     void montrer();  // ShowApplication : visible, au premier plan, éléments du menu échangés
@@ -151,7 +136,6 @@ public:
     ui::EcransQt& ecrans_programmation() { return *ecrans_; }
     const JeuCouleurs& couleurs() const { return *couleurs_; }
     const ui::IconesLumi& icones() const { return *icones_; }
-    QSystemTrayIcon* icone_notification() const;
 
     // Relit les modèles et met chaque contrôle à jour (appelé après chaque événement).
     void rafraichir();
@@ -180,9 +164,6 @@ public:
     void icone_cliquee(Qt::MouseButton bouton, QPoint position);
     // Ouvre l'aide HTML au sujet donné.
     void ouvrir_aide(int sujet);
-    // La boîte de sélection de la fin de connexion (Tutilisateur), non bloquante ; `enregistrer`
-    // reçoit l'utilisateur confirmé.
-    void ouvrir_selection_utilisateur(std::function<void(const std::string&)> enregistrer);
 
     // Ouvre une adresse (aide, courrier, page web) ; les essais la remplacent. Faux : rien ne l'a prise.
     std::function<bool(const QUrl&)> ouvreur_url;
@@ -202,33 +183,21 @@ protected:
     void hideEvent(QHideEvent* evenement) override;
 
 private:
-    // Ce qui, changé par la scrutation, demande de relire les modèles (avec les lignes d'état 0 et 1).
-    struct Empreinte {
-        bool compteur_actif = false;
-        std::uint64_t version_timer2 = 0;
-        bool fenetre_visible = true;
-        int reaffichages_icone = 0, modifications_icone = 0, demandes_Tinfoform = 0;
-        std::size_t avis_fin_forfait = 0;
-        friend bool operator==(const Empreinte&, const Empreinte&) = default;
-    };
     void construire();
     void brancher_zones();
     void construire_menus();
     void construire_minuteries();
-    void appliquer_couleurs();  // affect_color
-    bool empreinte_changee();
+    void appliquer_couleurs();    // affect_color
     void apres_evenement();       // minuteries suivies, puis rafraîchissement
     void rafraichir_afficheur();  // l'afficheur, le titre et l'icône seuls
     void appliquer_menus();
     void appliquer_icone();
     void appliquer_visibilite();
-    void montrer_avis_en_attente();
     void synchroniser_minuteries();
     // Un passage de la scrutation, par sa minuterie ou par la veille.
     void scrutation(bool sur_veille);
     void ouvrir_ComboBox1();
     void touche_ComboBox1(bool ctrl, bool alt, bool shift, bool entree);
-    void ouvrir_url(const QString& url);
     void deconnexion_terminee(bool reussie);
     void demander_options(int page);
     void demander_historique();
@@ -242,7 +211,6 @@ private:
     AccesDistant& acces_distant_;
     Dialogue& dialogue_;
     std::filesystem::path dossier_;
-    std::filesystem::path dossier_aide_;
     std::unique_ptr<JeuCouleurs> couleurs_;
     std::unique_ptr<CommandesFenetre> commandes_;
     std::unique_ptr<ListeUtilisateurs> utilisateurs_;
@@ -250,19 +218,14 @@ private:
     std::unique_ptr<ui::MenusTForm1> menus_;
     ui::RouteurFenetres* routeur_ = nullptr;
     std::unique_ptr<ui::IconesLumi> icones_;
+    // Après les modèles qu'elles rappellent : détruites avant eux.
+    std::unique_ptr<ui::BoitesTForm1> boites_;
     std::unique_ptr<ui::IconeTForm1> icone_;
     std::unique_ptr<ui::MinuteriesTForm1> minuteries_;
     ui::TaillesTForm1* tailles_ = nullptr;
-    ui::Tsplashscreen* splash_ = nullptr;
     std::unique_ptr<ui::EcransQt> ecrans_;
-    QPointer<ui::Tinfoform> infoform_;
-    QColor fond_messages_;
 
     // Ce qui a déjà été appliqué : rien n'est refait tant que le modèle n'a pas changé.
-    std::optional<ZoneInformationTarif> zone_appliquee_;
-    Empreinte empreinte_;
-    std::array<std::string, 2> lignes_vues_;
-    ui::StyleListe style_selection_;
     std::string titre_applique_;
 
     bool demarrage_fini_ = false;
@@ -271,8 +234,6 @@ private:
     bool visible_applique_ = false;
     bool deconnexion_en_cours_ = false;
     bool question_ouverte_ = false;
-    std::size_t avis_montres_ = 0;
-    int demandes_info_vues_ = 0;
 };
 
 }  // namespace lumi

@@ -513,7 +513,13 @@ ZoneInformation::ZoneInformation(IconesLumi& icones, QWidget* parent) : QFrame(p
     grille->setColumnStretch(3, 1);
 }
 
-void ZoneInformation::appliquer(const ZoneInformationTarif& z) {
+void ZoneInformation::appliquer(const ModeleTForm1& f, const std::string& libelle_total) {
+    visible(Image14, f.Image14_visible);
+    bulle(Image14, f.Image14_hint);
+    texte(Panel13, libelle_total);
+    if (applique_ == f.zone_tarif) return;
+    applique_ = f.zone_tarif;
+    const ZoneInformationTarif& z = f.zone_tarif;
     texte(label_connexion, z.connexion);
     texte(label_credit, z.credit_temps);
     if (!z.pas.empty()) texte(label_pas, z.pas);
@@ -572,6 +578,8 @@ ZoneDuForfait::ZoneDuForfait(QWidget* parent) : QFrame(parent) {
 }
 
 void ZoneDuForfait::appliquer(const ZoneForfait& z) {
+    if (applique_ == z) return;
+    applique_ = z;
     Gauge2->definir(z.Gauge2);
     texte(label_temps_restant, z.temps_restant);
     texte(Label10, z.Label10);
@@ -581,61 +589,33 @@ void ZoneDuForfait::appliquer(const ZoneForfait& z) {
 // ---------------------------------------------------------------------------------------------
 // Les menus
 
-MenusTForm1::MenusTForm1(QWidget* parent) {
+MenusTForm1::MenusTForm1(QWidget* parent) : parent_(parent) {
     const auto menu = [parent](const char* nom) {
         auto* m = new QMenu(parent);
         m->setObjectName(nom);
         return m;
     };
-    const auto action = [](QMenu* m, const char* nom, std::string_view texte_action, bool cochable = false) {
-        auto* a = m->addAction(qs(texte_action));
-        a->setObjectName(nom);
-        a->setCheckable(cochable);
-        return a;
-    };
-
     PopupMenu2 = menu("PopupMenu2");
-    Historique1 = action(PopupMenu2, "Historique1", textes_menu::Historique1);
-    Options1 = action(PopupMenu2, "Options1", textes_menu::Options1);
-    PopupMenu2->addSeparator();
     Seconnecter1_sous_menu = new QMenu(PopupMenu2);
     Seconnecter1_sous_menu->setObjectName("Seconnecter1_sous_menu");
-    Seconnecter1 = action(PopupMenu2, "Seconnecter1", textes_menu::se_connecter_points);
-    Seconnecter1->setEnabled(false);
-    Sedeconnecter1 = action(PopupMenu2, "Sedeconnecter1", textes_menu::Sedeconnecter1);
-    Programmation1 = action(PopupMenu2, "Programmation1", textes_menu::Programmation1);
-    PopupMenu2->addSeparator();
-    Email1 = action(PopupMenu2, "Email1", textes_menu::Email1);
-    Web1 = action(PopupMenu2, "Web1", textes_menu::Web1);
-    Aide1 = action(PopupMenu2, "Aide1", textes_menu::Aide1);
-    PopupMenu2->addSeparator();
-    reduir = action(PopupMenu2, "reduir", textes_menu::reduir);
-    restaurer = action(PopupMenu2, "restaurer", textes_menu::restaurer);
-    PopupMenu2->addSeparator();
-    Fermer1 = action(PopupMenu2, "Fermer1", textes_menu::Fermer1);
     // L'élément éteint du courrier dit pourquoi dans son info-bulle.
     PopupMenu2->setToolTipsVisible(true);
-
     PopupMenu6 = menu("PopupMenu6");
-
     PopupMenu1 = menu("PopupMenu1");
-    ttcpopup = action(PopupMenu1, "ttcpopup", textes_menu::ttcpopup, true);
-    htpopup = action(PopupMenu1, "htpopup", textes_menu::htpopup, true);
-    PopupMenu1->addSeparator();
-    deuxdeci = action(PopupMenu1, "deuxdeci", textes_menu::deuxdeci, true);
-    troisdeci = action(PopupMenu1, "troisdeci", textes_menu::troisdeci, true);
-
     PopupMenu3 = menu("PopupMenu3");
-    Duree1 = action(PopupMenu3, "Duree1", textes_menu::Duree1, true);
-    Heure1 = action(PopupMenu3, "Heure1", textes_menu::Heure1, true);
-
     PopupMenu4 = menu("PopupMenu4");
-    Utilisateurs1 = action(PopupMenu4, "Utilisateurs1", textes_menu::Utilisateurs1);
-
     PopupMenu5 = menu("PopupMenu5");
-    afficheur = action(PopupMenu5, "afficheur", textes_modes::afficheur, true);
-    barre = action(PopupMenu5, "barre", textes_modes::barre, true);
-    Taillenormale = action(PopupMenu5, "Taillenormale", textes_modes::Taillenormale, true);
+}
+
+void MenusTForm1::ajouter(QMenu* menu, std::initializer_list<Ligne> lignes) {
+    for (const Ligne& l : lignes) {
+        if ((l.forme & separe) != 0) menu->addSeparator();
+        auto* a = menu->addAction(qs(l.legende));
+        a->setObjectName(l.nom);
+        a->setCheckable((l.forme & cochable) != 0);
+        this->*l.action = a;
+        if (l.faire) QObject::connect(a, &QAction::triggered, parent_, [faire = l.faire] { faire(); });
+    }
 }
 
 void MenusTForm1::appliquer(const ModeleMenus& m, const ModelePopupMenu5& m5, bool reduir_visible,

@@ -8,8 +8,10 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/fenetre_principale.hpp"
@@ -153,7 +155,9 @@ class ZoneInformation final : public QFrame {
 
 public:
     ZoneInformation(IconesLumi& icones, QWidget* parent);
-    void appliquer(const ZoneInformationTarif& z);
+    // La zone tarifaire du modèle (refaite seulement si elle change), le voyant du jour férié et le
+    // libellé du total ("Total TTC" ou "Total HT").
+    void appliquer(const ModeleTForm1& f, const std::string& libelle_total);
 
     DessinPlagesQt* dessin_plages = nullptr;
     QLabel* Image14 = nullptr;
@@ -176,6 +180,7 @@ private:
     EtiquetteElidee* legende_l2 = nullptr;
     QLabel* legende_sans_avantage = nullptr;
     QLabel* titre_zones = nullptr;
+    std::optional<ZoneInformationTarif> applique_;
 };
 
 // La zone du forfait : temps restant, jauge Gauge2, prochaine remise à zéro, décompte.
@@ -184,7 +189,7 @@ class ZoneDuForfait final : public QFrame {
 
 public:
     explicit ZoneDuForfait(QWidget* parent);
-    // Le contenu ; sa visibilité dépend aussi du mode : TForm1 la règle.
+    // Le contenu, refait seulement s'il change ; sa visibilité dépend aussi du mode : TForm1 la règle.
     void appliquer(const ZoneForfait& z);
 
     JaugeQt* Gauge2 = nullptr;
@@ -193,11 +198,28 @@ public:
 private:
     EtiquetteElidee* label_temps_restant = nullptr;
     EtiquetteElidee* label_decompte = nullptr;
+    std::optional<ZoneForfait> applique_;
 };
 
-// Les menus surgissants et leurs éléments, sous leurs noms établis ; TForm1 branche les actions.
+// Les menus surgissants et leurs éléments, sous leurs noms établis. Les menus naissent vides ; chaque
+// élément vient d'une ligne de la table de TForm1 qui le crée et nomme son gestionnaire.
 struct MenusTForm1 {
     explicit MenusTForm1(QWidget* parent);
+
+    // Un élément qui se coche, un élément précédé d'un séparateur (à combiner).
+    enum Forme : unsigned { simple = 0, cochable = 1, separe = 2 };
+    // Une ligne de la table : le membre qui garde l'élément, son nom établi, sa légende, ce qu'il
+    // fait (vide : rien, un élément que le modèle éteint) et sa forme.
+    struct Ligne {
+        QAction* MenusTForm1::*action;
+        const char* nom;
+        std::string_view legende;
+        std::function<void()> faire;
+        unsigned forme = simple;
+    };
+    // Les éléments de `menu`, à la suite, dans l'ordre de la table.
+    void ajouter(QMenu* menu, std::initializer_list<Ligne> lignes);
+
     // Les éléments fixes prennent leur texte, les entrées de l'annuaire (sous « Se &connecter à » et
     // dans PopupMenu6) sont refaites si leur liste a changé ; rien n'est touché si rien n'a changé.
     void appliquer(const ModeleMenus& m, const ModelePopupMenu5& m5, bool reduir_visible,
@@ -236,6 +258,8 @@ struct MenusTForm1 {
 
 private:
     void remplir_annuaire(QMenu* menu, const std::vector<std::string>& entrees);
+
+    QWidget* parent_;  // la fenêtre, qui porte les connexions des éléments
 
     std::optional<ModeleMenus> applique_;
     std::optional<ModelePopupMenu5> applique5_;
