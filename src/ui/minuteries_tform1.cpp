@@ -2,9 +2,11 @@
 
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QWidget>
 
 #include "actions/minuterie.hpp"
 #include "actions/programmation.hpp"
+#include "core/commandes_fenetre.hpp"
 #include "core/compteur.hpp"
 #include "core/detection.hpp"
 
@@ -40,16 +42,33 @@ bool EmpreinteScrutation::changee(const Compteur& compteur) {
     return change;
 }
 
-MinuteriesTForm1::MinuteriesTForm1(QObject& parent) : parent_(parent) {
-    const auto creer = [&parent](MinuterieQt& m, const char* nom) {
-        m.timer = new QTimer(&parent);
+MinuteriesTForm1::MinuteriesTForm1(QWidget& fenetre, Compteur& compteur, CommandesFenetre& commandes,
+                                   RappelsMinuteries rappels)
+    : fenetre_(fenetre), compteur_(compteur), rappels_(std::move(rappels)) {
+    const auto creer = [&fenetre](MinuterieQt& m, const char* nom, auto gestionnaire) {
+        m.timer = new QTimer(&fenetre);
         m.timer->setObjectName(nom);
+        QObject::connect(m.timer, &QTimer::timeout, &fenetre, std::move(gestionnaire));
     };
-    creer(Timer1, "Timer1");
-    creer(Timer2, "Timer2");
-    creer(Timer3, "Timer3");
-    creer(Timer4, "Timer4");
-    creer(Timer5, "Timer5");
+    creer(Timer1, "Timer1", [this] {
+        compteur_.Timer1Timer();
+        rappels_.apres_evenement();
+    });
+    creer(Timer2, "Timer2", [this, c = &commandes] {
+        // Les effets ne touchent qu'à l'afficheur et à l'icône.
+        c->Timer2Timer();
+        synchroniser();
+        rappels_.rafraichir_afficheur();
+    });
+    creer(Timer3, "Timer3", [this] {
+        compteur_.programmation().Timer3Timer();
+        rappels_.apres_evenement();
+    });
+    creer(Timer4, "Timer4", [this] {
+        compteur_.Timer4Timer();
+        synchroniser();
+    });
+    creer(Timer5, "Timer5", [this] { scrutation(false); });
 }
 
 void MinuteriesTForm1::arreter() {
@@ -58,29 +77,38 @@ void MinuteriesTForm1::arreter() {
     lancees_ = false;
 }
 
-void MinuteriesTForm1::suivre_detection(Detection& detection, std::function<void()> reveil) {
+void MinuteriesTForm1::suivre_detection(Detection& detection) {
     detection_ = &detection;
     Timer5.a_relire = true;
     delete veille_Timer5;
     veille_Timer5 = nullptr;
     if (const int fd = detection.descripteur_veille(); fd >= 0) {
-        veille_Timer5 = new QSocketNotifier(fd, QSocketNotifier::Read, &parent_);
+        veille_Timer5 = new QSocketNotifier(fd, QSocketNotifier::Read, &fenetre_);
         veille_Timer5->setObjectName("veille_Timer5");
         veille_Timer5->setEnabled(false);  // avec les minuteries, au premier top
-        QObject::connect(veille_Timer5, &QSocketNotifier::activated, &parent_,
-                         [reveil = std::move(reveil)] { reveil(); });
+        QObject::connect(veille_Timer5, &QSocketNotifier::activated, &fenetre_, [this] { scrutation(true); });
     }
 }
 
-void MinuteriesTForm1::synchroniser(Compteur& compteur, bool Timer2_en_attente) {
+void MinuteriesTForm1::synchroniser() {
     if (!lancees_) return;
-    Timer1.suivre(compteur.Timer1());
-    Timer2.suivre(compteur.Timer2(), Timer2_en_attente);
-    Timer3.suivre(compteur.programmation().Timer3());
-    Timer4.suivre(compteur.Timer4());
+    Timer1.suivre(compteur_.Timer1());
+    Timer2.suivre(compteur_.Timer2(),
+                  compteur_.effet_Timer2() == EffetTimer2::rangee_clignotante && fenetre_.isHidden());
+    Timer3.suivre(compteur_.programmation().Timer3());
+    Timer4.suivre(compteur_.Timer4());
     if (detection_) {
         Timer5.suivre(detection_->Timer5());
         // Tout appel à l'accès à distance (le top aussi l'interroge) peut changer ce que la veille sait.
+        regler_scrutation();
+    }
+}
+
+void MinuteriesTForm1::scrutation(bool sur_veille) {
+    if (!scruter(sur_veille)) return;
+    if (empreinte_.changee(compteur_)) {
+        rappels_.apres_evenement();
+    } else {
         regler_scrutation();
     }
 }

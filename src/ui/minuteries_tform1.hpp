@@ -1,20 +1,21 @@
 #pragma once
 // Les minuteries Qt de la fenêtre principale, sous leurs noms établis (Timer1 à Timer5) : chacune
-// suit une Minuterie du cœur (intervalle, marche) et n'est relue que quand sa version change.
-// Timer5, la scrutation des connexions, est en plus réveillée par la veille de l'accès à distance
-// quand il en a une. La fenêtre branche les gestionnaires sur les QTimer.
+// suit une Minuterie du cœur (intervalle, marche), n'est relue que quand sa version change et mène
+// son gestionnaire du cœur. Timer5, la scrutation des connexions, est en plus réveillée par la
+// veille de l'accès à distance quand il en a une.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 
-class QObject;
 class QSocketNotifier;
 class QTimer;
+class QWidget;
 
 namespace lumi {
 
+class CommandesFenetre;
 class Compteur;
 class Detection;
 class Minuterie;
@@ -51,10 +52,18 @@ private:
     std::array<std::string, 2> lignes_vues_;
 };
 
+// Ce que la fenêtre fait après un gestionnaire.
+struct RappelsMinuteries {
+    std::function<void()> apres_evenement;       // minuteries suivies, fenêtre relue
+    std::function<void()> rafraichir_afficheur;  // l'afficheur, le titre et l'icône seuls
+};
+
 class MinuteriesTForm1 {
 public:
-    // Les cinq QTimer, enfants de `parent` ; rien ne tourne avant lancer().
-    explicit MinuteriesTForm1(QObject& parent);
+    // Les cinq QTimer, enfants de `fenetre`, branchés sur leurs gestionnaires ; rien ne tourne avant
+    // lancer().
+    MinuteriesTForm1(QWidget& fenetre, Compteur& compteur, CommandesFenetre& commandes,
+                     RappelsMinuteries rappels);
 
     MinuterieQt Timer1, Timer2, Timer3, Timer4, Timer5;
     QSocketNotifier* veille_Timer5 = nullptr;  // nul quand l'accès à distance ne sait pas veiller
@@ -64,22 +73,26 @@ public:
     // La fermeture acceptée : tout s'arrête, la veille se tait.
     void arreter();
 
-    // Timer5 suit `detection` ; `reveil` est appelé quand la veille signale un changement.
-    void suivre_detection(Detection& detection, std::function<void()> reveil);
+    // Timer5 suit `detection`, réveillée aussi par sa veille.
+    void suivre_detection(Detection& detection);
     Detection* detection() const { return detection_; }
 
-    // Relit les minuteries changées, une fois lancées. `Timer2_en_attente` : la rangée clignotante
-    // attend que la fenêtre revienne.
-    void synchroniser(Compteur& compteur, bool Timer2_en_attente);
-    // Un passage de la scrutation, par Timer5 ou par la veille ; faux s'il n'a pas eu lieu (pas de
-    // détection, ou un passage déjà en cours).
+    // Relit les minuteries changées, une fois lancées. La rangée clignotante ne touche qu'à la
+    // fenêtre : cachée dans la zone de notification, le programme ne se réveille plus que pour le top.
+    void synchroniser();
+    // Un passage de la scrutation, par Timer5 ou par la veille (rien sans détection ou pendant un
+    // autre passage) ; la fenêtre n'est relue que si un état a changé.
+    void scrutation(bool sur_veille);
+
+private:
     bool scruter(bool sur_veille);
     // Veille et 100 ms selon ce que la détection dit : rien hors scrutation de l'accès à distance.
     void regler_scrutation();
-    EmpreinteScrutation empreinte;
 
-private:
-    QObject& parent_;
+    QWidget& fenetre_;
+    Compteur& compteur_;
+    RappelsMinuteries rappels_;
+    EmpreinteScrutation empreinte_;
     Detection* detection_ = nullptr;
     bool lancees_ = false;
     bool scrutation_en_cours_ = false;

@@ -32,6 +32,7 @@
 #include "ui/programmation/tdeconectform.hpp"
 #include "ui/routeur_fenetres.hpp"
 #include "ui/tailles_tform1.hpp"
+#include "ui/visibilite_tform1.hpp"
 #include "ui/zones_tform1.hpp"
 
 namespace lumi {
@@ -82,7 +83,10 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
     icone_ = std::make_unique<ui::IconeTForm1>(
         *this, *icones_,
         [this](Qt::MouseButton bouton, QPoint position) { icone_cliquee(bouton, position); });
-    minuteries_ = std::make_unique<ui::MinuteriesTForm1>(*this);
+    visibilite_ = std::make_unique<ui::VisibiliteTForm1>(*this, *commandes_, compteur_.fenetre(), *icone_);
+    minuteries_ = std::make_unique<ui::MinuteriesTForm1>(
+        *this, compteur_, *commandes_,
+        ui::RappelsMinuteries{[this] { apres_evenement(); }, [this] { rafraichir_afficheur(); }});
     ecrans_ = std::make_unique<ui::EcransQt>(compteur_.programmation(), *this, icones_->application());
     ecrans_->apres_etape = [this] { apres_evenement(); };
     // Raccrocher à la main annule la programmation.
@@ -92,7 +96,6 @@ TForm1::TForm1(Compteur& compteur, CouturesFenetre coutures, QWidget* parent)
     construire();
     construire_menus();
     brancher_zones();
-    construire_minuteries();
     appliquer_couleurs();
     rafraichir();
     tailles_->mesurer_dispositions();
@@ -129,7 +132,7 @@ void TForm1::construire() {
         {*zone_afficheur, {zone_boutons, zone_utilisateur, zone_choix, zone_information}, *zone_du_forfait},
         *modes_, compteur_, dialogue_, dossier_ / fichier_reglages,
         {[this] { rafraichir(); }, [this](bool etait_visible) { remontrer(etait_visible); },
-         [this] { apres_evenement(); }, [this] { synchroniser_minuteries(); }});
+         [this] { apres_evenement(); }, [this] { minuteries_->synchroniser(); }});
 }
 
 void TForm1::brancher_zones() {
@@ -259,39 +262,6 @@ void TForm1::construire_menus() {
     });
 }
 
-void TForm1::construire_minuteries() {
-    auto& m = *minuteries_;
-    connect(m.Timer3.timer, &QTimer::timeout, this, [this] {
-        compteur_.programmation().Timer3Timer();
-        apres_evenement();
-    });
-    connect(m.Timer1.timer, &QTimer::timeout, this, [this] {
-        compteur_.Timer1Timer();
-        apres_evenement();
-    });
-    connect(m.Timer2.timer, &QTimer::timeout, this, [this] {
-        // Les effets ne touchent qu'à l'afficheur et à l'icône.
-        commandes_->Timer2Timer();
-        synchroniser_minuteries();
-        rafraichir_afficheur();
-    });
-    connect(m.Timer4.timer, &QTimer::timeout, this, [this] {
-        compteur_.Timer4Timer();
-        synchroniser_minuteries();
-    });
-    connect(m.Timer5.timer, &QTimer::timeout, this, [this] { scrutation(false); });
-}
-
-void TForm1::scrutation(bool sur_veille) {
-    if (!minuteries_->scruter(sur_veille)) return;
-    // La scrutation peut tourner dix fois par seconde : la fenêtre n'est relue que si un état a changé.
-    if (minuteries_->empreinte.changee(compteur_)) {
-        apres_evenement();
-    } else {
-        minuteries_->regler_scrutation();
-    }
-}
-
 void TForm1::appliquer_couleurs() {
     const CouleursFenetre c = couleurs_->affect_color();
     zone_du_forfait->Gauge2->definir_couleurs(c.fond_gauge, c.couleur_gauge);
@@ -310,7 +280,7 @@ void TForm1::appliquer_couleurs() {
 // Ce que les modèles disent
 
 void TForm1::apres_evenement() {
-    synchroniser_minuteries();
+    minuteries_->synchroniser();
     rafraichir();
 }
 
@@ -328,7 +298,7 @@ void TForm1::rafraichir() {
             f.zone_tarif.forfait.visible && tailles_->mode_dispose() == ModeAffichage::normal);
 
     appliquer_menus();
-    appliquer_visibilite();
+    visibilite_->appliquer();
     boites_->montrer_avis_en_attente(f, [this] { emit fin_forfait_montree(); });
 }
 
@@ -352,34 +322,6 @@ void TForm1::appliquer_menus() {
 
 void TForm1::appliquer_icone() {
     icone_->appliquer(commandes_->image_icone(), compteur_.fenetre().info_bulle_icone);
-}
-
-void TForm1::appliquer_visibilite() {
-    if (!visibilite_suivie_) return;
-    const bool voulu = compteur_.fenetre().fenetre_visible;
-    if (voulu == visible_applique_) return;
-    visible_applique_ = voulu;
-    if (voulu) {
-        if (isMinimized()) {
-            showNormal();
-        } else {
-            show();
-        }
-        raise();
-        activateWindow();
-    } else if (zone_de_notification()) {
-        hide();
-    } else {
-        // Sans zone de notification, la fenêtre reste à portée : elle est réduite.
-        showMinimized();
-    }
-}
-
-void TForm1::synchroniser_minuteries() {
-    // La rangée clignotante ne touche qu'à la fenêtre : cachée dans la zone de notification, le
-    // programme ne se réveille plus que pour le top.
-    minuteries_->synchroniser(compteur_,
-                              compteur_.effet_Timer2() == EffetTimer2::rangee_clignotante && isHidden());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -411,8 +353,8 @@ void TForm1::selectionner_utilisateurs(const QStringList& arguments) {
 }
 
 void TForm1::suivre_detection(Detection& detection) {
-    minuteries_->suivre_detection(detection, [this] { scrutation(true); });
-    synchroniser_minuteries();
+    minuteries_->suivre_detection(detection);
+    minuteries_->synchroniser();
 }
 
 void TForm1::installer_icone() {
@@ -452,16 +394,12 @@ bool TForm1::zone_de_notification() const {
 }
 
 void TForm1::montrer() {
-    commandes_->montrer();
-    visibilite_suivie_ = true;
-    visible_applique_ = !compteur_.fenetre().fenetre_visible;  // force l'application
+    visibilite_->montrer();
     rafraichir();
 }
 
 void TForm1::cacher() {
-    commandes_->cacher();
-    visibilite_suivie_ = true;
-    visible_applique_ = !compteur_.fenetre().fenetre_visible;
+    visibilite_->cacher();
     rafraichir();
 }
 
@@ -553,11 +491,6 @@ void TForm1::Panel4Click() {
     apres_evenement();
 }
 
-void TForm1::Timer2Timer() {
-    commandes_->Timer2Timer();
-    apres_evenement();
-}
-
 void TForm1::ouvrir_ComboBox1() {
     if (utilisateurs_->aucun_utilisateur()) {
         if (commandes_->demander_ajout_utilisateur()) demander_options(1);
@@ -572,7 +505,7 @@ void TForm1::touche_ComboBox1(bool ctrl, bool alt, bool shift, bool entree) {
         // Au retour à l'accès à distance, la scrutation reprend aussitôt, pendant la boîte qui le
         // dit, comme le faisaient ses 100 ms ; la veille a gardé le signal de ce qui a changé.
         QTimer::singleShot(0, this, [this] {
-            if (minuteries_->lancees()) scrutation(false);
+            if (minuteries_->lancees()) minuteries_->scrutation(false);
         });
         minuteries_->detection()->basculer_source();
         apres_evenement();
@@ -621,7 +554,7 @@ void TForm1::enregistrer_position() {
 }
 
 void TForm1::remontrer(bool etait_visible) {
-    if (etait_visible || (visibilite_suivie_ && compteur_.fenetre().fenetre_visible)) show();
+    visibilite_->remontrer(etait_visible);
     if (icone_->icone() != nullptr) installer_icone();
 }
 
@@ -653,32 +586,20 @@ void TForm1::contextMenuEvent(QContextMenuEvent* evenement) {
 
 void TForm1::changeEvent(QEvent* evenement) {
     QWidget::changeEvent(evenement);
-    // Sans zone de notification, cacher c'est réduire : une fenêtre réduite ou rendue par le bureau
-    // (barre des tâches) l'est aussi pour le modèle, et les éléments du menu suivent.
-    if (evenement->type() != QEvent::WindowStateChange || !visibilite_suivie_ || zone_de_notification())
-        return;
-    const bool visible_reel = !isMinimized();
-    if (visible_reel == compteur_.fenetre().fenetre_visible) return;
-    if (visible_reel) {
-        commandes_->montrer();
-    } else {
-        commandes_->cacher();
-    }
-    visible_applique_ = visible_reel;
-    appliquer_menus();
+    if (evenement->type() == QEvent::WindowStateChange && visibilite_->etat_change()) appliquer_menus();
 }
 
 // Montrée ou cachée, la fenêtre réveille ou endort sa rangée clignotante (Timer2 relu).
 void TForm1::showEvent(QShowEvent* evenement) {
     QWidget::showEvent(evenement);
     minuteries_->Timer2.a_relire = true;
-    synchroniser_minuteries();
+    minuteries_->synchroniser();
 }
 
 void TForm1::hideEvent(QHideEvent* evenement) {
     QWidget::hideEvent(evenement);
     minuteries_->Timer2.a_relire = true;
-    synchroniser_minuteries();
+    minuteries_->synchroniser();
 }
 
 }  // namespace lumi

@@ -51,6 +51,7 @@ class IconeTForm1;
 class IconesLumi;
 class MinuteriesTForm1;
 class TaillesTForm1;
+class VisibiliteTForm1;
 class EcransQt;
 class RouteurFenetres;
 class ZoneAfficheur;
@@ -159,7 +160,6 @@ public:
     void Panel1Click();  // rotation des rangées
     void Panel2Click();  // durée ou heure
     void Panel4Click();  // 2 ou 3 décimales
-    void Timer2Timer();
     // L'icône de notification : clic gauche ou double clic du milieu, clic droit.
     void icone_cliquee(Qt::MouseButton bouton, QPoint position);
     // Ouvre l'aide HTML au sujet donné.
@@ -186,16 +186,11 @@ private:
     void construire();
     void brancher_zones();
     void construire_menus();
-    void construire_minuteries();
     void appliquer_couleurs();    // affect_color
     void apres_evenement();       // minuteries suivies, puis rafraîchissement
     void rafraichir_afficheur();  // l'afficheur, le titre et l'icône seuls
     void appliquer_menus();
     void appliquer_icone();
-    void appliquer_visibilite();
-    void synchroniser_minuteries();
-    // Un passage de la scrutation, par sa minuterie ou par la veille.
-    void scrutation(bool sur_veille);
     void ouvrir_ComboBox1();
     void touche_ComboBox1(bool ctrl, bool alt, bool shift, bool entree);
     void deconnexion_terminee(bool reussie);
@@ -221,6 +216,7 @@ private:
     // Après les modèles qu'elles rappellent : détruites avant eux.
     std::unique_ptr<ui::BoitesTForm1> boites_;
     std::unique_ptr<ui::IconeTForm1> icone_;
+    std::unique_ptr<ui::VisibiliteTForm1> visibilite_;
     std::unique_ptr<ui::MinuteriesTForm1> minuteries_;
     ui::TaillesTForm1* tailles_ = nullptr;
     std::unique_ptr<ui::EcransQt> ecrans_;
@@ -230,8 +226,6 @@ private:
 
     bool demarrage_fini_ = false;
     bool fermeture_windows_ = false;
-    bool visibilite_suivie_ = false;  // montrer() ou cacher() a été appelé
-    bool visible_applique_ = false;
     bool deconnexion_en_cours_ = false;
     bool question_ouverte_ = false;
 };
