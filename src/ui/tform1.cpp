@@ -1,7 +1,5 @@
 #include "ui/tform1.hpp"
 
-#include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -9,7 +7,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QShowEvent>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>

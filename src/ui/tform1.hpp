@@ -4,9 +4,10 @@
 // ListeUtilisateurs) ; la fenêtre assemble ses zones (zones_tform1.hpp), leur transmet les événements
 // et applique ce que les modèles disent après chacun. Chaque contrôle n'a qu'une maison, sa zone
 // (ou menus(), minuteries()), où il garde son nom établi, comme membre et comme objectName. Les trois
-// tailles et le glissement du coin (tailles_tform1.hpp), les minuteries (minuteries_tform1.hpp) et
-// l'icône de notification (icone_tform1.hpp) ont chacun leur fichier. Les fenêtres secondaires
-// passent par le routeur (routeur()).
+// tailles et le glissement du coin (tailles_tform1.hpp), les minuteries et leurs gestionnaires
+// (minuteries_tform1.hpp), l'icône de notification (icone_tform1.hpp), montrer et cacher
+// (visibilite_tform1.hpp) et les boîtes ouvertes sans attendre leur réponse (boites_tform1.hpp) ont
+// chacun leur fichier. Les fenêtres secondaires passent par le routeur (routeur()).
 //
 // Ordre d'emploi par le programme :
 //   1. construire (les minuteries ne tournent pas encore, rien n'est montré) ;
