@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <chrono>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "settings/dossier_donnees.hpp"
 #include "settings/registre_memoire.hpp"
 #include "ui/tform1.hpp"
+#include "ui/zones_tform1.hpp"
 
 namespace {
 
@@ -50,8 +52,9 @@ struct Fenetre {
 void normale_barre_normale(benchmark::State& etat) {
     Fenetre f;
     for (auto _ : etat) {
-        f.fenetre->barreClick();
-        f.fenetre->TaillenormaleClick();
+        // Par les éléments de PopupMenu5, comme l'utilisateur.
+        f.fenetre->menus().barre->trigger();
+        f.fenetre->menus().Taillenormale->trigger();
         QApplication::processEvents();
     }
     // Secondes par changement (kInvert d'un débit) : Google Benchmark l'écrit en ms ou en us.
