@@ -268,8 +268,9 @@ bool est_guillemet(char c) {
     return c == '"' || c == '\'';
 }
 
+// Ce que la lecture ôte aux bouts d'une valeur (rogner_ini ; les fins de ligne n'arrivent pas ici).
 bool est_blanc(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 // Comme Windows : une paire de guillemets identiques autour de la valeur est ôtée, puis la
@@ -395,8 +396,8 @@ void FichierIni::charger() {
 }
 
 std::string FichierIni::lire(std::string_view section, std::string_view cle, std::string_view defaut) const {
-    section = rogner(section);
-    cle = rogner(cle);
+    section = rogner_ini(section);
+    cle = rogner_ini(cle);
     bool dans_section = false;
     for (const LigneIni& ligne : image_->lignes) {
         if (ligne.genre == Genre::section) {
@@ -410,14 +411,14 @@ std::string FichierIni::lire(std::string_view section, std::string_view cle, std
 }
 
 bool FichierIni::section_existe(std::string_view section) const {
-    section = rogner(section);
+    section = rogner_ini(section);
     return std::any_of(image_->lignes.begin(), image_->lignes.end(), [&](const LigneIni& ligne) {
         return ligne.genre == Genre::section && egal_sans_casse(ligne.nom(), section);
     });
 }
 
 std::vector<std::string> FichierIni::cles(std::string_view section) const {
-    section = rogner(section);
+    section = rogner_ini(section);
     std::vector<std::string> noms;
     bool dans_section = false;
     for (const LigneIni& ligne : image_->lignes) {
@@ -453,8 +454,8 @@ void FichierIni::modifier_fichier(Modification modifier) {
 }
 
 void FichierIni::ecrire(std::string_view section, std::string_view cle, std::string_view texte) {
-    section = rogner(section);
-    cle = rogner(cle);
+    section = rogner_ini(section);
+    cle = rogner_ini(cle);
     verifier_noms(chemin_, section, cle);
     const std::string valeur = valeur_ecrite(texte);
 
@@ -483,8 +484,8 @@ void FichierIni::ecrire(std::string_view section, std::string_view cle, std::str
 
 void FichierIni::ajouter_trace(std::string_view section, std::string_view cle, std::string_view texte,
                                std::size_t garder) {
-    section = rogner(section);
-    cle = rogner(cle);
+    section = rogner_ini(section);
+    cle = rogner_ini(cle);
     verifier_noms(chemin_, section, cle);
     const std::string ligne_cle = std::string(cle) + "=" + valeur_ecrite(texte);
     garder = std::max<std::size_t>(garder, 1);
@@ -521,8 +522,8 @@ void FichierIni::ajouter_trace(std::string_view section, std::string_view cle, s
 }
 
 void FichierIni::effacer_cle(std::string_view section, std::string_view cle) {
-    section = rogner(section);
-    cle = rogner(cle);
+    section = rogner_ini(section);
+    cle = rogner_ini(cle);
     modifier_fichier([&](Image& image) {
         const Emplacement e = localiser(image.lignes, section, cle);
         if (!e.cle) return false;

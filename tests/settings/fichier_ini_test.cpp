@@ -289,7 +289,7 @@ INSTANTIATE_TEST_SUITE_P(Cas, EcritureIni, ::testing::ValuesIn(cas_ecriture),
 
 TEST_F(FichierIniTest, CeQuiEstEcritSeRelitTelQuel) {
     const std::string valeurs[] = {
-        " x ", "\"q\"", "'", "a\"b", "\xC3\xA9\xE2\x82\xAC", std::string(1023, 'y'), ""};
+        " x ", "\"q\"", "'", "a\"b", "\xC3\xA9\xE2\x82\xAC", std::string(1023, 'y'), "", "fin\x1A", "\vy\f"};
     FichierIni ini(chemin_);
     for (const std::string& v : valeurs) {
         ini.ecrire("s", "k", v);
