@@ -30,20 +30,46 @@ constexpr std::string_view absent_bis =
     "\x02";
 constexpr std::size_t nb_max_sections = 8;
 
+// Un fichier UTF-16 marqué : lu comme texte large, récrit de même.
+bool marque_utf16(std::string_view octets) {
+    return octets.starts_with("\xFF\xFE") || octets.starts_with("\xFE\xFF");
+}
+
+// Le texte du fichier comme le lecteur le décode.
+std::string texte_du_fichier(std::string_view octets) {
+    if (!marque_utf16(octets)) return decoder_fichier_texte(octets);
+    const bool gros_boutiste = octets[0] == '\xFE';
+    std::u16string large((octets.size() - 2) / 2, u'\0');
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        const auto a = static_cast<unsigned char>(octets[2 + 2 * i]);
+        const auto b = static_cast<unsigned char>(octets[3 + 2 * i]);
+        large[i] = static_cast<char16_t>(gros_boutiste ? (a << 8 | b) : (b << 8 | a));
+    }
+    return utf16_vers_utf8(large);
+}
+
+// Les blancs d'un fichier INI : ceux de Windows, 0x1A des vieux éditeurs compris.
+std::string_view rogner_ini(std::string_view texte) {
+    constexpr std::string_view blancs = " \t\r\v\f\x1A";
+    const auto debut = texte.find_first_not_of(blancs);
+    if (debut == std::string_view::npos) return {};
+    return texte.substr(debut, texte.find_last_not_of(blancs) - debut + 1);
+}
+
 // Les noms de section du fichier, relevés ligne par ligne comme le lecteur les voit.
 std::vector<std::string> noms_de_sections(std::string_view octets) {
     std::vector<std::string> noms;
-    const std::string texte = decoder_fichier_texte(octets);
+    const std::string texte = texte_du_fichier(octets);
     std::string_view reste = texte;
     while (!reste.empty() && noms.size() < nb_max_sections) {
         const auto nl = reste.find('\n');
         std::string_view ligne = reste.substr(0, nl);
         reste.remove_prefix(nl == std::string_view::npos ? reste.size() : nl + 1);
         if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
-        ligne = rogner(ligne);
+        ligne = rogner_ini(ligne);
         if (ligne.empty() || ligne.front() != '[') continue;
         const auto fin = ligne.find(']');
-        if (fin != std::string_view::npos) noms.emplace_back(rogner(ligne.substr(1, fin - 1)));
+        if (fin != std::string_view::npos) noms.emplace_back(rogner_ini(ligne.substr(1, fin - 1)));
     }
     return noms;
 }
@@ -106,11 +132,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     // Les mêmes octets relus donnent la même image.
     if (lire_tout(FichierIni(chemin), sections) != avant) echec("une relecture des mêmes octets lit pareil");
 
-    // Un fichier marqué ou en UTF-8 reste en UTF-8 quoi qu'on y écrive, un fichier tout ASCII garde
-    // ses lignes ASCII : les autres clés s'y relisent à l'identique. Dans un fichier Windows-1252, une
-    // écriture peut rendre le fichier valide en UTF-8 et changer la lecture des autres lignes.
-    const bool fichier_utf8 =
-        octets.starts_with(marque_utf8) || (est_utf8_valide(octets) && !est_ascii(octets));
+    // Un fichier marqué ou en UTF-8 reste en UTF-8 quoi qu'on y écrive (un fichier UTF-16 garde ses
+    // lignes comme de l'UTF-8), un fichier tout ASCII garde ses lignes ASCII : les autres clés s'y
+    // relisent à l'identique. Dans un fichier Windows-1252, une écriture peut rendre le fichier valide
+    // en UTF-8 et changer la lecture des autres lignes.
+    const bool fichier_utf8 = octets.starts_with(marque_utf8) || marque_utf16(octets) ||
+                              (est_utf8_valide(octets) && !est_ascii(octets));
     const bool autres_stables = fichier_utf8 || est_ascii(octets);
 
     // La valeur écrite : les derniers octets de l'entrée, quels qu'ils soient.

@@ -53,6 +53,15 @@ lancer() {
     echo "code=$code"
 }
 
+# Le côté Linux tourne dans la locale C : séparateur "," et symbole "F" (les valeurs françaises).
+# L'outil de Windows lit ceux de l'utilisateur ; on lui donne les mêmes, comme le panneau de
+# configuration les range, pour que seuls les chiffres soient comparés.
+for reglage in "sDecimal ," "sCurrency F"; do
+    read -r nom valeur <<<"$reglage"
+    "$ici/scripts/wine.sh" "$prefixe" reg add 'HKCU\Control Panel\International' /v "$nom" /t REG_SZ \
+        /d "$valeur" /f >/dev/null
+done
+
 echecs=0
 for ligne in "${commandes[@]}"; do
     if ! diff -u --label "linux : $ligne" --label "windows : $ligne" \

@@ -51,6 +51,9 @@ paquets=(
     # (googletest, plus haut) recompilées pour lui, et Wine pour lancer les essais
     g++-mingw-w64-x86-64-posix
     wine64
+    # les sources des locales, que localedef compile dans build-windows pour les locales de la
+    # session sous Wine (fr_FR, en_US)
+    locales
     # make fuzz : clang et les bibliothèques de libFuzzer et des assainisseurs de clang
     clang
     libclang-rt-14-dev

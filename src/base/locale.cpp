@@ -1,12 +1,16 @@
 #include "base/locale.hpp"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <langinfo.h>
 #endif
 #include <locale.h>
 
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "base/texte.hpp"
 
@@ -35,8 +39,23 @@ private:
 };
 #endif
 
+#ifdef _WIN32
+// Une valeur de la locale de la session, réglages de l'utilisateur compris, en UTF-8 ; vide si
+// Windows ne la donne pas.
+std::string info_locale_utilisateur(LCTYPE element) {
+    const int taille = ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, element, nullptr, 0);
+    if (taille <= 1) return {};
+    std::vector<wchar_t> tampon(static_cast<std::size_t>(taille));
+    const int n = ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, element, tampon.data(), taille);
+    if (n <= 1) return {};
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return utf16_vers_utf8(std::u16string_view(reinterpret_cast<const char16_t*>(tampon.data()),
+                                               static_cast<std::size_t>(n - 1)));
+}
+#endif
+
 // Nom effectif d'une catégorie, dans l'ordre de priorité de POSIX.
-std::string nom_de_categorie(const char* variable) {
+[[maybe_unused]] std::string nom_de_categorie(const char* variable) {
     for (const char* nom : {"LC_ALL", variable, "LANG"}) {
         const char* valeur = std::getenv(nom);
         if (valeur && *valeur) return valeur;
@@ -45,7 +64,7 @@ std::string nom_de_categorie(const char* variable) {
 }
 
 // La locale C ne dit rien de l'utilisateur : on garde alors les valeurs françaises.
-bool est_locale_neutre(std::string_view nom) {
+[[maybe_unused]] bool est_locale_neutre(std::string_view nom) {
     return nom == "C" || nom == "POSIX" || nom.substr(0, 2) == "C.";
 }
 
@@ -58,6 +77,14 @@ bool est_locale_neutre(std::string_view nom) {
 
 }  // namespace
 
+ValeursLocales valeurs_locales_retenues(std::string_view separateur, std::string_view symbole) {
+    ValeursLocales valeurs;
+    if (separateur == "," || separateur == ".") valeurs.separateur_decimal = separateur[0];
+    symbole = rogner(symbole);
+    if (!symbole.empty()) valeurs.symbole_monetaire = std::string(symbole);
+    return valeurs;
+}
+
 ValeursLocales lire_valeurs_locales(const std::string& nom_numerique, const std::string& nom_monetaire) {
     ValeursLocales valeurs;
 #ifdef _WIN32
@@ -67,10 +94,9 @@ ValeursLocales lire_valeurs_locales(const std::string& nom_numerique, const std:
 #else
     if (!est_locale_neutre(nom_numerique)) {
         const LocaleOuverte locale(LC_NUMERIC_MASK, nom_numerique.c_str());
-        const std::string_view radix = locale.valide() ? locale.info(RADIXCHAR) : std::string_view();
-        // Un séparateur de plusieurs octets (hors ASCII) ne tient pas dans un char : on garde ",".
-        if (radix.size() == 1 && static_cast<unsigned char>(radix[0]) < 0x80)
-            valeurs.separateur_decimal = radix[0];
+        if (locale.valide())
+            valeurs.separateur_decimal =
+                valeurs_locales_retenues(locale.info(RADIXCHAR), "").separateur_decimal;
     }
     if (!est_locale_neutre(nom_monetaire)) {
         const LocaleOuverte locale(LC_MONETARY_MASK | LC_CTYPE_MASK, nom_monetaire.c_str());
@@ -80,8 +106,9 @@ ValeursLocales lire_valeurs_locales(const std::string& nom_numerique, const std:
             if (!symbole.empty() && (symbole[0] == '-' || symbole[0] == '+' || symbole[0] == '.')) {
                 symbole.remove_prefix(1);
             }
-            symbole = rogner(symbole);
-            if (!symbole.empty()) valeurs.symbole_monetaire = symbole_en_utf8(symbole, locale.info(CODESET));
+            valeurs.symbole_monetaire =
+                valeurs_locales_retenues(",", symbole_en_utf8(rogner(symbole), locale.info(CODESET)))
+                    .symbole_monetaire;
         }
     }
 #endif
@@ -89,7 +116,12 @@ ValeursLocales lire_valeurs_locales(const std::string& nom_numerique, const std:
 }
 
 ValeursLocales lire_valeurs_locales_systeme() {
+#ifdef _WIN32
+    return valeurs_locales_retenues(info_locale_utilisateur(LOCALE_SDECIMAL),
+                                    info_locale_utilisateur(LOCALE_SCURRENCY));
+#else
     return lire_valeurs_locales(nom_de_categorie("LC_NUMERIC"), nom_de_categorie("LC_MONETARY"));
+#endif
 }
 
 }  // namespace lumi

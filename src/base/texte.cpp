@@ -154,6 +154,41 @@ std::string utf8_vers_cp1252(std::string_view utf8) {
     return sortie;
 }
 
+std::string utf16_vers_utf8(std::u16string_view texte) {
+    std::string sortie;
+    sortie.reserve(texte.size());
+    for (std::size_t i = 0; i < texte.size(); ++i) {
+        char32_t c = texte[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < texte.size() && texte[i + 1] >= 0xDC00 &&
+            texte[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (texte[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        ajouter_utf8(sortie, c);
+    }
+    return sortie;
+}
+
+std::u16string utf8_vers_utf16(std::string_view utf8) {
+    std::u16string sortie;
+    sortie.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        Decodage d = decoder_un(utf8, pos);
+        if (d.longueur == 0) d = {0xFFFD, 1};
+        if (d.caractere >= 0x10000) {
+            sortie += static_cast<char16_t>(0xD800 + ((d.caractere - 0x10000) >> 10));
+            sortie += static_cast<char16_t>(0xDC00 + ((d.caractere - 0x10000) & 0x3FF));
+        } else {
+            sortie += static_cast<char16_t>(d.caractere);
+        }
+        pos += d.longueur;
+    }
+    return sortie;
+}
+
 bool est_utf8_valide(std::string_view texte) {
     std::size_t pos = 0;
     while (pos < texte.size()) {

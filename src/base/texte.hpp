@@ -15,6 +15,12 @@ std::string cp1252_vers_utf8(std::string_view octets);
 std::string utf8_vers_cp1252(std::string_view utf8);
 
 bool est_utf8_valide(std::string_view texte);
+
+// Les textes « larges » de Windows (UTF-16) en UTF-8 ; une moitié de paire orpheline devient U+FFFD,
+// comme le fait WideCharToMultiByte.
+std::string utf16_vers_utf8(std::u16string_view texte);
+// L'inverse ; un octet UTF-8 invalide devient U+FFFD.
+std::u16string utf8_vers_utf16(std::string_view utf8);
 // Aucun octet au-delà de 0x7F : le même texte dans les deux codages.
 bool est_ascii(std::string_view texte);
 

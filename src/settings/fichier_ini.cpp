@@ -30,18 +30,27 @@ struct Analyse {
     std::string_view valeur;
 };
 
+// Comme Windows, les blancs aux bouts d'une ligne, d'un nom ou d'une valeur comprennent le 0x1A
+// que les vieux éditeurs laissent en fin de fichier : « taux=19.6\x1A » se lit « 19.6 ».
+std::string_view rogner_ini(std::string_view texte) {
+    constexpr std::string_view blancs = " \t\r\v\f\x1A";
+    const auto debut = texte.find_first_not_of(blancs);
+    if (debut == std::string_view::npos) return {};
+    return texte.substr(debut, texte.find_last_not_of(blancs) - debut + 1);
+}
+
 Analyse analyser(std::string_view ligne) {
-    const std::string_view l = rogner(ligne);
+    const std::string_view l = rogner_ini(ligne);
     if (l.empty() || l.front() == ';') return {};
     if (l.front() == '[') {
         const auto fin = l.find(']');
-        if (fin != std::string_view::npos) return {Genre::section, rogner(l.substr(1, fin - 1)), {}};
+        if (fin != std::string_view::npos) return {Genre::section, rogner_ini(l.substr(1, fin - 1)), {}};
     }
     const auto egal = l.find('=');
     if (egal == std::string_view::npos) return {};
-    const std::string_view nom = rogner(l.substr(0, egal));
+    const std::string_view nom = rogner_ini(l.substr(0, egal));
     if (nom.empty()) return {};
-    return {Genre::cle, nom, rogner(l.substr(egal + 1))};
+    return {Genre::cle, nom, rogner_ini(l.substr(egal + 1))};
 }
 
 // Une ligne garde ses octets d'origine : une ligne qu'on ne touche pas se récrit à l'identique,
@@ -81,6 +90,10 @@ struct FichierIni::Image {
     std::vector<LigneIni> lignes;
     std::string fin_de_ligne = "\r\n";
     bool utf8 = false;  // le fichier lu était en UTF-8 : on le récrit en UTF-8
+    // Le fichier est en UTF-16 (sa marque est dans `entete`) : les lignes sont gardées en UTF-8,
+    // comme celles d'un fichier UTF-8, et le fichier est récrit en UTF-16 dans le même ordre des octets.
+    bool utf16 = false;
+    bool gros_boutiste = false;
 };
 
 namespace {
@@ -127,18 +140,59 @@ const std::shared_ptr<const Image>& image_vide() {
     return vide;
 }
 
+// Le Bloc-notes de Windows enregistre en « Unicode » (UTF-16 petit-boutiste, marque FF FE) ou
+// « Unicode big endian » (FE FF) ; Windows lit ces fichiers, le programme aussi.
+std::optional<bool> marque_utf16(std::string_view octets) {
+    if (octets.starts_with("\xFF\xFE")) return false;
+    if (octets.starts_with("\xFE\xFF")) return true;
+    return std::nullopt;
+}
+
+std::string utf16_du_fichier(std::string_view octets, bool gros_boutiste) {
+    std::u16string large(octets.size() / 2, u'\0');
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        const auto a = static_cast<unsigned char>(octets[2 * i]);
+        const auto b = static_cast<unsigned char>(octets[2 * i + 1]);
+        large[i] = static_cast<char16_t>(gros_boutiste ? (a << 8 | b) : (b << 8 | a));
+    }
+    return utf16_vers_utf8(large);
+}
+
+std::string utf16_pour_le_fichier(std::string_view utf8, bool gros_boutiste) {
+    std::string octets;
+    const std::u16string large = utf8_vers_utf16(utf8);
+    octets.reserve(2 * large.size());
+    for (const char16_t c : large) {
+        const auto fort = static_cast<char>(c >> 8);
+        const auto faible = static_cast<char>(c & 0xFF);
+        octets += gros_boutiste ? fort : faible;
+        octets += gros_boutiste ? faible : fort;
+    }
+    return octets;
+}
+
 std::shared_ptr<const Image> decouper(std::string octets) {
     auto image = std::make_shared<Image>();
     std::string_view corps = octets;
-    if (corps.substr(0, marque_utf8.size()) == marque_utf8) {
-        image->entete = marque_utf8;
-        corps.remove_prefix(marque_utf8.size());
+    std::string texte;
+    if (const auto gros_boutiste = marque_utf16(octets)) {
+        image->utf16 = true;
+        image->gros_boutiste = *gros_boutiste;
+        image->entete = std::string(corps.substr(0, 2));
         image->utf8 = true;
-    }
-    const std::string texte = decoder_fichier_texte(octets);
-    if (!image->utf8) {
-        // Lu tel quel : c'était de l'UTF-8. Un fichier tout ASCII reste en Windows-1252.
-        image->utf8 = !est_ascii(corps) && texte == corps;
+        texte = utf16_du_fichier(corps.substr(2), *gros_boutiste);
+        corps = texte;
+    } else {
+        if (corps.substr(0, marque_utf8.size()) == marque_utf8) {
+            image->entete = marque_utf8;
+            corps.remove_prefix(marque_utf8.size());
+            image->utf8 = true;
+        }
+        texte = decoder_fichier_texte(octets);
+        if (!image->utf8) {
+            // Lu tel quel : c'était de l'UTF-8. Un fichier tout ASCII reste en Windows-1252.
+            image->utf8 = !est_ascii(corps) && texte == corps;
+        }
     }
 
     // "\n" n'apparaît dans aucun des deux codages qu'à la place d'un saut de ligne : les deux
@@ -201,11 +255,12 @@ LigneIni nouvelle_ligne(const Image& image, std::string_view texte_utf8) {
 }
 
 std::string contenu(const Image& image) {
-    std::string sortie = image.entete;
+    std::string sortie = image.utf16 ? std::string() : image.entete;
     for (const LigneIni& ligne : image.lignes) {
         sortie += ligne.brut;
         sortie += ligne.fin;
     }
+    if (image.utf16) return image.entete + utf16_pour_le_fichier(sortie, image.gros_boutiste);
     return sortie;
 }
 
@@ -213,8 +268,9 @@ bool est_guillemet(char c) {
     return c == '"' || c == '\'';
 }
 
+// Ce que la lecture ôte aux bouts d'une valeur (rogner_ini ; les fins de ligne n'arrivent pas ici).
 bool est_blanc(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 // Comme Windows : une paire de guillemets identiques autour de la valeur est ôtée, puis la
@@ -292,7 +348,7 @@ void ajouter_cle(Image& image, const Emplacement& e, std::string_view section, c
     if (e.section) {
         std::size_t position = *e.section + 1;
         for (std::size_t i = e.fin_section; i > *e.section + 1; --i) {
-            if (!rogner(lignes[i - 1].texte).empty()) {
+            if (!rogner_ini(lignes[i - 1].texte).empty()) {
                 position = i;
                 break;
             }
@@ -304,7 +360,7 @@ void ajouter_cle(Image& image, const Emplacement& e, std::string_view section, c
     }
     if (!lignes.empty()) {
         if (lignes.back().fin.empty()) lignes.back().fin = image.fin_de_ligne;
-        if (!rogner(lignes.back().texte).empty()) lignes.push_back(nouvelle_ligne(image, ""));
+        if (!rogner_ini(lignes.back().texte).empty()) lignes.push_back(nouvelle_ligne(image, ""));
     }
     lignes.push_back(nouvelle_ligne(image, "[" + std::string(section) + "]"));
     lignes.push_back(nouvelle_ligne(image, ligne_cle));
@@ -340,8 +396,8 @@ void FichierIni::charger() {
 }
 
 std::string FichierIni::lire(std::string_view section, std::string_view cle, std::string_view defaut) const {
-    section = rogner(section);
-    cle = rogner(cle);
+    section = rogner_ini(section);
+    cle = rogner_ini(cle);
     bool dans_section = false;
     for (const LigneIni& ligne : image_->lignes) {
         if (ligne.genre == Genre::section) {
@@ -355,14 +411,14 @@ std::string FichierIni::lire(std::string_view section, std::string_view cle, std
 }
 
 bool FichierIni::section_existe(std::string_view section) const {
-    section = rogner(section);
+    section = rogner_ini(section);
     return std::any_of(image_->lignes.begin(), image_->lignes.end(), [&](const LigneIni& ligne) {
         return ligne.genre == Genre::section && egal_sans_casse(ligne.nom(), section);
     });
 }
 
 std::vector<std::string> FichierIni::cles(std::string_view section) const {
-    section = rogner(section);
+    section = rogner_ini(section);
     std::vector<std::string> noms;
     bool dans_section = false;
     for (const LigneIni& ligne : image_->lignes) {
@@ -398,8 +454,8 @@ void FichierIni::modifier_fichier(Modification modifier) {
 }
 
 void FichierIni::ecrire(std::string_view section, std::string_view cle, std::string_view texte) {
-    section = rogner(section);
-    cle = rogner(cle);
+    section = rogner_ini(section);
+    cle = rogner_ini(cle);
     verifier_noms(chemin_, section, cle);
     const std::string valeur = valeur_ecrite(texte);
 
@@ -428,8 +484,8 @@ void FichierIni::ecrire(std::string_view section, std::string_view cle, std::str
 
 void FichierIni::ajouter_trace(std::string_view section, std::string_view cle, std::string_view texte,
                                std::size_t garder) {
-    section = rogner(section);
-    cle = rogner(cle);
+    section = rogner_ini(section);
+    cle = rogner_ini(cle);
     verifier_noms(chemin_, section, cle);
     const std::string ligne_cle = std::string(cle) + "=" + valeur_ecrite(texte);
     garder = std::max<std::size_t>(garder, 1);
@@ -466,8 +522,8 @@ void FichierIni::ajouter_trace(std::string_view section, std::string_view cle, s
 }
 
 void FichierIni::effacer_cle(std::string_view section, std::string_view cle) {
-    section = rogner(section);
-    cle = rogner(cle);
+    section = rogner_ini(section);
+    cle = rogner_ini(cle);
     modifier_fichier([&](Image& image) {
         const Emplacement e = localiser(image.lignes, section, cle);
         if (!e.cle) return false;
@@ -494,12 +550,16 @@ std::optional<std::string> defaut_fichier_ini(const fs::path& chemin, std::strin
     if (genre != fs::file_type::regular) return fichier + " n'est pas un fichier ordinaire.";
     const auto octets = lire_fichier(chemin);
     if (!octets) return fichier + " ne se lit pas : " + raison_erreur_fichier(errno) + ".";
-    const std::string_view texte = *octets;
+    // Un fichier UTF-16 marqué est vérifié sur son texte, comme il sera lu.
+    std::string texte_utf16;
+    std::string_view texte = *octets;
+    if (const auto gros_boutiste = marque_utf16(texte)) {
+        texte_utf16 = utf16_du_fichier(texte.substr(2), *gros_boutiste);
+        texte = texte_utf16;
+    }
     // Des lignes blanches seules ne font pas plus un fichier de réglages qu'aucun octet.
     if (texte.find_first_not_of(" \t\r\n\f\v\x1A") == std::string_view::npos) return fichier + " est vide.";
-    const std::string attendu = " : il doit être un texte en Windows-1252 ou en UTF-8.";
-    if (texte.starts_with("\xFF\xFE") || texte.starts_with("\xFE\xFF"))
-        return fichier + " est en UTF-16" + attendu;
+    const std::string attendu = " : il doit être un texte en Windows-1252, en UTF-8 ou en UTF-16 marqué.";
     // Aucun texte de ces deux codages n'a d'octet de contrôle hors des blancs (0x1A : fin de
     // fichier des vieux éditeurs).
     const auto controle = std::find_if(texte.begin(), texte.end(), [](char c) {

@@ -2,7 +2,8 @@
 // Fichier INI aux règles des chaînes de profil de Windows : noms de section et de clé sans casse,
 // la première occurrence gagne, valeurs coupées à 1023 caractères, écriture qui crée le fichier,
 // la section ou la clé et laisse toutes les autres lignes telles qu'elles étaient.
-// Windows-1252 sur le disque ; un fichier UTF-8 est accepté à la lecture.
+// Windows-1252 sur le disque ; un fichier UTF-8 est accepté à la lecture. Un fichier UTF-16 marqué
+// (le « Unicode » du Bloc-notes) se lit comme Windows le lit et se récrit en UTF-16.
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -63,8 +64,8 @@ inline constexpr std::size_t longueur_max_ligne_ini = 64 * 1024;
 
 // Ce qui rend un fichier INI inutilisable en entier, dit en une phrase qui commence par
 // `designation` (« Le fichier des tarifs « /x/tarifs.ini » ») : introuvable, dossier, illisible, vide,
-// pas un texte en Windows-1252 ou UTF-8 (UTF-16, binaire), lignes finies par un retour chariot seul,
-// ligne démesurée. Rien s'il se lit comme un fichier INI.
+// pas un texte en Windows-1252, UTF-8 ou UTF-16 marqué (binaire, UTF-16 sans marque), lignes finies
+// par un retour chariot seul, ligne démesurée. Rien s'il se lit comme un fichier INI.
 std::optional<std::string> defaut_fichier_ini(const std::filesystem::path& chemin, std::string_view designation);
 
 // Le message numéroté n : section "messages utilisateurs", clé "message " + n, vide par défaut.

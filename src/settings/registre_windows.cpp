@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/texte.hpp"
+
 namespace lumi {
 
 namespace {
@@ -21,13 +23,9 @@ std::wstring large(std::string_view texte) {
 }
 
 std::string etroit(std::wstring_view texte) {
-    if (texte.empty()) return {};
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, texte.data(), static_cast<int>(texte.size()), nullptr, 0,
-                                        nullptr, nullptr);
-    std::string resultat(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, texte.data(), static_cast<int>(texte.size()), resultat.data(), n,
-                          nullptr, nullptr);
-    return resultat;
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return utf16_vers_utf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(texte.data()), texte.size()));
 }
 
 // Les niveaux recollés sans séparateur vide : "\a\\b\" devient "a\b" ("" pour la racine).

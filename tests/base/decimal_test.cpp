@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "base/locale.hpp"
 
@@ -154,6 +155,35 @@ TEST(ValeursLocales, LocaleNeutreOuAbsenteDonneLesDefauts) {
         const ValeursLocales v = lire_valeurs_locales(nom, nom);
         EXPECT_EQ(v.separateur_decimal, ',') << nom;
         EXPECT_EQ(v.symbole_monetaire, "F") << nom;
+    }
+}
+
+// Ce que dit la locale, Linux ou Windows, et ce qui en est retenu : un séparateur qu'un montant
+// rangé ne saurait relire garde ",".
+TEST(ValeursLocales, SeparateurEtSymboleRetenus) {
+    struct Cas {
+        std::string separateur;
+        std::string symbole;
+        char separateur_retenu;
+        std::string symbole_retenu;
+    };
+    const std::vector<Cas> cas = {
+        {",", "€", ',', "€"},
+        {".", "$", '.', "$"},
+        {".", " Fr. ", '.', "Fr."},
+        {"\u066B", "\u062F.\u0625.", ',', "\u062F.\u0625."},  // séparateur arabe, hors ASCII
+        {",.", "F", ',', "F"},                                // deux caractères
+        {";", "F", ',', "F"},                                 // couperait un enregistrement de l'historique
+        {" ", "F", ',', "F"},
+        {"'", "CHF", ',', "CHF"},
+        {"0", "F", ',', "F"},
+        {"", "", ',', "F"},
+        {".", "   ", '.', "F"},
+    };
+    for (const auto& c : cas) {
+        const ValeursLocales v = valeurs_locales_retenues(c.separateur, c.symbole);
+        EXPECT_EQ(v.separateur_decimal, c.separateur_retenu) << "« " << c.separateur << " »";
+        EXPECT_EQ(v.symbole_monetaire, c.symbole_retenu) << "« " << c.symbole << " »";
     }
 }
 

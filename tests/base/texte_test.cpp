@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace lumi {
 namespace {
@@ -83,6 +84,31 @@ TEST(Utf8, Validite) {
           "\xE9", "\xC3", "\xE2\x82", "\xBF", "\xF8\x88\x80\x80\x80"}) {
         EXPECT_FALSE(est_utf8_valide(invalide)) << invalide;
     }
+}
+
+TEST(Utf16, VersUtf8CommeWindows) {
+    struct Cas {
+        std::u16string large;
+        std::string utf8;
+    };
+    const std::vector<Cas> cas = {
+        {u"", ""},
+        {u",", ","},
+        {u"\u20AC", "€"},
+        {u"Fr.", "Fr."},
+        {u"\u066B", "\u066B"},                     // séparateur décimal arabe, deux octets
+        {u"\U0001F600", "😀"},                      // paire de substitution
+        {std::u16string(1, u'\xD83D'), "\uFFFD"},  // moitié haute seule
+        {std::u16string{u'\xDE00', u'a'}, "\uFFFDa"},
+    };
+    for (const auto& c : cas) {
+        EXPECT_EQ(utf16_vers_utf8(c.large), c.utf8) << c.utf8;
+        // Le retour ne rend le texte large que s'il était entier (pas de moitié de paire).
+        if (c.utf8.find("\uFFFD") == std::string::npos)
+            EXPECT_TRUE(utf8_vers_utf16(c.utf8) == c.large) << c.utf8;
+    }
+    EXPECT_TRUE(utf8_vers_utf16("a\xE9"
+                                "b") == u"a\uFFFDb");
 }
 
 TEST(DecoderFichierTexte, ChoisitLEncodage) {

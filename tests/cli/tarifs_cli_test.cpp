@@ -196,9 +196,9 @@ TEST(CommandeTarifs, FichierInutilisableOuUsage) {
     EXPECT_EQ(r.code, sortie_erreur);
     EXPECT_NE(r.erreur.find(absent), std::string::npos) << r.erreur;
 
-    // UTF-16 : pas un texte que le programme lit.
+    // UTF-16 sans sa marque : pas un texte que le programme lit (Windows non plus).
     const std::string utf16 = d.chemin() + "/utf16.ini";
-    std::ofstream(utf16, std::ios::binary) << std::string("\xff\xfe[\0T\0V\0A\0]\0", 10);
+    std::ofstream(utf16, std::ios::binary) << std::string("[\0T\0V\0A\0]\0", 8);
     EXPECT_EQ(lancer({"tarifs", "--fichier", utf16}).code, sortie_erreur);
 
     EXPECT_EQ(lancer({"tarifs", "--fichier"}).code, sortie_usage);

@@ -122,7 +122,7 @@ TEST(Robustesse, FichierDesTarifsInutilisable) {
     };
     const Cas cas[] = {
         {"vide", "", "est vide"},
-        {"UTF-16", std::string("\xFF\xFE[\0T\0V\0A\0]\0", 12), "UTF-16"},
+        {"UTF-16 sans marque", std::string("[\0T\0V\0A\0]\0", 10), "n'est pas un fichier texte"},
         {"sans section du tarif", "[TVA]\r\ntaux=19.6\r\n", "Le tarif « Tarification locale »"},
         {"absent", std::nullopt, nullptr},
     };

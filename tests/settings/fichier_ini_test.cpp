@@ -7,9 +7,12 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/erreurs.hpp"
 #include "base/fichiers.hpp"
+#include "base/texte.hpp"
 
 namespace lumi {
 namespace {
@@ -108,6 +111,8 @@ const CasLecture cas_lecture[] = {
     {"commentaire_et_ligne_sans_egal_ignores", "[a]\n;k=5\nk\nk=6\n", "a", "k", "6"},
     {"egal_dans_la_valeur", "[a]\nk=x=y\n", "a", "k", "x=y"},
     {"derniere_ligne_sans_fin", "[a]\r\nk=v", "a", "k", "v"},
+    {"fin_de_fichier_des_vieux_editeurs", "[a]\r\nk=19.6\x1A", "a", "k", "19.6"},
+    {"fin_de_fichier_sur_sa_ligne", "[a]\r\nj=1\r\n\x1A[b]\r\nk=2\r\n", "b", "k", "2"},
     {"cle_d_une_autre_section", "[a]\nk=1\n[b]\nj=2\n", "a", "j", "<défaut>"},
 };
 
@@ -284,13 +289,51 @@ INSTANTIATE_TEST_SUITE_P(Cas, EcritureIni, ::testing::ValuesIn(cas_ecriture),
 
 TEST_F(FichierIniTest, CeQuiEstEcritSeRelitTelQuel) {
     const std::string valeurs[] = {
-        " x ", "\"q\"", "'", "a\"b", "\xC3\xA9\xE2\x82\xAC", std::string(1023, 'y'), ""};
+        " x ", "\"q\"", "'", "a\"b", "\xC3\xA9\xE2\x82\xAC", std::string(1023, 'y'), "", "fin\x1A", "\vy\f"};
     FichierIni ini(chemin_);
     for (const std::string& v : valeurs) {
         ini.ecrire("s", "k", v);
         EXPECT_EQ(ini.lire("s", "k", "<défaut>"), v);
         EXPECT_EQ(FichierIni(chemin_).lire("s", "k", "<défaut>"), v);
     }
+}
+
+// Le « Unicode » du Bloc-notes : UTF-16 marqué, petit- ou gros-boutiste. Lu comme Windows le lit ;
+// une écriture le garde en UTF-16, dans son ordre d'octets, les autres lignes intactes.
+std::string en_utf16(std::string_view utf8, bool gros_boutiste) {
+    std::string octets = gros_boutiste ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t c : utf8_vers_utf16(utf8)) {
+        const char fort = static_cast<char>(c >> 8);
+        const char faible = static_cast<char>(c & 0xFF);
+        octets += gros_boutiste ? fort : faible;
+        octets += gros_boutiste ? faible : fort;
+    }
+    return octets;
+}
+
+TEST_F(FichierIniTest, UnFichierUtf16SeLitEtResteEnUtf16) {
+    const std::string avant =
+        "; Réglages \xE2\x82\xAC \xF0\x9F\x98\x80\r\n[Paramètres]\r\nclé = été \r\n\r\n[autre]\r\nk=1\r\n";
+    for (const bool gros_boutiste : {false, true}) {
+        SCOPED_TRACE(gros_boutiste ? "FE FF" : "FF FE");
+        poser(en_utf16(avant, gros_boutiste));
+        EXPECT_EQ(defaut_fichier_ini(chemin_, "Le fichier"), std::nullopt);
+        FichierIni ini(chemin_);
+        EXPECT_EQ(ini.lire("PARAMÈTRES", "CLÉ", "<défaut>"), "été");
+        EXPECT_EQ(ini.cles("paramètres"), std::vector<std::string>{"clé"});
+        ini.ecrire("Paramètres", "clé", "hiver");
+        ini.ecrire("nouvelle", "n°", "1");
+        const std::string apres =
+            "; Réglages \xE2\x82\xAC \xF0\x9F\x98\x80\r\n[Paramètres]\r\nclé = hiver\r\n\r\n"
+            "[autre]\r\nk=1\r\n\r\n[nouvelle]\r\nn°=1\r\n";
+        EXPECT_EQ(octets(), en_utf16(apres, gros_boutiste));
+        EXPECT_EQ(FichierIni(chemin_).lire("nouvelle", "n°", "<défaut>"), "1");
+    }
+    // Sans marque, ce n'est pas un texte : Windows non plus ne le lirait pas.
+    poser(en_utf16(avant, false).substr(2));
+    const auto defaut = defaut_fichier_ini(chemin_, "Le fichier");
+    ASSERT_TRUE(defaut.has_value());
+    EXPECT_NE(defaut->find("n'est pas un fichier texte"), std::string::npos) << *defaut;
 }
 
 TEST_F(FichierIniTest, EffacerRendVisibleLeDoublonSuivant) {

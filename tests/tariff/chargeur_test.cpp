@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "base/erreurs.hpp"
+#include "base/texte.hpp"
 #include "commun/soutien.hpp"
 #include "settings/cles.hpp"
 #include "settings/registre_memoire.hpp"
@@ -355,6 +356,27 @@ TEST(FichierDesTarifs, ValeursFaussesRefuseesAuChargement) {
     }
 }
 
+// Le « Unicode » du Bloc-notes (UTF-16 marqué, dans ses deux ordres d'octets), que Windows lit :
+// chargé comme le même fichier en Windows-1252, accents compris.
+TEST(FichierDesTarifs, LeFichierEnUtf16DuBlocNotesSeCharge) {
+    for (const bool gros_boutiste : {false, true}) {
+        SCOPED_TRACE(gros_boutiste ? "FE FF" : "FF FE");
+        std::string octets = gros_boutiste ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char16_t c : utf8_vers_utf16(tarifs_corrects)) {
+            const char fort = static_cast<char>(c >> 8);
+            const char faible = static_cast<char>(c & 0xFF);
+            octets += gros_boutiste ? fort : faible;
+            octets += gros_boutiste ? faible : fort;
+        }
+        FichierAbime f;
+        essai::ecrire_octets(f.chemin, octets);
+        EXPECT_EQ(defaut_fichier_tarifs(f.chemin), std::nullopt);
+        EXPECT_EQ(f.charger(), std::nullopt);
+        EXPECT_EQ(f.moteur.tarification().credit_temps, 180);
+        EXPECT_EQ(f.moteur.liste_des_tarifications(), std::vector<std::string>{"Local"});
+    }
+}
+
 // Un fichier inutilisable en entier : ce qui ne va pas est dit du fichier lui-même, pas d'une liste
 // de plages.
 TEST(FichierDesTarifs, FichierInutilisable) {
@@ -378,7 +400,6 @@ TEST(FichierDesTarifs, FichierInutilisable) {
                      "ELF\x02\x01\x01\0\0\0",
                      10),
          "n'est pas un fichier texte (octet 0x7F"},
-        {"UTF-16", utf16, "est en UTF-16 : il doit être un texte en Windows-1252 ou en UTF-8"},
         {"UTF-16 sans marque", utf16.substr(2), "n'est pas un fichier texte (octet 0x00 à la position 1)"},
         {"retours chariot seuls", cr_seuls, "retour chariot seul (CR)"},
         {"dossier", std::nullopt, "est un dossier"},

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/texte.hpp"
+
 namespace lumi {
 
 namespace {
@@ -23,10 +25,8 @@ std::string titre_de(HWND fenetre) {
     wchar_t titre[longueur_max_titre + 1] = {};
     const int n = ::GetWindowTextW(fenetre, titre, static_cast<int>(longueur_max_titre + 1));
     if (n <= 0) return {};
-    const int taille = ::WideCharToMultiByte(CP_UTF8, 0, titre, n, nullptr, 0, nullptr, nullptr);
-    std::string texte(static_cast<std::size_t>(taille), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, titre, n, texte.data(), taille, nullptr, nullptr);
-    return texte;
+    return utf16_vers_utf8(
+        std::u16string_view(reinterpret_cast<const char16_t*>(titre), static_cast<std::size_t>(n)));
 }
 
 BOOL CALLBACK noter(HWND fenetre, LPARAM liste) {

@@ -3,6 +3,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include "base/texte.hpp"
+
 namespace lumi {
 
 std::string ligne_commande_windows(const CommandeSysteme& commande) {
@@ -74,10 +76,8 @@ std::string SystemeWindows::utilisateur_connecte() const {
     wchar_t nom[257] = {};
     DWORD taille = 257;
     if (!::GetUserNameW(nom, &taille) || taille == 0) return {};
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, nom, -1, nullptr, 0, nullptr, nullptr);
-    std::string texte(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
-    if (n > 1) ::WideCharToMultiByte(CP_UTF8, 0, nom, -1, texte.data(), n, nullptr, nullptr);
-    return texte;
+    // La taille rendue compte le nul final.
+    return utf16_vers_utf8(std::u16string_view(reinterpret_cast<const char16_t*>(nom), taille - 1));
 }
 
 std::vector<std::string> SystemeWindows::profils_utilisateurs() const {

@@ -37,8 +37,7 @@ std::int32_t TelephonieTapi::initialiser(RappelLigne rappel, PoigneeTapi& hLineA
     rappel_courant() = std::move(rappel);
     HLINEAPP application = 0;
     DWORD lignes = 0;
-    const LONG code =
-        ::lineInitialize(&application, ::GetModuleHandleA(nullptr), recevoir, "Lumicompteur", &lignes);
+    const LONG code = ::lineInitialize(&application, ::GetModuleHandleA(nullptr), recevoir, nullptr, &lignes);
     if (code < 0) {
         rappel_courant() = nullptr;
         return code;

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "actions_notees.hpp"
 #include "cli/lancer_outil.hpp"
+#include "commun/actions_notees.hpp"
 #include "commun/soutien.hpp"
 #include "core/commandes_fenetre.hpp"
 #include "core/essai_compteur.hpp"

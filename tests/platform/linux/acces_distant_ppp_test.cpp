@@ -19,7 +19,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "actions_notees.hpp"
+#include "commun/actions_notees.hpp"
 #include "base/horloge.hpp"
 #include "commun/soutien.hpp"
 #include "core/detection.hpp"

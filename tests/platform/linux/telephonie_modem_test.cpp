@@ -9,7 +9,7 @@
 #include <chrono>
 #include <tuple>
 
-#include "actions_notees.hpp"
+#include "commun/actions_notees.hpp"
 #include "commun/soutien.hpp"
 #include "core/detection.hpp"
 #include "platform/linux/bus_dbus.hpp"
