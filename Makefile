@@ -64,7 +64,9 @@ fuzz: dependances
 # Le côté Windows, compilé avec MinGW-w64 : tout ce qui est sans Qt et lumicompteur-outil.exe, dans
 # build-windows/ ; « make test-windows » y lance les essais sous Wine (préfixe jetable
 # build-windows/wine, Xvfb pour les fenêtres).
-WINDOWS_CIBLES ?= lumicompteur-outil lumi_platform_windows tests_tariff tests_platform_windows
+WINDOWS_CIBLES ?= lumicompteur-outil lumi_platform_windows tests_base tests_settings tests_tariff tests_plans \
+    tests_history tests_actions tests_programmation tests_core tests_detection tests_sauvegarde_crash \
+    tests_options tests_accueil tests_plafond tests_notifications tests_cli tests_platform_windows
 windows: dependances
 	cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake

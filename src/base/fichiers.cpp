@@ -52,11 +52,33 @@ std::string raison_erreur_fichier(int erreur) {
     }
 }
 
+std::filesystem::path chemin_utf8(std::string_view texte) {
+    return fs::path(std::u8string(texte.begin(), texte.end()));
+}
+
 namespace {
+
+// Windows répond « chemin introuvable » quand un fichier ordinaire tient la place d'un dossier du
+// chemin : la cause dite à l'utilisateur est alors la même que sous Linux, pas un dossier absent.
+int cause_de(const fs::path& chemin, int erreur) {
+#ifdef _WIN32
+    if (erreur == ENOENT) {
+        std::error_code ec;
+        for (fs::path p = chemin.parent_path(); !p.empty(); p = p.parent_path()) {
+            const auto etat = fs::status(p, ec);
+            if (fs::exists(etat)) return fs::is_directory(etat) ? erreur : ENOTDIR;
+            if (p == p.parent_path()) break;
+        }
+    }
+#else
+    (void)chemin;
+#endif
+    return erreur;
+}
 
 [[noreturn]] void echec(const fs::path& chemin, int erreur) {
     throw ErreurFichier("Impossible d'écrire le fichier « " + chemin.string() +
-                        " » : " + raison_erreur_fichier(erreur));
+                        " » : " + raison_erreur_fichier(cause_de(chemin, erreur)));
 }
 
 // Nom temporaire caché dans le même dossier que la cible (le renommage reste sur le même disque).
@@ -133,9 +155,10 @@ private:
 int vider_dossier(const fs::path& dossier) {
 #ifdef _WIN32
     // NTFS journalise le renommage lui-même (MoveFileEx l'écrit jusqu'au disque) ; un dossier ne
-    // s'y ouvre pas comme un fichier.
-    (void)dossier;
-    return 0;
+    // s'y ouvre pas comme un fichier. Reste à dire qu'il manque, comme l'ouverture le dirait.
+    const DWORD attributs = ::GetFileAttributesW(dossier.c_str());
+    if (attributs == INVALID_FILE_ATTRIBUTES) return cause_de(dossier / ".", ENOENT);
+    return (attributs & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ENOTDIR;
 #endif
     Descripteur fd(::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valide()) return errno;
@@ -221,7 +244,7 @@ std::error_code creer_dossiers_prives(const fs::path& dossier) {
     for (auto it = absents.rbegin(); it != absents.rend(); ++it) {
         if (::mkdir(it->c_str(), mode) != 0) {
             if (errno == EEXIST) continue;  // créé entre-temps par un autre : il garde ses droits
-            return {errno, std::generic_category()};
+            return {cause_de(*it, errno), std::generic_category()};
         }
         // mkdir n'a pu qu'ôter des droits à 0700 : rétablis pour pouvoir y écrire.
         if (::chmod(it->c_str(), mode) != 0) return {errno, std::generic_category()};

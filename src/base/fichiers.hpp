@@ -11,6 +11,15 @@
 
 namespace lumi {
 
+// Un chemin depuis un texte UTF-8 (nom d'un mois, argument, réglage). Sous Windows, std::filesystem
+// lit un std::string octet par octet (« é » en UTF-8 y deviendrait « Ã© » sur le disque) mais rend
+// string() en UTF-8 : le passage par char8_t est de l'UTF-8 dans les deux sens, partout.
+std::filesystem::path chemin_utf8(std::string_view texte);
+inline std::optional<std::filesystem::path> chemin_utf8_facultatif(const std::optional<std::string>& texte) {
+    if (!texte) return std::nullopt;
+    return chemin_utf8(*texte);
+}
+
 // Tout le contenu d'un fichier ; rien s'il n'existe pas ou ne se lit pas.
 std::optional<std::string> lire_fichier(const std::filesystem::path& chemin);
 // Le même contenu lu dans `tampon`, gardé d'un appel à l'autre pour qui lit beaucoup de fichiers à

@@ -38,18 +38,19 @@ std::string lisible(const std::string& nom) {
 
 int commande_importer(std::span<const std::string> arguments, Flux flux) {
     OptionsCommande o;
-    if (auto detail = analyser_options(arguments, {"--dossier", "--depuis"}, {"--remplacer"}, o); !detail.empty())
+    if (auto detail = analyser_options(arguments, {"--dossier", "--depuis"}, {"--remplacer"}, o);
+        !detail.empty())
         return usage(flux, detail);
     try {
         const fs::path executable = dossier_executable_courant();
-        const fs::path dossier = choisir_dossier_donnees(o.valeur("--dossier"), executable);
+        const fs::path dossier =
+            choisir_dossier_donnees(chemin_utf8_facultatif(o.valeur("--dossier")), executable);
         amorcer_dossier_donnees(dossier, dossier_donnees_par_defaut(executable));
         FichiersTrouves trouves;
         if (const auto depuis = o.valeur("--depuis")) {
-            trouves = recherche_dans_dossier(*depuis);
+            trouves = recherche_dans_dossier(chemin_utf8(*depuis));
         } else {
-            RegistreLocal registre(dossier / RegistreLocal::nom_fichier,
-                                    RegistreLocal::Acces::lecture_seule);
+            RegistreLocal registre(dossier / RegistreLocal::nom_fichier, RegistreLocal::Acces::lecture_seule);
             trouves = recherche_automatique(EnvironnementImport::du_processus(), registre);
         }
         if (!trouves.source) {
@@ -60,13 +61,16 @@ int commande_importer(std::span<const std::string> arguments, Flux flux) {
             return sortie_erreur;
         }
         const bool remplacer = o.drapeau("--remplacer");
-        const auto r = copie_des_fichiers(*trouves.source, trouves.fichiers, dossier / dossier_historique,
-                                          [&](const std::string&) { return remplacer ? Reponse::tout : Reponse::non; });
+        const auto r =
+            copie_des_fichiers(*trouves.source, trouves.fichiers, dossier / dossier_historique,
+                               [&](const std::string&) { return remplacer ? Reponse::tout : Reponse::non; });
         flux.sortie << "source=" << trouves.source->string() << '\n';
         for (const auto& nom : r.copies) flux.sortie << "fichier=" << lisible(nom) << '\n';
         for (const auto& nom : r.laisses)
-            flux.sortie << "echec=" << lisible(nom) << " : déjà dans l'historique (--remplacer pour le remplacer)\n";
-        for (const auto& [nom, raison] : r.echecs) flux.sortie << "echec=" << lisible(nom) << " : " << raison << '\n';
+            flux.sortie << "echec=" << lisible(nom)
+                        << " : déjà dans l'historique (--remplacer pour le remplacer)\n";
+        for (const auto& [nom, raison] : r.echecs)
+            flux.sortie << "echec=" << lisible(nom) << " : " << raison << '\n';
         return r.echecs.empty() ? sortie_ok : sortie_erreur;
     } catch (const ErreurFichier& e) {
         flux.erreur << "Erreur : " << e.what() << '\n';

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/erreurs.hpp"
+#include "base/fichiers.hpp"
 #include "base/texte.hpp"
 #include "cli/commandes.hpp"
 #include "settings/cles.hpp"
@@ -61,7 +62,7 @@ std::string analyser(std::span<const std::string> arguments, Arguments& resultat
                 dossier = a.substr(std::string_view("--dossier=").size());
             }
             if (dossier.empty()) return "--dossier attend le chemin d'un dossier.";
-            resultat.dossier = dossier;
+            resultat.dossier = chemin_utf8(dossier);
         } else if (!options_finies && a.starts_with("--")) {
             return "option inconnue « " + a + " ».";
         } else {

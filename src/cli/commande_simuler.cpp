@@ -18,13 +18,14 @@
 #include <optional>
 #include <string>
 
+#include "actions/fenetre_programmation.hpp"
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
+#include "base/fichiers.hpp"
 #include "base/horloge.hpp"
 #include "base/locale.hpp"
 #include "cli/commandes.hpp"
 #include "cli/outils_tarif.hpp"
-#include "actions/fenetre_programmation.hpp"
 #include "platform/simulation/banc_compteur.hpp"
 #include "settings/cles.hpp"
 #include "settings/dossier_donnees.hpp"
@@ -161,7 +162,7 @@ void ecrire_boites(Flux flux, const DialogueScripte& dialogue) {
 fs::path ouvrir_dossier(const OptionsCommande& o) {
     const fs::path executable = dossier_executable_courant();
     std::optional<fs::path> option_dossier;
-    if (const auto d = o.valeur("--dossier")) option_dossier = fs::path(*d);
+    if (const auto d = o.valeur("--dossier")) option_dossier = chemin_utf8(*d);
     const fs::path dossier = choisir_dossier_donnees(option_dossier, executable);
     amorcer_dossier_donnees(dossier, dossier_donnees_par_defaut(executable));
     return dossier;

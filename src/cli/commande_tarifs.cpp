@@ -10,6 +10,7 @@
 
 #include "base/dates.hpp"
 #include "base/erreurs.hpp"
+#include "base/fichiers.hpp"
 #include "cli/commandes.hpp"
 #include "cli/outils_tarif.hpp"
 #include "settings/fichier_ini.hpp"
@@ -151,7 +152,7 @@ int commande_tarifs(std::span<const std::string> arguments, Flux flux) {
     try {
         std::filesystem::path chemin;
         if (const auto fichier = o.valeur("--fichier")) {
-            chemin = *fichier;
+            chemin = chemin_utf8(*fichier);
         } else {
             chemin = ouvrir_dossier_tarifaire(o.valeur("--dossier")).fichier_tarifs();
         }

@@ -4,6 +4,7 @@
 
 #include "base/decimal.hpp"
 #include "base/erreurs.hpp"
+#include "base/fichiers.hpp"
 #include "base/texte.hpp"
 #include "settings/dossier_donnees.hpp"
 #include "settings/fichier_ini.hpp"
@@ -78,7 +79,7 @@ DossierTarifaire ouvrir_dossier_tarifaire(const std::optional<std::string>& opti
     DossierTarifaire d;
     const fs::path executable = dossier_executable_courant();
     if (option_dossier) {
-        d.dossier = *option_dossier;  // dossier donné : rien n'y est écrit
+        d.dossier = chemin_utf8(*option_dossier);  // dossier donné : rien n'y est écrit
     } else {
         d.dossier = choisir_dossier_donnees(std::nullopt, executable);
         amorcer_dossier_donnees(d.dossier, dossier_donnees_par_defaut(executable));
@@ -86,7 +87,7 @@ DossierTarifaire ouvrir_dossier_tarifaire(const std::optional<std::string>& opti
     // Ces commandes ne font que lire : la base s'ouvre en lecture seule, qu'un disque plein
     // n'empêche pas, et une base absente se lit vide sans être créée.
     d.registre = std::make_unique<RegistreLocal>(d.dossier / RegistreLocal::nom_fichier,
-                                                  RegistreLocal::Acces::lecture_seule);
+                                                 RegistreLocal::Acces::lecture_seule);
     return d;
 }
 

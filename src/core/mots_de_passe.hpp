@@ -9,6 +9,14 @@
 
 namespace lumi {
 
+// Le début de chaque empreinte, qui en nomme le schéma : Argon2id de libsodium, ou sous Windows
+// PBKDF2-HMAC-SHA256 du système (CNG).
+#ifdef _WIN32
+inline constexpr std::string_view schema_empreinte = "$pbkdf2-sha256$";
+#else
+inline constexpr std::string_view schema_empreinte = "$argon2id$";
+#endif
+
 inline constexpr std::size_t longueur_max_mot_de_passe = 50;
 inline constexpr std::size_t longueur_max_nom_utilisateur = 18;
 

@@ -208,7 +208,7 @@ fs::path EcrivainHistorique::fichier_du_mois(NumeroJour jour, std::string* mois,
     const auto nom = nom_fichier_historique(static_cast<unsigned>(date.month()), a);
     if (mois) *mois = nom.mois;
     if (annee) *annee = a;
-    return dossier_historique() / nom.fichier;
+    return dossier_historique() / chemin_utf8(nom.fichier);
 }
 
 std::string EcrivainHistorique::get_donnees_a_enregistrer(const DonneesConnexion& donnees) {
@@ -258,7 +258,7 @@ bool EcrivainHistorique::enregistrement_dans_historique(std::string_view ligne, 
 bool modifier_ligne_historique(ActionLigne action, std::int32_t numero, const fs::path& dossier,
                                const std::string& nom_fichier, std::string* erreur,
                                const std::function<void(EtapeReecriture)>& point_arret) {
-    const fs::path chemin = dossier / nom_fichier;
+    const fs::path chemin = dossier / chemin_utf8(nom_fichier);
     const auto signaler = [&](std::string texte) {
         if (erreur) *erreur = std::move(texte);
         return false;
@@ -316,7 +316,7 @@ bool rapatrier_fichiers_historique(const fs::path& dossier_programme, const fs::
         if (!entree.is_regular_file(e)) continue;
         // Les noms des éditions précédentes sont en Windows-1252 ("février00.fct" sur un octet).
         const std::string nom_utf8 = est_utf8_valide(nom) ? nom : cp1252_vers_utf8(nom);
-        const fs::path destination = dossier_historique / nom_utf8;
+        const fs::path destination = dossier_historique / chemin_utf8(nom_utf8);
         fs::remove(destination, e);
         e.clear();
         fs::rename(entree.path(), destination, e);

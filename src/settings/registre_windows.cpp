@@ -58,13 +58,13 @@ private:
     HKEY cle_ = nullptr;
 };
 
-bool ouvrir(HKEY ruche, std::string_view cle, REGSAM acces, Cle& ouverte) {
-    return ::RegOpenKeyExW(ruche, chemin_large(cle).c_str(), 0, acces, ouverte.adresse()) == ERROR_SUCCESS;
+bool ouvrir(HKEY ruche, const std::wstring& chemin, REGSAM acces, Cle& ouverte) {
+    return ::RegOpenKeyExW(ruche, chemin.c_str(), 0, acces, ouverte.adresse()) == ERROR_SUCCESS;
 }
 
-bool creer(HKEY ruche, std::string_view cle, Cle& ouverte) {
-    return ::RegCreateKeyExW(ruche, chemin_large(cle).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             KEY_READ | KEY_WRITE, nullptr, ouverte.adresse(), nullptr) == ERROR_SUCCESS;
+bool creer(HKEY ruche, const std::wstring& chemin, Cle& ouverte) {
+    return ::RegCreateKeyExW(ruche, chemin.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                             nullptr, ouverte.adresse(), nullptr) == ERROR_SUCCESS;
 }
 
 std::string message_systeme(LSTATUS code) {
@@ -73,9 +73,15 @@ std::string message_systeme(LSTATUS code) {
 
 }  // namespace
 
+std::wstring RegistreWindows::chemin(std::string_view cle) const {
+    if (base_.empty()) return chemin_large(cle);
+    const std::wstring dessous = chemin_large(cle);
+    return dessous.empty() ? chemin_large(base_) : chemin_large(base_) + L'\\' + dessous;
+}
+
 std::string RegistreWindows::lire_valeur(std::string_view cle, std::string_view nom) const {
     Cle ouverte;
-    if (!ouvrir(ruche_de(ruche_), cle, KEY_QUERY_VALUE, ouverte)) return {};
+    if (!ouvrir(ruche_de(ruche_), chemin(cle), KEY_QUERY_VALUE, ouverte)) return {};
     const std::wstring nom_large = large(nom);
     DWORD type = 0;
     DWORD taille = 0;
@@ -106,7 +112,7 @@ bool RegistreWindows::refuser_en_lecture_seule(std::string_view cle) const {
 bool RegistreWindows::ecrire(std::string_view cle, std::string_view nom, std::string_view texte, bool vider) {
     if (refuser_en_lecture_seule(cle)) return false;
     Cle ouverte;
-    if (!creer(ruche_de(ruche_), cle, ouverte)) {
+    if (!creer(ruche_de(ruche_), chemin(cle), ouverte)) {
         signaler_echec_ecriture("Impossible d'écrire dans le registre : la clé « " + std::string(cle) +
                                 " » n'a pu être ouverte ni créée.");
         return false;
@@ -140,7 +146,7 @@ bool RegistreWindows::ecrire_valeur_et_vider(std::string_view cle, std::string_v
 bool RegistreWindows::effacer_valeur(std::string_view cle, std::string_view nom) {
     if (refuser_en_lecture_seule(cle)) return false;
     Cle ouverte;
-    if (!ouvrir(ruche_de(ruche_), cle, KEY_SET_VALUE, ouverte)) return !cle_existe(cle);
+    if (!ouvrir(ruche_de(ruche_), chemin(cle), KEY_SET_VALUE, ouverte)) return !cle_existe(cle);
     const LSTATUS code = ::RegDeleteValueW(ouverte.get(), large(nom).c_str());
     return code == ERROR_SUCCESS || code == ERROR_FILE_NOT_FOUND;
 }
@@ -148,7 +154,7 @@ bool RegistreWindows::effacer_valeur(std::string_view cle, std::string_view nom)
 std::vector<std::string> RegistreWindows::lister_sous_cles(std::string_view cle) const {
     std::vector<std::string> noms;
     Cle ouverte;
-    if (!ouvrir(ruche_de(ruche_), cle, KEY_ENUMERATE_SUB_KEYS, ouverte)) return noms;
+    if (!ouvrir(ruche_de(ruche_), chemin(cle), KEY_ENUMERATE_SUB_KEYS, ouverte)) return noms;
     // 255 caractères : la plus longue clé que le registre accepte.
     wchar_t nom[256];
     for (DWORD i = 0;; ++i) {
@@ -165,7 +171,7 @@ std::vector<std::string> RegistreWindows::lister_sous_cles(std::string_view cle)
 std::vector<std::string> RegistreWindows::lister_valeurs(std::string_view cle) const {
     std::vector<std::string> noms;
     Cle ouverte;
-    if (!ouvrir(ruche_de(ruche_), cle, KEY_QUERY_VALUE, ouverte)) return noms;
+    if (!ouvrir(ruche_de(ruche_), chemin(cle), KEY_QUERY_VALUE, ouverte)) return noms;
     // 16 383 caractères : le plus long nom de valeur que le registre accepte.
     std::wstring nom(16384, L'\0');
     for (DWORD i = 0;; ++i) {
@@ -181,23 +187,32 @@ std::vector<std::string> RegistreWindows::lister_valeurs(std::string_view cle) c
 }
 
 bool RegistreWindows::cle_existe(std::string_view cle) const {
+    if (decouper_chemin(cle).empty()) return true;  // la racine existe toujours, même encore vide
     Cle ouverte;
-    return ouvrir(ruche_de(ruche_), cle, KEY_READ, ouverte);
+    return ouvrir(ruche_de(ruche_), chemin(cle), KEY_READ, ouverte);
 }
 
 bool RegistreWindows::creer_cle(std::string_view cle) {
     if (refuser_en_lecture_seule(cle)) return false;
     Cle ouverte;
-    if (creer(ruche_de(ruche_), cle, ouverte)) return true;
+    if (creer(ruche_de(ruche_), chemin(cle), ouverte)) return true;
     signaler_echec_ecriture("Impossible de créer la clé « " + std::string(cle) + " » du registre.");
     return false;
 }
 
 bool RegistreWindows::effacer_cle_feuille(std::string_view cle) {
     if (refuser_en_lecture_seule(cle)) return false;
-    if (decouper_chemin(cle).empty()) return false;  // la ruche elle-même ne s'efface pas
     if (!lister_sous_cles(cle).empty()) return false;
-    return ::RegDeleteKeyW(ruche_de(ruche_), chemin_large(cle).c_str()) == ERROR_SUCCESS;
+    if (decouper_chemin(cle).empty()) {
+        // La ruche elle-même ne s'efface pas ; la clé de base d'un magasin posé plus bas reste,
+        // seules ses valeurs partent, comme la racine des autres magasins.
+        if (base_.empty()) return false;
+        for (const auto& nom : lister_valeurs(cle)) {
+            if (!effacer_valeur(cle, nom)) return false;
+        }
+        return true;
+    }
+    return ::RegDeleteKeyW(ruche_de(ruche_), chemin(cle).c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace lumi

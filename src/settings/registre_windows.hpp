@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "settings/registre.hpp"
 
@@ -19,6 +20,9 @@ public:
     enum class Acces { lecture_ecriture, lecture_seule };
 
     explicit RegistreWindows(Ruche ruche = Ruche::machine) : ruche_(ruche) {}
+    // Un magasin posé sous une clé de la ruche (« Software\Éditeur\Essais ») : ses chemins partent
+    // de là, et sa racine, qui n'est pas la ruche, se vide comme celle des autres magasins.
+    RegistreWindows(Ruche ruche, std::string base) : ruche_(ruche), base_(std::move(base)) {}
     // Le registre est celui de la machine : le fichier de base du dossier de données n'y a pas
     // cours, ce constructeur existe pour que l'outil ouvre son magasin de la même façon partout.
     explicit RegistreWindows(const std::filesystem::path&, Acces acces = Acces::lecture_ecriture)
@@ -42,8 +46,10 @@ private:
     bool ecrire(std::string_view cle, std::string_view nom, std::string_view texte, bool vider);
 
     bool refuser_en_lecture_seule(std::string_view cle) const;
+    std::wstring chemin(std::string_view cle) const;
 
     Ruche ruche_;
+    std::string base_;
     bool lecture_seule_ = false;
     std::optional<std::string> avertissement_;
 };

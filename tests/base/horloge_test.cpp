@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
+#include <string>
+
+#include "base/dates.hpp"
 
 namespace lumi {
 namespace {
@@ -58,6 +64,30 @@ TEST(HorlogeSysteme, DonneUnMomentPlausibleEtUnCompteurMonotone) {
     EXPECT_LE(a, h.millisecondes());
     const Horloge& base = h;
     EXPECT_LE(base.aujourdhui() - m.jour, 1);
+}
+
+// Les essais ont l'heure de Paris : ctest donne TZ=Europe/Paris, et sous Wine c'est le fuseau de
+// Windows que Wine en tire. L'heure murale est alors l'heure UTC plus une heure, deux l'été (du
+// dernier dimanche de mars au dernier dimanche d'octobre, à 1 h UTC).
+TEST(HorlogeSysteme, HeureDeParisPourLesEssais) {
+#ifdef _WIN32
+    const char* fuseau = std::getenv("LUMI_TZ_WINE");
+#else
+    const char* fuseau = std::getenv("TZ");
+#endif
+    if (fuseau == nullptr || std::string(fuseau) != "Europe/Paris") GTEST_SKIP() << "lancé hors de ctest";
+    using namespace std::chrono;
+    const auto utc = floor<seconds>(system_clock::now());
+    const Moment m = HorlogeSysteme().maintenant();
+    const year annee = year_month_day(floor<days>(utc)).year();
+    const auto ete_debut = sys_days(annee / March / Sunday[last]) + hours(1);
+    const auto ete_fin = sys_days(annee / October / Sunday[last]) + hours(1);
+    const auto local = utc + (utc >= ete_debut && utc < ete_fin ? hours(2) : hours(1));
+    const auto jour_local = floor<days>(local);
+    const std::int64_t attendu = std::int64_t{numero_jour(year_month_day(jour_local))} * secondes_par_jour +
+                                 (local - jour_local).count();
+    // Une seconde peut tourner entre les deux lectures.
+    EXPECT_LE(std::abs(std::int64_t{m.jour} * secondes_par_jour + m.seconde - attendu), 2);
 }
 
 }  // namespace

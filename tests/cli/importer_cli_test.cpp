@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/fichiers.hpp"
 #include "cli/lancer_outil.hpp"
 #include "commun/soutien.hpp"
 
@@ -32,12 +33,14 @@ TEST(ImporterCli, CopieSansRemplacerPuisAvecRemplacer) {
                             "echec=mars99.fct : déjà dans l'historique (--remplacer pour le remplacer)\n");
     EXPECT_EQ(essai::lire_octets(donnees / "Historique" / "mars99.fct"), "ancien");
 
-    const auto r2 = lancer({"importer", "--dossier", donnees.string(), "--depuis", ancien.string(), "--remplacer"});
+    const auto r2 =
+        lancer({"importer", "--dossier", donnees.string(), "--depuis", ancien.string(), "--remplacer"});
     EXPECT_EQ(r2.code, 0) << r2.erreur;
     EXPECT_NE(r2.sortie.find("fichier=mars99.fct\n"), std::string::npos);
     EXPECT_EQ(essai::lire_octets(donnees / "Historique" / "mars99.fct"), "nouveau");
 
-    const auto vide = lancer({"importer", "--dossier", donnees.string(), "--depuis", (racine / "rien").string()});
+    const auto vide =
+        lancer({"importer", "--dossier", donnees.string(), "--depuis", (racine / "rien").string()});
     EXPECT_EQ(vide.code, 1);
     EXPECT_NE(vide.erreur.find("aucun fichier d'historique"), std::string::npos);
 }
@@ -93,7 +96,7 @@ TEST(ImporterCli, FevrierEtDecembreSousLeursAnciensNomsLusSurPlaceEtApresImport)
     EXPECT_EQ(noms, (std::vector<std::string>{"décembre98.fct", "décembre99.fct", "février00.fct",
                                               "février99.fct"}));
     // Le contenu arrive tel quel, en Windows-1252.
-    EXPECT_EQ(essai::lire_octets(donnees / "Historique" / "février00.fct"), anciens[0].second);
+    EXPECT_EQ(essai::lire_octets(donnees / "Historique" / chemin_utf8("février00.fct")), anciens[0].second);
     verifier(donnees, "fichiers repris par l'import");
 }
 

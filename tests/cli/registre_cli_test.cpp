@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -10,9 +12,10 @@
 #include <vector>
 
 #include "cli/commandes.hpp"
+#include "commun/magasin_local.hpp"
 #include "commun/soutien.hpp"
 #include "lancer_outil.hpp"
-#include "settings/registre_sqlite.hpp"
+#include "soutien_cli.hpp"
 
 namespace lumi::cli {
 namespace {
@@ -29,10 +32,11 @@ protected:
     }
     // Lit la base directement, comme le ferait le programme.
     std::string lire_base(const std::string& cle, const std::string& nom) const {
-        RegistreSqlite r(dossier_ / RegistreSqlite::nom_fichier);
+        RegistreLocal r(dossier_ / RegistreLocal::nom_fichier);
         return r.lire_valeur("Software\\Korvanelle Software\\Lumicompteur 99" + cle, nom);
     }
 
+    essai::MagasinLocalVide magasin_;
     essai::DossierTemporaire temporaire_{"lumi-registre-cli"};
     fs::path dossier_ = temporaire_.chemin();
 };
@@ -53,11 +57,19 @@ TEST_F(RegistreCli, EcrireLireListerEffacer) {
     EXPECT_EQ(r.code, sortie_ok);
     EXPECT_EQ(r.sortie, "absente=\n");
 
+    // Les sous-clés, puis les valeurs, chacune dans l'ordre du magasin : celui de la création, ou
+    // celui du registre de Windows (alphabétique).
     r = registre("lister", {"\\providers\\MonFAI"});
     EXPECT_EQ(r.code, sortie_ok);
+#ifdef _WIN32
+    EXPECT_EQ(r.sortie, "cle=sous\nanticipation=5\ntarification=France Télécom local\n");
+    r = registre("lister", {""});  // la racine
+    EXPECT_EQ(r.sortie, "cle=options\ncle=providers\n");
+#else
     EXPECT_EQ(r.sortie, "cle=sous\ntarification=France Télécom local\nanticipation=5\n");
     r = registre("lister", {""});  // la racine
     EXPECT_EQ(r.sortie, "cle=providers\ncle=options\n");
+#endif
     r = registre("lister", {"\\absente"});
     EXPECT_EQ(r.code, sortie_ok);
     EXPECT_EQ(r.sortie, "");
@@ -111,19 +123,22 @@ TEST_F(RegistreCli, DoubleTiretPermetUnNomCommencantParTirets) {
     EXPECT_EQ(lire_base("\\k", "--nom"), "-1");
 }
 
+// Une base abîmée : propre à SQLite (sous Windows, le registre est celui du système).
+#ifndef _WIN32
 TEST_F(RegistreCli, UneBaseIllisibleEstSignaleeSurLaSortieDErreur) {
-    std::ofstream(dossier_ / RegistreSqlite::nom_fichier, std::ios::binary) << "pas une base du tout";
+    std::ofstream(dossier_ / RegistreLocal::nom_fichier, std::ios::binary) << "pas une base du tout";
     // Une lecture le dit et ne touche à rien ; une écriture la met de côté.
     const auto r = registre("lire", {"\\options", "taille"});
     EXPECT_EQ(r.code, sortie_ok);
     EXPECT_EQ(r.sortie, "taille=\n");
     EXPECT_NE(r.erreur.find("Avertissement : "), std::string::npos) << r.erreur;
     EXPECT_NE(r.erreur.find("illisible"), std::string::npos) << r.erreur;
-    EXPECT_EQ(essai::lire_octets(dossier_ / RegistreSqlite::nom_fichier), "pas une base du tout");
+    EXPECT_EQ(essai::lire_octets(dossier_ / RegistreLocal::nom_fichier), "pas une base du tout");
     const auto e = registre("ecrire", {"\\options", "taille", "1"});
     EXPECT_EQ(e.code, sortie_ok);
     EXPECT_NE(e.erreur.find("mise de côté"), std::string::npos) << e.erreur;
 }
+#endif
 
 TEST_F(RegistreCli, UnDossierInutilisableDonneUneErreur) {
     const fs::path fichier = dossier_ / "un fichier";
@@ -142,7 +157,7 @@ TEST_F(RegistreCli, LeProgrammeRendSesCodesDeSortie) {
     const std::string outil = LUMI_OUTIL;
     const std::string d = "'" + dossier_.string() + "'";
     auto lancer_shell = [](const std::string& commande, std::string* sortie = nullptr) {
-        FILE* tube = ::popen(commande.c_str(), "r");
+        FILE* tube = ::popen(pour_le_shell(commande).c_str(), "r");
         if (tube == nullptr) return -1;
         std::string lu;
         char tampon[256];

@@ -2,7 +2,9 @@
 // magasin SQLite et se tue lui-même (SIGKILL) en pleine connexion ; au démarrage suivant, l'offre de
 // la connexion gardée par l'instantané.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -13,9 +15,9 @@
 #include "../commun/soutien.hpp"
 #include "base/decimal.hpp"
 #include "base/texte.hpp"
+#include "commun/magasin_local.hpp"
 #include "history/ligne_historique.hpp"
 #include "settings/cles.hpp"
-#include "settings/registre_sqlite.hpp"
 #include "soutien_cli.hpp"
 
 namespace lumi::cli {
@@ -43,17 +45,18 @@ public:
     }
     std::string chemin() const { return dossier_.chemin().string(); }
     void ecrire(const std::string& cle, const std::string& nom, const std::string& texte) {
-        RegistreSqlite(dossier_ / RegistreSqlite::nom_fichier)
+        RegistreLocal(dossier_ / RegistreLocal::nom_fichier)
             .ecrire_valeur(std::string(cles::racine) + cle, nom, texte);
     }
     std::string lire(const std::string& cle, const std::string& nom) const {
-        return RegistreSqlite(dossier_ / RegistreSqlite::nom_fichier)
+        return RegistreLocal(dossier_ / RegistreLocal::nom_fichier)
             .lire_valeur(std::string(cles::racine) + cle, nom);
     }
     // Les enregistrements du fichier de mars 2000 (UTF-8), lignes d'en-tête ôtées.
     std::vector<std::string> enregistrements() const { return enregistrements_du_mois(dossier_.chemin()); }
 
 private:
+    essai::MagasinLocalVide magasin_;
     essai::DossierTemporaire dossier_{"lumi-reprise"};
 };
 

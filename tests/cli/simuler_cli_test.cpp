@@ -11,9 +11,10 @@
 
 #include "../commun/soutien.hpp"
 #include "cli/commandes.hpp"
+#include "commun/magasin_local.hpp"
 #include "lancer_outil.hpp"
 #include "settings/cles.hpp"
-#include "settings/registre_sqlite.hpp"
+#include "soutien_cli.hpp"
 
 namespace lumi::cli {
 namespace {
@@ -30,19 +31,20 @@ public:
     }
     std::string chemin() const { return dossier_.chemin().string(); }
     void ecrire(const std::string& cle, const std::string& nom, const std::string& valeur) {
-        RegistreSqlite(dossier_ / RegistreSqlite::nom_fichier)
+        RegistreLocal(dossier_ / RegistreLocal::nom_fichier)
             .ecrire_valeur(std::string(cles::racine) + cle, nom, valeur);
     }
     std::string lire(const std::string& cle, const std::string& nom) {
-        return RegistreSqlite(dossier_ / RegistreSqlite::nom_fichier)
+        return RegistreLocal(dossier_ / RegistreLocal::nom_fichier)
             .lire_valeur(std::string(cles::racine) + cle, nom);
     }
     std::vector<std::string> valeurs(const std::string& cle) {
-        return RegistreSqlite(dossier_ / RegistreSqlite::nom_fichier)
+        return RegistreLocal(dossier_ / RegistreLocal::nom_fichier)
             .lister_valeurs(std::string(cles::racine) + cle);
     }
 
 private:
+    essai::MagasinLocalVide magasin_;
     essai::DossierTemporaire dossier_{"lumi-simuler"};
 };
 
@@ -262,7 +264,7 @@ TEST(CommandeSimuler, ProgrammeSurVingtQuatreHeures) {
     const std::string commande =
         std::string(LUMI_OUTIL) + " simuler --dossier '" + d.chemin() +
         "' --entree MonFAI --debut '10/03/2000 14:00:00' --fin '11/03/2000 14:00:00'";
-    FILE* tube = ::popen(commande.c_str(), "r");
+    FILE* tube = ::popen(pour_le_shell(commande).c_str(), "r");
     ASSERT_NE(tube, nullptr);
     std::string sortie;
     char tampon[256];

@@ -1,6 +1,7 @@
 #pragma once
 // Pour les essais qui lancent le vrai lumicompteur-outil dans un processus à part : sa sortie, et
 // les enregistrements qu'il laisse dans un fichier du mois.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -13,14 +14,39 @@
 
 namespace lumi::cli {
 
+#ifdef _WIN32
+// _pclose rend le code de sortie lui-même ; un arrêt brutal (TerminateProcess) y rend 128 + 9.
+#define WIFEXITED(statut) true
+#define WEXITSTATUS(statut) (statut)
+#define WIFSIGNALED(statut) false
+#endif
+
 struct Sortie {
     int statut;  // tel que pclose le rend
     std::string texte;
 };
 
+// Une commande du shell telle que l'interpréteur du système la lit. Sous Windows, c'est cmd.exe :
+// les arguments s'y citent entre guillemets droits, le puits est NUL, et l'outil se nomme avec des
+// barres obliques inverses (une barre oblique y ouvrirait une option).
+inline std::string pour_le_shell(std::string commande) {
+#ifdef _WIN32
+    const auto remplacer = [&](const std::string& avant, const std::string& apres) {
+        for (auto p = commande.find(avant); p != std::string::npos;
+             p = commande.find(avant, p + apres.size())) {
+            commande.replace(p, avant.size(), apres);
+        }
+    };
+    remplacer(LUMI_OUTIL, std::filesystem::path(LUMI_OUTIL).make_preferred().string());
+    std::replace(commande.begin(), commande.end(), '\'', '"');
+    remplacer("/dev/null", "NUL");
+#endif
+    return commande;
+}
+
 // Une commande du shell, sorties d'erreur comprises.
 inline Sortie lancer_shell(const std::string& commande) {
-    FILE* tube = ::popen((commande + " 2>&1").c_str(), "r");
+    FILE* tube = ::popen((pour_le_shell(commande) + " 2>&1").c_str(), "r");
     if (tube == nullptr) return {-1, ""};
     std::string texte;
     char tampon[256];

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <string>
 
+#include "base/fichiers.hpp"
 #include "commun/soutien.hpp"
 #include "core/accueil/import_historique.hpp"
 #include "core/accueil/modele_accueil.hpp"
@@ -33,6 +34,7 @@ struct PosteImport {
         fs::create_directories(chemin.parent_path());
         essai::ecrire_octets(chemin, contenu);
     }
+    // Une ligne Exec échappe les barres obliques inverses : les chemins y sont écrits avec « / ».
     void autostart(const std::string& exec) {
         fichier(home / ".config" / "autostart" / "Lumicompteur 98.desktop",
                 "[Desktop Entry]\nType=Application\nName=Lumicompteur 98\nExec=" + exec + "\n");
@@ -43,14 +45,23 @@ struct PosteImport {
 TEST(ImportHistorique, SeulsLesFichiersDuMoisSontListes) {
     PosteImport p;
     const fs::path d = p.racine / "ancien";
-    for (const char* nom : {"mars99.fct", "fevrier98.fct", "notes.fct", "janvierXY.fct", "avril99.txt", "MAI99.FCT"})
+    for (const char* nom :
+         {"mars99.fct", "fevrier98.fct", "notes.fct", "janvierXY.fct", "avril99.txt", "MAI99.FCT"})
         p.fichier(d / nom);
-    // Un nom écrit en Windows-1252 par l'édition précédente : « décembre99.fct ».
-    p.fichier(d / std::string("d\xe9" "cembre99.fct"));
+    // Un nom écrit en Windows-1252 par l'édition précédente : « décembre99.fct ». Sous Windows, le
+    // système le range en Unicode et le rend en UTF-8.
+    p.fichier(d / std::string("d\xe9"
+                              "cembre99.fct"));
     fs::create_directories(d / "juin99.fct");
-    EXPECT_EQ(recherche_des_fichiers(d),
-              (std::vector<std::string>{"MAI99.FCT", std::string("d\xe9" "cembre99.fct"), "fevrier98.fct",
-                                        "janvierXY.fct", "mars99.fct"}));
+#ifdef _WIN32
+    const std::string decembre = "décembre99.fct";
+#else
+    const std::string decembre =
+        "d\xe9"
+        "cembre99.fct";
+#endif
+    EXPECT_EQ(recherche_des_fichiers(d), (std::vector<std::string>{"MAI99.FCT", decembre, "fevrier98.fct",
+                                                                   "janvierXY.fct", "mars99.fct"}));
 }
 
 TEST(ImportHistorique, RechercheAutomatique) {
@@ -61,25 +72,28 @@ TEST(ImportHistorique, RechercheAutomatique) {
         {"entrée de démarrage, sans « Path »",
          [](PosteImport& p) {
              p.fichier(p.racine / "l98" / "mars99.fct");
-             p.autostart(p.racine.chemin().string() + "/l98/lumi98.exe -invisible");
+             p.autostart(p.racine.chemin().generic_string() + "/l98/lumi98.exe -invisible");
              return p.racine / "l98";
          }},
         {"sous-dossier historique de l'édition précédente",
          [](PosteImport& p) {
              p.fichier(p.racine / "l98" / "historique" / "avril99.fct");
-             p.autostart("\"" + p.racine.chemin().string() + "/l98/lumi98.exe\"");
+             p.autostart("\"" + p.racine.chemin().generic_string() + "/l98/lumi98.exe\"");
              return p.racine / "l98" / "historique";
          }},
+    // Un préfixe Wine ne se voit que de Linux : sous Windows, l'édition précédente est chez elle.
+#ifndef _WIN32
         {"préfixe Wine : la clé Run de system.reg",
          [](PosteImport& p) {
              const fs::path prefixe = p.home / ".wine";
              p.fichier(prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "janvier00.fct");
              fs::create_directories(prefixe / "dosdevices");
              fs::create_symlink("../drive_c", prefixe / "dosdevices" / "c:");
-             p.fichier(prefixe / "system.reg",
-                       "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run] "
-                       "1700000000\n#time=1d9\n\"Lumicompteur 98\"=\"C:\\\\Program Files\\\\Lumicompteur "
-                       "98\\\\lumi98.exe\"\n");
+             p.fichier(
+                 prefixe / "system.reg",
+                 "WINE REGISTRY Version 2\n\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run] "
+                 "1700000000\n#time=1d9\n\"Lumicompteur 98\"=\"C:\\\\Program Files\\\\Lumicompteur "
+                 "98\\\\lumi98.exe\"\n");
              return prefixe / "dosdevices" / "c:" / "Program Files" / "Lumicompteur 98";
          }},
         {"clé Run entre guillemets, suivie de -invisible",
@@ -107,6 +121,7 @@ TEST(ImportHistorique, RechercheAutomatique) {
                  "1700000000\n\"Lumicompteur 98\"=\"C:\\\\PROGRA~1\\\\LUMICO~1\\\\LUMI98.EXE -invisible\"\n");
              return prefixe / "drive_c" / "Program Files" / "Lumicompteur 98" / "historique";
          }},
+#endif
         {"« Path » du magasin, son sous-dossier Historique d'abord",
          [](PosteImport& p) {
              p.fichier(p.racine / "vieux" / "Historique" / "mai99.fct");
@@ -133,18 +148,20 @@ TEST(ImportHistorique, RechercheAutomatique) {
 TEST(ImportHistorique, ToutRemplaceSansAutreQuestionEtUnEchecLaisseLaDestination) {
     PosteImport p;
     const fs::path source = p.racine / "ancien";
-    for (const char* nom : {"janvier99.fct", "fevrier99.fct", "mars99.fct"}) p.fichier(source / nom, "nouveau");
+    for (const char* nom : {"janvier99.fct", "fevrier99.fct", "mars99.fct"})
+        p.fichier(source / nom, "nouveau");
     p.fichier(p.historique / "janvier99.fct", "ancien");
     p.fichier(p.historique / "fevrier99.fct", "ancien");
     p.dialogue.prevoir_reponse(Reponse::tout);
     const auto r = copie_des_fichiers(source, {"fevrier99.fct", "janvier99.fct", "mars99.fct"}, p.historique,
                                       [&](const std::string& t) { return p.dialogue.question(t, true); });
     ASSERT_EQ(p.dialogue.boites().size(), 1u);
-    EXPECT_EQ(p.dialogue.boites()[0].texte, "Le fichier fevrier99.fct existe déjà !\nVoulez-vous le remplacer ?");
+    EXPECT_EQ(p.dialogue.boites()[0].texte,
+              "Le fichier fevrier99.fct existe déjà !\nVoulez-vous le remplacer ?");
     EXPECT_EQ(r.copies.size(), 3u);
     // Février arrive sous le nom que cette édition écrit, et remplace l'ancien nom sans accent.
     for (const char* nom : {"janvier99.fct", "février99.fct", "mars99.fct"})
-        EXPECT_EQ(essai::lire_octets(p.historique / nom), "nouveau") << nom;
+        EXPECT_EQ(essai::lire_octets(p.historique / chemin_utf8(nom)), "nouveau") << nom;
     EXPECT_FALSE(fs::exists(p.historique / "fevrier99.fct"));
 
     // « &Non » laisse le fichier ; une source illisible laisse la destination intacte et est nommée.
@@ -176,7 +193,7 @@ TEST(ImportHistorique, LeDossierHistoriqueCommeSourceNeCopieRien) {
 TEST(ModeleAccueil, LesPagesEtLeursBoutons) {
     PosteImport p;
     p.fichier(p.racine / "l98" / "mars99.fct");
-    p.autostart(p.racine.chemin().string() + "/l98/lumi98.exe");
+    p.autostart(p.racine.chemin().generic_string() + "/l98/lumi98.exe");
     auto m = p.modele();
     EXPECT_EQ(m.page(), PageAccueil::bienvenue);
     EXPECT_EQ(m.contenu().entete, "Bienvenue dans");

@@ -2,8 +2,10 @@
 // des tarifs) : il continue avec ses derniers chiffres et le dit une seule fois ; et ce qu'un top
 // au repos ne touche pas (ni fichier ni magasin).
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/inotify.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -11,7 +13,9 @@
 #include <string>
 
 #include "essai_compteur.hpp"
+#ifndef _WIN32
 #include "settings/registre_sqlite.hpp"
+#endif
 
 namespace lumi::essai {
 namespace {
@@ -195,6 +199,8 @@ private:
     Registre& r_;
 };
 
+// Les fichiers touchés se voient par inotify, sur la base SQLite : propre à Linux.
+#ifndef _WIN32
 TEST(Robustesse, TopAuReposSansFichierNiMagasin) {
     DossierTemporaire base("lumi-base");
     RegistreSqlite sqlite(base / "reglages.sqlite");
@@ -226,6 +232,7 @@ TEST(Robustesse, TopAuReposSansFichierNiMagasin) {
     EXPECT_GT(compte.appels, appels_avant);
     ::close(surveillance);
 }
+#endif
 
 }  // namespace
 }  // namespace lumi::essai

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "base/decimal.hpp"
+#include "base/fichiers.hpp"
 #include "base/texte.hpp"
 #include "commun/soutien.hpp"
 #include "history/fenetre/rapport_historique.hpp"
@@ -31,8 +32,8 @@ std::string ligne(std::string_view u, std::string_view date, std::string_view du
                   std::string_view mode = "A", std::string_view cout = "1,000", std::string_view option = "0",
                   std::string_view reduction = "0,000", std::string_view marque = "|",
                   std::string_view provider = "MonFAI") {
-    return std::string(u) + ";Heures pleines;" + std::string(date) + ";10H00;" + std::string(duree) + ";Rouge;" +
-           std::string(mode) + ";" + std::string(cout) + ";-4;" + std::string(option) + ";" +
+    return std::string(u) + ";Heures pleines;" + std::string(date) + ";10H00;" + std::string(duree) +
+           ";Rouge;" + std::string(mode) + ";" + std::string(cout) + ";-4;" + std::string(option) + ";" +
            std::string(reduction) + ";" + std::string(marque) + ";" + std::string(provider) + ";";
 }
 
@@ -44,15 +45,25 @@ public:
         const auto nom = nom_fichier_historique(m, a);
         std::string texte = entete_historique(nom.mois, a, tva);
         for (const auto& l : lignes) texte += l + "\r\n";
-        essai::ecrire_octets(d_.chemin() / nom.fichier, utf8_vers_cp1252(texte));
+        essai::ecrire_octets(d_.chemin() / chemin_utf8(nom.fichier), utf8_vers_cp1252(texte));
     }
     std::string octets(unsigned m, int a) const {
-        return cp1252_vers_utf8(essai::lire_octets(d_.chemin() / nom_fichier_historique(m, a).fichier));
+        return cp1252_vers_utf8(
+            essai::lire_octets(d_.chemin() / chemin_utf8(nom_fichier_historique(m, a).fichier)));
     }
 
 private:
     essai::DossierTemporaire d_{"lumi-vue"};
 };
+
+// Février sous un nom de l'édition précédente, à côté de celui de cette édition : « é » sur un octet
+// en Windows-1252. Sous Windows, le système range les noms en Unicode, sans casse : ce nom-là y est
+// « février00.fct » lui-même, et la graphie sans accent en tient lieu.
+#ifdef _WIN32
+const std::string fevrier_ancien = "fevrier00.fct";
+#else
+const std::string fevrier_ancien = "f\xe9vrier00.fct";
+#endif
 
 ReglagesAffichageHistorique reglages(bool ttc = true) {
     ReglagesAffichageHistorique r;
@@ -105,10 +116,11 @@ TEST(VueHistorique, MemeMoisPasRelu_UnFiltreQuiChangeRelit) {
 
 TEST(VueHistorique, FiltresUtilisateurEtOption) {
     DossierHistorique h;
-    h.mois(3, 2000, {ligne("Paul", "05/03/2000", "00:10:00", "A", "1,000", "FL", "0,500"),
-                     ligne("Anne", "06/03/2000", "00:10:00", "A", "1,000", "FL", "0,500"),
-                     ligne("Paul", "07/03/2000", "00:10:00", "A", "1,000", "P", "0,200"),
-                     "Paul;Heures pleines;08/03/2000;10H00;00:10:00;Rouge;A;1,000;-1;0;2,500;|;MonFAI;"});
+    h.mois(3, 2000,
+           {ligne("Paul", "05/03/2000", "00:10:00", "A", "1,000", "FL", "0,500"),
+            ligne("Anne", "06/03/2000", "00:10:00", "A", "1,000", "FL", "0,500"),
+            ligne("Paul", "07/03/2000", "00:10:00", "A", "1,000", "P", "0,200"),
+            "Paul;Heures pleines;08/03/2000;10H00;00:10:00;Rouge;A;1,000;-1;0;2,500;|;MonFAI;"});
     VueHistorique v(h.dossier(), reglages(false), jour(2000, 3, 20));
     v.choisir_type(TypeHistorique::mensuel);
     v.filtrer_utilisateur("Paul");
@@ -121,8 +133,9 @@ TEST(VueHistorique, FiltresUtilisateurEtOption) {
 
 TEST(VueHistorique, EffaceesCacheesSaufDansLeType5) {
     DossierHistorique h;
-    h.mois(3, 2000, {ligne("Paul", "05/03/2000"),
-                     ligne("Paul", "06/03/2000", "00:20:00", "A", "2,000", "0", "0", "¤")});
+    h.mois(
+        3, 2000,
+        {ligne("Paul", "05/03/2000"), ligne("Paul", "06/03/2000", "00:20:00", "A", "2,000", "0", "0", "¤")});
     VueHistorique v(h.dossier(), reglages(), jour(2000, 3, 20));
     v.changer_date_facture(jour(2000, 3, 1));
     v.choisir_type(TypeHistorique::facture_en_cours);
@@ -142,9 +155,10 @@ TEST(VueHistorique, EffaceesCacheesSaufDansLeType5) {
 
 TEST(VueHistorique, ModesProvidersEtTotalTtcArrondiParLigne) {
     DossierHistorique h;
-    h.mois(3, 2000, {ligne("Paul", "05/03/2000", "01:00:05", "accidentelle", "0,005"),
-                     ligne("Paul", "06/03/2000", "00:00:07", "M", "0,005", "0", "0", "|", ""),
-                     ligne("Anne", "07/03/2000", "00:00:50", "A", "0,005", "0", "0", "|", "0")});
+    h.mois(3, 2000,
+           {ligne("Paul", "05/03/2000", "01:00:05", "accidentelle", "0,005"),
+            ligne("Paul", "06/03/2000", "00:00:07", "M", "0,005", "0", "0", "|", ""),
+            ligne("Anne", "07/03/2000", "00:00:50", "A", "0,005", "0", "0", "|", "0")});
     VueHistorique v(h.dossier(), reglages(), jour(2000, 3, 20));
     v.choisir_type(TypeHistorique::mensuel);
     const auto& a = v.accumulateurs();
@@ -270,6 +284,10 @@ TEST(VueHistorique, FinsDeFevrierEtListeDesMois) {
 // Les fichiers des éditions précédentes gardent leurs noms : "f\xe9vrier" en Windows-1252 (un octet
 // pour "é"), "fevrier" sans accent. Le mois en a ici trois à la fois, décembre deux.
 TEST(VueHistorique, MoisSousToutesLesGraphiesLusEtEffacesDansLeurFichier) {
+#ifdef _WIN32
+    GTEST_SKIP() << "sous Windows, les noms sont rangés en Unicode et sans casse : « f\\xe9vrier00.fct » y "
+                    "est « février00.fct » lui-même (la graphie sans accent est essayée plus bas)";
+#endif
     DossierHistorique h;
     const auto ecrire = [&](const std::string& nom, unsigned m, int a,
                             std::initializer_list<std::string> lignes) {
@@ -330,8 +348,10 @@ TEST(VueHistorique, DateDeLaFacture) {
         const char* avertissement;
     };
     for (const auto& c : {
-             Cas{"dans le futur : aujourd'hui", aujourdhui + 3, aujourdhui, "supérieur à la date d'aujourd'hui"},
-             Cas{"70 jours avant : aujourd'hui - 59", aujourdhui - 70, aujourdhui - 59, "supérieur à 60 jours !\r"},
+             Cas{"dans le futur : aujourd'hui", aujourdhui + 3, aujourdhui,
+                 "supérieur à la date d'aujourd'hui"},
+             Cas{"70 jours avant : aujourd'hui - 59", aujourdhui - 70, aujourdhui - 59,
+                 "supérieur à 60 jours !\r"},
              Cas{"60 jours avant : gardée", aujourdhui - 60, aujourdhui - 60, ""},
          }) {
         SCOPED_TRACE(c.nom);
@@ -361,8 +381,9 @@ TEST(VueHistorique, EffacerRestaurerDetruire) {
     const auto anne = v.lignes()[0].localisateur;
     ASSERT_TRUE(v.supprimer(anne, v.action_suppression(false)));
     EXPECT_EQ(dates(v), (std::vector<std::string>{"05/03/2000"}));
-    EXPECT_NE(h.octets(3, 2000).find("Anne;Heures pleines;06/03/2000;10H00;00:10:00;Rouge;A;1,000;-4;0;0,000;¤;"),
-              std::string::npos);
+    EXPECT_NE(
+        h.octets(3, 2000).find("Anne;Heures pleines;06/03/2000;10H00;00:10:00;Rouge;A;1,000;-4;0;0,000;¤;"),
+        std::string::npos);
 
     v.choisir_type(TypeHistorique::effacees);
     ASSERT_EQ(dates(v), (std::vector<std::string>{"06/03/2000"}));
@@ -422,7 +443,8 @@ TEST(PassageHistorique, LectureAPlusieursFilsCommeMoisParMois) {
                                         tirer(10) ? "|" : "¤", tirer(6) ? "MonFAI" : "")) +
                 "\r\n";
         }
-        essai::ecrire_octets(h.dossier() / nom_fichier_historique(m, a).fichier, utf8_vers_cp1252(texte));
+        essai::ecrire_octets(h.dossier() / chemin_utf8(nom_fichier_historique(m, a).fichier),
+                             utf8_vers_cp1252(texte));
     }
     CriteresHistorique c;
     c.debut = jour(1998, 1, 5);
@@ -438,7 +460,8 @@ TEST(PassageHistorique, LectureAPlusieursFilsCommeMoisParMois) {
     for (int rang = 0; rang < 30; ++rang) {
         const unsigned m = static_cast<unsigned>(rang % 12 + 1);
         const int a = 1998 + rang / 12;
-        lecture_historique(h.dossier() / nom_fichier_historique(m, a).fichier, m, a, c, r, un_a_un,
+        lecture_historique(h.dossier() / chemin_utf8(nom_fichier_historique(m, a).fichier), m, a, c, r,
+                           un_a_un,
                            [&](LigneListeHistorique&& l) { lignes_un_a_un.push_back(l.localisateur); });
     }
     EXPECT_GT(ensemble.nb, 500);
@@ -465,7 +488,7 @@ TEST(VueHistorique, LignesRenduesAuFilCommeLaListeGardee) {
     std::string ancien = entete_historique("février", 2000, "19,6");
     for (const auto& l : {ligne("Paul", "01/02/2000"), ligne("Anne", "02/02/2000"), std::string("coupée;")})
         ancien += l + "\r\n";
-    essai::ecrire_octets(h.dossier() / "f\xe9vrier00.fct", utf8_vers_cp1252(ancien));
+    essai::ecrire_octets(h.dossier() / fevrier_ancien, utf8_vers_cp1252(ancien));
     h.mois(2, 2000, {ligne("Paul", "03/02/2000", "00:01:00"), ligne("Paul", "04/02/2000", "00:02:00", "M")});
     h.mois(1, 2000,
            {ligne("Zoé", "30/01/2000"),

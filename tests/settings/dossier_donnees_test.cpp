@@ -12,7 +12,9 @@
 #include "base/fichiers.hpp"
 #include "commun/soutien.hpp"
 #include "settings/fichier_ini.hpp"
+#ifndef _WIN32
 #include "settings/registre_sqlite.hpp"
+#endif
 
 namespace lumi {
 namespace {
@@ -39,6 +41,13 @@ protected:
 
 // Choix du dossier ------------------------------------------------------------------------------
 
+// Un chemin absolu : sous Windows, il commence par une lettre de lecteur.
+#ifdef _WIN32
+#define ABSOLU "C:"
+#else
+#define ABSOLU ""
+#endif
+
 struct CasChoix {
     const char* nom;
     std::optional<std::string> option;
@@ -54,32 +63,48 @@ void PrintTo(const CasChoix& c, std::ostream* os) {
 
 const CasChoix cas_choix[] = {
     {"option_dossier_prioritaire",
-     "/srv/compteur",
+     ABSOLU "/srv/compteur",
      true,
-     {{"XDG_DATA_HOME", "/xdg"}, {"HOME", "/home/u"}},
-     "/srv/compteur"},
-    {"installation_portable", std::nullopt, true, {{"XDG_DATA_HOME", "/xdg"}, {"HOME", "/home/u"}}, "<exe>"},
+     {{"XDG_DATA_HOME", ABSOLU "/xdg"}, {"HOME", ABSOLU "/home/u"}},
+     ABSOLU "/srv/compteur"},
+    {"installation_portable",
+     std::nullopt,
+     true,
+     {{"XDG_DATA_HOME", ABSOLU "/xdg"}, {"HOME", ABSOLU "/home/u"}},
+     "<exe>"},
     {"xdg_data_home",
      std::nullopt,
      false,
-     {{"XDG_DATA_HOME", "/xdg"}, {"HOME", "/home/u"}},
-     "/xdg/lumicompteur"},
+     {{"XDG_DATA_HOME", ABSOLU "/xdg"}, {"HOME", ABSOLU "/home/u"}},
+     ABSOLU "/xdg/lumicompteur"},
     {"xdg_vide_donne_home",
      std::nullopt,
      false,
-     {{"XDG_DATA_HOME", ""}, {"HOME", "/home/u"}},
-     "/home/u/.local/share/lumicompteur"},
+     {{"XDG_DATA_HOME", ""}, {"HOME", ABSOLU "/home/u"}},
+     ABSOLU "/home/u/.local/share/lumicompteur"},
     {"xdg_relatif_ignore",
      std::nullopt,
      false,
-     {{"XDG_DATA_HOME", "rel/xdg"}, {"HOME", "/home/u"}},
-     "/home/u/.local/share/lumicompteur"},
+     {{"XDG_DATA_HOME", "rel/xdg"}, {"HOME", ABSOLU "/home/u"}},
+     ABSOLU "/home/u/.local/share/lumicompteur"},
     {"xdg_absent_donne_home",
      std::nullopt,
      false,
-     {{"HOME", "/home/u"}},
-     "/home/u/.local/share/lumicompteur"},
-    {"option_vide_ignoree", "", false, {{"HOME", "/home/u"}}, "/home/u/.local/share/lumicompteur"},
+     {{"HOME", ABSOLU "/home/u"}},
+     ABSOLU "/home/u/.local/share/lumicompteur"},
+    {"option_vide_ignoree",
+     "",
+     false,
+     {{"HOME", ABSOLU "/home/u"}},
+     ABSOLU "/home/u/.local/share/lumicompteur"},
+#ifdef _WIN32
+    // Sous Windows, le profil itinérant passe avant les chemins XDG.
+    {"appdata_windows",
+     std::nullopt,
+     false,
+     {{"APPDATA", ABSOLU "/Users/u/AppData/Roaming"}, {"XDG_DATA_HOME", ABSOLU "/xdg"}},
+     ABSOLU "/Users/u/AppData/Roaming/Lumicompteur"},
+#endif
 };
 
 class ChoixDossier : public DossierDonneesTest, public ::testing::WithParamInterface<CasChoix> {};
@@ -106,11 +131,11 @@ INSTANTIATE_TEST_SUITE_P(Cas, ChoixDossier, ::testing::ValuesIn(cas_choix),
 TEST_F(DossierDonneesTest, UnDossierTarifsNeFaitPasUneInstallationPortable) {
     fs::create_directories(racine_ / "bin" / fichier_tarifs);
     const auto environnement = [](const char* nom) -> std::optional<std::string> {
-        if (std::string(nom) == "HOME") return "/home/u";
+        if (std::string(nom) == "HOME") return ABSOLU "/home/u";
         return std::nullopt;
     };
     EXPECT_EQ(choisir_dossier_donnees(std::nullopt, racine_ / "bin", environnement),
-              fs::path("/home/u/.local/share/lumicompteur"));
+              fs::path(ABSOLU "/home/u/.local/share/lumicompteur"));
 }
 
 TEST_F(DossierDonneesTest, SansHomeLeCompteDonneLeDossierPersonnel) {
@@ -126,11 +151,16 @@ TEST_F(DossierDonneesTest, DonneesParDefautInstalleesAvantLesSources) {
     // Un programme installé sur la machine qui l'a compilé prend les fichiers de son installation.
     fs::create_directories(racine_ / "usr" / "bin");
     fs::create_directories(racine_ / "usr" / "share" / "lumicompteur");
-    EXPECT_EQ(dossier_donnees_par_defaut(racine_ / "usr" / "bin"), racine_ / "usr" / "share" / "lumicompteur");
+    EXPECT_EQ(dossier_donnees_par_defaut(racine_ / "usr" / "bin"),
+              racine_ / "usr" / "share" / "lumicompteur");
 }
 
 TEST_F(DossierDonneesTest, DossierDeLExecutableCourant) {
+#ifdef _WIN32
+    EXPECT_TRUE(fs::is_regular_file(dossier_executable_courant() / "tests_settings.exe"));
+#else
     EXPECT_TRUE(fs::is_regular_file(dossier_executable_courant() / "tests_settings"));
+#endif
 }
 
 // Amorçage --------------------------------------------------------------------------------------
@@ -165,6 +195,8 @@ TEST_F(DossierDonneesTest, AmorcageCopieLesFichiersManquantsSansEcraser) {
 
 // Un dossier de données neuf, ce qu'on y copie et la base de réglages qu'on y ouvre ne regardent
 // que l'utilisateur, quel que soit son masque ; le dossier parent qui existait garde ses droits.
+// Droits POSIX et base SQLite : propre à Linux (sous Windows, le dossier du profil est à l'utilisateur).
+#ifndef _WIN32
 TEST_F(DossierDonneesTest, UnDossierDeDonneesNeufEstPrive) {
     using essai::droits_de;
     const fs::path source = racine_ / "data";
@@ -195,6 +227,7 @@ TEST_F(DossierDonneesTest, UnDossierDeDonneesNeufEstPrive) {
         }
     }
 }
+#endif
 
 TEST_F(DossierDonneesTest, AmorcageSansSourceCreeLeDossier) {
     const fs::path dossier = racine_ / "neuf";

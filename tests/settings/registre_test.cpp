@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <csignal>
@@ -18,7 +20,11 @@
 #include "settings/cles.hpp"
 #include "settings/registre.hpp"
 #include "settings/registre_memoire.hpp"
+#ifdef _WIN32
+#include "settings/registre_windows.hpp"
+#else
 #include "settings/registre_sqlite.hpp"
+#endif
 
 namespace lumi {
 namespace {
@@ -31,18 +37,37 @@ using essai::ecrire_octets;
 using essai::lire_octets;
 
 // ---------------------------------------------------------------------------------------------
-// La même suite pour les deux magasins.
+// La même suite pour les deux magasins : la mémoire, et celui du système (SQLite, ou le registre
+// de Windows).
+
+#ifdef _WIN32
+constexpr const char* cle_des_essais = "Software\\Lumicompteur essais";
+#endif
 
 struct Fabrique {
     const char* nom;
     std::function<std::unique_ptr<Registre>(const fs::path& dossier)> creer;
+    // Ce qu'il reste à ôter hors du dossier de l'essai (le registre de Windows).
+    std::function<void(const fs::path& dossier)> nettoyer = {};
+    // Le registre de Windows rend les noms dans son ordre à lui (les sous-clés par ordre
+    // alphabétique, comme l'édition précédente les a toujours montrées) : seuls les noms comptent.
+    bool ordre_du_registre = false;
 };
 
 class RegistreCommun : public ::testing::TestWithParam<Fabrique> {
 protected:
     void SetUp() override { registre_ = GetParam().creer(dossier_.chemin()); }
+    void TearDown() override {
+        registre_.reset();
+        if (GetParam().nettoyer) GetParam().nettoyer(dossier_.chemin());
+    }
 
     Registre& r() { return *registre_; }
+    // Une liste dans l'ordre que le magasin promet : celui de la création, sauf dans le registre.
+    Noms ordre(Noms noms) const {
+        if (GetParam().ordre_du_registre) std::sort(noms.begin(), noms.end());
+        return noms;
+    }
 
     DossierTemporaire dossier_;
     std::unique_ptr<Registre> registre_;
@@ -85,7 +110,7 @@ TEST_P(RegistreCommun, EcrireCreeChaqueNiveauManquant) {
 TEST_P(RegistreCommun, PlusieursValeursEcritesEnsemble) {
     ASSERT_TRUE(r().ecrire_valeurs_et_vider("a\\options",
                                             {{"sauv total facture", "1,500&60"}, {"sauv crash", "ligne;"}}));
-    EXPECT_EQ(r().lister_valeurs("a\\options"), (Noms{"sauv total facture", "sauv crash"}));
+    EXPECT_EQ(ordre(r().lister_valeurs("a\\options")), ordre(Noms{"sauv total facture", "sauv crash"}));
     EXPECT_EQ(r().lire_valeur("a\\options", "SAUV CRASH"), "ligne;");
     // Une valeur déjà là est remplacée, comme par ecrire_valeur.
     ASSERT_TRUE(r().ecrire_valeurs_et_vider("a\\options", {{"sauv crash", "autre;"}}));
@@ -126,7 +151,8 @@ TEST_P(RegistreCommun, LesNomsSontSansCasseMaisGardesTelsQuEcrits) {
         EXPECT_EQ(r().lire_valeur(cle, c.ecrit), "second");
         EXPECT_EQ(r().lister_valeurs(cle), Noms{c.ecrit});
     }
-    EXPECT_EQ(r().lister_sous_cles("racine"), (Noms{"Options", "SÉLECTION", "Œuvre Ÿ", "TOTAL avec reduc"}));
+    EXPECT_EQ(ordre(r().lister_sous_cles("racine")),
+              ordre(Noms{"Options", "SÉLECTION", "Œuvre Ÿ", "TOTAL avec reduc"}));
 
     r().effacer_valeur("racine\\options", "OPTIONS");
     EXPECT_TRUE(r().lister_valeurs("racine\\Options").empty());
@@ -137,16 +163,16 @@ TEST_P(RegistreCommun, LesListesSuiventLOrdreDeCreation) {
         ASSERT_TRUE(r().ecrire_valeur("k", nom, "v"));
         ASSERT_TRUE(r().creer_cle(std::string("k\\") + nom));
     }
-    EXPECT_EQ(r().lister_valeurs("k"), (Noms{"zèbre", "Alpha", "milieu", "10", "9"}));
-    EXPECT_EQ(r().lister_sous_cles("k"), (Noms{"zèbre", "Alpha", "milieu", "10", "9"}));
+    EXPECT_EQ(ordre(r().lister_valeurs("k")), ordre(Noms{"zèbre", "Alpha", "milieu", "10", "9"}));
+    EXPECT_EQ(ordre(r().lister_sous_cles("k")), ordre(Noms{"zèbre", "Alpha", "milieu", "10", "9"}));
 
     // Effacée puis recréée, une entrée passe en dernier.
     r().effacer_valeur("k", "zèbre");
     ASSERT_TRUE(r().effacer_cle_feuille("k\\zèbre"));
     ASSERT_TRUE(r().ecrire_valeur("k", "Zèbre", "w"));
     ASSERT_TRUE(r().creer_cle("k\\Zèbre"));
-    EXPECT_EQ(r().lister_valeurs("k"), (Noms{"Alpha", "milieu", "10", "9", "Zèbre"}));
-    EXPECT_EQ(r().lister_sous_cles("k"), (Noms{"Alpha", "milieu", "10", "9", "Zèbre"}));
+    EXPECT_EQ(ordre(r().lister_valeurs("k")), ordre(Noms{"Alpha", "milieu", "10", "9", "Zèbre"}));
+    EXPECT_EQ(ordre(r().lister_sous_cles("k")), ordre(Noms{"Alpha", "milieu", "10", "9", "Zèbre"}));
 }
 
 TEST_P(RegistreCommun, EffacerUneValeur) {
@@ -204,7 +230,7 @@ TEST_P(RegistreCommun, EffacerUneArborescenceProfonde) {
 
     EXPECT_FALSE(r().cle_existe("r\\arbre"));
     EXPECT_FALSE(r().cle_existe("r\\arbre\\b1\\b1\\b1"));
-    EXPECT_EQ(r().lister_sous_cles("r"), (Noms{"voisine", "arbre2"}));
+    EXPECT_EQ(ordre(r().lister_sous_cles("r")), ordre(Noms{"voisine", "arbre2"}));
     EXPECT_EQ(r().lire_valeur("r\\voisine", "v"), "reste");
     EXPECT_EQ(r().lire_valeur("r\\arbre2", "v"), "reste aussi");
     EXPECT_EQ(r().lire_valeur("r", "v"), "reste");
@@ -214,7 +240,7 @@ TEST_P(RegistreCommun, EffacerUneArborescenceProfonde) {
     EXPECT_TRUE(r().lister_valeurs("r\\arbre").empty());
 
     r().effacer_arborescence("r\\absente");  // sans effet ni erreur
-    EXPECT_EQ(r().lister_sous_cles("r"), (Noms{"voisine", "arbre2", "arbre"}));
+    EXPECT_EQ(ordre(r().lister_sous_cles("r")), ordre(Noms{"voisine", "arbre2", "arbre"}));
 }
 
 TEST_P(RegistreCommun, EffacerLaRacineVideTout) {
@@ -235,10 +261,10 @@ TEST_P(RegistreCommun, CopierVersUneDestinationAbsenteCopieTout) {
     for (const std::string base : {"src", "copie\\ici"}) {
         SCOPED_TRACE(base);
         EXPECT_EQ(r().lire_valeur(base, "haut"), "h");
-        EXPECT_EQ(r().lister_sous_cles(base), (Noms{"b1", "b2", "b3"}));
-        EXPECT_EQ(r().lister_valeurs(base + "\\b1"), (Noms{"niveau", "autre"}));
+        EXPECT_EQ(ordre(r().lister_sous_cles(base)), ordre(Noms{"b1", "b2", "b3"}));
+        EXPECT_EQ(ordre(r().lister_valeurs(base + "\\b1")), ordre(Noms{"niveau", "autre"}));
         EXPECT_EQ(r().lire_valeur(base + "\\b1\\b1\\b1\\b1\\b1\\b3", "niveau"), "6");
-        EXPECT_EQ(r().lister_sous_cles(base + "\\b1\\b1\\b1\\b1\\b1"), (Noms{"b1", "b2", "b3"}));
+        EXPECT_EQ(ordre(r().lister_sous_cles(base + "\\b1\\b1\\b1\\b1\\b1")), ordre(Noms{"b1", "b2", "b3"}));
     }
 }
 
@@ -267,7 +293,7 @@ TEST_P(RegistreCommun, CopierSurUneDestinationExistanteNeRemplitQueLesManques) {
     EXPECT_EQ(r().lire_valeur("dst\\p\\q", "w"), "source w");
     EXPECT_EQ(r().lire_valeur("dst\\n", "z"), "source z");
     EXPECT_EQ(r().lire_valeur("dst\\n\\m", "t"), "source t");
-    EXPECT_EQ(r().lister_sous_cles("dst"), (Noms{"P", "propre", "n"}));
+    EXPECT_EQ(ordre(r().lister_sous_cles("dst")), ordre(Noms{"P", "propre", "n"}));
     EXPECT_EQ(r().lire_valeur("dst\\propre", "k"), "dest k");
     // Avec le drapeau, la source est effacée ensuite.
     EXPECT_FALSE(r().cle_existe("src"));
@@ -347,7 +373,8 @@ TEST_P(RegistreCommun, LaCopieDeTravailDesFournisseursRemplaceLOriginal) {
     EXPECT_FALSE(r().cle_existe(temp));
     EXPECT_FALSE(r().cle_existe(cles::cle_provider("Retiré")));
     // Ordre de création dans la copie de travail, où le reste de "Autre FAI" était déjà.
-    EXPECT_EQ(r().lister_sous_cles(providers), (Noms{"Autre FAI", auto_manuel, "MonFAI", "Nouveau"}));
+    EXPECT_EQ(ordre(r().lister_sous_cles(providers)),
+              ordre(Noms{"Autre FAI", auto_manuel, "MonFAI", "Nouveau"}));
     EXPECT_EQ(r().lire_valeur(cles::cle_provider("MonFAI"), "F20"), "");
     EXPECT_EQ(r().lire_valeur(cles::cle_provider("MonFAI"), "tarification"), "T MonFAI");
     EXPECT_EQ(r().lire_valeur(cles::cle_provider("Autre FAI"), "tarification"), "reste");
@@ -355,22 +382,40 @@ TEST_P(RegistreCommun, LaCopieDeTravailDesFournisseursRemplaceLOriginal) {
     EXPECT_EQ(r().lire_valeur(cles::cle_provider(auto_manuel), "tarification"), "T " + auto_manuel);
 }
 
+#ifdef _WIN32
+// Le vrai registre, chaque essai sous sa propre clé, ôtée à la fin.
+const Fabrique magasin_du_systeme{"Windows",
+                                  [](const fs::path& dossier) -> std::unique_ptr<Registre> {
+                                      return std::make_unique<RegistreWindows>(
+                                          RegistreWindows::Ruche::utilisateur,
+                                          std::string(cle_des_essais) + "\\" + dossier.filename().string());
+                                  },
+                                  [](const fs::path& dossier) {
+                                      RegistreWindows(RegistreWindows::Ruche::utilisateur, cle_des_essais)
+                                          .effacer_arborescence(dossier.filename().string());
+                                  },
+                                  true};
+#else
+const Fabrique magasin_du_systeme{
+    "Sqlite", [](const fs::path& dossier) -> std::unique_ptr<Registre> {
+        return std::make_unique<RegistreSqlite>(dossier / RegistreSqlite::nom_fichier);
+    }};
+#endif
+
 INSTANTIATE_TEST_SUITE_P(DeuxMagasins, RegistreCommun,
                          ::testing::Values(Fabrique{"Memoire",
                                                     [](const fs::path&) -> std::unique_ptr<Registre> {
                                                         return std::make_unique<RegistreMemoire>();
                                                     }},
-                                           Fabrique{"Sqlite",
-                                                    [](const fs::path& dossier) -> std::unique_ptr<Registre> {
-                                                        return std::make_unique<RegistreSqlite>(
-                                                            dossier / RegistreSqlite::nom_fichier);
-                                                    }}),
+                                           magasin_du_systeme),
                          [](const ::testing::TestParamInfo<Fabrique>& info) {
                              return std::string(info.param.nom);
                          });
 
 // ---------------------------------------------------------------------------------------------
-// Propre à SQLite : le fichier, les processus, la durabilité.
+// Propre à SQLite : le fichier, les processus, la durabilité. Sous Windows, le magasin est le
+// registre, essayé par la suite commune ci-dessus et par les essais des coutures de Windows.
+#ifndef _WIN32
 
 class RegistreSqliteTest : public ::testing::Test {
 protected:
@@ -663,6 +708,7 @@ TEST_F(RegistreSqliteTest, EcrireEtViderSurvitAUnArretBrutal) {
     EXPECT_EQ(r.lire_valeur("options", "avant"), "1");
     EXPECT_EQ(r.verifier_integrite(), "ok");
 }
+#endif
 
 }  // namespace
 }  // namespace lumi

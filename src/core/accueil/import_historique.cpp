@@ -84,6 +84,10 @@ std::optional<fs::path> dossier_du_programme(std::string_view exec, const fs::pa
 }
 
 std::optional<fs::path> dossier_de(const std::string& programme, const fs::path& prefixe) {
+#ifdef _WIN32
+    // Sous Windows, un chemin à lettre de lecteur est le chemin lui-même, sans préfixe Wine.
+    if (programme.size() > 2 && programme[1] == ':') return chemin_utf8(programme).parent_path();
+#endif
     if (programme.size() > 2 && programme[1] == ':') {
         const auto chemin = chemin_wine(prefixe, programme);
         if (!chemin) return std::nullopt;
@@ -173,10 +177,10 @@ std::optional<std::string> run_wine(const fs::path& prefixe) {
         reste = fin == std::string_view::npos ? std::string_view{} : reste.substr(fin + 1);
         if (ligne.starts_with('[')) {
             const auto fermeture = ligne.find(']');
-            dans_run = fermeture != std::string_view::npos &&
-                       plier_casse(ligne.substr(0, fermeture + 1)) == cle_run;
-        } else if (dans_run && ligne.size() > nom.size() && egal_sans_casse(ligne.substr(0, nom.size()), nom) &&
-                   ligne.back() == '"') {
+            dans_run =
+                fermeture != std::string_view::npos && plier_casse(ligne.substr(0, fermeture + 1)) == cle_run;
+        } else if (dans_run && ligne.size() > nom.size() &&
+                   egal_sans_casse(ligne.substr(0, nom.size()), nom) && ligne.back() == '"') {
             return valeur_reg(ligne.substr(nom.size(), ligne.size() - nom.size() - 1));
         }
     }
@@ -188,8 +192,8 @@ void copier_fichier_sur(const fs::path& source, const fs::path& destination) {
     const auto contenu = lire_fichier(source);
     if (!contenu) {
         const int erreur = errno != 0 ? errno : EACCES;
-        throw ErreurFichier("Impossible de lire « " + source.string() + " » : " + raison_erreur_fichier(erreur) +
-                            ".");
+        throw ErreurFichier("Impossible de lire « " + source.string() +
+                            " » : " + raison_erreur_fichier(erreur) + ".");
     }
     remplacer_fichier(destination, *contenu);
 }
@@ -307,8 +311,8 @@ FichiersTrouves recherche_automatique(const EnvironnementImport& env, const Regi
     }
     const std::string chemin = registre.lire_valeur(cle_chemin_edition_98(), "Path");
     if (chemin.empty() || !est_dossier(chemin)) return {};
-    if (auto t = essayer(fs::path(chemin) / "Historique"); t.source) return t;
-    return essayer(fs::path(chemin));
+    if (auto t = essayer(chemin_utf8(chemin) / "Historique"); t.source) return t;
+    return essayer(chemin_utf8(chemin));
 }
 
 std::string texte_question_remplacement(std::string_view nom) {
@@ -331,13 +335,13 @@ ResultatCopie copie_des_fichiers(const fs::path& source, const std::vector<std::
     }
     bool tout = false;
     for (const auto& nom : fichiers) {
-        const fs::path depuis = source / nom;
+        const fs::path depuis = source / chemin_utf8(nom);
         // Le fichier arrive sous le nom que cette édition écrit ("f\xe9vrier98.fct" et
         // "fevrier98.fct" deviennent "février98.fct") : un mois n'a qu'un fichier dans l'historique.
         // Un mois déjà là sous une autre graphie est le même fichier pour la question.
         const auto mois = mois_du_fichier_historique(nom);
         const std::string nom_lisible = est_utf8_valide(nom) ? nom : cp1252_vers_utf8(nom);
-        const fs::path vers = historique / (mois ? mois->nom_utf8() : nom_lisible);
+        const fs::path vers = historique / chemin_utf8(mois ? mois->nom_utf8() : nom_lisible);
         // Les fichiers du mois déjà là, sous toute graphie : remplacés ensemble, ou gardés ensemble.
         std::vector<fs::path> deja_la;
         if (mois) {
