@@ -38,7 +38,7 @@ captures: programme
 
 # Le paquet Debian, posé ici : « apt install ./lumicompteur_*.deb » l'installe.
 paquet: configurer
-	cmake --build $(BUILD) -j $(JOBS) --target lumicompteur lumicompteur-outil lumicompteur-outil-dessin fichiers_paquet
+	cmake --build $(BUILD) -j $(JOBS) --target lumicompteur lumicompteur-impression lumicompteur-outil lumicompteur-outil-dessin fichiers_paquet
 	cd $(BUILD) && cpack -G DEB -B deb
 	cp $(BUILD)/deb/lumicompteur_*.deb .
 

@@ -44,6 +44,7 @@ attendus=(
     /usr/bin/lumicompteur
     /usr/bin/lumicompteur-outil
     /usr/lib/lumicompteur/lumicompteur-outil-dessin
+    /usr/lib/lumicompteur/lumicompteur-impression.so
     /usr/share/lumicompteur/tarifs.ini
     /usr/share/lumicompteur/lumicompteur.ini
     /usr/share/lumicompteur/Couleur.ini

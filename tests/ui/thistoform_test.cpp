@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <filesystem>
@@ -455,6 +456,33 @@ private slots:
         QVERIFY(!f.SpeedButton1->isEnabled());
         QVERIFY(!f.SpeedButton7->isEnabled());
         QVERIFY(!f.exporter_pdf(pdf + ".vide"));
+    }
+
+    // QtPrintSupport n'est chargé qu'à la première impression, par le module de la boîte ; la boîte
+    // refusée, rien n'est dessiné ni signalé.
+    void laBoiteDImpressionVientAuPremierUsage() {
+        const auto print_support_charge = [] {
+            QFile cartes(QStringLiteral("/proc/self/maps"));
+            return cartes.open(QIODevice::ReadOnly) && cartes.readAll().contains("libQt6PrintSupport");
+        };
+        Banc b;
+        auto& f = *b.fenetre;
+        QVERIFY(!print_support_charge());
+        QString boite_vue;
+        QTimer refus;
+        QObject::connect(&refus, &QTimer::timeout, [&] {
+            if (auto* boite = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                boite_vue = QString::fromLatin1(boite->metaObject()->className());
+                boite->reject();
+            }
+        });
+        refus.start(20);
+        QVERIFY(f.SpeedButton1->isEnabled());
+        f.SpeedButton1->click();
+        refus.stop();
+        QCOMPARE(boite_vue, QStringLiteral("QPrintDialog"));
+        QVERIFY(print_support_charge());
+        QVERIFY(b.dialogue.boites().empty());
     }
 };
 

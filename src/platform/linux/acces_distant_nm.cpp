@@ -327,8 +327,8 @@ std::vector<ConnexionNm> AccesDistantNm::Suivi::lues() {
 
 std::unique_ptr<AccesDistantNm> AccesDistantNm::si_present(std::filesystem::path dossier_donnees) {
     try {
-        auto bus = BusDbus::systeme();
-        if (!bus->nom_present(service_nm)) return nullptr;
+        auto bus = BusDbus::systeme_si_joignable();
+        if (!bus || !bus->nom_present(service_nm)) return nullptr;
         return std::make_unique<AccesDistantNm>(std::move(bus), std::move(dossier_donnees));
     } catch (const ErreurBus&) {
         return nullptr;

@@ -59,13 +59,27 @@ void LibererMessage::operator()(sd_bus_message* m) const {
     sd_bus_message_unref(m);
 }
 
-std::unique_ptr<BusDbus> BusDbus::systeme() {
-    sd_bus* bus = nullptr;
+namespace {
+
+int ouvrir_bus_systeme(sd_bus*& bus) {
     const int r = sd_bus_open_system(&bus);
-    if (r < 0) throw erreur_systeme("Bus système injoignable", r);
     // Un service muet ne retient pas le programme : deux secondes par appel sans délai donné
     // (lectures de propriétés), au lieu des vingt-cinq de sd-bus.
-    sd_bus_set_method_call_timeout(bus, 2'000'000);
+    if (r >= 0) sd_bus_set_method_call_timeout(bus, 2'000'000);
+    return r;
+}
+
+}  // namespace
+
+std::unique_ptr<BusDbus> BusDbus::systeme() {
+    sd_bus* bus = nullptr;
+    if (const int r = ouvrir_bus_systeme(bus); r < 0) throw erreur_systeme("Bus système injoignable", r);
+    return std::unique_ptr<BusDbus>(new BusDbus(bus));
+}
+
+std::unique_ptr<BusDbus> BusDbus::systeme_si_joignable() {
+    sd_bus* bus = nullptr;
+    if (ouvrir_bus_systeme(bus) < 0) return nullptr;
     return std::unique_ptr<BusDbus>(new BusDbus(bus));
 }
 

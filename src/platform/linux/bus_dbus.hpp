@@ -51,6 +51,9 @@ public:
     // Le bus système (DBUS_SYSTEM_BUS_ADDRESS le déplace, comme pour tout client D-Bus). Lève
     // ErreurBus quand il est injoignable ; sans attente : une socket absente échoue aussitôt.
     static std::unique_ptr<BusDbus> systeme();
+    // Le même, ou nullptr quand il est injoignable : une machine sans D-Bus (conteneur, session
+    // minimale) est un cas ordinaire du démarrage, pas une erreur à lever et rattraper.
+    static std::unique_ptr<BusDbus> systeme_si_joignable();
     // Le bus de la session (DBUS_SESSION_BUS_ADDRESS, sinon celui de XDG_RUNTIME_DIR) ; même règle.
     static std::unique_ptr<BusDbus> session();
     ~BusDbus();

@@ -103,8 +103,8 @@ public:
 
 std::unique_ptr<TelephonieModem> TelephonieModem::si_present() {
     try {
-        auto bus = BusDbus::systeme();
-        if (!bus->nom_present(service_mm)) return nullptr;
+        auto bus = BusDbus::systeme_si_joignable();
+        if (!bus || !bus->nom_present(service_mm)) return nullptr;
         return std::make_unique<TelephonieModem>(std::move(bus));
     } catch (const ErreurBus&) {
         return nullptr;

@@ -1,9 +1,13 @@
 #include "ui/historique/impression_historique.hpp"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
+#include <QLibrary>
 #include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <algorithm>
 #include <array>
 
@@ -47,13 +51,7 @@ void texte_colonne(QPainter& p, int gauche, int droite, int y, int hauteur, cons
 
 }  // namespace
 
-void preparer_imprimante(QPrinter& imprimante) {
-    imprimante.setDocName(
-        QString::fromUtf8(titre_rapport_historique.data(), titre_rapport_historique.size()));
-    imprimante.setPageOrientation(QPageLayout::Portrait);
-}
-
-bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
+bool dessiner_rapport(QPagedPaintDevice& imprimante, const ContenuRapport& contenu) {
     if (contenu.liste == nullptr || contenu.liste->rowCount() == 0) return false;
     QPainter p;
     if (!p.begin(&imprimante)) return false;
@@ -194,12 +192,48 @@ bool dessiner_rapport(QPrinter& imprimante, const ContenuRapport& contenu) {
 }
 
 bool exporter_rapport_pdf(const QString& fichier, const ContenuRapport& contenu) {
-    QPrinter imprimante(QPrinter::HighResolution);
-    imprimante.setOutputFormat(QPrinter::PdfFormat);
-    imprimante.setOutputFileName(fichier);
-    imprimante.setPageSize(QPageSize(QPageSize::A4));
-    preparer_imprimante(imprimante);
-    return dessiner_rapport(imprimante, contenu);
+    // QPdfWriter (QtGui) : la même page qu'une imprimante PDF de QPrinter à 1200 points par pouce,
+    // sans charger QtPrintSupport.
+    QPdfWriter pdf(fichier);
+    pdf.setResolution(1200);
+    pdf.setTitle(QString::fromUtf8(titre_rapport_historique.data(), titre_rapport_historique.size()));
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageOrientation(QPageLayout::Portrait);
+    return dessiner_rapport(pdf, contenu);
+}
+
+Impression imprimer_avec_boite(QWidget* parent, const DessinImpression& dessiner, QString& raison) {
+    // Chargé une fois, gardé jusqu'à la fin : ses classes restent en usage.
+    static QLibrary module;
+    using Imprimer = int (*)(QWidget*, const QString*, const DessinImpression*);
+    static Imprimer imprimer = nullptr;
+    if (imprimer == nullptr) {
+        const QString ici = QCoreApplication::applicationDirPath();
+        for (const QString& chemin :
+             {ici + QStringLiteral("/lumicompteur-impression.so"),
+              ici + QStringLiteral("/../lib/lumicompteur/lumicompteur-impression.so"),
+              QStringLiteral(LUMI_DOSSIER_MODULE_IMPRESSION "/lumicompteur-impression.so")}) {
+            if (!QFileInfo::exists(chemin)) continue;
+            module.setFileName(QDir::cleanPath(chemin));
+            imprimer = reinterpret_cast<Imprimer>(module.resolve("lumi_imprimer"));
+            if (imprimer == nullptr) raison = module.errorString();
+            break;
+        }
+        if (imprimer == nullptr) {
+            if (raison.isEmpty())
+                raison = QStringLiteral("le module lumicompteur-impression est introuvable");
+            return Impression::indisponible;
+        }
+    }
+    const QString titre = QString::fromUtf8(titre_rapport_historique.data(), titre_rapport_historique.size());
+    switch (imprimer(parent, &titre, &dessiner)) {
+        case 0:
+            return Impression::abandonnee;
+        case 1:
+            return Impression::faite;
+        default:
+            return Impression::echouee;
+    }
 }
 
 }  // namespace lumi::ui

@@ -20,8 +20,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
@@ -699,14 +697,19 @@ void ThistoForm::exporter_en_csv() {
 }
 
 void ThistoForm::imprimer() {
-    QPrinter imprimante(QPrinter::HighResolution);
-    preparer_imprimante(imprimante);
-    QPrintDialog boite(&imprimante, this);
-    if (boite.exec() != QDialog::Accepted) return;
-    ContenuRapport contenu{QString::fromStdString("Du " + date_longue_avec_jour(vue().debut()) + " au " +
-                                                  date_longue_avec_jour(vue().fin())),
-                           liste_, vue().statistiques()};
-    if (!dessiner_rapport(imprimante, contenu)) c_.dialogue.avertissement("L'impression n'a pu commencer.");
+    QString raison;
+    const Impression fin = imprimer_avec_boite(
+        this,
+        [this](QPagedPaintDevice& imprimante) {
+            const ContenuRapport contenu{QString::fromStdString("Du " + date_longue_avec_jour(vue().debut()) +
+                                                                " au " + date_longue_avec_jour(vue().fin())),
+                                         liste_, vue().statistiques()};
+            return dessiner_rapport(imprimante, contenu);
+        },
+        raison);
+    if (fin == Impression::echouee) c_.dialogue.avertissement("L'impression n'a pu commencer.");
+    if (fin == Impression::indisponible)
+        c_.dialogue.avertissement("L'impression n'est pas disponible : " + raison.toStdString() + ".");
 }
 
 void ThistoForm::done(int resultat) {
