@@ -8,6 +8,7 @@
 #include <QLibrary>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 
@@ -209,10 +210,14 @@ Impression imprimer_avec_boite(QWidget* parent, const DessinImpression& dessiner
     static Imprimer imprimer = nullptr;
     if (imprimer == nullptr) {
         const QString ici = QCoreApplication::applicationDirPath();
-        for (const QString& chemin :
-             {ici + QStringLiteral("/lumicompteur-impression.so"),
-              ici + QStringLiteral("/../lib/lumicompteur/lumicompteur-impression.so"),
-              QStringLiteral(LUMI_DOSSIER_MODULE_IMPRESSION "/lumicompteur-impression.so")}) {
+        QStringList chemins{ici + QStringLiteral("/lumicompteur-impression.so"),
+                            ici + QStringLiteral("/../lib/lumicompteur/lumicompteur-impression.so")};
+        // L'arbre de construction n'est cherché que par un programme qui en vient : un paquet construit
+        // sous /tmp ne chargerait pas ce qu'un autre utilisateur y aurait déposé.
+        const QString arbre = QStringLiteral(LUMI_DOSSIER_CONSTRUCTION);
+        if (ici.startsWith(arbre + QLatin1Char('/')))
+            chemins << arbre + QStringLiteral("/app/lumicompteur-impression.so");
+        for (const QString& chemin : chemins) {
             if (!QFileInfo::exists(chemin)) continue;
             module.setFileName(QDir::cleanPath(chemin));
             imprimer = reinterpret_cast<Imprimer>(module.resolve("lumi_imprimer"));
