@@ -16,8 +16,15 @@ std::vector<lumi::LigneListeHistorique> lignes(int nombre) {
     std::vector<lumi::LigneListeHistorique> v(static_cast<std::size_t>(nombre));
     for (int i = 0; i < nombre; ++i) {
         auto& l = v[static_cast<std::size_t>(i)];
-        l = {"Paul", "MonFAI", "05/01/2000", "21H14", "00:12:31", "Rouge", "Heures pleines", " 0.000 F",
-             std::to_string(i % 1000) + ".396"};
+        l.utilisateur = "Paul";
+        l.provider = "MonFAI";
+        l.date = "05/01/2000";
+        l.heure = "21H14";
+        l.duree = "00:12:31";
+        l.periode = "Rouge";
+        l.tarification = "Heures pleines";
+        l.reduction = " 0.000 F";
+        l.total = std::to_string(i % 1000) + ".396";
         l.localisateur = (i + 1) * 10000 + 100;
         l.montant_total = i % 1000;
     }

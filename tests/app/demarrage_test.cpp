@@ -110,7 +110,7 @@ struct Programme {
         : banc(quand, poste.registre, poste.dossier.chemin()),
           demarrage(banc.banc.compteur, {poste.registre, banc.banc.dialogue, poste.systeme},
                     poste.dossier.chemin(),
-                    {"/opt/lumicompteur/lumicompteur", std::move(arguments), !demonstration}) {
+                    {"/opt/lumicompteur/lumicompteur", std::move(arguments), !demonstration, {}}) {
         demarrage.definir_detection(&banc.detection);
     }
     const std::vector<DialogueScripte::BoiteMontree>& boites() const { return banc.banc.dialogue.boites(); }

@@ -104,8 +104,9 @@ TEST(Utf16, VersUtf8CommeWindows) {
     for (const auto& c : cas) {
         EXPECT_EQ(utf16_vers_utf8(c.large), c.utf8) << c.utf8;
         // Le retour ne rend le texte large que s'il était entier (pas de moitié de paire).
-        if (c.utf8.find("\uFFFD") == std::string::npos)
+        if (c.utf8.find("\uFFFD") == std::string::npos) {
             EXPECT_TRUE(utf8_vers_utf16(c.utf8) == c.large) << c.utf8;
+        }
     }
     EXPECT_TRUE(utf8_vers_utf16("a\xE9"
                                 "b") == u"a\uFFFDb");

@@ -12,8 +12,11 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "base/texte.hpp"
 
 namespace lumi::essai {
 
@@ -54,6 +57,19 @@ private:
 // Écrit des octets tels quels (pas de conversion de fin de ligne).
 inline void ecrire_octets(const std::filesystem::path& chemin, const std::string& octets) {
     std::ofstream(chemin, std::ios::binary) << octets;
+}
+
+// Un texte tel que le Bloc-notes l'enregistre en « Unicode » : la marque, puis l'UTF-16 petit- ou
+// gros-boutiste.
+inline std::string fichier_utf16(std::string_view utf8, bool gros_boutiste) {
+    std::string octets = gros_boutiste ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t c : utf8_vers_utf16(utf8)) {
+        const char fort = static_cast<char>(c >> 8);
+        const char faible = static_cast<char>(c & 0xFF);
+        octets += gros_boutiste ? fort : faible;
+        octets += gros_boutiste ? faible : fort;
+    }
+    return octets;
 }
 
 inline std::string lire_octets(const std::filesystem::path& chemin) {

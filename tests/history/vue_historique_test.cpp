@@ -579,9 +579,12 @@ TEST(RapportHistorique, RienNeChevaucheLePied) {
                     EXPECT_GE(page.haut_entetes, 0);
                     EXPECT_EQ(page.haut_lignes, page.haut_entetes + g.h(15));
                 }
-                if (page.y_totaux >= 0) EXPECT_LE(page.y_totaux + m.hauteur_totaux, haut_pied);
-                if (page.y_statistiques >= 0)
+                if (page.y_totaux >= 0) {
+                    EXPECT_LE(page.y_totaux + m.hauteur_totaux, haut_pied);
+                }
+                if (page.y_statistiques >= 0) {
                     EXPECT_LE(page.y_statistiques + m.hauteur_statistiques, haut_pied);
+                }
             }
         }
     }

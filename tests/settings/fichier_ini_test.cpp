@@ -12,7 +12,7 @@
 
 #include "base/erreurs.hpp"
 #include "base/fichiers.hpp"
-#include "base/texte.hpp"
+#include "commun/soutien.hpp"
 
 namespace lumi {
 namespace {
@@ -300,23 +300,12 @@ TEST_F(FichierIniTest, CeQuiEstEcritSeRelitTelQuel) {
 
 // Le « Unicode » du Bloc-notes : UTF-16 marqué, petit- ou gros-boutiste. Lu comme Windows le lit ;
 // une écriture le garde en UTF-16, dans son ordre d'octets, les autres lignes intactes.
-std::string en_utf16(std::string_view utf8, bool gros_boutiste) {
-    std::string octets = gros_boutiste ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t c : utf8_vers_utf16(utf8)) {
-        const char fort = static_cast<char>(c >> 8);
-        const char faible = static_cast<char>(c & 0xFF);
-        octets += gros_boutiste ? fort : faible;
-        octets += gros_boutiste ? faible : fort;
-    }
-    return octets;
-}
-
 TEST_F(FichierIniTest, UnFichierUtf16SeLitEtResteEnUtf16) {
     const std::string avant =
         "; Réglages \xE2\x82\xAC \xF0\x9F\x98\x80\r\n[Paramètres]\r\nclé = été \r\n\r\n[autre]\r\nk=1\r\n";
     for (const bool gros_boutiste : {false, true}) {
         SCOPED_TRACE(gros_boutiste ? "FE FF" : "FF FE");
-        poser(en_utf16(avant, gros_boutiste));
+        poser(essai::fichier_utf16(avant, gros_boutiste));
         EXPECT_EQ(defaut_fichier_ini(chemin_, "Le fichier"), std::nullopt);
         FichierIni ini(chemin_);
         EXPECT_EQ(ini.lire("PARAMÈTRES", "CLÉ", "<défaut>"), "été");
@@ -326,11 +315,11 @@ TEST_F(FichierIniTest, UnFichierUtf16SeLitEtResteEnUtf16) {
         const std::string apres =
             "; Réglages \xE2\x82\xAC \xF0\x9F\x98\x80\r\n[Paramètres]\r\nclé = hiver\r\n\r\n"
             "[autre]\r\nk=1\r\n\r\n[nouvelle]\r\nn°=1\r\n";
-        EXPECT_EQ(octets(), en_utf16(apres, gros_boutiste));
+        EXPECT_EQ(octets(), essai::fichier_utf16(apres, gros_boutiste));
         EXPECT_EQ(FichierIni(chemin_).lire("nouvelle", "n°", "<défaut>"), "1");
     }
     // Sans marque, ce n'est pas un texte : Windows non plus ne le lirait pas.
-    poser(en_utf16(avant, false).substr(2));
+    poser(essai::fichier_utf16(avant, false).substr(2));
     const auto defaut = defaut_fichier_ini(chemin_, "Le fichier");
     ASSERT_TRUE(defaut.has_value());
     EXPECT_NE(defaut->find("n'est pas un fichier texte"), std::string::npos) << *defaut;

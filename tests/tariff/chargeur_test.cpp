@@ -12,7 +12,6 @@
 #include <optional>
 
 #include "base/erreurs.hpp"
-#include "base/texte.hpp"
 #include "commun/soutien.hpp"
 #include "settings/cles.hpp"
 #include "settings/registre_memoire.hpp"
@@ -361,15 +360,8 @@ TEST(FichierDesTarifs, ValeursFaussesRefuseesAuChargement) {
 TEST(FichierDesTarifs, LeFichierEnUtf16DuBlocNotesSeCharge) {
     for (const bool gros_boutiste : {false, true}) {
         SCOPED_TRACE(gros_boutiste ? "FE FF" : "FF FE");
-        std::string octets = gros_boutiste ? "\xFE\xFF" : "\xFF\xFE";
-        for (const char16_t c : utf8_vers_utf16(tarifs_corrects)) {
-            const char fort = static_cast<char>(c >> 8);
-            const char faible = static_cast<char>(c & 0xFF);
-            octets += gros_boutiste ? fort : faible;
-            octets += gros_boutiste ? faible : fort;
-        }
         FichierAbime f;
-        essai::ecrire_octets(f.chemin, octets);
+        essai::ecrire_octets(f.chemin, essai::fichier_utf16(tarifs_corrects, gros_boutiste));
         EXPECT_EQ(defaut_fichier_tarifs(f.chemin), std::nullopt);
         EXPECT_EQ(f.charger(), std::nullopt);
         EXPECT_EQ(f.moteur.tarification().credit_temps, 180);

@@ -134,8 +134,9 @@ std::optional<fs::path> nom_court(const fs::path& dossier, std::string_view elem
     return candidats[static_cast<std::size_t>(rang) - 1];
 }
 
-// Le programme d'une commande de démarrage Windows : entre guillemets (« "C:\Program Files\...\
-// LUMI98.EXE" -invisible »), sinon le plus court début, coupé à un blanc, qui existe dans le préfixe.
+// Le programme d'une commande de démarrage Windows : entre guillemets
+// (« "C:\Program Files\...\LUMI98.EXE" -invisible »), sinon le plus court début, coupé à un blanc,
+// qui existe dans le préfixe.
 std::string programme_windows(std::string_view commande, const fs::path& prefixe) {
     commande = rogner(commande);
     if (commande.starts_with('"')) {

@@ -23,7 +23,7 @@ Reponse<T> reponse(T* r) {
 xcb_atom_t atome(xcb_connection_t* c, const char* nom) {
     auto r = reponse(xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(nom)), nom), nullptr));
-    return r ? r->atom : XCB_ATOM_NONE;
+    return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 // Latin-1 (le type STRING de WM_NAME) vers UTF-8.
